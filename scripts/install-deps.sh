@@ -1,0 +1,28 @@
+#!/bin/sh
+# Installs what the three builds and the Wine test rig need, from Debian's
+# packages. Idempotent: when everything is present it returns at once.
+set -eu
+
+NATIVE="cmake g++ make pkg-config googletest libgtest-dev libbenchmark-dev \
+libsdl2-dev libsdl2-image-dev libsdl2-ttf-dev fonts-dejavu-core fonts-liberation"
+MINGW="mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix"
+WINE="wine wine64 xvfb xdotool x11-apps imagemagick"
+WINE32="wine32:i386"
+
+missing=""
+for p in $NATIVE $MINGW $WINE $WINE32; do
+    if ! dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed$'; then
+        missing="$missing $p"
+    fi
+done
+[ -z "$missing" ] && exit 0
+
+echo "install-deps: installing$missing"
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+export DEBIAN_FRONTEND=noninteractive
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $SUDO dpkg --add-architecture i386
+fi
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends $missing >/dev/null

@@ -1,0 +1,23 @@
+#!/bin/sh
+# Builds everything, runs the native tests, then the Windows tests of both
+# architectures under Wine. Runs every stage and fails if any stage failed.
+set -u
+cd "$(dirname "$0")/.."
+jobs=${1:-$(nproc)}
+start=$(date +%s)
+failed=""
+
+scripts/build-all.sh "$jobs" || { echo "test-all: build failed"; exit 1; }
+
+echo "== native tests"
+ctest --test-dir build/native --output-on-failure -j "$jobs" || failed="$failed native"
+
+echo "== Windows tests under Wine"
+scripts/wine-tests.sh build/win32 build/win64 || failed="$failed wine"
+
+echo "test-all: $(($(date +%s) - start)) s"
+if [ -n "$failed" ]; then
+    echo "test-all: FAILED:$failed"
+    exit 1
+fi
+echo "test-all: all passed"
