@@ -1,0 +1,28 @@
+// Signed 32-bit arithmetic as the world's rules count: sums wrap like the
+// machine's registers, divisions truncate towards zero. A division by zero
+// (a sheet that failed to measure) gives 0 instead of stopping the program.
+#pragma once
+
+#include <cstdint>
+#include <limits>
+
+inline int32_t wrapAdd(int32_t a, int32_t b)
+{
+    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
+
+inline int32_t quotient(int32_t a, int32_t b)
+{
+    if (b == 0)
+        return 0;
+    if (b == -1)
+        return static_cast<int32_t>(0u - static_cast<uint32_t>(a));  // INT_MIN / -1 wraps
+    return a / b;
+}
+
+inline int32_t remainderOf(int32_t a, int32_t b)
+{
+    if (b == 0 || b == -1)
+        return b == 0 ? a : 0;
+    return a % b;
+}

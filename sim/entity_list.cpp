@@ -1,0 +1,58 @@
+#include "sim/entity_list.h"
+
+#include "sim/entity.h"
+
+EntityList::~EntityList() { clear(); }
+
+void EntityList::append(Entity* entity)
+{
+    population_ += 1;
+    history_ += 1;
+    if (population_ > peak_)
+        peak_ = population_;
+
+    EntityNode* node = new EntityNode;
+    node->entity = entity;
+    node->prev = tail_;
+    if (tail_ != nullptr)
+        tail_->next = node;
+    else
+        head_ = node;
+    tail_ = node;
+}
+
+EntityNode* EntityList::remove(EntityNode* node)
+{
+    if (node == nullptr)
+        return nullptr;
+    population_ -= 1;
+
+    EntityNode* next = node->next;
+    if (node->prev != nullptr)
+        node->prev->next = next;
+    else
+        head_ = next;
+    if (next != nullptr)
+        next->prev = node->prev;
+    else
+        tail_ = node->prev;
+
+    delete node->entity;
+    delete node;
+    return next;
+}
+
+Entity* EntityList::last() const { return tail_ != nullptr ? tail_->entity : nullptr; }
+
+void EntityList::resetCounts() { population_ = history_ = peak_ = 0; }
+
+void EntityList::clear()
+{
+    while (head_ != nullptr) {
+        EntityNode* next = head_->next;
+        delete head_->entity;
+        delete head_;
+        head_ = next;
+    }
+    tail_ = nullptr;
+}

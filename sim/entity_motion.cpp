@@ -1,0 +1,132 @@
+// Moving, animating and drawing an entity: shared by every kind.
+#include "render/display.h"
+#include "render/sprite_sheet.h"
+#include "render/surface.h"
+#include "settings/options_record.h"
+#include "sim/entity.h"
+
+namespace {
+
+// How far an entity may go past an edge before it wraps round.
+constexpr int32_t wrapMargin = 44;
+
+struct Bounds {
+    int32_t minX;
+    int32_t maxX;
+    int32_t minY;
+    int32_t maxY;
+    bool wrap;
+};
+
+Bounds moveBounds(int32_t cellWidth, int32_t cellHeight)
+{
+    if (liveOptions.wrapEdges != 0)
+        return {-wrapMargin, displayWidth, -wrapMargin, displayHeight, true};
+    return {0, displayWidth - cellWidth, 0, displayHeight - cellHeight, false};
+}
+
+// The targets are asymmetric on purpose: vertically they lie just outside the
+// screen so that an entity with speed 2 or more re-enters on its next step.
+void wrapRound(int32_t& x, int32_t& y)
+{
+    if (x <= -wrapMargin)
+        x = displayWidth - 1;
+    else if (x >= displayWidth)
+        x = -(wrapMargin - 1);
+    if (y <= -wrapMargin)
+        y = displayHeight + 1;
+    else if (y >= displayHeight)
+        y = -(wrapMargin + 1);
+}
+
+}  // namespace
+
+void Entity::move()
+{
+    const Bounds b = moveBounds(cellWidth_, cellHeight_);
+    const int32_t s = speed_;
+    prevX_ = x_;
+    prevY_ = y_;
+
+    // With wrapping every step is taken; without it a refused diagonal stays put.
+    const bool right = b.wrap || x_ + s < b.maxX;
+    const bool up = b.wrap || y_ - s > b.minY;
+    const bool left = b.wrap || x_ - s > b.minX;
+    const bool down = b.wrap || y_ + s < b.maxY;
+    int32_t dx = 0;
+    int32_t dy = 0;
+    switch (direction_) {
+    case directionRight: if (right) dx = s; break;
+    case directionUp: if (up) dy = -s; break;
+    case directionLeft: if (left) dx = -s; break;
+    case directionDown: if (down) dy = s; break;
+    case directionUpRight: if (right && up) { dx = s; dy = -s; } break;
+    case directionUpLeft: if (left && up) { dx = -s; dy = -s; } break;
+    case directionDownLeft: if (left && down) { dx = -s; dy = s; } break;
+    case directionDownRight: if (right && down) { dx = s; dy = s; } break;
+    default: break;
+    }
+    x_ += dx;
+    y_ += dy;
+
+    if (b.wrap)
+        wrapRound(x_, y_);
+}
+
+void Entity::advanceFrame()
+{
+    if (animMode_ == directionalAnimation) {
+        if (x_ == prevX_ && y_ == prevY_) {
+            row_ = 0;  // standing still shows the resting row
+            frameTick_ = 0;
+        } else if (frameTick_ < frameDelay_) {
+            frameTick_ += 1;
+        } else {
+            frameTick_ = 0;
+            if (rows_ == 1)
+                row_ = 0;
+            else if (row_ >= rows_ - 1)
+                row_ = 1;
+            else
+                row_ += 1;
+        }
+    } else if (animMode_ == cyclicAnimation) {
+        if (frameTick_ < frameDelay_) {
+            frameTick_ += 1;
+        } else {
+            frameTick_ = 0;
+            if (column_ < columns_) {
+                column_ += 1;
+            } else {
+                column_ = 1;
+                row_ = row_ == rows_ - 1 ? 0 : row_ + 1;
+            }
+        }
+    }
+}
+
+void Entity::draw(Surface* dest, int32_t width, int32_t height) const
+{
+    // The grid lines between cells are one pixel wide and are skipped.
+    PixelRect source;
+    source.left = (cellWidth_ + 1) * (column_ - 1) + 1;
+    source.top = (cellHeight_ + 1) * row_ + 1;
+    source.right = source.left + cellWidth_;
+    source.bottom = source.top + cellHeight_;
+
+    PixelRect target;
+    target.left = x_;
+    target.top = y_;
+    target.right = x_ + (width == fullCellSize ? cellWidth_ : width);
+    target.bottom = y_ + (height == fullCellSize ? cellHeight_ : height);
+
+    if (sheet_ == nullptr || sheet_->surface() == nullptr || dest == nullptr)
+        return;
+    blitSurface(dest, target, sheet_->surface(), &source, true);  // a refused blit draws nothing
+}
+
+void Entity::drawAdvance(Surface* dest, int32_t width, int32_t height)
+{
+    advanceFrame();
+    draw(dest, width, height);
+}

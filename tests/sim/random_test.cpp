@@ -1,0 +1,151 @@
+#include <gtest/gtest.h>
+
+#include <limits>
+
+#include "sim/random.h"
+
+namespace {
+
+// Seeds the generator so that the next nextRandom() returns `value`, by
+// running the step state * 214013 + 2531011 backwards from a state whose
+// bits 16..30 hold the value.
+void seedSoNextIs(int32_t value)
+{
+    uint32_t inverse = 1;  // of 214013 modulo 2^32, by Newton's iteration
+    for (int i = 0; i < 5; ++i)
+        inverse *= 2u - 214013u * inverse;
+    const uint32_t next = static_cast<uint32_t>(value) << 16;
+    seedRandom((next - 2531011u) * inverse);
+}
+
+}  // namespace
+
+TEST(RandomGenerator, FirstValuesOfSeedOne)
+{
+    seedRandom(1);
+    EXPECT_EQ(nextRandom(), 41);
+    EXPECT_EQ(nextRandom(), 18467);
+    EXPECT_EQ(nextRandom(), 6334);
+}
+
+TEST(RandomGenerator, SameSeedGivesSameSequenceAndValuesStayIn15Bits)
+{
+    seedRandom(987654321u);
+    int32_t first[200];
+    for (int32_t& v : first) {
+        v = nextRandom();
+        ASSERT_GE(v, 0);
+        ASSERT_LE(v, 32767);
+    }
+    seedRandom(987654321u);
+    for (int32_t v : first)
+        EXPECT_EQ(nextRandom(), v);
+}
+
+TEST(RandomGenerator, SeedingLandsOnTheRequestedNextValue)
+{
+    // The helper the range tests rely on.
+    for (int32_t value : {0, 1, 12345, 32767}) {
+        seedSoNextIs(value);
+        EXPECT_EQ(nextRandom(), value);
+    }
+}
+
+TEST(RandomRange, EndsOfOneToEight)
+{
+    seedSoNextIs(0);
+    EXPECT_EQ(randomInRange(1, 8), 8);
+    seedSoNextIs(1);
+    EXPECT_EQ(randomInRange(1, 8), 7);
+    seedSoNextIs(32767);
+    EXPECT_EQ(randomInRange(1, 8), 1);
+}
+
+TEST(RandomRange, EveryDrawConsumesExactlyOneValue)
+{
+    seedRandom(77);
+    nextRandom();
+    const uint32_t afterOne = randomState();
+
+    seedRandom(77);
+    EXPECT_EQ(randomInRange(1, 1), 1);
+    EXPECT_EQ(randomState(), afterOne);
+
+    using Draw = int32_t (*)();
+    for (Draw draw : {chance100, chance1000, chance9000, chance15000, randomDirection, randomGlance}) {
+        seedRandom(77);
+        draw();
+        EXPECT_EQ(randomState(), afterOne);
+    }
+}
+
+TEST(RandomRange, SingleValueRangeIsAlwaysThatValue)
+{
+    for (int32_t value : {0, 1, 32767}) {
+        seedSoNextIs(value);
+        EXPECT_EQ(randomInRange(1, 1), 1);
+    }
+}
+
+TEST(RandomRange, ReversedRangeRunsFromHiUpToBelowLo)
+{
+    // randomInRange(1, 0) is how a birth strength of 0 is drawn: always 0.
+    for (int32_t value : {0, 1, 16384, 32767}) {
+        seedSoNextIs(value);
+        EXPECT_EQ(randomInRange(1, 0), 0);
+    }
+    seedSoNextIs(0);
+    EXPECT_EQ(randomInRange(10, 2), 2);
+    seedSoNextIs(32767);
+    EXPECT_EQ(randomInRange(10, 2), 9);
+}
+
+TEST(RandomRange, NegativeResultsTruncateTowardsZero)
+{
+    // 0 + (-3 - 0) * 0.5 = -1.5 must become -1, not -2.
+    seedSoNextIs(16384);
+    EXPECT_EQ(randomInRange(-3, 0), -1);
+}
+
+TEST(RandomRange, ExtremeBoundsDoNotOverflow)
+{
+    const int32_t min = std::numeric_limits<int32_t>::min();
+    const int32_t max = std::numeric_limits<int32_t>::max();
+    seedSoNextIs(32767);
+    const int32_t v = randomInRange(max, min);
+    EXPECT_GT(v, 2147352576 - 1);  // near the top: min + (max - min) * 32767/32768
+    seedSoNextIs(0);
+    EXPECT_EQ(randomInRange(max, min), min);
+}
+
+TEST(RandomRange, NamedDrawsCoverTheirRanges)
+{
+    struct Case {
+        int32_t (*draw)();
+        int32_t lowest;   // for generator value 32767
+        int32_t highest;  // for generator value 0
+        int32_t nextHighest;  // for generator value 1
+    };
+    const Case cases[] = {
+        {chance100, 1, 100, 99},       {chance1000, 1, 1000, 999},
+        {chance9000, 1, 9000, 8999},   {chance15000, 1, 15000, 14999},
+        {randomDirection, 1, 8, 7},    {randomGlance, 2, 8, 7},
+    };
+    for (const Case& c : cases) {
+        seedSoNextIs(32767);
+        EXPECT_EQ(c.draw(), c.lowest);
+        seedSoNextIs(0);
+        EXPECT_EQ(c.draw(), c.highest);
+        seedSoNextIs(1);
+        EXPECT_EQ(c.draw(), c.nextHighest);
+    }
+}
+
+TEST(RandomRange, TruncationSaturatesOutsideInt32)
+{
+    EXPECT_EQ(truncToInt32(2.9), 2);
+    EXPECT_EQ(truncToInt32(-2.9), -2);
+    EXPECT_EQ(truncToInt32(3e9), std::numeric_limits<int32_t>::max());
+    EXPECT_EQ(truncToInt32(-3e9), std::numeric_limits<int32_t>::min());
+    EXPECT_EQ(truncToInt32(-2147483648.5), std::numeric_limits<int32_t>::min());
+}
