@@ -1,0 +1,132 @@
+// Blits between surfaces of the display's format, with DirectDraw's rules:
+// the source rectangle must lie inside the source; the destination is
+// clipped to the destination's clip rectangle when it has one and must lie
+// inside the destination otherwise; sizes that differ stretch (nearest
+// pixel); keyed blits skip source pixels equal to the source's key.
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "render/sdl/sdl_surface.h"
+
+namespace {
+
+bool isEmpty(const PixelRect& r) { return r.left >= r.right || r.top >= r.bottom; }
+
+bool within(const PixelRect& r, int32_t width, int32_t height) {
+    return r.left >= 0 && r.top >= 0 && r.right <= width && r.bottom <= height;
+}
+
+PixelRect intersect(const PixelRect& a, const PixelRect& b) {
+    return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+            std::min(a.bottom, b.bottom)};
+}
+
+// The part of destRect that may be drawn, or an empty rectangle; false when
+// the blit is refused.
+bool visiblePart(const Surface* dest, const PixelRect& destRect, PixelRect& visible) {
+    int32_t w = dest->image->w;
+    int32_t h = dest->image->h;
+    if (!dest->hasClip) {
+        visible = destRect;
+        return within(destRect, w, h);
+    }
+    visible = intersect(intersect(destRect, dest->clip), PixelRect{0, 0, w, h});
+    return true;
+}
+
+// Pixel values in the way of a blit, gathered from the source first so that
+// a blit of a surface onto itself reads the original pixels.
+struct SourceCopy {
+    std::vector<uint32_t> values;
+    int32_t width = 0;
+};
+
+SourceCopy copySource(const Surface* source, const PixelRect& r) {
+    SourceCopy copy;
+    copy.width = r.right - r.left;
+    copy.values.reserve(static_cast<size_t>(copy.width) * (r.bottom - r.top));
+    for (int32_t y = r.top; y < r.bottom; ++y)
+        for (int32_t x = r.left; x < r.right; ++x) copy.values.push_back(loadStored(source, x, y));
+    return copy;
+}
+
+// Same size, different surfaces: row copies, or a per-pixel key test.
+template <typename Pixel>
+void copyRows(Surface* dest, const PixelRect& visible, const Surface* source, int32_t sx0,
+              int32_t sy0, bool keyed, uint32_t key) {
+    int32_t count = visible.right - visible.left;
+    SDL_Surface* d = dest->image;
+    const SDL_Surface* s = source->image;
+    for (int32_t y = visible.top; y < visible.bottom; ++y) {
+        Pixel* out = reinterpret_cast<Pixel*>(static_cast<uint8_t*>(d->pixels) + y * d->pitch) +
+                     visible.left;
+        const Pixel* in = reinterpret_cast<const Pixel*>(static_cast<const uint8_t*>(s->pixels) +
+                                                         (sy0 + y - visible.top) * s->pitch) +
+                          sx0;
+        if (!keyed) {
+            std::memcpy(out, in, count * sizeof(Pixel));
+            continue;
+        }
+        for (int32_t i = 0; i < count; ++i)
+            if (in[i] != static_cast<Pixel>(key)) out[i] = in[i];
+    }
+}
+
+void copySameSize(Surface* dest, const PixelRect& visible, const PixelRect& destRect,
+                  const Surface* source, const PixelRect& srcRect, bool keyed, uint32_t key) {
+    int32_t sx0 = srcRect.left + visible.left - destRect.left;
+    int32_t sy0 = srcRect.top + visible.top - destRect.top;
+    if (dest->image->format->BytesPerPixel == 2)
+        copyRows<uint16_t>(dest, visible, source, sx0, sy0, keyed, key);
+    else
+        copyRows<uint32_t>(dest, visible, source, sx0, sy0, keyed, key);
+}
+
+// General case: each visible destination pixel takes the nearest source
+// pixel of the whole (unclipped) mapping, so clipping never shifts a picture.
+void copyMapped(Surface* dest, const PixelRect& visible, const PixelRect& destRect,
+                const SourceCopy& src, const PixelRect& srcRect, bool keyed, uint32_t key) {
+    int64_t dw = destRect.right - destRect.left;
+    int64_t dh = destRect.bottom - destRect.top;
+    int64_t sw = srcRect.right - srcRect.left;
+    int64_t sh = srcRect.bottom - srcRect.top;
+    for (int32_t y = visible.top; y < visible.bottom; ++y) {
+        int64_t sy = (y - destRect.top) * sh / dh;
+        for (int32_t x = visible.left; x < visible.right; ++x) {
+            int64_t sx = (x - destRect.left) * sw / dw;
+            uint32_t value = src.values[static_cast<size_t>(sy * src.width + sx)];
+            if (!keyed || value != key) storeStored(dest, x, y, value);
+        }
+    }
+}
+
+}  // namespace
+
+bool blitSurface(Surface* dest, const PixelRect& destRect, Surface* source,
+                 const PixelRect* sourceRect, bool keyed) {
+    if (!dest || !dest->image || !source || !source->image) return false;
+    if (source->image->format->format != dest->image->format->format) return false;
+    PixelRect srcRect = sourceRect ? *sourceRect : PixelRect{0, 0, source->image->w, source->image->h};
+    if (isEmpty(srcRect) || !within(srcRect, source->image->w, source->image->h)) return false;
+    if (isEmpty(destRect)) return false;
+
+    PixelRect visible;
+    if (!visiblePart(dest, destRect, visible)) return false;
+    if (isEmpty(visible)) return true;  // wholly clipped away: nothing to draw, not an error
+
+    // DirectDraw refuses a keyed blit from a surface that has no key.
+    if (keyed && !source->hasColourKey) return false;
+    bool useKey = keyed;
+    uint32_t key = source->colourKey;
+    bool sameSize = destRect.right - destRect.left == srcRect.right - srcRect.left &&
+                    destRect.bottom - destRect.top == srcRect.bottom - srcRect.top;
+    if (sameSize && dest != source) {
+        copySameSize(dest, visible, destRect, source, srcRect, useKey, key);
+        return true;
+    }
+    SourceCopy copy = copySource(source, srcRect);
+    PixelRect local = {0, 0, srcRect.right - srcRect.left, srcRect.bottom - srcRect.top};
+    copyMapped(dest, visible, destRect, copy, local, useKey, key);
+    return true;
+}

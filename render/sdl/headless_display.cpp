@@ -1,0 +1,129 @@
+// A display without a screen: the primary and back surfaces live in memory,
+// a flip swaps their pixels, and input is whatever a test injected.
+#include "render/sdl/headless_display.h"
+
+#include <SDL_image.h>
+
+#include <cstring>
+#include <utility>
+
+#include "render/sdl/sdl_surface.h"
+
+int32_t displayWidth = 0;
+int32_t displayHeight = 0;
+int32_t displayDepth = 0;
+Surface* primarySurface = nullptr;
+Surface* backSurface = nullptr;
+
+namespace {
+
+struct InjectedInput {
+    uint8_t keys[256] = {};
+    MouseState mouse = {0, 0, 0, {0, 0, 0, 0}};
+    bool readable = true;
+};
+
+InjectedInput input;
+bool quitFlag = false;
+int32_t flipsToFail = 0;
+int32_t flipsDone = 0;
+
+void forgetState() {
+    input = InjectedInput();
+    quitFlag = false;
+    flipsToFail = 0;
+    flipsDone = 0;
+}
+
+}  // namespace
+
+bool openHeadlessDisplay(int32_t width, int32_t height, int32_t depth) {
+    closeHeadlessDisplay();
+    uint32_t format = pixelFormatForDepth(depth);
+    if (format == 0 || width <= 0 || height <= 0) return false;
+    setDisplayPixelFormat(format);
+    primarySurface = createSurface(width, height);
+    backSurface = createSurface(width, height);
+    if (!primarySurface || !backSurface) {
+        closeHeadlessDisplay();
+        return false;
+    }
+    displayWidth = width;
+    displayHeight = height;
+    displayDepth = depth;
+    fillSurface(primarySurface, keyColour);
+    fillSurface(backSurface, keyColour);
+    setClipRect(backSurface, PixelRect{0, 0, width, height});
+    return true;
+}
+
+void closeHeadlessDisplay() {
+    releaseSurface(backSurface);
+    releaseSurface(primarySurface);
+    backSurface = nullptr;
+    primarySurface = nullptr;
+    displayWidth = 0;
+    displayHeight = 0;
+    displayDepth = 0;
+    setDisplayPixelFormat(0);
+    forgetState();
+}
+
+// Like a hardware flip, the two buffers trade places; each surface record
+// keeps its own clip rectangle, key and identity.
+bool flipDisplay() {
+    if (!primarySurface || !backSurface) return false;
+    if (flipsToFail > 0) {
+        flipsToFail -= 1;
+        return false;
+    }
+    std::swap(primarySurface->image, backSurface->image);
+    flipsDone += 1;
+    return true;
+}
+
+bool saveSurfacePng(Surface* surface, const char* path) {
+    if (!surface || !surface->image || !path) return false;
+    return IMG_SavePNG(surface->image, path) == 0;
+}
+
+bool readKeyboardState(uint8_t keys[256]) {
+    if (!input.readable) return false;
+    std::memcpy(keys, input.keys, 256);
+    return true;
+}
+
+bool readMouseState(MouseState& mouse) {
+    if (!input.readable) return false;
+    mouse = input.mouse;
+    input.mouse.x = 0;
+    input.mouse.y = 0;
+    input.mouse.z = 0;
+    return true;
+}
+
+void requestQuit() { quitFlag = true; }
+
+void setKeyState(int32_t scanCode, bool pressed) {
+    if (scanCode >= 0 && scanCode < 256) input.keys[scanCode] = pressed ? 0x80 : 0;
+}
+
+void setMouseMotion(int32_t x, int32_t y, int32_t z) {
+    input.mouse.x = x;
+    input.mouse.y = y;
+    input.mouse.z = z;
+}
+
+void setMouseButton(int32_t button, bool pressed) {
+    if (button >= 0 && button < 4) input.mouse.buttons[button] = pressed ? 0x80 : 0;
+}
+
+void setInputReadable(bool readable) { input.readable = readable; }
+
+void failNextFlips(int32_t count) { flipsToFail = count; }
+
+int32_t flipCount() { return flipsDone; }
+
+bool quitRequested() { return quitFlag; }
+
+void clearQuitRequest() { quitFlag = false; }
