@@ -1,0 +1,82 @@
+#pragma once
+// The saver's registry key as the tests see it: written out in full here so
+// that a wrong path in the store shows up as a failure.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+const char saverKeyPath[] = "Control Panel\\Desktop\\ScreenSavers\\Tovrine (Doreroder v.1.1)";
+const char screenSaversKeyPath[] = "Control Panel\\Desktop\\ScreenSavers";
+
+// Removes the saver's key with every value in it.
+inline void removeSaverKey()
+{
+    RegDeleteKeyA(HKEY_CURRENT_USER, saverKeyPath);
+}
+
+// Removes the parent "ScreenSavers" key too, but only when nothing but ours
+// was in it, so a run on a real machine never loses another saver's settings.
+inline void removeEmptyScreenSaversKey()
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, screenSaversKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return;
+    DWORD subKeys = 0, values = 0;
+    LONG status = RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr,
+                                   &values, nullptr, nullptr, nullptr, nullptr);
+    RegCloseKey(key);
+    if (status == ERROR_SUCCESS && subKeys == 0 && values == 0)
+        RegDeleteKeyA(HKEY_CURRENT_USER, screenSaversKeyPath);
+}
+
+inline bool saverKeyExists()
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, saverKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+// The raw value as the registry holds it; empty when it is missing.
+struct RawValue {
+    DWORD type = 0;
+    std::vector<unsigned char> bytes;
+};
+
+inline RawValue readRawValue(const char* name)
+{
+    RawValue value;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, saverKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return value;
+    DWORD size = 0;
+    if (RegQueryValueExA(key, name, nullptr, &value.type, nullptr, &size) == ERROR_SUCCESS) {
+        value.bytes.resize(size);
+        if (RegQueryValueExA(key, name, nullptr, &value.type, value.bytes.data(), &size) != ERROR_SUCCESS)
+            value.bytes.clear();
+    }
+    RegCloseKey(key);
+    return value;
+}
+
+// Stores bytes of any length under the saver's key, bypassing the store.
+inline bool writeRawValue(const char* name, const std::vector<unsigned char>& bytes)
+{
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, saverKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                        &key, nullptr) != ERROR_SUCCESS)
+        return false;
+    LONG status = RegSetValueExA(key, name, 0, REG_BINARY, bytes.data(),
+                                 static_cast<DWORD>(bytes.size()));
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS;
+}
+
+inline std::vector<unsigned char> recordBytes(const void* record, std::size_t size)
+{
+    const unsigned char* p = static_cast<const unsigned char*>(record);
+    return std::vector<unsigned char>(p, p + size);
+}
