@@ -1,0 +1,132 @@
+// Fonts on Linux: the faces the program asks Windows for, mapped to close
+// TrueType faces that Debian ships, sized the way GDI reads a positive
+// height (the whole cell), rendered without anti-aliasing so that no grey
+// fringe survives a black colour key.
+#include <strings.h>
+
+#include <algorithm>
+#include <string>
+
+#include "render/sdl/sdl_font.h"
+#include "render/sdl/sdl_surface.h"
+
+namespace {
+
+const char* const liberation = "/usr/share/fonts/truetype/liberation/";
+const char* const dejavu = "/usr/share/fonts/truetype/dejavu/";
+
+struct FaceFiles {
+    const char* face;
+    const char* folder;
+    const char* regular;
+    const char* bold;
+};
+
+// Westminster is a display face in the style of machine-readable cheque
+// digits; DejaVu Sans Mono is the nearest installed face in spirit (fixed
+// pitch, technical). Unknown faces fall back to DejaVu Sans, as GDI falls
+// back to a default face instead of failing.
+const FaceFiles faces[] = {
+    {"Arial", liberation, "LiberationSans-Regular.ttf", "LiberationSans-Bold.ttf"},
+    {"Helvetica", liberation, "LiberationSans-Regular.ttf", "LiberationSans-Bold.ttf"},
+    {"MS Sans Serif", liberation, "LiberationSans-Regular.ttf", "LiberationSans-Bold.ttf"},
+    {"Arial Narrow", liberation, "LiberationSansNarrow-Regular.ttf", "LiberationSansNarrow-Bold.ttf"},
+    {"Times New Roman", liberation, "LiberationSerif-Regular.ttf", "LiberationSerif-Bold.ttf"},
+    {"Courier New", liberation, "LiberationMono-Regular.ttf", "LiberationMono-Bold.ttf"},
+    {"Westminster", dejavu, "DejaVuSansMono.ttf", "DejaVuSansMono-Bold.ttf"},
+};
+const FaceFiles fallbackFace = {"", dejavu, "DejaVuSans.ttf", "DejaVuSans-Bold.ttf"};
+
+constexpr int32_t boldWeight = 600;
+constexpr int32_t defaultCellHeight = 16;  // GDI's choice for a height of 0
+
+const FaceFiles& facesFor(const char* face) {
+    for (const FaceFiles& f : faces)
+        if (face && strcasecmp(face, f.face) == 0) return f;
+    return fallbackFace;
+}
+
+TTF_Font* openFace(const FaceFiles& files, bool bold) {
+    std::string path = std::string(files.folder) + (bold ? files.bold : files.regular);
+    return TTF_OpenFont(path.c_str(), 12);
+}
+
+// The largest size whose line height fits the cell: GDI scales a font so
+// that ascent plus descent equal a positive requested height. Sizes step by
+// a 72nd of the height through the resolution, finer than whole points.
+void fitToCell(TTF_Font* ttf, int32_t cellHeight) {
+    for (int dpi = 72; dpi >= 24; --dpi) {
+        TTF_SetFontSizeDPI(ttf, cellHeight, dpi, dpi);
+        if (TTF_FontHeight(ttf) <= cellHeight) return;
+    }
+}
+
+// tmMaxCharWidth over the printable ASCII characters: wide enough for any
+// glyph of the grid, ink included.
+int32_t maxCharWidth(Font* font) {
+    int32_t widest = 0;
+    for (uint32_t ch = 32; ch < 127; ++ch) {
+        int minx, maxx, miny, maxy, advance;
+        if (TTF_GlyphMetrics32(font->ttf, ch, &minx, &maxx, &miny, &maxy, &advance) != 0) continue;
+        int32_t ink = maxx - (minx < 0 ? minx : 0);
+        widest = std::max<int32_t>(widest, std::max(advance, ink));
+    }
+    return widest;
+}
+
+bool ensureTtf() { return TTF_WasInit() > 0 || TTF_Init() == 0; }
+
+}  // namespace
+
+Font* createFont(const char* face, int32_t height, int32_t weight) {
+    if (!ensureTtf()) return nullptr;
+    // The weight is a 16-bit value, as in a LOGFONT.
+    bool bold = static_cast<int16_t>(weight) >= boldWeight;
+    TTF_Font* ttf = openFace(facesFor(face), bold);
+    if (!ttf) ttf = openFace(fallbackFace, bold);
+    if (!ttf) return nullptr;
+    TTF_SetFontHinting(ttf, TTF_HINTING_MONO);
+    TTF_SetFontKerning(ttf, 0);
+
+    Font* font = new Font;
+    font->ttf = ttf;
+    if (height > 0) {
+        fitToCell(ttf, height);
+        font->cellHeight = height;
+    } else {
+        // A negative height asks for the character height (the em) instead.
+        TTF_SetFontSizeDPI(ttf, height < 0 ? -height : 12, 72, 72);
+        font->cellHeight = height < 0 ? TTF_FontHeight(ttf) : defaultCellHeight;
+    }
+    return font;
+}
+
+void deleteFont(Font* font) {
+    if (!font) return;
+    TTF_CloseFont(font->ttf);
+    delete font;
+}
+
+bool renderGlyphGrid(Surface* surface, Font* font, int32_t firstChar, int32_t lastChar,
+                     int32_t* charWidths, int32_t& cellWidth, int32_t& cellHeight,
+                     int32_t& charExtra) {
+    if (!surface || !surface->image || !font) return false;
+    for (int32_t c = firstChar; c <= lastChar; ++c)
+        charWidths[c - firstChar] = characterAdvance(font, static_cast<uint8_t>(c));
+    cellWidth = maxCharWidth(font);
+    cellHeight = font->cellHeight;
+    charExtra = 0;
+
+    int32_t column = 0, row = 0;
+    for (int32_t c = firstChar; c <= lastChar; ++c) {
+        char text[2] = {static_cast<char>(c), 0};
+        drawTextRun(surface, font, text, column * cellWidth, row * cellHeight, textColour, true);
+        if (column == 9) {
+            column = 0;
+            row += 1;
+        } else {
+            column += 1;
+        }
+    }
+    return true;
+}

@@ -1,0 +1,89 @@
+// Text drawn as GDI's TextOutA draws it onto a surface's device context.
+#include <string>
+
+#include "render/sdl/sdl_font.h"
+#include "render/sdl/sdl_surface.h"
+
+namespace {
+
+// Windows-1252 in 0x80..0x9F; the rest of the code page is Latin-1.
+const uint16_t windows1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+uint32_t codePoint(uint8_t ch) { return ch >= 0x80 && ch < 0xA0 ? windows1252High[ch - 0x80] : ch; }
+
+void fillBox(Surface* surface, int32_t left, int32_t top, int32_t right, int32_t bottom) {
+    SDL_Rect box = {left, top, right - left, bottom - top};
+    if (box.w > 0 && box.h > 0) SDL_FillRect(surface->image, &box, 0);
+}
+
+// Copies the ink of one rendered glyph (index 0 is the background of a
+// solid rendering) at (x, y), clipped to the surface.
+void stampGlyph(Surface* surface, const SDL_Surface* glyph, int32_t x, int32_t y, uint32_t stored) {
+    for (int32_t gy = 0; gy < glyph->h; ++gy) {
+        int32_t dy = y + gy;
+        if (dy < 0 || dy >= surface->image->h) continue;
+        const uint8_t* row = static_cast<const uint8_t*>(glyph->pixels) + gy * glyph->pitch;
+        for (int32_t gx = 0; gx < glyph->w; ++gx) {
+            int32_t dx = x + gx;
+            if (row[gx] != 0 && dx >= 0 && dx < surface->image->w) storeStored(surface, dx, dy, stored);
+        }
+    }
+}
+
+void drawCharacter(Surface* surface, Font* font, uint8_t ch, int32_t penX, int32_t y, uint32_t stored) {
+    uint32_t cp = codePoint(ch);
+    int minx, maxx, miny, maxy, advance;
+    if (TTF_GlyphMetrics32(font->ttf, cp, &minx, &maxx, &miny, &maxy, &advance) != 0) return;
+    SDL_Surface* glyph = TTF_RenderGlyph32_Solid(font->ttf, cp, SDL_Color{255, 255, 255, 255});
+    if (!glyph) return;  // blanks have no ink and may render nothing
+    // A solid rendering starts at the ink's left edge when it lies left of
+    // the pen, so the glyph's origin is that far into the picture.
+    int32_t originOffset = minx < 0 ? -minx : 0;
+    if (SDL_LockSurface(glyph) == 0) {
+        stampGlyph(surface, glyph, penX - originOffset, y, stored);
+        SDL_UnlockSurface(glyph);
+    }
+    SDL_FreeSurface(glyph);
+}
+
+int32_t advanceOf(Font* font, uint8_t ch) {
+    int minx, maxx, miny, maxy, advance;
+    if (TTF_GlyphMetrics32(font->ttf, codePoint(ch), &minx, &maxx, &miny, &maxy, &advance) != 0) return 0;
+    return advance;
+}
+
+}  // namespace
+
+int32_t characterAdvance(Font* font, uint8_t ch) { return advanceOf(font, ch); }
+
+void drawTextRun(Surface* surface, Font* font, const char* text, int32_t x, int32_t y,
+                 uint32_t colour, bool opaque) {
+    if (!surface || !surface->image || !font || !text) return;
+    if (opaque) {
+        int32_t width = 0;
+        for (const char* p = text; *p; ++p) width += advanceOf(font, static_cast<uint8_t>(*p));
+        fillBox(surface, x, y, x + width, y + font->cellHeight);
+    }
+    uint32_t stored = storedFromGdi(surface, colour & 0xFFFFFF);
+    int32_t pen = x;
+    for (const char* p = text; *p; ++p) {
+        uint8_t ch = static_cast<uint8_t>(*p);
+        drawCharacter(surface, font, ch, pen, y, stored);
+        pen += advanceOf(font, ch);
+    }
+}
+
+int drawGdiText(Surface* surface, const char* text, int32_t x, int32_t y, Font* font,
+                uint32_t colour, int32_t backgroundMode) {
+    drawTextRun(surface, font, text, x, y, colour, backgroundMode != transparentBackground);
+    return 0;
+}
+
+int drawGdiNumber(Surface* surface, int32_t value, int32_t x, int32_t y, Font* font,
+                  uint32_t colour, int32_t backgroundMode) {
+    std::string text = std::to_string(value);
+    return drawGdiText(surface, text.c_str(), x, y, font, colour, backgroundMode);
+}

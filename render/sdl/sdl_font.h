@@ -1,0 +1,23 @@
+// What a Font is in the SDL backend, and the one text primitive that the
+// glyph grids and the device-context text share. Private to render/sdl.
+#pragma once
+
+#include <SDL_ttf.h>
+
+#include <cstdint>
+
+#include "render/glyph_font.h"
+
+struct Font {
+    TTF_Font* ttf = nullptr;
+    int32_t cellHeight = 0;  // tmHeight: the requested cell height
+};
+
+// Text as GDI's TextOutA draws it at (x, y), top-left aligned, no kerning:
+// each byte is one character of the ANSI code page. Opaque paints the
+// text's box (advances x cell height) black first. Clipped to the surface.
+void drawTextRun(Surface* surface, Font* font, const char* text, int32_t x, int32_t y,
+                 uint32_t colour, bool opaque);
+
+// Advance width of one character (a byte of the ANSI code page).
+int32_t characterAdvance(Font* font, uint8_t ch);

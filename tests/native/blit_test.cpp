@@ -1,0 +1,234 @@
+// Blits on the SDL surfaces: colour keys, clipping at the back surface's
+// edges, DirectDraw's refusals, stretching.
+#include <gtest/gtest.h>
+
+#include "render/sdl/headless_display.h"
+#include "render/surface.h"
+
+namespace {
+
+constexpr uint32_t background = 0x000000;
+
+uint32_t patternColour(int32_t x, int32_t y) {
+    return static_cast<uint32_t>(0x80 << 16 | (y * 16 + 8) << 8 | (x * 16 + 8));
+}
+
+// A w x h source whose pixel (x, y) has a colour of its own, except those
+// listed as background.
+Surface* makePattern(int32_t w, int32_t h) {
+    Surface* s = createSurface(w, h);
+    if (!s) return nullptr;
+    beginPixelAccess(s);
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x) writePixel(s, x, y, patternColour(x, y));
+    endPixelAccess(s);
+    return s;
+}
+
+uint32_t peek(Surface* s, int32_t x, int32_t y) {
+    beginPixelAccess(s);
+    uint32_t c = readPixel(s, x, y);
+    endPixelAccess(s);
+    return c;
+}
+
+void paint(Surface* s, int32_t x, int32_t y, uint32_t colour) {
+    beginPixelAccess(s);
+    writePixel(s, x, y, colour);
+    endPixelAccess(s);
+}
+
+int32_t countNonBlack(Surface* s) {
+    int32_t n = 0;
+    beginPixelAccess(s);
+    for (int32_t y = 0; y < surfaceHeight(s); ++y)
+        for (int32_t x = 0; x < surfaceWidth(s); ++x) n += readPixel(s, x, y) != 0;
+    endPixelAccess(s);
+    return n;
+}
+
+// Every destination pixel equals the source pixel mapped onto it by a blit
+// of the whole source at (dx, dy), or black where the source does not land.
+void expectPlacedAt(Surface* dest, Surface* source, int32_t dx, int32_t dy) {
+    Surface* ref = source;
+    for (int32_t y = 0; y < surfaceHeight(dest); ++y)
+        for (int32_t x = 0; x < surfaceWidth(dest); ++x) {
+            int32_t sx = x - dx, sy = y - dy;
+            bool covered = sx >= 0 && sy >= 0 && sx < surfaceWidth(ref) && sy < surfaceHeight(ref);
+            uint32_t want = covered ? peek(ref, sx, sy) : background;
+            ASSERT_EQ(peek(dest, x, y), want) << "at " << x << "," << y;
+        }
+}
+
+class BlitAt : public ::testing::TestWithParam<int32_t> {
+protected:
+    void SetUp() override { ASSERT_TRUE(openHeadlessDisplay(40, 30, GetParam())); }
+    void TearDown() override { closeHeadlessDisplay(); }
+};
+
+}  // namespace
+
+TEST_P(BlitAt, KeyedBlitSkipsOnlyTheKeyColour) {
+    Surface* sprite = makePattern(4, 4);
+    ASSERT_NE(sprite, nullptr);
+    paint(sprite, 0, 0, background);
+    paint(sprite, 2, 1, background);
+    setColourKey(sprite, invalidColour);
+    paint(backSurface, 12, 11, 0xFFFFFF);  // under sprite pixel (2, 1)
+    paint(backSurface, 11, 11, 0xFFFFFF);  // under sprite pixel (1, 1)
+
+    ASSERT_TRUE(blitSurface(backSurface, PixelRect{10, 10, 14, 14}, sprite, nullptr, true));
+    EXPECT_EQ(peek(backSurface, 12, 11), 0xFFFFFFu);  // shows through
+    EXPECT_EQ(peek(backSurface, 10, 10), 0u);
+    EXPECT_EQ(peek(backSurface, 11, 11), peek(sprite, 1, 1));
+    EXPECT_EQ(peek(backSurface, 13, 13), peek(sprite, 3, 3));
+
+    ASSERT_TRUE(blitSurface(backSurface, PixelRect{10, 10, 14, 14}, sprite, nullptr, false));
+    EXPECT_EQ(peek(backSurface, 12, 11), 0u);  // opaque copies the background
+    releaseSurface(sprite);
+}
+
+TEST_P(BlitAt, KeyedBlitWithoutAKeyIsRefused) {
+    Surface* sprite = makePattern(3, 3);
+    ASSERT_NE(sprite, nullptr);
+    EXPECT_FALSE(blitSurface(backSurface, PixelRect{0, 0, 3, 3}, sprite, nullptr, true));
+    EXPECT_EQ(countNonBlack(backSurface), 0);
+    releaseSurface(sprite);
+}
+
+// At 16 bits a colour that differs from the key only in the dropped low
+// bits is stored as the key and so becomes transparent; at 32 it stays.
+TEST_P(BlitAt, NearBackgroundColoursMergeWithTheKeyOnlyAtSixteenBits) {
+    Surface* sprite = createSurface(2, 1);
+    ASSERT_NE(sprite, nullptr);
+    paint(sprite, 0, 0, 0x070804);  // the mega sheet's background (4, 8, 7)
+    paint(sprite, 1, 0, 0x050906);  // artwork pixel (6, 9, 5)
+    setColourKey(sprite, invalidColour);
+    ASSERT_TRUE(blitSurface(backSurface, PixelRect{0, 0, 2, 1}, sprite, nullptr, true));
+    if (GetParam() == 16)
+        EXPECT_EQ(peek(backSurface, 1, 0), 0u);
+    else
+        EXPECT_EQ(peek(backSurface, 1, 0), 0x050906u);
+    EXPECT_EQ(peek(backSurface, 0, 0), 0u);
+    releaseSurface(sprite);
+}
+
+TEST_P(BlitAt, ClipRectangleCutsSpritesOffAtEachEdge) {
+    Surface* sprite = makePattern(6, 5);
+    ASSERT_NE(sprite, nullptr);
+    struct Place {
+        int32_t x, y;
+    };
+    const Place places[] = {{-3, 10}, {37, 10}, {15, -2}, {15, 28}, {-4, -3}, {36, 27}};
+    for (const Place& p : places) {
+        fillSurface(backSurface, keyColour);
+        ASSERT_TRUE(blitSurface(backSurface, PixelRect{p.x, p.y, p.x + 6, p.y + 5}, sprite,
+                                nullptr, false));
+        EXPECT_GT(countNonBlack(backSurface), 0) << p.x << "," << p.y;
+        expectPlacedAt(backSurface, sprite, p.x, p.y);
+    }
+    releaseSurface(sprite);
+}
+
+TEST_P(BlitAt, ClipRectangleNarrowerThanTheSurfaceIsHonoured) {
+    Surface* sprite = makePattern(6, 6);
+    ASSERT_NE(sprite, nullptr);
+    ASSERT_TRUE(setClipRect(backSurface, PixelRect{5, 5, 8, 8}));
+    ASSERT_TRUE(blitSurface(backSurface, PixelRect{3, 3, 9, 9}, sprite, nullptr, false));
+    EXPECT_EQ(countNonBlack(backSurface), 9);
+    EXPECT_EQ(peek(backSurface, 5, 5), peek(sprite, 2, 2));
+    EXPECT_EQ(peek(backSurface, 7, 7), peek(sprite, 4, 4));
+    releaseSurface(sprite);
+}
+
+TEST_P(BlitAt, WhollyClippedBlitDrawsNothingAndIsNoError) {
+    Surface* sprite = makePattern(4, 4);
+    ASSERT_NE(sprite, nullptr);
+    EXPECT_TRUE(blitSurface(backSurface, PixelRect{-50, -50, -46, -46}, sprite, nullptr, false));
+    EXPECT_TRUE(blitSurface(backSurface, PixelRect{40, 0, 44, 4}, sprite, nullptr, false));
+    EXPECT_EQ(countNonBlack(backSurface), 0);
+    releaseSurface(sprite);
+}
+
+TEST_P(BlitAt, WithoutAClipRectangleARectangleReachingOutsideIsRefused) {
+    Surface* sprite = makePattern(4, 4);
+    Surface* target = createSurface(10, 10);
+    ASSERT_NE(sprite, nullptr);
+    ASSERT_NE(target, nullptr);
+    EXPECT_FALSE(blitSurface(target, PixelRect{-1, 0, 3, 4}, sprite, nullptr, false));
+    EXPECT_FALSE(blitSurface(target, PixelRect{7, 0, 11, 4}, sprite, nullptr, false));
+    EXPECT_FALSE(blitSurface(target, PixelRect{0, -2, 4, 2}, sprite, nullptr, false));
+    EXPECT_FALSE(blitSurface(target, PixelRect{0, 8, 4, 12}, sprite, nullptr, false));
+    EXPECT_EQ(countNonBlack(target), 0);
+    EXPECT_TRUE(blitSurface(target, PixelRect{6, 6, 10, 10}, sprite, nullptr, false));
+    expectPlacedAt(target, sprite, 6, 6);
+    releaseSurface(target);
+    releaseSurface(sprite);
+}
+
+TEST_P(BlitAt, SourceRectangleOutsideTheSourceIsRefusedEvenWhenClipped) {
+    Surface* sheet = makePattern(8, 8);
+    ASSERT_NE(sheet, nullptr);
+    const PixelRect beyondRight = {6, 0, 10, 4};
+    const PixelRect beforeTop = {0, -1, 4, 3};
+    const PixelRect inverted = {4, 4, 2, 6};
+    EXPECT_FALSE(blitSurface(backSurface, PixelRect{0, 0, 4, 4}, sheet, &beyondRight, false));
+    EXPECT_FALSE(blitSurface(backSurface, PixelRect{0, 0, 4, 4}, sheet, &beforeTop, false));
+    EXPECT_FALSE(blitSurface(backSurface, PixelRect{0, 0, 2, 2}, sheet, &inverted, false));
+    EXPECT_FALSE(blitSurface(backSurface, PixelRect{5, 5, 5, 9}, sheet, nullptr, false));
+    EXPECT_EQ(countNonBlack(backSurface), 0);
+
+    const PixelRect cell = {5, 2, 8, 4};
+    ASSERT_TRUE(blitSurface(backSurface, PixelRect{1, 1, 4, 3}, sheet, &cell, false));
+    EXPECT_EQ(countNonBlack(backSurface), 6);
+    EXPECT_EQ(peek(backSurface, 1, 1), peek(sheet, 5, 2));
+    EXPECT_EQ(peek(backSurface, 3, 2), peek(sheet, 7, 3));
+    releaseSurface(sheet);
+}
+
+TEST_P(BlitAt, DifferentSizesStretchToTheNearestPixel) {
+    Surface* sprite = makePattern(2, 2);
+    ASSERT_NE(sprite, nullptr);
+    ASSERT_TRUE(blitSurface(backSurface, PixelRect{-2, 0, 2, 4}, sprite, nullptr, false));
+    // The left half of the doubled picture is clipped away; what is left is
+    // the source's right column, two pixels wide.
+    EXPECT_EQ(peek(backSurface, 0, 0), peek(sprite, 1, 0));
+    EXPECT_EQ(peek(backSurface, 1, 1), peek(sprite, 1, 0));
+    EXPECT_EQ(peek(backSurface, 1, 3), peek(sprite, 1, 1));
+    EXPECT_EQ(countNonBlack(backSurface), 8);
+
+    fillSurface(backSurface, keyColour);
+    ASSERT_TRUE(blitSurface(backSurface, PixelRect{0, 0, 1, 1}, sprite, nullptr, false));
+    EXPECT_EQ(peek(backSurface, 0, 0), peek(sprite, 0, 0));
+    EXPECT_EQ(countNonBlack(backSurface), 1);
+    releaseSurface(sprite);
+}
+
+TEST_P(BlitAt, BlitOfASurfaceOntoItselfReadsTheOriginalPixels) {
+    Surface* s = makePattern(6, 1);
+    ASSERT_NE(s, nullptr);
+    uint32_t first = peek(s, 0, 0), second = peek(s, 1, 0), third = peek(s, 2, 0);
+    const PixelRect from = {0, 0, 3, 1};
+    ASSERT_TRUE(blitSurface(s, PixelRect{1, 0, 4, 1}, s, &from, false));
+    EXPECT_EQ(peek(s, 1, 0), first);
+    EXPECT_EQ(peek(s, 2, 0), second);
+    EXPECT_EQ(peek(s, 3, 0), third);
+    releaseSurface(s);
+}
+
+TEST_P(BlitAt, FlipShowsTheBackSurfaceAndKeepsItsClipRectangle) {
+    paint(backSurface, 3, 4, 0xFFFFFF);
+    ASSERT_TRUE(flipDisplay());
+    EXPECT_EQ(peek(primarySurface, 3, 4), 0xFFFFFFu);
+    EXPECT_EQ(flipCount(), 1);
+    Surface* sprite = makePattern(4, 4);
+    ASSERT_NE(sprite, nullptr);
+    EXPECT_TRUE(blitSurface(backSurface, PixelRect{38, 28, 42, 32}, sprite, nullptr, false));
+    failNextFlips(1);
+    EXPECT_FALSE(flipDisplay());
+    EXPECT_TRUE(flipDisplay());
+    EXPECT_EQ(peek(primarySurface, 38, 28), peek(sprite, 0, 0));
+    releaseSurface(sprite);
+}
+
+INSTANTIATE_TEST_SUITE_P(Depths, BlitAt, ::testing::Values(16, 32));
