@@ -1,0 +1,53 @@
+// Building the world at the start of a run: the sheets, lists and fonts, the
+// first civilization and the whirls, with progress on the visible surface.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class GlyphFont;
+class SpriteSheet;
+struct Font;
+
+// Owned by the run (the other sheets, lists and vitalsFont are in sim/world.h).
+extern SpriteSheet* cloudSheet;
+extern GlyphFont* overlayFont;  // the cloud's figures and the messages
+
+// overlayFont's handle for the device-context messages; null without it.
+Font* overlayFontHandle();
+
+// Results of setUpWorld.
+constexpr int32_t worldComplete = 0;
+constexpr int32_t worldInterrupted = 1;
+
+// Bitmap ids of the world's sheets.
+constexpr int32_t cloudBitmap = 116;
+constexpr int32_t vobBitmap = 107;
+constexpr int32_t weakVobBitmap = 106;
+constexpr int32_t megaVobBitmap = 113;
+constexpr int32_t remainsBitmap = 112;
+constexpr int32_t foodBitmap = 110;
+constexpr int32_t whirlBitmap = 111;
+
+// Called by the run's device set-up after seeding the generator and clearing
+// both display surfaces. worldInterrupted when the user stopped it; what was
+// built so far stays for tearDownWorld.
+int32_t setUpWorld();
+
+// Frees the lists, then the sheets in creation order, then overlayFont and
+// vitalsFont, and nulls every pointer. Safe to call again or before set-up.
+void tearDownWorld();
+
+// What set-up could not load: one line per sheet without a bitmap or font
+// that could not be built; empty when the world is whole.
+std::vector<std::string> missingWorldParts();
+
+// The direct poll of long loops: Escape held, a mouse button (of the first
+// three) down, or the mouse moved right or down by more than 5 since the last
+// read. A device that cannot be read counts as no input.
+bool userInterrupted();
+
+// One Vob of a new civilization at the screen centre: strength greenLevel
+// plus a draw up to birthStrength, and the sheet that strength calls for.
+void addFoundingVob();

@@ -1,0 +1,164 @@
+// tovrine-world: the world without a screen. A seed and a settings record in,
+// per-frame figures, PNG frames and timings out, the same on every machine.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "render/sdl/headless_display.h"
+#include "run/frame_driver.h"
+#include "run/world_setup.h"
+#include "settings/options_record.h"
+#include "sim/random.h"
+#include "tools/world/runner_options.h"
+#include "tools/world/world_figures.h"
+
+namespace {
+
+constexpr int exitFailure = 1;
+constexpr int exitUsage = 2;
+
+int fail(const std::string& message)
+{
+    std::fprintf(stderr, "tovrine-world: %s\n", message.c_str());
+    return exitFailure;
+}
+
+std::string resourceDirectory()
+{
+    const char* fromEnvironment = std::getenv("TOVRINE_RESOURCES");
+    if (fromEnvironment != nullptr && *fromEnvironment != '\0')
+        return fromEnvironment;
+    return TOVRINE_RESOURCE_DIR;
+}
+
+// Names that sort in frame order for any run length.
+std::string framePath(const std::string& directory, int64_t frame, int64_t lastFrame)
+{
+    int width = static_cast<int>(std::max<size_t>(6, std::to_string(lastFrame).size()));
+    char name[64];
+    std::snprintf(name, sizeof name, "frame-%0*lld.png", width, static_cast<long long>(frame));
+    return (std::filesystem::path(directory) / name).string();
+}
+
+bool reportMissingParts()
+{
+    bool missing = false;
+    for (const std::string& part : missingWorldParts()) {
+        std::fprintf(stderr, "tovrine-world: %s\n", part.c_str());
+        missing = true;
+    }
+    if (missing)
+        std::fprintf(stderr, "tovrine-world: bitmaps are looked for as %s/bitmaps/<id>_*.bmp "
+                             "(set TOVRINE_RESOURCES to look elsewhere)\n",
+                     resourceDirectory().c_str());
+    return missing;
+}
+
+void printFigures(int64_t frame)
+{
+    std::string line = formatWorldFigures(frame, collectWorldFigures()) + "\n";
+    std::fputs(line.c_str(), stdout);
+}
+
+struct FrameTimes {
+    double totalMs = 0;
+    double minMs = 0;
+    double maxMs = 0;
+    int64_t frames = 0;
+    int32_t largestPopulation = 0;
+    int64_t largestPopulationFrame = 0;
+
+    void add(double ms, int64_t frame, int32_t population)
+    {
+        minMs = (frames == 0 || ms < minMs) ? ms : minMs;
+        maxMs = (frames == 0 || ms > maxMs) ? ms : maxMs;
+        totalMs += ms;
+        frames += 1;
+        if (population > largestPopulation) {
+            largestPopulation = population;
+            largestPopulationFrame = frame;
+        }
+    }
+};
+
+void printBench(const FrameTimes& times, int64_t lastFrame)
+{
+    double mean = times.frames > 0 ? times.totalMs / times.frames : 0.0;
+    std::printf("bench: %lld frames, ms per frame: mean %.4f min %.4f max %.4f\n",
+                static_cast<long long>(times.frames), mean, times.minMs, times.maxMs);
+    std::printf("bench: largest population %d at frame %lld\n", times.largestPopulation,
+                static_cast<long long>(times.largestPopulationFrame));
+    std::printf("bench: last frame: %s\n",
+                formatWorldFigures(lastFrame, collectWorldFigures()).c_str());
+}
+
+int32_t vobPopulation() { return collectWorldFigures().vobs; }
+
+int runWorld(const RunnerOptions& options)
+{
+    if (!options.pngDirectory.empty()) {
+        std::error_code error;
+        std::filesystem::create_directories(options.pngDirectory, error);
+        if (error)
+            return fail("cannot create \"" + options.pngDirectory + "\": " + error.message());
+    }
+    seedRandom(options.seed);
+    if (setUpWorld() != worldComplete)
+        return fail("world set-up was interrupted");
+    if (reportMissingParts() || quitRequested())
+        return fail("the world is incomplete");
+    if (options.stats)
+        printFigures(0);
+
+    FrameTimes times;
+    for (int64_t frame = 1; frame <= options.frames; ++frame) {
+        auto start = std::chrono::steady_clock::now();
+        runFrame();
+        std::chrono::duration<double, std::milli> spent = std::chrono::steady_clock::now() - start;
+        if (quitRequested())
+            return fail("the run was ended at frame " + std::to_string(frame) +
+                        " (a sheet could not be measured)");
+        if (options.bench)
+            times.add(spent.count(), frame, vobPopulation());
+        if (options.stats)
+            printFigures(frame);
+        if (!options.pngDirectory.empty() && frame % options.every == 0) {
+            std::string path = framePath(options.pngDirectory, frame, options.frames);
+            if (!saveSurfacePng(primarySurface, path.c_str()))
+                return fail("cannot write " + path);
+        }
+    }
+    if (options.bench)
+        printBench(times, options.frames);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    RunnerOptions options;
+    std::string error;
+    if (!parseRunnerArguments(argc, argv, options, error)) {
+        std::fprintf(stderr, "tovrine-world: %s\n%s", error.c_str(), runnerUsage().c_str());
+        return exitUsage;
+    }
+    if (options.help) {
+        std::fputs(runnerUsage().c_str(), stdout);
+        return 0;
+    }
+    OptionsRecord record;
+    if (!loadRunnerRecord(options, record, error) || !checkDisplayMode(record, error))
+        return fail(error);
+    liveOptions = record;
+    if (!openHeadlessDisplay(record.screenWidth, record.screenHeight, record.screenDepth))
+        return fail("cannot open a " + std::to_string(record.screenWidth) + " x " +
+                    std::to_string(record.screenHeight) + " x " +
+                    std::to_string(record.screenDepth) + " display");
+    int result = runWorld(options);
+    tearDownWorld();
+    closeHeadlessDisplay();
+    return result;
+}

@@ -1,0 +1,192 @@
+#include "tools/world/runner_options.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr int32_t largestDisplaySide = 8192;
+
+// Whole decimal numbers only: no sign unless negatives are allowed, no
+// blanks, no trailing text, nothing out of [low, high].
+bool parseNumber(const char* text, int64_t low, int64_t high, int64_t& value)
+{
+    if (text == nullptr || *text == '\0')
+        return false;
+    const char* digits = (*text == '-') ? text + 1 : text;
+    if (*digits < '0' || *digits > '9')
+        return false;
+    errno = 0;
+    char* end = nullptr;
+    long long parsed = std::strtoll(text, &end, 10);
+    if (errno != 0 || *end != '\0' || parsed < low || parsed > high)
+        return false;
+    value = parsed;
+    return true;
+}
+
+bool takeNumber(const char* name, const char* text, int64_t low, int64_t high, int64_t& value,
+                std::string& error)
+{
+    if (parseNumber(text, low, high, value))
+        return true;
+    error = std::string(name) + " wants a whole number from " + std::to_string(low) + " to " +
+            std::to_string(high) + ", not \"" + text + "\"";
+    return false;
+}
+
+bool takeOption(const std::string& name, const char* value, RunnerOptions& options,
+                std::string& error)
+{
+    int64_t number = 0;
+    if (name == "--preset") {
+        if (!takeNumber("--preset", value, 0, presetCount - 1, number, error))
+            return false;
+        options.preset = static_cast<int32_t>(number);
+    } else if (name == "--record") {
+        if (*value == '\0') {
+            error = "--record wants a file name";
+            return false;
+        }
+        options.recordPath = value;
+    } else if (name == "--seed") {
+        if (!takeNumber("--seed", value, 0, UINT32_MAX, number, error))
+            return false;
+        options.seed = static_cast<uint32_t>(number);
+    } else if (name == "--frames") {
+        if (!takeNumber("--frames", value, 0, INT32_MAX, number, error))
+            return false;
+        options.frames = number;
+    } else if (name == "--png") {
+        if (*value == '\0') {
+            error = "--png wants a directory";
+            return false;
+        }
+        options.pngDirectory = value;
+    } else if (name == "--every") {
+        if (!takeNumber("--every", value, 1, INT32_MAX, number, error))
+            return false;
+        options.every = number;
+        options.everyGiven = true;
+    }
+    return true;
+}
+
+bool takesValue(const std::string& name)
+{
+    return name == "--preset" || name == "--record" || name == "--seed" || name == "--frames" ||
+           name == "--png" || name == "--every";
+}
+
+bool readWholeFile(const std::string& path, std::string& bytes, std::string& error)
+{
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        error = "cannot open record file \"" + path + "\": " + std::strerror(errno);
+        return false;
+    }
+    char buffer[512];
+    size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        bytes.append(buffer, got);
+    bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed) {
+        error = "cannot read record file \"" + path + "\"";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string runnerUsage()
+{
+    return "usage: tovrine-world [--preset N | --record FILE] [--seed S] [--frames N] [--stats]\n"
+           "                     [--png DIR] [--every K] [--bench]\n"
+           "  --preset N     built-in algorithm 0 to 6 (default 0)\n"
+           "  --record FILE  a stored 128-byte settings record; a shorter file sets only\n"
+           "                 its first bytes over preset 0\n"
+           "  --seed S       random seed, 0 to 4294967295 (default 1)\n"
+           "  --frames N     frames to run (default 1000)\n"
+           "  --stats        one line after set-up and after every frame:\n"
+           "                 frame vobs history peak food remains whirls strengthSum xSum ySum\n"
+           "  --png DIR      save every K-th frame as DIR/frame-NNNNNN.png\n"
+           "  --every K      the K of --png (default 100)\n"
+           "  --bench        milliseconds per frame (mean, min, max) and the last figures\n";
+}
+
+bool parseRunnerArguments(int argc, const char* const* argv, RunnerOptions& options,
+                          std::string& error)
+{
+    bool presetGiven = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string name = argv[i];
+        if (name == "--stats") {
+            options.stats = true;
+        } else if (name == "--bench") {
+            options.bench = true;
+        } else if (name == "--help" || name == "-h") {
+            options.help = true;
+        } else if (takesValue(name)) {
+            if (i + 1 >= argc) {
+                error = name + " wants a value";
+                return false;
+            }
+            if (!takeOption(name, argv[++i], options, error))
+                return false;
+            presetGiven = presetGiven || name == "--preset";
+        } else {
+            error = "unknown argument \"" + name + "\"";
+            return false;
+        }
+    }
+    if (presetGiven && !options.recordPath.empty()) {
+        error = "--preset and --record exclude each other";
+        return false;
+    }
+    if (options.everyGiven && options.pngDirectory.empty()) {
+        error = "--every needs --png";
+        return false;
+    }
+    return true;
+}
+
+bool loadRunnerRecord(const RunnerOptions& options, OptionsRecord& record, std::string& error)
+{
+    if (options.recordPath.empty()) {
+        record = presetAlgorithms[options.preset];
+        return true;
+    }
+    std::string bytes;
+    if (!readWholeFile(options.recordPath, bytes, error))
+        return false;
+    if (bytes.size() > optionsRecordSize) {
+        error = "record file \"" + options.recordPath + "\" has " + std::to_string(bytes.size()) +
+                " bytes; a settings record has at most " + std::to_string(optionsRecordSize);
+        return false;
+    }
+    record = presetAlgorithms[0];
+    std::memcpy(&record, bytes.data(), bytes.size());
+    return true;
+}
+
+bool checkDisplayMode(const OptionsRecord& record, std::string& error)
+{
+    std::string mode = std::to_string(record.screenWidth) + " x " +
+                       std::to_string(record.screenHeight) + " x " +
+                       std::to_string(record.screenDepth);
+    if (record.screenWidth < 1 || record.screenWidth > largestDisplaySide ||
+        record.screenHeight < 1 || record.screenHeight > largestDisplaySide) {
+        error = "display " + mode + ": width and height must be 1 to " +
+                std::to_string(largestDisplaySide);
+        return false;
+    }
+    if (record.screenDepth != 16 && record.screenDepth != 32) {
+        error = "display " + mode + ": only 16 and 32 bits per pixel can be drawn here";
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,36 @@
+// The command line of tovrine-world and the settings it runs with.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "settings/options_record.h"
+
+struct RunnerOptions {
+    int32_t preset = 0;
+    std::string recordPath;  // empty: run the preset
+    uint32_t seed = 1;
+    int64_t frames = 1000;
+    bool stats = false;
+    std::string pngDirectory;  // empty: no pictures
+    int64_t every = 100;
+    bool everyGiven = false;
+    bool bench = false;
+    bool help = false;
+};
+
+// The usage text printed with --help and after every argument error.
+std::string runnerUsage();
+
+// Parses argv[1..]. False with `error` set when an argument is unknown,
+// lacks its value, or its value is malformed or out of range.
+bool parseRunnerArguments(int argc, const char* const* argv, RunnerOptions& options,
+                          std::string& error);
+
+// The record the run uses: the preset, or the file read as the registry store
+// reads a stored value (a shorter file fills only its first bytes over the
+// default preset; a longer one is refused). False with `error` set.
+bool loadRunnerRecord(const RunnerOptions& options, OptionsRecord& record, std::string& error);
+
+// False with `error` set when the record's display mode cannot be opened.
+bool checkDisplayMode(const OptionsRecord& record, std::string& error);
