@@ -1,20 +1,21 @@
 #include "tools/artgen/sheet_grid.h"
 
 const SheetLayout kVobLayout{15, 15, 8, 3, {0, 0, 0}, {49, 202, 2}};
-const SheetLayout kMegaVobLayout{23, 24, 8, 3, {4, 8, 7}, {0, 224, 238}};
+const SheetLayout kMegaVobLayout{23, 24, 8, 3, {4, 8, 7}, {0, 224, 238}, 1};
 const SheetLayout kRemainsLayout{23, 22, 7, 6, {0, 0, 0}, {238, 28, 0}};
 const SheetLayout kFoodLayout{7, 7, 5, 1, {0, 0, 0}, {189, 147, 3}};
 const SheetLayout kWhirlLayout{44, 44, 5, 4, {0, 0, 0}, {239, 8, 0}};
 
-int32_t sheetWidth(const SheetLayout& l) { return l.columns * (l.cellWidth + 1) + 1; }
+int32_t sheetWidth(const SheetLayout& l) { return l.columns * (l.cellWidth + 1) + 1 + l.spareColumns; }
 int32_t sheetHeight(const SheetLayout& l) { return l.rows * (l.cellHeight + 1) + 1; }
 
 Image makeSheet(const SheetLayout& l) {
     Image sheet = makeImage(sheetWidth(l), sheetHeight(l), l.background);
-    for (int32_t x = 0; x < sheet.width; x += l.cellWidth + 1)
+    int32_t gridWidth = sheet.width - l.spareColumns;
+    for (int32_t x = 0; x < gridWidth; x += l.cellWidth + 1)
         for (int32_t y = 0; y < sheet.height; ++y) setPixel(sheet, x, y, l.grid);
     for (int32_t y = 0; y < sheet.height; y += l.cellHeight + 1)
-        for (int32_t x = 0; x < sheet.width; ++x) setPixel(sheet, x, y, l.grid);
+        for (int32_t x = 0; x < gridWidth; ++x) setPixel(sheet, x, y, l.grid);
     setPixel(sheet, 0, 0, l.background);
     return sheet;
 }

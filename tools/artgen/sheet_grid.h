@@ -14,6 +14,9 @@ struct SheetLayout {
     int32_t rows;
     Rgb background;
     Rgb grid;
+    // Background columns right of the last grid line. The mega Vob's bitmap
+    // is one pixel wider than its grid; the measuring rule ignores the rest.
+    int32_t spareColumns = 0;
 };
 
 int32_t sheetWidth(const SheetLayout& layout);
