@@ -23,9 +23,10 @@ struct FaceFiles {
 };
 
 // Westminster is a display face in the style of machine-readable cheque
-// digits; DejaVu Sans Mono is the nearest installed face in spirit (fixed
-// pitch, technical). Unknown faces fall back to DejaVu Sans, as GDI falls
-// back to a default face instead of failing.
+// digits. No installed face looks like it; what matters more is that the
+// statistics labels ("Spawns:  " in 35 pixels before its figure) still fit,
+// which only the narrow sans does at a 13-pixel cell. Unknown faces fall
+// back to DejaVu Sans, as GDI falls back to a default face, never failing.
 const FaceFiles faces[] = {
     {"Arial", liberation, "LiberationSans-Regular.ttf", "LiberationSans-Bold.ttf"},
     {"Helvetica", liberation, "LiberationSans-Regular.ttf", "LiberationSans-Bold.ttf"},
@@ -33,7 +34,7 @@ const FaceFiles faces[] = {
     {"Arial Narrow", liberation, "LiberationSansNarrow-Regular.ttf", "LiberationSansNarrow-Bold.ttf"},
     {"Times New Roman", liberation, "LiberationSerif-Regular.ttf", "LiberationSerif-Bold.ttf"},
     {"Courier New", liberation, "LiberationMono-Regular.ttf", "LiberationMono-Bold.ttf"},
-    {"Westminster", dejavu, "DejaVuSansMono.ttf", "DejaVuSansMono-Bold.ttf"},
+    {"Westminster", liberation, "LiberationSansNarrow-Regular.ttf", "LiberationSansNarrow-Bold.ttf"},
 };
 const FaceFiles fallbackFace = {"", dejavu, "DejaVuSans.ttf", "DejaVuSans-Bold.ttf"};
 
@@ -51,14 +52,29 @@ TTF_Font* openFace(const FaceFiles& files, bool bold) {
     return TTF_OpenFont(path.c_str(), 12);
 }
 
-// The largest size whose line height fits the cell: GDI scales a font so
-// that ascent plus descent equal a positive requested height. Sizes step by
-// a 72nd of the height through the resolution, finer than whole points.
+// The largest size that fits the cell: GDI scales a font so that ascent
+// plus descent equal a positive requested height. Sizes step by a 72nd of
+// the height through the resolution, finer than whole points.
 void fitToCell(TTF_Font* ttf, int32_t cellHeight) {
     for (int dpi = 72; dpi >= 24; --dpi) {
         TTF_SetFontSizeDPI(ttf, cellHeight, dpi, dpi);
         if (TTF_FontHeight(ttf) <= cellHeight) return;
     }
+}
+
+// Rows to lift every glyph by so that the lowest descender still lies in
+// the cell: the rounding of the line height can leave it one row short,
+// while the top rows hold only internal leading.
+int32_t descenderLift(TTF_Font* ttf, int32_t cellHeight) {
+    int32_t ascent = TTF_FontAscent(ttf);
+    int32_t firstInk = cellHeight, pastLastInk = 0;
+    for (uint32_t ch = 33; ch < 127; ++ch) {
+        int minx, maxx, miny, maxy, advance;
+        if (TTF_GlyphMetrics32(ttf, ch, &minx, &maxx, &miny, &maxy, &advance) != 0) continue;
+        firstInk = std::min<int32_t>(firstInk, ascent - maxy);
+        pastLastInk = std::max<int32_t>(pastLastInk, ascent - miny);
+    }
+    return std::max(0, std::min(pastLastInk - cellHeight, firstInk));
 }
 
 // tmMaxCharWidth over the printable ASCII characters: wide enough for any
@@ -85,7 +101,7 @@ Font* createFont(const char* face, int32_t height, int32_t weight) {
     TTF_Font* ttf = openFace(facesFor(face), bold);
     if (!ttf) ttf = openFace(fallbackFace, bold);
     if (!ttf) return nullptr;
-    TTF_SetFontHinting(ttf, TTF_HINTING_MONO);
+    TTF_SetFontHinting(ttf, TTF_HINTING_NORMAL);
     TTF_SetFontKerning(ttf, 0);
 
     Font* font = new Font;
@@ -98,6 +114,7 @@ Font* createFont(const char* face, int32_t height, int32_t weight) {
         TTF_SetFontSizeDPI(ttf, height < 0 ? -height : 12, 72, 72);
         font->cellHeight = height < 0 ? TTF_FontHeight(ttf) : defaultCellHeight;
     }
+    font->lift = descenderLift(ttf, font->cellHeight);
     return font;
 }
 

@@ -20,11 +20,13 @@ void fillBox(Surface* surface, int32_t left, int32_t top, int32_t right, int32_t
 }
 
 // Copies the ink of one rendered glyph (index 0 is the background of a
-// solid rendering) at (x, y), clipped to the surface.
-void stampGlyph(Surface* surface, const SDL_Surface* glyph, int32_t x, int32_t y, uint32_t stored) {
+// solid rendering) at (x, y), clipped to the rows [top, bottom) and to the
+// surface.
+void stampGlyph(Surface* surface, const SDL_Surface* glyph, int32_t x, int32_t y, int32_t top,
+                int32_t bottom, uint32_t stored) {
     for (int32_t gy = 0; gy < glyph->h; ++gy) {
         int32_t dy = y + gy;
-        if (dy < 0 || dy >= surface->image->h) continue;
+        if (dy < top || dy >= bottom || dy < 0 || dy >= surface->image->h) continue;
         const uint8_t* row = static_cast<const uint8_t*>(glyph->pixels) + gy * glyph->pitch;
         for (int32_t gx = 0; gx < glyph->w; ++gx) {
             int32_t dx = x + gx;
@@ -43,7 +45,7 @@ void drawCharacter(Surface* surface, Font* font, uint8_t ch, int32_t penX, int32
     // the pen, so the glyph's origin is that far into the picture.
     int32_t originOffset = minx < 0 ? -minx : 0;
     if (SDL_LockSurface(glyph) == 0) {
-        stampGlyph(surface, glyph, penX - originOffset, y, stored);
+        stampGlyph(surface, glyph, penX - originOffset, y - font->lift, y, y + font->cellHeight, stored);
         SDL_UnlockSurface(glyph);
     }
     SDL_FreeSurface(glyph);

@@ -11,11 +11,13 @@
 struct Font {
     TTF_Font* ttf = nullptr;
     int32_t cellHeight = 0;  // tmHeight: the requested cell height
+    int32_t lift = 0;        // rows the glyphs are raised so descenders fit
 };
 
 // Text as GDI's TextOutA draws it at (x, y), top-left aligned, no kerning:
 // each byte is one character of the ANSI code page. Opaque paints the
-// text's box (advances x cell height) black first. Clipped to the surface.
+// text's box (advances x cell height) black first. Ink stays within the
+// box's rows and the surface.
 void drawTextRun(Surface* surface, Font* font, const char* text, int32_t x, int32_t y,
                  uint32_t colour, bool opaque);
 

@@ -1,0 +1,169 @@
+// Fonts and device-context text of the SDL backend: sizes as GDI reads a
+// height, the glyph grid's layout, and the two background modes.
+#include <gtest/gtest.h>
+
+#include "render/glyph_font.h"
+#include "render/sdl/headless_display.h"
+
+namespace {
+
+uint32_t peek(Surface* s, int32_t x, int32_t y) {
+    beginPixelAccess(s);
+    uint32_t c = readPixel(s, x, y);
+    endPixelAccess(s);
+    return c;
+}
+
+int32_t countIn(Surface* s, const PixelRect& r, uint32_t colour) {
+    int32_t n = 0;
+    beginPixelAccess(s);
+    for (int32_t y = r.top; y < r.bottom; ++y)
+        for (int32_t x = r.left; x < r.right; ++x) n += readPixel(s, x, y) == colour;
+    endPixelAccess(s);
+    return n;
+}
+
+class TextAt : public ::testing::TestWithParam<int32_t> {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(openHeadlessDisplay(320, 320, GetParam()));
+        font = createFont("Westminster", 13, 100);
+        ASSERT_NE(font, nullptr);
+    }
+    void TearDown() override {
+        deleteFont(font);
+        closeHeadlessDisplay();
+    }
+    Font* font = nullptr;
+};
+
+constexpr uint32_t magenta = 0xFF00FF;
+
+}  // namespace
+
+TEST_P(TextAt, TransparentTextLeavesTheBackgroundAndOpaqueTextPaintsItBlack) {
+    fillSurface(backSurface, matchColour(backSurface, magenta));
+    EXPECT_EQ(drawGdiText(backSurface, "Peak", 10, 10, font, textColour, transparentBackground), 0);
+    PixelRect box = {10, 10, 60, 23};
+    int32_t ink = countIn(backSurface, box, textColour);
+    EXPECT_GT(ink, 10);
+    EXPECT_EQ(countIn(backSurface, box, keyColour), 0);
+
+    fillSurface(backSurface, matchColour(backSurface, magenta));
+    drawGdiText(backSurface, "Peak", 10, 10, font, textColour, opaqueBackground);
+    EXPECT_EQ(countIn(backSurface, box, textColour), ink);  // the same glyphs
+    EXPECT_GT(countIn(backSurface, box, keyColour), 100);
+    // The box is the text's cell: nothing above or left of it changes.
+    EXPECT_EQ(peek(backSurface, 9, 10), magenta);
+    EXPECT_EQ(peek(backSurface, 10, 9), magenta);
+    EXPECT_EQ(peek(backSurface, 10, 10), keyColour);
+    EXPECT_EQ(peek(backSurface, 10, 22), keyColour);
+    EXPECT_EQ(peek(backSurface, 10, 23), magenta);
+}
+
+TEST_P(TextAt, TextTakesTheRequestedColour) {
+    drawGdiText(backSurface, "MMM", 0, 0, font, 0x0000FF, transparentBackground);
+    PixelRect box = {0, 0, 40, 13};
+    EXPECT_GT(countIn(backSurface, box, 0x0000FF), 10);
+    EXPECT_EQ(countIn(backSurface, box, textColour), 0);
+}
+
+TEST_P(TextAt, NumbersAreDrawnAsTheirDecimalText) {
+    Surface* other = createSurface(320, 320);
+    ASSERT_NE(other, nullptr);
+    drawGdiNumber(backSurface, -199, 5, 5, font, textColour, opaqueBackground);
+    drawGdiText(other, "-199", 5, 5, font, textColour, opaqueBackground);
+    PixelRect box = {0, 0, 60, 20};
+    int32_t differing = 0;
+    for (int32_t y = box.top; y < box.bottom; ++y)
+        for (int32_t x = box.left; x < box.right; ++x) differing += peek(backSurface, x, y) != peek(other, x, y);
+    EXPECT_EQ(differing, 0);
+    EXPECT_GT(countIn(backSurface, box, textColour), 0);
+    releaseSurface(other);
+}
+
+TEST_P(TextAt, TextIsClippedAtTheSurfaceEdgesAndMissingPartsAreHarmless) {
+    drawGdiText(backSurface, "WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW", -5,
+                314, font, textColour, opaqueBackground);
+    EXPECT_GT(countIn(backSurface, PixelRect{0, 314, 320, 320}, textColour), 0);
+    drawGdiText(backSurface, "", 0, 0, font, textColour, opaqueBackground);
+    drawGdiText(backSurface, nullptr, 0, 0, font, textColour, opaqueBackground);
+    drawGdiText(nullptr, "x", 0, 0, font, textColour, opaqueBackground);
+    drawGdiText(backSurface, "x", 0, 0, nullptr, textColour, opaqueBackground);
+    EXPECT_EQ(countIn(backSurface, PixelRect{0, 0, 320, 300}, keyColour), 320 * 300);
+}
+
+TEST_P(TextAt, GridPutsEachCharacterInItsCellAndReportsTheMetrics) {
+    Surface* grid = createSurface(300, 300);
+    ASSERT_NE(grid, nullptr);
+    int32_t widths[100] = {};
+    int32_t cellWidth = -1, cellHeight = -1, charExtra = -1;
+    ASSERT_TRUE(renderGlyphGrid(grid, font, 33, 122, widths, cellWidth, cellHeight, charExtra));
+    EXPECT_EQ(cellHeight, 13);  // a positive height is the cell's
+    EXPECT_GT(cellWidth, 0);
+    EXPECT_EQ(charExtra, 0);
+    EXPECT_EQ(widths[89] > 0, true);  // 'z'
+    EXPECT_EQ(widths[90], 0);         // beyond the grid: untouched
+
+    // 'A' (65) sits in column 2, row 3; drawn alone it looks the same.
+    fillSurface(backSurface, keyColour);
+    drawGdiText(backSurface, "A", 0, 0, font, textColour, opaqueBackground);
+    int32_t left = 2 * cellWidth, top = 3 * cellHeight, ink = 0;
+    for (int32_t y = 0; y < cellHeight; ++y)
+        for (int32_t x = 0; x < cellWidth; ++x) {
+            ASSERT_EQ(peek(grid, left + x, top + y), peek(backSurface, x, y)) << x << "," << y;
+            ink += peek(grid, left + x, top + y) == textColour;
+        }
+    EXPECT_GT(ink, 5);
+    releaseSurface(grid);
+}
+
+TEST_P(TextAt, GridWithoutASurfaceLeavesTheMetricsUntouched) {
+    int32_t widths[100] = {};
+    int32_t cellWidth = 7, cellHeight = 8, charExtra = 9;
+    EXPECT_FALSE(renderGlyphGrid(nullptr, font, 33, 122, widths, cellWidth, cellHeight, charExtra));
+    EXPECT_EQ(cellWidth, 7);
+    EXPECT_EQ(cellHeight, 8);
+    EXPECT_EQ(charExtra, 9);
+    EXPECT_EQ(widths[0], 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Depths, TextAt, ::testing::Values(16, 32));
+
+TEST(Fonts, EveryFaceFindsAFontAndBoldIsHeavier) {
+    ASSERT_TRUE(openHeadlessDisplay(200, 40, 32));
+    Font* regular = createFont("Arial", 11, 400);
+    Font* bold = createFont("arial", 11, 600);
+    Font* unknown = createFont("No Such Face", 11, 400);
+    ASSERT_NE(regular, nullptr);
+    ASSERT_NE(bold, nullptr);
+    ASSERT_NE(unknown, nullptr);
+    drawGdiText(backSurface, "Vitals 88", 0, 0, regular, textColour, transparentBackground);
+    drawGdiText(backSurface, "Vitals 88", 0, 20, bold, textColour, transparentBackground);
+    int32_t thin = countIn(backSurface, PixelRect{0, 0, 200, 20}, textColour);
+    int32_t heavy = countIn(backSurface, PixelRect{0, 20, 200, 40}, textColour);
+    EXPECT_GT(thin, 0);
+    EXPECT_GT(heavy, thin);
+    deleteFont(regular);
+    deleteFont(bold);
+    deleteFont(unknown);
+    deleteFont(nullptr);
+    closeHeadlessDisplay();
+}
+
+TEST(Fonts, TextStaysInsideTheCellOfTheRequestedHeight) {
+    ASSERT_TRUE(openHeadlessDisplay(200, 60, 32));
+    for (int32_t height : {9, 11, 13, 20}) {
+        Font* font = createFont("Arial", height, 600);
+        ASSERT_NE(font, nullptr);
+        fillSurface(backSurface, keyColour);
+        drawGdiText(backSurface, "Hgjy|", 4, 10, font, textColour, transparentBackground);
+        EXPECT_GT(countIn(backSurface, PixelRect{0, 10, 200, 10 + height}, textColour), 0);
+        EXPECT_EQ(countIn(backSurface, PixelRect{0, 0, 200, 10}, textColour), 0) << height;
+        EXPECT_EQ(countIn(backSurface, PixelRect{0, 10 + height, 200, 60}, textColour), 0) << height;
+        // A taller request gives taller glyphs.
+        EXPECT_GT(countIn(backSurface, PixelRect{0, 10, 200, 10 + height}, textColour), height);
+        deleteFont(font);
+    }
+    closeHeadlessDisplay();
+}
