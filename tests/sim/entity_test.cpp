@@ -1,0 +1,188 @@
+#include <gtest/gtest.h>
+
+#include "render/sdl/headless_display.h"
+#include "render/sprite_sheet.h"
+#include "sim/entity.h"
+#include "sim/world.h"
+#include "tests/sim/sim_world.h"
+
+using EntityTest = SimWorld;
+
+TEST_F(EntityTest, MeasuresTheCellGridOfEveryWorldSheet)
+{
+    struct Expected {
+        SpriteSheet* sheet;
+        int32_t cellWidth, cellHeight, columns, rows;
+    };
+    const Expected cases[] = {
+        {vobSheet, 15, 15, 8, 3},     {weakVobSheet, 15, 15, 8, 3}, {megaVobSheet, 23, 24, 8, 3},
+        {whirlSheet, 44, 44, 5, 4},   {remainsSheet, 23, 22, 7, 6}, {foodSheet, 7, 7, 5, 1},
+    };
+    for (const Expected& e : cases) {
+        Entity entity(e.sheet, cyclicAnimation);
+        EXPECT_EQ(entity.cellWidth(), e.cellWidth);
+        EXPECT_EQ(entity.cellHeight(), e.cellHeight);
+        EXPECT_EQ(entity.columns(), e.columns);
+        EXPECT_EQ(entity.rows(), e.rows);
+    }
+    EXPECT_EQ(megaVobSheet->width(), 194);  // the spare column does not add a cell
+    EXPECT_FALSE(quitRequested());
+}
+
+TEST_F(EntityTest, NewEntityStartsCentredWithCreationValues)
+{
+    Entity vob(vobSheet, directionalAnimation);
+    EXPECT_EQ(vob.x(), 393);
+    EXPECT_EQ(vob.y(), 293);
+    EXPECT_EQ(vob.sheet(), vobSheet);
+    EXPECT_EQ(vob.sheetShared(), 1);
+    EXPECT_EQ(vob.column(), 1);
+    EXPECT_EQ(vob.row(), 0);
+    EXPECT_EQ(vob.direction(), 0);
+    EXPECT_EQ(vob.frameDelay(), 3);
+    EXPECT_EQ(vob.speed(), 1);
+    EXPECT_EQ(vob.strength(), 1);
+    EXPECT_EQ(vob.alive(), 1);
+    EXPECT_EQ(vob.strengthCap(), 0);
+    EXPECT_EQ(vob.life(), 0);
+    EXPECT_EQ(vob.steerHold(), 0);
+
+    Entity whirl(whirlSheet, cyclicAnimation);
+    EXPECT_EQ(whirl.x(), 400 - 22);
+    EXPECT_EQ(whirl.y(), 300 - 22);
+}
+
+TEST_F(EntityTest, ResetRestoresCreationValuesAndRecentres)
+{
+    Entity vob(vobSheet, directionalAnimation);
+    vob.setPosition(5, 6);
+    vob.setDirection(directionDownLeft);
+    vob.setStrength(900);
+    vob.setStrengthCap(950);
+    vob.setSpeed(4);
+    vob.setLife(7);
+    vob.setSteerHold(80);
+    vob.setFrameDelay(0);
+    vob.setDepositPoint(1, 2);
+    vob.move();
+    vob.advanceFrame();
+    vob.reset();
+    EXPECT_EQ(vob.x(), 393);
+    EXPECT_EQ(vob.y(), 293);
+    EXPECT_EQ(vob.prevX(), 0);
+    EXPECT_EQ(vob.direction(), 0);
+    EXPECT_EQ(vob.column(), 1);
+    EXPECT_EQ(vob.row(), 0);
+    EXPECT_EQ(vob.frameTick(), 0);
+    EXPECT_EQ(vob.frameDelay(), 3);
+    EXPECT_EQ(vob.strength(), 1);
+    EXPECT_EQ(vob.strengthCap(), 0);
+    EXPECT_EQ(vob.speed(), 1);
+    EXPECT_EQ(vob.life(), 0);
+    EXPECT_EQ(vob.steerHold(), 0);
+    EXPECT_EQ(vob.depositX(), 0);
+    EXPECT_EQ(vob.depositY(), 0);
+}
+
+TEST_F(EntityTest, AdoptingASheetRemeasuresButKeepsPlaceAndLook)
+{
+    Entity vob(vobSheet, directionalAnimation);
+    vob.setPosition(100, 120);
+    vob.setDirection(directionLeft);
+    vob.setFrameDelay(0);
+    vob.move();
+    vob.advanceFrame();  // row 1 after a real step
+    ASSERT_EQ(vob.row(), 1);
+
+    vob.adoptSheet(megaVobSheet);
+    EXPECT_EQ(vob.sheet(), megaVobSheet);
+    EXPECT_EQ(vob.cellWidth(), 23);
+    EXPECT_EQ(vob.cellHeight(), 24);
+    EXPECT_EQ(vob.x(), 99);
+    EXPECT_EQ(vob.y(), 120);
+    EXPECT_EQ(vob.direction(), directionLeft);
+    EXPECT_EQ(vob.column(), 3);
+    EXPECT_EQ(vob.row(), 1);
+}
+
+TEST_F(EntityTest, DirectionsOutsideOneToEightMeanStill)
+{
+    Entity vob(vobSheet, directionalAnimation);
+    Entity whirl(whirlSheet, cyclicAnimation);
+    whirl.setFrame(4);
+    for (int32_t bad : {9, 0, -1}) {
+        vob.setDirection(directionDownRight);
+        vob.setDirection(bad);
+        EXPECT_EQ(vob.direction(), 0) << bad;
+        EXPECT_EQ(vob.column(), 1) << bad;
+        whirl.setDirection(bad);
+        EXPECT_EQ(whirl.direction(), 0);
+        EXPECT_EQ(whirl.column(), 4) << "a cyclic entity's column is its animation";
+    }
+    for (int32_t d = 1; d <= 8; ++d) {
+        vob.setDirection(d);
+        EXPECT_EQ(vob.column(), d);
+        whirl.setDirection(d);
+        EXPECT_EQ(whirl.direction(), d);
+        EXPECT_EQ(whirl.column(), 4);
+    }
+}
+
+TEST_F(EntityTest, StrengthCapClampsOnlyWhenSet)
+{
+    Entity e(foodSheet, cyclicAnimation);
+    e.setStrength(2000000000);
+    e.addStrength(100000000);
+    EXPECT_EQ(e.strength(), 2100000000) << "cap 0 never clamps";
+    e.setStrength(81);
+    e.setStrengthCap(82);
+    e.addStrength(5);
+    EXPECT_EQ(e.strength(), 82);
+    e.addStrength(-500);
+    EXPECT_EQ(e.strength(), -418) << "there is no lower bound";
+}
+
+TEST_F(EntityTest, SteerHoldCountsDownAsItIsTaken)
+{
+    Entity vob(vobSheet, directionalAnimation);
+    EXPECT_EQ(vob.takeSteerHold(), 0);
+    EXPECT_EQ(vob.steerHold(), 0);
+    vob.setSteerHold(80);
+    EXPECT_EQ(vob.takeSteerHold(), 80);
+    EXPECT_EQ(vob.steerHold(), 79);
+    vob.setSteerHold(1);
+    EXPECT_EQ(vob.takeSteerHold(), 1);
+    EXPECT_EQ(vob.takeSteerHold(), 0);
+}
+
+TEST_F(EntityTest, UnreadableSheetEndsTheRunWithoutCrashing)
+{
+    SpriteSheet missing(4242);  // no such bitmap: no surface
+    ASSERT_EQ(missing.surface(), nullptr);
+    Entity e(&missing, cyclicAnimation);
+    EXPECT_TRUE(quitRequested());
+    EXPECT_EQ(e.cellWidth(), 0);
+    e.draw(backSurface, fullCellSize, fullCellSize);  // nothing to draw, nothing breaks
+    clearQuitRequest();
+
+    Entity none(nullptr, directionalAnimation);
+    EXPECT_TRUE(quitRequested());
+    none.draw(backSurface, fullCellSize, fullCellSize);
+}
+
+TEST_F(EntityTest, OwnedSheetIsMeasuredAndSurvivesBeingAdoptedAgain)
+{
+    Entity* own = Entity::withOwnSheet(107, directionalAnimation);
+    EXPECT_EQ(own->sheetShared(), 0);
+    EXPECT_EQ(own->cellWidth(), 15);
+    SpriteSheet* sheet = own->sheet();
+    own->adoptSheet(sheet);  // must not free the sheet it is about to use
+    EXPECT_EQ(own->sheetShared(), 0);
+    ASSERT_NE(own->sheet()->surface(), nullptr);
+    EXPECT_EQ(own->columns(), 8);
+
+    own->adoptSheet(vobSheet);  // releases its own, borrows the world's
+    EXPECT_EQ(own->sheetShared(), 1);
+    delete own;
+    EXPECT_NE(vobSheet->surface(), nullptr) << "a borrowed sheet outlives its entity";
+}

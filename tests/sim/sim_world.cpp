@@ -1,0 +1,232 @@
+#include "tests/sim/sim_world.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "render/sdl/headless_display.h"
+#include "render/sprite_sheet.h"
+#include "settings/options_record.h"
+#include "sim/entity.h"
+#include "sim/entity_list.h"
+#include "sim/random.h"
+#include "sim/world.h"
+
+namespace {
+
+struct SheetShape {
+    int32_t bitmapId;
+    const char* name;
+    int32_t cellWidth;
+    int32_t cellHeight;
+    int32_t columns;
+    int32_t rows;
+    int32_t extraWidth;  // spare pixels right of the last grid line
+};
+
+// The geometry of the program's sheets (the mega sheet is one pixel wider
+// than its grid, as the real bitmap is).
+const SheetShape shapes[] = {
+    {106, "weak", 15, 15, 8, 3, 0},    {107, "vob", 15, 15, 8, 3, 0},
+    {110, "food", 7, 7, 5, 1, 0},      {111, "whirl", 44, 44, 5, 4, 0},
+    {112, "remains", 23, 22, 7, 6, 0}, {113, "mega", 23, 24, 8, 3, 1},
+};
+
+constexpr uint32_t gridColour = 0xF800F8;  // GDI BGR: magenta, survives 5-6-5
+
+// Each cell interior has its own colour, with a transparent (black) pixel in
+// its top-left corner; (0, 0) is black so the sheet keys on black.
+uint32_t cellColour(int32_t sheetIndex, int32_t column, int32_t row)
+{
+    const uint32_t red = 8u * static_cast<uint32_t>(column + 1);
+    const uint32_t green = 8u * static_cast<uint32_t>(row + 1);
+    const uint32_t blue = 16u * static_cast<uint32_t>(sheetIndex + 1);
+    return red | (green << 8) | (blue << 16);
+}
+
+uint32_t sheetPixel(const SheetShape& s, int32_t sheetIndex, int32_t x, int32_t y)
+{
+    if (x == 0 && y == 0)
+        return 0;
+    const int32_t pitchX = s.cellWidth + 1;
+    const int32_t pitchY = s.cellHeight + 1;
+    if (x % pitchX == 0 || y % pitchY == 0 || x >= s.columns * pitchX)
+        return gridColour;
+    if (x % pitchX == 1 && y % pitchY == 1)
+        return 0;
+    return cellColour(sheetIndex, x / pitchX, y / pitchY);
+}
+
+void writeLe(std::vector<uint8_t>& out, uint32_t value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+}
+
+// A 24-bit bottom-up BMP of the sheet.
+void writeSheetBitmap(const std::string& folder, const SheetShape& s, int32_t sheetIndex)
+{
+    const int32_t width = s.columns * (s.cellWidth + 1) + 1 + s.extraWidth;
+    const int32_t height = s.rows * (s.cellHeight + 1) + 1;
+    const int32_t stride = (width * 3 + 3) / 4 * 4;
+    std::vector<uint8_t> bmp;
+    bmp.push_back('B');
+    bmp.push_back('M');
+    writeLe(bmp, 54 + stride * height, 4);
+    writeLe(bmp, 0, 4);
+    writeLe(bmp, 54, 4);
+    writeLe(bmp, 40, 4);
+    writeLe(bmp, width, 4);
+    writeLe(bmp, height, 4);
+    writeLe(bmp, 1, 2);
+    writeLe(bmp, 24, 2);
+    writeLe(bmp, 0, 4);
+    writeLe(bmp, stride * height, 4);
+    writeLe(bmp, 2835, 4);
+    writeLe(bmp, 2835, 4);
+    writeLe(bmp, 0, 4);
+    writeLe(bmp, 0, 4);
+    for (int32_t y = height - 1; y >= 0; --y) {
+        for (int32_t x = 0; x < width; ++x) {
+            const uint32_t c = sheetPixel(s, sheetIndex, x, y);
+            bmp.push_back(static_cast<uint8_t>(c >> 16));  // blue
+            bmp.push_back(static_cast<uint8_t>(c >> 8));
+            bmp.push_back(static_cast<uint8_t>(c));
+        }
+        for (int32_t pad = width * 3; pad < stride; ++pad)
+            bmp.push_back(0);
+    }
+    const std::string path = folder + "/" + std::to_string(s.bitmapId) + "_" + s.name + ".bmp";
+    FILE* file = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(file, nullptr) << path;
+    std::fwrite(bmp.data(), 1, bmp.size(), file);
+    std::fclose(file);
+}
+
+std::string resourceFolder;
+std::string previousResources;
+bool hadPreviousResources = false;
+
+}  // namespace
+
+void SimWorld::SetUpTestSuite()
+{
+    char pattern[] = "/tmp/tovrine-sim-XXXXXX";
+    const char* made = mkdtemp(pattern);
+    ASSERT_NE(made, nullptr);
+    resourceFolder = made;
+    const std::string bitmaps = resourceFolder + "/bitmaps";
+    ASSERT_EQ(mkdir(bitmaps.c_str(), 0700), 0);
+    for (int32_t i = 0; i < static_cast<int32_t>(sizeof shapes / sizeof shapes[0]); ++i)
+        writeSheetBitmap(bitmaps, shapes[i], i);
+
+    const char* previous = std::getenv("TOVRINE_RESOURCES");
+    hadPreviousResources = previous != nullptr;
+    previousResources = previous != nullptr ? previous : "";
+}
+
+void SimWorld::TearDownTestSuite()
+{
+    for (const SheetShape& s : shapes) {
+        const std::string path =
+            resourceFolder + "/bitmaps/" + std::to_string(s.bitmapId) + "_" + s.name + ".bmp";
+        std::remove(path.c_str());
+    }
+    rmdir((resourceFolder + "/bitmaps").c_str());
+    rmdir(resourceFolder.c_str());
+}
+
+void SimWorld::SetUp()
+{
+    ASSERT_TRUE(openHeadlessDisplay(800, 600, 16));
+    setenv("TOVRINE_RESOURCES", resourceFolder.c_str(), 1);
+    vobSheet = new SpriteSheet(107);
+    weakVobSheet = new SpriteSheet(106);
+    megaVobSheet = new SpriteSheet(113);
+    remainsSheet = new SpriteSheet(112);
+    foodSheet = new SpriteSheet(110);
+    whirlSheet = new SpriteSheet(111);
+    ASSERT_NE(vobSheet->surface(), nullptr);
+    ASSERT_NE(whirlSheet->surface(), nullptr);
+
+    vobList = new EntityList;
+    whirlList = new EntityList;
+    foodList = new EntityList;
+    remainsList = new EntityList;
+    liveOptions = presetAlgorithms[0];
+    seedRandom(1);
+}
+
+void SimWorld::TearDown()
+{
+    for (EntityList** list : {&vobList, &whirlList, &foodList, &remainsList}) {
+        delete *list;
+        *list = nullptr;
+    }
+    for (SpriteSheet** sheet :
+         {&vobSheet, &weakVobSheet, &megaVobSheet, &remainsSheet, &foodSheet, &whirlSheet}) {
+        delete *sheet;
+        *sheet = nullptr;
+    }
+    closeHeadlessDisplay();
+    if (hadPreviousResources)
+        setenv("TOVRINE_RESOURCES", previousResources.c_str(), 1);
+    else
+        unsetenv("TOVRINE_RESOURCES");
+}
+
+Entity* SimWorld::addVob(int32_t x, int32_t y, int32_t strength)
+{
+    vobList->append(new Entity(vobSheet, directionalAnimation));
+    Entity* vob = vobList->last();
+    vob->setPosition(x, y);
+    vob->setStrength(strength);
+    return vob;
+}
+
+Entity* SimWorld::addFood(int32_t x, int32_t y, int32_t units)
+{
+    foodList->append(new Entity(foodSheet, cyclicAnimation));
+    Entity* food = foodList->last();
+    food->setPosition(x, y);
+    food->setStrength(units);
+    food->setStrengthCap(units);
+    food->setFrameDelay(0);
+    return food;
+}
+
+Entity* SimWorld::addWhirl()
+{
+    whirlList->append(new Entity(whirlSheet, cyclicAnimation));
+    Entity* whirl = whirlList->last();
+    whirl->setDepositPoint(whirl->x(), whirl->y());
+    whirl->setFrameDelay(0);
+    whirl->setSpeed(3);
+    return whirl;
+}
+
+void SimWorld::tickAll(EntityList* list, EntityNode* (*rule)(EntityNode*))
+{
+    for (EntityNode* node = list->head(); node != nullptr;)
+        node = rule(node);
+}
+
+int32_t SimWorld::nodeCount(const EntityList* list) const
+{
+    int32_t count = 0;
+    for (EntityNode* node = list->head(); node != nullptr; node = node->next)
+        ++count;
+    return count;
+}
+
+uint32_t pixelAt(Surface* surface, int32_t x, int32_t y)
+{
+    beginPixelAccess(surface);
+    const uint32_t colour = readPixel(surface, x, y);
+    endPixelAccess(surface);
+    return colour;
+}

@@ -1,0 +1,418 @@
+#include <gtest/gtest.h>
+
+#include "render/display.h"
+#include "render/sprite_sheet.h"
+#include "settings/options_record.h"
+#include "sim/entity.h"
+#include "sim/entity_list.h"
+#include "sim/vob.h"
+#include "sim/world.h"
+#include "tests/sim/seed_helper.h"
+#include "tests/sim/sim_world.h"
+
+namespace {
+
+class VobTest : public SimWorld {
+protected:
+    // Food of `units` whose centre is (dx, dy) from the centre of `vob`.
+    Entity* foodOffset(const Entity& vob, int32_t dx, int32_t dy, int32_t units = 320)
+    {
+        return addFood(vob.centreX() + dx - 3, vob.centreY() + dy - 3, units);
+    }
+
+    // Ticks the Vob at the head of vobList with draws that change nothing.
+    EntityNode* tickHead()
+    {
+        seedQuietDraws(8);
+        return tickVob(vobList->head());
+    }
+
+    // Whether a still Vob on `sheet` eats food placed (dx, dy) from its centre.
+    bool eatsAt(SpriteSheet* sheet, int32_t strength, int32_t dx, int32_t dy)
+    {
+        vobList->clear();
+        foodList->clear();
+        Entity* vob = addVob(400, 300, strength);
+        vob->adoptSheet(sheet);
+        Entity* food = foodOffset(*vob, dx, dy);
+        tickHead();
+        return food->alive() == 0;
+    }
+
+    // A Vob at (400, 300) moving right, with a hold that keeps it from
+    // wandering. A new entity's last step counts as one (from (0, 0)), so
+    // its first tick already pays for moving.
+    Entity* movingVob(int32_t strength)
+    {
+        Entity* vob = addVob(400, 300, strength);
+        vob->setDirection(directionRight);
+        vob->setSteerHold(1000);
+        return vob;
+    }
+};
+
+}  // namespace
+
+TEST_F(VobTest, ContactNeedsCentresWithinAThirdOfTheCell)
+{
+    // 15 x 15: 15 / 3 = 5, so 4 pixels touch and 5 do not, on either axis.
+    EXPECT_TRUE(eatsAt(vobSheet, 200, 4, 4));
+    EXPECT_TRUE(eatsAt(vobSheet, 200, -4, -4));
+    EXPECT_FALSE(eatsAt(vobSheet, 200, 5, 0));
+    EXPECT_FALSE(eatsAt(vobSheet, 200, 0, 5));
+    EXPECT_FALSE(eatsAt(vobSheet, 200, -5, 0));
+    EXPECT_FALSE(eatsAt(vobSheet, 200, 0, -5));
+    // 23 x 24 mega cells reach 6 across (23 / 3 = 7) and 7 down or up (24 / 3 = 8).
+    EXPECT_TRUE(eatsAt(megaVobSheet, 2000, 6, 7));
+    EXPECT_TRUE(eatsAt(megaVobSheet, 2000, -6, -7));
+    EXPECT_FALSE(eatsAt(megaVobSheet, 2000, 7, 0));
+    EXPECT_FALSE(eatsAt(megaVobSheet, 2000, 0, 8));
+    EXPECT_FALSE(eatsAt(megaVobSheet, 2000, 0, -8));
+}
+
+TEST_F(VobTest, AMealAddsTheDepositsUnitsAndCountsALife)
+{
+    Entity* vob = addVob(400, 300, 200);
+    Entity* food = foodOffset(*vob, 1, 1, 250);
+    food->setStrength(123);  // what is left of it now, not what it started with
+    tickHead();
+    EXPECT_EQ(vob->strength(), 323);
+    EXPECT_EQ(vob->life(), 1);
+    EXPECT_EQ(food->alive(), 0);
+    EXPECT_EQ(vob->x(), 400) << "without Vob IQ a Vob never snaps onto food";
+    EXPECT_EQ(vob->direction(), 0);
+}
+
+TEST_F(VobTest, EatsOnlyTheFirstLivingDepositItTouches)
+{
+    Entity* vob = addVob(400, 300, 200);
+    Entity* eaten = foodOffset(*vob, 1, 1, 50);
+    eaten->setAlive(0);  // eaten by another Vob earlier this frame
+    Entity* first = foodOffset(*vob, 2, 2, 60);
+    Entity* second = foodOffset(*vob, 0, 0, 70);
+    tickHead();
+    EXPECT_EQ(first->alive(), 0);
+    EXPECT_EQ(second->alive(), 1);
+    EXPECT_EQ(vob->strength(), 260);
+}
+
+TEST_F(VobTest, AVobAboveMaxStrengthGainsNothingButStillConsumesTheFood)
+{
+    Entity* vob = addVob(400, 300, 3500);
+    Entity* food = foodOffset(*vob, 0, 0);
+    tickHead();
+    EXPECT_EQ(vob->strength(), 3000);
+    EXPECT_EQ(food->alive(), 0);
+    EXPECT_EQ(vob->life(), 1);
+
+    // Exactly at the maximum it eats and is clamped back in the same call.
+    vob->setStrength(3000);
+    Entity* more = foodOffset(*vob, 0, 0);
+    tickHead();
+    EXPECT_EQ(vob->strength(), 3000);
+    EXPECT_EQ(more->alive(), 0);
+    EXPECT_EQ(vob->life(), 2);
+}
+
+TEST_F(VobTest, MealsChangeTheSheetAtTheLevels)
+{
+    Entity* vob = addVob(400, 300, 1500);
+    foodOffset(*vob, 0, 0, 100);  // 1600: mega
+    tickHead();
+    EXPECT_EQ(vob->sheet(), megaVobSheet);
+    EXPECT_EQ(vob->cellWidth(), 23);
+
+    vob->adoptSheet(weakVobSheet);
+    vob->setStrength(60);
+    foodOffset(*vob, 0, 0, 50);  // 110: above the green level, back to the normal look
+    tickHead();
+    EXPECT_EQ(vob->sheet(), vobSheet);
+
+    vob->adoptSheet(weakVobSheet);
+    vob->setStrength(10);
+    foodOffset(*vob, 0, 0, 20);  // 30: still weak, the sheet stays
+    tickHead();
+    EXPECT_EQ(vob->sheet(), weakVobSheet);
+}
+
+TEST_F(VobTest, LosingStrengthSwitchesSheetsOnlyAtExactLevels)
+{
+    Entity* vob = movingVob(101);
+    tickHead();
+    EXPECT_EQ(vob->strength(), 100);
+    EXPECT_EQ(vob->sheet(), weakVobSheet);
+
+    vob->adoptSheet(vobSheet);
+    vob->setStrength(1601);
+    tickHead();
+    EXPECT_EQ(vob->sheet(), megaVobSheet);
+    tickHead();
+    EXPECT_EQ(vob->strength(), 1599);
+    EXPECT_EQ(vob->sheet(), vobSheet);
+
+    // Clamped down past the mega level: keeps the mega look until a level is met.
+    liveOptions.maxStrength = 1000;
+    vob->adoptSheet(megaVobSheet);
+    vob->setStrength(2000);
+    tickHead();
+    EXPECT_EQ(vob->strength(), 1000);
+    EXPECT_EQ(vob->sheet(), megaVobSheet);
+}
+
+TEST_F(VobTest, SpeedFollowsStrength)
+{
+    const struct {
+        int32_t strength;
+        int32_t speed;
+    } cases[] = {{501, 4}, {500, 3}, {51, 3}, {50, 2}, {1, 2}};
+    for (const auto& c : cases) {
+        vobList->clear();
+        Entity* vob = addVob(400, 300, c.strength);
+        tickHead();
+        EXPECT_EQ(vob->speed(), c.speed) << c.strength;
+    }
+}
+
+TEST_F(VobTest, MovingCostsOneAndAVobAgainstTheEdgePaysNothing)
+{
+    liveOptions.wrapEdges = 0;
+    Entity* vob = movingVob(200);
+    tickHead();
+    EXPECT_EQ(vob->strength(), 199);
+    EXPECT_EQ(vob->x(), 403);
+
+    vob->setPosition(2, 300);
+    vob->setDirection(directionLeft);
+    tickHead();  // still pays: its last step (the one before the jump) changed the place
+    const int32_t atEdge = vob->strength();
+    for (int i = 0; i < 5; ++i)
+        tickHead();
+    EXPECT_EQ(vob->strength(), atEdge);
+    EXPECT_EQ(vob->x(), 2);
+}
+
+TEST_F(VobTest, AResterNeverPaysAndGainsAboutFourPercentOfFrames)
+{
+    Entity* vob = addVob(400, 300, 200);
+    vob->setSteerHold(1000000);  // no wandering off
+    seedRandom(12345);
+    int gains = 0;
+    for (int i = 0; i < 20000; ++i) {
+        const int32_t before = vob->strength();
+        tickVob(vobList->head());
+        ASSERT_GE(vob->strength(), before);
+        gains += vob->strength() - before;
+    }
+    // Chance 4 in 99 per frame.
+    EXPECT_GT(gains, 20000 * 3 / 100);
+    EXPECT_LT(gains, 20000 * 5 / 100);
+}
+
+TEST_F(VobTest, WanderingDrawsOnlyWithoutAHold)
+{
+    // Generator value 32767 makes any chance 1: a turn if wandering draws it.
+    Entity* vob = addVob(400, 300, 200);
+    seedSoNextIs(32767);
+    tickVob(vobList->head());
+    EXPECT_NE(vob->direction(), 0);
+    EXPECT_EQ(vob->column(), vob->direction());
+
+    vobList->clear();
+    Entity* held = addVob(400, 300, 200);
+    held->setSteerHold(5);
+    seedSoNextIs(32767);
+    tickVob(vobList->head());
+    EXPECT_EQ(held->steerHold(), 4);
+    EXPECT_EQ(held->direction(), 0) << "the value went to glancing instead";
+    EXPECT_GE(held->column(), 2);
+    EXPECT_LE(held->column(), 8);
+    EXPECT_EQ(held->row(), 0);
+}
+
+TEST_F(VobTest, DrawsPerFrameFollowTheVobsState)
+{
+    // Still, no hold: wander test, glance test, rest test.
+    Entity* vob = addVob(400, 300, 200);
+    seedQuietDraws(10);
+    uint32_t start = randomState();
+    tickVob(vobList->head());
+    EXPECT_EQ(drawsSince(start), 3);
+
+    // Moving with a hold: only the rest test, until a step has really been
+    // taken; then no draw at all.
+    vob->setDirection(directionDown);
+    vob->setSteerHold(10);
+    start = randomState();
+    tickVob(vobList->head());
+    EXPECT_EQ(drawsSince(start), 1);
+    start = randomState();
+    tickVob(vobList->head());
+    EXPECT_EQ(drawsSince(start), 0);
+}
+
+TEST_F(VobTest, DeathLeavesRemainsWhereTheLastStepEnded)
+{
+    addVob(100, 100, 500);
+    movingVob(1);
+    EntityNode* node = vobList->head()->next;
+    seedQuietDraws(8);
+    EXPECT_EQ(tickVob(node), nullptr) << "the tail died: the walk ends";
+    EXPECT_EQ(vobList->population(), 1);
+    EXPECT_EQ(nodeCount(vobList), 1);
+    ASSERT_EQ(remainsList->population(), 1);
+    Entity* remains = remainsList->last();
+    EXPECT_EQ(remains->x(), 402) << "after this frame's step (speed 2 for strength 1)";
+    EXPECT_EQ(remains->y(), 300);
+    EXPECT_EQ(remains->strength(), 82);
+    EXPECT_EQ(remains->strengthCap(), 82);
+    EXPECT_EQ(remains->frameDelay(), 0);
+    EXPECT_EQ(remains->column(), 1);
+    EXPECT_EQ(remains->row(), 0);
+    for (int32_t j = 0; j < 15; ++j)
+        for (int32_t i = 0; i < 17; ++i)
+            ASSERT_EQ(pixelAt(backSurface, 400 + i, 300 + j), 0u) << "the dead are not drawn";
+}
+
+TEST_F(VobTest, DeathInTheMiddleReturnsTheNextVob)
+{
+    addVob(100, 100, 500);
+    movingVob(1);
+    addVob(200, 200, 500);
+    EntityNode* middle = vobList->head()->next;
+    EntityNode* third = middle->next;
+    seedQuietDraws(8);
+    EXPECT_EQ(tickVob(middle), third);
+    EXPECT_EQ(vobList->head()->next, third);
+}
+
+TEST_F(VobTest, ALivingVobIsDrawnAfterItsStep)
+{
+    Entity* vob = movingVob(200);
+    tickHead();
+    ASSERT_EQ(vob->x(), 403);
+    // Column 1 (right), row 0: the first frames of a step hold the resting row.
+    EXPECT_EQ(pixelAt(backSurface, 403 + 5, 300 + 5),
+              pixelAt(vobSheet->surface(), 1 + 5, 1 + 5));
+    EXPECT_NE(pixelAt(backSurface, 403 + 5, 300 + 5), 0u);
+}
+
+TEST_F(VobTest, TheSpawnLevelMealBearsChildrenAtTheCentre)
+{
+    liveOptions.spawnLevel = 3;
+    Entity* vob = addVob(100, 100, 200);
+    for (int meal = 1; meal <= 2; ++meal) {
+        foodOffset(*vob, 0, 0, 10);
+        tickHead();
+        EXPECT_EQ(vob->life(), meal);
+    }
+    EXPECT_EQ(vobList->population(), 1);
+    foodOffset(*vob, 0, 0, 10);
+    tickHead();
+    EXPECT_EQ(vob->life(), 0);
+    ASSERT_EQ(vobList->population(), 4);
+    EXPECT_EQ(vobList->history(), 4);
+    for (EntityNode* n = vobList->head()->next; n != nullptr; n = n->next) {
+        EXPECT_EQ(n->entity->x(), 393);
+        EXPECT_EQ(n->entity->y(), 293);
+        EXPECT_GE(n->entity->strength(), 400);
+        EXPECT_LE(n->entity->strength(), 700);
+        EXPECT_EQ(n->entity->sheet(), vobSheet);
+    }
+}
+
+TEST_F(VobTest, NewbornStrengthRunsFromGreenPlus300ToGreenPlus600)
+{
+    liveOptions.spawnLevel = 1;
+    liveOptions.birthSpawns = 1;
+    liveOptions.megaLevel = 550;
+    const struct {
+        int32_t value;
+        int32_t strength;
+    } cases[] = {{0, 400}, {32767, 700}, {16384, 550}};
+    for (const auto& c : cases) {
+        vobList->clear();
+        foodList->clear();
+        Entity* vob = addVob(100, 100, 200);
+        foodOffset(*vob, 0, 0, 10);
+        seedSoNextIs(c.value);  // the child's draw comes before any other
+        tickVob(vobList->head());
+        ASSERT_EQ(nodeCount(vobList), 2);
+        Entity* child = vobList->last();
+        EXPECT_EQ(child->strength(), c.strength);
+        EXPECT_EQ(child->sheet(), c.strength >= 550 ? megaVobSheet : vobSheet) << c.strength;
+    }
+}
+
+TEST_F(VobTest, SpawningStopsAtMaxEntitiesAndStillResetsLife)
+{
+    liveOptions.spawnLevel = 1;
+    liveOptions.birthSpawns = 3;
+    liveOptions.maxEntities = 2;
+    Entity* vob = addVob(100, 100, 200);
+    foodOffset(*vob, 0, 0, 10);
+    seedQuietDraws(10);
+    uint32_t start = randomState();
+    tickVob(vobList->head());
+    EXPECT_EQ(vobList->population(), 2);
+    EXPECT_EQ(vob->life(), 0);
+    EXPECT_EQ(drawsSince(start), 1 + 3) << "one draw for the one child born";
+
+    foodOffset(*vob, 0, 0, 10);
+    tickVob(vobList->head());
+    EXPECT_EQ(vobList->population(), 2);
+    EXPECT_EQ(vob->life(), 0);
+
+    liveOptions.maxEntities = 0;
+    liveOptions.birthSpawns = 5;
+    foodOffset(*vob, 0, 0, 10);
+    tickVob(vobList->head());
+    EXPECT_EQ(vobList->population(), 2);
+
+    liveOptions.maxEntities = 100;
+    liveOptions.birthSpawns = 0;
+    foodOffset(*vob, 0, 0, 10);
+    tickVob(vobList->head());
+    EXPECT_EQ(vobList->population(), 2);
+    EXPECT_EQ(vob->life(), 0);
+}
+
+TEST_F(VobTest, NoSpawningWhenSpawnLevelIsZero)
+{
+    liveOptions.spawnLevel = 0;
+    Entity* vob = addVob(100, 100, 200);
+    for (int i = 0; i < 3; ++i) {
+        foodOffset(*vob, 0, 0, 10);
+        tickHead();
+    }
+    EXPECT_EQ(vob->life(), 3);
+    EXPECT_EQ(vobList->population(), 1);
+}
+
+TEST_F(VobTest, ChildrenAreTickedInTheFrameOfTheirBirth)
+{
+    liveOptions.spawnLevel = 1;
+    liveOptions.birthSpawns = 2;
+    Entity* vob = addVob(100, 100, 200);
+    foodOffset(*vob, 0, 0, 10);
+    seedQuietDraws(20);
+    tickAll(vobList, tickVob);
+    ASSERT_EQ(vobList->population(), 3);
+    for (EntityNode* n = vobList->head()->next; n != nullptr; n = n->next) {
+        EXPECT_EQ(n->entity->prevX(), 393) << "moved (or tried to) this frame";
+        EXPECT_GE(n->entity->speed(), 3) << "speed set by its own rule";
+    }
+    EXPECT_NE(pixelAt(backSurface, 393 + 5, 293 + 5), 0u) << "drawn this frame";
+}
+
+TEST_F(VobTest, AStarvingVobDiesWhenItsStrengthRunsOut)
+{
+    // Strength 3, moving, nothing to eat: three frames.
+    movingVob(3);
+    for (int frame = 1; frame <= 2; ++frame) {
+        tickHead();
+        ASSERT_EQ(vobList->population(), 1) << frame;
+    }
+    tickHead();
+    EXPECT_EQ(vobList->population(), 0);
+    EXPECT_EQ(remainsList->population(), 1);
+}
