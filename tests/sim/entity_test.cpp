@@ -186,3 +186,26 @@ TEST_F(EntityTest, OwnedSheetIsMeasuredAndSurvivesBeingAdoptedAgain)
     delete own;
     EXPECT_NE(vobSheet->surface(), nullptr) << "a borrowed sheet outlives its entity";
 }
+
+TEST(ProgramSheets, MeasureAsTheirGridsSay)
+{
+    // The artwork of the program itself, as the backend finds it.
+    ASSERT_TRUE(openHeadlessDisplay(800, 600, 16));
+    const struct {
+        int32_t bitmapId, cellWidth, cellHeight, columns, rows;
+    } cases[] = {
+        {107, 15, 15, 8, 3}, {106, 15, 15, 8, 3}, {113, 23, 24, 8, 3},
+        {111, 44, 44, 5, 4}, {112, 23, 22, 7, 6}, {110, 7, 7, 5, 1},
+    };
+    for (const auto& c : cases) {
+        SpriteSheet sheet(c.bitmapId);
+        ASSERT_NE(sheet.surface(), nullptr) << c.bitmapId;
+        Entity e(&sheet, cyclicAnimation);
+        EXPECT_EQ(e.cellWidth(), c.cellWidth) << c.bitmapId;
+        EXPECT_EQ(e.cellHeight(), c.cellHeight) << c.bitmapId;
+        EXPECT_EQ(e.columns(), c.columns) << c.bitmapId;
+        EXPECT_EQ(e.rows(), c.rows) << c.bitmapId;
+    }
+    EXPECT_FALSE(quitRequested());
+    closeHeadlessDisplay();
+}
