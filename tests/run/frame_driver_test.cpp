@@ -1,0 +1,133 @@
+// One frame: the clear, the cloud and its figures, the F12 strength reset,
+// and a flip that fails.
+#include <gtest/gtest.h>
+
+#include "render/display.h"
+#include "render/glyph_font.h"
+#include "render/sdl/headless_display.h"
+#include "render/sprite_sheet.h"
+#include "run/frame_driver.h"
+#include "run/world_setup.h"
+#include "sim/entity.h"
+#include "sim/entity_list.h"
+#include "sim/world.h"
+#include "tests/run/run_world.h"
+
+namespace {
+
+using FrameDriver = RunWorldTest;
+
+// The cloud's corner; the Vobs and whirls of the first frames stay near the
+// centre, well away from it.
+const PixelRect cloudCorner = {0, 0, 140, 90};
+
+Surface* expectedCloud(int32_t history, int32_t peak, int32_t population)
+{
+    Surface* expected = runtest::blankScreen();
+    blitSprite(cloudSheet, expected, 0, 5, 1);
+    overlayFont->drawText(expected, "History: ", 15, 15, 1);
+    overlayFont->drawNumber(expected, history, 50, 15, 1);
+    overlayFont->drawText(expected, "Peak:    ", 15, 30, 1);
+    overlayFont->drawNumber(expected, peak, 50, 30, 1);
+    overlayFont->drawText(expected, "Spawns:  ", 15, 45, 1);
+    overlayFont->drawNumber(expected, population, 50, 45, 1);
+    return expected;
+}
+
+TEST_F(FrameDriver, CloudShowsHistoryPeakAndPopulation)
+{
+    ASSERT_EQ(worldComplete, buildWorld([](OptionsRecord& o) { o.initialVobs = 7; }));
+    vobList->last()->setStrength(-1000);  // dies this frame: population 6, history and peak 7
+    runFrames(1);
+    ASSERT_EQ(6, vobList->population());
+
+    Surface* expected = expectedCloud(7, 7, 6);
+    Surface* wrongFigures = expectedCloud(7, 7, 7);
+    EXPECT_EQ(0, runtest::differingPixels(expected, primarySurface, cloudCorner));
+    EXPECT_GT(runtest::differingPixels(wrongFigures, primarySurface, cloudCorner), 0)
+        << "the figures are what tells these apart";
+    releaseSurface(wrongFigures);
+    releaseSurface(expected);
+}
+
+TEST_F(FrameDriver, CloudOffDrawsNeitherCloudNorFiguresButTheWorldStillShows)
+{
+    ASSERT_EQ(worldComplete, buildWorld([](OptionsRecord& o) { o.showCloud = 0; }));
+    runFrames(1);
+    EXPECT_EQ(0, runtest::litPixels(primarySurface, cloudCorner));
+    EXPECT_GT(runtest::litPixels(primarySurface, PixelRect{300, 200, 500, 400}), 0);
+
+    liveOptions.showCloud = 1;  // read afresh every frame
+    runFrames(1);
+    EXPECT_GT(runtest::litPixels(primarySurface, cloudCorner), 100);
+}
+
+TEST_F(FrameDriver, EachFrameStartsFromABlackBackBuffer)
+{
+    buildEmptyWorld(0);
+    fillSurface(backSurface, 0xFFFF);
+    runFrames(1);
+    EXPECT_EQ(0, runtest::litPixels(primarySurface, runtest::wholeScreen()));
+}
+
+TEST_F(FrameDriver, StrengthResetWithGreenLevelAtLeast50MakesEveryVobWeak)
+{
+    ASSERT_EQ(worldComplete, buildWorld([](OptionsRecord& o) { o.greenLevel = 50; }));
+    strengthResetRequested = 1;
+    runFrames(1);
+    EXPECT_EQ(0, strengthResetRequested) << "the request is used up";
+    ASSERT_EQ(10, vobList->population());
+    for (EntityNode* node = vobList->head(); node != nullptr; node = node->next) {
+        EXPECT_EQ(50, node->entity->strength());
+        EXPECT_EQ(weakVobSheet, node->entity->sheet());
+    }
+}
+
+TEST_F(FrameDriver, StrengthResetWithGreenLevelBelow50KeepsEverySheet)
+{
+    ASSERT_EQ(worldComplete, buildWorld([](OptionsRecord& o) { o.greenLevel = 49; }));
+    Entity* mega = vobList->head()->entity;
+    mega->setStrength(2000);
+    mega->adoptSheet(megaVobSheet);
+    strengthResetRequested = 1;
+    runFrames(1);
+    for (EntityNode* node = vobList->head(); node != nullptr; node = node->next) {
+        EXPECT_EQ(50, node->entity->strength());
+        EXPECT_EQ(node->entity == mega ? megaVobSheet : vobSheet, node->entity->sheet());
+    }
+}
+
+TEST_F(FrameDriver, WithoutARequestStrengthsFollowTheRules)
+{
+    ASSERT_EQ(worldComplete, buildWorld());
+    runFrames(1);
+    bool anyOther = false;
+    for (EntityNode* node = vobList->head(); node != nullptr; node = node->next)
+        anyOther = anyOther || node->entity->strength() != 50;
+    EXPECT_TRUE(anyOther);
+}
+
+TEST_F(FrameDriver, AFailingFlipIsRetriedThenTheFrameIsDropped)
+{
+    buildEmptyWorld(0);
+    failNextFlips(flipAttempts - 1);
+    runFrames(1);
+    EXPECT_EQ(1, flipCount()) << "the last allowed retry succeeds";
+
+    failNextFlips(1000000);
+    runFrames(1);  // returns instead of spinning on a flip that never works
+    EXPECT_EQ(1, flipCount());
+
+    failNextFlips(0);
+    runFrames(1);
+    EXPECT_EQ(2, flipCount()) << "the next frame flips again";
+}
+
+TEST_F(FrameDriver, WithoutAWorldAFrameOnlyClearsAndFlips)
+{
+    runFrames(1);
+    EXPECT_EQ(1, flipCount());
+    EXPECT_EQ(0, runtest::litPixels(primarySurface, runtest::wholeScreen()));
+}
+
+}  // namespace

@@ -1,0 +1,40 @@
+// The real world on an 800 x 600 x 16 headless display, for the tests of
+// world set-up and the frame driver: the program's own bitmaps and fonts.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+
+#include "render/surface.h"
+#include "settings/options_record.h"
+
+class EntityList;
+
+class RunWorldTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Default settings, then `tweak`, then the seed and setUpWorld; its result.
+    int32_t buildWorld(const std::function<void(OptionsRecord&)>& tweak = {});
+    // A world without Vobs, whirls or cloud whose rebirths make `founders`.
+    void buildEmptyWorld(int32_t founders);
+    // Every Vob dies on its next tick.
+    void doomAllVobs();
+    // `count` frames, each expected to end normally.
+    void runFrames(int32_t count);
+};
+
+namespace runtest {
+
+// A black surface of the display's size and format.
+Surface* blankScreen();
+// Pixels inside `area` that differ between the two surfaces.
+int32_t differingPixels(Surface* a, Surface* b, const PixelRect& area);
+// Pixels inside `area` that are not black.
+int32_t litPixels(Surface* surface, const PixelRect& area);
+const PixelRect& wholeScreen();
+
+}  // namespace runtest

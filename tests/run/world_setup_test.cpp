@@ -1,0 +1,238 @@
+// World set-up: what it builds, how many, with which draws, and how the user
+// cuts it short; tear-down; a world whose bitmaps are missing.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "render/display.h"
+#include "render/glyph_font.h"
+#include "render/sdl/headless_display.h"
+#include "render/sprite_sheet.h"
+#include "run/frame_driver.h"
+#include "run/world_setup.h"
+#include "sim/entity.h"
+#include "sim/entity_list.h"
+#include "sim/random.h"
+#include "sim/world.h"
+#include "tests/run/run_world.h"
+
+namespace {
+
+using WorldSetUp = RunWorldTest;
+
+void expectSheetSize(const SpriteSheet* sheet, int32_t width, int32_t height, const char* name)
+{
+    ASSERT_NE(nullptr, sheet) << name;
+    EXPECT_NE(nullptr, sheet->surface()) << name;
+    EXPECT_EQ(width, sheet->width()) << name;
+    EXPECT_EQ(height, sheet->height()) << name;
+}
+
+TEST_F(WorldSetUp, LoadsEachSheetFromItsOwnBitmapAndBuildsListsAndFonts)
+{
+    ASSERT_EQ(worldComplete, buildWorld());
+    expectSheetSize(cloudSheet, 87, 66, "cloud");
+    expectSheetSize(vobSheet, 129, 49, "vob");
+    expectSheetSize(weakVobSheet, 129, 49, "weak vob");
+    expectSheetSize(megaVobSheet, 194, 76, "mega vob");
+    expectSheetSize(remainsSheet, 169, 139, "remains");
+    expectSheetSize(foodSheet, 41, 9, "food");
+    expectSheetSize(whirlSheet, 226, 181, "whirl");
+    EXPECT_NE(vobSheet, weakVobSheet);
+
+    ASSERT_NE(nullptr, foodList);
+    ASSERT_NE(nullptr, remainsList);
+    EXPECT_EQ(0, foodList->population());
+    EXPECT_EQ(0, remainsList->population());
+    ASSERT_NE(nullptr, overlayFont);
+    ASSERT_NE(nullptr, vitalsFont);
+    EXPECT_NE(nullptr, overlayFont->font());
+    EXPECT_GT(vitalsFont->cellHeight(), 0);
+    EXPECT_TRUE(missingWorldParts().empty());
+}
+
+TEST_F(WorldSetUp, DefaultFoundersStartAtTheCentreWithStrengthsOfTheMiddleSheet)
+{
+    ASSERT_EQ(worldComplete, buildWorld());
+    ASSERT_EQ(10, vobList->population());
+    EXPECT_EQ(10, vobList->history());
+    EXPECT_EQ(10, vobList->peak());
+    for (EntityNode* node = vobList->head(); node != nullptr; node = node->next) {
+        const Entity* vob = node->entity;
+        EXPECT_GE(vob->strength(), 101);
+        EXPECT_LE(vob->strength(), 1300);
+        EXPECT_EQ(vobSheet, vob->sheet());
+        EXPECT_EQ(directionalAnimation, vob->animMode());
+        EXPECT_EQ(393, vob->x());
+        EXPECT_EQ(293, vob->y());
+    }
+}
+
+TEST_F(WorldSetUp, FounderCountFollowsInitialVobsCappedByMaxEntities)
+{
+    struct Case {
+        int32_t initialVobs;
+        int32_t maxEntities;
+        int32_t expected;
+    };
+    for (Case c : {Case{0, 5000, 0}, Case{10, 4, 4}, Case{10, 0, 0}, Case{10, -3, 0},
+                   Case{3, 3, 3}}) {
+        ASSERT_EQ(worldComplete, buildWorld([&](OptionsRecord& o) {
+                      o.initialVobs = c.initialVobs;
+                      o.maxEntities = c.maxEntities;
+                  }));
+        EXPECT_EQ(c.expected, vobList->population())
+            << "initialVobs " << c.initialVobs << ", maxEntities " << c.maxEntities;
+        EXPECT_EQ(2, whirlList->population()) << "whirls are built whatever the Vobs";
+    }
+}
+
+TEST_F(WorldSetUp, WhirlsAreNotCappedByTheEntityLimit)
+{
+    ASSERT_EQ(worldComplete, buildWorld([](OptionsRecord& o) {
+                  o.whirlCount = 7;
+                  o.maxEntities = 2;
+              }));
+    EXPECT_EQ(7, whirlList->population());
+    EXPECT_EQ(2, vobList->population());
+
+    ASSERT_EQ(worldComplete, buildWorld([](OptionsRecord& o) { o.whirlCount = 0; }));
+    EXPECT_EQ(0, whirlList->population());
+}
+
+TEST_F(WorldSetUp, BirthStrengthOneAndZeroGiveFixedStrengthsAndTheirSheets)
+{
+    ASSERT_EQ(worldComplete, buildWorld([](OptionsRecord& o) { o.birthStrength = 1; }));
+    for (EntityNode* node = vobList->head(); node != nullptr; node = node->next) {
+        EXPECT_EQ(101, node->entity->strength());
+        EXPECT_EQ(vobSheet, node->entity->sheet());
+    }
+
+    ASSERT_EQ(worldComplete, buildWorld([](OptionsRecord& o) { o.birthStrength = 0; }));
+    for (EntityNode* node = vobList->head(); node != nullptr; node = node->next) {
+        EXPECT_EQ(100, node->entity->strength());
+        EXPECT_EQ(weakVobSheet, node->entity->sheet());
+    }
+
+    // At or above the mega level a founder is born mega.
+    ASSERT_EQ(worldComplete, buildWorld([](OptionsRecord& o) {
+                  o.birthStrength = 1;
+                  o.megaLevel = 101;
+              }));
+    for (EntityNode* node = vobList->head(); node != nullptr; node = node->next)
+        EXPECT_EQ(megaVobSheet, node->entity->sheet());
+    EXPECT_EQ(23, vobList->last()->cellWidth()) << "adopting re-measures the cells";
+}
+
+TEST_F(WorldSetUp, WhirlsStartReadyToSpinAtTheirOwnCell)
+{
+    ASSERT_EQ(worldComplete, buildWorld([](OptionsRecord& o) { o.whirlCount = 40; }));
+    bool differentStarts = false;
+    for (EntityNode* node = whirlList->head(); node != nullptr; node = node->next) {
+        const Entity* whirl = node->entity;
+        EXPECT_EQ(whirlSheet, whirl->sheet());
+        EXPECT_EQ(cyclicAnimation, whirl->animMode());
+        EXPECT_EQ(whirl->x(), whirl->depositX());
+        EXPECT_EQ(whirl->y(), whirl->depositY());
+        EXPECT_EQ(0, whirl->frameDelay());
+        EXPECT_EQ(3, whirl->speed());
+        EXPECT_GE(whirl->column(), 0);
+        EXPECT_LE(whirl->column(), 19);
+        EXPECT_EQ(0, whirl->row());
+        differentStarts = differentStarts || whirl->column() != whirlList->head()->entity->column();
+    }
+    EXPECT_TRUE(differentStarts);
+}
+
+// One draw per founder and one per whirl, nothing else: a replay depends on it.
+TEST_F(WorldSetUp, MakesExactlyOneDrawPerVobAndPerWhirl)
+{
+    seedRandom(12345);
+    for (int i = 0; i < 10 + 3; ++i)
+        nextRandom();
+    uint32_t expected = randomState();
+
+    liveOptions.whirlCount = 3;
+    seedRandom(12345);
+    ASSERT_EQ(worldComplete, setUpWorld());
+    EXPECT_EQ(expected, randomState());
+}
+
+TEST_F(WorldSetUp, ShowsItsProgressOnTheVisibleSurface)
+{
+    ASSERT_EQ(worldComplete, buildWorld());
+    EXPECT_GT(runtest::litPixels(primarySurface, PixelRect{10, 10, 200, 24}), 20);
+    EXPECT_EQ(0, runtest::litPixels(backSurface, runtest::wholeScreen()));
+}
+
+TEST_F(WorldSetUp, EscapeStopsItRightAfterTheEntityInProgress)
+{
+    setKeyState(1, true);
+    ASSERT_EQ(worldInterrupted, buildWorld());
+    EXPECT_EQ(1, vobList->population());
+    EXPECT_EQ(0, whirlList->population());
+
+    // Without founders, the first whirl is the entity in progress.
+    ASSERT_EQ(worldInterrupted, buildWorld([](OptionsRecord& o) { o.initialVobs = 0; }));
+    EXPECT_EQ(0, vobList->population());
+    EXPECT_EQ(1, whirlList->population());
+}
+
+TEST_F(WorldSetUp, AnotherAttemptAfterAnInterruptionStartsFromNothing)
+{
+    setKeyState(1, true);
+    ASSERT_EQ(worldInterrupted, buildWorld());
+    setKeyState(1, false);
+    ASSERT_EQ(worldComplete, setUpWorld());
+    EXPECT_EQ(10, vobList->population());
+    EXPECT_EQ(10, vobList->history());
+    EXPECT_EQ(2, whirlList->population());
+}
+
+TEST_F(WorldSetUp, TearDownReleasesEverythingAndMayBeRepeated)
+{
+    ASSERT_EQ(worldComplete, buildWorld());
+    tearDownWorld();
+    for (const void* p : {static_cast<const void*>(vobList), static_cast<const void*>(whirlList),
+                          static_cast<const void*>(foodList), static_cast<const void*>(remainsList),
+                          static_cast<const void*>(cloudSheet), static_cast<const void*>(vobSheet),
+                          static_cast<const void*>(weakVobSheet),
+                          static_cast<const void*>(megaVobSheet),
+                          static_cast<const void*>(remainsSheet), static_cast<const void*>(foodSheet),
+                          static_cast<const void*>(whirlSheet), static_cast<const void*>(overlayFont),
+                          static_cast<const void*>(vitalsFont)})
+        EXPECT_EQ(nullptr, p);
+    tearDownWorld();
+    EXPECT_EQ(nullptr, vobList);
+}
+
+// A broken installation: every bitmap missing. Set-up names each one, and
+// frames run without drawing the missing sheets instead of crashing.
+TEST_F(WorldSetUp, MissingBitmapsAreNamedAndNothingCrashes)
+{
+    std::filesystem::path empty =
+        std::filesystem::temp_directory_path() / ("tovrine-no-art-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(empty / "bitmaps");
+    ::setenv("TOVRINE_RESOURCES", empty.c_str(), 1);
+    int32_t result = buildWorld();
+    ::unsetenv("TOVRINE_RESOURCES");
+    std::filesystem::remove_all(empty);
+
+    EXPECT_EQ(worldComplete, result);
+    std::vector<std::string> missing = missingWorldParts();
+    ASSERT_EQ(7u, missing.size());
+    const char* ids[] = {"116", "107", "106", "113", "112", "110", "111"};
+    for (size_t i = 0; i < 7; ++i)
+        EXPECT_NE(std::string::npos, missing[i].find(std::string("bitmap ") + ids[i])) << missing[i];
+    EXPECT_TRUE(quitRequested()) << "an unmeasurable sheet ends the run";
+
+    for (int i = 0; i < 300; ++i)
+        runFrame();
+    EXPECT_EQ(300, flipCount());
+}
+
+}  // namespace
