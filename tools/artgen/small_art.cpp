@@ -54,23 +54,28 @@ Image drawFoodSheet() {
 }
 
 Image drawCloud() {
-    // Puffs around a broad body that leaves room for three lines of figures.
-    Shape body = ellipse(46, 33, 38, 23);
-    const double puffs[][3] = {{20, 17, 13}, {40, 12, 14}, {62, 15, 13}, {77, 27, 10},
-                               {76, 45, 10}, {56, 52, 12}, {33, 52, 12}, {13, 44, 11},
+    // Puffs around a broad body that reaches the right edge, so that three
+    // lines of figures always have cloud behind them.
+    Shape body = ellipse(48, 33, 41, 24);
+    const double puffs[][3] = {{20, 17, 13}, {40, 12, 14}, {62, 14, 13}, {75, 15, 10}, {79, 25, 11},
+                               {79, 44, 11}, {58, 53, 12}, {34, 53, 12}, {13, 44, 11},
                                {9, 29, 9}};
     for (const auto& p : puffs) body = unite(body, disc(p[0], p[1], p[2]));
 
     Image cloud = makeImage(87, 66, Rgb{});
     for (int32_t y = 0; y < cloud.height; ++y)
         for (int32_t x = 0; x < cloud.width; ++x) {
-            double d = body(x + 0.5, y + 0.5);
+            double px = x + 0.5, py = y + 0.5;
+            double d = body(px, py);
             double a = std::clamp(0.5 - d / 7.0, 0.0, 1.0);
             // Faint fringes would show as a dark halo over the world; drop them.
             if (a < 0.18) continue;
             double texture = smoothNoise(x / 9.0, y / 7.0, 116) * 0.6 + smoothNoise(x / 4.0, y / 3.0, 117) * 0.4;
-            double lift = std::clamp((40.0 - y) / 40.0, 0.0, 1.0) * 0.5 + texture * 0.5;
-            Rgb c = mix(Rgb{4, 3, 40}, Rgb{14, 11, 84}, lift);
+            double lift = std::clamp((40.0 - y) / 40.0, 0.0, 1.0) * 0.45 + texture * 0.4;
+            // A lighter rim along the upper edges of the puffs.
+            double slope = (body(px, py - 1.5) - body(px, py + 1.5)) / 3.0;
+            double rim = std::clamp(1.0 + d / 5.0, 0.0, 1.0) * std::clamp(slope, 0.0, 1.0);
+            Rgb c = mix(Rgb{4, 3, 40}, Rgb{14, 11, 84}, lift + rim * 0.5);
             setPixel(cloud, x, y, scaleRgb(c, std::min(1.0, a * 1.15)));
         }
     return cloud;

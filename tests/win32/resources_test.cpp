@@ -1,0 +1,118 @@
+// The resources linked into the program: what the world, the preview, the
+// about page and the system look up by number.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+HMODULE self() { return GetModuleHandleA(nullptr); }
+
+struct BitmapSize {
+    int id, width, height;
+};
+
+// Loads the bitmap as the sheets do; {0, 0} when it is missing.
+SIZE loadedSize(int id) {
+    SIZE size{0, 0};
+    HANDLE bitmap = LoadImageA(self(), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
+    if (!bitmap) return size;
+    BITMAP info{};
+    if (GetObjectA(bitmap, sizeof info, &info)) size = {info.bmWidth, info.bmHeight};
+    DeleteObject(bitmap);
+    return size;
+}
+
+COLORREF pixelOf(int id, int x, int y) {
+    HANDLE bitmap = LoadImageA(self(), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
+    if (!bitmap) return CLR_INVALID;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    COLORREF colour = GetPixel(dc, x, y);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(bitmap);
+    return colour;
+}
+
+TEST(Resources, EveryBitmapLoadsAtItsSize) {
+    const BitmapSize bitmaps[] = {
+        {116, 87, 66},   {107, 129, 49}, {106, 129, 49}, {113, 194, 76}, {112, 169, 139},
+        {110, 41, 9},    {111, 226, 181}, {163, 215, 141}, {125, 350, 371}, {108, 19, 14},
+        {142, 7, 6},     {143, 12, 18},  {145, 58, 37},  {146, 16, 12},  {155, 66, 7},
+        {154, 38, 39},   {144, 40, 25},  {166, 38, 14},
+    };
+    for (const BitmapSize& b : bitmaps) {
+        SIZE size = loadedSize(b.id);
+        EXPECT_EQ(size.cx, b.width) << "bitmap " << b.id;
+        EXPECT_EQ(size.cy, b.height) << "bitmap " << b.id;
+    }
+}
+
+TEST(Resources, SheetsKeepBackgroundCornerAndGridColour) {
+    // The colour key is the top-left pixel and the grid is found by colour,
+    // so both must survive the trip through the resource compiler.
+    EXPECT_EQ(pixelOf(107, 0, 0), RGB(0, 0, 0));
+    EXPECT_EQ(pixelOf(107, 1, 0), RGB(49, 202, 2));
+    EXPECT_EQ(pixelOf(113, 0, 0), RGB(4, 8, 7));
+    EXPECT_EQ(pixelOf(113, 0, 2), RGB(0, 224, 238));
+    EXPECT_EQ(pixelOf(111, 1, 0), RGB(239, 8, 0));
+    EXPECT_EQ(pixelOf(112, 0, 2), RGB(238, 28, 0));
+    EXPECT_EQ(pixelOf(110, 1, 0), RGB(189, 147, 3));
+}
+
+TEST(Resources, DescriptionIsStringOne) {
+    char text[64] = {};
+    ASSERT_GT(LoadStringA(self(), 1, text, sizeof text), 0);
+    EXPECT_STREQ(text, "Marrowick");
+}
+
+TEST(Resources, Icon164IsThereAndIcon100IsNot) {
+    EXPECT_NE(LoadImageA(self(), MAKEINTRESOURCEA(164), IMAGE_ICON, 32, 32, 0), nullptr);
+    EXPECT_NE(LoadImageA(self(), MAKEINTRESOURCEA(164), IMAGE_ICON, 16, 16, 0), nullptr);
+    EXPECT_EQ(LoadIconA(self(), MAKEINTRESOURCEA(100)), nullptr);
+    EXPECT_EQ(FindResourceA(self(), MAKEINTRESOURCEA(100), RT_GROUP_ICON), nullptr);
+}
+
+TEST(Resources, ConfigureDialogIsAHiddenDisabledPopUp) {
+    HRSRC found = FindResourceA(self(), MAKEINTRESOURCEA(2003), RT_DIALOG);
+    ASSERT_NE(found, nullptr);
+    auto* dialog = static_cast<const DLGTEMPLATE*>(LockResource(LoadResource(self(), found)));
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->cdit, 1);
+    EXPECT_EQ(dialog->cx, 38);
+    EXPECT_EQ(dialog->cy, 9);
+    EXPECT_TRUE(dialog->style & WS_POPUP);
+    EXPECT_TRUE(dialog->style & WS_DISABLED);
+    EXPECT_TRUE((dialog->style & WS_CAPTION) == WS_CAPTION);
+    EXPECT_TRUE(dialog->style & WS_SYSMENU);
+    EXPECT_TRUE(dialog->style & DS_MODALFRAME);
+    EXPECT_TRUE(dialog->style & DS_SETFONT);
+    EXPECT_FALSE(dialog->style & WS_VISIBLE);
+}
+
+// Whether the version block holds `key` followed by `value`, both as the
+// UTF-16 text that the resource stores.
+bool versionHas(const std::string& key, const std::string& value) {
+    HRSRC found = FindResourceA(self(), MAKEINTRESOURCEA(1), RT_VERSION);
+    if (!found) return false;
+    auto* data = static_cast<const char*>(LockResource(LoadResource(self(), found)));
+    std::string block(data, SizeofResource(self(), found));
+    auto wide = [](const std::string& s) {
+        std::string w;
+        for (char c : s) w += c, w += '\0';
+        return w;
+    };
+    size_t at = block.find(wide(key));
+    return at != std::string::npos && block.find(wide(value) + std::string(2, '\0'), at) != std::string::npos;
+}
+
+TEST(Resources, VersionInformationNamesTheProduct) {
+    EXPECT_TRUE(versionHas("ProductName", "Tovrine"));
+    EXPECT_TRUE(versionHas("ProductVersion", "1.1.0"));
+    EXPECT_TRUE(versionHas("FileVersion", "1.1.0"));
+}
+
+}  // namespace
