@@ -1,0 +1,194 @@
+# The Wine test rig, sourced by wine-tests.sh and wine-run.sh (bash).
+#
+# rig_start starts a private Xvfb display and one persistent wineserver for
+# the project's own Wine prefix (build/wine-prefix, created on first use);
+# rig_run runs one Windows program, plainly or inside a Wine virtual desktop,
+# with a time limit; rig_stop ends everything rig_start and rig_run started.
+# rig_start installs traps so that rig_stop also runs on failure or interrupt.
+#
+# Settings (environment):
+#   TOVRINE_WINEPREFIX  the prefix (default: build/wine-prefix of this checkout)
+#   TOVRINE_XVFB_SCREEN the Xvfb screen (default 1280x1024x24; Wine then
+#                       reports 32 bits per pixel)
+
+RIG_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+: "${TOVRINE_WINEPREFIX:=$RIG_ROOT/build/wine-prefix}"
+: "${TOVRINE_XVFB_SCREEN:=1280x1024x24}"
+RIG_DESKTOP_DEPTH=32
+
+RIG_TMP=""
+RIG_XVFB_PID=""
+RIG_WINESERVER_PID=""
+RIG_CHILD_PID=""
+RIG_RUNS=0
+RIG_EXIT_CODE=""
+
+rig_log() { echo "wine-rig: $*" >&2; }
+
+# --- start and stop -------------------------------------------------------
+
+rig_start() {
+    trap 'rig_stop' EXIT
+    trap 'rig_log "interrupted"; exit 130' INT TERM HUP
+    RIG_TMP=$(mktemp -d "${TMPDIR:-/tmp}/tovrine-wine.XXXXXX") || return 1
+
+    mkdir -p "$(dirname "$TOVRINE_WINEPREFIX")"
+    # One rig per prefix at a time: a second wineserver -k would kill ours.
+    exec 9>"$TOVRINE_WINEPREFIX.lock"
+    if ! flock -w 900 9; then
+        rig_log "the prefix $TOVRINE_WINEPREFIX stayed busy for 15 minutes"
+        return 1
+    fi
+
+    export WINEPREFIX="$TOVRINE_WINEPREFIX"
+    export WINEDEBUG=-all
+    export WINEDLLOVERRIDES="mscoree,mshtml="   # no Mono or Gecko dialogs
+    export WINEARCH=win64
+    unset WINESERVER WINELOADER
+    # A wineserver left by an earlier run that was killed outright.
+    timeout -k 2 15 wineserver -k >/dev/null 2>&1 9>&-
+
+    rig_start_xvfb && rig_start_wineserver && rig_prepare_prefix
+}
+
+rig_start_xvfb() {
+    # -displayfd lets Xvfb pick a free display number and tell us when ready.
+    local fdfile="$RIG_TMP/display"
+    : >"$fdfile"
+    Xvfb -displayfd 3 -screen 0 "$TOVRINE_XVFB_SCREEN" -nolisten tcp -noreset \
+        3>"$fdfile" >"$RIG_TMP/xvfb.log" 2>&1 </dev/null 9>&- &
+    RIG_XVFB_PID=$!
+    local i
+    for i in $(seq 100); do
+        if grep -q '^[0-9][0-9]*$' "$fdfile" 2>/dev/null; then
+            export DISPLAY=":$(cat "$fdfile")"
+            rig_log "Xvfb on $DISPLAY ($TOVRINE_XVFB_SCREEN), pid $RIG_XVFB_PID"
+            return 0
+        fi
+        kill -0 "$RIG_XVFB_PID" 2>/dev/null || break
+        sleep 0.1
+    done
+    rig_log "Xvfb did not start:"; cat "$RIG_TMP/xvfb.log" >&2
+    return 1
+}
+
+rig_start_wineserver() {
+    mkdir -p "$WINEPREFIX"
+    # Persistent, so that every program of the run skips Wine's start-up.
+    wineserver -f -p </dev/null >"$RIG_TMP/wineserver.log" 2>&1 9>&- &
+    RIG_WINESERVER_PID=$!
+    sleep 0.2
+    if ! kill -0 "$RIG_WINESERVER_PID" 2>/dev/null; then
+        rig_log "wineserver did not start:"; cat "$RIG_TMP/wineserver.log" >&2
+        return 1
+    fi
+}
+
+rig_prepare_prefix() {
+    local ready="$WINEPREFIX/.tovrine-ready"
+    [ -f "$ready" ] && return 0
+    # A half-made prefix, or one made before 32-bit Wine was installed,
+    # cannot run the 32-bit build: start again, but only inside build/.
+    if [ -e "$WINEPREFIX/system.reg" ]; then
+        case "$WINEPREFIX" in
+            "$RIG_ROOT"/build/*) ;;
+            *) rig_log "$WINEPREFIX is not a prefix made by this rig; remove it or choose another"
+               return 1 ;;
+        esac
+        rig_log "remaking the incomplete prefix $WINEPREFIX"
+        rig_kill_wine
+        rm -rf "$WINEPREFIX"
+        rig_start_wineserver || return 1
+    fi
+    rig_log "creating the Wine prefix $WINEPREFIX (once)"
+    local start=$SECONDS
+    if ! timeout -k 5 300 wineboot -i </dev/null >"$RIG_TMP/wineboot.log" 2>&1 9>&-; then
+        rig_log "wineboot failed:"; cat "$RIG_TMP/wineboot.log" >&2
+        return 1
+    fi
+    if [ ! -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; then
+        rig_log "the prefix has no 32-bit support: is wine32:i386 installed?"
+        return 1
+    fi
+    touch "$ready"
+    rig_log "prefix ready in $((SECONDS - start)) s"
+}
+
+# Ends every Windows process of our prefix and its wineserver.
+rig_kill_wine() {
+    timeout -k 2 15 wineserver -k >/dev/null 2>&1 9>&-
+    rig_stop_pid "$RIG_WINESERVER_PID"
+    RIG_WINESERVER_PID=""
+}
+
+# Stops one process of ours: politely, then for good.
+rig_stop_pid() {
+    local pid=$1 i
+    [ -n "$pid" ] || return 0
+    kill -0 "$pid" 2>/dev/null || { wait "$pid" 2>/dev/null; return 0; }
+    kill -TERM "$pid" 2>/dev/null
+    for i in $(seq 50); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -KILL "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+    return 0
+}
+
+rig_stop() {
+    trap - EXIT INT TERM HUP
+    rig_stop_pid "$RIG_CHILD_PID"
+    RIG_CHILD_PID=""
+    if [ -n "$RIG_WINESERVER_PID" ]; then
+        rig_kill_wine
+    fi
+    rig_stop_pid "$RIG_XVFB_PID"
+    RIG_XVFB_PID=""
+    [ -n "$RIG_TMP" ] && rm -rf "$RIG_TMP"
+    RIG_TMP=""
+}
+
+# --- running programs -----------------------------------------------------
+
+# rig_run SECONDS DESKTOP LAUNCHER PROGRAM [ARGUMENTS...]
+#
+# Runs PROGRAM under Wine through LAUNCHER (report_exit.exe of a Windows
+# build). DESKTOP is "" for the plain Xvfb screen, or WxH for a new Wine
+# virtual desktop of that size (TOVRINE_DESKTOP=WxHxDEPTH is passed to the
+# program). Sets RIG_EXIT_CODE to the whole exit code, or to "timeout" or
+# "no-result", and returns 0 when the program exited with 0.
+rig_run() {
+    local seconds=$1 desktop=$2 launcher=$3
+    shift 3
+    RIG_RUNS=$((RIG_RUNS + 1))
+    local result="$RIG_TMP/exit-$RIG_RUNS"
+    local -a command=(wine)
+    if [ -n "$desktop" ]; then
+        command+=(explorer "/desktop=tovrine-$RIG_RUNS,$desktop")
+    fi
+    command+=("$launcher" "Z:$result" "$@")
+
+    # In the background, so that an interrupt reaches our trap at once.
+    TOVRINE_DESKTOP=${desktop:+$desktop"x$RIG_DESKTOP_DEPTH"} \
+        timeout -k 5 "$seconds" "${command[@]}" </dev/null 9>&- &
+    RIG_CHILD_PID=$!
+    wait "$RIG_CHILD_PID"
+    local status=$?
+    RIG_CHILD_PID=""
+
+    if [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; then
+        RIG_EXIT_CODE=timeout
+        rig_log "$(basename "$1") took longer than $seconds s; ending its processes"
+        # Whatever it left running could spoil the next program.
+        rig_kill_wine
+        rig_start_wineserver
+        return 1
+    fi
+    if [ ! -s "$result" ]; then
+        RIG_EXIT_CODE=no-result
+        return 1
+    fi
+    RIG_EXIT_CODE=$(tr -d '\r\n' <"$result")
+    [ "$RIG_EXIT_CODE" = 0 ]
+}

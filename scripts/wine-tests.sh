@@ -1,0 +1,73 @@
+#!/bin/bash
+# Runs the Windows test programs of the given build folders under Wine:
+#
+#   scripts/wine-tests.sh build/win32 build/win64
+#
+# Each build's tests/tovrine_wintests.exe runs twice: first on the plain Xvfb
+# screen with every test except those whose names contain "InVirtualDesktop",
+# then inside a 1024x768 Wine virtual desktop (32 bits per pixel) with just
+# those. The plain runs of all builds come first: a virtual desktop leaves
+# its size behind as the screen size that later plain programs see.
+# Every program has a time limit (TOVRINE_WINE_TIMEOUT seconds, default 300).
+# Exits non-zero if anything failed.
+set -u
+cd "$(dirname "$0")/.."
+. scripts/wine-rig.sh
+
+DESKTOP_SIZE=1024x768
+TIME_LIMIT=${TOVRINE_WINE_TIMEOUT:-300}
+
+if [ $# -eq 0 ]; then
+    echo "usage: $0 BUILD_DIR..." >&2
+    exit 2
+fi
+
+failed=""
+builds=()
+for dir in "$@"; do
+    if [ ! -f "$dir/tests/tovrine_wintests.exe" ] || [ ! -f "$dir/tests/report_exit.exe" ]; then
+        echo "wine-tests: $dir has no tests/tovrine_wintests.exe and tests/report_exit.exe" >&2
+        failed="$failed $(basename "$dir")(not-built)"
+        continue
+    fi
+    builds+=("$(cd "$dir" && pwd)")
+done
+
+# run_suite BUILD DESKTOP FILTER
+run_suite() {
+    local build=$1 desktop=$2 filter=$3
+    local name
+    name="$(basename "$build") ${desktop:-plain}"
+    echo "== $name"
+    local start=$SECONDS
+    if rig_run "$TIME_LIMIT" "$desktop" "$build/tests/report_exit.exe" \
+        "$build/tests/tovrine_wintests.exe" --gtest_brief=1 "--gtest_filter=$filter"; then
+        echo "wine-tests: $name passed ($((SECONDS - start)) s)"
+    else
+        echo "wine-tests: $name FAILED (exit code $RIG_EXIT_CODE, $((SECONDS - start)) s)"
+        failed="$failed $(basename "$build")-${desktop:-plain}"
+    fi
+}
+
+overall=$SECONDS
+if [ ${#builds[@]} -gt 0 ]; then
+    if rig_start; then
+        echo "wine-tests: rig ready after $((SECONDS - overall)) s"
+        for build in "${builds[@]}"; do
+            run_suite "$build" "" "-*InVirtualDesktop*"
+        done
+        for build in "${builds[@]}"; do
+            run_suite "$build" "$DESKTOP_SIZE" "*InVirtualDesktop*"
+        done
+    else
+        failed="$failed rig"
+    fi
+    rig_stop
+fi
+
+echo "wine-tests: $((SECONDS - overall)) s"
+if [ -n "$failed" ]; then
+    echo "wine-tests: FAILED:$failed"
+    exit 1
+fi
+echo "wine-tests: all passed"
