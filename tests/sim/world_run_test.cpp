@@ -1,0 +1,166 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdint>
+
+#include "render/display.h"
+#include "settings/options_record.h"
+#include "sim/decay.h"
+#include "sim/entity.h"
+#include "sim/entity_list.h"
+#include "sim/random.h"
+#include "sim/vob.h"
+#include "sim/whirl.h"
+#include "sim/world.h"
+#include "tests/sim/sim_world.h"
+
+namespace {
+
+// Many frames of the four rules in the frame driver's order, from a world
+// built the way set-up builds it.
+class WorldRun : public SimWorld {
+protected:
+    void populate(uint32_t seed)
+    {
+        seedRandom(seed);
+        const OptionsRecord& o = liveOptions;
+        for (int32_t i = 0; i < o.initialVobs && vobList->population() < o.maxEntities; ++i) {
+            vobList->append(new Entity(vobSheet, directionalAnimation));
+            Entity* vob = vobList->last();
+            vob->setStrength(randomInRange(1, o.birthStrength) + o.greenLevel);
+            if (vob->strength() <= o.greenLevel)
+                vob->adoptSheet(weakVobSheet);
+            else if (vob->strength() >= o.megaLevel)
+                vob->adoptSheet(megaVobSheet);
+        }
+        for (int32_t i = 0; i < o.whirlCount; ++i) {
+            Entity* whirl = addWhirl();
+            const double r = nextRandom() / 32768.0;
+            whirl->setFrame(truncToInt32(20 - 20 * r - 1));
+        }
+    }
+
+    void frame()
+    {
+        fillSurface(backSurface, keyColour);
+        tickAll(foodList, tickFood);
+        tickAll(vobList, tickVob);
+        tickAll(remainsList, tickRemains);
+        tickAll(whirlList, tickWhirl);
+    }
+
+    // What a frame leaves behind must hold whatever the draws were.
+    void checkInvariants()
+    {
+        for (EntityList* list : {foodList, vobList, remainsList, whirlList}) {
+            ASSERT_EQ(list->population(), nodeCount(list));
+            ASSERT_GE(list->history(), list->peak());
+            ASSERT_GE(list->peak(), list->population());
+        }
+        for (EntityNode* n = vobList->head(); n != nullptr; n = n->next) {
+            ASSERT_EQ(n->entity->alive(), 1);
+            ASSERT_GT(n->entity->strength(), 0);
+            ASSERT_LE(n->entity->strength(), liveOptions.maxStrength);
+        }
+        for (EntityNode* n = remainsList->head(); n != nullptr; n = n->next) {
+            ASSERT_GE(n->entity->strength(), 1);
+            ASSERT_LE(n->entity->strength(), 81);
+        }
+        for (EntityNode* n = foodList->head(); n != nullptr; n = n->next)
+            ASSERT_LE(n->entity->strength(), n->entity->strengthCap());
+    }
+
+    // Everything a frame can change, folded into one number.
+    uint64_t fingerprint()
+    {
+        uint64_t sum = randomState();
+        for (EntityList* list : {foodList, vobList, remainsList, whirlList}) {
+            for (EntityNode* n = list->head(); n != nullptr; n = n->next) {
+                const Entity& e = *n->entity;
+                for (int32_t v : {e.x(), e.y(), e.strength(), e.direction(), e.column(), e.row(),
+                                  e.life(), e.speed(), e.steerHold()})
+                    sum = sum * 1000003u + static_cast<uint32_t>(v);
+            }
+        }
+        return sum;
+    }
+};
+
+}  // namespace
+
+TEST_F(WorldRun, ThousandsOfFramesKeepTheListsConsistent)
+{
+    liveOptions.vobIQ = 1;
+    liveOptions.whirlCount = 6;
+    liveOptions.initialVobs = 40;
+    liveOptions.maxEntities = 60;
+    populate(7);
+    for (int i = 0; i < 4000; ++i) {
+        frame();
+        checkInvariants();
+        if (HasFatalFailure())
+            FAIL() << "frame " << i;
+        ASSERT_LE(vobList->population(), 60);
+    }
+    EXPECT_GT(remainsList->history(), 0) << "Vobs died";
+    EXPECT_GT(foodList->history(), 0) << "whirls dropped food";
+    EXPECT_GT(vobList->history(), 40) << "Vobs were born";
+}
+
+TEST_F(WorldRun, TheSameSeedReplaysTheSameWorld)
+{
+    populate(20261207);
+    for (int i = 0; i < 1500; ++i)
+        frame();
+    const uint64_t first = fingerprint();
+    const int32_t history = vobList->history();
+
+    for (EntityList* list : {foodList, vobList, remainsList, whirlList}) {
+        list->clear();
+        list->resetCounts();
+    }
+    populate(20261207);
+    for (int i = 0; i < 1500; ++i)
+        frame();
+    EXPECT_EQ(fingerprint(), first);
+    EXPECT_EQ(vobList->history(), history);
+}
+
+TEST_F(WorldRun, HostileSettingsDoNotBreakTheWorld)
+{
+    // Values a stored record can hold even though the pages would refuse them.
+    const struct {
+        int32_t foodStrength, depositGap, spawnLevel, birthSpawns, maxEntities, greenLevel;
+    } cases[] = {
+        {1, -5, 1, -3, 0, 100},
+        {3, 1, 1, 50, 30, -1000},
+        {INT_MAX, 1, 1, 2, 30, INT_MAX - 10},
+        {INT_MIN, 2, -1, 1, 30, INT_MIN},
+    };
+    for (const auto& c : cases) {
+        for (EntityList* list : {foodList, vobList, remainsList, whirlList}) {
+            list->clear();
+            list->resetCounts();
+        }
+        liveOptions = presetAlgorithms[0];
+        liveOptions.vobIQ = 1;
+        liveOptions.wrapEdges = 0;
+        liveOptions.whirlCount = 4;
+        liveOptions.foodStrength = c.foodStrength;
+        liveOptions.depositGap = c.depositGap;
+        liveOptions.spawnLevel = c.spawnLevel;
+        liveOptions.birthSpawns = c.birthSpawns;
+        liveOptions.maxEntities = c.maxEntities;
+        liveOptions.greenLevel = c.greenLevel;
+        populate(3);
+        for (EntityNode* n = whirlList->head(); n != nullptr; n = n->next) {
+            n->entity->setLife(151);
+            n->entity->setDirection(directionDownRight);
+        }
+        for (int i = 0; i < 600; ++i) {
+            frame();
+            for (EntityList* list : {foodList, vobList, remainsList, whirlList})
+                ASSERT_EQ(list->population(), nodeCount(list));
+        }
+    }
+}
