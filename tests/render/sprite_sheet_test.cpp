@@ -84,3 +84,65 @@ TEST_P(SheetAt, ReleaseGivesTheSurfaceBackOnce) {
 }  // the destructor releases again: must be harmless
 
 INSTANTIATE_TEST_SUITE_P(Depths, SheetAt, ::testing::Values(16, 32));
+
+// The program's own artwork, as the world loads it.
+namespace {
+
+struct SheetSize {
+    int32_t id;
+    int32_t width;
+    int32_t height;
+    bool hasGrid;
+};
+
+const SheetSize worldSheets[] = {{116, 87, 66, false},  {107, 129, 49, true}, {106, 129, 49, true},
+                                 {113, 194, 76, true},  {112, 169, 139, true}, {110, 41, 9, true},
+                                 {111, 226, 181, true}};
+
+}  // namespace
+
+TEST_P(SheetAt, WorldSheetsHaveTheirBitmapsSizesAndOpaqueGridLines) {
+    folder.restore();  // the program's own resource folder
+    for (const SheetSize& expected : worldSheets) {
+        SpriteSheet sheet(expected.id);
+        ASSERT_NE(sheet.surface(), nullptr) << expected.id;
+        EXPECT_EQ(sheet.width(), expected.width) << expected.id;
+        EXPECT_EQ(sheet.height(), expected.height) << expected.id;
+        if (!expected.hasGrid) continue;
+        // Grid pixels must survive the key, or cells would lose their frame
+        // alignment when measured.
+        uint32_t key = matchColour(sheet.surface(), invalidColour);
+        beginPixelAccess(sheet.surface());
+        uint32_t gridPixel = readPixel(sheet.surface(), 0, 2);
+        endPixelAccess(sheet.surface());
+        EXPECT_NE(matchColour(sheet.surface(), gridPixel), key) << expected.id;
+    }
+}
+
+TEST_P(SheetAt, CloudCoversItsRectangleAndShowsTheDestinationThroughItsBlack) {
+    folder.restore();
+    ASSERT_TRUE(openHeadlessDisplay(120, 90, GetParam()));  // room for the whole cloud
+    SpriteSheet onThisDisplay(116);
+    ASSERT_NE(onThisDisplay.surface(), nullptr);
+    fillSurface(backSurface, matchColour(backSurface, magenta));
+    blitSprite(&onThisDisplay, backSurface, 0, 5, 1);
+    int32_t changed = 0, outside = 0;
+    beginPixelAccess(backSurface);
+    beginPixelAccess(onThisDisplay.surface());
+    for (int32_t y = 0; y < 90; ++y)
+        for (int32_t x = 0; x < 120; ++x) {
+            bool inCloud = x < 87 && y >= 5 && y < 71;
+            uint32_t seen = readPixel(backSurface, x, y);
+            if (!inCloud) {
+                outside += seen != magenta;
+                continue;
+            }
+            uint32_t art = readPixel(onThisDisplay.surface(), x, y - 5);
+            EXPECT_EQ(seen, art == keyColour ? magenta : art);
+            changed += seen != magenta;
+        }
+    endPixelAccess(onThisDisplay.surface());
+    endPixelAccess(backSurface);
+    EXPECT_EQ(outside, 0);
+    EXPECT_GT(changed, 0);
+}
