@@ -4,8 +4,11 @@
 
 #include "render/sdl/headless_display.h"
 #include "render/surface.h"
+#include "tests/render/pixel_probe.h"
 
 namespace {
+
+using namespace pixelprobe;
 
 constexpr uint32_t background = 0x000000;
 
@@ -25,26 +28,8 @@ Surface* makePattern(int32_t w, int32_t h) {
     return s;
 }
 
-uint32_t peek(Surface* s, int32_t x, int32_t y) {
-    beginPixelAccess(s);
-    uint32_t c = readPixel(s, x, y);
-    endPixelAccess(s);
-    return c;
-}
-
-void paint(Surface* s, int32_t x, int32_t y, uint32_t colour) {
-    beginPixelAccess(s);
-    writePixel(s, x, y, colour);
-    endPixelAccess(s);
-}
-
 int32_t countNonBlack(Surface* s) {
-    int32_t n = 0;
-    beginPixelAccess(s);
-    for (int32_t y = 0; y < surfaceHeight(s); ++y)
-        for (int32_t x = 0; x < surfaceWidth(s); ++x) n += readPixel(s, x, y) != 0;
-    endPixelAccess(s);
-    return n;
+    return surfaceWidth(s) * surfaceHeight(s) - countAll(s, keyColour);
 }
 
 // Every destination pixel equals the source pixel mapped onto it by a blit

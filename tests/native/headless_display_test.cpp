@@ -10,19 +10,14 @@
 #include <string>
 
 #include "render/sdl/headless_display.h"
+#include "tests/render/pixel_probe.h"
 #include "tests/render/test_bitmaps.h"
 
 namespace {
 
 using testbitmaps::Picture;
 using testbitmaps::ResourceFolder;
-
-uint32_t peek(Surface* s, int32_t x, int32_t y) {
-    beginPixelAccess(s);
-    uint32_t c = readPixel(s, x, y);
-    endPixelAccess(s);
-    return c;
-}
+using pixelprobe::peek;
 
 class Loading : public ::testing::TestWithParam<int32_t> {
 protected:

@@ -4,8 +4,11 @@
 
 #include "render/sdl/headless_display.h"
 #include "render/surface.h"
+#include "tests/render/pixel_probe.h"
 
 namespace {
+
+using namespace pixelprobe;
 
 class DisplayAt : public ::testing::TestWithParam<int32_t> {
 protected:
@@ -24,19 +27,6 @@ protected:
     void SetUp() override { ASSERT_TRUE(openHeadlessDisplay(64, 48, 32)); }
     void TearDown() override { closeHeadlessDisplay(); }
 };
-
-void paint(Surface* s, int32_t x, int32_t y, uint32_t colour) {
-    ASSERT_TRUE(beginPixelAccess(s));
-    writePixel(s, x, y, colour);
-    endPixelAccess(s);
-}
-
-uint32_t peek(Surface* s, int32_t x, int32_t y) {
-    if (!beginPixelAccess(s)) return invalidColour;
-    uint32_t c = readPixel(s, x, y);
-    endPixelAccess(s);
-    return c;
-}
 
 }  // namespace
 

@@ -4,24 +4,11 @@
 
 #include "render/glyph_font.h"
 #include "render/sdl/headless_display.h"
+#include "tests/render/pixel_probe.h"
 
 namespace {
 
-uint32_t peek(Surface* s, int32_t x, int32_t y) {
-    beginPixelAccess(s);
-    uint32_t c = readPixel(s, x, y);
-    endPixelAccess(s);
-    return c;
-}
-
-int32_t countIn(Surface* s, const PixelRect& r, uint32_t colour) {
-    int32_t n = 0;
-    beginPixelAccess(s);
-    for (int32_t y = r.top; y < r.bottom; ++y)
-        for (int32_t x = r.left; x < r.right; ++x) n += readPixel(s, x, y) == colour;
-    endPixelAccess(s);
-    return n;
-}
+using namespace pixelprobe;
 
 class TextAt : public ::testing::TestWithParam<int32_t> {
 protected:

@@ -9,6 +9,7 @@
 
 #include "render/glyph_font.h"
 #include "render/sdl/headless_display.h"
+#include "tests/render/pixel_probe.h"
 
 namespace {
 
@@ -21,20 +22,8 @@ public:
     ~Canvas() { releaseSurface(surface_); }
     Surface* get() const { return surface_; }
 
-    uint32_t at(int32_t x, int32_t y) const {
-        beginPixelAccess(surface_);
-        uint32_t c = readPixel(surface_, x, y);
-        endPixelAccess(surface_);
-        return c;
-    }
-    int32_t count(uint32_t colour) const {
-        int32_t n = 0;
-        beginPixelAccess(surface_);
-        for (int32_t y = 0; y < height; ++y)
-            for (int32_t x = 0; x < width; ++x) n += readPixel(surface_, x, y) == colour;
-        endPixelAccess(surface_);
-        return n;
-    }
+    uint32_t at(int32_t x, int32_t y) const { return pixelprobe::peek(surface_, x, y); }
+    int32_t count(uint32_t colour) const { return pixelprobe::countAll(surface_, colour); }
     bool sameAs(const Canvas& other) const {
         for (int32_t y = 0; y < height; ++y)
             for (int32_t x = 0; x < width; ++x)
@@ -172,12 +161,7 @@ TEST_P(GlyphFontTest, KeyedZeroCopiesWholeCellsOverWhatLiesBeneath) {
 TEST_P(GlyphFontTest, TextAtTheBackSurfacesEdgeIsCutOff) {
     fillSurface(backSurface, keyColour);
     font->drawText(backSurface, "W", -3, -2, 1);
-    int32_t n = 0;
-    beginPixelAccess(backSurface);
-    for (int32_t y = 0; y < 8; ++y)
-        for (int32_t x = 0; x < 8; ++x) n += readPixel(backSurface, x, y) == textColour;
-    endPixelAccess(backSurface);
-    EXPECT_GT(n, 0);
+    EXPECT_GT(pixelprobe::countIn(backSurface, PixelRect{0, 0, 8, 8}, textColour), 0);
 }
 
 TEST_P(GlyphFontTest, ReleasedFontDrawsNothing) {

@@ -4,23 +4,18 @@
 
 #include "render/sdl/headless_display.h"
 #include "render/sprite_sheet.h"
+#include "tests/render/pixel_probe.h"
 #include "tests/render/test_bitmaps.h"
 
 namespace {
 
 using testbitmaps::Picture;
 using testbitmaps::ResourceFolder;
+using pixelprobe::peek;
 
 constexpr uint32_t teal = 0x070804;    // an unusual background, (4, 8, 7)
 constexpr uint32_t yellow = 0x00FFFF;
 constexpr uint32_t magenta = 0xFF00FF;  // exact at 16 bits too
-
-uint32_t peek(Surface* s, int32_t x, int32_t y) {
-    beginPixelAccess(s);
-    uint32_t c = readPixel(s, x, y);
-    endPixelAccess(s);
-    return c;
-}
 
 class SheetAt : public ::testing::TestWithParam<int32_t> {
 protected:
