@@ -21,8 +21,10 @@ Image drawWhirlSheet();
 Image drawFoodSheet();
 Image drawCloud();
 
-// Pictures outside the world (preview_art.cpp, about_art.cpp).
+// Pictures outside the world (preview_art.cpp, about_background.cpp,
+// about_pictures.cpp). The about pictures come background first.
 Image drawPreview();
+Image drawAboutBackground();
 std::vector<Artwork> drawAboutPictures();
 
 // The program icon in several sizes (icon_art.cpp).

@@ -23,17 +23,6 @@ Image flatVobSheet(Rgb body) {
     return sheet;
 }
 
-// The mega Vob is lit from the upper left and its rim fades into the
-// sheet's background.
-Rgb megaShade(double x, double y, double cx, double cy, double r) {
-    double nx = (x - cx) / r, ny = (y - cy) / r;
-    double light = std::clamp(-(nx * 0.55 + ny * 0.65), -1.0, 1.0);
-    double rim = std::clamp(std::hypot(nx, ny), 0.0, 1.0);
-    Rgb base{255, 232, 16};
-    Rgb lit = mix(base, Rgb{255, 255, 190}, std::max(0.0, light) * (1 - rim * rim) * 0.9);
-    return mix(lit, Rgb{214, 150, 0}, std::max(0.0, -light) * 0.6 + rim * rim * 0.25);
-}
-
 }  // namespace
 
 Image drawVobSheet() { return flatVobSheet(Rgb{255, 255, 0}); }
@@ -50,7 +39,7 @@ Image drawMegaVobSheet() {
             // Soft rim and soft feature edges, but the middle of every eye
             // and mouth pixel-exact background, so that it is see-through.
             Shape features = faceFeatures(cx, cy, r, column + 1, kRowPose[row]);
-            fillShapeWith(cell, disc(cx, cy, r), [&](double x, double y) { return megaShade(x, y, cx, cy, r); }, 1.6);
+            fillShapeWith(cell, disc(cx, cy, r), [&](double x, double y) { return litBody(Rgb{255, 232, 16}, x, y, cx, cy, r); }, 1.6);
             fillShape(cell, features, l.background, 0.8);
             fillShapeHard(cell, features, l.background);
             placeCell(sheet, l, column, row, cell);

@@ -76,3 +76,29 @@ Shape faceFeatures(double cx, double cy, double r, int32_t direction, MouthPose 
 Shape faceShape(double cx, double cy, double r, int32_t direction, MouthPose pose) {
     return cut(disc(cx, cy, r), faceFeatures(cx, cy, r, direction, pose));
 }
+
+Rgb litBody(Rgb base, double x, double y, double cx, double cy, double r) {
+    double nx = (x - cx) / r, ny = (y - cy) / r;
+    double light = std::clamp(-(nx * 0.55 + ny * 0.65), -1.0, 1.0);
+    double rim = std::clamp(std::hypot(nx, ny), 0.0, 1.0);
+    Rgb highlight = mix(base, Rgb{255, 255, 235}, 0.75);
+    Rgb shadow = Rgb{static_cast<uint8_t>(base.r * 0.8), static_cast<uint8_t>(base.g * 0.58),
+                     static_cast<uint8_t>(base.b * 0.4)};
+    Rgb lit = mix(base, highlight, std::max(0.0, light) * (1 - rim * rim) * 0.9);
+    return mix(lit, shadow, std::max(0.0, -light) * 0.6 + rim * rim * 0.25);
+}
+
+void drawLitVob(Image& image, double cx, double cy, double r, int32_t direction, MouthPose mouth,
+                Rgb body, Rgb features, bool glint) {
+    fillShapeWith(image, disc(cx, cy, r), [&](double x, double y) { return litBody(body, x, y, cx, cy, r); },
+                  std::max(1.0, r * 0.08));
+    fillShape(image, faceFeatures(cx, cy, r, direction, mouth), features, 1.0);
+    if (!glint || r < 9) return;
+    // Glints where the eyes sit, up and to the left in each.
+    Vec2 turn = directionVector(direction);
+    double fx = cx + turn.x * r * 0.36, fy = cy + turn.y * r * 0.36;
+    double spread = r * 0.38 * (1.0 - 0.22 * std::fabs(turn.x));
+    for (double ex : {fx - spread, fx + spread})
+        fillShape(image, disc(ex - r * 0.04, fy - r * 0.27 - r * 0.08, std::max(0.6, r * 0.045)),
+                  Rgb{255, 255, 255}, 1.0);
+}

@@ -20,3 +20,11 @@ enum class MouthPose { smile, open, shut, frown };
 Shape faceFeatures(double cx, double cy, double r, int32_t direction, MouthPose mouth);
 // The face with eyes and mouth cut out.
 Shape faceShape(double cx, double cy, double r, int32_t direction, MouthPose mouth);
+
+// Colour of a round body of colour `base` lit from the upper left, at (x, y).
+Rgb litBody(Rgb base, double x, double y, double cx, double cy, double r);
+
+// A lit, anti-aliased Vob for pictures (not sheets): body in `body`, eyes
+// and mouth in `features`, with a small glint in each eye when `glint`.
+void drawLitVob(Image& image, double cx, double cy, double r, int32_t direction, MouthPose mouth,
+                Rgb body, Rgb features, bool glint = true);
