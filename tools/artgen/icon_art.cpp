@@ -14,11 +14,12 @@ IconImage iconOfSize(int32_t size) {
     Image& img = icon.colour;
     for (int32_t y = 0; y < size; ++y)
         for (int32_t x = 0; x < size; ++x) {
-            double a = coverage(body, x, y);
-            icon.alpha[y * size + x] = static_cast<uint8_t>(std::lround(a * 255));
-            setPixel(img, x, y, Rgb{255, 230, 0});
+            icon.alpha[y * size + x] = static_cast<uint8_t>(std::lround(coverage(body, x, y) * 255));
+            setPixel(img, x, y, litBody(Rgb{255, 226, 20}, x + 0.5, y + 0.5, c, c, r));
         }
-    fillShape(img, faceFeatures(c, c, r, 0, MouthPose::smile), Rgb{70, 40, 0});
+    // A darker rim keeps the face round on white backgrounds too.
+    fillShape(img, ring(c, c, r - 0.5, std::max(0.5, size / 40.0)), Rgb{196, 120, 0}, 1.0, 0.8);
+    fillShape(img, faceFeatures(c, c, r, 0, MouthPose::smile), Rgb{70, 36, 0});
     return icon;
 }
 
