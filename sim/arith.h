@@ -1,14 +1,26 @@
-// Signed 32-bit arithmetic as the world's rules count: sums wrap like the
-// machine's registers, divisions truncate towards zero. A division by zero
-// (a sheet that failed to measure) gives 0 instead of stopping the program.
+// Signed 32-bit arithmetic as the world's rules count: divisions truncate
+// towards zero. Sums stop at the int32 limits, so that absurd settings from a
+// stored record cannot turn a huge meal into a death; a division by zero (a
+// sheet that failed to measure) gives 0 instead of stopping the program.
 #pragma once
 
 #include <cstdint>
 #include <limits>
 
+// The machine's register sum, for the few places that count as it did.
 inline int32_t wrapAdd(int32_t a, int32_t b)
 {
     return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
+
+inline int32_t saturatingAdd(int32_t a, int32_t b)
+{
+    const int64_t sum = static_cast<int64_t>(a) + b;
+    if (sum > std::numeric_limits<int32_t>::max())
+        return std::numeric_limits<int32_t>::max();
+    if (sum < std::numeric_limits<int32_t>::min())
+        return std::numeric_limits<int32_t>::min();
+    return static_cast<int32_t>(sum);
 }
 
 inline int32_t quotient(int32_t a, int32_t b)

@@ -133,12 +133,12 @@ void Entity::setDepositPoint(int32_t x, int32_t y)
 
 void Entity::addStrength(int32_t amount)
 {
-    strength_ = wrapAdd(strength_, amount);
+    strength_ = saturatingAdd(strength_, amount);
     if (strengthCap_ != 0 && strength_ > strengthCap_)
         strength_ = strengthCap_;
 }
 
-void Entity::addLife(int32_t amount) { life_ = wrapAdd(life_, amount); }
+void Entity::addLife(int32_t amount) { life_ = saturatingAdd(life_, amount); }
 
 int32_t Entity::takeSteerHold()
 {

@@ -4,6 +4,7 @@
 #include "render/display.h"
 #include "render/glyph_font.h"
 #include "settings/options_record.h"
+#include "sim/arith.h"
 #include "sim/entity.h"
 #include "sim/entity_list.h"
 #include "sim/random.h"
@@ -88,7 +89,7 @@ void steerTowardsNextFood(Entity& vob, const Entity& eaten)
 {
     const int32_t fx = eaten.centreX();
     const int32_t fy = eaten.centreY();
-    const int32_t radius = liveOptions.depositGap + 10;
+    const int32_t radius = saturatingAdd(liveOptions.depositGap, 10);
     for (EntityNode* n = foodList->head(); n != nullptr; n = n->next) {
         const Entity& g = *n->entity;
         if (g.alive() != 1 || distance(g.centreX(), fx) >= radius ||
@@ -173,7 +174,7 @@ void adoptSheetAtExactLevel(Entity& vob)
         vob.adoptSheet(weakVobSheet);
     else if (vob.strength() == o.megaLevel)
         vob.adoptSheet(megaVobSheet);
-    else if (vob.strength() == o.megaLevel - 1)
+    else if (vob.strength() == saturatingAdd(o.megaLevel, -1))
         vob.adoptSheet(vobSheet);
 }
 

@@ -159,3 +159,30 @@ TEST_F(DecayTest, RemainsOfAVobAreTickedInTheFrameOfDeath)
     EXPECT_EQ(pixelAt(backSurface, 402 + 5, 300 + 5), pixelAt(remainsSheet->surface(), 6, 6));
     EXPECT_NE(pixelAt(backSurface, 402 + 5, 300 + 5), 0u);
 }
+
+TEST_F(DecayTest, SheetsTooSmallForTheStepsDoNotStopTheProgram)
+{
+    // One cell: a deposit's step divides by 0 cells; it vanishes at once.
+    SpriteSheet oneCell(120);
+    ASSERT_NE(oneCell.surface(), nullptr);
+    foodList->append(new Entity(&oneCell, cyclicAnimation));
+    foodList->last()->setStrength(50);
+    foodList->last()->setStrengthCap(50);
+    tickAll(foodList, tickFood);
+    EXPECT_EQ(foodList->population(), 0);
+
+    // Three cells: the remains' step divides by 0; they stay and never animate.
+    SpriteSheet threeCells(121);
+    remainsList->append(new Entity(&threeCells, cyclicAnimation));
+    Entity* remains = remainsList->last();
+    remains->setStrength(4);
+    remains->setStrengthCap(4);
+    remains->setFrameDelay(0);
+    for (int i = 0; i < 3; ++i) {
+        tickAll(remainsList, tickRemains);
+        ASSERT_EQ(remainsList->population(), 1);
+        EXPECT_EQ(remains->column(), 1);
+    }
+    tickAll(remainsList, tickRemains);
+    EXPECT_EQ(remainsList->population(), 0);
+}

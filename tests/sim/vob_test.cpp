@@ -114,6 +114,18 @@ TEST_F(VobTest, AVobAboveMaxStrengthGainsNothingButStillConsumesTheFood)
     EXPECT_EQ(vob->life(), 2);
 }
 
+TEST_F(VobTest, AHugeMealNeverWrapsIntoDeath)
+{
+    // Only a hand-made stored record gets here; 32-bit sums would wrap negative.
+    liveOptions.maxStrength = 2147483647;
+    Entity* vob = addVob(400, 300, 2000000000);
+    foodOffset(*vob, 0, 0, 1000000000);
+    tickHead();
+    EXPECT_EQ(vob->alive(), 1);
+    EXPECT_EQ(vob->strength(), 2147483647);
+    EXPECT_EQ(vobList->population(), 1);
+}
+
 TEST_F(VobTest, MealsChangeTheSheetAtTheLevels)
 {
     Entity* vob = addVob(400, 300, 1500);

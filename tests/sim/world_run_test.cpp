@@ -5,6 +5,7 @@
 
 #include "render/display.h"
 #include "settings/options_record.h"
+#include "sim/arith.h"
 #include "sim/decay.h"
 #include "sim/entity.h"
 #include "sim/entity_list.h"
@@ -27,7 +28,7 @@ protected:
         for (int32_t i = 0; i < o.initialVobs && vobList->population() < o.maxEntities; ++i) {
             vobList->append(new Entity(vobSheet, directionalAnimation));
             Entity* vob = vobList->last();
-            vob->setStrength(randomInRange(1, o.birthStrength) + o.greenLevel);
+            vob->setStrength(saturatingAdd(randomInRange(1, o.birthStrength), o.greenLevel));
             if (vob->strength() <= o.greenLevel)
                 vob->adoptSheet(weakVobSheet);
             else if (vob->strength() >= o.megaLevel)
