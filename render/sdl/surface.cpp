@@ -59,10 +59,12 @@ int32_t surfaceHeight(const Surface* surface) {
     return surface && surface->image ? surface->image->h : 0;
 }
 
+// Whole storage units: the unused byte of a 32-bit pixel is kept, as
+// DirectDraw keeps all 32 bits of a fill colour or key.
 uint32_t storedMask(const Surface* surface) {
-    return surface->image->format->BitsPerPixel >= 32
+    return surface->image->format->BytesPerPixel >= 4
                ? 0xFFFFFFFFu
-               : (1u << surface->image->format->BitsPerPixel) - 1;
+               : (1u << (8 * surface->image->format->BytesPerPixel)) - 1;
 }
 
 uint32_t storedFromGdi(const Surface* surface, uint32_t colour) {

@@ -53,6 +53,10 @@ TEST_F(Display32, MatchColourKeepsEveryBit) {
     EXPECT_EQ(matchColour(s, 0xFFFFFF), 0x00FFFFFFu);
     paint(s, 0, 0, 0x123456);
     EXPECT_EQ(matchColour(s, invalidColour), 0x00563412u);
+    // The byte no colour uses is stored and matched too, yet reads as black.
+    fillSurface(s, 0xFF000000u);
+    EXPECT_EQ(matchColour(s, invalidColour), 0xFF000000u);
+    EXPECT_EQ(peek(s, 1, 1), 0u);
     releaseSurface(s);
 }
 
