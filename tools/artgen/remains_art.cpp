@@ -113,20 +113,30 @@ Shape stoneShape(double top) {
     return intersect(slab, box(0, 0, 23, kGround));
 }
 
-void drawStone(Image& cell, double top, double cracks) {
-    Shape stone = stoneShape(top);
+// `brokenTo` is how far down the stone has crumbled away: a jagged edge at
+// that depth below the top, nothing above it.
+void drawStone(Image& cell, double top, double cracks, double brokenTo = 0) {
+    Shape remaining = [=](double x, double y) {
+        if (brokenTo <= 0) return -100.0;
+        double jag = (hashUnit(static_cast<int32_t>(x * 0.8), 5, 112) - 0.5) * 3.0;
+        return (top + brokenTo + jag) - y;
+    };
+    Shape stone = intersect(stoneShape(top), remaining);
     fillShape(cell, stone, Rgb{84, 84, 98});  // outline
-    Shape face = intersect(unite(box(7.5, top + 5.0, 15.5, kGround + 2), disc(kCx, top + 5.0, 4.0)),
-                           box(0, 0, 23, kGround));
+    Shape face = intersect(intersect(unite(box(7.5, top + 5.0, 15.5, kGround + 2), disc(kCx, top + 5.0, 4.0)),
+                                     box(0, 0, 23, kGround)),
+                           [=](double x, double y) { return remaining(x, y) + 1.0; });
     fillShapeWith(cell, face, [](double x, double) { return stoneShade(x, 7.5, 15.5); });
     // Engraved cross.
     Rgb engraving{92, 92, 108};
-    fillShape(cell, segment(kCx, top + 3.0, kCx, top + 8.5, 0.5), engraving, 0.8);
-    fillShape(cell, segment(kCx - 2.0, top + 4.8, kCx + 2.0, top + 4.8, 0.5), engraving, 0.8);
+    fillShape(cell, intersect(segment(kCx, top + 3.0, kCx, top + 8.5, 0.5), face), engraving, 0.8);
+    fillShape(cell, intersect(segment(kCx - 2.0, top + 4.8, kCx + 2.0, top + 4.8, 0.5), face), engraving, 0.8);
     if (cracks > 0) {
         Rgb crack{58, 58, 70};
-        fillShape(cell, segment(8.0, top + 6.0, 10.0, top + 9.0 + cracks * 2, 0.45), crack, 0.8, std::min(1.0, cracks));
-        fillShape(cell, segment(15.0, top + 4.0, 13.0, top + 7.0 + cracks * 3, 0.45), crack, 0.8, std::min(1.0, cracks));
+        fillShape(cell, intersect(segment(8.0, top + 6.0, 10.0, top + 9.0 + cracks * 2, 0.45), face), crack, 0.8,
+                  std::min(1.0, cracks));
+        fillShape(cell, intersect(segment(15.0, top + 4.0, 13.0, top + 7.0 + cracks * 3, 0.45), face), crack, 0.8,
+                  std::min(1.0, cracks));
     }
 }
 
@@ -143,18 +153,23 @@ void drawStanding(Image& cell, int32_t step) {
     drawGrass(cell, std::sin(step * 2 * kPi / 7) * 0.9, 1.0);
 }
 
-// Chunks knocked off the top fall past the stone and settle as rubble.
+// The stone breaks away from the top down; the pieces fall and settle as
+// rubble in the grass.
 void drawCrumbling(Image& cell, int32_t step) {
+    const double standing = kGround - 13.5;
     double t = step / 6.0;
-    double top = kGround - 13.5 + 12.0 * t * t;
-    if (step < 6) drawStone(cell, top, std::min(1.0, step / 2.0));
+    double broken = 13.5 * t * t * 1.05;
+    if (step < 6) drawStone(cell, standing, std::min(1.0, step / 1.5), broken);
     Lcg rng(112);
-    for (int32_t i = 0; i < 6; ++i) {
-        double x = rng.range(6.5, 16.5), startY = rng.range(top - 3, top + 4), delay = rng.range(0, 0.5);
-        double fall = std::clamp((t - delay) * 2.2, 0.0, 1.0);
-        if (t <= delay) continue;
-        double y = startY + (kGround - 1.0 - startY) * fall * fall;
-        double size = 0.9 + 0.4 * (i % 3) * (1.0 - t * 0.5);
+    for (int32_t i = 0; i < 7; ++i) {
+        // Each piece leaves when the break passes its height.
+        double x = rng.range(7.5, 15.5), fromDepth = rng.range(0.5, 12.0);
+        double leaveAt = std::sqrt(fromDepth / (13.5 * 1.05)) * 6.0;
+        if (step < leaveAt) continue;
+        double fall = std::min(1.0, (step - leaveAt + 0.6) / 1.6);
+        double y0 = standing + fromDepth, y = y0 + (kGround - 1.2 - y0) * fall * fall;
+        double size = 0.7 + 0.25 * (i % 3);
+        if (fall >= 1.0 && step == 6 && i % 2) continue;  // the last of them sinks into the grass
         fillShape(cell, box(x - size, y - size, x + size, y + size * 0.8), Rgb{150, 150, 164});
     }
     drawGrass(cell, std::sin((step + 7) * 2 * kPi / 7) * 0.6, 1.0 - 0.45 * t);
