@@ -1,0 +1,15 @@
+# --png DIR --every K: DIR is created and holds exactly the K-th frames.
+file(REMOVE_RECURSE ${DIR})
+execute_process(COMMAND ${RUNNER} --frames 120 --png ${DIR}/nested --every 50
+    RESULT_VARIABLE result ERROR_VARIABLE errors)
+if(NOT result EQUAL 0)
+    message(FATAL_ERROR "tovrine-world failed (${result}):\n${errors}")
+endif()
+file(GLOB frames RELATIVE ${DIR}/nested ${DIR}/nested/*)
+if(NOT frames STREQUAL "frame-000050.png;frame-000100.png")
+    message(FATAL_ERROR "expected frame-000050.png and frame-000100.png, found: ${frames}")
+endif()
+file(READ ${DIR}/nested/frame-000100.png signature LIMIT 8 HEX)
+if(NOT signature STREQUAL "89504e470d0a1a0a")
+    message(FATAL_ERROR "frame-000100.png is not a PNG file")
+endif()

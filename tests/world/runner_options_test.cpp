@@ -1,0 +1,177 @@
+// tovrine-world's command line, its settings record file and its display check.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "tools/world/runner_options.h"
+
+namespace {
+
+bool parse(std::vector<const char*> args, RunnerOptions& options, std::string& error)
+{
+    args.insert(args.begin(), "tovrine-world");
+    return parseRunnerArguments(static_cast<int>(args.size()), args.data(), options, error);
+}
+
+bool parses(std::vector<const char*> args)
+{
+    RunnerOptions options;
+    std::string error;
+    return parse(args, options, error);
+}
+
+TEST(RunnerArguments, DefaultsRunPresetZeroWithSeedOneForAThousandFrames)
+{
+    RunnerOptions options;
+    std::string error;
+    ASSERT_TRUE(parse({}, options, error));
+    EXPECT_EQ(0, options.preset);
+    EXPECT_TRUE(options.recordPath.empty());
+    EXPECT_EQ(1u, options.seed);
+    EXPECT_EQ(1000, options.frames);
+    EXPECT_FALSE(options.stats);
+    EXPECT_FALSE(options.bench);
+    EXPECT_TRUE(options.pngDirectory.empty());
+}
+
+TEST(RunnerArguments, EveryOptionIsTakenWithItsValue)
+{
+    RunnerOptions options;
+    std::string error;
+    ASSERT_TRUE(parse({"--preset", "6", "--seed", "4294967295", "--frames", "0", "--stats",
+                       "--png", "out/x", "--every", "7", "--bench"},
+                      options, error))
+        << error;
+    EXPECT_EQ(6, options.preset);
+    EXPECT_EQ(4294967295u, options.seed);
+    EXPECT_EQ(0, options.frames);
+    EXPECT_TRUE(options.stats);
+    EXPECT_EQ("out/x", options.pngDirectory);
+    EXPECT_EQ(7, options.every);
+    EXPECT_TRUE(options.bench);
+}
+
+TEST(RunnerArguments, MalformedOrOutOfRangeValuesAreRefused)
+{
+    for (std::vector<const char*> args : std::vector<std::vector<const char*>>{
+             {"--preset", "7"},      {"--preset", "-1"},       {"--preset", ""},
+             {"--preset", "1.5"},    {"--preset", " 1"},       {"--preset", "1 "},
+             {"--preset", "+1"},     {"--seed", "4294967296"}, {"--seed", "-1"},
+             {"--frames", "-1"},     {"--frames", "1e3"},      {"--frames", "99999999999999999999"},
+             {"--every", "0"},       {"--preset"},             {"--record", ""},
+             {"--png", ""},          {"--stat"},               {"stats"},
+             {"--every", "5"},  // needs --png
+             {"--preset", "0", "--record", "a.rec"}}) {
+        RunnerOptions options;
+        std::string error;
+        EXPECT_FALSE(parse(args, options, error)) << args[0] << " " << (args.size() > 1 ? args[1] : "");
+        EXPECT_FALSE(error.empty());
+    }
+    EXPECT_TRUE(parses({"--record", "a.rec", "--png", "d", "--every", "5"}));
+}
+
+class RecordFile : public ::testing::Test {
+protected:
+    std::string path = "/tmp/tovrine-runner-test-" + std::to_string(::getpid()) + ".rec";
+
+    void write(const void* bytes, size_t size)
+    {
+        std::FILE* file = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(nullptr, file);
+        std::fwrite(bytes, 1, size, file);
+        std::fclose(file);
+    }
+    void TearDown() override { std::remove(path.c_str()); }
+};
+
+TEST_F(RecordFile, PresetIsUsedWithoutAFile)
+{
+    RunnerOptions options;
+    options.preset = 2;
+    OptionsRecord record;
+    std::string error;
+    ASSERT_TRUE(loadRunnerRecord(options, record, error));
+    EXPECT_EQ(0, std::memcmp(&presetAlgorithms[2], &record, sizeof record));
+}
+
+TEST_F(RecordFile, AShortFileFillsOnlyItsFirstBytesOverTheDefault)
+{
+    int32_t firstFields[6] = {0, 0, 0, 77, 0, 40};  // ... maxEntities 77, showCloud 0, initialVobs 40
+    write(firstFields, sizeof firstFields);
+    RunnerOptions options;
+    options.recordPath = path;
+    options.preset = 3;  // ignored with a record file
+    OptionsRecord record;
+    std::string error;
+    ASSERT_TRUE(loadRunnerRecord(options, record, error)) << error;
+    EXPECT_EQ(77, record.maxEntities);
+    EXPECT_EQ(0, record.showCloud);
+    EXPECT_EQ(40, record.initialVobs);
+    EXPECT_EQ(presetAlgorithms[0].whirlCount, record.whirlCount);
+    EXPECT_EQ(800, record.screenWidth);
+    EXPECT_EQ(0, std::memcmp(&presetAlgorithms[0].vobIQ, &record.vobIQ,
+                             sizeof record - offsetof(OptionsRecord, vobIQ)));
+}
+
+TEST_F(RecordFile, AWholeRecordIsTakenByteForByteAndAnEmptyFileIsTheDefault)
+{
+    OptionsRecord stored = presetAlgorithms[5];
+    stored.screenWidth = 1024;
+    write(&stored, sizeof stored);
+    RunnerOptions options;
+    options.recordPath = path;
+    OptionsRecord record;
+    std::string error;
+    ASSERT_TRUE(loadRunnerRecord(options, record, error));
+    EXPECT_EQ(0, std::memcmp(&stored, &record, sizeof record));
+
+    write("", 0);
+    ASSERT_TRUE(loadRunnerRecord(options, record, error));
+    EXPECT_EQ(0, std::memcmp(&presetAlgorithms[0], &record, sizeof record));
+}
+
+TEST_F(RecordFile, ALongerOrMissingFileIsAnError)
+{
+    char bytes[129] = {};
+    write(bytes, sizeof bytes);
+    RunnerOptions options;
+    options.recordPath = path;
+    OptionsRecord record = presetAlgorithms[4];
+    std::string error;
+    EXPECT_FALSE(loadRunnerRecord(options, record, error));
+    EXPECT_NE(std::string::npos, error.find("129 bytes")) << error;
+    EXPECT_EQ(0, std::memcmp(&presetAlgorithms[4], &record, sizeof record)) << "left untouched";
+
+    std::remove(path.c_str());
+    error.clear();
+    EXPECT_FALSE(loadRunnerRecord(options, record, error));
+    EXPECT_NE(std::string::npos, error.find(path)) << error;
+}
+
+TEST(RunnerDisplay, OnlyDrawableModesOfSensibleSizeAreAccepted)
+{
+    struct Mode {
+        int32_t width, height, depth;
+        bool accepted;
+    };
+    for (Mode m : {Mode{800, 600, 16, true}, Mode{1, 1, 32, true}, Mode{8192, 8192, 16, true},
+                   Mode{0, 600, 16, false}, Mode{800, -600, 16, false},
+                   Mode{8193, 600, 16, false}, Mode{800, 600, 24, false},
+                   Mode{800, 600, 8, false}, Mode{800, 600, 0, false}}) {
+        OptionsRecord record = presetAlgorithms[0];
+        record.screenWidth = m.width;
+        record.screenHeight = m.height;
+        record.screenDepth = m.depth;
+        std::string error;
+        EXPECT_EQ(m.accepted, checkDisplayMode(record, error))
+            << m.width << " x " << m.height << " x " << m.depth;
+        EXPECT_EQ(m.accepted, error.empty());
+    }
+}
+
+}  // namespace
