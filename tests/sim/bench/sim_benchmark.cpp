@@ -1,0 +1,101 @@
+// Figures for the simulation's hot paths, on the program's own artwork:
+//   build/native/tests/tovrine_sim_benchmark
+#include <benchmark/benchmark.h>
+
+#include "render/display.h"
+#include "render/sdl/headless_display.h"
+#include "render/sprite_sheet.h"
+#include "settings/options_record.h"
+#include "sim/entity.h"
+#include "sim/entity_list.h"
+#include "sim/random.h"
+#include "sim/vob.h"
+#include "sim/world.h"
+
+namespace {
+
+struct BenchWorld {
+    BenchWorld()
+    {
+        openHeadlessDisplay(800, 600, 16);
+        vobSheet = new SpriteSheet(107);
+        weakVobSheet = new SpriteSheet(106);
+        megaVobSheet = new SpriteSheet(113);
+        remainsSheet = new SpriteSheet(112);
+        foodSheet = new SpriteSheet(110);
+        vobList = new EntityList;
+        foodList = new EntityList;
+        remainsList = new EntityList;
+        liveOptions = presetAlgorithms[0];
+        liveOptions.statsMode = 0;
+        seedRandom(1);
+    }
+    ~BenchWorld()
+    {
+        delete vobList;
+        delete foodList;
+        delete remainsList;
+        for (SpriteSheet* s : {vobSheet, weakVobSheet, megaVobSheet, remainsSheet, foodSheet})
+            delete s;
+        vobList = foodList = remainsList = nullptr;
+        vobSheet = weakVobSheet = megaVobSheet = remainsSheet = foodSheet = nullptr;
+        closeHeadlessDisplay();
+    }
+};
+
+int32_t scatter(int32_t range) { return randomInRange(0, range); }
+
+// One re-measurement of a sheet, as a Vob crossing a level does.
+void adoptSheet(benchmark::State& state)
+{
+    BenchWorld world;
+    Entity vob(vobSheet, directionalAnimation);
+    bool mega = false;
+    for (auto _ : state) {
+        vob.adoptSheet(mega ? megaVobSheet : vobSheet);
+        mega = !mega;
+        benchmark::DoNotOptimize(vob.cellWidth());
+    }
+}
+BENCHMARK(adoptSheet);
+
+// The Vob pass of one frame: resting Vobs (they neither die nor leave) walk
+// the food list and are drawn. Arguments: Vobs, food deposits.
+void vobPass(benchmark::State& state)
+{
+    BenchWorld world;
+    for (int64_t i = 0; i < state.range(0); ++i) {
+        vobList->append(new Entity(vobSheet, directionalAnimation));
+        vobList->last()->setPosition(scatter(780), scatter(580));
+        vobList->last()->setStrength(1000);
+        vobList->last()->setSteerHold(1 << 30);
+    }
+    for (int64_t i = 0; i < state.range(1); ++i) {
+        foodList->append(new Entity(foodSheet, cyclicAnimation));
+        foodList->last()->setPosition(scatter(790), scatter(590));
+        foodList->last()->setStrength(1);  // eaten food is dead but stays listed
+    }
+    for (auto _ : state) {
+        for (EntityNode* n = vobList->head(); n != nullptr;)
+            n = tickVob(n);
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(vobPass)->Args({500, 0})->Args({5000, 0})->Args({5000, 200})->Unit(benchmark::kMillisecond);
+
+// Appending at the tail of a long list, as spawning does.
+void appendToLongList(benchmark::State& state)
+{
+    BenchWorld world;
+    for (int i = 0; i < 5000; ++i)
+        vobList->append(new Entity(vobSheet, directionalAnimation));
+    for (auto _ : state) {
+        vobList->append(new Entity(vobSheet, directionalAnimation));
+        vobList->remove(vobList->head());
+    }
+}
+BENCHMARK(appendToLongList);
+
+}  // namespace
+
+BENCHMARK_MAIN();
