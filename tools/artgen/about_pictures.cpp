@@ -1,5 +1,6 @@
 // The about page's small pictures. Each is drawn over the piece of background
 // it covers, so that it sits on the page without a visible box.
+#include <algorithm>
 #include <cmath>
 
 #include "tools/artgen/about_layout.h"
@@ -108,9 +109,9 @@ void drawBranchingFigure(Image& img) { drawBranch(img, 19, 38.5, kPi / 2, 11, 1.
 void drawSpeechBubble(Image& img) {
     Shape rounded = [=](double x, double y) { return box(4, 4, 35, 15)(x, y) - 3.0; };
     Shape tail = [](double x, double y) {
-        // A triangle pointing down and to the right, towards the face.
-        double d1 = (y - 15) * -1, d2 = (x - 30) - (y - 15) * 0.3, d3 = (22 - x) + (y - 15) * 1.3;
-        return std::max({d1 - 0.0, d2, d3, y - 23.0});
+        // A wedge below the bubble pointing down and to the right, towards the face.
+        double below = 15 - y, right = (x - 30) - (y - 15) * 0.3, left = (22 - x) + (y - 15) * 1.3;
+        return std::max({below, right, left, y - 23.0});
     };
     Shape all = unite(rounded, tail);
     fillShape(img, [&](double x, double y) { return all(x, y) - 1.0; }, Rgb{40, 30, 60});

@@ -35,18 +35,6 @@ Shape box(double x0, double y0, double x1, double y1) {
     };
 }
 
-Shape wedge(double cx, double cy, double angle, double halfAngle) {
-    return [=](double x, double y) {
-        double dx = x - cx, dy = cy - y;  // y up
-        double r = std::hypot(dx, dy);
-        double off = std::remainder(std::atan2(dy, dx) - angle, 2 * kPi);
-        double excess = std::fabs(off) - halfAngle;
-        // Distance to the nearer edge ray, signed by the side.
-        return excess <= 0 ? -r * std::sin(std::min(-excess, kPi / 2))
-                           : r * std::sin(std::min(excess, kPi / 2));
-    };
-}
-
 Shape unite(Shape a, Shape b) {
     return [=](double x, double y) { return std::min(a(x, y), b(x, y)); };
 }

@@ -15,9 +15,6 @@ Shape ellipse(double cx, double cy, double rx, double ry);
 Shape ring(double cx, double cy, double r, double halfWidth);
 Shape segment(double x0, double y0, double x1, double y1, double halfWidth);
 Shape box(double x0, double y0, double x1, double y1);
-// The sector of directions within `halfAngle` (radians) of `angle` seen from
-// (cx, cy); angles grow anticlockwise on screen, 0 pointing right.
-Shape wedge(double cx, double cy, double angle, double halfAngle);
 Shape unite(Shape a, Shape b);
 Shape cut(Shape from, Shape hole);
 Shape intersect(Shape a, Shape b);

@@ -45,14 +45,6 @@ void paste(Image& dest, const Image& src, int32_t x, int32_t y) {
         for (int32_t sx = 0; sx < src.width; ++sx) setPixel(dest, x + sx, y + sy, pixelAt(src, sx, sy));
 }
 
-void pasteKeyed(Image& dest, const Image& src, int32_t x, int32_t y, Rgb key) {
-    for (int32_t sy = 0; sy < src.height; ++sy)
-        for (int32_t sx = 0; sx < src.width; ++sx) {
-            Rgb c = pixelAt(src, sx, sy);
-            if (c != key) setPixel(dest, x + sx, y + sy, c);
-        }
-}
-
 Image scaleUp(const Image& src, int32_t factor) {
     Image out = makeImage(src.width * factor, src.height * factor, Rgb{});
     for (int32_t y = 0; y < out.height; ++y)

@@ -28,7 +28,5 @@ Rgb mix(Rgb a, Rgb b, double t);
 Rgb scaleRgb(Rgb c, double f);
 // Copies `src` with its top-left corner at (x, y).
 void paste(Image& dest, const Image& src, int32_t x, int32_t y);
-// Copies `src` except the pixels equal to `key`.
-void pasteKeyed(Image& dest, const Image& src, int32_t x, int32_t y, Rgb key);
 // Nearest-neighbour enlargement, for looking at small sprites.
 Image scaleUp(const Image& src, int32_t factor);
