@@ -52,38 +52,6 @@ TEST_F(EntityTest, NewEntityStartsCentredWithCreationValues)
     EXPECT_EQ(whirl.y(), 300 - 22);
 }
 
-TEST_F(EntityTest, ResetRestoresCreationValuesAndRecentres)
-{
-    Entity vob(vobSheet, directionalAnimation);
-    vob.setPosition(5, 6);
-    vob.setDirection(directionDownLeft);
-    vob.setStrength(900);
-    vob.setStrengthCap(950);
-    vob.setSpeed(4);
-    vob.setLife(7);
-    vob.setSteerHold(80);
-    vob.setFrameDelay(0);
-    vob.setDepositPoint(1, 2);
-    vob.move();
-    vob.advanceFrame();
-    vob.reset();
-    EXPECT_EQ(vob.x(), 393);
-    EXPECT_EQ(vob.y(), 293);
-    EXPECT_EQ(vob.prevX(), 0);
-    EXPECT_EQ(vob.direction(), 0);
-    EXPECT_EQ(vob.column(), 1);
-    EXPECT_EQ(vob.row(), 0);
-    EXPECT_EQ(vob.frameTick(), 0);
-    EXPECT_EQ(vob.frameDelay(), 3);
-    EXPECT_EQ(vob.strength(), 1);
-    EXPECT_EQ(vob.strengthCap(), 0);
-    EXPECT_EQ(vob.speed(), 1);
-    EXPECT_EQ(vob.life(), 0);
-    EXPECT_EQ(vob.steerHold(), 0);
-    EXPECT_EQ(vob.depositX(), 0);
-    EXPECT_EQ(vob.depositY(), 0);
-}
-
 TEST_F(EntityTest, AdoptingASheetRemeasuresButKeepsPlaceAndLook)
 {
     Entity vob(vobSheet, directionalAnimation);

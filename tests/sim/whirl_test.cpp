@@ -162,14 +162,3 @@ TEST_F(WhirlTest, ShowsTheNextCellEveryFrame)
     EXPECT_EQ(pixelAt(backSurface, 378 + 10, 278 + 10), pixelAt(whirlSheet->surface(), 146, 11));
     EXPECT_NE(pixelAt(backSurface, 378 + 10, 278 + 10), 0u);
 }
-
-TEST_F(WhirlTest, NeverLeavesItsList)
-{
-    addWhirl();
-    addWhirl();
-    seedRandom(5);
-    for (int i = 0; i < 500; ++i)
-        tickFrames(1);
-    EXPECT_EQ(whirlList->population(), 2);
-    EXPECT_EQ(nodeCount(whirlList), 2);
-}
