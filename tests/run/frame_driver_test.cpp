@@ -36,18 +36,25 @@ Surface* expectedCloud(int32_t history, int32_t peak, int32_t population)
 
 TEST_F(FrameDriver, CloudShowsHistoryPeakAndPopulation)
 {
+    // Three different figures: history 8, peak 7, population 6.
     ASSERT_EQ(worldComplete, buildWorld([](OptionsRecord& o) { o.initialVobs = 7; }));
-    vobList->last()->setStrength(-1000);  // dies this frame: population 6, history and peak 7
+    vobList->remove(vobList->head());
+    vobList->append(new Entity(vobSheet, directionalAnimation));
+    vobList->last()->setStrength(500);
+    vobList->head()->entity->setStrength(-1000);  // dies this frame
     runFrames(1);
     ASSERT_EQ(6, vobList->population());
+    ASSERT_EQ(7, vobList->peak());
+    ASSERT_EQ(8, vobList->history());
 
-    Surface* expected = expectedCloud(7, 7, 6);
-    Surface* wrongFigures = expectedCloud(7, 7, 7);
+    Surface* expected = expectedCloud(8, 7, 6);
     EXPECT_EQ(0, runtest::differingPixels(expected, primarySurface, cloudCorner));
-    EXPECT_GT(runtest::differingPixels(wrongFigures, primarySurface, cloudCorner), 0)
-        << "the figures are what tells these apart";
-    releaseSurface(wrongFigures);
     releaseSurface(expected);
+    for (auto wrong : {expectedCloud(7, 8, 6), expectedCloud(8, 6, 7), expectedCloud(6, 7, 8)}) {
+        EXPECT_GT(runtest::differingPixels(wrong, primarySurface, cloudCorner), 0)
+            << "the figures are what tells these apart";
+        releaseSurface(wrong);
+    }
 }
 
 TEST_F(FrameDriver, CloudOffDrawsNeitherCloudNorFiguresButTheWorldStillShows)
