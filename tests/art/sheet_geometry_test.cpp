@@ -8,14 +8,14 @@
 
 namespace {
 
-struct SheetSpec {
+struct ExpectedSheet {
     const char* file;
     int width, height;
     Colour background, grid;
     int cellWidth, cellHeight, columns, rows;
 };
 
-const SheetSpec kSheets[] = {
+const ExpectedSheet kSheets[] = {
     {"107_vob.bmp", 129, 49, {0, 0, 0}, {49, 202, 2}, 15, 15, 8, 3},
     {"106_weak_vob.bmp", 129, 49, {0, 0, 0}, {49, 202, 2}, 15, 15, 8, 3},
     {"113_mega_vob.bmp", 194, 76, {4, 8, 7}, {0, 224, 238}, 23, 24, 8, 3},
@@ -24,7 +24,7 @@ const SheetSpec kSheets[] = {
     {"111_whirl.bmp", 226, 181, {0, 0, 0}, {239, 8, 0}, 44, 44, 5, 4},
 };
 
-void PrintTo(const SheetSpec& s, std::ostream* os) { *os << s.file; }
+void PrintTo(const ExpectedSheet& s, std::ostream* os) { *os << s.file; }
 
 struct Cells {
     int cellWidth, cellHeight, columns, rows;
@@ -49,13 +49,13 @@ Cells measure(const Picture& p, Read read) {
     return c;
 }
 
-int gridWidth(const SheetSpec& s) { return s.columns * (s.cellWidth + 1) + 1; }
+int gridWidth(const ExpectedSheet& s) { return s.columns * (s.cellWidth + 1) + 1; }
 
-bool onGridLine(const SheetSpec& s, int x, int y) {
+bool onGridLine(const ExpectedSheet& s, int x, int y) {
     return x < gridWidth(s) && (x % (s.cellWidth + 1) == 0 || y % (s.cellHeight + 1) == 0);
 }
 
-class SheetGeometry : public ::testing::TestWithParam<SheetSpec> {
+class SheetGeometry : public ::testing::TestWithParam<ExpectedSheet> {
 protected:
     void SetUp() override {
         std::string error;
@@ -65,7 +65,7 @@ protected:
 };
 
 TEST_P(SheetGeometry, SizeBackgroundAndGridColour) {
-    const SheetSpec& s = GetParam();
+    const ExpectedSheet& s = GetParam();
     EXPECT_EQ(sheet_.width, s.width);
     EXPECT_EQ(sheet_.height, s.height);
     EXPECT_EQ(sheet_.at(0, 0), s.background);
@@ -74,7 +74,7 @@ TEST_P(SheetGeometry, SizeBackgroundAndGridColour) {
 }
 
 TEST_P(SheetGeometry, GridLinesAreOneColourExceptTheCorner) {
-    const SheetSpec& s = GetParam();
+    const ExpectedSheet& s = GetParam();
     int wrong = 0;
     for (int y = 0; y < sheet_.height; ++y)
         for (int x = 0; x < sheet_.width; ++x)
@@ -84,13 +84,13 @@ TEST_P(SheetGeometry, GridLinesAreOneColourExceptTheCorner) {
 
 TEST_P(SheetGeometry, SpareColumnsRightOfTheGridAreBackground) {
     // 113 is one pixel wider than its grid; that column must stay see-through.
-    const SheetSpec& s = GetParam();
+    const ExpectedSheet& s = GetParam();
     for (int y = 0; y < sheet_.height; ++y)
         for (int x = gridWidth(s); x < sheet_.width; ++x) EXPECT_EQ(sheet_.at(x, y), s.background) << x << "," << y;
 }
 
 TEST_P(SheetGeometry, MeasuringRuleReadsTheTableGeometry) {
-    const SheetSpec& s = GetParam();
+    const ExpectedSheet& s = GetParam();
     Cells c = measure(sheet_, [](Colour c) { return c; });
     EXPECT_EQ(c.cellWidth, s.cellWidth);
     EXPECT_EQ(c.cellHeight, s.cellHeight);
@@ -101,7 +101,7 @@ TEST_P(SheetGeometry, MeasuringRuleReadsTheTableGeometry) {
 TEST_P(SheetGeometry, MeasuringRuleStillWorksOnASixteenBitSurface) {
     // A 5-6-5 surface merges near colours: art close to the grid colour in
     // the scanned row or column would stop the scan early.
-    const SheetSpec& s = GetParam();
+    const ExpectedSheet& s = GetParam();
     Cells c = measure(sheet_, as565);
     EXPECT_EQ(c.cellWidth, s.cellWidth);
     EXPECT_EQ(c.cellHeight, s.cellHeight);
@@ -109,7 +109,7 @@ TEST_P(SheetGeometry, MeasuringRuleStillWorksOnASixteenBitSurface) {
 }
 
 TEST_P(SheetGeometry, EveryCellHoldsSomeArt) {
-    const SheetSpec& s = GetParam();
+    const ExpectedSheet& s = GetParam();
     for (int row = 0; row < s.rows; ++row)
         for (int column = 0; column < s.columns; ++column) {
             int ink = 0;
@@ -130,13 +130,13 @@ INSTANTIATE_TEST_SUITE_P(WorldSheets, SheetGeometry, ::testing::ValuesIn(kSheets
                              return name;
                          });
 
-struct PictureSpec {
+struct ExpectedPicture {
     const char* file;
     int width, height;
 };
 
 TEST(Pictures, HaveTheirFixedSizes) {
-    const PictureSpec pictures[] = {
+    const ExpectedPicture pictures[] = {
         {"116_cloud.bmp", 87, 66},          {"163_preview.bmp", 215, 141},
         {"125_background.bmp", 350, 371},   {"108_animal.bmp", 19, 14},
         {"142_red_dot.bmp", 7, 6},          {"143_yellow_ring.bmp", 12, 18},
@@ -144,12 +144,12 @@ TEST(Pictures, HaveTheirFixedSizes) {
         {"155_line_banner.bmp", 66, 7},     {"154_branching_figure.bmp", 38, 39},
         {"144_speech_bubble.bmp", 40, 25},  {"166_version_tag.bmp", 38, 14},
     };
-    for (const PictureSpec& spec : pictures) {
+    for (const ExpectedPicture& expected : pictures) {
         Picture p;
         std::string error;
-        ASSERT_TRUE(readBmp(bitmapPath(spec.file), p, error)) << spec.file << ": " << error;
-        EXPECT_EQ(p.width, spec.width) << spec.file;
-        EXPECT_EQ(p.height, spec.height) << spec.file;
+        ASSERT_TRUE(readBmp(bitmapPath(expected.file), p, error)) << expected.file << ": " << error;
+        EXPECT_EQ(p.width, expected.width) << expected.file;
+        EXPECT_EQ(p.height, expected.height) << expected.file;
     }
 }
 
