@@ -14,7 +14,9 @@
 RIG_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 : "${TOVRINE_WINEPREFIX:=$RIG_ROOT/build/wine-prefix}"
 : "${TOVRINE_XVFB_SCREEN:=1280x1024x24}"
-RIG_DESKTOP_DEPTH=32
+# Wine shows X's 24-bit visuals as 32 bits per pixel.
+RIG_DESKTOP_DEPTH=${TOVRINE_XVFB_SCREEN##*x}
+[ "$RIG_DESKTOP_DEPTH" = 24 ] && RIG_DESKTOP_DEPTH=32
 
 RIG_TMP=""
 RIG_XVFB_PID=""
@@ -35,6 +37,9 @@ rig_start() {
     mkdir -p "$(dirname "$TOVRINE_WINEPREFIX")"
     # One rig per prefix at a time: a second wineserver -k would kill ours.
     exec 9>"$TOVRINE_WINEPREFIX.lock"
+    if ! flock -n 9; then
+        rig_log "waiting for another run that uses $TOVRINE_WINEPREFIX"
+    fi
     if ! flock -w 900 9; then
         rig_log "the prefix $TOVRINE_WINEPREFIX stayed busy for 15 minutes"
         return 1
