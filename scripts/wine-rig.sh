@@ -40,14 +40,16 @@ rig_start() {
     if ! flock -n 9; then
         rig_log "waiting for another run that uses $TOVRINE_WINEPREFIX"
     fi
-    if ! flock -w 900 9; then
+    if ! rig_wait_for flock -w 900 9; then
         rig_log "the prefix $TOVRINE_WINEPREFIX stayed busy for 15 minutes"
         return 1
     fi
 
     export WINEPREFIX="$TOVRINE_WINEPREFIX"
     export WINEDEBUG=-all
-    export WINEDLLOVERRIDES="mscoree,mshtml="   # no Mono or Gecko dialogs
+    # No Mono or Gecko dialogs, and no menu entries or file associations
+    # written into the user's home by winemenubuilder.
+    export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
     export WINEARCH=win64
     unset WINESERVER WINELOADER
     # A wineserver left by an earlier run that was killed outright.
@@ -107,7 +109,7 @@ rig_prepare_prefix() {
     fi
     rig_log "creating the Wine prefix $WINEPREFIX (once)"
     local start=$SECONDS
-    if ! timeout -k 5 300 wineboot -i </dev/null >"$RIG_TMP/wineboot.log" 2>&1 9>&-; then
+    if ! rig_wait_for timeout -k 5 300 wineboot -i </dev/null >"$RIG_TMP/wineboot.log" 2>&1 9>&-; then
         rig_log "wineboot failed:"; cat "$RIG_TMP/wineboot.log" >&2
         return 1
     fi
@@ -121,6 +123,18 @@ rig_prepare_prefix() {
     rig_kill_wine
     rig_start_wineserver || return 1
     rig_log "prefix ready in $((SECONDS - start)) s"
+}
+
+# Runs a command in the background and waits for it: a trap set for an
+# interrupt runs only once the foreground command has ended, which for
+# wineboot or a wait for the lock can be minutes. rig_stop ends it.
+rig_wait_for() {
+    "$@" &
+    RIG_CHILD_PID=$!
+    wait "$RIG_CHILD_PID"
+    local status=$?
+    RIG_CHILD_PID=""
+    return $status
 }
 
 # Ends every Windows process of our prefix and its wineserver.
