@@ -19,7 +19,13 @@ done
 
 echo "install-deps: installing$missing"
 SUDO=""
-[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null 2>&1; then
+        echo "install-deps: run this as root, or install sudo, to install:$missing" >&2
+        exit 1
+    fi
+    SUDO="sudo"
+fi
 export DEBIAN_FRONTEND=noninteractive
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
     $SUDO dpkg --add-architecture i386

@@ -10,7 +10,8 @@ failed=""
 scripts/build-all.sh "$jobs" || { echo "test-all: build failed"; exit 1; }
 
 echo "== native tests"
-ctest --test-dir build/native --output-on-failure -j "$jobs" || failed="$failed native"
+# A time limit per test, so that a test that hangs fails instead.
+ctest --test-dir build/native --output-on-failure --timeout 300 -j "$jobs" || failed="$failed native"
 
 echo "== Windows tests under Wine"
 scripts/wine-tests.sh build/win32 build/win64 || failed="$failed wine"
