@@ -80,17 +80,18 @@ bool takesValue(const std::string& name)
            name == "--png" || name == "--every";
 }
 
-bool readWholeFile(const std::string& path, std::string& bytes, std::string& error)
+// Reads at most `limit` bytes: one more than a record is enough to refuse a
+// file, and an endless stream (a device, a pipe) is not read until memory runs out.
+bool readFileStart(const std::string& path, size_t limit, std::string& bytes, std::string& error)
 {
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr) {
         error = "cannot open record file \"" + path + "\": " + std::strerror(errno);
         return false;
     }
-    char buffer[512];
-    size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        bytes.append(buffer, got);
+    bytes.resize(limit);
+    size_t got = std::fread(&bytes[0], 1, limit, file);
+    bytes.resize(got);
     bool failed = std::ferror(file) != 0;
     std::fclose(file);
     if (failed) {
@@ -161,11 +162,11 @@ bool loadRunnerRecord(const RunnerOptions& options, OptionsRecord& record, std::
         return true;
     }
     std::string bytes;
-    if (!readWholeFile(options.recordPath, bytes, error))
+    if (!readFileStart(options.recordPath, optionsRecordSize + 1, bytes, error))
         return false;
     if (bytes.size() > optionsRecordSize) {
-        error = "record file \"" + options.recordPath + "\" has " + std::to_string(bytes.size()) +
-                " bytes; a settings record has at most " + std::to_string(optionsRecordSize);
+        error = "record file \"" + options.recordPath + "\" is longer than " +
+                std::to_string(optionsRecordSize) + " bytes, the size of a settings record";
         return false;
     }
     record = presetAlgorithms[0];
