@@ -2,8 +2,8 @@
 // edges, DirectDraw's refusals, stretching.
 #include <gtest/gtest.h>
 
-#include "render/sdl/headless_display.h"
 #include "render/surface.h"
+#include "tests/render/display_fixture.h"
 #include "tests/render/pixel_probe.h"
 
 namespace {
@@ -45,11 +45,7 @@ void expectPlacedAt(Surface* dest, Surface* source, int32_t dx, int32_t dy) {
         }
 }
 
-class BlitAt : public ::testing::TestWithParam<int32_t> {
-protected:
-    void SetUp() override { ASSERT_TRUE(openHeadlessDisplay(40, 30, GetParam())); }
-    void TearDown() override { closeHeadlessDisplay(); }
-};
+using BlitAt = HeadlessDisplayAt<40, 30>;
 
 }  // namespace
 

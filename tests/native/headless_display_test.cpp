@@ -9,25 +9,14 @@
 #include <cstdlib>
 #include <string>
 
-#include "render/sdl/headless_display.h"
+#include "tests/render/display_fixture.h"
 #include "tests/render/pixel_probe.h"
-#include "tests/render/test_bitmaps.h"
 
 namespace {
 
 using testbitmaps::Picture;
-using testbitmaps::ResourceFolder;
 using pixelprobe::peek;
-
-class Loading : public ::testing::TestWithParam<int32_t> {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(folder.ok());
-        ASSERT_TRUE(openHeadlessDisplay(16, 16, GetParam()));
-    }
-    void TearDown() override { closeHeadlessDisplay(); }
-    ResourceFolder folder;
-};
+using Loading = HeadlessDisplayWithBitmaps<16, 16>;
 
 }  // namespace
 
@@ -125,16 +114,6 @@ TEST(HeadlessInput, MotionIsConsumedByAReadButButtonsStay) {
     ASSERT_TRUE(openHeadlessDisplay(8, 8, 16));
     ASSERT_TRUE(readMouseState(mouse));
     EXPECT_EQ(mouse.buttons[2], 0);
-    closeHeadlessDisplay();
-}
-
-TEST(HeadlessInput, QuitRequestIsRecordedUntilCleared) {
-    ASSERT_TRUE(openHeadlessDisplay(8, 8, 16));
-    EXPECT_FALSE(quitRequested());
-    requestQuit();
-    EXPECT_TRUE(quitRequested());
-    clearQuitRequest();
-    EXPECT_FALSE(quitRequested());
     closeHeadlessDisplay();
 }
 

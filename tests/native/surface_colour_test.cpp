@@ -2,98 +2,72 @@
 // must agree with what DirectDraw and GDI do on Windows.
 #include <gtest/gtest.h>
 
-#include "render/sdl/headless_display.h"
 #include "render/surface.h"
+#include "tests/render/display_fixture.h"
 #include "tests/render/pixel_probe.h"
 
 namespace {
 
 using namespace pixelprobe;
+using DisplayAt = HeadlessDisplayAt<64, 48>;
 
-class DisplayAt : public ::testing::TestWithParam<int32_t> {
-protected:
-    void SetUp() override { ASSERT_TRUE(openHeadlessDisplay(64, 48, GetParam())); }
-    void TearDown() override { closeHeadlessDisplay(); }
-};
-
-class Display16 : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(openHeadlessDisplay(64, 48, 16)); }
-    void TearDown() override { closeHeadlessDisplay(); }
-};
-
-class Display32 : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(openHeadlessDisplay(64, 48, 32)); }
-    void TearDown() override { closeHeadlessDisplay(); }
-};
+bool sixteenBits(int32_t depth) { return depth == 16; }
 
 }  // namespace
 
-TEST_F(Display16, MatchColourGivesFiveSixFiveValues) {
+TEST_P(DisplayAt, MatchColourGivesTheStoredValueOfTheDisplaysFormat) {
+    // 5-6-5 at 16 bits, dropping the low bits the format cannot keep (not
+    // rounding); 0x00RRGGBB at 32.
+    const struct {
+        uint32_t colour, stored16, stored32;
+    } cases[] = {
+        {0x000000, 0x0000, 0x00000000}, {0xFFFFFF, 0xFFFF, 0x00FFFFFF},
+        {0x0000FF, 0xF800, 0x00FF0000},  // pure red in GDI order
+        {0x00FF00, 0x07E0, 0x0000FF00}, {0xFF0000, 0x001F, 0x000000FF},
+        {0x070307, 0x0000, 0x00070307}, {0x070407, 0x0020, 0x00070407},
+        {0x080808, 0x0841, 0x00080808}, {0x07080C, 0x0840, 0x000C0807},
+    };
     Surface* s = createSurface(4, 4);
     ASSERT_NE(s, nullptr);
-    EXPECT_EQ(matchColour(s, 0x000000), 0u);
-    EXPECT_EQ(matchColour(s, 0xFFFFFF), 0xFFFFu);
-    EXPECT_EQ(matchColour(s, 0x0000FF), 0xF800u);  // pure red in GDI order
-    EXPECT_EQ(matchColour(s, 0x00FF00), 0x07E0u);
-    EXPECT_EQ(matchColour(s, 0xFF0000), 0x001Fu);
-    // Low bits the format cannot keep are dropped, not rounded.
-    EXPECT_EQ(matchColour(s, 0x070307), 0u);
-    EXPECT_EQ(matchColour(s, 0x070407), 0x0020u);
-    EXPECT_EQ(matchColour(s, 0x080808), 0x0841u);
+    for (const auto& c : cases)
+        EXPECT_EQ(matchColour(s, c.colour), sixteenBits(GetParam()) ? c.stored16 : c.stored32)
+            << std::hex << c.colour;
     releaseSurface(s);
 }
 
-TEST_F(Display32, MatchColourKeepsEveryBit) {
+TEST_P(DisplayAt, PixelReadsWidenFieldsTheWayGdiDoes) {
+    // At 16 bits a field's top bits repeat into the dropped low ones: 0x7F
+    // keeps 0x78 in five bits (read back 0x7B) and 0x7C in six (0x7D).
+    const struct {
+        uint32_t written, read16, read32;
+    } cases[] = {
+        {0xFFFFFF, 0xFFFFFF, 0xFFFFFF}, {0x0000FF, 0x0000FF, 0x0000FF},
+        {0x070302, 0x000000, 0x070302},  // below every field's resolution
+        {0x7F7F7F, 0x7B7D7B, 0x7F7F7F}, {0x0A0B0C, 0x080808, 0x0A0B0C},
+    };
+    Surface* s = createSurface(6, 4);
+    ASSERT_NE(s, nullptr);
+    for (int32_t x = 0; x < 5; ++x) paint(s, x, 3, cases[x].written);
+    for (int32_t x = 0; x < 5; ++x)
+        EXPECT_EQ(peek(s, x, 3), sixteenBits(GetParam()) ? cases[x].read16 : cases[x].read32)
+            << std::hex << cases[x].written;
+    releaseSurface(s);
+}
+
+TEST_P(DisplayAt, MatchColourOfTheTopLeftPixelReadsItAndLeavesItAsItWas) {
     Surface* s = createSurface(4, 4);
     ASSERT_NE(s, nullptr);
-    EXPECT_EQ(matchColour(s, 0x000000), 0u);
-    EXPECT_EQ(matchColour(s, 0x07080C), 0x000C0807u);  // 0x00RRGGBB stored
-    EXPECT_EQ(matchColour(s, 0xFFFFFF), 0x00FFFFFFu);
     paint(s, 0, 0, 0x123456);
-    EXPECT_EQ(matchColour(s, invalidColour), 0x00563412u);
-    // The byte no colour uses is stored and matched too, yet reads as black.
-    fillSurface(s, 0xFF000000u);
-    EXPECT_EQ(matchColour(s, invalidColour), 0xFF000000u);
-    EXPECT_EQ(peek(s, 1, 1), 0u);
-    releaseSurface(s);
-}
-
-TEST_P(DisplayAt, MatchColourLeavesTheTopLeftPixelAsItWas) {
-    Surface* s = createSurface(4, 4);
-    ASSERT_NE(s, nullptr);
-    paint(s, 0, 0, 0x40C020);
     uint32_t before = matchColour(s, invalidColour);
     uint32_t seen = peek(s, 0, 0);
-    EXPECT_NE(before, 0u);
+    EXPECT_EQ(before, matchColour(s, 0x123456));
+    if (!sixteenBits(GetParam())) {
+        EXPECT_EQ(before, 0x00563412u);
+    }
     matchColour(s, 0xFFFFFF);
     matchColour(s, 0x000000);
     EXPECT_EQ(matchColour(s, invalidColour), before);
     EXPECT_EQ(peek(s, 0, 0), seen);
-    releaseSurface(s);
-}
-
-TEST_F(Display16, PixelReadsWidenFieldsTheWayGdiDoes) {
-    Surface* s = createSurface(4, 4);
-    ASSERT_NE(s, nullptr);
-    paint(s, 0, 0, 0xFFFFFF);
-    paint(s, 1, 0, 0x0000FF);
-    paint(s, 2, 0, 0x070302);  // below every field's resolution
-    paint(s, 3, 0, 0x7F7F7F);
-    EXPECT_EQ(peek(s, 0, 0), 0xFFFFFFu);
-    EXPECT_EQ(peek(s, 1, 0), 0x0000FFu);
-    EXPECT_EQ(peek(s, 2, 0), 0x000000u);
-    // 0x7F keeps 0x78 in five bits (read back 0x7B) and 0x7C in six (0x7D).
-    EXPECT_EQ(peek(s, 3, 0), 0x7B7D7Bu);
-    releaseSurface(s);
-}
-
-TEST_F(Display32, PixelReadsComeBackInGdiOrder) {
-    Surface* s = createSurface(4, 4);
-    ASSERT_NE(s, nullptr);
-    paint(s, 2, 3, 0x0A0B0C);
-    EXPECT_EQ(peek(s, 2, 3), 0x0A0B0Cu);
     releaseSurface(s);
 }
 
@@ -117,10 +91,7 @@ TEST_P(DisplayAt, FillSetsEveryPixelToTheStoredValue) {
     ASSERT_NE(s, nullptr);
     paint(s, 3, 2, 0xFFFFFF);
     EXPECT_EQ(fillSurface(s, keyColour), 0);
-    ASSERT_TRUE(beginPixelAccess(s));
-    for (int32_t y = 0; y < 5; ++y)
-        for (int32_t x = 0; x < 7; ++x) ASSERT_EQ(readPixel(s, x, y), 0u) << x << "," << y;
-    endPixelAccess(s);
+    EXPECT_EQ(countAll(s, keyColour), 7 * 5);
     fillSurface(s, matchColour(s, 0xFFFFFF));
     EXPECT_EQ(peek(s, 6, 4), 0xFFFFFFu);
     releaseSurface(s);
@@ -144,6 +115,17 @@ TEST(HeadlessDisplay, OpensOnlyTheDepthsItDraws) {
     closeHeadlessDisplay();
     EXPECT_EQ(displayWidth, 0);
     EXPECT_EQ(backSurface, nullptr);
+}
+
+TEST(ThirtyTwoBitSurface, FillsKeepTheUnusedByteYetReadAsBlack) {
+    ASSERT_TRUE(openHeadlessDisplay(8, 8, 32));
+    Surface* s = createSurface(4, 4);
+    ASSERT_NE(s, nullptr);
+    fillSurface(s, 0xFF000000u);
+    EXPECT_EQ(matchColour(s, invalidColour), 0xFF000000u);
+    EXPECT_EQ(peek(s, 1, 1), 0u);
+    releaseSurface(s);
+    closeHeadlessDisplay();
 }
 
 TEST(SurfaceCreation, RefusesEmptySizesAndReportsZeroForNull) {

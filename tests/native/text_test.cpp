@@ -3,23 +3,24 @@
 #include <gtest/gtest.h>
 
 #include "render/glyph_font.h"
-#include "render/sdl/headless_display.h"
+#include "tests/render/display_fixture.h"
 #include "tests/render/pixel_probe.h"
 
 namespace {
 
 using namespace pixelprobe;
 
-class TextAt : public ::testing::TestWithParam<int32_t> {
+class TextAt : public HeadlessDisplayAt<320, 320> {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(openHeadlessDisplay(320, 320, GetParam()));
+        HeadlessDisplayAt::SetUp();
+        if (HasFatalFailure()) return;
         font = createFont("Westminster", 13, 100);
         ASSERT_NE(font, nullptr);
     }
     void TearDown() override {
         deleteFont(font);
-        closeHeadlessDisplay();
+        HeadlessDisplayAt::TearDown();
     }
     Font* font = nullptr;
 };
@@ -61,10 +62,7 @@ TEST_P(TextAt, NumbersAreDrawnAsTheirDecimalText) {
     drawGdiNumber(backSurface, -199, 5, 5, font, textColour, opaqueBackground);
     drawGdiText(other, "-199", 5, 5, font, textColour, opaqueBackground);
     PixelRect box = {0, 0, 60, 20};
-    int32_t differing = 0;
-    for (int32_t y = box.top; y < box.bottom; ++y)
-        for (int32_t x = box.left; x < box.right; ++x) differing += peek(backSurface, x, y) != peek(other, x, y);
-    EXPECT_EQ(differing, 0);
+    EXPECT_EQ(countDiffering(backSurface, other, box), 0);
     EXPECT_GT(countIn(backSurface, box, textColour), 0);
     releaseSurface(other);
 }

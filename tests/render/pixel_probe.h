@@ -35,4 +35,12 @@ inline int32_t countAll(Surface* s, uint32_t colour) {
     return countIn(s, PixelRect{0, 0, surfaceWidth(s), surfaceHeight(s)}, colour);
 }
 
+// Pixels of the rectangle that read back differently on the two surfaces.
+inline int32_t countDiffering(Surface* a, Surface* b, const PixelRect& r) {
+    int32_t n = 0;
+    for (int32_t y = r.top; y < r.bottom; ++y)
+        for (int32_t x = r.left; x < r.right; ++x) n += peek(a, x, y) != peek(b, x, y);
+    return n;
+}
+
 }  // namespace pixelprobe

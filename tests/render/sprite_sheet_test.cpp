@@ -2,33 +2,30 @@
 // pixel, and whole-sheet blits.
 #include <gtest/gtest.h>
 
-#include "render/sdl/headless_display.h"
 #include "render/sprite_sheet.h"
+#include "tests/art/artwork_table.h"
+#include "tests/render/display_fixture.h"
 #include "tests/render/pixel_probe.h"
-#include "tests/render/test_bitmaps.h"
 
 namespace {
 
 using testbitmaps::Picture;
-using testbitmaps::ResourceFolder;
 using pixelprobe::peek;
 
 constexpr uint32_t teal = 0x070804;    // an unusual background, (4, 8, 7)
 constexpr uint32_t yellow = 0x00FFFF;
 constexpr uint32_t magenta = 0xFF00FF;  // exact at 16 bits too
 
-class SheetAt : public ::testing::TestWithParam<int32_t> {
+class SheetAt : public HeadlessDisplayWithBitmaps<40, 30> {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(folder.ok());
-        ASSERT_TRUE(openHeadlessDisplay(40, 30, GetParam()));
+        HeadlessDisplayWithBitmaps::SetUp();
+        if (HasFatalFailure()) return;
         Picture p = testbitmaps::picture(5, 3, teal);
         p.at(1, 1) = yellow;
         p.at(3, 1) = yellow;
         ASSERT_TRUE(folder.add("901_test.bmp", p));
     }
-    void TearDown() override { closeHeadlessDisplay(); }
-    ResourceFolder folder;
 };
 
 }  // namespace
@@ -80,30 +77,15 @@ TEST_P(SheetAt, ReleaseGivesTheSurfaceBackOnce) {
 
 INSTANTIATE_TEST_SUITE_P(Depths, SheetAt, ::testing::Values(16, 32));
 
-// The program's own artwork, as the world loads it.
-namespace {
-
-struct SheetSize {
-    int32_t id;
-    int32_t width;
-    int32_t height;
-    bool hasGrid;
-};
-
-const SheetSize worldSheets[] = {{116, 87, 66, false},  {107, 129, 49, true}, {106, 129, 49, true},
-                                 {113, 194, 76, true},  {112, 169, 139, true}, {110, 41, 9, true},
-                                 {111, 226, 181, true}};
-
-}  // namespace
-
 TEST_P(SheetAt, WorldSheetsHaveTheirBitmapsSizesAndOpaqueGridLines) {
     folder.restore();  // the program's own resource folder
-    for (const SheetSize& expected : worldSheets) {
+    for (int i = 0; i < worldArtworkCount; ++i) {
+        const ArtworkSize& expected = artworkSizes[i];
         SpriteSheet sheet(expected.id);
         ASSERT_NE(sheet.surface(), nullptr) << expected.id;
         EXPECT_EQ(sheet.width(), expected.width) << expected.id;
         EXPECT_EQ(sheet.height(), expected.height) << expected.id;
-        if (!expected.hasGrid) continue;
+        if (expected.id == 116) continue;  // the cloud has no grid
         // Grid pixels must survive the key, or cells would lose their frame
         // alignment when measured.
         uint32_t key = matchColour(sheet.surface(), invalidColour);
