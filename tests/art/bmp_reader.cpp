@@ -1,15 +1,19 @@
 #include "tests/art/bmp_reader.h"
 
+#include <gtest/gtest.h>
+
 #include <fstream>
 #include <iterator>
 
-namespace {
-
-uint32_t le(const std::vector<uint8_t>& b, size_t at, int bytes) {
+uint32_t littleEndian(const std::vector<uint8_t>& b, size_t at, int count) {
     uint32_t v = 0;
-    for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | b[at + i];
+    for (int i = count - 1; i >= 0; --i) v = (v << 8) | b[at + i];
     return v;
 }
+
+namespace {
+
+uint32_t le(const std::vector<uint8_t>& b, size_t at, int count) { return littleEndian(b, at, count); }
 
 }  // namespace
 
@@ -48,4 +52,31 @@ Colour as565(Colour c) {
 
 std::string bitmapPath(const std::string& fileName) {
     return std::string(TOVRINE_SOURCE_DIR) + "/resources/bitmaps/" + fileName;
+}
+
+Picture loadBitmap(const std::string& fileName) {
+    Picture p;
+    std::string error;
+    EXPECT_TRUE(readBmp(bitmapPath(fileName), p, error)) << fileName << ": " << error;
+    return p;
+}
+
+const SheetLayout& layoutOf(const std::string& fileName) {
+    for (const SheetLayout& layout : sheetLayouts)
+        if (fileName == layout.file) return layout;
+    ADD_FAILURE() << "no layout for " << fileName;
+    return sheetLayouts[0];
+}
+
+void PrintTo(const SheetLayout& layout, std::ostream* os) { *os << layout.file; }
+
+Picture cellOf(const Picture& sheet, const SheetLayout& layout, int index) {
+    Picture cell;
+    cell.width = layout.cellWidth;
+    cell.height = layout.cellHeight;
+    int left = 1 + (index % layout.columns) * (layout.cellWidth + 1);
+    int top = 1 + (index / layout.columns) * (layout.cellHeight + 1);
+    for (int y = 0; y < layout.cellHeight; ++y)
+        for (int x = 0; x < layout.cellWidth; ++x) cell.pixels.push_back(sheet.at(left + x, top + y));
+    return cell;
 }

@@ -11,28 +11,6 @@
 
 namespace {
 
-struct Grid {
-    int cellWidth, cellHeight, columns;
-};
-
-// One cell's pixels, counted from 0 in reading order.
-Picture cellOf(const Picture& sheet, const Grid& g, int index) {
-    Picture cell;
-    cell.width = g.cellWidth;
-    cell.height = g.cellHeight;
-    int left = 1 + (index % g.columns) * (g.cellWidth + 1), top = 1 + (index / g.columns) * (g.cellHeight + 1);
-    for (int y = 0; y < g.cellHeight; ++y)
-        for (int x = 0; x < g.cellWidth; ++x) cell.pixels.push_back(sheet.at(left + x, top + y));
-    return cell;
-}
-
-Picture load(const std::string& file) {
-    Picture p;
-    std::string error;
-    EXPECT_TRUE(readBmp(bitmapPath(file), p, error)) << error;
-    return p;
-}
-
 struct Ink {
     int count = 0;
     double sumX = 0, sumY = 0, r = 0, g = 0, b = 0;
@@ -102,17 +80,8 @@ int countComponents(const std::vector<bool>& mask, int width) {
 
 // ---- Vobs ----------------------------------------------------------------
 
-struct VobSheet {
-    const char* file;
-    Grid grid;
-    Colour background;
-};
-
-const VobSheet kVobSheets[] = {
-    {"107_vob.bmp", {15, 15, 8}, {0, 0, 0}},
-    {"106_weak_vob.bmp", {15, 15, 8}, {0, 0, 0}},
-    {"113_mega_vob.bmp", {23, 24, 8}, {4, 8, 7}},
-};
+// The three Vob sheets: ordinary, weak and mega.
+const SheetLayout kVobSheets[] = {sheetLayouts[0], sheetLayouts[1], sheetLayouts[2]};
 
 // Nearest of the eight directions (1 right, 2 up, 3 left, 4 down, 5 up-right,
 // 6 up-left, 7 down-left, 8 down-right) to a screen vector, y down.
@@ -123,15 +92,13 @@ int nearestDirection(double dx, double dy) {
     return byOctant[(octant % 8 + 8) % 8];
 }
 
-void PrintTo(const VobSheet& s, std::ostream* os) { *os << s.file; }
-
-class VobFaces : public ::testing::TestWithParam<VobSheet> {};
+class VobFaces : public ::testing::TestWithParam<SheetLayout> {};
 
 TEST_P(VobFaces, EveryFrameHasSeeThroughEyes) {
-    const VobSheet& s = GetParam();
-    Picture sheet = load(s.file);
+    const SheetLayout& s = GetParam();
+    Picture sheet = loadBitmap(s.file);
     for (int i = 0; i < 24; ++i) {
-        Picture cell = cellOf(sheet, s.grid, i);
+        Picture cell = cellOf(sheet, s, i);
         EXPECT_GE(countComponents(enclosedHoles(cell, s.background), cell.width), 2)
             << "frame " << i << " lacks transparent eyes";
     }
@@ -140,12 +107,12 @@ TEST_P(VobFaces, EveryFrameHasSeeThroughEyes) {
 TEST_P(VobFaces, FeaturesTurnTowardsTheColumnsDirection) {
     // Comparing opposite columns cancels where eyes and mouth sit on an
     // untouched face: what is left points the way the Vob looks.
-    const VobSheet& s = GetParam();
-    Picture sheet = load(s.file);
+    const SheetLayout& s = GetParam();
+    Picture sheet = loadBitmap(s.file);
     const int pairs[4][2] = {{1, 3}, {2, 4}, {5, 7}, {6, 8}};
     for (int row = 0; row < 3; ++row) {
         auto featureCentre = [&](int direction, double& x, double& y) {
-            Picture cell = cellOf(sheet, s.grid, row * 8 + direction - 1);
+            Picture cell = cellOf(sheet, s, row * 8 + direction - 1);
             std::vector<bool> holes = enclosedHoles(cell, s.background);
             double n = 0;
             x = y = 0;
@@ -173,9 +140,9 @@ TEST(VobColours, OrdinaryAndWeakVobsAreSingleColoured) {
         Colour body;
     } sheets[] = {{"107_vob.bmp", {255, 255, 0}}, {"106_weak_vob.bmp", {95, 255, 17}}};
     for (const auto& s : sheets) {
-        Picture sheet = load(s.file);
+        Picture sheet = loadBitmap(s.file);
         for (int i = 0; i < 24; ++i) {
-            Picture cell = cellOf(sheet, {15, 15, 8}, i);
+            Picture cell = cellOf(sheet, layoutOf(s.file), i);
             for (const Colour& c : cell.pixels)
                 ASSERT_TRUE((c == s.body || c == Colour{0, 0, 0})) << s.file << " frame " << i;
         }
@@ -185,10 +152,10 @@ TEST(VobColours, OrdinaryAndWeakVobsAreSingleColoured) {
 TEST(VobColours, MegaVobStaysVisibleAtSixteenBits) {
     // Its background is not black, so a 5-6-5 display keys on what it keeps
     // of (4, 8, 7); only the faint rim may fall into that key, not the face.
-    Picture sheet = load("113_mega_vob.bmp");
+    Picture sheet = loadBitmap("113_mega_vob.bmp");
     Colour key = as565({4, 8, 7});
     for (int i = 0; i < 24; ++i) {
-        Picture cell = cellOf(sheet, {23, 24, 8}, i);
+        Picture cell = cellOf(sheet, layoutOf("113_mega_vob.bmp"), i);
         int visible = 0;
         for (const Colour& c : cell.pixels) visible += as565(c) != key;
         EXPECT_GT(visible, 250) << "frame " << i;
@@ -198,10 +165,10 @@ TEST(VobColours, MegaVobStaysVisibleAtSixteenBits) {
 // ---- Food ----------------------------------------------------------------
 
 TEST(Food, FiveBlueDotsOfFixedSizesLargestFirst) {
-    Picture sheet = load("110_food.bmp");
+    Picture sheet = loadBitmap("110_food.bmp");
     const int expected[5] = {37, 26, 14, 8, 1};
     for (int i = 0; i < 5; ++i) {
-        Picture cell = cellOf(sheet, {7, 7, 5}, i);
+        Picture cell = cellOf(sheet, layoutOf("110_food.bmp"), i);
         EXPECT_EQ(inkOf(cell, {0, 0, 0}).count, expected[i]) << "dot " << i;
         for (const Colour& c : cell.pixels) {
             if (c == Colour{0, 0, 0}) continue;
@@ -214,7 +181,7 @@ TEST(Food, FiveBlueDotsOfFixedSizesLargestFirst) {
 // ---- Cloud ---------------------------------------------------------------
 
 TEST(Cloud, DarkBlueBehindTheWholeTextArea) {
-    Picture cloud = load("116_cloud.bmp");
+    Picture cloud = loadBitmap("116_cloud.bmp");
     ASSERT_EQ(cloud.at(0, 0), Colour{});
     // The figures are written from x 15 to about 85 and y 15 to about 58 on
     // screen; the cloud is drawn at (0, 5).
@@ -232,8 +199,8 @@ TEST(Cloud, DarkBlueBehindTheWholeTextArea) {
 
 class Remains : public ::testing::Test {
 protected:
-    Ink frame(int index) { return inkOf(cellOf(sheet_, {23, 22, 7}, index), {0, 0, 0}); }
-    Picture sheet_ = load("112_remains.bmp");
+    Ink frame(int index) { return inkOf(cellOf(sheet_, layoutOf("112_remains.bmp"), index), {0, 0, 0}); }
+    Picture sheet_ = loadBitmap("112_remains.bmp");
 };
 
 TEST_F(Remains, FirstRowTurnsFromGreenToRed) {
@@ -252,7 +219,7 @@ TEST_F(Remains, SecondRowMeltsIntoAPuddle) {
 TEST_F(Remains, GravestoneRisesThenCrumbles) {
     // The stone is the grey in the picture; grass stays where it is.
     auto stoneTop = [&](int index) {
-        Picture cell = cellOf(sheet_, {23, 22, 7}, index);
+        Picture cell = cellOf(sheet_, layoutOf("112_remains.bmp"), index);
         for (int y = 0; y < cell.height; ++y)
             for (int x = 0; x < cell.width; ++x) {
                 Colour c = cell.at(x, y);
@@ -277,7 +244,7 @@ TEST_F(Remains, HaloRisesAndEndsAsADot) {
 
 class Whirl : public ::testing::Test {
 protected:
-    Picture cell(int index) { return cellOf(sheet_, {44, 44, 5}, index); }
+    Picture cell(int index) { return cellOf(sheet_, layoutOf("111_whirl.bmp"), index); }
     // Where the six-fold pattern stands: the phase of its sixth angular
     // harmonic, weighted by brightness.
     double phase(int index) {
@@ -292,7 +259,7 @@ protected:
         return std::arg(sum);
     }
     double step(int from, int to) { return std::remainder(phase(to) - phase(from), 2 * M_PI); }
-    Picture sheet_ = load("111_whirl.bmp");
+    Picture sheet_ = loadBitmap("111_whirl.bmp");
 };
 
 TEST_F(Whirl, FullPosesTurnOneWayInSmallSteps) {
@@ -332,11 +299,7 @@ TEST_F(Whirl, CoreIsNearWhiteAndTheRestBlueOrLavender) {
 TEST(Icon, HoldsSixteenAndThirtyTwoPixelFacesWithAlpha) {
     std::vector<uint8_t> ico = readBytes(std::string(TOVRINE_SOURCE_DIR) + "/resources/tovrine.ico");
     ASSERT_GE(ico.size(), 6u);
-    auto le = [&](size_t at, int n) {
-        uint32_t v = 0;
-        for (int i = n - 1; i >= 0; --i) v = (v << 8) | ico[at + i];
-        return v;
-    };
+    auto le = [&](size_t at, int n) { return littleEndian(ico, at, n); };
     ASSERT_EQ(le(0, 2), 0u);
     ASSERT_EQ(le(2, 2), 1u);
     bool has16 = false, has32 = false;

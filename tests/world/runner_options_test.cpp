@@ -18,13 +18,6 @@ bool parse(std::vector<const char*> args, RunnerOptions& options, std::string& e
     return parseRunnerArguments(static_cast<int>(args.size()), args.data(), options, error);
 }
 
-bool parses(std::vector<const char*> args)
-{
-    RunnerOptions options;
-    std::string error;
-    return parse(args, options, error);
-}
-
 TEST(RunnerArguments, DefaultsRunPresetZeroWithSeedOneForAThousandFrames)
 {
     RunnerOptions options;
@@ -72,12 +65,23 @@ TEST(RunnerArguments, MalformedOrOutOfRangeValuesAreRefused)
         EXPECT_FALSE(parse(args, options, error)) << args[0] << " " << (args.size() > 1 ? args[1] : "");
         EXPECT_FALSE(error.empty());
     }
-    EXPECT_TRUE(parses({"--record", "a.rec", "--png", "d", "--every", "5"}));
+    RunnerOptions options;
+    std::string error;
+    EXPECT_TRUE(parse({"--record", "a.rec", "--png", "d", "--every", "5"}, options, error)) << error;
 }
 
 class RecordFile : public ::testing::Test {
 protected:
     std::string path = "/tmp/tovrine-runner-test-" + std::to_string(::getpid()) + ".rec";
+    RunnerOptions options;
+    std::string error;
+
+    // Loads with options.recordPath set to the test's file.
+    bool loadFromFile(OptionsRecord& record)
+    {
+        options.recordPath = path;
+        return loadRunnerRecord(options, record, error);
+    }
 
     void write(const void* bytes, size_t size)
     {
@@ -91,10 +95,8 @@ protected:
 
 TEST_F(RecordFile, PresetIsUsedWithoutAFile)
 {
-    RunnerOptions options;
     options.preset = 2;
     OptionsRecord record;
-    std::string error;
     ASSERT_TRUE(loadRunnerRecord(options, record, error));
     EXPECT_EQ(0, std::memcmp(&presetAlgorithms[2], &record, sizeof record));
 }
@@ -103,12 +105,9 @@ TEST_F(RecordFile, AShortFileFillsOnlyItsFirstBytesOverTheDefault)
 {
     int32_t firstFields[6] = {0, 0, 0, 77, 0, 40};  // ... maxEntities 77, showCloud 0, initialVobs 40
     write(firstFields, sizeof firstFields);
-    RunnerOptions options;
-    options.recordPath = path;
     options.preset = 3;  // ignored with a record file
     OptionsRecord record;
-    std::string error;
-    ASSERT_TRUE(loadRunnerRecord(options, record, error)) << error;
+    ASSERT_TRUE(loadFromFile(record)) << error;
     EXPECT_EQ(77, record.maxEntities);
     EXPECT_EQ(0, record.showCloud);
     EXPECT_EQ(40, record.initialVobs);
@@ -123,15 +122,12 @@ TEST_F(RecordFile, AWholeRecordIsTakenByteForByteAndAnEmptyFileIsTheDefault)
     OptionsRecord stored = presetAlgorithms[5];
     stored.screenWidth = 1024;
     write(&stored, sizeof stored);
-    RunnerOptions options;
-    options.recordPath = path;
     OptionsRecord record;
-    std::string error;
-    ASSERT_TRUE(loadRunnerRecord(options, record, error));
+    ASSERT_TRUE(loadFromFile(record)) << error;
     EXPECT_EQ(0, std::memcmp(&stored, &record, sizeof record));
 
     write("", 0);
-    ASSERT_TRUE(loadRunnerRecord(options, record, error));
+    ASSERT_TRUE(loadFromFile(record)) << error;
     EXPECT_EQ(0, std::memcmp(&presetAlgorithms[0], &record, sizeof record));
 }
 
@@ -139,11 +135,8 @@ TEST_F(RecordFile, ALongerOrMissingFileIsAnError)
 {
     char bytes[129] = {};
     write(bytes, sizeof bytes);
-    RunnerOptions options;
-    options.recordPath = path;
     OptionsRecord record = presetAlgorithms[4];
-    std::string error;
-    EXPECT_FALSE(loadRunnerRecord(options, record, error));
+    EXPECT_FALSE(loadFromFile(record));
     EXPECT_NE(std::string::npos, error.find("longer than 128 bytes")) << error;
     EXPECT_EQ(0, std::memcmp(&presetAlgorithms[4], &record, sizeof record)) << "left untouched";
 
@@ -158,7 +151,7 @@ TEST_F(RecordFile, ALongerOrMissingFileIsAnError)
 
     std::remove(path.c_str());
     error.clear();
-    EXPECT_FALSE(loadRunnerRecord(options, record, error));
+    EXPECT_FALSE(loadFromFile(record));
     EXPECT_NE(std::string::npos, error.find(path)) << error;
 }
 
