@@ -37,8 +37,8 @@ TEST_F(CivilizationCycle, FirstExtinctFrameShowsTheMessageAnd199)
     EXPECT_EQ(199, rebirthCountdown);
 
     Surface* expected = expectedCountdownFrame(199);
-    EXPECT_GT(runtest::litPixels(expected, runtest::wholeScreen()), 100) << "the text was drawn";
-    EXPECT_EQ(0, runtest::differingPixels(expected, primarySurface, runtest::wholeScreen()));
+    EXPECT_GT(litPixels(expected, runtest::wholeScreen()), 100) << "the text was drawn";
+    EXPECT_EQ(0, differingPixels(expected, primarySurface, runtest::wholeScreen()));
     releaseSurface(expected);
 }
 
@@ -78,7 +78,7 @@ TEST_F(CivilizationCycle, NoFoundersConfiguredKeepsAnEmptyWorldSilent)
     runFrames(300);
     EXPECT_EQ(rebirthFrames, rebirthCountdown);
     EXPECT_EQ(0, vobList->population());
-    EXPECT_EQ(0, runtest::litPixels(primarySurface, runtest::wholeScreen()));
+    EXPECT_EQ(0, litPixels(primarySurface, runtest::wholeScreen()));
     EXPECT_EQ(300, flipCount());
 }
 

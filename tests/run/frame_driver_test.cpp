@@ -48,10 +48,10 @@ TEST_F(FrameDriver, CloudShowsHistoryPeakAndPopulation)
     ASSERT_EQ(8, vobList->history());
 
     Surface* expected = expectedCloud(8, 7, 6);
-    EXPECT_EQ(0, runtest::differingPixels(expected, primarySurface, cloudCorner));
+    EXPECT_EQ(0, differingPixels(expected, primarySurface, cloudCorner));
     releaseSurface(expected);
     for (auto wrong : {expectedCloud(7, 8, 6), expectedCloud(8, 6, 7), expectedCloud(6, 7, 8)}) {
-        EXPECT_GT(runtest::differingPixels(wrong, primarySurface, cloudCorner), 0)
+        EXPECT_GT(differingPixels(wrong, primarySurface, cloudCorner), 0)
             << "the figures are what tells these apart";
         releaseSurface(wrong);
     }
@@ -61,12 +61,12 @@ TEST_F(FrameDriver, CloudOffDrawsNeitherCloudNorFiguresButTheWorldStillShows)
 {
     ASSERT_EQ(worldComplete, buildWorld([](OptionsRecord& o) { o.showCloud = 0; }));
     runFrames(1);
-    EXPECT_EQ(0, runtest::litPixels(primarySurface, cloudCorner));
-    EXPECT_GT(runtest::litPixels(primarySurface, PixelRect{300, 200, 500, 400}), 0);
+    EXPECT_EQ(0, litPixels(primarySurface, cloudCorner));
+    EXPECT_GT(litPixels(primarySurface, PixelRect{300, 200, 500, 400}), 0);
 
     liveOptions.showCloud = 1;  // read afresh every frame
     runFrames(1);
-    EXPECT_GT(runtest::litPixels(primarySurface, cloudCorner), 100);
+    EXPECT_GT(litPixels(primarySurface, cloudCorner), 100);
 }
 
 TEST_F(FrameDriver, EachFrameStartsFromABlackBackBuffer)
@@ -74,7 +74,7 @@ TEST_F(FrameDriver, EachFrameStartsFromABlackBackBuffer)
     buildEmptyWorld(0);
     fillSurface(backSurface, 0xFFFF);
     runFrames(1);
-    EXPECT_EQ(0, runtest::litPixels(primarySurface, runtest::wholeScreen()));
+    EXPECT_EQ(0, litPixels(primarySurface, runtest::wholeScreen()));
 }
 
 TEST_F(FrameDriver, StrengthResetWithGreenLevelAtLeast50MakesEveryVobWeak)
@@ -134,7 +134,7 @@ TEST_F(FrameDriver, WithoutAWorldAFrameOnlyClearsAndFlips)
 {
     runFrames(1);
     EXPECT_EQ(1, flipCount());
-    EXPECT_EQ(0, runtest::litPixels(primarySurface, runtest::wholeScreen()));
+    EXPECT_EQ(0, litPixels(primarySurface, runtest::wholeScreen()));
 }
 
 }  // namespace

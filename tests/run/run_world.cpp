@@ -64,30 +64,6 @@ Surface* blankScreen()
     return surface;
 }
 
-int32_t differingPixels(Surface* a, Surface* b, const PixelRect& area)
-{
-    int32_t differing = 0;
-    beginPixelAccess(a);
-    beginPixelAccess(b);
-    for (int32_t y = area.top; y < area.bottom; ++y)
-        for (int32_t x = area.left; x < area.right; ++x)
-            differing += readPixel(a, x, y) != readPixel(b, x, y) ? 1 : 0;
-    endPixelAccess(b);
-    endPixelAccess(a);
-    return differing;
-}
-
-int32_t litPixels(Surface* surface, const PixelRect& area)
-{
-    int32_t lit = 0;
-    beginPixelAccess(surface);
-    for (int32_t y = area.top; y < area.bottom; ++y)
-        for (int32_t x = area.left; x < area.right; ++x)
-            lit += readPixel(surface, x, y) != keyColour ? 1 : 0;
-    endPixelAccess(surface);
-    return lit;
-}
-
 const PixelRect& wholeScreen()
 {
     static const PixelRect screen = {0, 0, 800, 600};

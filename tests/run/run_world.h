@@ -9,6 +9,7 @@
 
 #include "render/surface.h"
 #include "settings/options_record.h"
+#include "tests/sim/surface_probe.h"
 
 class EntityList;
 
@@ -31,10 +32,6 @@ namespace runtest {
 
 // A black surface of the display's size and format.
 Surface* blankScreen();
-// Pixels inside `area` that differ between the two surfaces.
-int32_t differingPixels(Surface* a, Surface* b, const PixelRect& area);
-// Pixels inside `area` that are not black.
-int32_t litPixels(Surface* surface, const PixelRect& area);
 const PixelRect& wholeScreen();
 
 }  // namespace runtest

@@ -165,8 +165,8 @@ TEST_F(WorldSetUp, MakesExactlyOneDrawPerVobAndPerWhirl)
 TEST_F(WorldSetUp, ShowsItsProgressOnTheVisibleSurface)
 {
     ASSERT_EQ(worldComplete, buildWorld());
-    EXPECT_GT(runtest::litPixels(primarySurface, PixelRect{10, 10, 200, 24}), 20);
-    EXPECT_EQ(0, runtest::litPixels(backSurface, runtest::wholeScreen()));
+    EXPECT_GT(litPixels(primarySurface, PixelRect{10, 10, 200, 24}), 20);
+    EXPECT_EQ(0, litPixels(backSurface, runtest::wholeScreen()));
 }
 
 TEST_F(WorldSetUp, EscapeStopsItRightAfterTheEntityInProgress)

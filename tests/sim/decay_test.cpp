@@ -12,7 +12,6 @@
 #include "sim/entity_list.h"
 #include "sim/vob.h"
 #include "sim/world.h"
-#include "tests/sim/seed_helper.h"
 #include "tests/sim/sim_world.h"
 
 namespace {
@@ -35,11 +34,7 @@ protected:
     // Whether anything was drawn in the w x h box at (x, y).
     bool drawnAt(int32_t x, int32_t y, int32_t w, int32_t h)
     {
-        for (int32_t j = 0; j < h; ++j)
-            for (int32_t i = 0; i < w; ++i)
-                if (pixelAt(backSurface, x + i, y + j) != 0)
-                    return true;
-        return false;
+        return litPixels(backSurface, boxAt(x, y, w, h)) > 0;
     }
 };
 
@@ -96,12 +91,11 @@ TEST_F(DecayTest, AnEatenDepositIsDrawnThatFrameAndGoneTheNext)
 {
     // The food pass comes first: the deposit ages and is drawn, then eaten.
     Entity* vob = addVob(393, 293, 200);
-    Entity* food = addFood(vob->centreX() - 3, vob->centreY() - 3, 320);
+    Entity* food = addFoodAround(*vob, 0, 0, 320);
     clearScreen();
     tickAll(foodList, tickFood);
     EXPECT_TRUE(drawnAt(food->x(), food->y(), 7, 7));
-    seedQuietDraws(8);
-    tickAll(vobList, tickVob);
+    tickFirstVob();
     EXPECT_EQ(food->alive(), 0);
     EXPECT_EQ(vob->strength(), 200 + 319);
 
@@ -145,11 +139,8 @@ TEST_F(DecayTest, RemainsLastEightyOneDrawnFramesAndShowFortyOneCells)
 
 TEST_F(DecayTest, RemainsOfAVobAreTickedInTheFrameOfDeath)
 {
-    Entity* vob = addVob(400, 300, 1);
-    vob->setDirection(directionRight);
-    vob->setSteerHold(10);
-    seedQuietDraws(8);
-    tickAll(vobList, tickVob);
+    addMovingVob(1);
+    tickFirstVob();
     ASSERT_EQ(vobList->population(), 0);
     tickAll(remainsList, tickRemains);
     ASSERT_EQ(remainsList->population(), 1);

@@ -30,121 +30,52 @@ TEST_F(MotionTest, WithoutWrappingTheCornerHoldsAndTheSpriteRests)
     }
 }
 
-TEST_F(MotionTest, WithoutWrappingStepsAreStrict)
+// A 15 x 15 Vob placed, pointed and stepped; where it ends.
+TEST_F(MotionTest, StepsStopAtOrWrapRoundTheEdges)
 {
-    liveOptions.wrapEdges = 0;
-    Entity vob(vobSheet, directionalAnimation);
-    vob.setSpeed(4);
-    vob.setPosition(0, 300);
-    vob.setDirection(directionRight);
-    for (int i = 0; i < 300; ++i)
-        vob.move();
-    EXPECT_EQ(vob.x(), 784) << "800 - 15 is never reached";
-
-    vob.setSpeed(2);
-    vob.setPosition(10, 300);
-    vob.setDirection(directionLeft);
-    for (int i = 0; i < 20; ++i)
-        vob.move();
-    EXPECT_EQ(vob.x(), 2) << "x = 0 is never reached by moving";
-
-    vob.setPosition(400, 20);
-    vob.setDirection(directionUp);
-    for (int i = 0; i < 20; ++i)
-        vob.move();
-    EXPECT_EQ(vob.y(), 2);
-
-    vob.setPosition(400, 570);
-    vob.setDirection(directionDown);
-    for (int i = 0; i < 20; ++i)
-        vob.move();
-    EXPECT_EQ(vob.y(), 584);
-}
-
-TEST_F(MotionTest, WithoutWrappingARefusedDiagonalDoesNotSlide)
-{
-    liveOptions.wrapEdges = 0;
-    Entity vob(vobSheet, directionalAnimation);
-    vob.setSpeed(2);
-    vob.setPosition(100, 2);
-    vob.setDirection(directionUpRight);
-    vob.move();
-    EXPECT_EQ(vob.x(), 100);
-    EXPECT_EQ(vob.y(), 2);
-
-    vob.setPosition(783, 300);
-    vob.setDirection(directionDownRight);
-    vob.move();
-    EXPECT_EQ(vob.x(), 783);
-    EXPECT_EQ(vob.y(), 300);
-
-    vob.setPosition(100, 100);
-    vob.setDirection(directionDownLeft);
-    vob.move();
-    EXPECT_EQ(vob.x(), 98);
-    EXPECT_EQ(vob.y(), 102);
-}
-
-TEST_F(MotionTest, WrappingLandsOnTheOppositeEdge)
-{
-    liveOptions.wrapEdges = 1;
-    Entity vob(vobSheet, directionalAnimation);
-    vob.setSpeed(3);
-    vob.setPosition(797, 100);
-    vob.setDirection(directionRight);
-    vob.move();
-    EXPECT_EQ(vob.x(), -43);
-
-    vob.setPosition(-41, 100);
-    vob.setDirection(directionLeft);
-    vob.move();
-    EXPECT_EQ(vob.x(), 799);
-
-    vob.setSpeed(2);
-    vob.setPosition(100, 598);
-    vob.setDirection(directionDown);
-    vob.move();
-    EXPECT_EQ(vob.y(), -45);
-    vob.move();
-    EXPECT_EQ(vob.y(), -43);
-
-    vob.setPosition(100, -42);
-    vob.setDirection(directionUp);
-    vob.move();
-    EXPECT_EQ(vob.y(), 601);
-    vob.move();
-    EXPECT_EQ(vob.y(), 599);
-}
-
-TEST_F(MotionTest, WrappingTakesEveryStepAndWrapsBothAxes)
-{
-    liveOptions.wrapEdges = 1;
-    Entity vob(vobSheet, directionalAnimation);
-    vob.setSpeed(4);
-    vob.setPosition(790, 2);  // past the bounds a non-wrapping world would keep
-    vob.setDirection(directionUpRight);
-    vob.move();
-    EXPECT_EQ(vob.x(), 794);
-    EXPECT_EQ(vob.y(), -2);
-
-    vob.setPosition(798, -42);
-    vob.move();
-    EXPECT_EQ(vob.x(), -43);
-    EXPECT_EQ(vob.y(), 601);
-    EXPECT_EQ(vob.prevX(), 798);
-    EXPECT_EQ(vob.prevY(), -42);
-}
-
-TEST_F(MotionTest, StillOrUnknownDirectionDoesNotMove)
-{
-    for (int32_t wrap : {0, 1}) {
-        liveOptions.wrapEdges = wrap;
+    const struct {
+        const char* name;
+        int32_t wrap, speed, x, y, direction, steps, endX, endY;
+    } cases[] = {
+        // Without wrapping the steps are strict: the bounds are never reached.
+        {"right stops short of 800 - 15", 0, 4, 0, 300, directionRight, 300, 784, 300},
+        {"left never reaches x = 0", 0, 2, 10, 300, directionLeft, 20, 2, 300},
+        {"up never reaches y = 0", 0, 2, 400, 20, directionUp, 20, 400, 2},
+        {"down stops short of 600 - 15", 0, 2, 400, 570, directionDown, 20, 400, 584},
+        // ...and a refused diagonal does not slide along the edge.
+        {"up-right under the top", 0, 2, 100, 2, directionUpRight, 1, 100, 2},
+        {"down-right at the right edge", 0, 2, 783, 300, directionDownRight, 1, 783, 300},
+        {"down-left in the open", 0, 2, 100, 100, directionDownLeft, 1, 98, 102},
+        // Wrapping lands on the opposite edge; vertically just outside it, so
+        // that the next step re-enters.
+        {"right past 800", 1, 3, 797, 100, directionRight, 1, -43, 100},
+        {"left past -44", 1, 3, -41, 100, directionLeft, 1, 799, 100},
+        {"down past 600", 1, 2, 100, 598, directionDown, 1, 100, -45},
+        {"down past 600, then on", 1, 2, 100, 598, directionDown, 2, 100, -43},
+        {"up past -44", 1, 2, 100, -42, directionUp, 1, 100, 601},
+        {"up past -44, then on", 1, 2, 100, -42, directionUp, 2, 100, 599},
+        // With wrapping every step is taken, and both axes wrap at once.
+        {"up-right beyond the strict bounds", 1, 4, 790, 2, directionUpRight, 1, 794, -2},
+        {"up-right out of a corner", 1, 4, 798, -42, directionUpRight, 1, -43, 601},
+        // Still goes nowhere, with or without wrapping.
+        {"still, strict", 0, 3, 100, 100, directionStill, 1, 100, 100},
+        {"still, wrapping", 1, 3, 100, 100, directionStill, 1, 100, 100},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        liveOptions.wrapEdges = c.wrap;
         Entity vob(vobSheet, directionalAnimation);
-        vob.setPosition(100, 100);
-        vob.setSpeed(3);
-        vob.move();
-        EXPECT_EQ(vob.x(), 100);
-        EXPECT_EQ(vob.y(), 100);
+        vob.setSpeed(c.speed);
+        vob.setPosition(c.x, c.y);
+        vob.setDirection(c.direction);
+        for (int32_t i = 0; i < c.steps; ++i)
+            vob.move();
+        EXPECT_EQ(vob.x(), c.endX);
+        EXPECT_EQ(vob.y(), c.endY);
+        if (c.steps == 1) {
+            EXPECT_EQ(vob.prevX(), c.x);
+            EXPECT_EQ(vob.prevY(), c.y);
+        }
     }
 }
 
@@ -249,9 +180,7 @@ TEST_F(MotionTest, ColumnOutsideTheSheetDrawsNothing)
     vob.setPosition(300, 300);
     vob.setFrame(9);
     vob.draw(backSurface, fullCellSize, fullCellSize);
-    for (int32_t j = 0; j < 15; ++j)
-        for (int32_t i = 0; i < 15; ++i)
-            ASSERT_EQ(pixelAt(backSurface, 300 + i, 300 + j), 0u);
+    EXPECT_EQ(litPixels(backSurface, boxAt(300, 300, 15, 15)), 0);
 }
 
 TEST_F(MotionTest, DrawAdvanceShowsTheNextCell)

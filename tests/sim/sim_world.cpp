@@ -14,7 +14,9 @@
 #include "sim/entity.h"
 #include "sim/entity_list.h"
 #include "sim/random.h"
+#include "sim/vob.h"
 #include "sim/world.h"
+#include "tests/sim/seed_helper.h"
 
 namespace {
 
@@ -211,6 +213,25 @@ Entity* SimWorld::addWhirl()
     return whirl;
 }
 
+Entity* SimWorld::addFoodAround(const Entity& vob, int32_t dx, int32_t dy, int32_t units)
+{
+    return addFood(vob.centreX() + dx - 3, vob.centreY() + dy - 3, units);
+}
+
+Entity* SimWorld::addMovingVob(int32_t strength)
+{
+    Entity* vob = addVob(400, 300, strength);
+    vob->setDirection(directionRight);
+    vob->setSteerHold(1000);
+    return vob;
+}
+
+EntityNode* SimWorld::tickFirstVob()
+{
+    seedQuietDraws(8);
+    return tickVob(vobList->head());
+}
+
 void SimWorld::tickAll(EntityList* list, EntityNode* (*rule)(EntityNode*))
 {
     for (EntityNode* node = list->head(); node != nullptr;)
@@ -225,10 +246,10 @@ int32_t SimWorld::nodeCount(const EntityList* list) const
     return count;
 }
 
-uint32_t pixelAt(Surface* surface, int32_t x, int32_t y)
+void SimWorld::clearLists()
 {
-    beginPixelAccess(surface);
-    const uint32_t colour = readPixel(surface, x, y);
-    endPixelAccess(surface);
-    return colour;
+    for (EntityList* list : {foodList, vobList, remainsList, whirlList}) {
+        list->clear();
+        list->resetCounts();
+    }
 }

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "render/surface.h"
+#include "tests/sim/surface_probe.h"
 
 class Entity;
 struct EntityNode;
@@ -24,11 +25,20 @@ protected:
     Entity* addVob(int32_t x, int32_t y, int32_t strength);
     Entity* addFood(int32_t x, int32_t y, int32_t units);
     Entity* addWhirl();
+    // Food of `units` whose centre is (dx, dy) from the centre of `vob`.
+    Entity* addFoodAround(const Entity& vob, int32_t dx, int32_t dy, int32_t units = 320);
+    // A Vob at (400, 300) moving right, with a hold that keeps it from
+    // wandering. A new entity's last step counts as one (from (0, 0)), so
+    // its first tick already pays for moving.
+    Entity* addMovingVob(int32_t strength);
+
+    // Ticks the Vob at the head of vobList with draws that change nothing
+    // (no turn, no glance, no rest gain); returns what tickVob returns.
+    EntityNode* tickFirstVob();
 
     // One pass of the rule over the whole list, as the frame driver walks it.
     void tickAll(EntityList* list, EntityNode* (*rule)(EntityNode*));
     int32_t nodeCount(const EntityList* list) const;
+    // Empties the four lists and starts their counts again.
+    void clearLists();
 };
-
-// The GDI colour at (x, y) of a surface, read through a pixel-access section.
-uint32_t pixelAt(Surface* surface, int32_t x, int32_t y);

@@ -31,8 +31,7 @@ protected:
         Entity* vob = addVob(400 - 7 + 2, 300 - 7 - 1, 200);  // centre (402, 299)
         addFood(400 - 3, 300 - 3, 50);
         addFood(400 + gx - 3, 300 + gy - 3, 50);
-        seedQuietDraws(8);
-        tickVob(vobList->head());
+        tickFirstVob();
         return vob;
     }
 };
@@ -47,21 +46,16 @@ TEST_F(SteeringTest, TurnsTowardsTheNextFood)
         {-2, -2, directionUpLeft},   {2, -2, directionUpRight}, {-2, 2, directionDownLeft},
         {2, 2, directionDownRight},  {0, 10, directionDown},    {0, -10, directionUp},
         {-10, 0, directionLeft},     {10, 0, directionRight},   {-24, -24, directionUpLeft},
+        // Diagonals need more than a fifth of the 7 x 7 food cell (7 / 5 = 1)
+        // on each axis: one pixel off is not a diagonal.
+        {-1, -1, directionUp},       {1, 1, directionDown},     {-1, 0, directionLeft},
+        {2, -1, directionUp},
     };
     for (const auto& c : cases) {
         Entity* vob = eatWithNextFoodAt(c.gx, c.gy);
         EXPECT_EQ(vob->direction(), c.direction) << c.gx << "," << c.gy;
         EXPECT_EQ(vob->steerHold(), 79) << "80, less the frame it was set in";
     }
-}
-
-TEST_F(SteeringTest, DiagonalsNeedMoreThanAFifthOfAFoodCell)
-{
-    // 7 x 7 food: 7 / 5 = 1, so one pixel off on each axis is not a diagonal.
-    EXPECT_EQ(eatWithNextFoodAt(-1, -1)->direction(), directionUp);
-    EXPECT_EQ(eatWithNextFoodAt(1, 1)->direction(), directionDown);
-    EXPECT_EQ(eatWithNextFoodAt(-1, 0)->direction(), directionLeft);
-    EXPECT_EQ(eatWithNextFoodAt(2, -1)->direction(), directionUp);
 }
 
 TEST_F(SteeringTest, FoodOnTheSameCentreKeepsTheDirectionButHolds)
@@ -72,8 +66,7 @@ TEST_F(SteeringTest, FoodOnTheSameCentreKeepsTheDirectionButHolds)
     vob->setDirection(directionLeft);
     addFood(397, 297, 50);
     addFood(397, 297, 50);  // the next candidate, same centre
-    seedQuietDraws(8);
-    tickVob(vobList->head());
+    tickFirstVob();
     EXPECT_EQ(vob->direction(), directionLeft);
     EXPECT_EQ(vob->steerHold(), 79);
 }
@@ -97,8 +90,7 @@ TEST_F(SteeringTest, DeadDepositsAreNoTarget)
     addFood(397, 297, 50);
     addFood(397 + 10, 297, 50)->setAlive(0);
     addFood(397, 297 + 10, 50);
-    seedQuietDraws(8);
-    tickVob(vobList->head());
+    tickFirstVob();
     EXPECT_EQ(vob->direction(), directionDown);
 }
 
@@ -120,8 +112,7 @@ TEST_F(SteeringTest, SnapUsesTheCellOfTheSheetTakenAtTheMeal)
     foodList->clear();
     Entity* vob = addVob(394, 292, 1500);
     addFood(397, 297, 200);  // 1700: mega, 23 x 24
-    seedQuietDraws(8);
-    tickVob(vobList->head());
+    tickFirstVob();
     ASSERT_EQ(vob->sheet(), megaVobSheet);
     EXPECT_EQ(vob->x(), 400 - 11);
     EXPECT_EQ(vob->y(), 300 - 12);

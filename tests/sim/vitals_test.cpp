@@ -9,7 +9,6 @@
 #include "sim/entity_list.h"
 #include "sim/vob.h"
 #include "sim/world.h"
-#include "tests/sim/seed_helper.h"
 #include "tests/sim/sim_world.h"
 
 namespace {
@@ -41,8 +40,7 @@ protected:
         vobList->clear();
         fillSurface(backSurface, keyColour);
         Entity* vob = addVob(400, 300, strength);
-        seedQuietDraws(8);
-        tickVob(vobList->head());
+        tickFirstVob();
         return vob;
     }
 
@@ -54,16 +52,9 @@ protected:
             vitalsFont->drawNumber(expected, upper, vob.x(), vob.y() - 30, 1);
         if (withLower)
             vitalsFont->drawNumber(expected, lower, vob.x(), vob.y() - 15, 1);
-        bool anything = false;
-        for (int32_t y = vob.y() - 30; y < vob.y(); ++y) {
-            for (int32_t x = vob.x() - 2; x < vob.x() + 60; ++x) {
-                const uint32_t shown = pixelAt(backSurface, x, y);
-                if (shown != pixelAt(expected, x, y))
-                    return false;
-                anything = anything || shown != 0;
-            }
-        }
-        return anything == (withUpper || withLower);
+        const PixelRect band = {vob.x() - 2, vob.y() - 30, vob.x() + 60, vob.y()};
+        return differingPixels(backSurface, expected, band) == 0 &&
+               (litPixels(backSurface, band) > 0) == (withUpper || withLower);
     }
 
     Surface* expected = nullptr;
@@ -71,38 +62,29 @@ protected:
 
 }  // namespace
 
-TEST_F(VitalsTest, StrengthAboveLifeWhenLifeIsIncluded)
+TEST_F(VitalsTest, ShownNumbersFollowTheStatsModeAndLife)
 {
-    liveOptions.statsMode = 1;
-    liveOptions.includeLife = 1;
-    Entity* vob = tickStillVob(2345);
-    vob->setLife(0);
-    EXPECT_TRUE(bandShows(*vob, 2345, 0, true, true));
-}
-
-TEST_F(VitalsTest, OnlyStrengthWithoutLife)
-{
-    liveOptions.statsMode = 1;
-    liveOptions.includeLife = 0;
-    Entity* vob = tickStillVob(789);
-    EXPECT_TRUE(bandShows(*vob, 0, 789, false, true));
-}
-
-TEST_F(VitalsTest, NeverMeansNothingAboveTheVob)
-{
-    liveOptions.statsMode = 0;
-    Entity* vob = tickStillVob(789);
-    EXPECT_TRUE(bandShows(*vob, 0, 0, false, false));
-}
-
-TEST_F(VitalsTest, NearDeathShowsOnlyAtOrBelowTheGreenLevel)
-{
-    liveOptions.statsMode = 2;
-    liveOptions.includeLife = 0;
-    Entity* vob = tickStillVob(101);
-    EXPECT_TRUE(bandShows(*vob, 0, 0, false, false));
-    vob = tickStillVob(100);
-    EXPECT_TRUE(bandShows(*vob, 0, 100, false, true));
+    // Strength above life (life 0: a still Vob that has not eaten), or
+    // strength alone in the lower line.
+    const struct {
+        const char* name;
+        int32_t statsMode, includeLife, strength;
+        bool withUpper, withLower;
+        int32_t upper, lower;
+    } cases[] = {
+        {"always, strength above life", 1, 1, 2345, true, true, 2345, 0},
+        {"always, strength only", 1, 0, 789, false, true, 0, 789},
+        {"never", 0, 1, 789, false, false, 0, 0},
+        {"near death, above the green level", 2, 0, 101, false, false, 0, 0},
+        {"near death, at the green level", 2, 0, 100, false, true, 0, 100},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        liveOptions.statsMode = c.statsMode;
+        liveOptions.includeLife = c.includeLife;
+        Entity* vob = tickStillVob(c.strength);
+        EXPECT_TRUE(bandShows(*vob, c.upper, c.lower, c.withUpper, c.withLower));
+    }
 }
 
 TEST_F(VitalsTest, TheSpawningMealShowsLifeZero)
@@ -113,9 +95,8 @@ TEST_F(VitalsTest, TheSpawningMealShowsLifeZero)
     Entity* vob = addVob(100, 100, 200);
     for (int meal = 1; meal <= 3; ++meal) {
         fillSurface(backSurface, keyColour);
-        addFood(vob->centreX() - 3, vob->centreY() - 3, 10);
-        seedQuietDraws(8);
-        tickVob(vobList->head());
+        addFoodAround(*vob, 0, 0, 10);
+        tickFirstVob();
     }
     EXPECT_EQ(vob->life(), 0);
     EXPECT_TRUE(bandShows(*vob, 230, 0, true, true));

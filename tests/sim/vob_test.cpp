@@ -14,19 +14,6 @@ namespace {
 
 class VobTest : public SimWorld {
 protected:
-    // Food of `units` whose centre is (dx, dy) from the centre of `vob`.
-    Entity* foodOffset(const Entity& vob, int32_t dx, int32_t dy, int32_t units = 320)
-    {
-        return addFood(vob.centreX() + dx - 3, vob.centreY() + dy - 3, units);
-    }
-
-    // Ticks the Vob at the head of vobList with draws that change nothing.
-    EntityNode* tickHead()
-    {
-        seedQuietDraws(8);
-        return tickVob(vobList->head());
-    }
-
     // Whether a still Vob on `sheet` eats food placed (dx, dy) from its centre.
     bool eatsAt(SpriteSheet* sheet, int32_t strength, int32_t dx, int32_t dy)
     {
@@ -34,20 +21,9 @@ protected:
         foodList->clear();
         Entity* vob = addVob(400, 300, strength);
         vob->adoptSheet(sheet);
-        Entity* food = foodOffset(*vob, dx, dy);
-        tickHead();
+        Entity* food = addFoodAround(*vob, dx, dy);
+        tickFirstVob();
         return food->alive() == 0;
-    }
-
-    // A Vob at (400, 300) moving right, with a hold that keeps it from
-    // wandering. A new entity's last step counts as one (from (0, 0)), so
-    // its first tick already pays for moving.
-    Entity* movingVob(int32_t strength)
-    {
-        Entity* vob = addVob(400, 300, strength);
-        vob->setDirection(directionRight);
-        vob->setSteerHold(1000);
-        return vob;
     }
 };
 
@@ -73,9 +49,9 @@ TEST_F(VobTest, ContactNeedsCentresWithinAThirdOfTheCell)
 TEST_F(VobTest, AMealAddsTheDepositsUnitsAndCountsALife)
 {
     Entity* vob = addVob(400, 300, 200);
-    Entity* food = foodOffset(*vob, 1, 1, 250);
+    Entity* food = addFoodAround(*vob, 1, 1, 250);
     food->setStrength(123);  // what is left of it now, not what it started with
-    tickHead();
+    tickFirstVob();
     EXPECT_EQ(vob->strength(), 323);
     EXPECT_EQ(vob->life(), 1);
     EXPECT_EQ(food->alive(), 0);
@@ -86,11 +62,11 @@ TEST_F(VobTest, AMealAddsTheDepositsUnitsAndCountsALife)
 TEST_F(VobTest, EatsOnlyTheFirstLivingDepositItTouches)
 {
     Entity* vob = addVob(400, 300, 200);
-    Entity* eaten = foodOffset(*vob, 1, 1, 50);
+    Entity* eaten = addFoodAround(*vob, 1, 1, 50);
     eaten->setAlive(0);  // eaten by another Vob earlier this frame
-    Entity* first = foodOffset(*vob, 2, 2, 60);
-    Entity* second = foodOffset(*vob, 0, 0, 70);
-    tickHead();
+    Entity* first = addFoodAround(*vob, 2, 2, 60);
+    Entity* second = addFoodAround(*vob, 0, 0, 70);
+    tickFirstVob();
     EXPECT_EQ(first->alive(), 0);
     EXPECT_EQ(second->alive(), 1);
     EXPECT_EQ(vob->strength(), 260);
@@ -99,16 +75,16 @@ TEST_F(VobTest, EatsOnlyTheFirstLivingDepositItTouches)
 TEST_F(VobTest, AVobAboveMaxStrengthGainsNothingButStillConsumesTheFood)
 {
     Entity* vob = addVob(400, 300, 3500);
-    Entity* food = foodOffset(*vob, 0, 0);
-    tickHead();
+    Entity* food = addFoodAround(*vob, 0, 0);
+    tickFirstVob();
     EXPECT_EQ(vob->strength(), 3000);
     EXPECT_EQ(food->alive(), 0);
     EXPECT_EQ(vob->life(), 1);
 
     // Exactly at the maximum it eats and is clamped back in the same call.
     vob->setStrength(3000);
-    Entity* more = foodOffset(*vob, 0, 0);
-    tickHead();
+    Entity* more = addFoodAround(*vob, 0, 0);
+    tickFirstVob();
     EXPECT_EQ(vob->strength(), 3000);
     EXPECT_EQ(more->alive(), 0);
     EXPECT_EQ(vob->life(), 2);
@@ -119,8 +95,8 @@ TEST_F(VobTest, AHugeMealNeverWrapsIntoDeath)
     // Only a hand-made stored record gets here; 32-bit sums would wrap negative.
     liveOptions.maxStrength = 2147483647;
     Entity* vob = addVob(400, 300, 2000000000);
-    foodOffset(*vob, 0, 0, 1000000000);
-    tickHead();
+    addFoodAround(*vob, 0, 0, 1000000000);
+    tickFirstVob();
     EXPECT_EQ(vob->alive(), 1);
     EXPECT_EQ(vob->strength(), 2147483647);
     EXPECT_EQ(vobList->population(), 1);
@@ -128,37 +104,42 @@ TEST_F(VobTest, AHugeMealNeverWrapsIntoDeath)
 
 TEST_F(VobTest, MealsChangeTheSheetAtTheLevels)
 {
-    Entity* vob = addVob(400, 300, 1500);
-    foodOffset(*vob, 0, 0, 100);  // 1600: mega
-    tickHead();
-    EXPECT_EQ(vob->sheet(), megaVobSheet);
-    EXPECT_EQ(vob->cellWidth(), 23);
-
-    vob->adoptSheet(weakVobSheet);
-    vob->setStrength(60);
-    foodOffset(*vob, 0, 0, 50);  // 110: above the green level, back to the normal look
-    tickHead();
-    EXPECT_EQ(vob->sheet(), vobSheet);
-
-    vob->adoptSheet(weakVobSheet);
-    vob->setStrength(10);
-    foodOffset(*vob, 0, 0, 20);  // 30: still weak, the sheet stays
-    tickHead();
-    EXPECT_EQ(vob->sheet(), weakVobSheet);
+    const struct {
+        const char* name;
+        SpriteSheet* before;
+        int32_t strength, units;
+        SpriteSheet* after;
+        int32_t cellWidth;
+    } cases[] = {
+        {"1600 reaches the mega level", vobSheet, 1500, 100, megaVobSheet, 23},
+        {"110 is back above the green level", weakVobSheet, 60, 50, vobSheet, 15},
+        {"30 is still weak", weakVobSheet, 10, 20, weakVobSheet, 15},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        vobList->clear();
+        foodList->clear();
+        Entity* vob = addVob(400, 300, c.strength);
+        vob->adoptSheet(c.before);
+        addFoodAround(*vob, 0, 0, c.units);
+        tickFirstVob();
+        EXPECT_EQ(vob->sheet(), c.after);
+        EXPECT_EQ(vob->cellWidth(), c.cellWidth);
+    }
 }
 
 TEST_F(VobTest, LosingStrengthSwitchesSheetsOnlyAtExactLevels)
 {
-    Entity* vob = movingVob(101);
-    tickHead();
+    Entity* vob = addMovingVob(101);
+    tickFirstVob();
     EXPECT_EQ(vob->strength(), 100);
     EXPECT_EQ(vob->sheet(), weakVobSheet);
 
     vob->adoptSheet(vobSheet);
     vob->setStrength(1601);
-    tickHead();
+    tickFirstVob();
     EXPECT_EQ(vob->sheet(), megaVobSheet);
-    tickHead();
+    tickFirstVob();
     EXPECT_EQ(vob->strength(), 1599);
     EXPECT_EQ(vob->sheet(), vobSheet);
 
@@ -166,7 +147,7 @@ TEST_F(VobTest, LosingStrengthSwitchesSheetsOnlyAtExactLevels)
     liveOptions.maxStrength = 1000;
     vob->adoptSheet(megaVobSheet);
     vob->setStrength(2000);
-    tickHead();
+    tickFirstVob();
     EXPECT_EQ(vob->strength(), 1000);
     EXPECT_EQ(vob->sheet(), megaVobSheet);
 }
@@ -180,7 +161,7 @@ TEST_F(VobTest, SpeedFollowsStrength)
     for (const auto& c : cases) {
         vobList->clear();
         Entity* vob = addVob(400, 300, c.strength);
-        tickHead();
+        tickFirstVob();
         EXPECT_EQ(vob->speed(), c.speed) << c.strength;
     }
 }
@@ -188,17 +169,17 @@ TEST_F(VobTest, SpeedFollowsStrength)
 TEST_F(VobTest, MovingCostsOneAndAVobAgainstTheEdgePaysNothing)
 {
     liveOptions.wrapEdges = 0;
-    Entity* vob = movingVob(200);
-    tickHead();
+    Entity* vob = addMovingVob(200);
+    tickFirstVob();
     EXPECT_EQ(vob->strength(), 199);
     EXPECT_EQ(vob->x(), 403);
 
     vob->setPosition(2, 300);
     vob->setDirection(directionLeft);
-    tickHead();  // still pays: its last step (the one before the jump) changed the place
+    tickFirstVob();  // still pays: its last step (the one before the jump) changed the place
     const int32_t atEdge = vob->strength();
     for (int i = 0; i < 5; ++i)
-        tickHead();
+        tickFirstVob();
     EXPECT_EQ(vob->strength(), atEdge);
     EXPECT_EQ(vob->x(), 2);
 }
@@ -265,7 +246,7 @@ TEST_F(VobTest, DrawsPerFrameFollowTheVobsState)
 TEST_F(VobTest, DeathLeavesRemainsWhereTheLastStepEnded)
 {
     addVob(100, 100, 500);
-    movingVob(1);
+    addMovingVob(1);
     EntityNode* node = vobList->head()->next;
     seedQuietDraws(8);
     EXPECT_EQ(tickVob(node), nullptr) << "the tail died: the walk ends";
@@ -280,15 +261,13 @@ TEST_F(VobTest, DeathLeavesRemainsWhereTheLastStepEnded)
     EXPECT_EQ(remains->frameDelay(), 0);
     EXPECT_EQ(remains->column(), 1);
     EXPECT_EQ(remains->row(), 0);
-    for (int32_t j = 0; j < 15; ++j)
-        for (int32_t i = 0; i < 17; ++i)
-            ASSERT_EQ(pixelAt(backSurface, 400 + i, 300 + j), 0u) << "the dead are not drawn";
+    EXPECT_EQ(litPixels(backSurface, boxAt(400, 300, 17, 15)), 0) << "the dead are not drawn";
 }
 
 TEST_F(VobTest, DeathInTheMiddleReturnsTheNextVob)
 {
     addVob(100, 100, 500);
-    movingVob(1);
+    addMovingVob(1);
     addVob(200, 200, 500);
     EntityNode* middle = vobList->head()->next;
     EntityNode* third = middle->next;
@@ -299,8 +278,8 @@ TEST_F(VobTest, DeathInTheMiddleReturnsTheNextVob)
 
 TEST_F(VobTest, ALivingVobIsDrawnAfterItsStep)
 {
-    Entity* vob = movingVob(200);
-    tickHead();
+    Entity* vob = addMovingVob(200);
+    tickFirstVob();
     ASSERT_EQ(vob->x(), 403);
     // Column 1 (right), row 0: the first frames of a step hold the resting row.
     EXPECT_EQ(pixelAt(backSurface, 403 + 5, 300 + 5),
@@ -313,13 +292,13 @@ TEST_F(VobTest, TheSpawnLevelMealBearsChildrenAtTheCentre)
     liveOptions.spawnLevel = 3;
     Entity* vob = addVob(100, 100, 200);
     for (int meal = 1; meal <= 2; ++meal) {
-        foodOffset(*vob, 0, 0, 10);
-        tickHead();
+        addFoodAround(*vob, 0, 0, 10);
+        tickFirstVob();
         EXPECT_EQ(vob->life(), meal);
     }
     EXPECT_EQ(vobList->population(), 1);
-    foodOffset(*vob, 0, 0, 10);
-    tickHead();
+    addFoodAround(*vob, 0, 0, 10);
+    tickFirstVob();
     EXPECT_EQ(vob->life(), 0);
     ASSERT_EQ(vobList->population(), 4);
     EXPECT_EQ(vobList->history(), 4);
@@ -345,7 +324,7 @@ TEST_F(VobTest, NewbornStrengthRunsFromGreenPlus300ToGreenPlus600)
         vobList->clear();
         foodList->clear();
         Entity* vob = addVob(100, 100, 200);
-        foodOffset(*vob, 0, 0, 10);
+        addFoodAround(*vob, 0, 0, 10);
         seedSoNextIs(c.value);  // the child's draw comes before any other
         tickVob(vobList->head());
         ASSERT_EQ(nodeCount(vobList), 2);
@@ -361,7 +340,7 @@ TEST_F(VobTest, SpawningStopsAtMaxEntitiesAndStillResetsLife)
     liveOptions.birthSpawns = 3;
     liveOptions.maxEntities = 2;
     Entity* vob = addVob(100, 100, 200);
-    foodOffset(*vob, 0, 0, 10);
+    addFoodAround(*vob, 0, 0, 10);
     seedQuietDraws(10);
     uint32_t start = randomState();
     tickVob(vobList->head());
@@ -369,20 +348,20 @@ TEST_F(VobTest, SpawningStopsAtMaxEntitiesAndStillResetsLife)
     EXPECT_EQ(vob->life(), 0);
     EXPECT_EQ(drawsSince(start), 1 + 3) << "one draw for the one child born";
 
-    foodOffset(*vob, 0, 0, 10);
+    addFoodAround(*vob, 0, 0, 10);
     tickVob(vobList->head());
     EXPECT_EQ(vobList->population(), 2);
     EXPECT_EQ(vob->life(), 0);
 
     liveOptions.maxEntities = 0;
     liveOptions.birthSpawns = 5;
-    foodOffset(*vob, 0, 0, 10);
+    addFoodAround(*vob, 0, 0, 10);
     tickVob(vobList->head());
     EXPECT_EQ(vobList->population(), 2);
 
     liveOptions.maxEntities = 100;
     liveOptions.birthSpawns = 0;
-    foodOffset(*vob, 0, 0, 10);
+    addFoodAround(*vob, 0, 0, 10);
     tickVob(vobList->head());
     EXPECT_EQ(vobList->population(), 2);
     EXPECT_EQ(vob->life(), 0);
@@ -393,8 +372,8 @@ TEST_F(VobTest, NoSpawningWhenSpawnLevelIsZero)
     liveOptions.spawnLevel = 0;
     Entity* vob = addVob(100, 100, 200);
     for (int i = 0; i < 3; ++i) {
-        foodOffset(*vob, 0, 0, 10);
-        tickHead();
+        addFoodAround(*vob, 0, 0, 10);
+        tickFirstVob();
     }
     EXPECT_EQ(vob->life(), 3);
     EXPECT_EQ(vobList->population(), 1);
@@ -405,7 +384,7 @@ TEST_F(VobTest, ChildrenAreTickedInTheFrameOfTheirBirth)
     liveOptions.spawnLevel = 1;
     liveOptions.birthSpawns = 2;
     Entity* vob = addVob(100, 100, 200);
-    foodOffset(*vob, 0, 0, 10);
+    addFoodAround(*vob, 0, 0, 10);
     seedQuietDraws(20);
     tickAll(vobList, tickVob);
     ASSERT_EQ(vobList->population(), 3);
@@ -419,12 +398,12 @@ TEST_F(VobTest, ChildrenAreTickedInTheFrameOfTheirBirth)
 TEST_F(VobTest, AStarvingVobDiesWhenItsStrengthRunsOut)
 {
     // Strength 3, moving, nothing to eat: three frames.
-    movingVob(3);
+    addMovingVob(3);
     for (int frame = 1; frame <= 2; ++frame) {
-        tickHead();
+        tickFirstVob();
         ASSERT_EQ(vobList->population(), 1) << frame;
     }
-    tickHead();
+    tickFirstVob();
     EXPECT_EQ(vobList->population(), 0);
     EXPECT_EQ(remainsList->population(), 1);
 }

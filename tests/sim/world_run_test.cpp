@@ -116,10 +116,7 @@ TEST_F(WorldRun, TheSameSeedReplaysTheSameWorld)
     const uint64_t first = fingerprint();
     const int32_t history = vobList->history();
 
-    for (EntityList* list : {foodList, vobList, remainsList, whirlList}) {
-        list->clear();
-        list->resetCounts();
-    }
+    clearLists();
     populate(20261207);
     for (int i = 0; i < 1500; ++i)
         frame();
@@ -139,10 +136,7 @@ TEST_F(WorldRun, HostileSettingsDoNotBreakTheWorld)
         {INT_MIN, 2, -1, 1, 30, INT_MIN},
     };
     for (const auto& c : cases) {
-        for (EntityList* list : {foodList, vobList, remainsList, whirlList}) {
-            list->clear();
-            list->resetCounts();
-        }
+        clearLists();
         liveOptions = presetAlgorithms[0];
         liveOptions.vobIQ = 1;
         liveOptions.wrapEdges = 0;
