@@ -104,19 +104,13 @@ TEST_F(CivilizationCycle, BirthStrengthOneAndZeroGiveFixedStrengthsAndTheirSheet
     liveOptions.birthStrength = 1;
     runFrames(rebirthFrames);
     ASSERT_EQ(6, vobList->population());
-    for (EntityNode* node = vobList->head(); node != nullptr; node = node->next) {
-        EXPECT_EQ(101, node->entity->strength());
-        EXPECT_EQ(vobSheet, node->entity->sheet());
-    }
+    expectEveryVob(101, vobSheet);
 
     doomAllVobs();
     liveOptions.birthStrength = 0;
     runFrames(rebirthFrames);
     ASSERT_EQ(6, vobList->population());
-    for (EntityNode* node = vobList->head(); node != nullptr; node = node->next) {
-        EXPECT_EQ(100, node->entity->strength());
-        EXPECT_EQ(weakVobSheet, node->entity->sheet());
-    }
+    expectEveryVob(100, weakVobSheet);
 }
 
 TEST_F(CivilizationCycle, EscapeDuringRebirthKeepsOneVobSkipsTheFlipAndRearms)

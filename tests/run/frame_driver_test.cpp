@@ -84,10 +84,7 @@ TEST_F(FrameDriver, StrengthResetWithGreenLevelAtLeast50MakesEveryVobWeak)
     runFrames(1);
     EXPECT_EQ(0, strengthResetRequested) << "the request is used up";
     ASSERT_EQ(10, vobList->population());
-    for (EntityNode* node = vobList->head(); node != nullptr; node = node->next) {
-        EXPECT_EQ(50, node->entity->strength());
-        EXPECT_EQ(weakVobSheet, node->entity->sheet());
-    }
+    expectEveryVob(50, weakVobSheet);
 }
 
 TEST_F(FrameDriver, StrengthResetWithGreenLevelBelow50KeepsEverySheet)

@@ -55,6 +55,16 @@ void RunWorldTest::runFrames(int32_t count)
         ASSERT_EQ(frameDone, runFrame()) << "frame " << i;
 }
 
+void RunWorldTest::expectEveryVob(int32_t strength, const SpriteSheet* sheet)
+{
+    ASSERT_NE(nullptr, vobList->head());
+    int32_t index = 0;
+    for (EntityNode* node = vobList->head(); node != nullptr; node = node->next, ++index) {
+        EXPECT_EQ(strength, node->entity->strength()) << "Vob " << index;
+        EXPECT_EQ(sheet, node->entity->sheet()) << "Vob " << index;
+    }
+}
+
 namespace runtest {
 
 Surface* blankScreen()

@@ -12,6 +12,7 @@
 #include "tests/sim/surface_probe.h"
 
 class EntityList;
+class SpriteSheet;
 
 class RunWorldTest : public ::testing::Test {
 protected:
@@ -26,6 +27,8 @@ protected:
     void doomAllVobs();
     // `count` frames, each expected to end normally.
     void runFrames(int32_t count);
+    // Every Vob has `strength` and shows `sheet`; there is at least one.
+    void expectEveryVob(int32_t strength, const SpriteSheet* sheet);
 };
 
 namespace runtest {

@@ -107,24 +107,17 @@ TEST_F(WorldSetUp, WhirlsAreNotCappedByTheEntityLimit)
 TEST_F(WorldSetUp, BirthStrengthOneAndZeroGiveFixedStrengthsAndTheirSheets)
 {
     ASSERT_EQ(worldComplete, buildWorld([](OptionsRecord& o) { o.birthStrength = 1; }));
-    for (EntityNode* node = vobList->head(); node != nullptr; node = node->next) {
-        EXPECT_EQ(101, node->entity->strength());
-        EXPECT_EQ(vobSheet, node->entity->sheet());
-    }
+    expectEveryVob(101, vobSheet);
 
     ASSERT_EQ(worldComplete, buildWorld([](OptionsRecord& o) { o.birthStrength = 0; }));
-    for (EntityNode* node = vobList->head(); node != nullptr; node = node->next) {
-        EXPECT_EQ(100, node->entity->strength());
-        EXPECT_EQ(weakVobSheet, node->entity->sheet());
-    }
+    expectEveryVob(100, weakVobSheet);
 
     // At or above the mega level a founder is born mega.
     ASSERT_EQ(worldComplete, buildWorld([](OptionsRecord& o) {
                   o.birthStrength = 1;
                   o.megaLevel = 101;
               }));
-    for (EntityNode* node = vobList->head(); node != nullptr; node = node->next)
-        EXPECT_EQ(megaVobSheet, node->entity->sheet());
+    expectEveryVob(101, megaVobSheet);
     EXPECT_EQ(23, vobList->last()->cellWidth()) << "adopting re-measures the cells";
 }
 
