@@ -8,25 +8,38 @@
 
 using EntityTest = SimWorld;
 
+namespace {
+
+// The cell grids of the world's sheets; the test's own drawings copy them.
+const struct {
+    int32_t bitmapId, cellWidth, cellHeight, columns, rows;
+} worldGrids[] = {
+    {107, 15, 15, 8, 3}, {106, 15, 15, 8, 3}, {113, 23, 24, 8, 3},
+    {111, 44, 44, 5, 4}, {112, 23, 22, 7, 6}, {110, 7, 7, 5, 1},
+};
+
+// Measures every world sheet as the resources at hand draw it.
+void expectWorldGridsMeasured()
+{
+    for (const auto& g : worldGrids) {
+        SCOPED_TRACE(g.bitmapId);
+        SpriteSheet sheet(g.bitmapId);
+        ASSERT_NE(sheet.surface(), nullptr);
+        Entity e(&sheet, cyclicAnimation);
+        EXPECT_EQ(e.cellWidth(), g.cellWidth);
+        EXPECT_EQ(e.cellHeight(), g.cellHeight);
+        EXPECT_EQ(e.columns(), g.columns);
+        EXPECT_EQ(e.rows(), g.rows);
+    }
+    EXPECT_FALSE(quitRequested());
+}
+
+}  // namespace
+
 TEST_F(EntityTest, MeasuresTheCellGridOfEveryWorldSheet)
 {
-    struct Expected {
-        SpriteSheet* sheet;
-        int32_t cellWidth, cellHeight, columns, rows;
-    };
-    const Expected cases[] = {
-        {vobSheet, 15, 15, 8, 3},     {weakVobSheet, 15, 15, 8, 3}, {megaVobSheet, 23, 24, 8, 3},
-        {whirlSheet, 44, 44, 5, 4},   {remainsSheet, 23, 22, 7, 6}, {foodSheet, 7, 7, 5, 1},
-    };
-    for (const Expected& e : cases) {
-        Entity entity(e.sheet, cyclicAnimation);
-        EXPECT_EQ(entity.cellWidth(), e.cellWidth);
-        EXPECT_EQ(entity.cellHeight(), e.cellHeight);
-        EXPECT_EQ(entity.columns(), e.columns);
-        EXPECT_EQ(entity.rows(), e.rows);
-    }
-    EXPECT_EQ(megaVobSheet->width(), 194);  // the spare column does not add a cell
-    EXPECT_FALSE(quitRequested());
+    expectWorldGridsMeasured();
+    EXPECT_EQ(SpriteSheet(113).width(), 194);  // the spare column does not add a cell
 }
 
 TEST_F(EntityTest, NewEntityStartsCentredWithCreationValues)
@@ -159,21 +172,6 @@ TEST(ProgramSheets, MeasureAsTheirGridsSay)
 {
     // The artwork of the program itself, as the backend finds it.
     ASSERT_TRUE(openHeadlessDisplay(800, 600, 16));
-    const struct {
-        int32_t bitmapId, cellWidth, cellHeight, columns, rows;
-    } cases[] = {
-        {107, 15, 15, 8, 3}, {106, 15, 15, 8, 3}, {113, 23, 24, 8, 3},
-        {111, 44, 44, 5, 4}, {112, 23, 22, 7, 6}, {110, 7, 7, 5, 1},
-    };
-    for (const auto& c : cases) {
-        SpriteSheet sheet(c.bitmapId);
-        ASSERT_NE(sheet.surface(), nullptr) << c.bitmapId;
-        Entity e(&sheet, cyclicAnimation);
-        EXPECT_EQ(e.cellWidth(), c.cellWidth) << c.bitmapId;
-        EXPECT_EQ(e.cellHeight(), c.cellHeight) << c.bitmapId;
-        EXPECT_EQ(e.columns(), c.columns) << c.bitmapId;
-        EXPECT_EQ(e.rows(), c.rows) << c.bitmapId;
-    }
-    EXPECT_FALSE(quitRequested());
+    expectWorldGridsMeasured();
     closeHeadlessDisplay();
 }
