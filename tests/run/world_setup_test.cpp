@@ -190,14 +190,11 @@ TEST_F(WorldSetUp, TearDownReleasesEverythingAndMayBeRepeated)
 {
     ASSERT_EQ(worldComplete, buildWorld());
     tearDownWorld();
-    for (const void* p : {static_cast<const void*>(vobList), static_cast<const void*>(whirlList),
-                          static_cast<const void*>(foodList), static_cast<const void*>(remainsList),
-                          static_cast<const void*>(cloudSheet), static_cast<const void*>(vobSheet),
-                          static_cast<const void*>(weakVobSheet),
-                          static_cast<const void*>(megaVobSheet),
-                          static_cast<const void*>(remainsSheet), static_cast<const void*>(foodSheet),
-                          static_cast<const void*>(whirlSheet), static_cast<const void*>(overlayFont),
-                          static_cast<const void*>(vitalsFont)})
+    const void* const released[] = {vobList, whirlList, foodList, remainsList,
+                                    cloudSheet, vobSheet, weakVobSheet, megaVobSheet,
+                                    remainsSheet, foodSheet, whirlSheet,
+                                    overlayFont, vitalsFont};
+    for (const void* p : released)
         EXPECT_EQ(nullptr, p);
     tearDownWorld();
     EXPECT_EQ(nullptr, vobList);
