@@ -69,22 +69,18 @@ TEST_P(SheetGeometry, SpareColumnsRightOfTheGridAreBackground) {
         for (int x = gridWidth(s); x < sheet_.width; ++x) EXPECT_EQ(sheet_.at(x, y), s.background) << x << "," << y;
 }
 
-TEST_P(SheetGeometry, MeasuringRuleReadsTheTableGeometry) {
+TEST_P(SheetGeometry, MeasuringRuleReadsTheTableGeometryAtBothDepths) {
     const SheetLayout& s = GetParam();
     Cells c = measure(sheet_, [](Colour c) { return c; });
     EXPECT_EQ(c.cellWidth, s.cellWidth);
     EXPECT_EQ(c.cellHeight, s.cellHeight);
     EXPECT_EQ(c.columns, s.columns);
     EXPECT_EQ(c.rows, s.rows);
-}
-
-TEST_P(SheetGeometry, MeasuringRuleStillWorksOnASixteenBitSurface) {
     // A 5-6-5 surface merges near colours: art close to the grid colour in
     // the scanned row or column would stop the scan early.
-    const SheetLayout& s = GetParam();
-    Cells c = measure(sheet_, as565);
-    EXPECT_EQ(c.cellWidth, s.cellWidth);
-    EXPECT_EQ(c.cellHeight, s.cellHeight);
+    Cells at16 = measure(sheet_, as565);
+    EXPECT_EQ(at16.cellWidth, s.cellWidth) << "at 16 bits";
+    EXPECT_EQ(at16.cellHeight, s.cellHeight) << "at 16 bits";
     EXPECT_NE(as565(s.grid), as565(s.background)) << "the grid would turn transparent";
 }
 

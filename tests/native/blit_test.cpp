@@ -69,16 +69,6 @@ TEST_P(BlitAt, KeyedBlitSkipsOnlyTheKeyColour) {
     releaseSurface(sprite);
 }
 
-TEST_P(BlitAt, KeyedBlitWithoutAKeyIsRefused) {
-    Surface* sprite = makePattern(3, 3);
-    ASSERT_NE(sprite, nullptr);
-    EXPECT_FALSE(blitSurface(backSurface, PixelRect{0, 0, 3, 3}, sprite, nullptr, true));
-    EXPECT_EQ(countNonBlack(backSurface), 0);
-    releaseSurface(sprite);
-}
-
-// At 16 bits a colour that differs from the key only in the dropped low
-// bits is stored as the key and so becomes transparent; at 32 it stays.
 TEST_P(BlitAt, NearBackgroundColoursMergeWithTheKeyOnlyAtSixteenBits) {
     Surface* sprite = createSurface(2, 1);
     ASSERT_NE(sprite, nullptr);
@@ -131,39 +121,50 @@ TEST_P(BlitAt, WhollyClippedBlitDrawsNothingAndIsNoError) {
     releaseSurface(sprite);
 }
 
-TEST_P(BlitAt, WithoutAClipRectangleARectangleReachingOutsideIsRefused) {
-    Surface* sprite = makePattern(4, 4);
-    Surface* target = createSurface(10, 10);
-    ASSERT_NE(sprite, nullptr);
-    ASSERT_NE(target, nullptr);
-    EXPECT_FALSE(blitSurface(target, PixelRect{-1, 0, 3, 4}, sprite, nullptr, false));
-    EXPECT_FALSE(blitSurface(target, PixelRect{7, 0, 11, 4}, sprite, nullptr, false));
-    EXPECT_FALSE(blitSurface(target, PixelRect{0, -2, 4, 2}, sprite, nullptr, false));
-    EXPECT_FALSE(blitSurface(target, PixelRect{0, 8, 4, 12}, sprite, nullptr, false));
-    EXPECT_EQ(countNonBlack(target), 0);
-    EXPECT_TRUE(blitSurface(target, PixelRect{6, 6, 10, 10}, sprite, nullptr, false));
-    expectPlacedAt(target, sprite, 6, 6);
-    releaseSurface(target);
-    releaseSurface(sprite);
-}
-
-TEST_P(BlitAt, SourceRectangleOutsideTheSourceIsRefusedEvenWhenClipped) {
+// DirectDraw's refusals: a keyed blit from a surface without a key, a
+// rectangle reaching outside a destination without a clip rectangle, a
+// source rectangle outside the source or inverted (even where the
+// destination would clip), an empty destination.
+TEST_P(BlitAt, RefusedBlitsDrawNothingAndTheSameBlitsInsideTheBoundsAreTaken) {
     Surface* sheet = makePattern(8, 8);
+    Surface* sprite = makePattern(4, 4);
+    Surface* unclipped = createSurface(10, 10);
     ASSERT_NE(sheet, nullptr);
-    const PixelRect beyondRight = {6, 0, 10, 4};
-    const PixelRect beforeTop = {0, -1, 4, 3};
-    const PixelRect inverted = {4, 4, 2, 6};
-    EXPECT_FALSE(blitSurface(backSurface, PixelRect{0, 0, 4, 4}, sheet, &beyondRight, false));
-    EXPECT_FALSE(blitSurface(backSurface, PixelRect{0, 0, 4, 4}, sheet, &beforeTop, false));
-    EXPECT_FALSE(blitSurface(backSurface, PixelRect{0, 0, 2, 2}, sheet, &inverted, false));
-    EXPECT_FALSE(blitSurface(backSurface, PixelRect{5, 5, 5, 9}, sheet, nullptr, false));
+    ASSERT_NE(sprite, nullptr);
+    ASSERT_NE(unclipped, nullptr);
+    const PixelRect beyondRight = {6, 0, 10, 4}, beforeTop = {0, -1, 4, 3}, inverted = {4, 4, 2, 6};
+    const struct {
+        const char* what;
+        Surface* dest;
+        PixelRect destRect;
+        Surface* source;
+        const PixelRect* sourceRect;
+        bool keyed;
+    } refused[] = {
+        {"keyed without a key", backSurface, {0, 0, 4, 4}, sprite, nullptr, true},
+        {"left of an unclipped surface", unclipped, {-1, 0, 3, 4}, sprite, nullptr, false},
+        {"right of an unclipped surface", unclipped, {7, 0, 11, 4}, sprite, nullptr, false},
+        {"above an unclipped surface", unclipped, {0, -2, 4, 2}, sprite, nullptr, false},
+        {"below an unclipped surface", unclipped, {0, 8, 4, 12}, sprite, nullptr, false},
+        {"source beyond its right edge", backSurface, {0, 0, 4, 4}, sheet, &beyondRight, false},
+        {"source before its top", backSurface, {0, 0, 4, 4}, sheet, &beforeTop, false},
+        {"inverted source", backSurface, {0, 0, 2, 2}, sheet, &inverted, false},
+        {"empty destination", backSurface, {5, 5, 5, 9}, sheet, nullptr, false},
+    };
+    for (const auto& r : refused)
+        EXPECT_FALSE(blitSurface(r.dest, r.destRect, r.source, r.sourceRect, r.keyed)) << r.what;
     EXPECT_EQ(countNonBlack(backSurface), 0);
+    EXPECT_EQ(countNonBlack(unclipped), 0);
 
+    EXPECT_TRUE(blitSurface(unclipped, PixelRect{6, 6, 10, 10}, sprite, nullptr, false));
+    expectPlacedAt(unclipped, sprite, 6, 6);
     const PixelRect cell = {5, 2, 8, 4};
     ASSERT_TRUE(blitSurface(backSurface, PixelRect{1, 1, 4, 3}, sheet, &cell, false));
     EXPECT_EQ(countNonBlack(backSurface), 6);
     EXPECT_EQ(peek(backSurface, 1, 1), peek(sheet, 5, 2));
     EXPECT_EQ(peek(backSurface, 3, 2), peek(sheet, 7, 3));
+    releaseSurface(unclipped);
+    releaseSurface(sprite);
     releaseSurface(sheet);
 }
 
