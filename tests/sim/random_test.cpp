@@ -39,16 +39,6 @@ TEST(RandomGenerator, TestSeedsLandOnTheRequestedValues)
         EXPECT_LE(nextRandom(), 30000);
 }
 
-TEST(RandomRange, EndsOfOneToEight)
-{
-    seedSoNextIs(0);
-    EXPECT_EQ(randomInRange(1, 8), 8);
-    seedSoNextIs(1);
-    EXPECT_EQ(randomInRange(1, 8), 7);
-    seedSoNextIs(32767);
-    EXPECT_EQ(randomInRange(1, 8), 1);
-}
-
 TEST(RandomRange, EveryDrawConsumesExactlyOneValue)
 {
     seedRandom(77);
@@ -67,43 +57,35 @@ TEST(RandomRange, EveryDrawConsumesExactlyOneValue)
     }
 }
 
-TEST(RandomRange, SingleValueRangeIsAlwaysThatValue)
-{
-    for (int32_t value : {0, 1, 32767}) {
-        seedSoNextIs(value);
-        EXPECT_EQ(randomInRange(1, 1), 1);
-    }
-}
-
-TEST(RandomRange, ReversedRangeRunsFromHiUpToBelowLo)
-{
-    // randomInRange(1, 0) is how a birth strength of 0 is drawn: always 0.
-    for (int32_t value : {0, 1, 16384, 32767}) {
-        seedSoNextIs(value);
-        EXPECT_EQ(randomInRange(1, 0), 0);
-    }
-    seedSoNextIs(0);
-    EXPECT_EQ(randomInRange(10, 2), 2);
-    seedSoNextIs(32767);
-    EXPECT_EQ(randomInRange(10, 2), 9);
-}
-
-TEST(RandomRange, NegativeResultsTruncateTowardsZero)
-{
-    // 0 + (-3 - 0) * 0.5 = -1.5 must become -1, not -2.
-    seedSoNextIs(16384);
-    EXPECT_EQ(randomInRange(-3, 0), -1);
-}
-
-TEST(RandomRange, ExtremeBoundsDoNotOverflow)
+TEST(RandomRange, ResultsForChosenGeneratorValues)
 {
     const int32_t min = std::numeric_limits<int32_t>::min();
     const int32_t max = std::numeric_limits<int32_t>::max();
-    seedSoNextIs(32767);
-    // min + (max - min) * 32767/32768, a fraction above 2^31 - 2^17 - 1.
-    EXPECT_EQ(randomInRange(max, min), 2147352575);
-    seedSoNextIs(0);
-    EXPECT_EQ(randomInRange(max, min), min);
+    const struct {
+        const char* name;
+        int32_t lo, hi, value, expected;
+    } cases[] = {
+        {"a single-value range is always that value", 1, 1, 0, 1},
+        {"a single-value range is always that value", 1, 1, 1, 1},
+        {"a single-value range is always that value", 1, 1, 32767, 1},
+        // randomInRange(1, 0) is how a birth strength of 0 is drawn: always 0.
+        {"a reversed range 1..0 is always 0", 1, 0, 0, 0},
+        {"a reversed range 1..0 is always 0", 1, 0, 1, 0},
+        {"a reversed range 1..0 is always 0", 1, 0, 16384, 0},
+        {"a reversed range 1..0 is always 0", 1, 0, 32767, 0},
+        {"a reversed range runs from hi", 10, 2, 0, 2},
+        {"a reversed range runs up to below lo", 10, 2, 32767, 9},
+        // 0 + (-3 - 0) * 0.5 = -1.5 must become -1, not -2.
+        {"negative results truncate towards zero", -3, 0, 16384, -1},
+        // min + (max - min) * 32767/32768, a fraction above 2^31 - 2^17 - 1.
+        {"extreme bounds do not overflow", max, min, 32767, 2147352575},
+        {"extreme bounds do not overflow", max, min, 0, min},
+    };
+    for (const auto& c : cases) {
+        seedSoNextIs(c.value);
+        EXPECT_EQ(randomInRange(c.lo, c.hi), c.expected)
+            << c.name << ": " << c.lo << ".." << c.hi << " at " << c.value;
+    }
 }
 
 TEST(RandomRange, NamedDrawsCoverTheirRanges)
