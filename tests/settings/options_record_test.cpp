@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "settings/options_record.h"
+#include "tests/settings/record_bytes.h"
 
 namespace {
 
@@ -17,8 +18,7 @@ const OptionsRecord startupOptions = liveOptions;
 
 std::vector<unsigned char> bytesOf(const OptionsRecord& record)
 {
-    const unsigned char* p = reinterpret_cast<const unsigned char*>(&record);
-    return std::vector<unsigned char>(p, p + sizeof record);
+    return recordBytes(&record, sizeof record);
 }
 
 int32_t int32At(const std::vector<unsigned char>& bytes, std::size_t offset)
@@ -74,21 +74,6 @@ TEST(OptionsRecordLayout, StoredBytesDecodeIntoTheNamedFields)
     EXPECT_EQ(algorithmNameText(r), "Stored");
     EXPECT_TRUE(hasCurrentFormatVersion(r));
     EXPECT_DOUBLE_EQ(r.formatVersion, 1.2);
-}
-
-TEST(PresetAlgorithms, TheTovrineIsStoredByteForByte)
-{
-    const unsigned char expected[128] = {
-        0, 0, 0, 0,  0, 0, 0, 0,  0, 0, 0, 0,  0x88, 0x13, 0, 0,            // stats, life, wrap, 5000
-        0, 0, 0, 0,  1, 0, 0, 0,  0, 0, 0, 0,  0, 0, 0, 0,                  // cloud, vobs 1, IQ, whirls
-        0x7F, 0x96, 0x98, 0,  0x7F, 0x96, 0x98, 0,  0xC8, 0, 0, 0,          // max 9999999, mega, green 200
-        0, 0, 0, 0,  0, 0, 0, 0,  0x7F, 0x96, 0x98, 0,                      // spawn, spawns, birth 9999999
-        0x20, 0x30, 0, 0,  0x0F, 0, 0, 0,                                   // food 12320, gap 15
-        0x20, 0x03, 0, 0,  0x58, 0x02, 0, 0,  0x10, 0, 0, 0,                // 800 x 600 x 16
-        'T', 'h', 'e', ' ', 'T', 'o', 'v', 'r', 'i', 'n', 'e', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-        0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-        0x33, 0x33, 0x33, 0x33, 0x33, 0x33, 0xF3, 0x3F};
-    EXPECT_EQ(bytesOf(presetAlgorithms[1]), std::vector<unsigned char>(expected, expected + 128));
 }
 
 TEST(PresetAlgorithms, EveryPresetMatchesItsTableRowAtTheStoredOffsets)

@@ -6,13 +6,11 @@
 
 #include <string>
 
+#include "tests/art/artwork_table.h"
+
 namespace {
 
 HMODULE self() { return GetModuleHandleA(nullptr); }
-
-struct BitmapSize {
-    int id, width, height;
-};
 
 // Loads the bitmap as the sheets do; {0, 0} when it is missing.
 SIZE loadedSize(int id) {
@@ -38,13 +36,7 @@ COLORREF pixelOf(int id, int x, int y) {
 }
 
 TEST(Resources, EveryBitmapLoadsAtItsSize) {
-    const BitmapSize bitmaps[] = {
-        {116, 87, 66},   {107, 129, 49}, {106, 129, 49}, {113, 194, 76}, {112, 169, 139},
-        {110, 41, 9},    {111, 226, 181}, {163, 215, 141}, {125, 350, 371}, {108, 19, 14},
-        {142, 7, 6},     {143, 12, 18},  {145, 58, 37},  {146, 16, 12},  {155, 66, 7},
-        {154, 38, 39},   {144, 40, 25},  {166, 38, 14},
-    };
-    for (const BitmapSize& b : bitmaps) {
+    for (const ArtworkSize& b : artworkSizes) {
         SIZE size = loadedSize(b.id);
         EXPECT_EQ(size.cx, b.width) << "bitmap " << b.id;
         EXPECT_EQ(size.cy, b.height) << "bitmap " << b.id;
@@ -52,15 +44,16 @@ TEST(Resources, EveryBitmapLoadsAtItsSize) {
 }
 
 TEST(Resources, SheetsKeepBackgroundCornerAndGridColour) {
-    // The colour key is the top-left pixel and the grid is found by colour,
-    // so both must survive the trip through the resource compiler.
-    EXPECT_EQ(pixelOf(107, 0, 0), RGB(0, 0, 0));
-    EXPECT_EQ(pixelOf(107, 1, 0), RGB(49, 202, 2));
-    EXPECT_EQ(pixelOf(113, 0, 0), RGB(4, 8, 7));
-    EXPECT_EQ(pixelOf(113, 0, 2), RGB(0, 224, 238));
-    EXPECT_EQ(pixelOf(111, 1, 0), RGB(239, 8, 0));
-    EXPECT_EQ(pixelOf(112, 0, 2), RGB(238, 28, 0));
-    EXPECT_EQ(pixelOf(110, 1, 0), RGB(189, 147, 3));
+    // The colour key is the top-left pixel and the grid is found by colour
+    // along the top row and the left column, so all must survive the trip
+    // through the resource compiler.
+    for (const SheetLayout& s : sheetLayouts) {
+        const Colour& key = s.background;
+        const Colour& grid = s.grid;
+        EXPECT_EQ(pixelOf(s.id, 0, 0), RGB(key.r, key.g, key.b)) << "bitmap " << s.id;
+        EXPECT_EQ(pixelOf(s.id, 1, 0), RGB(grid.r, grid.g, grid.b)) << "bitmap " << s.id;
+        EXPECT_EQ(pixelOf(s.id, 0, 2), RGB(grid.r, grid.g, grid.b)) << "bitmap " << s.id;
+    }
 }
 
 TEST(Resources, DescriptionIsStringOne) {

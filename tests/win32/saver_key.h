@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/settings/record_bytes.h"
+
 const char saverKeyPath[] = "Control Panel\\Desktop\\ScreenSavers\\Tovrine (Doreroder v.1.1)";
 const char screenSaversKeyPath[] = "Control Panel\\Desktop\\ScreenSavers";
 
@@ -73,10 +75,4 @@ inline bool writeRawValue(const char* name, const std::vector<unsigned char>& by
                                  static_cast<DWORD>(bytes.size()));
     RegCloseKey(key);
     return status == ERROR_SUCCESS;
-}
-
-inline std::vector<unsigned char> recordBytes(const void* record, std::size_t size)
-{
-    const unsigned char* p = static_cast<const unsigned char*>(record);
-    return std::vector<unsigned char>(p, p + size);
 }
