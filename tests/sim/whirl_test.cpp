@@ -81,6 +81,18 @@ TEST_F(WhirlTest, DropsFoodEverySevenStepsAtGapTwentySpeedThree)
     EXPECT_EQ(foodList->population(), 3);
 }
 
+TEST_F(WhirlTest, TravellingExactlyTheGapIsNotYetEnough)
+{
+    liveOptions.depositGap = 21;
+    Entity* whirl = warmWhirlMovingRight(10);
+    const int32_t startX = whirl->x();
+    tickFrames(7);
+    ASSERT_EQ(whirl->x(), startX + 21);
+    EXPECT_EQ(foodList->population(), 0) << "21 pixels are not more than 21";
+    tickFrames(1);
+    EXPECT_EQ(foodList->population(), 1);
+}
+
 TEST_F(WhirlTest, NoFoodWithoutAGapOrFoodStrengthOrWhileStill)
 {
     const struct {
