@@ -81,7 +81,11 @@ TEST_F(VobTest, AVobAboveMaxStrengthGainsNothingButStillConsumesTheFood)
     EXPECT_EQ(food->alive(), 0);
     EXPECT_EQ(vob->life(), 1);
 
-    // Exactly at the maximum it eats and is clamped back in the same call.
+    // Exactly at the maximum it eats and is clamped back in the same call:
+    // the meal covers the step it pays for.
+    vob->setDirection(directionRight);
+    vob->setSteerHold(1000);
+    tickFirstVob();  // a first step, paid for on the next frame
     vob->setStrength(3000);
     Entity* more = addFoodAround(*vob, 0, 0);
     tickFirstVob();
