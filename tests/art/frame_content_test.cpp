@@ -34,47 +34,41 @@ Ink inkOf(const Picture& cell, Colour background) {
     return ink;
 }
 
+// Marks in `reached` every pixel of `mask` joined to `start` through
+// pixels of `mask` (four neighbours).
+void floodFrom(const std::vector<bool>& mask, int width, size_t start, std::vector<bool>& reached) {
+    std::vector<size_t> stack{start};
+    while (!stack.empty()) {
+        size_t i = stack.back();
+        stack.pop_back();
+        if (reached[i] || !mask[i]) continue;
+        reached[i] = true;
+        size_t x = i % width;
+        if (x > 0) stack.push_back(i - 1);
+        if (x + 1 < static_cast<size_t>(width)) stack.push_back(i + 1);
+        if (i >= static_cast<size_t>(width)) stack.push_back(i - width);
+        if (i + width < mask.size()) stack.push_back(i + width);
+    }
+}
+
 // Background pixels cut off from the cell's border: eyes and mouths.
 std::vector<bool> enclosedHoles(const Picture& cell, Colour background) {
-    std::vector<bool> outside(cell.pixels.size(), false);
-    std::vector<std::pair<int, int>> stack;
+    std::vector<bool> isBackground(cell.pixels.size()), outside(cell.pixels.size());
+    for (size_t i = 0; i < isBackground.size(); ++i) isBackground[i] = cell.pixels[i] == background;
     for (int y = 0; y < cell.height; ++y)
         for (int x = 0; x < cell.width; ++x)
-            if ((x == 0 || y == 0 || x == cell.width - 1 || y == cell.height - 1) && cell.at(x, y) == background)
-                stack.push_back({x, y});
-    while (!stack.empty()) {
-        auto [x, y] = stack.back();
-        stack.pop_back();
-        if (x < 0 || y < 0 || x >= cell.width || y >= cell.height) continue;
-        size_t i = static_cast<size_t>(y) * cell.width + x;
-        if (outside[i] || cell.at(x, y) != background) continue;
-        outside[i] = true;
-        stack.insert(stack.end(), {{x + 1, y}, {x - 1, y}, {x, y + 1}, {x, y - 1}});
-    }
+            if (x == 0 || y == 0 || x == cell.width - 1 || y == cell.height - 1)
+                floodFrom(isBackground, cell.width, static_cast<size_t>(y) * cell.width + x, outside);
     std::vector<bool> holes(cell.pixels.size());
-    for (size_t i = 0; i < holes.size(); ++i) holes[i] = !outside[i] && cell.pixels[i] == background;
+    for (size_t i = 0; i < holes.size(); ++i) holes[i] = isBackground[i] && !outside[i];
     return holes;
 }
 
 int countComponents(const std::vector<bool>& mask, int width) {
     std::vector<bool> seen(mask.size());
     int components = 0;
-    for (size_t start = 0; start < mask.size(); ++start) {
-        if (!mask[start] || seen[start]) continue;
-        ++components;
-        std::vector<size_t> stack{start};
-        while (!stack.empty()) {
-            size_t i = stack.back();
-            stack.pop_back();
-            if (seen[i] || !mask[i]) continue;
-            seen[i] = true;
-            int x = static_cast<int>(i % width), y = static_cast<int>(i / width);
-            if (x > 0) stack.push_back(i - 1);
-            if (x < width - 1) stack.push_back(i + 1);
-            if (y > 0) stack.push_back(i - width);
-            if (i + width < mask.size()) stack.push_back(i + width);
-        }
-    }
+    for (size_t start = 0; start < mask.size(); ++start)
+        if (mask[start] && !seen[start]) ++components, floodFrom(mask, width, start, seen);
     return components;
 }
 

@@ -50,8 +50,8 @@ using BlitAt = HeadlessDisplayAt<40, 30>;
 }  // namespace
 
 TEST_P(BlitAt, KeyedBlitSkipsOnlyTheKeyColour) {
-    Surface* sprite = makePattern(4, 4);
-    ASSERT_NE(sprite, nullptr);
+    OwnedSurface sprite(makePattern(4, 4));
+    ASSERT_NE(sprite.get(), nullptr);
     paint(sprite, 0, 0, background);
     paint(sprite, 2, 1, background);
     setColourKey(sprite, invalidColour);
@@ -66,12 +66,11 @@ TEST_P(BlitAt, KeyedBlitSkipsOnlyTheKeyColour) {
 
     ASSERT_TRUE(blitSurface(backSurface, PixelRect{10, 10, 14, 14}, sprite, nullptr, false));
     EXPECT_EQ(peek(backSurface, 12, 11), 0u);  // opaque copies the background
-    releaseSurface(sprite);
 }
 
 TEST_P(BlitAt, NearBackgroundColoursMergeWithTheKeyOnlyAtSixteenBits) {
-    Surface* sprite = createSurface(2, 1);
-    ASSERT_NE(sprite, nullptr);
+    OwnedSurface sprite(createSurface(2, 1));
+    ASSERT_NE(sprite.get(), nullptr);
     paint(sprite, 0, 0, 0x070804);  // the mega sheet's background (4, 8, 7)
     paint(sprite, 1, 0, 0x050906);  // artwork pixel (6, 9, 5)
     setColourKey(sprite, invalidColour);
@@ -81,12 +80,11 @@ TEST_P(BlitAt, NearBackgroundColoursMergeWithTheKeyOnlyAtSixteenBits) {
     else
         EXPECT_EQ(peek(backSurface, 1, 0), 0x050906u);
     EXPECT_EQ(peek(backSurface, 0, 0), 0u);
-    releaseSurface(sprite);
 }
 
 TEST_P(BlitAt, ClipRectangleCutsSpritesOffAtEachEdge) {
-    Surface* sprite = makePattern(6, 5);
-    ASSERT_NE(sprite, nullptr);
+    OwnedSurface sprite(makePattern(6, 5));
+    ASSERT_NE(sprite.get(), nullptr);
     struct Place {
         int32_t x, y;
     };
@@ -98,27 +96,24 @@ TEST_P(BlitAt, ClipRectangleCutsSpritesOffAtEachEdge) {
         EXPECT_GT(countNonBlack(backSurface), 0) << p.x << "," << p.y;
         expectPlacedAt(backSurface, sprite, p.x, p.y);
     }
-    releaseSurface(sprite);
 }
 
 TEST_P(BlitAt, ClipRectangleNarrowerThanTheSurfaceIsHonoured) {
-    Surface* sprite = makePattern(6, 6);
-    ASSERT_NE(sprite, nullptr);
+    OwnedSurface sprite(makePattern(6, 6));
+    ASSERT_NE(sprite.get(), nullptr);
     ASSERT_TRUE(setClipRect(backSurface, PixelRect{5, 5, 8, 8}));
     ASSERT_TRUE(blitSurface(backSurface, PixelRect{3, 3, 9, 9}, sprite, nullptr, false));
     EXPECT_EQ(countNonBlack(backSurface), 9);
     EXPECT_EQ(peek(backSurface, 5, 5), peek(sprite, 2, 2));
     EXPECT_EQ(peek(backSurface, 7, 7), peek(sprite, 4, 4));
-    releaseSurface(sprite);
 }
 
 TEST_P(BlitAt, WhollyClippedBlitDrawsNothingAndIsNoError) {
-    Surface* sprite = makePattern(4, 4);
-    ASSERT_NE(sprite, nullptr);
+    OwnedSurface sprite(makePattern(4, 4));
+    ASSERT_NE(sprite.get(), nullptr);
     EXPECT_TRUE(blitSurface(backSurface, PixelRect{-50, -50, -46, -46}, sprite, nullptr, false));
     EXPECT_TRUE(blitSurface(backSurface, PixelRect{40, 0, 44, 4}, sprite, nullptr, false));
     EXPECT_EQ(countNonBlack(backSurface), 0);
-    releaseSurface(sprite);
 }
 
 // DirectDraw's refusals: a keyed blit from a surface without a key, a
@@ -126,12 +121,12 @@ TEST_P(BlitAt, WhollyClippedBlitDrawsNothingAndIsNoError) {
 // source rectangle outside the source or inverted (even where the
 // destination would clip), an empty destination.
 TEST_P(BlitAt, RefusedBlitsDrawNothingAndTheSameBlitsInsideTheBoundsAreTaken) {
-    Surface* sheet = makePattern(8, 8);
-    Surface* sprite = makePattern(4, 4);
-    Surface* unclipped = createSurface(10, 10);
-    ASSERT_NE(sheet, nullptr);
-    ASSERT_NE(sprite, nullptr);
-    ASSERT_NE(unclipped, nullptr);
+    OwnedSurface sheet(makePattern(8, 8));
+    OwnedSurface sprite(makePattern(4, 4));
+    OwnedSurface unclipped(createSurface(10, 10));
+    ASSERT_NE(sheet.get(), nullptr);
+    ASSERT_NE(sprite.get(), nullptr);
+    ASSERT_NE(unclipped.get(), nullptr);
     const PixelRect beyondRight = {6, 0, 10, 4}, beforeTop = {0, -1, 4, 3}, inverted = {4, 4, 2, 6};
     const struct {
         const char* what;
@@ -163,14 +158,11 @@ TEST_P(BlitAt, RefusedBlitsDrawNothingAndTheSameBlitsInsideTheBoundsAreTaken) {
     EXPECT_EQ(countNonBlack(backSurface), 6);
     EXPECT_EQ(peek(backSurface, 1, 1), peek(sheet, 5, 2));
     EXPECT_EQ(peek(backSurface, 3, 2), peek(sheet, 7, 3));
-    releaseSurface(unclipped);
-    releaseSurface(sprite);
-    releaseSurface(sheet);
 }
 
 TEST_P(BlitAt, DifferentSizesStretchToTheNearestPixel) {
-    Surface* sprite = makePattern(2, 2);
-    ASSERT_NE(sprite, nullptr);
+    OwnedSurface sprite(makePattern(2, 2));
+    ASSERT_NE(sprite.get(), nullptr);
     ASSERT_TRUE(blitSurface(backSurface, PixelRect{-2, 0, 2, 4}, sprite, nullptr, false));
     // The left half of the doubled picture is clipped away; what is left is
     // the source's right column, two pixels wide.
@@ -183,19 +175,17 @@ TEST_P(BlitAt, DifferentSizesStretchToTheNearestPixel) {
     ASSERT_TRUE(blitSurface(backSurface, PixelRect{0, 0, 1, 1}, sprite, nullptr, false));
     EXPECT_EQ(peek(backSurface, 0, 0), peek(sprite, 0, 0));
     EXPECT_EQ(countNonBlack(backSurface), 1);
-    releaseSurface(sprite);
 }
 
 TEST_P(BlitAt, BlitOfASurfaceOntoItselfReadsTheOriginalPixels) {
-    Surface* s = makePattern(6, 1);
-    ASSERT_NE(s, nullptr);
+    OwnedSurface s(makePattern(6, 1));
+    ASSERT_NE(s.get(), nullptr);
     uint32_t first = peek(s, 0, 0), second = peek(s, 1, 0), third = peek(s, 2, 0);
     const PixelRect from = {0, 0, 3, 1};
     ASSERT_TRUE(blitSurface(s, PixelRect{1, 0, 4, 1}, s, &from, false));
     EXPECT_EQ(peek(s, 1, 0), first);
     EXPECT_EQ(peek(s, 2, 0), second);
     EXPECT_EQ(peek(s, 3, 0), third);
-    releaseSurface(s);
 }
 
 TEST_P(BlitAt, FlipShowsTheBackSurfaceAndKeepsItsClipRectangle) {
@@ -203,14 +193,13 @@ TEST_P(BlitAt, FlipShowsTheBackSurfaceAndKeepsItsClipRectangle) {
     ASSERT_TRUE(flipDisplay());
     EXPECT_EQ(peek(primarySurface, 3, 4), 0xFFFFFFu);
     EXPECT_EQ(flipCount(), 1);
-    Surface* sprite = makePattern(4, 4);
-    ASSERT_NE(sprite, nullptr);
+    OwnedSurface sprite(makePattern(4, 4));
+    ASSERT_NE(sprite.get(), nullptr);
     EXPECT_TRUE(blitSurface(backSurface, PixelRect{38, 28, 42, 32}, sprite, nullptr, false));
     failNextFlips(1);
     EXPECT_FALSE(flipDisplay());
     EXPECT_TRUE(flipDisplay());
     EXPECT_EQ(peek(primarySurface, 38, 28), peek(sprite, 0, 0));
-    releaseSurface(sprite);
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, BlitAt, ::testing::Values(16, 32));

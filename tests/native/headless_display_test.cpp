@@ -15,6 +15,7 @@
 namespace {
 
 using testbitmaps::Picture;
+using pixelprobe::OwnedSurface;
 using pixelprobe::peek;
 using Loading = HeadlessDisplayWithBitmaps<16, 16>;
 
@@ -28,8 +29,8 @@ TEST_P(Loading, BitmapIsConvertedAsGdiCopiesIt) {
     p.at(0, 1) = 0x7F7F7F;
     p.at(2, 1) = 0x0A0B0C;
     ASSERT_TRUE(folder.add("120_sample.bmp", p));
-    Surface* s = loadBitmapSurface(120);
-    ASSERT_NE(s, nullptr);
+    OwnedSurface s(loadBitmapSurface(120));
+    ASSERT_NE(s.get(), nullptr);
     EXPECT_EQ(surfaceWidth(s), 3);
     EXPECT_EQ(surfaceHeight(s), 2);
     EXPECT_EQ(peek(s, 1, 0), 0x0000FFu);
@@ -43,7 +44,6 @@ TEST_P(Loading, BitmapIsConvertedAsGdiCopiesIt) {
         EXPECT_EQ(peek(s, 0, 1), 0x7F7F7Fu);
         EXPECT_EQ(peek(s, 2, 1), 0x0A0B0Cu);  // rows come out top first
     }
-    releaseSurface(s);
 }
 
 TEST_P(Loading, FindsTheFileByItsIdPrefixOnly) {
@@ -52,10 +52,9 @@ TEST_P(Loading, FindsTheFileByItsIdPrefixOnly) {
     ASSERT_TRUE(folder.add("120_right.bmp", testbitmaps::picture(3, 1, 0)));
     ASSERT_TRUE(folder.add("120_zlater.bmp", testbitmaps::picture(4, 1, 0)));
     ASSERT_TRUE(folder.add("121_notes.txt", testbitmaps::picture(5, 1, 0)));
-    Surface* s = loadBitmapSurface(120);
-    ASSERT_NE(s, nullptr);
+    OwnedSurface s(loadBitmapSurface(120));
+    ASSERT_NE(s.get(), nullptr);
     EXPECT_EQ(surfaceWidth(s), 3);  // the alphabetically first match
-    releaseSurface(s);
     EXPECT_EQ(loadBitmapSurface(121), nullptr);
     EXPECT_EQ(loadBitmapSurface(7), nullptr);
 }

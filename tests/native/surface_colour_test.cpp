@@ -27,12 +27,11 @@ TEST_P(DisplayAt, MatchColourGivesTheStoredValueOfTheDisplaysFormat) {
         {0x070307, 0x0000, 0x00070307}, {0x070407, 0x0020, 0x00070407},
         {0x080808, 0x0841, 0x00080808}, {0x07080C, 0x0840, 0x000C0807},
     };
-    Surface* s = createSurface(4, 4);
-    ASSERT_NE(s, nullptr);
+    OwnedSurface s(createSurface(4, 4));
+    ASSERT_NE(s.get(), nullptr);
     for (const auto& c : cases)
         EXPECT_EQ(matchColour(s, c.colour), sixteenBits(GetParam()) ? c.stored16 : c.stored32)
             << std::hex << c.colour;
-    releaseSurface(s);
 }
 
 TEST_P(DisplayAt, PixelReadsWidenFieldsTheWayGdiDoes) {
@@ -45,18 +44,17 @@ TEST_P(DisplayAt, PixelReadsWidenFieldsTheWayGdiDoes) {
         {0x070302, 0x000000, 0x070302},  // below every field's resolution
         {0x7F7F7F, 0x7B7D7B, 0x7F7F7F}, {0x0A0B0C, 0x080808, 0x0A0B0C},
     };
-    Surface* s = createSurface(6, 4);
-    ASSERT_NE(s, nullptr);
+    OwnedSurface s(createSurface(6, 4));
+    ASSERT_NE(s.get(), nullptr);
     for (int32_t x = 0; x < 5; ++x) paint(s, x, 3, cases[x].written);
     for (int32_t x = 0; x < 5; ++x)
         EXPECT_EQ(peek(s, x, 3), sixteenBits(GetParam()) ? cases[x].read16 : cases[x].read32)
             << std::hex << cases[x].written;
-    releaseSurface(s);
 }
 
 TEST_P(DisplayAt, MatchColourOfTheTopLeftPixelReadsItAndLeavesItAsItWas) {
-    Surface* s = createSurface(4, 4);
-    ASSERT_NE(s, nullptr);
+    OwnedSurface s(createSurface(4, 4));
+    ASSERT_NE(s.get(), nullptr);
     paint(s, 0, 0, 0x123456);
     uint32_t before = matchColour(s, invalidColour);
     uint32_t seen = peek(s, 0, 0);
@@ -68,12 +66,11 @@ TEST_P(DisplayAt, MatchColourOfTheTopLeftPixelReadsItAndLeavesItAsItWas) {
     matchColour(s, 0x000000);
     EXPECT_EQ(matchColour(s, invalidColour), before);
     EXPECT_EQ(peek(s, 0, 0), seen);
-    releaseSurface(s);
 }
 
 TEST_P(DisplayAt, PixelAccessFailsOutsideTheSurfaceOrWithoutAContext) {
-    Surface* s = createSurface(5, 3);
-    ASSERT_NE(s, nullptr);
+    OwnedSurface s(createSurface(5, 3));
+    ASSERT_NE(s.get(), nullptr);
     EXPECT_EQ(peek(s, 5, 0), invalidColour);
     EXPECT_EQ(peek(s, 0, 3), invalidColour);
     EXPECT_EQ(peek(s, -1, 0), invalidColour);
@@ -83,18 +80,16 @@ TEST_P(DisplayAt, PixelAccessFailsOutsideTheSurfaceOrWithoutAContext) {
     writePixel(s, 0, 0, 0xFFFFFF);
     EXPECT_EQ(peek(s, 0, 0), 0u);
     EXPECT_FALSE(beginPixelAccess(nullptr));
-    releaseSurface(s);
 }
 
 TEST_P(DisplayAt, FillSetsEveryPixelToTheStoredValue) {
-    Surface* s = createSurface(7, 5);
-    ASSERT_NE(s, nullptr);
+    OwnedSurface s(createSurface(7, 5));
+    ASSERT_NE(s.get(), nullptr);
     paint(s, 3, 2, 0xFFFFFF);
     EXPECT_EQ(fillSurface(s, keyColour), 0);
     EXPECT_EQ(countAll(s, keyColour), 7 * 5);
     fillSurface(s, matchColour(s, 0xFFFFFF));
     EXPECT_EQ(peek(s, 6, 4), 0xFFFFFFu);
-    releaseSurface(s);
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, DisplayAt, ::testing::Values(16, 32));
@@ -119,12 +114,11 @@ TEST(HeadlessDisplay, OpensOnlyTheDepthsItDraws) {
 
 TEST(ThirtyTwoBitSurface, FillsKeepTheUnusedByteYetReadAsBlack) {
     ASSERT_TRUE(openHeadlessDisplay(8, 8, 32));
-    Surface* s = createSurface(4, 4);
-    ASSERT_NE(s, nullptr);
+    OwnedSurface s(createSurface(4, 4));
+    ASSERT_NE(s.get(), nullptr);
     fillSurface(s, 0xFF000000u);
     EXPECT_EQ(matchColour(s, invalidColour), 0xFF000000u);
     EXPECT_EQ(peek(s, 1, 1), 0u);
-    releaseSurface(s);
     closeHeadlessDisplay();
 }
 

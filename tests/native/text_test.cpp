@@ -57,14 +57,13 @@ TEST_P(TextAt, TextTakesTheRequestedColour) {
 }
 
 TEST_P(TextAt, NumbersAreDrawnAsTheirDecimalText) {
-    Surface* other = createSurface(320, 320);
-    ASSERT_NE(other, nullptr);
+    OwnedSurface other(createSurface(320, 320));
+    ASSERT_NE(other.get(), nullptr);
     drawGdiNumber(backSurface, -199, 5, 5, font, textColour, opaqueBackground);
     drawGdiText(other, "-199", 5, 5, font, textColour, opaqueBackground);
     PixelRect box = {0, 0, 60, 20};
     EXPECT_EQ(countDiffering(backSurface, other, box), 0);
     EXPECT_GT(countIn(backSurface, box, textColour), 0);
-    releaseSurface(other);
 }
 
 TEST_P(TextAt, TextIsClippedAtTheSurfaceEdgesAndMissingPartsAreHarmless) {
@@ -79,8 +78,8 @@ TEST_P(TextAt, TextIsClippedAtTheSurfaceEdgesAndMissingPartsAreHarmless) {
 }
 
 TEST_P(TextAt, GridPutsEachCharacterInItsCellAndReportsTheMetrics) {
-    Surface* grid = createSurface(300, 300);
-    ASSERT_NE(grid, nullptr);
+    OwnedSurface grid(createSurface(300, 300));
+    ASSERT_NE(grid.get(), nullptr);
     int32_t widths[100] = {};
     int32_t cellWidth = -1, cellHeight = -1, charExtra = -1;
     ASSERT_TRUE(renderGlyphGrid(grid, font, 33, 122, widths, cellWidth, cellHeight, charExtra));
@@ -100,7 +99,6 @@ TEST_P(TextAt, GridPutsEachCharacterInItsCellAndReportsTheMetrics) {
             ink += peek(grid, left + x, top + y) == textColour;
         }
     EXPECT_GT(ink, 5);
-    releaseSurface(grid);
 }
 
 TEST_P(TextAt, GridWithoutASurfaceLeavesTheMetricsUntouched) {

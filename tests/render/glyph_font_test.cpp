@@ -18,8 +18,6 @@ constexpr int32_t height = 24;
 
 class Canvas {
 public:
-    Canvas() : surface_(createSurface(width, height)) {}
-    ~Canvas() { releaseSurface(surface_); }
     Surface* get() const { return surface_; }
 
     uint32_t at(int32_t x, int32_t y) const { return pixelprobe::peek(surface_, x, y); }
@@ -29,7 +27,7 @@ public:
     }
 
 private:
-    Surface* surface_;
+    pixelprobe::OwnedSurface surface_{createSurface(width, height)};
 };
 
 class GlyphFontTest : public HeadlessDisplayAt<width, height> {

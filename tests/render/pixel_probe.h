@@ -8,6 +8,21 @@
 
 namespace pixelprobe {
 
+// A surface owned by a test, given back when the test ends, even after a
+// failed assertion.
+class OwnedSurface {
+public:
+    explicit OwnedSurface(Surface* surface) : surface_(surface) {}
+    ~OwnedSurface() { releaseSurface(surface_); }
+    OwnedSurface(const OwnedSurface&) = delete;
+    OwnedSurface& operator=(const OwnedSurface&) = delete;
+    Surface* get() const { return surface_; }
+    operator Surface*() const { return surface_; }
+
+private:
+    Surface* surface_;
+};
+
 inline uint32_t peek(Surface* s, int32_t x, int32_t y) {
     if (!beginPixelAccess(s)) return invalidColour;
     uint32_t c = readPixel(s, x, y);
