@@ -56,6 +56,32 @@ TEST(Resources, SheetsKeepBackgroundCornerAndGridColour) {
     }
 }
 
+// Pixels of exactly this colour inside the first 15 x 15 cell of a sheet.
+int firstCellPixelsOf(int id, COLORREF colour) {
+    HANDLE bitmap = LoadImageA(self(), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
+    if (!bitmap) return -1;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    int count = 0;
+    for (int y = 1; y <= 15; ++y)
+        for (int x = 1; x <= 15; ++x)
+            if (GetPixel(dc, x, y) == colour) ++count;
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(bitmap);
+    return count;
+}
+
+TEST(Resources, NormalAndWeakVobSheetsAreTheirOwnColours) {
+    // Same size, same grid: only the colour tells the two sheets apart.
+    const COLORREF yellow = RGB(255, 255, 0);
+    const COLORREF green = RGB(95, 255, 17);
+    EXPECT_GT(firstCellPixelsOf(107, yellow), 50);
+    EXPECT_EQ(firstCellPixelsOf(107, green), 0);
+    EXPECT_GT(firstCellPixelsOf(106, green), 50);
+    EXPECT_EQ(firstCellPixelsOf(106, yellow), 0);
+}
+
 TEST(Resources, DescriptionIsStringOne) {
     char text[64] = {};
     ASSERT_GT(LoadStringA(self(), 1, text, sizeof text), 0);
