@@ -59,6 +59,12 @@ void GlyphFont::drawText(Surface* dest, const char* text, int32_t x, int32_t y, 
     }
 }
 
+int drawGdiNumber(Surface* surface, int32_t value, int32_t x, int32_t y, Font* font,
+                  uint32_t colour, int32_t backgroundMode) {
+    std::string text = std::to_string(value);
+    return drawGdiText(surface, text.c_str(), x, y, font, colour, backgroundMode);
+}
+
 void GlyphFont::drawNumber(Surface* dest, int32_t value, int32_t x, int32_t y, int32_t keyed) const {
     std::string text = std::to_string(value);
     drawText(dest, text.c_str(), x, y, keyed);

@@ -25,9 +25,10 @@ bool renderGlyphGrid(Surface* surface, Font* font, int32_t firstChar, int32_t la
                      int32_t* charWidths, int32_t& cellWidth, int32_t& cellHeight,
                      int32_t& charExtra);
 
-// Backend: text through the surface's device context. Return 0.
+// Backend: text through the surface's device context. Returns 0.
 int drawGdiText(Surface* surface, const char* text, int32_t x, int32_t y, Font* font,
                 uint32_t colour, int32_t backgroundMode);
+// The value in signed decimal through drawGdiText. Returns 0.
 int drawGdiNumber(Surface* surface, int32_t value, int32_t x, int32_t y, Font* font,
                   uint32_t colour, int32_t backgroundMode);
 

@@ -6,15 +6,16 @@
 #include <cstdlib>
 #include <string>
 
+#include "render/sdl/headless_display.h"
 #include "render/sdl/sdl_surface.h"
-
-namespace {
 
 std::string resourceDirectory() {
     const char* fromEnvironment = std::getenv("TOVRINE_RESOURCES");
     if (fromEnvironment && *fromEnvironment) return fromEnvironment;
     return TOVRINE_RESOURCE_DIR;
 }
+
+namespace {
 
 bool endsWith(const std::string& text, const std::string& tail) {
     return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;

@@ -1,6 +1,4 @@
 // Text drawn as GDI's TextOutA draws it onto a surface's device context.
-#include <string>
-
 #include "render/sdl/sdl_font.h"
 #include "render/sdl/sdl_surface.h"
 
@@ -51,22 +49,20 @@ void drawCharacter(Surface* surface, Font* font, uint8_t ch, int32_t penX, int32
     SDL_FreeSurface(glyph);
 }
 
-int32_t advanceOf(Font* font, uint8_t ch) {
+}  // namespace
+
+int32_t characterAdvance(Font* font, uint8_t ch) {
     int minx, maxx, miny, maxy, advance;
     if (TTF_GlyphMetrics32(font->ttf, codePoint(ch), &minx, &maxx, &miny, &maxy, &advance) != 0) return 0;
     return advance;
 }
-
-}  // namespace
-
-int32_t characterAdvance(Font* font, uint8_t ch) { return advanceOf(font, ch); }
 
 void drawTextRun(Surface* surface, Font* font, const char* text, int32_t x, int32_t y,
                  uint32_t colour, bool opaque) {
     if (!surface || !surface->image || !font || !text) return;
     if (opaque) {
         int32_t width = 0;
-        for (const char* p = text; *p; ++p) width += advanceOf(font, static_cast<uint8_t>(*p));
+        for (const char* p = text; *p; ++p) width += characterAdvance(font, static_cast<uint8_t>(*p));
         fillBox(surface, x, y, x + width, y + font->cellHeight);
     }
     uint32_t stored = storedFromGdi(surface, colour & 0xFFFFFF);
@@ -74,7 +70,7 @@ void drawTextRun(Surface* surface, Font* font, const char* text, int32_t x, int3
     for (const char* p = text; *p; ++p) {
         uint8_t ch = static_cast<uint8_t>(*p);
         drawCharacter(surface, font, ch, pen, y, stored);
-        pen += advanceOf(font, ch);
+        pen += characterAdvance(font, ch);
     }
 }
 
@@ -82,10 +78,4 @@ int drawGdiText(Surface* surface, const char* text, int32_t x, int32_t y, Font* 
                 uint32_t colour, int32_t backgroundMode) {
     drawTextRun(surface, font, text, x, y, colour, backgroundMode != transparentBackground);
     return 0;
-}
-
-int drawGdiNumber(Surface* surface, int32_t value, int32_t x, int32_t y, Font* font,
-                  uint32_t colour, int32_t backgroundMode) {
-    std::string text = std::to_string(value);
-    return drawGdiText(surface, text.c_str(), x, y, font, colour, backgroundMode);
 }

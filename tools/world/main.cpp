@@ -2,7 +2,6 @@
 // per-frame figures, PNG frames and timings out, the same on every machine.
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -23,14 +22,6 @@ int fail(const std::string& message)
 {
     std::fprintf(stderr, "tovrine-world: %s\n", message.c_str());
     return exitFailure;
-}
-
-std::string resourceDirectory()
-{
-    const char* fromEnvironment = std::getenv("TOVRINE_RESOURCES");
-    if (fromEnvironment != nullptr && *fromEnvironment != '\0')
-        return fromEnvironment;
-    return TOVRINE_RESOURCE_DIR;
 }
 
 // Names that sort in frame order for any run length.
