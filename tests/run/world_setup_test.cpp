@@ -2,10 +2,6 @@
 // cuts it short; tear-down; a world whose bitmaps are missing.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 
 #include "render/display.h"
@@ -18,6 +14,7 @@
 #include "sim/entity_list.h"
 #include "sim/random.h"
 #include "sim/world.h"
+#include "tests/render/test_bitmaps.h"
 #include "tests/run/run_world.h"
 
 namespace {
@@ -204,13 +201,10 @@ TEST_F(WorldSetUp, TearDownReleasesEverythingAndMayBeRepeated)
 // frames run without drawing the missing sheets instead of crashing.
 TEST_F(WorldSetUp, MissingBitmapsAreNamedAndNothingCrashes)
 {
-    std::filesystem::path empty =
-        std::filesystem::temp_directory_path() / ("tovrine-no-art-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(empty / "bitmaps");
-    ::setenv("TOVRINE_RESOURCES", empty.c_str(), 1);
+    testbitmaps::ResourceFolder empty;
+    ASSERT_TRUE(empty.ok());
     int32_t result = buildWorld();
-    ::unsetenv("TOVRINE_RESOURCES");
-    std::filesystem::remove_all(empty);
+    empty.restore();
 
     EXPECT_EQ(worldComplete, result);
     std::vector<std::string> missing = missingWorldParts();

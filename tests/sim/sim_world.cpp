@@ -1,12 +1,6 @@
 #include "tests/sim/sim_world.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cstdio>
-#include <cstdlib>
 #include <string>
-#include <vector>
 
 #include "render/sdl/headless_display.h"
 #include "render/sprite_sheet.h"
@@ -16,6 +10,7 @@
 #include "sim/random.h"
 #include "sim/vob.h"
 #include "sim/world.h"
+#include "tests/render/test_bitmaps.h"
 #include "tests/sim/seed_helper.h"
 
 namespace {
@@ -65,89 +60,41 @@ uint32_t sheetPixel(const SheetShape& s, int32_t sheetIndex, int32_t x, int32_t 
     return cellColour(sheetIndex, x / pitchX, y / pitchY);
 }
 
-void writeLe(std::vector<uint8_t>& out, uint32_t value, int bytes)
-{
-    for (int i = 0; i < bytes; ++i)
-        out.push_back(static_cast<uint8_t>(value >> (8 * i)));
-}
-
-// A 24-bit bottom-up BMP of the sheet.
-void writeSheetBitmap(const std::string& folder, const SheetShape& s, int32_t sheetIndex)
+// The sheet as a 24-bit BMP in the test's resource folder.
+void writeSheetBitmap(const testbitmaps::ResourceFolder& folder, const SheetShape& s,
+                      int32_t sheetIndex)
 {
     const int32_t width = s.columns * (s.cellWidth + 1) + 1 + s.extraWidth;
     const int32_t height = s.rows * (s.cellHeight + 1) + 1;
-    const int32_t stride = (width * 3 + 3) / 4 * 4;
-    std::vector<uint8_t> bmp;
-    bmp.push_back('B');
-    bmp.push_back('M');
-    writeLe(bmp, 54 + stride * height, 4);
-    writeLe(bmp, 0, 4);
-    writeLe(bmp, 54, 4);
-    writeLe(bmp, 40, 4);
-    writeLe(bmp, width, 4);
-    writeLe(bmp, height, 4);
-    writeLe(bmp, 1, 2);
-    writeLe(bmp, 24, 2);
-    writeLe(bmp, 0, 4);
-    writeLe(bmp, stride * height, 4);
-    writeLe(bmp, 2835, 4);
-    writeLe(bmp, 2835, 4);
-    writeLe(bmp, 0, 4);
-    writeLe(bmp, 0, 4);
-    for (int32_t y = height - 1; y >= 0; --y) {
-        for (int32_t x = 0; x < width; ++x) {
-            const uint32_t c = sheetPixel(s, sheetIndex, x, y);
-            bmp.push_back(static_cast<uint8_t>(c >> 16));  // blue
-            bmp.push_back(static_cast<uint8_t>(c >> 8));
-            bmp.push_back(static_cast<uint8_t>(c));
-        }
-        for (int32_t pad = width * 3; pad < stride; ++pad)
-            bmp.push_back(0);
-    }
-    const std::string path = folder + "/" + std::to_string(s.bitmapId) + "_" + s.name + ".bmp";
-    FILE* file = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(file, nullptr) << path;
-    std::fwrite(bmp.data(), 1, bmp.size(), file);
-    std::fclose(file);
+    testbitmaps::Picture sheet = testbitmaps::picture(width, height, 0);
+    for (int32_t y = 0; y < height; ++y)
+        for (int32_t x = 0; x < width; ++x)
+            sheet.at(x, y) = sheetPixel(s, sheetIndex, x, y);
+    ASSERT_TRUE(folder.add(std::to_string(s.bitmapId) + "_" + s.name + ".bmp", sheet));
 }
 
-std::string resourceFolder;
-std::string previousResources;
-bool hadPreviousResources = false;
+// Made for each suite, and the program's resource folder while it lives.
+testbitmaps::ResourceFolder* resourceFolder = nullptr;
 
 }  // namespace
 
 void SimWorld::SetUpTestSuite()
 {
-    char pattern[] = "/tmp/tovrine-sim-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    ASSERT_NE(made, nullptr);
-    resourceFolder = made;
-    const std::string bitmaps = resourceFolder + "/bitmaps";
-    ASSERT_EQ(mkdir(bitmaps.c_str(), 0700), 0);
+    resourceFolder = new testbitmaps::ResourceFolder;
+    ASSERT_TRUE(resourceFolder->ok());
     for (int32_t i = 0; i < static_cast<int32_t>(sizeof shapes / sizeof shapes[0]); ++i)
-        writeSheetBitmap(bitmaps, shapes[i], i);
-
-    const char* previous = std::getenv("TOVRINE_RESOURCES");
-    hadPreviousResources = previous != nullptr;
-    previousResources = previous != nullptr ? previous : "";
+        writeSheetBitmap(*resourceFolder, shapes[i], i);
 }
 
 void SimWorld::TearDownTestSuite()
 {
-    for (const SheetShape& s : shapes) {
-        const std::string path =
-            resourceFolder + "/bitmaps/" + std::to_string(s.bitmapId) + "_" + s.name + ".bmp";
-        std::remove(path.c_str());
-    }
-    rmdir((resourceFolder + "/bitmaps").c_str());
-    rmdir(resourceFolder.c_str());
+    delete resourceFolder;  // puts TOVRINE_RESOURCES back
+    resourceFolder = nullptr;
 }
 
 void SimWorld::SetUp()
 {
     ASSERT_TRUE(openHeadlessDisplay(800, 600, 16));
-    setenv("TOVRINE_RESOURCES", resourceFolder.c_str(), 1);
     vobSheet = new SpriteSheet(107);
     weakVobSheet = new SpriteSheet(106);
     megaVobSheet = new SpriteSheet(113);
@@ -177,10 +124,6 @@ void SimWorld::TearDown()
         *sheet = nullptr;
     }
     closeHeadlessDisplay();
-    if (hadPreviousResources)
-        setenv("TOVRINE_RESOURCES", previousResources.c_str(), 1);
-    else
-        unsetenv("TOVRINE_RESOURCES");
 }
 
 Entity* SimWorld::addVob(int32_t x, int32_t y, int32_t strength)

@@ -4,8 +4,8 @@
 #include <cstdint>
 
 #include "render/display.h"
+#include "run/world_setup.h"
 #include "settings/options_record.h"
-#include "sim/arith.h"
 #include "sim/decay.h"
 #include "sim/entity.h"
 #include "sim/entity_list.h"
@@ -25,15 +25,8 @@ protected:
     {
         seedRandom(seed);
         const OptionsRecord& o = liveOptions;
-        for (int32_t i = 0; i < o.initialVobs && vobList->population() < o.maxEntities; ++i) {
-            vobList->append(new Entity(vobSheet, directionalAnimation));
-            Entity* vob = vobList->last();
-            vob->setStrength(saturatingAdd(randomInRange(1, o.birthStrength), o.greenLevel));
-            if (vob->strength() <= o.greenLevel)
-                vob->adoptSheet(weakVobSheet);
-            else if (vob->strength() >= o.megaLevel)
-                vob->adoptSheet(megaVobSheet);
-        }
+        for (int32_t i = 0; i < o.initialVobs && vobList->population() < o.maxEntities; ++i)
+            addFoundingVob();
         for (int32_t i = 0; i < o.whirlCount; ++i) {
             Entity* whirl = addWhirl();
             const double r = nextRandom() / 32768.0;
