@@ -5,6 +5,9 @@
 
 #include <windows.h>
 #include <ddraw.h>
+#ifndef DIRECTINPUT_VERSION
+#define DIRECTINPUT_VERSION 0x0700
+#endif
 #include <dinput.h>
 
 #include "render/surface.h"
