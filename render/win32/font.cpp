@@ -52,15 +52,16 @@ bool renderGlyphGrid(Surface* surface, Font* font, int32_t firstChar, int32_t la
 
 int drawGdiText(Surface* surface, const char* text, int32_t x, int32_t y, Font* font,
                 uint32_t colour, int32_t backgroundMode) {
-    if (!surface || !surface->surface || !text) return 0;
+    // Without its font nothing is drawn, rather than text in the system font.
+    if (!surface || !surface->surface || !text || !font) return 0;
     HDC dc = nullptr;
     if (surface->surface->GetDC(&dc) != DD_OK) return 0;
-    HGDIOBJ previous = font ? SelectObject(dc, fontHandle(font)) : nullptr;
+    HGDIOBJ previous = SelectObject(dc, fontHandle(font));
     SetTextColor(dc, colour);
     SetBkColor(dc, 0);
     SetBkMode(dc, backgroundMode == transparentBackground ? TRANSPARENT : OPAQUE);
     TextOutA(dc, x, y, text, static_cast<int>(lstrlenA(text)));
-    if (font) SelectObject(dc, previous);
+    SelectObject(dc, previous);
     surface->surface->ReleaseDC(dc);
     return 0;
 }
