@@ -13,7 +13,7 @@ namespace {
 // The front of the flipping pair, counting its flips and failing those a
 // test asks to fail; everything else goes to the real surface. It is never
 // handed to DirectDraw as a parameter, only called.
-class FlipCounter : public IDirectDrawSurface {
+class FlipCounter final : public IDirectDrawSurface {
 public:
     explicit FlipCounter(LPDIRECTDRAWSURFACE real) : real_(real) {}
     int32_t flips = 0;
@@ -82,7 +82,7 @@ private:
 
 // A keyboard or mouse whose state the test sets. Lost while unreadable, or
 // once after loseInputOnce until acquired again.
-class InputStandIn : public IDirectInputDeviceA {
+class InputStandIn final : public IDirectInputDeviceA {
 public:
     explicit InputStandIn(DWORD size) : state(size, 0) {}
     std::vector<uint8_t> state;

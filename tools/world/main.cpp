@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "render/sdl/headless_display.h"
+#include "tests/render/test_display.h"
 #include "run/frame_driver.h"
 #include "run/world_setup.h"
 #include "settings/options_record.h"
