@@ -3,7 +3,7 @@
 
 JOBS ?= $(shell nproc)
 
-.PHONY: test run deps build
+.PHONY: test run deps build fuzz soak
 
 deps:
 	@scripts/install-deps.sh
@@ -22,3 +22,14 @@ run: deps
 	@mkdir -p out && rm -f out/frame-*.png
 	@build/native/tools/world/tovrine-world --preset 0 --frames 3000 --png out --every 100
 	@echo "make run: 30 frames of the default algorithm are in $(CURDIR)/out/frame-*.png"
+
+# Each libFuzzer target of tests/fuzz for FUZZ_SECONDS (see scripts/fuzz.sh).
+FUZZ_SECONDS ?= 600
+fuzz: deps
+	@scripts/fuzz.sh $(FUZZ_SECONDS)
+
+# The native tests, then long runs of every preset and the limit record,
+# under the sanitizers (see scripts/soak.sh; `make soak SOAK=--short` for minutes).
+SOAK ?=
+soak: deps
+	@scripts/soak.sh $(SOAK)
