@@ -3,7 +3,7 @@
 
 JOBS ?= $(shell nproc)
 
-.PHONY: test run deps build
+.PHONY: test run deps build fuzz soak
 
 deps:
 	@scripts/install-deps.sh
@@ -20,3 +20,14 @@ run: deps
 	@[ -f build/win32/CMakeCache.txt ] || cmake --preset win32 >/dev/null
 	@cmake --build build/win32 -j $(JOBS) --target tovrine-saver report_exit >/dev/null
 	@scripts/run-saver.sh
+
+# Each libFuzzer target of tests/fuzz for FUZZ_SECONDS (see scripts/fuzz.sh).
+FUZZ_SECONDS ?= 600
+fuzz: deps
+	@scripts/fuzz.sh $(FUZZ_SECONDS)
+
+# The native tests, then long runs of every preset and the limit record,
+# under the sanitizers (see scripts/soak.sh; `make soak SOAK=--short` for minutes).
+SOAK ?=
+soak: deps
+	@scripts/soak.sh $(SOAK)

@@ -1,5 +1,7 @@
 #include "run/frame_driver.h"
 
+#include <new>
+
 #include "render/display.h"
 #include "render/glyph_font.h"
 #include "render/sprite_sheet.h"
@@ -85,7 +87,7 @@ bool bearNewCivilization()
     drawGdiText(primarySurface, "spawning vobs", x, y, overlayFontHandle(), textColour,
                 opaqueBackground);
     vobList->resetCounts();
-    for (int32_t j = 0; j < liveOptions.initialVobs && vobList->population() < liveOptions.maxEntities;
+    for (int32_t j = 0; j < foundingVobCount() && vobList->population() < liveOptions.maxEntities;
          ++j) {
         drawGdiNumber(primarySurface, j, x, y + 15, overlayFontHandle(), textColour,
                       transparentBackground);
@@ -106,11 +108,10 @@ bool runCivilizationCycle()
     showCountdown();
     if (rebirthCountdown > 0)
         return true;
-    bool finished = bearNewCivilization();
-    // Armed again even when the user cut the birth short: left at 0, the
-    // next extinction would count below 0 and never see a rebirth.
+    // Armed again even when the user or the memory cuts the birth short:
+    // left at 0, the next extinction would count below 0 and never see a rebirth.
     rebirthCountdown = rebirthFrames;
-    return finished;
+    return bearNewCivilization();
 }
 
 void present()
@@ -126,13 +127,19 @@ void present()
 int32_t runFrame()
 {
     fillSurface(backSurface, keyColour);
-    advanceWorld();
-    if (liveOptions.showCloud != 0)
-        drawCloud();
-    if (strengthResetRequested != 0)
-        resetStrengths();
-    if (!runCivilizationCycle())
-        return rebirthInterrupted;
+    try {
+        advanceWorld();
+        if (liveOptions.showCloud != 0)
+            drawCloud();
+        if (strengthResetRequested != 0)
+            resetStrengths();
+        if (!runCivilizationCycle())
+            return rebirthInterrupted;
+    } catch (const std::bad_alloc&) {
+        // Give the memory back now, so that the caller can still close.
+        tearDownWorld();
+        return frameOutOfMemory;
+    }
     present();
     return frameDone;
 }

@@ -13,6 +13,12 @@ constexpr int32_t flipAttempts = 8;
 // Results of runFrame.
 constexpr int32_t frameDone = 0;
 constexpr int32_t rebirthInterrupted = 1;
+// Memory ran out during the frame (a world can grow past what the machine
+// has: many whirls with long-lived food, a high entity limit). The world is
+// already torn down when this comes back and the frame was not flipped; the
+// caller ends the run: the saver closes, the runner exits non-zero. Later
+// calls find no world and only clear and flip the screen.
+constexpr int32_t frameOutOfMemory = 2;
 
 // Counts down while the world is extinct; armed again after every rebirth,
 // finished or interrupted.

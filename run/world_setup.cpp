@@ -1,5 +1,8 @@
 #include "run/world_setup.h"
 
+#include <algorithm>
+#include <new>
+
 #include "render/display.h"
 #include "render/glyph_font.h"
 #include "render/sprite_sheet.h"
@@ -83,7 +86,7 @@ void createFonts()
 // The founding Vobs, bounded by the entity limit.
 bool spawnInitialVobs()
 {
-    for (int32_t i = 0; i < liveOptions.initialVobs && vobList->population() < liveOptions.maxEntities;
+    for (int32_t i = 0; i < foundingVobCount() && vobList->population() < liveOptions.maxEntities;
          ++i) {
         showProgressCount(i);
         addFoundingVob();
@@ -109,7 +112,7 @@ void addWhirl()
 // Whirls are not bounded by the entity limit: it counts Vobs only.
 bool spawnWhirls()
 {
-    for (int32_t i = 0; i < liveOptions.whirlCount; ++i) {
+    for (int32_t i = 0; i < whirlsToBuild(); ++i) {
         showProgressCount(i);
         addWhirl();
         if (userInterrupted())
@@ -141,14 +144,8 @@ void deleteAndNull(T*& object)
     object = nullptr;
 }
 
-}  // namespace
-
-Font* overlayFontHandle() { return overlayFont != nullptr ? overlayFont->font() : nullptr; }
-
-int32_t setUpWorld()
+int32_t buildWorld()
 {
-    // A failed earlier attempt leaves its objects behind; start clean.
-    tearDownWorld();
     createSheets();
     createLists();
     createFonts();
@@ -163,6 +160,27 @@ int32_t setUpWorld()
     if (!spawnWhirls())
         return worldInterrupted;
     return worldComplete;
+}
+
+}  // namespace
+
+Font* overlayFontHandle() { return overlayFont != nullptr ? overlayFont->font() : nullptr; }
+
+int32_t foundingVobCount() { return std::min(liveOptions.initialVobs, largestStoredCount); }
+
+int32_t whirlsToBuild() { return std::min(liveOptions.whirlCount, largestStoredCount); }
+
+int32_t setUpWorld()
+{
+    // A failed earlier attempt leaves its objects behind; start clean.
+    tearDownWorld();
+    try {
+        return buildWorld();
+    } catch (const std::bad_alloc&) {
+        // Whatever was built goes at once: the caller needs memory to close.
+        tearDownWorld();
+        return worldOutOfMemory;
+    }
 }
 
 void tearDownWorld()

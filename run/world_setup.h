@@ -20,6 +20,17 @@ Font* overlayFontHandle();
 // Results of setUpWorld.
 constexpr int32_t worldComplete = 0;
 constexpr int32_t worldInterrupted = 1;
+// Memory ran out while the world was built. The world is already torn down
+// (its memory given back) when this comes back; the caller ends the run: the
+// saver closes, the runner exits non-zero. Trying again would fail again.
+constexpr int32_t worldOutOfMemory = 2;
+
+// The most founding Vobs and whirls the configuration pages can store (their
+// boxes take five digits). A stored record is user-writable, so a larger
+// count is taken as this: set-up and rebirths stay bounded in memory and time.
+constexpr int32_t largestStoredCount = 99999;
+int32_t foundingVobCount();
+int32_t whirlsToBuild();
 
 // Bitmap ids of the world's sheets.
 constexpr int32_t cloudBitmap = 116;
@@ -32,7 +43,7 @@ constexpr int32_t whirlBitmap = 111;
 
 // Called by the run's device set-up after seeding the generator and clearing
 // both display surfaces. worldInterrupted when the user stopped it; what was
-// built so far stays for tearDownWorld.
+// built so far stays for tearDownWorld. worldOutOfMemory as above.
 int32_t setUpWorld();
 
 // Frees the lists, then the sheets in creation order, then overlayFont and

@@ -5,12 +5,14 @@ set -eu
 
 NATIVE="cmake g++ make pkg-config googletest libgtest-dev libbenchmark-dev \
 libsdl2-dev libsdl2-image-dev libsdl2-ttf-dev fonts-dejavu-core fonts-liberation"
+# clang with its runtime libraries (libFuzzer and the sanitizers): the fuzz targets.
+FUZZ="clang libclang-rt-14-dev"
 MINGW="mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix"
 WINE="wine wine64 xvfb xdotool x11-apps imagemagick"
 WINE32="wine32:i386"
 
 missing=""
-for p in $NATIVE $MINGW $WINE $WINE32; do
+for p in $NATIVE $FUZZ $MINGW $WINE $WINE32; do
     if ! dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed$'; then
         missing="$missing $p"
     fi

@@ -13,6 +13,11 @@ echo "== native tests"
 # A time limit per test, so that a test that hangs fails instead.
 ctest --test-dir build/native --output-on-failure --timeout 300 -j "$jobs" || failed="$failed native"
 
+echo "== fuzz targets, a few seconds each"
+fuzzStart=$(date +%s)
+scripts/fuzz.sh "${TOVRINE_FUZZ_SECONDS:-8}" || failed="$failed fuzz"
+echo "fuzz stage: $(($(date +%s) - fuzzStart)) s"
+
 echo "== Windows tests under Wine"
 scripts/wine-tests.sh build/win32 build/win64 || failed="$failed wine"
 

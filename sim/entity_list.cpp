@@ -6,12 +6,20 @@ EntityList::~EntityList() { clear(); }
 
 void EntityList::append(Entity* entity)
 {
+    // The node first: when memory has run out the entity is freed and the
+    // counts stay as they were.
+    EntityNode* node = nullptr;
+    try {
+        node = new EntityNode;
+    } catch (...) {
+        delete entity;
+        throw;
+    }
     population_ += 1;
     history_ += 1;
     if (population_ > peak_)
         peak_ = population_;
 
-    EntityNode* node = new EntityNode;
     node->entity = entity;
     node->prev = tail_;
     if (tail_ != nullptr)

@@ -20,6 +20,7 @@ public:
     EntityList& operator=(const EntityList&) = delete;
 
     // Takes ownership and links the entity at the tail; configure it through last().
+    // Out of memory: frees the entity, leaves the list as it was, throws bad_alloc.
     void append(Entity* entity);
     // Unlinks and destroys the node and its entity; returns its successor, so
     // a walk of the list can go on while the rules remove nodes under it.

@@ -54,10 +54,10 @@ void spawnIfReady(Entity& vob)
     if (vob.life() < o.spawnLevel || o.spawnLevel == 0)
         return;
     vob.setLife(0);
-    for (int32_t i = 0; i < o.birthSpawns; ++i) {
-        if (vobList->population() < o.maxEntities)
-            bearChild();
-    }
+    // Stops at the limit: a stored birthSpawns of two billion would
+    // otherwise spin that often on every spawning.
+    for (int32_t i = 0; i < o.birthSpawns && vobList->population() < o.maxEntities; ++i)
+        bearChild();
 }
 
 // The direction from the eaten deposit's centre towards the next food; the

@@ -98,6 +98,14 @@ TEST_F(CivilizationCycle, RebirthStopsAtTheEntityLimit)
     EXPECT_EQ(rebirthFrames, rebirthCountdown);
 }
 
+TEST_F(CivilizationCycle, RebirthBearsAtMostTheLargestStorableCount)
+{
+    buildEmptyWorld(INT32_MAX);
+    liveOptions.maxEntities = INT32_MAX;
+    runFrames(rebirthFrames);
+    EXPECT_EQ(largestStoredCount, vobList->population());
+}
+
 TEST_F(CivilizationCycle, BirthStrengthOneAndZeroGiveFixedStrengthsAndTheirSheets)
 {
     buildEmptyWorld(6);

@@ -101,6 +101,27 @@ TEST_F(WorldSetUp, WhirlsAreNotCappedByTheEntityLimit)
     EXPECT_EQ(0, whirlList->population());
 }
 
+// A hand-edited record once asked for 1.4 billion whirls and took the
+// memory of the machine; counts beyond what the pages store are clamped.
+TEST_F(WorldSetUp, CountsBeyondWhatThePagesStoreAreTakenAsTheLargestStorable)
+{
+    ASSERT_EQ(worldComplete, buildWorld([](OptionsRecord& o) {
+                  o.initialVobs = INT32_MAX;
+                  o.maxEntities = INT32_MAX;
+                  o.whirlCount = 1400000000;
+              }));
+    EXPECT_EQ(largestStoredCount, vobList->population());
+    EXPECT_EQ(largestStoredCount, whirlList->population());
+
+    // The largest storable counts themselves are built in full.
+    ASSERT_EQ(worldComplete, buildWorld([](OptionsRecord& o) {
+                  o.initialVobs = largestStoredCount - 1;
+                  o.whirlCount = largestStoredCount;
+              }));
+    EXPECT_EQ(largestStoredCount - 1, vobList->population());
+    EXPECT_EQ(largestStoredCount, whirlList->population());
+}
+
 TEST_F(WorldSetUp, BirthStrengthOneAndZeroGiveFixedStrengthsAndTheirSheets)
 {
     ASSERT_EQ(worldComplete, buildWorld([](OptionsRecord& o) { o.birthStrength = 1; }));

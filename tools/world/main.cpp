@@ -96,7 +96,10 @@ int runWorld(const RunnerOptions& options)
             return fail("cannot create \"" + options.pngDirectory + "\": " + error.message());
     }
     seedRandom(options.seed);
-    if (setUpWorld() != worldComplete)
+    int32_t setUp = setUpWorld();
+    if (setUp == worldOutOfMemory)
+        return fail("out of memory while building the world");
+    if (setUp != worldComplete)
         return fail("world set-up was interrupted");
     if (reportMissingParts() || quitRequested())
         return fail("the world is incomplete");
@@ -106,7 +109,8 @@ int runWorld(const RunnerOptions& options)
     FrameTimes times;
     for (int64_t frame = 1; frame <= options.frames; ++frame) {
         auto start = std::chrono::steady_clock::now();
-        runFrame();
+        if (runFrame() == frameOutOfMemory)
+            return fail("out of memory at frame " + std::to_string(frame));
         std::chrono::duration<double, std::milli> spent = std::chrono::steady_clock::now() - start;
         if (quitRequested())
             return fail("the run was ended at frame " + std::to_string(frame) +

@@ -1,0 +1,89 @@
+#!/bin/sh
+# Long runs under AddressSanitizer and UndefinedBehaviorSanitizer (preset
+# `asan`): first every native test, then each preset and the limit record
+# for many frames while the resident memory is sampled every 10 000 frames.
+#   scripts/soak.sh            a million frames a preset, 20 000 for the limit record
+#   scripts/soak.sh --short    20 000 and 12 000: a few minutes
+# SOAK_FRAMES and SOAK_LIMIT_FRAMES override the counts; SOAK_RUNS picks the
+# runs ("0 1 ... 6 limit"). Prints, for each run, the frames run, the memory
+# at frame 10 000 and at the end, and what the sanitizers reported. Fails on
+# any finding or failed run.
+set -u
+cd "$(dirname "$0")/.."
+jobs=${JOBS:-2}
+frames=${SOAK_FRAMES:-1000000}
+limitFrames=${SOAK_LIMIT_FRAMES:-20000}
+if [ "${1:-}" = "--short" ]; then
+    frames=${SOAK_FRAMES:-20000}
+    limitFrames=${SOAK_LIMIT_FRAMES:-12000}
+fi
+runs=${SOAK_RUNS:-"0 1 2 3 4 5 6 limit"}
+out=build/asan/soak
+mkdir -p "$out"
+# Every finding is fatal and leaves a report; a leak counts as one.
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:halt_on_error=1"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+
+if [ ! -f build/asan/CMakeCache.txt ]; then
+    cmake --preset asan >/dev/null || exit 1
+fi
+echo "== soak: building the sanitizer build"
+cmake --build build/asan -j "$jobs" >/dev/null || { echo "soak: build failed"; exit 1; }
+
+failed=""
+echo "== soak: native tests under the sanitizers"
+ctest --test-dir build/asan --output-on-failure --timeout 900 -j "$jobs" >"$out/tests.log" 2>&1 ||
+    failed="$failed tests"
+tail -3 "$out/tests.log"
+
+runner=build/asan/tools/world/tovrine-world
+for run in $runs; do
+    if [ "$run" = limit ]; then
+        source="--record tests/world/records/limit.rec"
+        count=$limitFrames
+    else
+        source="--preset $run"
+        count=$frames
+    fi
+    log="$out/$run"
+    fifo="$log.fifo"
+    rm -f "$fifo" && mkfifo "$fifo"
+    # The figures come line by line (stdbuf), so each sample is taken while
+    # the runner stands at that frame.
+    # shellcheck disable=SC2086
+    ASAN_OPTIONS="$ASAN_OPTIONS:verify_asan_link_order=0" \
+        nice -n 10 stdbuf -oL "$runner" $source --frames "$count" --stats >"$fifo" 2>"$log.err" &
+    pid=$!
+    awk -v status="/proc/$pid/status" '
+        function rss(   line, kb) {
+            kb = "?"
+            while ((getline line < status) > 0)
+                if (line ~ /^VmRSS:/) { split(line, f, " "); kb = f[2] }
+            close(status)
+            return kb
+        }
+        { frame = $1 }
+        frame > 0 && frame % 10000 == 0 {
+            kb = rss(); print frame, kb
+            if (frame == 10000) at10k = kb
+            if (kb != "?" && kb + 0 > top) top = kb + 0
+            last = kb; lastFrame = frame
+        }
+        END { printf "SUMMARY %d %s %s %s %s\n", frame, at10k, last, lastFrame, top }
+    ' "$fifo" >"$log.rss"
+    wait "$pid"
+    status=$?
+    rm -f "$fifo"
+    set -- $(tail -1 "$log.rss")
+    findings=$(grep -cE 'ERROR: (Address|Leak)Sanitizer|runtime error' "$log.err")
+    echo "soak: $run: $2 frames (of $count), RSS ${3:-?} kB at frame 10000, ${4:-?} kB at frame ${5:-?} (largest ${6:-?} kB); exit $status, sanitizer findings: $findings"
+    if [ "$status" -ne 0 ] || [ "$findings" -ne 0 ] || [ "$2" -ne "$count" ]; then
+        failed="$failed $run"
+        head -20 "$log.err"
+    fi
+done
+if [ -n "$failed" ]; then
+    echo "soak: FAILED:$failed"
+    exit 1
+fi
+echo "soak: all passed"

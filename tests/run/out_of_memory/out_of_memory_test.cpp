@@ -1,0 +1,81 @@
+// Memory that runs out while the world is built or runs: the run ends with
+// its own result, what was built is freed, and nothing crashes or leaks
+// (the sanitizer build checks the leaks).
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "render/sdl/headless_display.h"
+#include "run/frame_driver.h"
+#include "run/world_setup.h"
+#include "sim/entity_list.h"
+#include "sim/world.h"
+#include "tests/run/out_of_memory/failing_new.h"
+#include "tests/run/run_world.h"
+
+namespace {
+
+using OutOfMemory = RunWorldTest;
+
+void expectWorldFreed()
+{
+    EXPECT_EQ(nullptr, vobList);
+    EXPECT_EQ(nullptr, whirlList);
+    EXPECT_EQ(nullptr, foodList);
+    EXPECT_EQ(nullptr, remainsList);
+    EXPECT_EQ(nullptr, vobSheet);
+    EXPECT_EQ(nullptr, overlayFont);
+}
+
+TEST_F(OutOfMemory, SetUpReportsItAndFreesWhatItBuiltWhereverItRunsOut)
+{
+    // Allow one more allocation on each attempt, until set-up gets through.
+    int32_t result = worldOutOfMemory;
+    int64_t allowed = 0;
+    for (; result == worldOutOfMemory && allowed < 10000; ++allowed) {
+        failAllocationsAfter(allowed);
+        result = buildWorld();
+        stopFailingAllocations();
+        if (result == worldOutOfMemory)
+            expectWorldFreed();
+        else
+            EXPECT_EQ(0, refusedAllocations());
+    }
+    EXPECT_EQ(worldComplete, result);
+    // Sheets, lists, fonts, ten Vobs and two whirls: each failed in turn.
+    EXPECT_GT(allowed, 30);
+    EXPECT_EQ(10, vobList->population());
+}
+
+TEST_F(OutOfMemory, AFrameReportsItFreesTheWorldAndLaterFramesOnlyClearAndFlip)
+{
+    struct Case {
+        const char* name;
+        std::function<void()> prepare;  // builds a world that allocates on its next frames
+        int64_t allowed;
+    };
+    auto storm = [this] {
+        ASSERT_EQ(worldComplete, buildWorld([](OptionsRecord& o) { o = presetAlgorithms[2]; }));
+        runFrames(160);  // the whirls have warmed up and drop food every frame
+    };
+    auto extinct = [this] {
+        buildEmptyWorld(10);
+        runFrames(rebirthFrames - 1);  // the next frame bears the founders
+    };
+    for (const Case& c : {Case{"food deposit", storm, 0}, Case{"food deposit", storm, 3},
+                          Case{"rebirth", extinct, 0}, Case{"rebirth", extinct, 5}}) {
+        c.prepare();
+        failAllocationsAfter(c.allowed);
+        int32_t result = runFrame();
+        stopFailingAllocations();
+        ASSERT_EQ(frameOutOfMemory, result) << c.name << ", " << c.allowed << " allowed";
+        expectWorldFreed();
+        EXPECT_EQ(rebirthFrames, rebirthCountdown) << c.name;
+
+        int32_t flips = flipCount();
+        EXPECT_EQ(frameDone, runFrame()) << c.name;
+        EXPECT_EQ(flips + 1, flipCount()) << c.name;
+    }
+}
+
+}  // namespace
