@@ -4,8 +4,15 @@
 
 EntityList::~EntityList() { clear(); }
 
+uint64_t EntityList::nextChangeStamp()
+{
+    static uint64_t lastStamp = 0;
+    return ++lastStamp;
+}
+
 void EntityList::append(Entity* entity)
 {
+    changeStamp_ = nextChangeStamp();
     population_ += 1;
     history_ += 1;
     if (population_ > peak_)
@@ -25,6 +32,7 @@ EntityNode* EntityList::remove(EntityNode* node)
 {
     if (node == nullptr)
         return nullptr;
+    changeStamp_ = nextChangeStamp();
     population_ -= 1;
 
     EntityNode* next = node->next;
@@ -48,6 +56,7 @@ void EntityList::resetCounts() { population_ = history_ = peak_ = 0; }
 
 void EntityList::clear()
 {
+    changeStamp_ = nextChangeStamp();
     while (head_ != nullptr) {
         EntityNode* next = head_->next;
         delete head_->entity;
