@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <fstream>
 #include <string>
 
@@ -17,6 +18,15 @@ double nowMs()
 {
     using namespace std::chrono;
     return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+}
+
+// This thread's processor time: unlike the wall clock it does not count
+// the time other programs held the processor.
+double processorMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return now.tv_sec * 1000.0 + now.tv_nsec / 1e6;
 }
 
 // A field of /proc/self/status in kB ("VmRSS", "VmHWM"); -1 where there is none.
@@ -52,12 +62,14 @@ FrameBench::FrameBench() { countDrawingTime(true); }
 void FrameBench::beginFrame()
 {
     drawingAtStartMs_ = drawingMilliseconds();
+    processorAtStartMs_ = processorMs();
     frameStartMs_ = nowMs();
 }
 
 void FrameBench::endFrame(int64_t frame, int64_t lastFrame)
 {
     const double whole = nowMs() - frameStartMs_;
+    processor_.add(processorMs() - processorAtStartMs_, frames_);
     const double drawing = drawingMilliseconds() - drawingAtStartMs_;
     whole_.add(whole, frames_);
     drawing_.add(drawing, frames_);
@@ -84,6 +96,7 @@ void FrameBench::print(int64_t lastFrame) const
                 static_cast<long long>(frames_), mean, whole_.minMs, whole_.maxMs);
     printSpread("simulation", simulation_, frames_);
     printSpread("drawing", drawing_, frames_);
+    printSpread("processor", processor_, frames_);
     const FoodSearchCounts searches = foodSearchCounts();
     std::printf("bench: food searches: %lld by the index, %lld by walking the list%s\n",
                 static_cast<long long>(searches.indexed), static_cast<long long>(searches.walked),
