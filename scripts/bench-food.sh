@@ -45,12 +45,15 @@ bench() {
                 "walk", mean["walk"], max["walk"], smean["walk"], smax["walk"], dmean["walk"], dmax["walk"]
             printf "   processor time per frame: index mean %.4f max %.4f, walk mean %.4f max %.4f ms\n",
                 pmean["index"], pmax["index"], pmean["walk"], pmax["walk"]
-            printf "   ratio walk/index: frame %.2f, simulation %.2f, drawing %.2f, processor %.2f\n",
+            # The processor time split as the wall clock split it: the time
+            # other programs took is left out of both parts alike.
+            for (m in mean) sproc[m] = pmean[m] * smean[m] / mean[m]
+            printf "   ratio walk/index: frame %.2f, simulation %.2f, drawing %.2f, processor %.2f, simulation in processor time %.2f\n",
                 mean["walk"] / mean["index"], smean["walk"] / smean["index"], dmean["walk"] / dmean["index"],
-                pmean["walk"] / pmean["index"]
-            printf "%s %s %s %s %s %s %s %s\n", name, mean["index"], max["index"], mean["walk"] / mean["index"],
+                pmean["walk"] / pmean["index"], sproc["walk"] / sproc["index"]
+            printf "%s %s %s %s %s %s %s %s %s\n", name, mean["index"], max["index"], mean["walk"] / mean["index"],
                 smean["walk"] / smean["index"], pmean["index"], pmax["index"],
-                pmean["walk"] / pmean["index"] >> "'"$tmp/ratios"'"
+                pmean["walk"] / pmean["index"], sproc["walk"] / sproc["index"] >> "'"$tmp/ratios"'"
         }' "$tmp/$name.index" "$tmp/$name.walk"
 }
 
@@ -62,7 +65,8 @@ done
 echo "== targets at the limit record (the simulation holds the Vob pass)"
 awk '
     $1 == "limit" {
-        printf "   simulation (Vob pass) walk/index %.1fx, wanted >= 20: %s\n", $5, ($5 >= 20 ? "met" : "MISSED")
+        printf "   simulation (holds the Vob pass) walk/index %.1fx (in processor time %.1fx), wanted >= 20: %s\n",
+            $5, $9, ($5 >= 20 ? "met" : ($9 >= 20 ? "met in processor time only (a busy machine)" : "MISSED"))
         printf "   frame mean %.3f ms (processor %.3f), wanted <= 2.5: %s\n", $2, $6,
             ($2 <= 2.5 ? "met" : ($6 <= 2.5 ? "met in processor time only (a busy machine)" : "MISSED"))
         printf "   frame worst %.3f ms (processor %.3f), wanted <= 5: %s\n", $3, $7,

@@ -1,9 +1,9 @@
 // The first living deposit near a point, by walking foodList or by a grid of
 // buckets over the deposits' centres. The grid is rebuilt from the list
-// whenever the list has changed since: in a frame that is once, at the first
-// Vob's search, since food is laid and removed only outside the Vob pass.
-// A deposit eaten since then stays in its bucket and is skipped as the walk
-// skips it, by its alive flag.
+// after it has changed, once a few searches have walked it: in a frame that
+// is once, early in the Vob pass, since food is laid and removed only outside
+// it. A deposit eaten since then stays in its bucket and is skipped as the
+// walk skips it, by its alive flag.
 #include "sim/food_search.h"
 
 #include <algorithm>
@@ -27,6 +27,9 @@ constexpr int64_t fewestBucketsAllowed = 1024;
 // A search wider than this many buckets is a huge radius: the walk finds its
 // answer among the first deposits.
 constexpr int64_t widestSearchBuckets = 16;
+// Building the grid costs about as much as a few walks of the list: a world
+// of many deposits and a handful of Vobs is better served by walking.
+constexpr int32_t walksBeforeBuilding = 4;
 
 FoodSearch currentSearch = FoodSearch::indexed;
 FoodSearchCounts counts;
@@ -54,6 +57,9 @@ struct FoodGrid {
     std::vector<Deposit> byBucket;      // list order within each bucket
     std::vector<uint32_t> fillAt;       // scratch of the sort
 
+    int32_t searchesSinceChange = 0;
+    bool built = false;
+
     bool current() const { return list == foodList && stamp == foodList->changeStamp(); }
     int64_t bucketOf(const Deposit& d) const
     {
@@ -68,8 +74,6 @@ FoodGrid grid;
 
 void FoodGrid::rebuild()
 {
-    list = foodList;
-    stamp = foodList->changeStamp();
     usable = true;
     inListOrder.clear();
     minX = minY = std::numeric_limits<int64_t>::max();
@@ -174,10 +178,18 @@ Entity* walkForFoodNear(int32_t x, int32_t y, int32_t rangeX, int32_t rangeY)
 Entity* firstFoodNear(int32_t x, int32_t y, int32_t rangeX, int32_t rangeY)
 {
     if (currentSearch == FoodSearch::indexed && foodList != nullptr) {
-        if (!grid.current())
+        if (!grid.current()) {
+            grid.list = foodList;
+            grid.stamp = foodList->changeStamp();
+            grid.searchesSinceChange = 0;
+            grid.built = false;
+        }
+        if (!grid.built && ++grid.searchesSinceChange > walksBeforeBuilding) {
             grid.rebuild();
+            grid.built = true;
+        }
         Entity* found = nullptr;
-        if (grid.search(x, y, rangeX, rangeY, found)) {
+        if (grid.built && grid.search(x, y, rangeX, rangeY, found)) {
             counts.indexed += 1;
             return found;
         }

@@ -77,11 +77,11 @@ TEST_F(FoodSearchTest, TheIndexFindsTheDepositTheWalkFinds)
             } else {
                 foodList->remove(nodeAt(foodList, pick(0, foodList->population() - 1)));
             }
-            for (int q = 0; q < 8; ++q) {
+            for (int q = 0; q < 16; ++q) {
                 int32_t x = pick(layout.low, layout.high), y = pick(layout.low, layout.high);
                 const int32_t rangeX = ranges[pick(0, 14)];
                 const int32_t rangeY = q % 2 == 0 ? rangeX : ranges[pick(0, 14)];
-                if (q < 6 && foodList->population() > 0) {
+                if (q < 12 && foodList->population() > 0) {
                     const Entity& near = *nodeAt(foodList, pick(0, foodList->population() - 1))->entity;
                     const int32_t reach = std::min(rangeX, 40);
                     x = near.centreX() + (reach > 0 ? pick(-reach - 1, reach + 1) : pick(-2, 2));
@@ -96,9 +96,9 @@ TEST_F(FoodSearchTest, TheIndexFindsTheDepositTheWalkFinds)
         const int64_t byIndex = after.indexed - before.indexed;
         const int64_t byWalk = after.walked - before.walked;
         if (layout.indexAnswers) {
-            EXPECT_GT(byIndex, 3000) << layout.name;
+            EXPECT_GT(byIndex, 6000) << layout.name;
         } else {
-            EXPECT_GT(byWalk, 3000) << layout.name;
+            EXPECT_GT(byWalk, 6000) << layout.name;
         }
     }
 }
