@@ -42,7 +42,7 @@ struct Deposit {
     int32_t x;
     int32_t y;
     uint32_t order;  // position in foodList when the grid was built
-    const Entity* entity;
+    Entity* entity;
 };
 
 struct FoodGrid {
@@ -80,8 +80,7 @@ void FoodGrid::rebuild()
     maxX = maxY = std::numeric_limits<int64_t>::min();
     uint32_t order = 0;
     for (const EntityNode* n = foodList->head(); n != nullptr; n = n->next, ++order) {
-        const Entity& food = *n->entity;
-        const Deposit d{food.centreX(), food.centreY(), order, &food};
+        const Deposit d{n->entity->centreX(), n->entity->centreY(), order, n->entity};
         if (outsideLimit(d.x) || outsideLimit(d.y)) {
             usable = false;
             return;
@@ -145,7 +144,7 @@ bool FoodGrid::search(int64_t x, int64_t y, int64_t rangeX, int64_t rangeY, Enti
                 if (d.x >= left && d.x <= right && d.y >= top && d.y <= bottom &&
                     d.entity->alive() == 1) {
                     best = d.order;
-                    found = const_cast<Entity*>(d.entity);
+                    found = d.entity;
                     break;
                 }
             }
