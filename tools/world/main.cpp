@@ -11,7 +11,9 @@
 #include "settings/options_record.h"
 #include "sim/food_search.h"
 #include "sim/random.h"
+#ifndef _WIN32
 #include "tools/world/frame_bench.h"
+#endif
 #include "tools/world/runner_options.h"
 #include "tools/world/world_figures.h"
 
@@ -74,9 +76,21 @@ int runWorld(const RunnerOptions& options)
     if (options.stats)
         printFigures(0);
 
+#ifdef _WIN32
+    // The drawing clock is the SDL backend's: timings come from the native build.
+    if (options.bench)
+        return fail("--bench is measured on the native build only");
+    struct NoBench {
+        void beginFrame() {}
+        void endFrame(int64_t, int64_t) {}
+        void print(int64_t) const {}
+    };
+    std::optional<NoBench> bench;
+#else
     std::optional<FrameBench> bench;
     if (options.bench)
         bench.emplace();
+#endif
     for (int64_t frame = 1; frame <= options.frames; ++frame) {
         if (bench)
             bench->beginFrame();
