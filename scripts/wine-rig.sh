@@ -53,6 +53,10 @@ rig_start() {
     # written into the user's home by winemenubuilder.
     export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
     export WINEARCH=win64
+    # DirectDraw on Wine's CPU renderer: with OpenGL (llvmpipe, present here
+    # for the 64-bit Wine only) every blit and fill of a system-memory
+    # surface goes through a texture upload and is about 30 times slower.
+    export WINE_D3D_CONFIG=renderer=no3d
     unset WINESERVER WINELOADER
     # A wineserver left by an earlier run that was killed outright.
     timeout -k 2 15 wineserver -k >/dev/null 2>&1 9>&-

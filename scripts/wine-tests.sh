@@ -18,10 +18,6 @@ cd "$(dirname "$0")/.."
 . scripts/wine-rig.sh
 
 DESKTOP_SIZE=1024x768
-# DirectDraw on Wine's CPU renderer: with OpenGL (llvmpipe, present here for
-# the 64-bit Wine only) every blit and fill of a system-memory surface goes
-# through a texture upload and is about 30 times slower.
-export WINE_D3D_CONFIG=renderer=no3d
 TIME_LIMIT=${TOVRINE_WINE_TIMEOUT:-300}
 
 if [ $# -eq 0 ]; then
