@@ -85,3 +85,92 @@ TEST_F(AlgorithmPage, OkShowsEveryBrokenRuleInOneErrorBoxAndKeepsTheSheetOpen)
     EXPECT_EQ(options.birthStrength, 1000);
     EXPECT_EQ(options.greenLevel, 999);
 }
+
+TEST_F(AlgorithmPage, TheNoticeAboutTooManyVobsStopsOkOnCancelAndStoresOnOk)
+{
+    OptionsRecord options = presetAlgorithms[0];
+    options.maxEntities = 50;
+    storeRecord("Options", options, "Crowded");
+    sheet.answer(IDCANCEL);
+    sheet.answer(IDOK);
+    sheet.run([&](HWND s) {
+        HWND page = showPage(s, 0);
+        typeText(page, 1010, "50");   // as many as allowed: no notice
+        clickButton(page, 1035);
+        EXPECT_TRUE(sheet.boxes().empty());
+
+        typeText(page, 1010, "51");
+        pressSheetButton(s, IDOK);
+        ASSERT_EQ(sheet.boxes().size(), 1u);
+        EXPECT_TRUE(sheetIsOpen(s)) << "Cancel on the notice refuses OK";
+        EXPECT_EQ(storedRecord("Options").initialVobs, 50) << "only the Preview stored";
+        pressSheetButton(s, IDOK);
+    });
+    ASSERT_EQ(sheet.boxes().size(), 2u);
+    for (const CaughtBox& box : sheet.boxes()) {
+        EXPECT_EQ(box.caption, "Notice!");
+        EXPECT_EQ(box.text,
+                  "Initial Number of Vobs > Max Entities Allowed\n\nPlease note you entered a value for "
+                  "initial number of Vobs\nthat is higher than the \"Max Allowed Entities\" value found "
+                  "under\nthe System\\Limits tab, because of this only as many Vobs as allowed\nby the "
+                  "\"Max Allowed Entities\" setting will be born when the\nscreensaver starts.");
+        EXPECT_EQ(box.icon, "information");
+        EXPECT_EQ(box.buttons, (std::vector<int>{IDOK, IDCANCEL}));
+    }
+    EXPECT_EQ(storedRecord("Options").initialVobs, 51);
+}
+
+TEST_F(AlgorithmPage, OkStoresEveryFieldAsTypedAndTicked)
+{
+    OptionsRecord options = presetAlgorithms[2];
+    options.statsMode = 3;   // no button stands for it: shown as "Never", stored as 0
+    storeRecord("Options", options, "Ticked");
+    sheet.run([&](HWND s) {
+        HWND page = showPage(s, 0);
+        EXPECT_EQ(IsDlgButtonChecked(page, 1018), BST_CHECKED);
+        EXPECT_EQ(IsDlgButtonChecked(page, 1009) | IsDlgButtonChecked(page, 1008), BST_UNCHECKED);
+        clickButton(page, 1081);   // Vob IQ on
+        clickButton(page, 1047);   // Show Cloud off
+        typeText(page, 1011, "1234567");   // five characters at most
+        typeText(page, 1019, "12345678");  // seven at most
+        typeText(page, 1020, "-7");        // no sign: not a number
+        pressSheetButton(s, IDOK);
+    });
+    OptionsRecord stored = storedRecord("Options");
+    OptionsRecord expected = options;
+    expected.statsMode = 0;
+    expected.vobIQ = 1;
+    expected.showCloud = 0;
+    expected.whirlCount = 12345;
+    expected.foodStrength = 1234567;
+    expected.depositGap = 0;
+    setAlgorithmName(expected, "Ticked");
+    EXPECT_EQ(recordBytes(&stored, 128), recordBytes(&expected, 128));
+    EXPECT_TRUE(sheet.boxes().empty());
+}
+
+TEST_F(AlgorithmPage, CancelWritesNothingUnlessAPreviewStoredOptions)
+{
+    OptionsRecord options = presetAlgorithms[5];
+    storeRecord("Options", options, "Before");
+    const std::vector<unsigned char> before = readRawValue("Options").bytes;
+
+    sheet.run([&](HWND s) {
+        HWND page = showPage(s, 0);
+        typeText(page, 1010, "77");
+        clickButton(page, 1021);
+        showPage(s, 1);
+        pressSheetButton(s, IDCANCEL);
+    });
+    EXPECT_EQ(readRawValue("Options").bytes, before);
+
+    sheet.run([&](HWND s) {
+        HWND page = showPage(s, 0);
+        typeText(page, 1010, "77");
+        clickButton(page, 1035);
+        EXPECT_EQ(storedRecord("Options").initialVobs, 77) << "Preview stores at once";
+        pressSheetButton(s, IDCANCEL);
+    });
+    EXPECT_EQ(readRawValue("Options").bytes, before);
+    EXPECT_TRUE(sheet.boxes().empty());
+}

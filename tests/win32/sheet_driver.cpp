@@ -109,6 +109,22 @@ BOOL CALLBACK findSheet(HWND window, LPARAM found)
 
 } // namespace
 
+namespace {
+
+UINT_PTR cancelTimer;
+
+void CALLBACK cancelOpenSheet(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(nullptr, timer);
+    cancelTimer = 0;
+    HWND sheet = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), findSheet, reinterpret_cast<LPARAM>(&sheet));
+    if (sheet)
+        pressSheetButton(sheet, IDCANCEL);
+}
+
+} // namespace
+
 void CALLBACK startScript(HWND, UINT, UINT_PTR timer, DWORD)
 {
     SheetDriver* driver = activeDriver;
@@ -119,8 +135,9 @@ void CALLBACK startScript(HWND, UINT, UINT_PTR timer, DWORD)
     KillTimer(nullptr, timer);
     driver->scriptRan = true;
     driver->script(sheet);
-    if (sheetIsOpen(sheet))
-        pressSheetButton(sheet, IDCANCEL);
+    // An OK that succeeded ends the sheet's loop as soon as this returns;
+    // a sheet the script left open is cancelled a moment later.
+    cancelTimer = SetTimer(nullptr, 0, 50, cancelOpenSheet);
 }
 
 void SheetDriver::run(const std::function<void(HWND sheet)>& body)
@@ -132,6 +149,9 @@ void SheetDriver::run(const std::function<void(HWND sheet)>& body)
     UINT_PTR timer = SetTimer(nullptr, 0, 10, startScript);
     EXPECT_TRUE(configurationHook(GetModuleHandleA(nullptr)));
     KillTimer(nullptr, timer);
+    if (cancelTimer)
+        KillTimer(nullptr, cancelTimer);
+    cancelTimer = 0;
     UnhookWindowsHookEx(boxHook);
     activeDriver = nullptr;
     EXPECT_TRUE(scriptRan) << "the sheet never showed";
