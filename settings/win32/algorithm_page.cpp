@@ -57,8 +57,11 @@ void checkStatsButton(HWND page, int id)
 
 void openStore()
 {
+    // Foreign: missing, not a whole record (only a hand edit or another
+    // program leaves one), or of another format version.
     OptionsRecord stored{};
-    bool foreign = readSettingsValue(stored, "Options") != settingsOk || !hasCurrentFormatVersion(stored);
+    bool foreign = inspectSettingsValue("Options") != StoredValueShape::wholeRecord ||
+                   readSettingsValue(stored, "Options") != settingsOk || !hasCurrentFormatVersion(stored);
     if (!foreign)
         foreign = readSettingsValue(liveOptions, "Options") != settingsOk;
     if (foreign)
