@@ -5,5 +5,5 @@
 #ifdef _WIN32
 #include "tests/win32/render_test_display.h"
 #else
-#include "tests/render/test_display.h"
+#include "render/sdl/headless_display.h"
 #endif
