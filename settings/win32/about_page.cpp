@@ -32,23 +32,6 @@ void toggle(HWND page, int id)
     ShowWindow(picture, shown ? SW_HIDE : SW_SHOW);
 }
 
-INT_PTR onNotify(HWND page, const NMHDR& note)
-{
-    switch (note.code) {
-    case PSN_KILLACTIVE:
-        return notifyResult(page, FALSE);
-    case PSN_APPLY:
-        return notifyResult(page, PSNRET_NOERROR);
-    case PSN_RESET:
-        return notifyResult(page, 0);
-    case PSN_HELP:
-        openHelpFile(page);
-        return TRUE;
-    default:
-        return FALSE;
-    }
-}
-
 } // namespace
 
 INT_PTR CALLBACK aboutPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
@@ -65,7 +48,7 @@ INT_PTR CALLBACK aboutPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lP
             }
         return FALSE;
     case WM_NOTIFY:
-        return onNotify(page, *reinterpret_cast<const NMHDR*>(lParam));
+        return finishNotification(page, *reinterpret_cast<const NMHDR*>(lParam));
     default:
         return FALSE;
     }

@@ -128,27 +128,23 @@ INT_PTR onNotify(HWND page, const NMHDR& note)
     switch (note.code) {
     case PSN_SETACTIVE:
         fill(page);
-        return notifyResult(page, 0);
+        break;
     case PSN_KILLACTIVE:
-        readBack(page);
-        return notifyResult(page, FALSE);
+        readBack(page);   // no checks: the page may be left as it is
+        break;
     case PSN_APPLY:
         fill(page);
         if (!validate(page))
             return notifyResult(page, PSNRET_INVALID_NOCHANGEPAGE);
         readBack(page);
         writeSettingsValue(liveOptions, "Options");
-        return notifyResult(page, PSNRET_NOERROR);
+        break;
     case PSN_RESET:
         if (previewStored)
             writeSettingsValue(cancelBackup, "Options");
-        return notifyResult(page, 0);
-    case PSN_HELP:
-        openHelpFile(page);
-        return TRUE;
-    default:
-        return FALSE;
+        break;
     }
+    return finishNotification(page, note);
 }
 
 } // namespace

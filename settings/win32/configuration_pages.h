@@ -41,8 +41,10 @@ extern OptionsRecord cancelBackup;
 // (handled) for the page procedure to return.
 INT_PTR notifyResult(HWND page, LONG_PTR result);
 
-// Opens the help file at its contents, owned by the page (any page's Help).
-void openHelpFile(HWND page);
+// What every page answers to the sheet's notifications once it has done its
+// own part: activation accepted, leaving allowed, OK accepted, Cancel
+// acknowledged, Help opening the help file; other notifications ignored.
+INT_PTR finishNotification(HWND page, const NMHDR& note);
 
 // The pages' message boxes have no owner window.
 int pageMessageBox(const std::string& text, const char* caption, UINT type);

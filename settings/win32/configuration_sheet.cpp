@@ -80,9 +80,22 @@ INT_PTR notifyResult(HWND page, LONG_PTR result)
     return TRUE;
 }
 
-void openHelpFile(HWND page)
+INT_PTR finishNotification(HWND page, const NMHDR& note)
 {
-    WinHelpA(page, helpFile, HELP_FINDER, 0);
+    switch (note.code) {
+    case PSN_SETACTIVE:
+    case PSN_RESET:
+        return notifyResult(page, 0);
+    case PSN_KILLACTIVE:
+        return notifyResult(page, FALSE);
+    case PSN_APPLY:
+        return notifyResult(page, PSNRET_NOERROR);
+    case PSN_HELP:
+        WinHelpA(page, helpFile, HELP_FINDER, 0);
+        return TRUE;
+    default:
+        return FALSE;
+    }
 }
 
 int pageMessageBox(const std::string& text, const char* caption, UINT type)

@@ -67,22 +67,16 @@ INT_PTR onNotify(HWND page, const NMHDR& note)
     switch (note.code) {
     case PSN_SETACTIVE:
         fill(page);
-        return notifyResult(page, 0);
+        break;
     case PSN_KILLACTIVE:
         readBack(page);
-        return notifyResult(page, FALSE);
+        break;
     case PSN_APPLY:
         readBack(page);
         writeSettingsValue(liveOptions, "Options");
-        return notifyResult(page, PSNRET_NOERROR);
-    case PSN_RESET:
-        return notifyResult(page, 0);
-    case PSN_HELP:
-        openHelpFile(page);
-        return TRUE;
-    default:
-        return FALSE;
+        break;
     }
+    return finishNotification(page, note);
 }
 
 } // namespace

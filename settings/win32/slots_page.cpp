@@ -150,22 +150,9 @@ void restoreDefaults(HWND page)
 
 INT_PTR onNotify(HWND page, const NMHDR& note)
 {
-    switch (note.code) {
-    case PSN_SETACTIVE:
+    if (note.code == PSN_SETACTIVE)
         fillSlotLists(page);
-        return notifyResult(page, 0);
-    case PSN_KILLACTIVE:
-        return notifyResult(page, FALSE);
-    case PSN_APPLY:
-        return notifyResult(page, PSNRET_NOERROR);
-    case PSN_RESET:
-        return notifyResult(page, 0);
-    case PSN_HELP:
-        openHelpFile(page);
-        return TRUE;
-    default:
-        return FALSE;
-    }
+    return finishNotification(page, note);
 }
 
 } // namespace
