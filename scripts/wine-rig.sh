@@ -66,7 +66,7 @@ rig_start() {
     else
         rig_start_xvfb || return 1
     fi
-    rig_start_wineserver && rig_prepare_prefix
+    rig_start_wineserver && rig_prepare_prefix && rig_unmanage_test_windows
 }
 
 rig_start_xvfb() {
@@ -134,6 +134,22 @@ rig_prepare_prefix() {
     rig_kill_wine
     rig_start_wineserver || return 1
     rig_log "prefix ready in $((SECONDS - start)) s"
+}
+
+# With no window manager on the Xvfb, Wine waits 2 s for a window manager's
+# answer each time a managed window (a dialog, a message box) is hidden. The
+# test program opens and closes them by the dozen, so its windows are left
+# unmanaged; every other program keeps Wine's defaults.
+rig_unmanage_test_windows() {
+    local marker="$WINEPREFIX/.tovrine-unmanaged-tests"
+    [ -f "$marker" ] && return 0
+    if ! rig_wait_for timeout -k 5 60 wine reg add \
+        'HKCU\Software\Wine\AppDefaults\tovrine_wintests.exe\X11 Driver' \
+        /v Managed /d N /f </dev/null >/dev/null 2>&1 9>&-; then
+        rig_log "could not set the test program's windows unmanaged (tests will be slower)"
+        return 0
+    fi
+    touch "$marker"
 }
 
 # Runs a command in the background and waits for it: a trap set for an
