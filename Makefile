@@ -14,14 +14,12 @@ build: deps
 test: deps
 	@scripts/test-all.sh $(JOBS)
 
-# For now: the default algorithm for 3000 frames on the native build, every
-# 100th frame left in out/ as a PNG.
+# The screen saver full screen under Wine: in a window on your display, or,
+# without one, on a private Xvfb with screenshots left in out/.
 run: deps
-	@[ -f build/native/CMakeCache.txt ] || cmake --preset native >/dev/null
-	@cmake --build build/native -j $(JOBS) --target tovrine-world >/dev/null
-	@mkdir -p out && rm -f out/frame-*.png
-	@build/native/tools/world/tovrine-world --preset 0 --frames 3000 --png out --every 100
-	@echo "make run: 30 frames of the default algorithm are in $(CURDIR)/out/frame-*.png"
+	@[ -f build/win32/CMakeCache.txt ] || cmake --preset win32 >/dev/null
+	@cmake --build build/win32 -j $(JOBS) --target tovrine-saver report_exit >/dev/null
+	@scripts/run-saver.sh
 
 # Each libFuzzer target of tests/fuzz for FUZZ_SECONDS (see scripts/fuzz.sh).
 FUZZ_SECONDS ?= 600

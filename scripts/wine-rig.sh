@@ -10,6 +10,8 @@
 #   TOVRINE_WINEPREFIX  the prefix (default: build/wine-prefix of this checkout)
 #   TOVRINE_XVFB_SCREEN the Xvfb screen (default 1280x1024x24; Wine then
 #                       reports 32 bits per pixel)
+#   RIG_USE_DISPLAY=1   run on the user's own $DISPLAY instead of a private
+#                       Xvfb (make run with a display)
 
 RIG_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 : "${TOVRINE_WINEPREFIX:=$RIG_ROOT/build/wine-prefix}"
@@ -55,7 +57,12 @@ rig_start() {
     # A wineserver left by an earlier run that was killed outright.
     timeout -k 2 15 wineserver -k >/dev/null 2>&1 9>&-
 
-    rig_start_xvfb && rig_start_wineserver && rig_prepare_prefix
+    if [ "${RIG_USE_DISPLAY:-0}" = 1 ] && [ -n "${DISPLAY:-}" ]; then
+        rig_log "on the display $DISPLAY"
+    else
+        rig_start_xvfb || return 1
+    fi
+    rig_start_wineserver && rig_prepare_prefix
 }
 
 rig_start_xvfb() {
@@ -214,4 +221,58 @@ rig_run() {
     fi
     RIG_EXIT_CODE=$(tr -d '\r\n' <"$result")
     [ "$RIG_EXIT_CODE" = 0 ]
+}
+
+# --- programs that run while the caller watches -----------------------------
+
+# rig_launch DESKTOP LAUNCHER PROGRAM [ARGUMENTS...]
+#
+# Starts PROGRAM like rig_run, but in the background: the caller takes
+# screenshots and presses keys meanwhile, then calls rig_wait_launched.
+# DESKTOP names a virtual desktop as NAME,WxH; programs launched into the
+# same NAME share it.
+rig_launch() {
+    local desktop=$1 launcher=$2
+    shift 2
+    RIG_RUNS=$((RIG_RUNS + 1))
+    RIG_LAUNCH_RESULT="$RIG_TMP/exit-$RIG_RUNS"
+    local -a command=(wine)
+    [ -n "$desktop" ] && command+=(explorer "/desktop=$desktop")
+    command+=("$launcher" "Z:$RIG_LAUNCH_RESULT" "$@")
+    "${command[@]}" </dev/null >/dev/null 2>&1 9>&- &
+    RIG_LAUNCH_PID=$!
+}
+
+# rig_wait_launched SECONDS: waits for the program of the last rig_launch
+# and sets RIG_EXIT_CODE as rig_run does.
+rig_wait_launched() {
+    local seconds=$1 i
+    for i in $(seq $((seconds * 10))); do
+        [ -s "$RIG_LAUNCH_RESULT" ] && break
+        sleep 0.1
+    done
+    if [ ! -s "$RIG_LAUNCH_RESULT" ]; then
+        RIG_EXIT_CODE=timeout
+        rig_kill_wine
+        rig_start_wineserver
+        rig_stop_pid "$RIG_LAUNCH_PID"
+        return 1
+    fi
+    RIG_EXIT_CODE=$(tr -d '\r\n' <"$RIG_LAUNCH_RESULT")
+    # The virtual desktop's explorer ends with its last program.
+    rig_stop_pid "$RIG_LAUNCH_PID"
+    [ "$RIG_EXIT_CODE" = 0 ]
+}
+
+# rig_screenshot FILE: the whole X screen as a PNG.
+rig_screenshot() {
+    import -display "$DISPLAY" -window root "$1" 2>/dev/null
+}
+
+# rig_key KEY...: presses keys in the Wine desktop that has the focus.
+rig_key() {
+    local window
+    window=$(xdotool search --name 'Wine desktop' 2>/dev/null | head -n 1)
+    [ -n "$window" ] && xdotool windowfocus --sync "$window" 2>/dev/null
+    xdotool key "$@"
 }

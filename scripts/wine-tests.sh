@@ -8,6 +8,9 @@
 # then inside a 1024x768 Wine virtual desktop (32 bits per pixel) with just
 # those. The plain runs of all builds come first: a virtual desktop leaves
 # its size behind as the screen size that later plain programs see.
+# Then each build's tools/world/tovrine-world.exe replays the golden runs of
+# tests/world/golden_runs.txt: the world must print the same figures as the
+# native build, byte for byte (line ends aside).
 # Every program has a time limit (TOVRINE_WINE_TIMEOUT seconds, default 300).
 # Exits non-zero if anything failed.
 set -u
@@ -49,12 +52,49 @@ run_suite() {
     fi
 }
 
+# run_goldens BUILD
+run_goldens() {
+    local build=$1 runner=$1/tools/world/tovrine-world.exe
+    local name line digest seen passed=0 count=0 start=$SECONDS
+    echo "== $(basename "$build") golden runs"
+    if [ ! -f "$runner" ]; then
+        echo "wine-tests: $runner is missing"
+        failed="$failed $(basename "$build")-golden(not-built)"
+        return
+    fi
+    local out="$RIG_TMP/golden.out"
+    while read -r line; do
+        case "$line" in '#'* | '') continue ;; esac
+        line=${line//@RECORDS@/Z:$PWD/tests/world/records}
+        set -- $line
+        name=$1 digest=$2
+        shift 2
+        count=$((count + 1))
+        if ! rig_run "$TIME_LIMIT" "" "$build/tests/report_exit.exe" "$runner" "$@" --stats >"$out"; then
+            echo "wine-tests: golden $name FAILED to run (exit code $RIG_EXIT_CODE)"
+            failed="$failed $(basename "$build")-golden-$name"
+            continue
+        fi
+        seen=$(tr -d '\r' <"$out" | sha256sum | cut -d' ' -f1)
+        if [ "$seen" = "$digest" ]; then
+            passed=$((passed + 1))
+        else
+            echo "wine-tests: golden $name changed on $(basename "$build"): $seen, stored $digest"
+            failed="$failed $(basename "$build")-golden-$name"
+        fi
+    done <tests/world/golden_runs.txt
+    echo "wine-tests: $(basename "$build") golden runs: $passed of $count hold ($((SECONDS - start)) s)"
+}
+
 overall=$SECONDS
 if [ ${#builds[@]} -gt 0 ]; then
     if rig_start; then
         echo "wine-tests: rig ready after $((SECONDS - overall)) s"
         for build in "${builds[@]}"; do
             run_suite "$build" "" "-*InVirtualDesktop*"
+        done
+        for build in "${builds[@]}"; do
+            run_goldens "$build"
         done
         for build in "${builds[@]}"; do
             run_suite "$build" "$DESKTOP_SIZE" "*InVirtualDesktop*"

@@ -4,6 +4,12 @@
 
 EntityList::~EntityList() { clear(); }
 
+uint64_t EntityList::nextChangeStamp()
+{
+    static uint64_t lastStamp = 0;
+    return ++lastStamp;
+}
+
 void EntityList::append(Entity* entity)
 {
     // The node first: when memory has run out the entity is freed and the
@@ -15,6 +21,7 @@ void EntityList::append(Entity* entity)
         delete entity;
         throw;
     }
+    changeStamp_ = nextChangeStamp();
     population_ += 1;
     history_ += 1;
     if (population_ > peak_)
@@ -33,6 +40,7 @@ EntityNode* EntityList::remove(EntityNode* node)
 {
     if (node == nullptr)
         return nullptr;
+    changeStamp_ = nextChangeStamp();
     population_ -= 1;
 
     EntityNode* next = node->next;
@@ -56,6 +64,7 @@ void EntityList::resetCounts() { population_ = history_ = peak_ = 0; }
 
 void EntityList::clear()
 {
+    changeStamp_ = nextChangeStamp();
     while (head_ != nullptr) {
         EntityNode* next = head_->next;
         delete head_->entity;

@@ -35,6 +35,9 @@ public:
     void resetCounts();
     // Destroys every node; the counters stay as they were.
     void clear();
+    // Changes with every append, remove and clear, and differs between any two
+    // lists: what was read from the nodes is still good while it stays the same.
+    uint64_t changeStamp() const { return changeStamp_; }
 
 private:
     int32_t population_ = 0;
@@ -42,4 +45,7 @@ private:
     int32_t peak_ = 0;
     EntityNode* head_ = nullptr;
     EntityNode* tail_ = nullptr;  // saves walking from the head on every append
+    uint64_t changeStamp_ = nextChangeStamp();
+
+    static uint64_t nextChangeStamp();
 };

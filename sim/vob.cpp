@@ -7,6 +7,7 @@
 #include "sim/arith.h"
 #include "sim/entity.h"
 #include "sim/entity_list.h"
+#include "sim/food_search.h"
 #include "sim/random.h"
 #include "sim/world.h"
 
@@ -14,16 +15,6 @@ namespace {
 
 // A hold of this many frames keeps a Vob on the course it steered.
 constexpr int32_t steerHoldFrames = 80;
-
-int32_t distance(int32_t a, int32_t b) { return a > b ? a - b : b - a; }
-
-// Centres closer than a third of the Vob's cell on both axes.
-bool touches(const Entity& vob, const Entity& food)
-{
-    return food.alive() == 1 &&
-           distance(food.centreX(), vob.centreX()) < vob.cellWidth() / 3 &&
-           distance(food.centreY(), vob.centreY()) < vob.cellHeight() / 3;
-}
 
 void adoptSheetAfterMeal(Entity& vob)
 {
@@ -90,16 +81,12 @@ void steerTowardsNextFood(Entity& vob, const Entity& eaten)
     const int32_t fx = eaten.centreX();
     const int32_t fy = eaten.centreY();
     const int32_t radius = saturatingAdd(liveOptions.depositGap, 10);
-    for (EntityNode* n = foodList->head(); n != nullptr; n = n->next) {
-        const Entity& g = *n->entity;
-        if (g.alive() != 1 || distance(g.centreX(), fx) >= radius ||
-            distance(g.centreY(), fy) >= radius)
-            continue;
-        vob.setDirection(directionTowards(g.centreX(), g.centreY(), fx, fy, eaten.cellWidth() / 5,
-                                          eaten.cellHeight() / 5, vob.direction()));
-        vob.setSteerHold(steerHoldFrames);
+    const Entity* g = firstFoodNear(fx, fy, radius, radius);
+    if (g == nullptr)
         return;
-    }
+    vob.setDirection(directionTowards(g->centreX(), g->centreY(), fx, fy, eaten.cellWidth() / 5,
+                                      eaten.cellHeight() / 5, vob.direction()));
+    vob.setSteerHold(steerHoldFrames);
 }
 
 void eat(Entity& vob, Entity& food)
@@ -118,17 +105,14 @@ void eat(Entity& vob, Entity& food)
     }
 }
 
-// At most one deposit a frame: the first touched in list order.
+// At most one deposit a frame: the first in list order whose centre is
+// closer than a third of the Vob's cell on both axes.
 void eatTouchedFood(Entity& vob)
 {
-    if (foodList == nullptr)
-        return;
-    for (EntityNode* n = foodList->head(); n != nullptr; n = n->next) {
-        if (touches(vob, *n->entity)) {
-            eat(vob, *n->entity);
-            return;
-        }
-    }
+    Entity* food = firstFoodNear(vob.centreX(), vob.centreY(), vob.cellWidth() / 3,
+                                 vob.cellHeight() / 3);
+    if (food != nullptr)
+        eat(vob, *food);
 }
 
 void wander(Entity& vob)
@@ -209,6 +193,10 @@ void leaveRemains(const Entity& vob)
 
 EntityNode* tickVob(EntityNode* node)
 {
+    // Thousands of Vobs lie scattered over the heap: fetch the next one
+    // while this one is worked on.
+    if (node->next != nullptr)
+        __builtin_prefetch(node->next->entity);
     Entity& vob = *node->entity;
     eatTouchedFood(vob);
     wander(vob);

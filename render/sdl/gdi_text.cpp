@@ -1,4 +1,5 @@
 // Text drawn as GDI's TextOutA draws it onto a surface's device context.
+#include "render/sdl/drawing_clock.h"
 #include "render/sdl/sdl_font.h"
 #include "render/sdl/sdl_surface.h"
 
@@ -76,6 +77,7 @@ void drawTextRun(Surface* surface, Font* font, const char* text, int32_t x, int3
 
 int drawGdiText(Surface* surface, const char* text, int32_t x, int32_t y, Font* font,
                 uint32_t colour, int32_t backgroundMode) {
+    DrawingTimer timer;
     drawTextRun(surface, font, text, x, y, colour, backgroundMode != transparentBackground);
     return 0;
 }

@@ -41,6 +41,12 @@ void failNextFlips(int32_t count);
 // Flips done since the display opened.
 int32_t flipCount();
 
+// Time spent in fills, blits and text while counting is on (off at start),
+// summed over the whole process: the runner's --bench tells drawing from the
+// rest of a frame by it.
+void countDrawingTime(bool on);
+double drawingMilliseconds();
+
 // requestQuit() sets this; a test or the runner reads and clears it.
 bool quitRequested();
 void clearQuitRequest();

@@ -5,8 +5,14 @@
 
 #include <windows.h>
 #include <ddraw.h>
+#ifndef DIRECTINPUT_VERSION
+#define DIRECTINPUT_VERSION 0x0700
+#endif
 #include <dinput.h>
 
+#include <cstdint>
+
+#include "render/glyph_font.h"
 #include "render/surface.h"
 
 // The objects of a run, null outside one. Set by the run's device set-up,
@@ -20,6 +26,12 @@ extern LPDIRECTINPUTDEVICE mouseDevice;
 void setResourceModule(HINSTANCE module);
 HINSTANCE resourceModule();
 
+// Where loadBitmapSurface gets bitmap `bitmapId` as a DIB section (null when
+// there is none): the resources of resourceModule() unless a test or tool
+// sets another source; null puts the resources back.
+using BitmapSource = HBITMAP (*)(int32_t bitmapId);
+void setBitmapSource(BitmapSource source);
+
 // A Surface over a DirectDraw surface whose reference it takes over;
 // releaseSurface releases it. Null when `surface` is null or the size cannot
 // be read. Called by device set-up for the primary and back surfaces.
@@ -31,3 +43,6 @@ LPDIRECTDRAWSURFACE directDrawSurface(Surface* surface);
 // attached to the surface, which keeps it; null on failure (nothing is left
 // attached). Called by device set-up and setClipRect.
 LPDIRECTDRAWCLIPPER attachClipper(LPDIRECTDRAWSURFACE surface, DWORD count, const RECT* rectangles);
+
+// A Font of this backend is a GDI font handle.
+inline HFONT fontHandle(Font* font) { return reinterpret_cast<HFONT>(font); }

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "render/sdl/headless_display.h"
+#include "tests/render/test_display.h"
 #include "tests/render/test_bitmaps.h"
 
 template <int32_t Width, int32_t Height>

@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
-
-#include <sys/stat.h>
 
 namespace testbitmaps {
 
@@ -70,33 +70,46 @@ inline bool writeBmp(const std::string& path, const Picture& p) {
     return std::fclose(f) == 0;
 }
 
+// Sets or (with null) removes an environment variable.
+inline void setEnvironment(const char* name, const char* value) {
+#ifdef _WIN32
+    _putenv_s(name, value ? value : "");
+#else
+    if (value)
+        setenv(name, value, 1);
+    else
+        unsetenv(name);
+#endif
+}
+
 // A fresh resource folder with a bitmaps/ subfolder, made the program's
 // resource folder through TOVRINE_RESOURCES until restore() is called.
 class ResourceFolder {
 public:
     ResourceFolder() {
-        char pattern[] = "/tmp/tovrine-res-XXXXXX";
-        const char* made = mkdtemp(pattern);
-        root_ = made ? made : "";
-        std::string bitmaps = root_ + "/bitmaps";
-        ok_ = made && mkdir(bitmaps.c_str(), 0700) == 0;
+        namespace fs = std::filesystem;
+        std::error_code error;
+        fs::path temp = fs::temp_directory_path(error);
+        for (int attempt = 0; !error && attempt < 100 && root_.empty(); ++attempt) {
+            fs::path candidate = temp / ("tovrine-res-" + std::to_string(std::rand()));
+            if (fs::create_directory(candidate, error)) root_ = candidate.string();
+        }
+        ok_ = !root_.empty() && fs::create_directory(fs::path(root_) / "bitmaps", error);
         const char* old = std::getenv("TOVRINE_RESOURCES");
         hadOld_ = old != nullptr;
         if (old) old_ = old;
-        setenv("TOVRINE_RESOURCES", root_.c_str(), 1);
+        setEnvironment("TOVRINE_RESOURCES", root_.c_str());
     }
     ~ResourceFolder() { restore(); }
 
     bool ok() const { return ok_; }
     bool add(const std::string& fileName, const Picture& p) const {
-        return writeBmp(root_ + "/bitmaps/" + fileName, p);
+        return writeBmp((std::filesystem::path(root_) / "bitmaps" / fileName).string(), p);
     }
     void restore() {
-        if (hadOld_)
-            setenv("TOVRINE_RESOURCES", old_.c_str(), 1);
-        else
-            unsetenv("TOVRINE_RESOURCES");
-        if (!root_.empty()) std::system(("rm -rf '" + root_ + "'").c_str());
+        setEnvironment("TOVRINE_RESOURCES", hadOld_ ? old_.c_str() : nullptr);
+        std::error_code error;
+        if (!root_.empty()) std::filesystem::remove_all(root_, error);
         root_.clear();
     }
 

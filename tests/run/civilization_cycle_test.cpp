@@ -4,7 +4,7 @@
 
 #include "render/display.h"
 #include "render/glyph_font.h"
-#include "render/sdl/headless_display.h"
+#include "tests/render/test_display.h"
 #include "run/frame_driver.h"
 #include "run/world_setup.h"
 #include "sim/entity.h"

@@ -1,6 +1,6 @@
 #include "tests/run/run_world.h"
 
-#include "render/sdl/headless_display.h"
+#include "tests/render/test_display.h"
 #include "run/frame_driver.h"
 #include "run/world_setup.h"
 #include "sim/entity.h"

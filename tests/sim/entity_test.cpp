@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "render/sdl/headless_display.h"
+#include "tests/render/test_display.h"
 #include "render/sprite_sheet.h"
 #include "sim/entity.h"
 #include "sim/world.h"

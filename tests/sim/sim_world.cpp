@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "render/sdl/headless_display.h"
+#include "tests/render/test_display.h"
 #include "render/sprite_sheet.h"
 #include "settings/options_record.h"
 #include "sim/entity.h"

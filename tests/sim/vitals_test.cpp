@@ -2,7 +2,7 @@
 
 #include "render/display.h"
 #include "render/glyph_font.h"
-#include "render/sdl/headless_display.h"
+#include "tests/render/test_display.h"
 #include "render/sprite_sheet.h"
 #include "settings/options_record.h"
 #include "sim/entity.h"

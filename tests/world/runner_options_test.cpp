@@ -29,6 +29,7 @@ TEST(RunnerArguments, DefaultsRunPresetZeroWithSeedOneForAThousandFrames)
     EXPECT_EQ(1000, options.frames);
     EXPECT_FALSE(options.stats);
     EXPECT_FALSE(options.bench);
+    EXPECT_FALSE(options.walkFood);
     EXPECT_TRUE(options.pngDirectory.empty());
 }
 
@@ -37,7 +38,7 @@ TEST(RunnerArguments, EveryOptionIsTakenWithItsValue)
     RunnerOptions options;
     std::string error;
     ASSERT_TRUE(parse({"--preset", "6", "--seed", "4294967295", "--frames", "0", "--stats",
-                       "--png", "out/x", "--every", "7", "--bench"},
+                       "--png", "out/x", "--every", "7", "--bench", "--walk-food"},
                       options, error))
         << error;
     EXPECT_EQ(6, options.preset);
@@ -47,6 +48,7 @@ TEST(RunnerArguments, EveryOptionIsTakenWithItsValue)
     EXPECT_EQ("out/x", options.pngDirectory);
     EXPECT_EQ(7, options.every);
     EXPECT_TRUE(options.bench);
+    EXPECT_TRUE(options.walkFood);
 }
 
 TEST(RunnerArguments, MalformedOrOutOfRangeValuesAreRefused)

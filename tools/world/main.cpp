@@ -1,15 +1,19 @@
 // tovrine-world: the world without a screen. A seed and a settings record in,
 // per-frame figures, PNG frames and timings out, the same on every machine.
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 
-#include "render/sdl/headless_display.h"
+#include "tests/render/test_display.h"
 #include "run/frame_driver.h"
 #include "run/world_setup.h"
 #include "settings/options_record.h"
+#include "sim/food_search.h"
 #include "sim/random.h"
+#ifndef _WIN32
+#include "tools/world/frame_bench.h"
+#endif
 #include "tools/world/runner_options.h"
 #include "tools/world/world_figures.h"
 
@@ -53,40 +57,6 @@ void printFigures(int64_t frame)
     std::fputs(line.c_str(), stdout);
 }
 
-struct FrameTimes {
-    double totalMs = 0;
-    double minMs = 0;
-    double maxMs = 0;
-    int64_t frames = 0;
-    int32_t largestPopulation = 0;
-    int64_t largestPopulationFrame = 0;
-
-    void add(double ms, int64_t frame, int32_t population)
-    {
-        minMs = (frames == 0 || ms < minMs) ? ms : minMs;
-        maxMs = (frames == 0 || ms > maxMs) ? ms : maxMs;
-        totalMs += ms;
-        frames += 1;
-        if (population > largestPopulation) {
-            largestPopulation = population;
-            largestPopulationFrame = frame;
-        }
-    }
-};
-
-void printBench(const FrameTimes& times, int64_t lastFrame)
-{
-    double mean = times.frames > 0 ? times.totalMs / times.frames : 0.0;
-    std::printf("bench: %lld frames, ms per frame: mean %.4f min %.4f max %.4f\n",
-                static_cast<long long>(times.frames), mean, times.minMs, times.maxMs);
-    std::printf("bench: largest population %d at frame %lld\n", times.largestPopulation,
-                static_cast<long long>(times.largestPopulationFrame));
-    std::printf("bench: last frame: %s\n",
-                formatWorldFigures(lastFrame, collectWorldFigures()).c_str());
-}
-
-int32_t vobPopulation() { return collectWorldFigures().vobs; }
-
 int runWorld(const RunnerOptions& options)
 {
     if (!options.pngDirectory.empty()) {
@@ -106,17 +76,31 @@ int runWorld(const RunnerOptions& options)
     if (options.stats)
         printFigures(0);
 
-    FrameTimes times;
+#ifdef _WIN32
+    // The drawing clock is the SDL backend's: timings come from the native build.
+    if (options.bench)
+        return fail("--bench is measured on the native build only");
+    struct NoBench {
+        void beginFrame() {}
+        void endFrame(int64_t, int64_t) {}
+        void print(int64_t) const {}
+    };
+    std::optional<NoBench> bench;
+#else
+    std::optional<FrameBench> bench;
+    if (options.bench)
+        bench.emplace();
+#endif
     for (int64_t frame = 1; frame <= options.frames; ++frame) {
-        auto start = std::chrono::steady_clock::now();
+        if (bench)
+            bench->beginFrame();
         if (runFrame() == frameOutOfMemory)
             return fail("out of memory at frame " + std::to_string(frame));
-        std::chrono::duration<double, std::milli> spent = std::chrono::steady_clock::now() - start;
+        if (bench)
+            bench->endFrame(frame, options.frames);
         if (quitRequested())
             return fail("the run was ended at frame " + std::to_string(frame) +
                         " (a sheet could not be measured)");
-        if (options.bench)
-            times.add(spent.count(), frame, vobPopulation());
         if (options.stats)
             printFigures(frame);
         if (!options.pngDirectory.empty() && frame % options.every == 0) {
@@ -125,8 +109,8 @@ int runWorld(const RunnerOptions& options)
                 return fail("cannot write " + path);
         }
     }
-    if (options.bench)
-        printBench(times, options.frames);
+    if (bench)
+        bench->print(options.frames);
     return 0;
 }
 
@@ -148,6 +132,7 @@ int main(int argc, char** argv)
     if (!loadRunnerRecord(options, record, error) || !checkDisplayMode(record, error))
         return fail(error);
     liveOptions = record;
+    setFoodSearch(options.walkFood ? FoodSearch::walk : FoodSearch::indexed);
     if (!openHeadlessDisplay(record.screenWidth, record.screenHeight, record.screenDepth))
         return fail("cannot open a " + std::to_string(record.screenWidth) + " x " +
                     std::to_string(record.screenHeight) + " x " +

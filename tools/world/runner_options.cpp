@@ -106,7 +106,7 @@ bool readFileStart(const std::string& path, size_t limit, std::string& bytes, st
 std::string runnerUsage()
 {
     return "usage: tovrine-world [--preset N | --record FILE] [--seed S] [--frames N] [--stats]\n"
-           "                     [--png DIR] [--every K] [--bench]\n"
+           "                     [--png DIR] [--every K] [--bench] [--walk-food]\n"
            "  --preset N     built-in algorithm 0 to 6 (default 0)\n"
            "  --record FILE  a stored 128-byte settings record; a shorter file sets only\n"
            "                 its first bytes over preset 0\n"
@@ -116,7 +116,10 @@ std::string runnerUsage()
            "                 frame vobs history peak food remains whirls strengthSum xSum ySum\n"
            "  --png DIR      save every K-th frame as DIR/frame-NNNNNN.png\n"
            "  --every K      the K of --png (default 100)\n"
-           "  --bench        milliseconds per frame (mean, min, max) and the last figures\n";
+           "  --bench        milliseconds per frame (mean, min, max), split into the\n"
+           "                 simulation and the drawing; memory; the last figures\n"
+           "  --walk-food    Vobs find food by walking the food list (the reference the\n"
+           "                 index is checked against); the figures stay the same\n";
 }
 
 bool parseRunnerArguments(int argc, const char* const* argv, RunnerOptions& options,
@@ -129,6 +132,8 @@ bool parseRunnerArguments(int argc, const char* const* argv, RunnerOptions& opti
             options.stats = true;
         } else if (name == "--bench") {
             options.bench = true;
+        } else if (name == "--walk-food") {
+            options.walkFood = true;
         } else if (name == "--help" || name == "-h") {
             options.help = true;
         } else if (takesValue(name)) {

@@ -16,6 +16,7 @@ struct RunnerOptions {
     int64_t every = 100;
     bool everyGiven = false;
     bool bench = false;
+    bool walkFood = false;  // the reference food search instead of the index
     bool help = false;
 };
 

@@ -3,7 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "render/display.h"
-#include "render/sdl/headless_display.h"
+#include "tests/render/test_display.h"
 #include "render/sprite_sheet.h"
 #include "settings/options_record.h"
 #include "sim/entity.h"

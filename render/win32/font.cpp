@@ -1,0 +1,67 @@
+// Fonts and text through GDI: the glyph grid is drawn once with TextOutA on
+// the grid surface's device context, and occasional messages are drawn the
+// same way straight onto their surface.
+#include "render/win32/win32_surface.h"
+
+Font* createFont(const char* face, int32_t height, int32_t weight) {
+    HFONT font = CreateFontA(height, 0, 0, 0, static_cast<uint16_t>(weight), FALSE, FALSE, FALSE,
+                             ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                             VARIABLE_PITCH | FF_DONTCARE, face);
+    return reinterpret_cast<Font*>(font);
+}
+
+void deleteFont(Font* font) {
+    if (font) DeleteObject(fontHandle(font));
+}
+
+bool renderGlyphGrid(Surface* surface, Font* font, int32_t firstChar, int32_t lastChar,
+                     int32_t* charWidths, int32_t& cellWidth, int32_t& cellHeight,
+                     int32_t& charExtra) {
+    if (!surface || !surface->surface || !font) return false;
+    HDC dc = nullptr;
+    if (surface->surface->GetDC(&dc) != DD_OK) return false;
+    HGDIOBJ previous = SelectObject(dc, fontHandle(font));
+    SetTextColor(dc, textColour);
+    SetBkColor(dc, keyColour);
+    SetBkMode(dc, OPAQUE);
+
+    INT widths[256] = {};
+    GetCharWidthA(dc, firstChar, lastChar, widths);
+    for (int32_t c = firstChar; c <= lastChar; ++c) charWidths[c - firstChar] = widths[c - firstChar];
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(dc, &metrics);
+    cellWidth = metrics.tmMaxCharWidth;
+    cellHeight = metrics.tmHeight;
+    charExtra = GetTextCharacterExtra(dc);
+
+    int32_t column = 0, row = 0;
+    for (int32_t c = firstChar; c <= lastChar; ++c) {
+        char text = static_cast<char>(c);
+        TextOutA(dc, column * cellWidth, row * cellHeight, &text, 1);
+        if (column == 9) {
+            column = 0;
+            row += 1;
+        } else {
+            column += 1;
+        }
+    }
+    SelectObject(dc, previous);
+    surface->surface->ReleaseDC(dc);
+    return true;
+}
+
+int drawGdiText(Surface* surface, const char* text, int32_t x, int32_t y, Font* font,
+                uint32_t colour, int32_t backgroundMode) {
+    // Without its font nothing is drawn, rather than text in the system font.
+    if (!surface || !surface->surface || !text || !font) return 0;
+    HDC dc = nullptr;
+    if (surface->surface->GetDC(&dc) != DD_OK) return 0;
+    HGDIOBJ previous = SelectObject(dc, fontHandle(font));
+    SetTextColor(dc, colour);
+    SetBkColor(dc, 0);
+    SetBkMode(dc, backgroundMode == transparentBackground ? TRANSPARENT : OPAQUE);
+    TextOutA(dc, x, y, text, static_cast<int>(lstrlenA(text)));
+    SelectObject(dc, previous);
+    surface->surface->ReleaseDC(dc);
+    return 0;
+}

@@ -1,0 +1,271 @@
+// The display and input devices of a full-screen run: taken at set-up in a
+// fixed order, given back at tear-down in a fixed order.
+
+#include <ctime>
+#include <new>
+
+#include "render/display.h"
+#include "render/win32/direct_draw.h"
+#include "run/win32/saver_run.h"
+#include "run/world_setup.h"
+#include "settings/options_record.h"
+#include "sim/random.h"
+
+#include "host/win32/saver_host.h"
+
+namespace {
+
+constexpr DWORD exclusiveFullScreen = DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN | DDSCL_ALLOWREBOOT;
+constexpr DWORD backgroundShared = DISCL_NONEXCLUSIVE | DISCL_BACKGROUND;
+// A user who cannot get past failing set-ups would be trapped behind their
+// boxes; after this many the saver gives up and ends.
+constexpr int32_t maxSetUpAttempts = 3;
+
+LPDIRECTINPUTA directInput = nullptr;
+bool cursorHiddenByRun = false;
+// Set once the configured mode has been refused: later attempts take the
+// desktop's own mode, which the display certainly offers.
+bool useDesktopMode = false;
+int32_t failedAttempts = 0;
+// Once given up, later ticks wait quietly for the close.
+bool setUpAbandoned = false;
+
+enum class SetUpFailure { none, mode, other, interrupted };
+
+template <typename T>
+void releaseObject(T*& object)
+{
+    if (object != nullptr) {
+        object->Release();
+        object = nullptr;
+    }
+}
+
+void releaseDevice(LPDIRECTINPUTDEVICE& device)
+{
+    if (device != nullptr) {
+        device->Unacquire();
+        device->Release();
+        device = nullptr;
+    }
+}
+
+void releaseDisplaySurface(Surface*& surface)
+{
+    releaseSurface(surface);
+    surface = nullptr;
+}
+
+void chooseDisplayMode()
+{
+    displayWidth = liveOptions.screenWidth;
+    displayHeight = liveOptions.screenHeight;
+    displayDepth = liveOptions.screenDepth;
+    if (!useDesktopMode)
+        return;
+    DDSURFACEDESC mode;
+    ZeroMemory(&mode, sizeof mode);
+    mode.dwSize = sizeof mode;
+    if (directDraw->GetDisplayMode(&mode) == DD_OK) {
+        displayWidth = static_cast<int32_t>(mode.dwWidth);
+        displayHeight = static_cast<int32_t>(mode.dwHeight);
+        displayDepth = static_cast<int32_t>(mode.ddpfPixelFormat.dwRGBBitCount);
+    }
+}
+
+bool createFlippingSurfaces()
+{
+    DDSURFACEDESC description;
+    ZeroMemory(&description, sizeof description);
+    description.dwSize = sizeof description;
+    description.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
+    description.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
+    description.dwBackBufferCount = 1;
+    LPDIRECTDRAWSURFACE primary = nullptr;
+    if (directDraw->CreateSurface(&description, &primary, nullptr) != DD_OK || primary == nullptr)
+        return false;
+    primarySurface = wrapDirectDrawSurface(primary);
+    if (primarySurface == nullptr)
+        return false;
+
+    // Without the back buffer there is nothing to draw on: a failure like
+    // the primary's own.
+    DDSCAPS backCaps = {DDSCAPS_BACKBUFFER};
+    LPDIRECTDRAWSURFACE back = nullptr;
+    if (primary->GetAttachedSurface(&backCaps, &back) != DD_OK || back == nullptr)
+        return false;
+    backSurface = wrapDirectDrawSurface(back);
+    return backSurface != nullptr;
+}
+
+bool openDevice(REFGUID guid, const DIDATAFORMAT* format, HWND window, LPDIRECTINPUTDEVICE& device,
+                const char* const messages[4], const char*& failure)
+{
+    if (directInput->CreateDevice(guid, &device, nullptr) != DI_OK || device == nullptr) {
+        failure = messages[0];
+        return false;
+    }
+    if (device->SetCooperativeLevel(window, backgroundShared) != DI_OK) {
+        failure = messages[1];
+        return false;
+    }
+    if (device->SetDataFormat(format) != DI_OK) {
+        failure = messages[2];
+        return false;
+    }
+    if (FAILED(device->Acquire())) {
+        failure = messages[3];
+        return false;
+    }
+    return true;
+}
+
+const char* const keyboardMessages[4] = {
+    "Error: Failed to create keyboard device.",
+    "Error: Failed setting cooperation level for keyboard device.",
+    "Error: Failed setting data format for keyboard.",
+    "Error: Couldn't acquire keyboard device.",
+};
+
+const char* const mouseMessages[4] = {
+    "Error: Failed to create mouse device.",
+    "Error: Failed to set cooperation level for mouse.",
+    "Error: Failed setting data format for mouse.",
+    "Error: Couldn't acquire mouse device.",
+};
+
+// Wine reports the cursor's jump onto the new window as the first motion
+// after acquiring; it is not the user's.
+void discardFirstMouseRead()
+{
+    MouseState mouse;
+    readMouseState(mouse);
+}
+
+SetUpFailure takeDisplay(HWND window, const char*& failure)
+{
+    if (DirectDrawCreate(nullptr, &directDraw, nullptr) != DD_OK || directDraw == nullptr) {
+        failure = "Error: Couldn't create DirectDraw object.";
+        return SetUpFailure::other;
+    }
+    chooseDisplayMode();
+    if (directDraw->SetCooperativeLevel(window, exclusiveFullScreen) != DD_OK) {
+        failure = "Error: Couldn't set cooperation level.";
+        return SetUpFailure::other;
+    }
+    if (displayWidth <= 0 || displayHeight <= 0 || displayDepth <= 0 ||
+        directDraw->SetDisplayMode(static_cast<DWORD>(displayWidth), static_cast<DWORD>(displayHeight),
+                                   static_cast<DWORD>(displayDepth)) != DD_OK) {
+        failure = "Error: Couldn't set video mode.";
+        return SetUpFailure::mode;
+    }
+    if (!createFlippingSurfaces()) {
+        failure = "Error: Couldn't create primary surface.";
+        return SetUpFailure::other;
+    }
+    fillSurface(primarySurface, keyColour);
+    fillSurface(backSurface, keyColour);
+    // Without a clipper, sprites at the edges are refused rather than
+    // clipped: the run goes on.
+    setClipRect(backSurface, {0, 0, displayWidth, displayHeight});
+    return SetUpFailure::none;
+}
+
+SetUpFailure takeInput(HWND window, const char*& failure)
+{
+    if (DirectInputCreateA(saverInstance, 0x0700, &directInput, nullptr) != DI_OK ||
+        directInput == nullptr) {
+        failure = "Error: Couldn't create directinput object.";
+        return SetUpFailure::other;
+    }
+    if (!openDevice(GUID_SysKeyboard, &c_dfDIKeyboard, window, keyboardDevice, keyboardMessages,
+                    failure) ||
+        !openDevice(GUID_SysMouse, &c_dfDIMouse, window, mouseDevice, mouseMessages, failure))
+        return SetUpFailure::other;
+    discardFirstMouseRead();
+    return SetUpFailure::none;
+}
+
+SetUpFailure buildWorld(const char*& failure)
+{
+    failure = "Error: Couldn't load sprites.";
+    try {
+        if (setUpWorld() != worldComplete)
+            return SetUpFailure::interrupted;
+    } catch (const std::bad_alloc&) {
+        return SetUpFailure::other;
+    }
+    // A sheet or font that could not be made would fail every later frame.
+    return missingWorldParts().empty() ? SetUpFailure::none : SetUpFailure::other;
+}
+
+SetUpFailure takeEverything(HWND window, const char*& failure)
+{
+    SetUpFailure result = takeDisplay(window, failure);
+    if (result == SetUpFailure::none)
+        result = takeInput(window, failure);
+    if (result != SetUpFailure::none)
+        return result;
+    seedRandom(static_cast<uint32_t>(time(nullptr)));
+    return buildWorld(failure);
+}
+
+// What follows a failed attempt. The objects are given back first, so the
+// box shows on the user's own desktop and the next attempt starts clean.
+void reportFailure(HWND window, SetUpFailure failure, const char* message)
+{
+    tearDownRun();
+    if (failure == SetUpFailure::interrupted) {
+        // The user stopped the loading screen: they want the saver gone.
+        PostMessageA(window, WM_CLOSE, 0, 0);
+        return;
+    }
+    bool givingUp = useDesktopMode || ++failedAttempts >= maxSetUpAttempts;
+    if (failure == SetUpFailure::mode)
+        useDesktopMode = true;
+    setUpAbandoned = givingUp;
+    MessageBoxA(nullptr, message, "Error", MB_OK | MB_TOPMOST | MB_SETFOREGROUND);
+    if (givingUp)
+        PostMessageA(window, WM_CLOSE, 0, 0);
+}
+
+}  // namespace
+
+void resetSetUpHistory()
+{
+    useDesktopMode = false;
+    failedAttempts = 0;
+    setUpAbandoned = false;
+}
+
+int32_t setUpRun(HWND window)
+{
+    if (setUpAbandoned)
+        return 1;
+    const char* message = nullptr;
+    SetUpFailure failure = takeEverything(window, message);
+    if (failure != SetUpFailure::none) {
+        reportFailure(window, failure, message);
+        return 1;
+    }
+    ShowCursor(FALSE);
+    cursorHiddenByRun = true;
+    return 0;
+}
+
+void tearDownRun()
+{
+    releaseDisplaySurface(backSurface);
+    releaseDisplaySurface(primarySurface);
+    releaseDevice(keyboardDevice);
+    releaseDevice(mouseDevice);
+    tearDownWorld();
+    releaseObject(directInput);
+    if (directDraw != nullptr)
+        directDraw->RestoreDisplayMode();
+    releaseObject(directDraw);
+    if (cursorHiddenByRun) {
+        ShowCursor(TRUE);
+        cursorHiddenByRun = false;
+    }
+}

@@ -1,0 +1,137 @@
+// The run's half of the saver window's messages: the settings on creation,
+// the 10 ms frame clock, the function keys and the swallowed first moves.
+
+#include <new>
+
+#include "host/win32/saver_host.h"
+#include "render/display.h"
+#include "run/frame_driver.h"
+#include "run/win32/saver_run.h"
+#include "settings/options_record.h"
+#include "settings/settings_store.h"
+
+bool devicesReady = false;
+int32_t mouseMoveGrace = 5;
+
+namespace {
+
+constexpr UINT_PTR frameTimer = 1;
+constexpr UINT framePeriodMs = 10;
+
+// The set-up's message box runs a modal loop that keeps delivering ticks:
+// they must not start a second attempt while the first is reporting.
+bool settingUp = false;
+
+void stepStatsDisplay()
+{
+    if (liveOptions.statsMode == 0 && liveOptions.includeLife == 0)
+        liveOptions.statsMode = 1;
+    else if (liveOptions.statsMode != 0 && liveOptions.includeLife == 0)
+        liveOptions.includeLife = 1;
+    else {
+        liveOptions.statsMode = 0;
+        liveOptions.includeLife = 0;
+    }
+}
+
+// True when the key is one of the four the saver answers itself.
+bool handleFunctionKey(WPARAM key)
+{
+    switch (key) {
+    case VK_F1:
+        liveOptions.showCloud = (liveOptions.showCloud + 1) % 2;
+        return true;
+    case VK_F2:
+        stepStatsDisplay();
+        return true;
+    case VK_F3:
+        liveOptions.statsMode = liveOptions.statsMode == 2 ? 0 : 2;
+        return true;
+    case VK_F12:
+        strengthResetRequested = 1;
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The direct mouse poll reports motion since its last read. Reading it every
+// tick leaves a rebirth's polls only the motion made while it runs, not a
+// whole run's worth of small moves.
+void forgetMouseMotion()
+{
+    MouseState mouse;
+    readMouseState(mouse);
+}
+
+void runOneFrame(HWND window)
+{
+    forgetMouseMotion();
+    try {
+        runFrame();
+    } catch (const std::bad_alloc&) {
+        // The world cannot grow any further: end the run rather than crash.
+        PostMessageA(window, WM_CLOSE, 0, 0);
+    }
+}
+
+void tick(HWND window)
+{
+    if (previewMode) {
+        paintPreview();
+        return;
+    }
+    if (!devicesReady) {
+        if (settingUp)
+            return;
+        settingUp = true;
+        int32_t result = setUpRun(window);
+        settingUp = false;
+        if (result != 0)
+            return;
+        devicesReady = true;
+    }
+    runOneFrame(window);
+}
+
+}  // namespace
+
+void resetSaverRun()
+{
+    devicesReady = false;
+    mouseMoveGrace = 5;
+    settingUp = false;
+    resetSetUpHistory();
+}
+
+LRESULT saverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        // A missing value keeps the built-in defaults.
+        readSettingsValue(liveOptions, "Options");
+        SetTimer(window, frameTimer, framePeriodMs, nullptr);
+        return 0;
+    case WM_DESTROY:
+        KillTimer(window, frameTimer);
+        if (devicesReady)
+            tearDownRun();
+        break;
+    case WM_KEYDOWN:
+        if (handleFunctionKey(wParam))
+            return 0;
+        break;
+    case WM_TIMER:
+        tick(window);
+        return 0;
+    case WM_MOUSEMOVE:
+        if (mouseMoveGrace > 0) {
+            --mouseMoveGrace;
+            return 0;
+        }
+        break;
+    default:
+        break;
+    }
+    return hostDefaultProc(window, message, wParam, lParam);
+}

@@ -1,0 +1,31 @@
+// The run of the saver window: its half of the message handling, the frame
+// clock, the devices of a full-screen run and the preview picture.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+// Set once set-up has succeeded; chooses between set-up and a frame.
+extern bool devicesReady;
+// Mouse moves still to be swallowed after the window appears.
+extern int32_t mouseMoveGrace;
+
+// Called by hostProc for every message it does not handle itself.
+LRESULT saverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Takes the display and the input devices and builds the world. 0 on
+// success; 1 after its message box. Called by the frame clock until it
+// succeeds.
+int32_t setUpRun(HWND window);
+// Gives back everything a run holds, also after a partial set-up.
+void tearDownRun();
+// Forgets refused modes and failed attempts of an earlier window (tests).
+void resetSetUpHistory();
+
+// Copies the preview picture into the saver window. Called on every tick of
+// a preview.
+int32_t paintPreview();
+
+// Forgets a finished run's state so that tests can make another window.
+void resetSaverRun();

@@ -1,0 +1,47 @@
+#!/bin/bash
+# make run: the screen saver full screen under Wine, in a virtual desktop of
+# its default mode (800 x 600).
+#
+# With a display ($DISPLAY set), it runs in a window on it until you press a
+# key or move the mouse over it. Without one, it runs on a private Xvfb for
+# about half a minute, saves a screenshot every few seconds to out/, then
+# ends the run with a key press and says where the pictures are.
+set -u
+cd "$(dirname "$0")/.."
+build=${TOVRINE_BUILD:-build/win32}
+saver=$(pwd)/$build/tovrine.scr
+launcher=$(pwd)/$build/tests/report_exit.exe
+seconds=${TOVRINE_RUN_SECONDS:-30}
+for f in "$saver" "$launcher"; do
+    [ -f "$f" ] || { echo "run-saver: $f is missing; build the win32 preset" >&2; exit 2; }
+done
+
+if [ -n "${DISPLAY:-}" ] && xdotool getdisplaygeometry >/dev/null 2>&1; then
+    export RIG_USE_DISPLAY=1
+    headless=0
+else
+    export TOVRINE_XVFB_SCREEN=800x600x24
+    headless=1
+fi
+. scripts/wine-rig.sh
+rig_start || exit 1
+
+rig_launch "tovrine,800x600" "$launcher" "$saver" /s
+if [ "$headless" = 0 ]; then
+    echo "make run: the saver runs in the window 'tovrine - Wine desktop'; press a key there to end it"
+    rig_wait_launched 86400
+else
+    mkdir -p out && rm -f out/saver-*.png
+    shots=0
+    for ((t = 5; t <= seconds; t += 5)); do
+        sleep 5
+        shots=$((shots + 1))
+        rig_screenshot "$(printf 'out/saver-%02d.png' "$shots")"
+    done
+    rig_key space
+    rig_wait_launched 30
+    echo "make run: $shots screenshots of the saver, one every 5 s, are in $(pwd)/out/saver-*.png"
+fi
+status=$?
+echo "make run: the saver ended with exit code $RIG_EXIT_CODE"
+exit $status

@@ -1,0 +1,198 @@
+// The first living deposit near a point, by walking foodList or by a grid of
+// buckets over the deposits' centres. The grid is rebuilt from the list
+// after it has changed, once a few searches have walked it: in a frame that
+// is once, early in the Vob pass, since food is laid and removed only outside
+// it. A deposit eaten since then stays in its bucket and is skipped as the
+// walk skips it, by its alive flag.
+#include "sim/food_search.h"
+
+#include <algorithm>
+#include <limits>
+#include <vector>
+
+#include "sim/entity.h"
+#include "sim/entity_list.h"
+#include "sim/world.h"
+
+namespace {
+
+// Centres beyond this make the walk's differences overflow 32 bits; its
+// answer is then what the machine's arithmetic gives, so only it can give it.
+constexpr int64_t coordinateLimit = (int64_t{1} << 30) - 1;
+// 32-pixel buckets: a meal search (at most 7 pixels each way) touches at most
+// 2 x 2 of them, a steering search of the presets' radius at most 3 x 3.
+constexpr int32_t narrowestShift = 5;
+// Sparse deposits over a wide area get wider buckets rather than many empty ones.
+constexpr int64_t fewestBucketsAllowed = 1024;
+// A search wider than this many buckets is a huge radius: the walk finds its
+// answer among the first deposits.
+constexpr int64_t widestSearchBuckets = 16;
+// Building the grid costs about as much as a few walks of the list: a world
+// of many deposits and a handful of Vobs is better served by walking.
+constexpr int32_t walksBeforeBuilding = 4;
+
+FoodSearch currentSearch = FoodSearch::indexed;
+FoodSearchCounts counts;
+
+int32_t distance(int32_t a, int32_t b) { return a > b ? a - b : b - a; }
+
+bool outsideLimit(int64_t v) { return v > coordinateLimit || v < -coordinateLimit; }
+
+struct Deposit {
+    int32_t x;
+    int32_t y;
+    uint32_t order;  // position in foodList when the grid was built
+    Entity* entity;
+};
+
+struct FoodGrid {
+    const EntityList* list = nullptr;
+    uint64_t stamp = 0;
+    bool usable = false;  // false: some centre is beyond the limit
+    int64_t minX = 0, minY = 0, maxX = 0, maxY = 0;
+    int32_t shift = narrowestShift;
+    int64_t columns = 0;
+    std::vector<Deposit> inListOrder;
+    std::vector<uint32_t> bucketStart;  // bucket b holds byBucket[bucketStart[b] .. bucketStart[b+1])
+    std::vector<Deposit> byBucket;      // list order within each bucket
+    std::vector<uint32_t> fillAt;       // scratch of the sort
+
+    int32_t searchesSinceChange = 0;
+    bool built = false;
+
+    bool current() const { return list == foodList && stamp == foodList->changeStamp(); }
+    int64_t bucketOf(const Deposit& d) const
+    {
+        return ((d.y - minY) >> shift) * columns + ((d.x - minX) >> shift);
+    }
+    void rebuild();
+    // False when the walk must answer; otherwise `found` is the answer.
+    bool search(int64_t x, int64_t y, int64_t rangeX, int64_t rangeY, Entity*& found) const;
+};
+
+FoodGrid grid;
+
+void FoodGrid::rebuild()
+{
+    usable = true;
+    inListOrder.clear();
+    minX = minY = std::numeric_limits<int64_t>::max();
+    maxX = maxY = std::numeric_limits<int64_t>::min();
+    uint32_t order = 0;
+    for (const EntityNode* n = foodList->head(); n != nullptr; n = n->next, ++order) {
+        const Deposit d{n->entity->centreX(), n->entity->centreY(), order, n->entity};
+        if (outsideLimit(d.x) || outsideLimit(d.y)) {
+            usable = false;
+            return;
+        }
+        inListOrder.push_back(d);
+        minX = std::min<int64_t>(minX, d.x);
+        maxX = std::max<int64_t>(maxX, d.x);
+        minY = std::min<int64_t>(minY, d.y);
+        maxY = std::max<int64_t>(maxY, d.y);
+    }
+    columns = 0;
+    if (inListOrder.empty())
+        return;
+
+    const int64_t bucketLimit = std::max<int64_t>(fewestBucketsAllowed, 4 * int64_t(inListOrder.size()));
+    int64_t rows = 0;
+    for (shift = narrowestShift;; ++shift) {
+        columns = ((maxX - minX) >> shift) + 1;
+        rows = ((maxY - minY) >> shift) + 1;
+        if (columns * rows <= bucketLimit)
+            break;
+    }
+    // A counting sort by bucket keeps the list order within each bucket.
+    bucketStart.assign(static_cast<size_t>(columns * rows + 1), 0);
+    for (const Deposit& d : inListOrder)
+        bucketStart[static_cast<size_t>(bucketOf(d) + 1)] += 1;
+    for (size_t b = 1; b < bucketStart.size(); ++b)
+        bucketStart[b] += bucketStart[b - 1];
+    byBucket.resize(inListOrder.size());
+    fillAt.assign(bucketStart.begin(), bucketStart.end() - 1);
+    for (const Deposit& d : inListOrder)
+        byBucket[fillAt[static_cast<size_t>(bucketOf(d))]++] = d;
+}
+
+bool FoodGrid::search(int64_t x, int64_t y, int64_t rangeX, int64_t rangeY, Entity*& found) const
+{
+    found = nullptr;
+    if (!usable || outsideLimit(x) || outsideLimit(y))
+        return false;
+    // Within the limit no difference overflows, so "closer than the range"
+    // is the open interval around the point, and no range below 1 meets it.
+    if (columns == 0 || rangeX <= 0 || rangeY <= 0)
+        return true;
+    const int64_t left = std::max(x - rangeX + 1, minX), right = std::min(x + rangeX - 1, maxX);
+    const int64_t top = std::max(y - rangeY + 1, minY), bottom = std::min(y + rangeY - 1, maxY);
+    if (left > right || top > bottom)
+        return true;
+    const int64_t c0 = (left - minX) >> shift, c1 = (right - minX) >> shift;
+    const int64_t r0 = (top - minY) >> shift, r1 = (bottom - minY) >> shift;
+    if ((c1 - c0 + 1) * (r1 - r0 + 1) > widestSearchBuckets)
+        return false;
+
+    uint32_t best = std::numeric_limits<uint32_t>::max();
+    for (int64_t r = r0; r <= r1; ++r) {
+        for (int64_t c = c0; c <= c1; ++c) {
+            const size_t b = static_cast<size_t>(r * columns + c);
+            for (uint32_t i = bucketStart[b]; i < bucketStart[b + 1]; ++i) {
+                const Deposit& d = byBucket[i];
+                if (d.order >= best)
+                    break;  // later in the list than what was found already
+                if (d.x >= left && d.x <= right && d.y >= top && d.y <= bottom &&
+                    d.entity->alive() == 1) {
+                    best = d.order;
+                    found = d.entity;
+                    break;
+                }
+            }
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+void setFoodSearch(FoodSearch search) { currentSearch = search; }
+
+FoodSearch foodSearch() { return currentSearch; }
+
+FoodSearchCounts foodSearchCounts() { return counts; }
+
+Entity* walkForFoodNear(int32_t x, int32_t y, int32_t rangeX, int32_t rangeY)
+{
+    if (foodList == nullptr)
+        return nullptr;
+    for (EntityNode* n = foodList->head(); n != nullptr; n = n->next) {
+        const Entity& food = *n->entity;
+        if (food.alive() == 1 && distance(food.centreX(), x) < rangeX &&
+            distance(food.centreY(), y) < rangeY)
+            return n->entity;
+    }
+    return nullptr;
+}
+
+Entity* firstFoodNear(int32_t x, int32_t y, int32_t rangeX, int32_t rangeY)
+{
+    if (currentSearch == FoodSearch::indexed && foodList != nullptr) {
+        if (!grid.current()) {
+            grid.list = foodList;
+            grid.stamp = foodList->changeStamp();
+            grid.searchesSinceChange = 0;
+            grid.built = false;
+        }
+        if (!grid.built && ++grid.searchesSinceChange > walksBeforeBuilding) {
+            grid.rebuild();
+            grid.built = true;
+        }
+        Entity* found = nullptr;
+        if (grid.built && grid.search(x, y, rangeX, rangeY, found)) {
+            counts.indexed += 1;
+            return found;
+        }
+    }
+    counts.walked += 1;
+    return walkForFoodNear(x, y, rangeX, rangeY);
+}

@@ -1,0 +1,52 @@
+// The display of the Windows tests and of tovrine-world on Windows: the same
+// calls as the SDL backend's headless display, over real DirectDraw. A hidden
+// window at the normal cooperative level, so the desktop's mode is never
+// touched; primary and back are an off-screen flipping pair in the chosen
+// format, the back with its clipper; input comes from stand-in DirectInput
+// devices that the test feeds.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "render/display.h"
+#include "render/surface.h"
+
+// Opens a W x H display at 16 (5-6-5) or 32 (XRGB) bits, both surfaces
+// black, the clip rectangle (0, 0, W, H) on the back. False for any other
+// depth or size. Opening again closes the previous display first.
+bool openHeadlessDisplay(int32_t width, int32_t height, int32_t depth);
+// Releases the surfaces, the devices and DirectDraw; the globals return to
+// 0 and null. Also clears injected input and the quit request.
+void closeHeadlessDisplay();
+
+// Where bitmaps are read from while TOVRINE_RESOURCES is set (its
+// bitmaps\<id>_*.bmp files); otherwise they come from the program's
+// resources, named here as such.
+std::string resourceDirectory();
+
+// The surface as a 24-bit BMP file, to look at; false when it cannot.
+bool saveSurfaceBmp(Surface* surface, const char* path);
+// PNG output is the native runner's; on Windows it always fails.
+bool saveSurfacePng(Surface* surface, const char* path);
+
+// What the stand-in keyboard and mouse report. Motion is consumed by a
+// read, buttons stay until changed.
+void setKeyState(int32_t scanCode, bool pressed);
+void setMouseMotion(int32_t x, int32_t y, int32_t z);
+void setMouseButton(int32_t button, bool pressed);
+// While false, both devices are lost and cannot be acquired again.
+void setInputReadable(bool readable);
+// The next read of each device finds it lost once; acquiring it brings it
+// back. Acquisitions made since the display opened:
+void loseInputOnce();
+int32_t inputAcquisitions();
+
+// The next `count` flips fail (the surfaces stay as they were).
+void failNextFlips(int32_t count);
+// Flips done since the display opened.
+int32_t flipCount();
+
+// requestQuit() posts the quit message; these read and remove it.
+bool quitRequested();
+void clearQuitRequest();

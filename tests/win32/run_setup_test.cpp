@@ -1,0 +1,161 @@
+// A full-screen run's set-up and tear-down on a real display. The suites run
+// inside a Wine virtual desktop, where the display can change its mode.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "host/win32/saver_host.h"
+#include "render/display.h"
+#include "render/win32/direct_draw.h"
+#include "run/win32/saver_run.h"
+#include "settings/options_record.h"
+#include "sim/entity_list.h"
+#include "sim/world.h"
+#include "tests/win32/box_answerer.h"
+
+namespace {
+
+// ShowCursor's display count, left as it was.
+int cursorCount()
+{
+    int count = ShowCursor(TRUE);
+    ShowCursor(FALSE);
+    return count - 1;
+}
+
+std::vector<RECT> backClipList()
+{
+    std::vector<RECT> rects;
+    LPDIRECTDRAWCLIPPER clipper = nullptr;
+    LPDIRECTDRAWSURFACE back = directDrawSurface(backSurface);
+    if (back == nullptr || back->GetClipper(&clipper) != DD_OK)
+        return rects;
+    DWORD size = 0;
+    clipper->GetClipList(nullptr, nullptr, &size);
+    std::vector<char> buffer(size);
+    auto* region = reinterpret_cast<RGNDATA*>(buffer.data());
+    if (size >= sizeof(RGNDATAHEADER) && clipper->GetClipList(nullptr, region, &size) == DD_OK) {
+        const RECT* list = reinterpret_cast<const RECT*>(region->Buffer);
+        rects.assign(list, list + region->rdh.nCount);
+    }
+    clipper->Release();
+    return rects;
+}
+
+class RunSetUpInVirtualDesktop : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        saved = liveOptions;
+        resetSaverHost();
+        saverInstance = GetModuleHandleA(nullptr);
+        setResourceModule(saverInstance);
+        liveOptions = presetAlgorithms[0];
+        liveOptions.initialVobs = 20;
+        liveOptions.whirlCount = 5;
+        window = createSaverWindow(nullptr);
+        ASSERT_NE(window, nullptr);
+        KillTimer(window, 1);
+    }
+    void TearDown() override
+    {
+        tearDownRun();
+        if (IsWindow(window))
+            DestroyWindow(window);
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        }
+        resetSaverHost();
+        liveOptions = saved;
+    }
+
+    OptionsRecord saved{};
+    HWND window = nullptr;
+};
+
+TEST_F(RunSetUpInVirtualDesktop, TakesTheModeBuildsTheWorldAndGivesEverythingBack)
+{
+    liveOptions.screenWidth = 800;
+    liveOptions.screenHeight = 600;
+    liveOptions.screenDepth = 16;
+    int cursorBefore = cursorCount();
+
+    ASSERT_EQ(setUpRun(window), 0);
+    EXPECT_EQ(displayWidth, 800);
+    EXPECT_EQ(displayHeight, 600);
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 800);
+    ASSERT_NE(primarySurface, nullptr);
+    ASSERT_NE(backSurface, nullptr);
+    EXPECT_EQ(surfaceWidth(backSurface), 800);
+    ASSERT_NE(vobList, nullptr);
+    EXPECT_EQ(vobList->population(), 20);
+    EXPECT_EQ(whirlList->population(), 5);
+    EXPECT_EQ(cursorCount(), cursorBefore - 1);
+
+    std::vector<RECT> clip = backClipList();
+    ASSERT_EQ(clip.size(), 1u);
+    EXPECT_EQ(clip[0].left, 0);
+    EXPECT_EQ(clip[0].top, 0);
+    EXPECT_EQ(clip[0].right, 800);
+    EXPECT_EQ(clip[0].bottom, 600);
+
+    tearDownRun();
+    EXPECT_EQ(primarySurface, nullptr);
+    EXPECT_EQ(directDraw, nullptr);
+    EXPECT_EQ(keyboardDevice, nullptr);
+    EXPECT_EQ(vobList, nullptr);
+    EXPECT_EQ(cursorCount(), cursorBefore);
+    EXPECT_NE(GetSystemMetrics(SM_CXSCREEN), 800);
+}
+
+TEST_F(RunSetUpInVirtualDesktop, ARefusedModeFallsBackToTheDesktopsOwnAfterItsBox)
+{
+    liveOptions.screenWidth = 123;
+    liveOptions.screenHeight = 45;
+    liveOptions.screenDepth = 16;
+    int desktopWidth = GetSystemMetrics(SM_CXSCREEN);
+    int cursorBefore = cursorCount();
+    BoxAnswerer answerer;
+
+    EXPECT_EQ(setUpRun(window), 1);
+    std::vector<ShownBox> boxes = answerer.boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "Error");
+    EXPECT_EQ(boxes[0].text, "Error: Couldn't set video mode.");
+    // Nothing of the failed attempt is kept, and the cursor stays balanced.
+    EXPECT_EQ(directDraw, nullptr);
+    EXPECT_EQ(primarySurface, nullptr);
+    EXPECT_EQ(cursorCount(), cursorBefore);
+    MSG close;
+    EXPECT_FALSE(PeekMessageA(&close, window, WM_CLOSE, WM_CLOSE, PM_REMOVE));
+
+    ASSERT_EQ(setUpRun(window), 0);
+    EXPECT_EQ(displayWidth, desktopWidth);
+    EXPECT_EQ(answerer.boxes().size(), 1u);
+}
+
+TEST_F(RunSetUpInVirtualDesktop, SetUpThatStillFailsInTheDesktopsModeEndsTheSaverAfterItsBox)
+{
+    liveOptions.screenWidth = 123;
+    liveOptions.screenHeight = 45;
+    liveOptions.screenDepth = 16;
+    BoxAnswerer answerer;
+    EXPECT_EQ(setUpRun(window), 1);
+    // A module without the world's bitmaps: the sprites cannot be loaded.
+    setResourceModule(GetModuleHandleA("kernel32.dll"));
+    EXPECT_EQ(setUpRun(window), 1);
+    setResourceModule(saverInstance);
+
+    std::vector<ShownBox> boxes = answerer.boxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1].text, "Error: Couldn't load sprites.");
+    MSG close;
+    EXPECT_TRUE(PeekMessageA(&close, window, WM_CLOSE, WM_CLOSE, PM_REMOVE));
+    // Given up: further ticks neither try again nor show more boxes.
+    EXPECT_EQ(setUpRun(window), 1);
+    EXPECT_EQ(answerer.boxes().size(), 2u);
+    EXPECT_EQ(directDraw, nullptr);
+}
+
+}  // namespace
