@@ -21,14 +21,17 @@ Font* overlayFontHandle();
 constexpr int32_t worldComplete = 0;
 constexpr int32_t worldInterrupted = 1;
 // Memory ran out while the world was built. The world is already torn down
-// (its memory given back) when this comes back; the caller ends the run: the
-// saver closes, the runner exits non-zero. Trying again would fail again.
+// (its memory given back) when this comes back; the caller ends the run (the
+// saver closes, the runner exits non-zero) instead of trying set-up again on
+// the next tick, which would only run out again.
 constexpr int32_t worldOutOfMemory = 2;
 
 // The most founding Vobs and whirls the configuration pages can store (their
 // boxes take five digits). A stored record is user-writable, so a larger
 // count is taken as this: set-up and rebirths stay bounded in memory and time.
 constexpr int32_t largestStoredCount = 99999;
+// liveOptions' initialVobs and whirlCount so bounded; set-up and the rebirth
+// of a civilization count with them.
 int32_t foundingVobCount();
 int32_t whirlsToBuild();
 

@@ -1,13 +1,21 @@
 #!/bin/sh
 # Builds the libFuzzer targets (preset `fuzz`) and runs each one for a while:
-#   scripts/fuzz.sh SECONDS [TARGET...]     (default: every tests/fuzz/*.cpp)
-# Each target starts from its committed seeds, tests/fuzz/corpus/<target>/,
-# which it only reads; what it learns goes to build/fuzz/learned/<target>/
-# and what it finds to build/fuzz/findings/<target>/. Extra libFuzzer flags of
-# a target live in tests/fuzz/<target>.flags. Fails when any target found
-# something; prints each target's executions.
+#   scripts/fuzz.sh [--seeds-only] SECONDS [TARGET...]
+# (default: every tests/fuzz/*.cpp). Each target starts from its committed
+# seeds, tests/fuzz/corpus/<target>/, which it only reads; what it learns
+# goes to build/fuzz/learned/<target>/ and is where the next run starts,
+# except with --seeds-only (the short run of `make test`, whose time then
+# does not grow with what earlier runs learned). What a target finds goes to
+# build/fuzz/findings/<target>/. Extra libFuzzer flags of a target live in
+# tests/fuzz/<target>.flags. Fails when any target found something; prints
+# each target's executions.
 set -u
 cd "$(dirname "$0")/.."
+seedsOnly=0
+if [ "${1:-}" = "--seeds-only" ]; then
+    seedsOnly=1
+    shift
+fi
 seconds=${1:-60}
 [ $# -gt 0 ] && shift
 jobs=${JOBS:-2}
@@ -30,6 +38,10 @@ failed=""
 for target in $targets; do
     program=build/fuzz/tests/fuzz/fuzz_$target
     learned=build/fuzz/learned/$target
+    if [ "$seedsOnly" = 1 ]; then
+        learned=build/fuzz/learned/$target.short
+        rm -rf "$learned"
+    fi
     findings=build/fuzz/findings/$target
     log=build/fuzz/$target.log
     mkdir -p "$learned" "$findings"
