@@ -284,9 +284,13 @@ rig_wait_launched() {
     [ "$RIG_EXIT_CODE" = 0 ]
 }
 
-# rig_screenshot FILE: the whole X screen as a PNG.
+# rig_screenshot FILE [WxH+X+Y]: the X screen, or a part of it, as a PNG.
 rig_screenshot() {
-    import -display "$DISPLAY" -window root "$1" 2>/dev/null
+    if [ -n "${2:-}" ]; then
+        import -display "$DISPLAY" -window root -crop "$2" +repage "$1" 2>/dev/null
+    else
+        import -display "$DISPLAY" -window root "$1" 2>/dev/null
+    fi
 }
 
 # rig_key KEY...: presses keys in the Wine desktop that has the focus.
