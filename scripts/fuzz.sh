@@ -40,6 +40,7 @@ for target in $targets; do
     learned=build/fuzz/learned/$target
     if [ "$seedsOnly" = 1 ]; then
         learned=build/fuzz/learned/$target.short
+        log=build/fuzz/$target.short.log
         rm -rf "$learned"
     fi
     findings=build/fuzz/findings/$target
