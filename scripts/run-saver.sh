@@ -1,6 +1,6 @@
 #!/bin/bash
 # make run: the screen saver full screen under Wine, in a virtual desktop of
-# its default mode (800 x 600).
+# the display mode stored in its settings (800 x 600 before any are stored).
 #
 # With a display ($DISPLAY set), it runs in a window on it until you press a
 # key or move the mouse over it. Without one, it runs on a private Xvfb for
@@ -20,13 +20,34 @@ if [ -n "${DISPLAY:-}" ] && xdotool getdisplaygeometry >/dev/null 2>&1; then
     export RIG_USE_DISPLAY=1
     headless=0
 else
-    export TOVRINE_XVFB_SCREEN=800x600x24
+    export TOVRINE_XVFB_SCREEN=1920x1200x24
     headless=1
 fi
 . scripts/wine-rig.sh
 rig_start || exit 1
 
-rig_launch "tovrine,800x600" "$launcher" "$saver" /s
+# The stored mode: bytes 64 to 75 of "Options", three little-endian numbers.
+stored_mode() {
+    local hex
+    hex=$(wine reg query 'HKCU\Control Panel\Desktop\ScreenSavers\Tovrine (Doreroder v.1.1)' \
+        /v Options 2>/dev/null 9>&- | tr -d '\r' | awk '$2 == "REG_BINARY" { print $3 }')
+    [ ${#hex} -ge 152 ] || return 1
+    local field
+    for field in 128 136; do
+        echo $((16#${hex:field+6:2}${hex:field+4:2}${hex:field+2:2}${hex:field:2}))
+    done
+}
+width=800 height=600
+if mode=$(stored_mode); then
+    set -- $mode
+    # Only a mode that fits the screen; anything else the saver refuses and
+    # falls back to the desktop's own.
+    if [ "$1" -ge 320 ] && [ "$1" -le 1920 ] && [ "$2" -ge 200 ] && [ "$2" -le 1200 ]; then
+        width=$1 height=$2
+    fi
+fi
+
+rig_launch "tovrine,${width}x$height" "$launcher" "$saver" /s
 if [ "$headless" = 0 ]; then
     echo "make run: the saver runs in the window 'tovrine - Wine desktop'; press a key there to end it"
     rig_wait_launched 86400
@@ -36,7 +57,7 @@ else
     for ((t = 5; t <= seconds; t += 5)); do
         sleep 5
         shots=$((shots + 1))
-        rig_screenshot "$(printf 'out/saver-%02d.png' "$shots")"
+        rig_screenshot "$(printf 'out/saver-%02d.png' "$shots")" "${width}x$height+0+0"
     done
     rig_key space
     rig_wait_launched 30

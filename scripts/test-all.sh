@@ -24,6 +24,7 @@ scripts/wine-tests.sh build/win32 build/win64 || failed="$failed wine"
 echo "== the screen saver end to end under Wine"
 for build in build/win32 build/win64; do
     tests/e2e/saver_e2e.sh "$build" || failed="$failed e2e-$(basename "$build")"
+    tests/e2e/config_e2e.sh "$build" || failed="$failed config-e2e-$(basename "$build")"
 done
 
 echo "test-all: $(($(date +%s) - start)) s"

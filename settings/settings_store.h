@@ -34,6 +34,13 @@ int32_t writeSettingsValue(const OptionsRecord& source, const char* valueName);
 // "Restore Defaults".
 int32_t deleteSettingsValue(const char* valueName);
 
+// What a stored value is, without reading it: a whole record (128 bytes of
+// binary data, the only thing the store writes) or something else that a
+// hand edit or another program left there. Called by the configuration pages
+// before a value may spread to "Options" or over a saved slot.
+enum class StoredValueShape { missing, wholeRecord, notARecord };
+StoredValueShape inspectSettingsValue(const char* valueName);
+
 // Copies the desktop's current width, height and bits per pixel into
 // liveOptions; on failure the three fields keep their values. Called by the
 // reset below and by the display-mode page.
@@ -44,3 +51,9 @@ void takeDesktopDisplayMode();
 // "Options". Called when the configuration opens on a missing or foreign
 // "Options" and by "Restore Defaults".
 void resetStoreToPresets();
+
+// The same reset, except that a slot among "alg0".."alg6" holding a whole
+// record of the current format keeps it: the user's saved algorithm is
+// never lost because "Options" alone is missing or broken. Called when the
+// configuration opens on such an "Options".
+void resetStoreKeepingSavedSlots();

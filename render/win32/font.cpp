@@ -3,10 +3,56 @@
 // same way straight onto their surface.
 #include "render/win32/win32_surface.h"
 
+namespace {
+
+// Westminster is a display face that few machines have. The font mapper's
+// own stand-in is a wide sans, which runs the cloud's labels into their
+// figures; a narrow sans keeps the columns apart, as the face itself does.
+struct FaceStandIns {
+    const char* face;
+    const char* standIns[2];
+};
+
+const FaceStandIns faceStandIns[] = {
+    {"Westminster", {"Arial Narrow", "Liberation Sans Narrow"}},
+};
+
+int CALLBACK noteFound(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM found) {
+    *reinterpret_cast<bool*>(found) = true;
+    return 0;
+}
+
+bool faceInstalled(const char* face) {
+    LOGFONTA query{};
+    query.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynA(query.lfFaceName, face, LF_FACESIZE);
+    bool found = false;
+    HDC screen = GetDC(nullptr);
+    if (screen) {
+        EnumFontFamiliesExA(screen, &query, noteFound, reinterpret_cast<LPARAM>(&found), 0);
+        ReleaseDC(nullptr, screen);
+    }
+    return found;
+}
+
+// The face itself when it is installed, else its first installed stand-in,
+// else the face, for the font mapper to choose.
+const char* installedFace(const char* face) {
+    if (!face || faceInstalled(face)) return face;
+    for (const FaceStandIns& entry : faceStandIns) {
+        if (lstrcmpiA(entry.face, face) != 0) continue;
+        for (const char* standIn : entry.standIns)
+            if (faceInstalled(standIn)) return standIn;
+    }
+    return face;
+}
+
+}  // namespace
+
 Font* createFont(const char* face, int32_t height, int32_t weight) {
     HFONT font = CreateFontA(height, 0, 0, 0, static_cast<uint16_t>(weight), FALSE, FALSE, FALSE,
                              ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                             VARIABLE_PITCH | FF_DONTCARE, face);
+                             VARIABLE_PITCH | FF_DONTCARE, installedFace(face));
     return reinterpret_cast<Font*>(font);
 }
 

@@ -2,7 +2,6 @@
 // fixed order, given back at tear-down in a fixed order.
 
 #include <ctime>
-#include <new>
 
 #include "render/display.h"
 #include "render/win32/direct_draw.h"
@@ -30,7 +29,7 @@ int32_t failedAttempts = 0;
 // Once given up, later ticks wait quietly for the close.
 bool setUpAbandoned = false;
 
-enum class SetUpFailure { none, mode, other, interrupted };
+enum class SetUpFailure { none, mode, other, interrupted, outOfMemory };
 
 template <typename T>
 void releaseObject(T*& object)
@@ -189,12 +188,13 @@ SetUpFailure takeInput(HWND window, const char*& failure)
 SetUpFailure buildWorld(const char*& failure)
 {
     failure = "Error: Couldn't load sprites.";
-    try {
-        if (setUpWorld() != worldComplete)
-            return SetUpFailure::interrupted;
-    } catch (const std::bad_alloc&) {
-        return SetUpFailure::other;
+    int32_t result = setUpWorld();
+    if (result == worldOutOfMemory) {
+        failure = "Error: Not enough memory for this algorithm.";
+        return SetUpFailure::outOfMemory;
     }
+    if (result != worldComplete)
+        return SetUpFailure::interrupted;
     // A sheet or font that could not be made would fail every later frame.
     return missingWorldParts().empty() ? SetUpFailure::none : SetUpFailure::other;
 }
@@ -220,7 +220,9 @@ void reportFailure(HWND window, SetUpFailure failure, const char* message)
         PostMessageA(window, WM_CLOSE, 0, 0);
         return;
     }
-    bool givingUp = useDesktopMode || ++failedAttempts >= maxSetUpAttempts;
+    // The same record would run out of memory again.
+    bool givingUp = failure == SetUpFailure::outOfMemory || useDesktopMode ||
+                    ++failedAttempts >= maxSetUpAttempts;
     if (failure == SetUpFailure::mode)
         useDesktopMode = true;
     setUpAbandoned = givingUp;

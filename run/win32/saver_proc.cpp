@@ -1,8 +1,6 @@
 // The run's half of the saver window's messages: the settings on creation,
 // the 10 ms frame clock, the function keys and the swallowed first moves.
 
-#include <new>
-
 #include "host/win32/saver_host.h"
 #include "render/display.h"
 #include "run/frame_driver.h"
@@ -67,12 +65,9 @@ void forgetMouseMotion()
 void runOneFrame(HWND window)
 {
     forgetMouseMotion();
-    try {
-        runFrame();
-    } catch (const std::bad_alloc&) {
-        // The world cannot grow any further: end the run rather than crash.
+    // The world has outgrown the machine's memory and is gone: end the run.
+    if (runFrame() == frameOutOfMemory)
         PostMessageA(window, WM_CLOSE, 0, 0);
-    }
 }
 
 void tick(HWND window)

@@ -76,3 +76,20 @@ int32_t deleteSettingsValue(const char* valueName)
     RegCloseKey(key);
     return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND ? settingsOk : settingsFailed;
 }
+
+StoredValueShape inspectSettingsValue(const char* valueName)
+{
+    if (!valueName)
+        return StoredValueShape::missing;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, settingsKeyPath().c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return StoredValueShape::missing;
+    DWORD type = 0;
+    DWORD size = 0;
+    LONG status = RegQueryValueExA(key, valueName, nullptr, &type, nullptr, &size);
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS)
+        return StoredValueShape::missing;
+    return type == REG_BINARY && size == sizeof(OptionsRecord) ? StoredValueShape::wholeRecord
+                                                                : StoredValueShape::notARecord;
+}

@@ -37,6 +37,9 @@ above() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }
 [ -n "$saver" ] && [ -f "$launcher" ] || { echo "e2e: $build has no saver or report_exit.exe" >&2; exit 2; }
 mkdir -p "$shots" && rm -f "$shots"/*.png
 rig_start || exit 1
+# From the built-in settings (800 x 600 x 16), whatever earlier tests stored.
+wine reg delete 'HKCU\Control Panel\Desktop\ScreenSavers\Tovrine (Doreroder v.1.1)' /f \
+    >/dev/null 2>&1 9>&-
 
 for tail in "/x" "/p 1234" "/p 0x4D2" "/a 1234" "5"; do
     # shellcheck disable=SC2086  # the words of the tail are separate arguments

@@ -64,14 +64,16 @@ inline RawValue readRawValue(const char* name)
     return value;
 }
 
-// Stores bytes of any length under the saver's key, bypassing the store.
-inline bool writeRawValue(const char* name, const std::vector<unsigned char>& bytes)
+// Stores bytes of any length and type under the saver's key, bypassing the
+// store, as a hand edit or another program could.
+inline bool writeRawValue(const char* name, const std::vector<unsigned char>& bytes,
+                          DWORD type = REG_BINARY)
 {
     HKEY key;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, saverKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                         &key, nullptr) != ERROR_SUCCESS)
         return false;
-    LONG status = RegSetValueExA(key, name, 0, REG_BINARY, bytes.data(),
+    LONG status = RegSetValueExA(key, name, 0, type, bytes.data(),
                                  static_cast<DWORD>(bytes.size()));
     RegCloseKey(key);
     return status == ERROR_SUCCESS;

@@ -116,8 +116,8 @@ std::string runnerUsage()
            "                 frame vobs history peak food remains whirls strengthSum xSum ySum\n"
            "  --png DIR      save every K-th frame as DIR/frame-NNNNNN.png\n"
            "  --every K      the K of --png (default 100)\n"
-           "  --bench        milliseconds per frame (mean, min, max), split into the\n"
-           "                 simulation and the drawing; memory; the last figures\n"
+           "  --bench        milliseconds per frame (mean, min, max): whole, simulation,\n"
+           "                 drawing and processor time; memory; the last figures\n"
            "  --walk-food    Vobs find food by walking the food list (the reference the\n"
            "                 index is checked against); the figures stay the same\n";
 }

@@ -1,0 +1,59 @@
+#pragma once
+// What the four pages of the configuration sheet share. Only the sheet
+// (configuration_sheet.cpp) and the pages include this.
+
+#include <windows.h>
+
+#include <string>
+
+#include "settings/options_record.h"
+
+// Control ids of the page templates (resources/pages.rc).
+enum PageControl : int {
+    // "Playing God!"
+    idInitialVobs = 1010, idWhirlCount = 1011, idBirthStrength = 1012, idMaxStrength = 1013,
+    idSpawnLevel = 1014, idBirthSpawns = 1015, idMegaLevel = 1016, idGreenLevel = 1017,
+    idFoodStrength = 1019, idDepositGap = 1020,
+    idStatsAlways = 1009, idStatsNearDeath = 1008, idStatsNever = 1018,
+    idIncludeLife = 1021, idShowCloud = 1047, idWrapEdges = 1072, idVobIQ = 1081,
+    idPreview = 1035,
+    // "System/Limits"
+    idDisplayMode = 1046, idMaxEntities = 1041,
+    // "Load/Save"
+    idLoadBox = 1063, idLoad = 1062, idSaveBox = 1061, idSave = 1065,
+    idNameField = 1071, idRename = 1066, idRestoreDefaults = 1068,
+};
+
+// Runs the sheet modally with no owner unless one is given; returns what
+// PropertySheetA returns. Called by configurationHook and by the tests.
+INT_PTR showConfigurationSheet(HWND parent);
+
+INT_PTR CALLBACK algorithmPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK limitsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK slotsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK aboutPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+
+// What "Options" held when the sheet opened, or after the last Load or
+// Restore Defaults; Cancel puts it back if a Preview stored "Options".
+extern OptionsRecord cancelBackup;
+
+// Answers a notification through the dialog's result slot; returns TRUE
+// (handled) for the page procedure to return.
+INT_PTR notifyResult(HWND page, LONG_PTR result);
+
+// What every page answers to the sheet's notifications once it has done its
+// own part: activation accepted, leaving allowed, OK accepted, Cancel
+// acknowledged, Help opening the help file; other notifications ignored.
+INT_PTR finishNotification(HWND page, const NMHDR& note);
+
+// The pages' message boxes have no owner window.
+int pageMessageBox(const std::string& text, const char* caption, UINT type);
+
+// The whole text of a control; empty when there is no such control.
+std::string controlText(HWND control);
+
+// The text of one entry of a combo box; empty when there is no such entry.
+std::string comboEntryText(HWND combo, int entry);
+
+// An edit box read as an unsigned number, at most largest.
+int32_t readNumberBox(HWND page, int id, uint32_t largest);
