@@ -38,12 +38,13 @@ failed=""
 for target in $targets; do
     program=build/fuzz/tests/fuzz/fuzz_$target
     learned=build/fuzz/learned/$target
-    if [ "$seedsOnly" = 1 ]; then
-        learned=build/fuzz/learned/$target.short
-        rm -rf "$learned"
-    fi
     findings=build/fuzz/findings/$target
     log=build/fuzz/$target.log
+    if [ "$seedsOnly" = 1 ]; then
+        learned=build/fuzz/learned/$target.short
+        log=build/fuzz/$target.short.log
+        rm -rf "$learned"
+    fi
     mkdir -p "$learned" "$findings"
     flags=""
     [ -f "tests/fuzz/$target.flags" ] && flags=$(cat "tests/fuzz/$target.flags")
