@@ -103,8 +103,11 @@ LRESULT saverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_CREATE:
-        // A missing value keeps the built-in defaults.
-        readSettingsValue(liveOptions, "Options");
+        // A missing value keeps the built-in defaults, and so does one that
+        // is not a whole record (a hand edit, another program): its few
+        // bytes would otherwise stand over the defaults' first fields.
+        if (inspectSettingsValue("Options") == StoredValueShape::wholeRecord)
+            readSettingsValue(liveOptions, "Options");
         SetTimer(window, frameTimer, framePeriodMs, nullptr);
         return 0;
     case WM_DESTROY:

@@ -9,6 +9,8 @@
 #include "run/frame_driver.h"
 #include "run/win32/saver_run.h"
 #include "settings/options_record.h"
+#include "settings/settings_store.h"
+#include "tests/win32/saver_key.h"
 
 namespace {
 
@@ -105,6 +107,31 @@ TEST_F(SaverWindow, FullScreenCoversTheDesktopOnTopUnderItsOwnName)
     GetWindowTextA(window, title, sizeof title);
     EXPECT_STREQ(title, "Screen Saver");
     EXPECT_EQ(createSaverWindow(nullptr), nullptr);
+}
+
+TEST_F(SaverWindow, TakesTheStoredSettingsOnlyWhenTheyAreAWholeRecord)
+{
+    const struct {
+        const char* what;
+        DWORD type;
+        std::vector<unsigned char> bytes;
+        bool taken;
+    } cases[] = {
+        {"a whole record", REG_BINARY, recordBytes(&presetAlgorithms[2], 128), true},
+        {"a 4-byte number", REG_DWORD, {7, 0, 0, 0}, false},
+        {"20 bytes", REG_BINARY, std::vector<unsigned char>(20, 0x41), false},
+        {"a record as text", REG_SZ, recordBytes(&presetAlgorithms[2], 128), false},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(writeRawValue("Options", c.bytes, c.type));
+        liveOptions = presetAlgorithms[0];
+        openFullScreen();
+        const OptionsRecord& expected = c.taken ? presetAlgorithms[2] : presetAlgorithms[0];
+        EXPECT_EQ(recordBytes(&liveOptions, 128), recordBytes(&expected, 128)) << c.what;
+        DestroyWindow(window);
+        window = nullptr;
+        resetSaverHost();
+    }
 }
 
 TEST_F(SaverWindow, MouseTravelClosesOnlyBeyondFourPixelsFromTheAnchor)
