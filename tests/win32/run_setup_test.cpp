@@ -51,12 +51,13 @@ protected:
         resetSaverHost();
         saverInstance = GetModuleHandleA(nullptr);
         setResourceModule(saverInstance);
-        liveOptions = presetAlgorithms[0];
-        liveOptions.initialVobs = 20;
-        liveOptions.whirlCount = 5;
         window = createSaverWindow(nullptr);
         ASSERT_NE(window, nullptr);
         KillTimer(window, 1);
+        // After the window's creation, which loads whatever the registry holds.
+        liveOptions = presetAlgorithms[0];
+        liveOptions.initialVobs = 20;
+        liveOptions.whirlCount = 5;
     }
     void TearDown() override
     {
