@@ -13,6 +13,11 @@ extern int32_t displayDepth;
 extern Surface* primarySurface;  // what the user sees
 extern Surface* backSurface;     // every frame is drawn here, then flipped
 
+// Both display surfaces black and the back one clipped to the display, as
+// every display starts. Called by each display's opening once the surfaces
+// and the size are in place.
+void clearDisplaySurfaces();
+
 // Shows the back surface. False when the flip failed (runFrame retries).
 bool flipDisplay();
 

@@ -51,9 +51,7 @@ bool openHeadlessDisplay(int32_t width, int32_t height, int32_t depth) {
     displayWidth = width;
     displayHeight = height;
     displayDepth = depth;
-    fillSurface(primarySurface, keyColour);
-    fillSurface(backSurface, keyColour);
-    setClipRect(backSurface, PixelRect{0, 0, width, height});
+    clearDisplaySurfaces();
     return true;
 }
 

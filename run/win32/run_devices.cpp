@@ -133,14 +133,6 @@ const char* const mouseMessages[4] = {
     "Error: Couldn't acquire mouse device.",
 };
 
-// Wine reports the cursor's jump onto the new window as the first motion
-// after acquiring; it is not the user's.
-void discardFirstMouseRead()
-{
-    MouseState mouse;
-    readMouseState(mouse);
-}
-
 SetUpFailure takeDisplay(HWND window, const char*& failure)
 {
     if (DirectDrawCreate(nullptr, &directDraw, nullptr) != DD_OK || directDraw == nullptr) {
@@ -162,11 +154,7 @@ SetUpFailure takeDisplay(HWND window, const char*& failure)
         failure = "Error: Couldn't create primary surface.";
         return SetUpFailure::other;
     }
-    fillSurface(primarySurface, keyColour);
-    fillSurface(backSurface, keyColour);
-    // Without a clipper, sprites at the edges are refused rather than
-    // clipped: the run goes on.
-    setClipRect(backSurface, {0, 0, displayWidth, displayHeight});
+    clearDisplaySurfaces();
     return SetUpFailure::none;
 }
 
@@ -181,7 +169,9 @@ SetUpFailure takeInput(HWND window, const char*& failure)
                     failure) ||
         !openDevice(GUID_SysMouse, &c_dfDIMouse, window, mouseDevice, mouseMessages, failure))
         return SetUpFailure::other;
-    discardFirstMouseRead();
+    // Wine reports the cursor's jump onto the new window as the first
+    // motion after acquiring.
+    forgetMouseMotion();
     return SetUpFailure::none;
 }
 
@@ -232,6 +222,12 @@ void reportFailure(HWND window, SetUpFailure failure, const char* message)
 }
 
 }  // namespace
+
+void forgetMouseMotion()
+{
+    MouseState mouse;
+    readMouseState(mouse);
+}
 
 void resetSetUpHistory()
 {

@@ -53,17 +53,10 @@ bool handleFunctionKey(WPARAM key)
     }
 }
 
-// The direct mouse poll reports motion since its last read. Reading it every
-// tick leaves a rebirth's polls only the motion made while it runs, not a
-// whole run's worth of small moves.
-void forgetMouseMotion()
-{
-    MouseState mouse;
-    readMouseState(mouse);
-}
-
 void runOneFrame(HWND window)
 {
+    // Read every tick, the mouse leaves a rebirth's polls only the motion
+    // made while it runs, not a whole run's worth of small moves.
     forgetMouseMotion();
     // The world has outgrown the machine's memory and is gone: end the run.
     if (runFrame() == frameOutOfMemory)

@@ -23,6 +23,11 @@ void tearDownRun();
 // Forgets refused modes and failed attempts of an earlier window (tests).
 void resetSetUpHistory();
 
+// Reads the mouse device and drops what it reports: the direct polls count
+// motion since their last read, and what came before is not the user's
+// answer to a loading screen or a rebirth.
+void forgetMouseMotion();
+
 // Copies the preview picture into the saver window. Called on every tick of
 // a preview.
 int32_t paintPreview();
