@@ -11,41 +11,51 @@ constexpr int32_t gridColumns = 10;
 
 }  // namespace
 
-GlyphFont::GlyphFont(const char* face, int32_t height, int32_t weight) {
+GlyphFont::GlyphFont(const char* face, int32_t height, int32_t weight)
+{
     glyphSurface_ = createSurface(gridSize, gridSize);
-    if (!glyphSurface_) return;  // an empty font: every cell is empty, nothing draws
+    if (!glyphSurface_)
+        return;  // an empty font: every cell is empty, nothing draws
     fillSurface(glyphSurface_, keyColour);
     setColourKey(glyphSurface_, keyColour);
     font_ = createFont(face, height, weight);
-    if (!font_) return;
+    if (!font_)
+        return;
     // Without a device context the metrics stay 0 and nothing draws.
     renderGlyphGrid(glyphSurface_, font_, firstChar_, lastChar_, charWidths_, cellWidth_,
                     cellHeight_, charExtra_);
 }
 
-GlyphFont::~GlyphFont() {
+GlyphFont::~GlyphFont()
+{
     release();
     deleteFont(font_);
 }
 
-void GlyphFont::release() {
+void GlyphFont::release()
+{
     releaseSurface(glyphSurface_);
     glyphSurface_ = nullptr;
 }
 
-int32_t GlyphFont::charWidth(int32_t ch) const {
-    if (ch < firstChar_ || ch > lastChar_) return 0;
+int32_t GlyphFont::charWidth(int32_t ch) const
+{
+    if (ch < firstChar_ || ch > lastChar_)
+        return 0;
     return charWidths_[ch - firstChar_];
 }
 
-void GlyphFont::drawText(Surface* dest, const char* text, int32_t x, int32_t y, int32_t keyed) const {
-    if (!text) return;
+void GlyphFont::drawText(Surface* dest, const char* text, int32_t x, int32_t y, int32_t keyed) const
+{
+    if (!text)
+        return;
     int32_t pen = 0;
     for (const char* p = text; *p; ++p) {
         int32_t ch = static_cast<signed char>(*p);
         if (ch >= firstChar_ && ch <= lastChar_) {
             int32_t k = ch - firstChar_;
-            PixelRect source = {(k % gridColumns) * cellWidth_, (k / gridColumns) * cellHeight_, 0, 0};
+            PixelRect source = {(k % gridColumns) * cellWidth_, (k / gridColumns) * cellHeight_, 0,
+                                0};
             source.right = source.left + cellWidth_;
             source.bottom = source.top + cellHeight_;
             if (cellWidth_ > 0 && cellHeight_ > 0) {
@@ -60,12 +70,14 @@ void GlyphFont::drawText(Surface* dest, const char* text, int32_t x, int32_t y, 
 }
 
 int drawGdiNumber(Surface* surface, int32_t value, int32_t x, int32_t y, Font* font,
-                  uint32_t colour, int32_t backgroundMode) {
+                  uint32_t colour, int32_t backgroundMode)
+{
     std::string text = std::to_string(value);
     return drawGdiText(surface, text.c_str(), x, y, font, colour, backgroundMode);
 }
 
-void GlyphFont::drawNumber(Surface* dest, int32_t value, int32_t x, int32_t y, int32_t keyed) const {
+void GlyphFont::drawNumber(Surface* dest, int32_t value, int32_t x, int32_t y, int32_t keyed) const
+{
     std::string text = std::to_string(value);
     drawText(dest, text.c_str(), x, y, keyed);
 }

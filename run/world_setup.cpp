@@ -30,12 +30,9 @@ struct SheetSlot {
 
 // Creation order; tear-down releases them in the same order.
 const SheetSlot worldSheets[] = {
-    {&cloudSheet, cloudBitmap, "cloud"},
-    {&vobSheet, vobBitmap, "vob"},
-    {&weakVobSheet, weakVobBitmap, "weak vob"},
-    {&megaVobSheet, megaVobBitmap, "mega vob"},
-    {&remainsSheet, remainsBitmap, "remains"},
-    {&foodSheet, foodBitmap, "food"},
+    {&cloudSheet, cloudBitmap, "cloud"},        {&vobSheet, vobBitmap, "vob"},
+    {&weakVobSheet, weakVobBitmap, "weak vob"}, {&megaVobSheet, megaVobBitmap, "mega vob"},
+    {&remainsSheet, remainsBitmap, "remains"},  {&foodSheet, foodBitmap, "food"},
     {&whirlSheet, whirlBitmap, "whirl"},
 };
 

@@ -11,8 +11,8 @@ struct StrengthLevels {
     uint32_t greenLevel;
 };
 
-extern const char algorithmErrorCaption[];   // "Errors in VobLife Algorithm"
-extern const char entityNoticeCaption[];     // "Notice!"
+extern const char algorithmErrorCaption[];  // "Errors in VobLife Algorithm"
+extern const char entityNoticeCaption[];    // "Notice!"
 extern const char entityNoticeText[];
 
 // The text of the error box, with one line for every rule the levels break

@@ -9,14 +9,12 @@ constexpr double currentFormatVersion = 1.2;
 // Arguments in the order of the presets' table; the machine fields are the
 // same for every preset.
 template <std::size_t N>
-constexpr OptionsRecord makePreset(const char (&name)[N], int32_t statsMode,
-                                   int32_t includeLife, int32_t wrapEdges,
-                                   int32_t showCloud, int32_t initialVobs,
-                                   int32_t vobIQ, int32_t whirlCount,
-                                   int32_t maxStrength, int32_t megaLevel,
-                                   int32_t greenLevel, int32_t spawnLevel,
-                                   int32_t birthSpawns, int32_t birthStrength,
-                                   int32_t foodStrength, int32_t depositGap)
+constexpr OptionsRecord makePreset(const char (&name)[N], int32_t statsMode, int32_t includeLife,
+                                   int32_t wrapEdges, int32_t showCloud, int32_t initialVobs,
+                                   int32_t vobIQ, int32_t whirlCount, int32_t maxStrength,
+                                   int32_t megaLevel, int32_t greenLevel, int32_t spawnLevel,
+                                   int32_t birthSpawns, int32_t birthStrength, int32_t foodStrength,
+                                   int32_t depositGap)
 {
     static_assert(N <= algorithmNameSize, "preset name must leave room for its terminator");
     OptionsRecord r{};
@@ -48,8 +46,9 @@ constexpr OptionsRecord makePreset(const char (&name)[N], int32_t statsMode,
 constexpr OptionsRecord originalAlgorithm = makePreset(
     "The Original VobLife Algorithm", 1, 1, 1, 1, 10, 0, 2, 3000, 1600, 100, 10, 3, 1200, 320, 15);
 
-} // namespace
+}  // namespace
 
+// clang-format off
 const OptionsRecord presetAlgorithms[presetCount] = {
     originalAlgorithm,
     makePreset("The Tovrine",
@@ -65,6 +64,7 @@ const OptionsRecord presetAlgorithms[presetCount] = {
     makePreset("Brain Storm (Doreroder)",
                0, 0, 0, 0, 5, 1, 20, 1500, 999, 100, 200, 1, 1400, 620, 8),
 };
+// clang-format on
 
 // Constant-initialised, so it holds the default before any other file's
 // start-up code can look at it.

@@ -10,7 +10,7 @@
 constexpr int algorithmNameSize = 44;
 
 struct OptionsRecord {
-    int32_t statsMode;      // vital numbers: 0 never, 1 always, 2 near death
+    int32_t statsMode;  // vital numbers: 0 never, 1 always, 2 near death
     int32_t includeLife;
     int32_t wrapEdges;
     int32_t maxEntities;
@@ -32,7 +32,7 @@ struct OptionsRecord {
     // Usually NUL-terminated, but a stored record may not be: read it with
     // algorithmNameText().
     char algorithmName[algorithmNameSize];
-    double formatVersion;   // always 1.2; compared bit for bit, never as a number
+    double formatVersion;  // always 1.2; compared bit for bit, never as a number
 };
 
 constexpr std::size_t optionsRecordSize = 128;

@@ -11,7 +11,7 @@ uint32_t readUnsignedText(const std::string& text, uint32_t largest)
     for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at) {
         value = value * 10 + static_cast<uint64_t>(text[at] - '0');
         if (value > largest)
-            return largest;   // also keeps value far from overflowing
+            return largest;  // also keeps value far from overflowing
     }
     return static_cast<uint32_t>(value);
 }

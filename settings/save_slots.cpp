@@ -2,19 +2,13 @@
 
 #include "settings/settings_store.h"
 
-std::string slotNameFromText(const std::string& text)
-{
-    return text.substr(0, slotNameLength);
-}
+std::string slotNameFromText(const std::string& text) { return text.substr(0, slotNameLength); }
 
 namespace {
 
-char lowerCase(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
+char lowerCase(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-} // namespace
+}  // namespace
 
 bool sameSlotName(const std::string& a, const std::string& b)
 {
@@ -36,7 +30,8 @@ int findSlotByName(const std::vector<std::string>& names, const std::string& nam
     return -1;
 }
 
-std::vector<std::string> listSlotNames(const std::function<bool(int slot, OptionsRecord& record)>& readSlot)
+std::vector<std::string> listSlotNames(
+    const std::function<bool(int slot, OptionsRecord& record)>& readSlot)
 {
     std::vector<std::string> names;
     for (int slot = 0; slot < settingsSlotCount; ++slot) {

@@ -24,7 +24,8 @@ int findSlotByName(const std::vector<std::string>& names, const std::string& nam
 
 // The names of the listed slots: from slot 0 up to the first one that
 // readSlot cannot read. readSlot gets a zeroed record to read into.
-std::vector<std::string> listSlotNames(const std::function<bool(int slot, OptionsRecord& record)>& readSlot);
+std::vector<std::string> listSlotNames(
+    const std::function<bool(int slot, OptionsRecord& record)>& readSlot);
 
 // The slot a new name goes into, just after the listed run; -1 when all
 // slots are in use.

@@ -15,10 +15,7 @@ constexpr int32_t settingsFailed = static_cast<int32_t>(0x80004005u);
 constexpr int settingsSlotCount = 25;
 
 // "alg" followed by the slot number in decimal: the value name of a save slot.
-inline std::string slotValueName(int slot)
-{
-    return "alg" + std::to_string(slot);
-}
+inline std::string slotValueName(int slot) { return "alg" + std::to_string(slot); }
 
 // Reads a value over destination. A shorter value fills only the first bytes;
 // a missing key or value, or one longer than a record, fails and leaves

@@ -26,14 +26,8 @@ void resetStore(bool keepSavedSlots)
     readSettingsValue(liveOptions, "Options");
 }
 
-} // namespace
+}  // namespace
 
-void resetStoreToPresets()
-{
-    resetStore(false);
-}
+void resetStoreToPresets() { resetStore(false); }
 
-void resetStoreKeepingSavedSlots()
-{
-    resetStore(true);
-}
+void resetStoreKeepingSavedSlots() { resetStore(true); }

@@ -8,10 +8,7 @@
 namespace {
 
 // Grid pixels compare on red, green and blue only, so any pixel format works.
-bool matchesGrid(uint32_t pixel, uint32_t grid)
-{
-    return (pixel & 0xFFFFFF) == (grid & 0xFFFFFF);
-}
+bool matchesGrid(uint32_t pixel, uint32_t grid) { return (pixel & 0xFFFFFF) == (grid & 0xFFFFFF); }
 
 // Scans from 1 along a row (horizontal) or column until a grid pixel or a
 // failed read; the cell size is where it stopped, minus the line itself.

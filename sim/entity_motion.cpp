@@ -56,15 +56,48 @@ void Entity::move()
     int32_t dx = 0;
     int32_t dy = 0;
     switch (direction_) {
-    case directionRight: if (right) dx = s; break;
-    case directionUp: if (up) dy = -s; break;
-    case directionLeft: if (left) dx = -s; break;
-    case directionDown: if (down) dy = s; break;
-    case directionUpRight: if (right && up) { dx = s; dy = -s; } break;
-    case directionUpLeft: if (left && up) { dx = -s; dy = -s; } break;
-    case directionDownLeft: if (left && down) { dx = -s; dy = s; } break;
-    case directionDownRight: if (right && down) { dx = s; dy = s; } break;
-    default: break;
+    case directionRight:
+        if (right)
+            dx = s;
+        break;
+    case directionUp:
+        if (up)
+            dy = -s;
+        break;
+    case directionLeft:
+        if (left)
+            dx = -s;
+        break;
+    case directionDown:
+        if (down)
+            dy = s;
+        break;
+    case directionUpRight:
+        if (right && up) {
+            dx = s;
+            dy = -s;
+        }
+        break;
+    case directionUpLeft:
+        if (left && up) {
+            dx = -s;
+            dy = -s;
+        }
+        break;
+    case directionDownLeft:
+        if (left && down) {
+            dx = -s;
+            dy = s;
+        }
+        break;
+    case directionDownRight:
+        if (right && down) {
+            dx = s;
+            dy = s;
+        }
+        break;
+    default:
+        break;
     }
     x_ += dx;
     y_ += dy;

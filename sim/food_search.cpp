@@ -53,9 +53,10 @@ struct FoodGrid {
     int32_t shift = narrowestShift;
     int64_t columns = 0;
     std::vector<Deposit> inListOrder;
-    std::vector<uint32_t> bucketStart;  // bucket b holds byBucket[bucketStart[b] .. bucketStart[b+1])
-    std::vector<Deposit> byBucket;      // list order within each bucket
-    std::vector<uint32_t> fillAt;       // scratch of the sort
+    std::vector<uint32_t>
+        bucketStart;                // bucket b holds byBucket[bucketStart[b] .. bucketStart[b+1])
+    std::vector<Deposit> byBucket;  // list order within each bucket
+    std::vector<uint32_t> fillAt;   // scratch of the sort
 
     int32_t searchesSinceChange = 0;
     bool built = false;
@@ -95,7 +96,8 @@ void FoodGrid::rebuild()
     if (inListOrder.empty())
         return;
 
-    const int64_t bucketLimit = std::max<int64_t>(fewestBucketsAllowed, 4 * int64_t(inListOrder.size()));
+    const int64_t bucketLimit =
+        std::max<int64_t>(fewestBucketsAllowed, 4 * int64_t(inListOrder.size()));
     int64_t rows = 0;
     for (shift = narrowestShift;; ++shift) {
         columns = ((maxX - minX) >> shift) + 1;

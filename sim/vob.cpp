@@ -101,7 +101,8 @@ void eat(Entity& vob, Entity& food)
     if (o.vobIQ == 1) {
         steerTowardsNextFood(vob, food);
         // Snap onto the meal so the steering starts from where the food was.
-        vob.setPosition(food.centreX() - vob.cellWidth() / 2, food.centreY() - vob.cellHeight() / 2);
+        vob.setPosition(food.centreX() - vob.cellWidth() / 2,
+                        food.centreY() - vob.cellHeight() / 2);
     }
 }
 
@@ -109,8 +110,8 @@ void eat(Entity& vob, Entity& food)
 // closer than a third of the Vob's cell on both axes.
 void eatTouchedFood(Entity& vob)
 {
-    Entity* food = firstFoodNear(vob.centreX(), vob.centreY(), vob.cellWidth() / 3,
-                                 vob.cellHeight() / 3);
+    Entity* food =
+        firstFoodNear(vob.centreX(), vob.centreY(), vob.cellWidth() / 3, vob.cellHeight() / 3);
     if (food != nullptr)
         eat(vob, *food);
 }
@@ -142,8 +143,8 @@ void setSpeedByStrength(Entity& vob)
 // against an edge has not moved and pays nothing.
 void payForMoving(Entity& vob)
 {
-    const bool moved = vob.direction() != directionStill &&
-                       (vob.x() != vob.prevX() || vob.y() != vob.prevY());
+    const bool moved =
+        vob.direction() != directionStill && (vob.x() != vob.prevX() || vob.y() != vob.prevY());
     if (moved)
         vob.addStrength(-1);
     else if (chance100() < 5)

@@ -75,7 +75,8 @@ int32_t saverMain(HINSTANCE instance, const char* tail)
 {
     saverInstance = instance;
     isWindows9x = queryWindows9x();
-    LPTOP_LEVEL_EXCEPTION_FILTER previousFilter = SetUnhandledExceptionFilter(clearRunningStateOnCrash);
+    LPTOP_LEVEL_EXCEPTION_FILTER previousFilter =
+        SetUnhandledExceptionFilter(clearRunningStateOnCrash);
     int32_t result = failedResult;
     try {
         result = dispatch(chooseRunMode(tail));

@@ -39,15 +39,9 @@ Function lookUp(HMODULE module, const char* name)
     return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
 
-void hideCursor()
-{
-    SetCursor(nullptr);
-}
+void hideCursor() { SetCursor(nullptr); }
 
-void recordMouseAnchor()
-{
-    GetCursorPos(&mouseAnchor);
-}
+void recordMouseAnchor() { GetCursorPos(&mouseAnchor); }
 
 // Only a library that something else already loaded: we never load it.
 void detachInputContext(HWND window)

@@ -9,10 +9,7 @@
 
 namespace {
 
-bool systemLeadByte(unsigned char byte)
-{
-    return IsDBCSLeadByte(byte) != 0;
-}
+bool systemLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != 0; }
 
 }  // namespace
 

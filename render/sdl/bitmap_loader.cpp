@@ -9,25 +9,31 @@
 #include "render/sdl/headless_display.h"
 #include "render/sdl/sdl_surface.h"
 
-std::string resourceDirectory() {
+std::string resourceDirectory()
+{
     const char* fromEnvironment = std::getenv("TOVRINE_RESOURCES");
-    if (fromEnvironment && *fromEnvironment) return fromEnvironment;
+    if (fromEnvironment && *fromEnvironment)
+        return fromEnvironment;
     return TOVRINE_RESOURCE_DIR;
 }
 
 namespace {
 
-bool endsWith(const std::string& text, const std::string& tail) {
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+bool endsWith(const std::string& text, const std::string& tail)
+{
+    return text.size() >= tail.size() &&
+           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 // The file for a bitmap id; the alphabetically first when several match, so
 // a run never depends on the order of the directory. Empty when none does.
-std::string bitmapPath(int32_t bitmapId) {
+std::string bitmapPath(int32_t bitmapId)
+{
     std::string folder = resourceDirectory() + "/bitmaps";
     std::string prefix = std::to_string(bitmapId) + "_";
     DIR* dir = opendir(folder.c_str());
-    if (!dir) return {};
+    if (!dir)
+        return {};
     std::string best;
     while (dirent* entry = readdir(dir)) {
         std::string name = entry->d_name;
@@ -40,18 +46,21 @@ std::string bitmapPath(int32_t bitmapId) {
 }
 
 // 32-bit XRGB copy of whatever the file holds (24-bit, paletted, ...).
-SDL_Surface* loadAsXrgb(const std::string& path) {
+SDL_Surface* loadAsXrgb(const std::string& path)
+{
     SDL_Surface* loaded = SDL_LoadBMP(path.c_str());
-    if (!loaded) return nullptr;
+    if (!loaded)
+        return nullptr;
     SDL_Surface* wide = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGB888, 0);
     SDL_FreeSurface(loaded);
     return wide;
 }
 
-void copyTruncating(const SDL_Surface* wide, Surface* surface) {
+void copyTruncating(const SDL_Surface* wide, Surface* surface)
+{
     for (int32_t y = 0; y < wide->h; ++y) {
-        const uint32_t* row =
-            reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(wide->pixels) + y * wide->pitch);
+        const uint32_t* row = reinterpret_cast<const uint32_t*>(
+            static_cast<const uint8_t*>(wide->pixels) + y * wide->pitch);
         for (int32_t x = 0; x < wide->w; ++x) {
             uint32_t rgb = row[x];
             uint32_t gdi = ((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16);
@@ -62,13 +71,17 @@ void copyTruncating(const SDL_Surface* wide, Surface* surface) {
 
 }  // namespace
 
-Surface* loadBitmapSurface(int32_t bitmapId) {
+Surface* loadBitmapSurface(int32_t bitmapId)
+{
     std::string path = bitmapPath(bitmapId);
-    if (path.empty()) return nullptr;
+    if (path.empty())
+        return nullptr;
     SDL_Surface* wide = loadAsXrgb(path);
-    if (!wide) return nullptr;
+    if (!wide)
+        return nullptr;
     Surface* surface = createSurface(wide->w, wide->h);
-    if (surface) copyTruncating(wide, surface);
+    if (surface)
+        copyTruncating(wide, surface);
     SDL_FreeSurface(wide);
     return surface;
 }

@@ -19,18 +19,21 @@ namespace {
 
 bool isEmpty(const PixelRect& r) { return r.left >= r.right || r.top >= r.bottom; }
 
-bool within(const PixelRect& r, int32_t width, int32_t height) {
+bool within(const PixelRect& r, int32_t width, int32_t height)
+{
     return r.left >= 0 && r.top >= 0 && r.right <= width && r.bottom <= height;
 }
 
-PixelRect intersect(const PixelRect& a, const PixelRect& b) {
+PixelRect intersect(const PixelRect& a, const PixelRect& b)
+{
     return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
             std::min(a.bottom, b.bottom)};
 }
 
 // The part of destRect that may be drawn, or an empty rectangle; false when
 // the blit is refused.
-bool visiblePart(const Surface* dest, const PixelRect& destRect, PixelRect& visible) {
+bool visiblePart(const Surface* dest, const PixelRect& destRect, PixelRect& visible)
+{
     int32_t w = dest->image->w;
     int32_t h = dest->image->h;
     if (!dest->hasClip) {
@@ -48,19 +51,22 @@ struct SourceCopy {
     int32_t width = 0;
 };
 
-SourceCopy copySource(const Surface* source, const PixelRect& r) {
+SourceCopy copySource(const Surface* source, const PixelRect& r)
+{
     SourceCopy copy;
     copy.width = r.right - r.left;
     copy.values.reserve(static_cast<size_t>(copy.width) * (r.bottom - r.top));
     for (int32_t y = r.top; y < r.bottom; ++y)
-        for (int32_t x = r.left; x < r.right; ++x) copy.values.push_back(loadStored(source, x, y));
+        for (int32_t x = r.left; x < r.right; ++x)
+            copy.values.push_back(loadStored(source, x, y));
     return copy;
 }
 
 // One row of a keyed copy: source pixels equal to the key leave the
 // destination as it was.
 template <typename Pixel>
-void copyKeyedRow(Pixel* out, const Pixel* in, int32_t count, Pixel key) {
+void copyKeyedRow(Pixel* out, const Pixel* in, int32_t count, Pixel key)
+{
     int32_t i = 0;
 #if defined(__SSE2__)
     // A block of pixels at a time: the destination keeps its value under the
@@ -80,8 +86,8 @@ void copyKeyedRow(Pixel* out, const Pixel* in, int32_t count, Pixel key) {
         // the back buffer, which the cache rarely holds, is the slow part.
         auto copyBlock = [&](int32_t at, const __m128i* before) {
             __m128i src = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + at));
-            __m128i transparent = sizeof(Pixel) == 2 ? _mm_cmpeq_epi16(src, keys)
-                                                     : _mm_cmpeq_epi32(src, keys);
+            __m128i transparent =
+                sizeof(Pixel) == 2 ? _mm_cmpeq_epi16(src, keys) : _mm_cmpeq_epi32(src, keys);
             const int which = _mm_movemask_epi8(transparent);
             if (which == 0xFFFF)
                 return;
@@ -93,19 +99,23 @@ void copyKeyedRow(Pixel* out, const Pixel* in, int32_t count, Pixel key) {
             }
             _mm_storeu_si128(to, src);
         };
-        for (; i + block <= count; i += block) copyBlock(i, nullptr);
-        if (tail >= 0) copyBlock(tail, &tailBefore);
+        for (; i + block <= count; i += block)
+            copyBlock(i, nullptr);
+        if (tail >= 0)
+            copyBlock(tail, &tailBefore);
         return;
     }
 #endif
     for (; i < count; ++i)
-        if (in[i] != key) out[i] = in[i];
+        if (in[i] != key)
+            out[i] = in[i];
 }
 
 // Same size, different surfaces: row copies, or a per-pixel key test.
 template <typename Pixel>
 void copyRows(Surface* dest, const PixelRect& visible, const Surface* source, int32_t sx0,
-              int32_t sy0, bool keyed, uint32_t key) {
+              int32_t sy0, bool keyed, uint32_t key)
+{
     int32_t count = visible.right - visible.left;
     SDL_Surface* d = dest->image;
     const SDL_Surface* s = source->image;
@@ -134,7 +144,8 @@ void copyRows(Surface* dest, const PixelRect& visible, const Surface* source, in
 }
 
 void copySameSize(Surface* dest, const PixelRect& visible, const PixelRect& destRect,
-                  const Surface* source, const PixelRect& srcRect, bool keyed, uint32_t key) {
+                  const Surface* source, const PixelRect& srcRect, bool keyed, uint32_t key)
+{
     int32_t sx0 = srcRect.left + visible.left - destRect.left;
     int32_t sy0 = srcRect.top + visible.top - destRect.top;
     if (dest->image->format->BytesPerPixel == 2)
@@ -146,7 +157,8 @@ void copySameSize(Surface* dest, const PixelRect& visible, const PixelRect& dest
 // General case: each visible destination pixel takes the nearest source
 // pixel of the whole (unclipped) mapping, so clipping never shifts a picture.
 void copyMapped(Surface* dest, const PixelRect& visible, const PixelRect& destRect,
-                const SourceCopy& src, const PixelRect& srcRect, bool keyed, uint32_t key) {
+                const SourceCopy& src, const PixelRect& srcRect, bool keyed, uint32_t key)
+{
     int64_t dw = destRect.right - destRect.left;
     int64_t dh = destRect.bottom - destRect.top;
     int64_t sw = srcRect.right - srcRect.left;
@@ -156,7 +168,8 @@ void copyMapped(Surface* dest, const PixelRect& visible, const PixelRect& destRe
         for (int32_t x = visible.left; x < visible.right; ++x) {
             int64_t sx = (x - destRect.left) * sw / dw;
             uint32_t value = src.values[static_cast<size_t>(sy * src.width + sx)];
-            if (!keyed || value != key) storeStored(dest, x, y, value);
+            if (!keyed || value != key)
+                storeStored(dest, x, y, value);
         }
     }
 }
@@ -164,20 +177,29 @@ void copyMapped(Surface* dest, const PixelRect& visible, const PixelRect& destRe
 }  // namespace
 
 bool blitSurface(Surface* dest, const PixelRect& destRect, Surface* source,
-                 const PixelRect* sourceRect, bool keyed) {
+                 const PixelRect* sourceRect, bool keyed)
+{
     DrawingTimer timer;
-    if (!dest || !dest->image || !source || !source->image) return false;
-    if (source->image->format->format != dest->image->format->format) return false;
-    PixelRect srcRect = sourceRect ? *sourceRect : PixelRect{0, 0, source->image->w, source->image->h};
-    if (isEmpty(srcRect) || !within(srcRect, source->image->w, source->image->h)) return false;
-    if (isEmpty(destRect)) return false;
+    if (!dest || !dest->image || !source || !source->image)
+        return false;
+    if (source->image->format->format != dest->image->format->format)
+        return false;
+    PixelRect srcRect =
+        sourceRect ? *sourceRect : PixelRect{0, 0, source->image->w, source->image->h};
+    if (isEmpty(srcRect) || !within(srcRect, source->image->w, source->image->h))
+        return false;
+    if (isEmpty(destRect))
+        return false;
 
     PixelRect visible;
-    if (!visiblePart(dest, destRect, visible)) return false;
-    if (isEmpty(visible)) return true;  // wholly clipped away: nothing to draw, not an error
+    if (!visiblePart(dest, destRect, visible))
+        return false;
+    if (isEmpty(visible))
+        return true;  // wholly clipped away: nothing to draw, not an error
 
     // DirectDraw refuses a keyed blit from a surface that has no key.
-    if (keyed && !source->hasColourKey) return false;
+    if (keyed && !source->hasColourKey)
+        return false;
     bool useKey = keyed;
     uint32_t key = source->colourKey;
     bool sameSize = destRect.right - destRect.left == srcRect.right - srcRect.left &&

@@ -31,23 +31,28 @@ const FaceFiles faces[] = {
     {"Arial", liberation, "LiberationSans-Regular.ttf", "LiberationSans-Bold.ttf"},
     {"Helvetica", liberation, "LiberationSans-Regular.ttf", "LiberationSans-Bold.ttf"},
     {"MS Sans Serif", liberation, "LiberationSans-Regular.ttf", "LiberationSans-Bold.ttf"},
-    {"Arial Narrow", liberation, "LiberationSansNarrow-Regular.ttf", "LiberationSansNarrow-Bold.ttf"},
+    {"Arial Narrow", liberation, "LiberationSansNarrow-Regular.ttf",
+     "LiberationSansNarrow-Bold.ttf"},
     {"Times New Roman", liberation, "LiberationSerif-Regular.ttf", "LiberationSerif-Bold.ttf"},
     {"Courier New", liberation, "LiberationMono-Regular.ttf", "LiberationMono-Bold.ttf"},
-    {"Westminster", liberation, "LiberationSansNarrow-Regular.ttf", "LiberationSansNarrow-Bold.ttf"},
+    {"Westminster", liberation, "LiberationSansNarrow-Regular.ttf",
+     "LiberationSansNarrow-Bold.ttf"},
 };
 const FaceFiles fallbackFace = {"", dejavu, "DejaVuSans.ttf", "DejaVuSans-Bold.ttf"};
 
 constexpr int32_t boldWeight = 600;
 constexpr int32_t defaultCellHeight = 16;  // GDI's choice for a height of 0
 
-const FaceFiles& facesFor(const char* face) {
+const FaceFiles& facesFor(const char* face)
+{
     for (const FaceFiles& f : faces)
-        if (face && strcasecmp(face, f.face) == 0) return f;
+        if (face && strcasecmp(face, f.face) == 0)
+            return f;
     return fallbackFace;
 }
 
-TTF_Font* openFace(const FaceFiles& files, bool bold) {
+TTF_Font* openFace(const FaceFiles& files, bool bold)
+{
     std::string path = std::string(files.folder) + (bold ? files.bold : files.regular);
     return TTF_OpenFont(path.c_str(), 12);
 }
@@ -55,22 +60,26 @@ TTF_Font* openFace(const FaceFiles& files, bool bold) {
 // The largest size that fits the cell: GDI scales a font so that ascent
 // plus descent equal a positive requested height. Sizes step by a 72nd of
 // the height through the resolution, finer than whole points.
-void fitToCell(TTF_Font* ttf, int32_t cellHeight) {
+void fitToCell(TTF_Font* ttf, int32_t cellHeight)
+{
     for (int dpi = 72; dpi >= 24; --dpi) {
         TTF_SetFontSizeDPI(ttf, cellHeight, dpi, dpi);
-        if (TTF_FontHeight(ttf) <= cellHeight) return;
+        if (TTF_FontHeight(ttf) <= cellHeight)
+            return;
     }
 }
 
 // Rows to lift every glyph by so that the lowest descender still lies in
 // the cell: the rounding of the line height can leave it one row short,
 // while the top rows hold only internal leading.
-int32_t descenderLift(TTF_Font* ttf, int32_t cellHeight) {
+int32_t descenderLift(TTF_Font* ttf, int32_t cellHeight)
+{
     int32_t ascent = TTF_FontAscent(ttf);
     int32_t firstInk = cellHeight, pastLastInk = 0;
     for (uint32_t ch = 33; ch < 127; ++ch) {
         int minx, maxx, miny, maxy, advance;
-        if (TTF_GlyphMetrics32(ttf, ch, &minx, &maxx, &miny, &maxy, &advance) != 0) continue;
+        if (TTF_GlyphMetrics32(ttf, ch, &minx, &maxx, &miny, &maxy, &advance) != 0)
+            continue;
         firstInk = std::min<int32_t>(firstInk, ascent - maxy);
         pastLastInk = std::max<int32_t>(pastLastInk, ascent - miny);
     }
@@ -79,11 +88,13 @@ int32_t descenderLift(TTF_Font* ttf, int32_t cellHeight) {
 
 // tmMaxCharWidth over the printable ASCII characters: wide enough for any
 // glyph of the grid, ink included.
-int32_t maxCharWidth(Font* font) {
+int32_t maxCharWidth(Font* font)
+{
     int32_t widest = 0;
     for (uint32_t ch = 32; ch < 127; ++ch) {
         int minx, maxx, miny, maxy, advance;
-        if (TTF_GlyphMetrics32(font->ttf, ch, &minx, &maxx, &miny, &maxy, &advance) != 0) continue;
+        if (TTF_GlyphMetrics32(font->ttf, ch, &minx, &maxx, &miny, &maxy, &advance) != 0)
+            continue;
         int32_t ink = maxx - (minx < 0 ? minx : 0);
         widest = std::max<int32_t>(widest, std::max(advance, ink));
     }
@@ -94,13 +105,17 @@ bool ensureTtf() { return TTF_WasInit() > 0 || TTF_Init() == 0; }
 
 }  // namespace
 
-Font* createFont(const char* face, int32_t height, int32_t weight) {
-    if (!ensureTtf()) return nullptr;
+Font* createFont(const char* face, int32_t height, int32_t weight)
+{
+    if (!ensureTtf())
+        return nullptr;
     // The weight is a 16-bit value, as in a LOGFONT.
     bool bold = static_cast<int16_t>(weight) >= boldWeight;
     TTF_Font* ttf = openFace(facesFor(face), bold);
-    if (!ttf) ttf = openFace(fallbackFace, bold);
-    if (!ttf) return nullptr;
+    if (!ttf)
+        ttf = openFace(fallbackFace, bold);
+    if (!ttf)
+        return nullptr;
     TTF_SetFontHinting(ttf, TTF_HINTING_NORMAL);
     TTF_SetFontKerning(ttf, 0);
 
@@ -118,16 +133,20 @@ Font* createFont(const char* face, int32_t height, int32_t weight) {
     return font;
 }
 
-void deleteFont(Font* font) {
-    if (!font) return;
+void deleteFont(Font* font)
+{
+    if (!font)
+        return;
     TTF_CloseFont(font->ttf);
     delete font;
 }
 
 bool renderGlyphGrid(Surface* surface, Font* font, int32_t firstChar, int32_t lastChar,
                      int32_t* charWidths, int32_t& cellWidth, int32_t& cellHeight,
-                     int32_t& charExtra) {
-    if (!surface || !surface->image || !font) return false;
+                     int32_t& charExtra)
+{
+    if (!surface || !surface->image || !font)
+        return false;
     for (int32_t c = firstChar; c <= lastChar; ++c)
         charWidths[c - firstChar] = characterAdvance(font, static_cast<uint8_t>(c));
     cellWidth = maxCharWidth(font);

@@ -13,38 +13,48 @@ const uint16_t windows1252High[32] = {
 
 uint32_t codePoint(uint8_t ch) { return ch >= 0x80 && ch < 0xA0 ? windows1252High[ch - 0x80] : ch; }
 
-void fillBox(Surface* surface, int32_t left, int32_t top, int32_t right, int32_t bottom) {
+void fillBox(Surface* surface, int32_t left, int32_t top, int32_t right, int32_t bottom)
+{
     SDL_Rect box = {left, top, right - left, bottom - top};
-    if (box.w > 0 && box.h > 0) SDL_FillRect(surface->image, &box, 0);
+    if (box.w > 0 && box.h > 0)
+        SDL_FillRect(surface->image, &box, 0);
 }
 
 // Copies the ink of one rendered glyph (index 0 is the background of a
 // solid rendering) at (x, y), clipped to the rows [top, bottom) and to the
 // surface.
 void stampGlyph(Surface* surface, const SDL_Surface* glyph, int32_t x, int32_t y, int32_t top,
-                int32_t bottom, uint32_t stored) {
+                int32_t bottom, uint32_t stored)
+{
     for (int32_t gy = 0; gy < glyph->h; ++gy) {
         int32_t dy = y + gy;
-        if (dy < top || dy >= bottom || dy < 0 || dy >= surface->image->h) continue;
+        if (dy < top || dy >= bottom || dy < 0 || dy >= surface->image->h)
+            continue;
         const uint8_t* row = static_cast<const uint8_t*>(glyph->pixels) + gy * glyph->pitch;
         for (int32_t gx = 0; gx < glyph->w; ++gx) {
             int32_t dx = x + gx;
-            if (row[gx] != 0 && dx >= 0 && dx < surface->image->w) storeStored(surface, dx, dy, stored);
+            if (row[gx] != 0 && dx >= 0 && dx < surface->image->w)
+                storeStored(surface, dx, dy, stored);
         }
     }
 }
 
-void drawCharacter(Surface* surface, Font* font, uint8_t ch, int32_t penX, int32_t y, uint32_t stored) {
+void drawCharacter(Surface* surface, Font* font, uint8_t ch, int32_t penX, int32_t y,
+                   uint32_t stored)
+{
     uint32_t cp = codePoint(ch);
     int minx, maxx, miny, maxy, advance;
-    if (TTF_GlyphMetrics32(font->ttf, cp, &minx, &maxx, &miny, &maxy, &advance) != 0) return;
+    if (TTF_GlyphMetrics32(font->ttf, cp, &minx, &maxx, &miny, &maxy, &advance) != 0)
+        return;
     SDL_Surface* glyph = TTF_RenderGlyph32_Solid(font->ttf, cp, SDL_Color{255, 255, 255, 255});
-    if (!glyph) return;  // blanks have no ink and may render nothing
+    if (!glyph)
+        return;  // blanks have no ink and may render nothing
     // A solid rendering starts at the ink's left edge when it lies left of
     // the pen, so the glyph's origin is that far into the picture.
     int32_t originOffset = minx < 0 ? -minx : 0;
     if (SDL_LockSurface(glyph) == 0) {
-        stampGlyph(surface, glyph, penX - originOffset, y - font->lift, y, y + font->cellHeight, stored);
+        stampGlyph(surface, glyph, penX - originOffset, y - font->lift, y, y + font->cellHeight,
+                   stored);
         SDL_UnlockSurface(glyph);
     }
     SDL_FreeSurface(glyph);
@@ -52,18 +62,23 @@ void drawCharacter(Surface* surface, Font* font, uint8_t ch, int32_t penX, int32
 
 }  // namespace
 
-int32_t characterAdvance(Font* font, uint8_t ch) {
+int32_t characterAdvance(Font* font, uint8_t ch)
+{
     int minx, maxx, miny, maxy, advance;
-    if (TTF_GlyphMetrics32(font->ttf, codePoint(ch), &minx, &maxx, &miny, &maxy, &advance) != 0) return 0;
+    if (TTF_GlyphMetrics32(font->ttf, codePoint(ch), &minx, &maxx, &miny, &maxy, &advance) != 0)
+        return 0;
     return advance;
 }
 
 void drawTextRun(Surface* surface, Font* font, const char* text, int32_t x, int32_t y,
-                 uint32_t colour, bool opaque) {
-    if (!surface || !surface->image || !font || !text) return;
+                 uint32_t colour, bool opaque)
+{
+    if (!surface || !surface->image || !font || !text)
+        return;
     if (opaque) {
         int32_t width = 0;
-        for (const char* p = text; *p; ++p) width += characterAdvance(font, static_cast<uint8_t>(*p));
+        for (const char* p = text; *p; ++p)
+            width += characterAdvance(font, static_cast<uint8_t>(*p));
         fillBox(surface, x, y, x + width, y + font->cellHeight);
     }
     uint32_t stored = storedFromGdi(surface, colour & 0xFFFFFF);
@@ -76,7 +91,8 @@ void drawTextRun(Surface* surface, Font* font, const char* text, int32_t x, int3
 }
 
 int drawGdiText(Surface* surface, const char* text, int32_t x, int32_t y, Font* font,
-                uint32_t colour, int32_t backgroundMode) {
+                uint32_t colour, int32_t backgroundMode)
+{
     DrawingTimer timer;
     drawTextRun(surface, font, text, x, y, colour, backgroundMode != transparentBackground);
     return 0;

@@ -28,7 +28,8 @@ bool quitFlag = false;
 int32_t flipsToFail = 0;
 int32_t flipsDone = 0;
 
-void forgetState() {
+void forgetState()
+{
     input = InjectedInput();
     quitFlag = false;
     flipsToFail = 0;
@@ -37,10 +38,12 @@ void forgetState() {
 
 }  // namespace
 
-bool openHeadlessDisplay(int32_t width, int32_t height, int32_t depth) {
+bool openHeadlessDisplay(int32_t width, int32_t height, int32_t depth)
+{
     closeHeadlessDisplay();
     uint32_t format = pixelFormatForDepth(depth);
-    if (format == 0 || width <= 0 || height <= 0) return false;
+    if (format == 0 || width <= 0 || height <= 0)
+        return false;
     setDisplayPixelFormat(format);
     primarySurface = createSurface(width, height);
     backSurface = createSurface(width, height);
@@ -55,7 +58,8 @@ bool openHeadlessDisplay(int32_t width, int32_t height, int32_t depth) {
     return true;
 }
 
-void closeHeadlessDisplay() {
+void closeHeadlessDisplay()
+{
     releaseSurface(backSurface);
     releaseSurface(primarySurface);
     backSurface = nullptr;
@@ -69,8 +73,10 @@ void closeHeadlessDisplay() {
 
 // Like a hardware flip, the two buffers trade places; each surface record
 // keeps its own clip rectangle, key and identity.
-bool flipDisplay() {
-    if (!primarySurface || !backSurface) return false;
+bool flipDisplay()
+{
+    if (!primarySurface || !backSurface)
+        return false;
     if (flipsToFail > 0) {
         flipsToFail -= 1;
         return false;
@@ -80,19 +86,25 @@ bool flipDisplay() {
     return true;
 }
 
-bool saveSurfacePng(Surface* surface, const char* path) {
-    if (!surface || !surface->image || !path) return false;
+bool saveSurfacePng(Surface* surface, const char* path)
+{
+    if (!surface || !surface->image || !path)
+        return false;
     return IMG_SavePNG(surface->image, path) == 0;
 }
 
-bool readKeyboardState(uint8_t keys[256]) {
-    if (!input.readable) return false;
+bool readKeyboardState(uint8_t keys[256])
+{
+    if (!input.readable)
+        return false;
     std::memcpy(keys, input.keys, 256);
     return true;
 }
 
-bool readMouseState(MouseState& mouse) {
-    if (!input.readable) return false;
+bool readMouseState(MouseState& mouse)
+{
+    if (!input.readable)
+        return false;
     mouse = input.mouse;
     input.mouse.x = 0;
     input.mouse.y = 0;
@@ -102,18 +114,23 @@ bool readMouseState(MouseState& mouse) {
 
 void requestQuit() { quitFlag = true; }
 
-void setKeyState(int32_t scanCode, bool pressed) {
-    if (scanCode >= 0 && scanCode < 256) input.keys[scanCode] = pressed ? 0x80 : 0;
+void setKeyState(int32_t scanCode, bool pressed)
+{
+    if (scanCode >= 0 && scanCode < 256)
+        input.keys[scanCode] = pressed ? 0x80 : 0;
 }
 
-void setMouseMotion(int32_t x, int32_t y, int32_t z) {
+void setMouseMotion(int32_t x, int32_t y, int32_t z)
+{
     input.mouse.x = x;
     input.mouse.y = y;
     input.mouse.z = z;
 }
 
-void setMouseButton(int32_t button, bool pressed) {
-    if (button >= 0 && button < 4) input.mouse.buttons[button] = pressed ? 0x80 : 0;
+void setMouseButton(int32_t button, bool pressed)
+{
+    if (button >= 0 && button < 4)
+        input.mouse.buttons[button] = pressed ? 0x80 : 0;
 }
 
 void setInputReadable(bool readable) { input.readable = readable; }

@@ -11,10 +11,10 @@
 struct Surface {
     SDL_Surface* image = nullptr;  // pixels in the display's format, never RLE
     bool hasColourKey = false;
-    uint32_t colourKey = 0;        // a stored value, compared with all its bits
+    uint32_t colourKey = 0;  // a stored value, compared with all its bits
     bool hasClip = false;
     PixelRect clip = {0, 0, 0, 0};
-    int32_t accessDepth = 0;       // open pixel-access sections
+    int32_t accessDepth = 0;  // open pixel-access sections
 };
 
 // The pixel format of every surface; 0 until a display is open. Set by the

@@ -5,20 +5,24 @@
 
 namespace {
 
-HBITMAP fromResources(int32_t bitmapId) {
-    return static_cast<HBITMAP>(LoadImageA(resourceModule(), MAKEINTRESOURCEA(bitmapId), IMAGE_BITMAP,
-                                           0, 0, LR_CREATEDIBSECTION));
+HBITMAP fromResources(int32_t bitmapId)
+{
+    return static_cast<HBITMAP>(LoadImageA(resourceModule(), MAKEINTRESOURCEA(bitmapId),
+                                           IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
 }
 
 BitmapSource bitmapSource = fromResources;
 
 // The whole bitmap stretched over the whole surface. 0, E_FAIL for a
 // missing surface or bitmap, or the error of the surface's GetDC.
-HRESULT copyBitmapToSurface(LPDIRECTDRAWSURFACE surface, HBITMAP bitmap) {
-    if (!surface || !bitmap) return E_FAIL;
+HRESULT copyBitmapToSurface(LPDIRECTDRAWSURFACE surface, HBITMAP bitmap)
+{
+    if (!surface || !bitmap)
+        return E_FAIL;
     surface->Restore();
     HDC memory = CreateCompatibleDC(nullptr);
-    if (!memory) OutputDebugStringA("createcompatible dc failed\n");
+    if (!memory)
+        OutputDebugStringA("createcompatible dc failed\n");
     HGDIOBJ previous = memory ? SelectObject(memory, bitmap) : nullptr;
     BITMAP info{};
     GetObjectA(bitmap, sizeof info, &info);
@@ -49,12 +53,15 @@ HRESULT copyBitmapToSurface(LPDIRECTDRAWSURFACE surface, HBITMAP bitmap) {
 
 void setBitmapSource(BitmapSource source) { bitmapSource = source ? source : fromResources; }
 
-Surface* loadBitmapSurface(int32_t bitmapId) {
+Surface* loadBitmapSurface(int32_t bitmapId)
+{
     HBITMAP bitmap = bitmapSource(bitmapId);
-    if (!bitmap) return nullptr;
+    if (!bitmap)
+        return nullptr;
     BITMAP info{};
     Surface* surface = nullptr;
-    if (GetObjectA(bitmap, sizeof info, &info) != 0) surface = createSurface(info.bmWidth, info.bmHeight);
+    if (GetObjectA(bitmap, sizeof info, &info) != 0)
+        surface = createSurface(info.bmWidth, info.bmHeight);
     if (surface && copyBitmapToSurface(surface->surface, bitmap) != DD_OK) {
         releaseSurface(surface);
         surface = nullptr;

@@ -14,11 +14,14 @@ namespace {
 
 // One read; a device that was lost (another program took it, or it was
 // never acquired) is acquired again once and read again.
-bool readDevice(LPDIRECTINPUTDEVICE device, DWORD size, void* state) {
-    if (!device) return false;
+bool readDevice(LPDIRECTINPUTDEVICE device, DWORD size, void* state)
+{
+    if (!device)
+        return false;
     HRESULT result = device->GetDeviceState(size, state);
     if (result == DIERR_INPUTLOST || result == DIERR_NOTACQUIRED) {
-        if (FAILED(device->Acquire())) return false;
+        if (FAILED(device->Acquire()))
+            return false;
         result = device->GetDeviceState(size, state);
     }
     return SUCCEEDED(result);
@@ -30,23 +33,29 @@ bool readDevice(LPDIRECTINPUTDEVICE device, DWORD size, void* state) {
 // with it) and the frame is reported as not shown: the frame driver's
 // bounded retries then drop it, so the message loop never waits on a
 // display that is gone.
-bool flipDisplay() {
+bool flipDisplay()
+{
     LPDIRECTDRAWSURFACE primary = directDrawSurface(primarySurface);
-    if (!primary) return false;
+    if (!primary)
+        return false;
     HRESULT result = primary->Flip(nullptr, DDFLIP_WAIT);
-    if (result == DDERR_SURFACELOST) primary->Restore();
+    if (result == DDERR_SURFACELOST)
+        primary->Restore();
     return result == DD_OK;
 }
 
 bool readKeyboardState(uint8_t keys[256]) { return readDevice(keyboardDevice, 256, keys); }
 
-bool readMouseState(MouseState& mouse) {
+bool readMouseState(MouseState& mouse)
+{
     DIMOUSESTATE state{};
-    if (!readDevice(mouseDevice, sizeof state, &state)) return false;
+    if (!readDevice(mouseDevice, sizeof state, &state))
+        return false;
     mouse.x = state.lX;
     mouse.y = state.lY;
     mouse.z = state.lZ;
-    for (int i = 0; i < 4; ++i) mouse.buttons[i] = state.rgbButtons[i];
+    for (int i = 0; i < 4; ++i)
+        mouse.buttons[i] = state.rgbButtons[i];
     return true;
 }
 

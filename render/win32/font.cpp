@@ -17,12 +17,14 @@ const FaceStandIns faceStandIns[] = {
     {"Westminster", {"Arial Narrow", "Liberation Sans Narrow"}},
 };
 
-int CALLBACK noteFound(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM found) {
+int CALLBACK noteFound(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM found)
+{
     *reinterpret_cast<bool*>(found) = true;
     return 0;
 }
 
-bool faceInstalled(const char* face) {
+bool faceInstalled(const char* face)
+{
     LOGFONTA query{};
     query.lfCharSet = DEFAULT_CHARSET;
     lstrcpynA(query.lfFaceName, face, LF_FACESIZE);
@@ -37,35 +39,45 @@ bool faceInstalled(const char* face) {
 
 // The face itself when it is installed, else its first installed stand-in,
 // else the face, for the font mapper to choose.
-const char* installedFace(const char* face) {
-    if (!face || faceInstalled(face)) return face;
+const char* installedFace(const char* face)
+{
+    if (!face || faceInstalled(face))
+        return face;
     for (const FaceStandIns& entry : faceStandIns) {
-        if (lstrcmpiA(entry.face, face) != 0) continue;
+        if (lstrcmpiA(entry.face, face) != 0)
+            continue;
         for (const char* standIn : entry.standIns)
-            if (faceInstalled(standIn)) return standIn;
+            if (faceInstalled(standIn))
+                return standIn;
     }
     return face;
 }
 
 }  // namespace
 
-Font* createFont(const char* face, int32_t height, int32_t weight) {
+Font* createFont(const char* face, int32_t height, int32_t weight)
+{
     HFONT font = CreateFontA(height, 0, 0, 0, static_cast<uint16_t>(weight), FALSE, FALSE, FALSE,
                              ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                              VARIABLE_PITCH | FF_DONTCARE, installedFace(face));
     return reinterpret_cast<Font*>(font);
 }
 
-void deleteFont(Font* font) {
-    if (font) DeleteObject(fontHandle(font));
+void deleteFont(Font* font)
+{
+    if (font)
+        DeleteObject(fontHandle(font));
 }
 
 bool renderGlyphGrid(Surface* surface, Font* font, int32_t firstChar, int32_t lastChar,
                      int32_t* charWidths, int32_t& cellWidth, int32_t& cellHeight,
-                     int32_t& charExtra) {
-    if (!surface || !surface->surface || !font) return false;
+                     int32_t& charExtra)
+{
+    if (!surface || !surface->surface || !font)
+        return false;
     HDC dc = nullptr;
-    if (surface->surface->GetDC(&dc) != DD_OK) return false;
+    if (surface->surface->GetDC(&dc) != DD_OK)
+        return false;
     HGDIOBJ previous = SelectObject(dc, fontHandle(font));
     SetTextColor(dc, textColour);
     SetBkColor(dc, keyColour);
@@ -73,7 +85,8 @@ bool renderGlyphGrid(Surface* surface, Font* font, int32_t firstChar, int32_t la
 
     INT widths[256] = {};
     GetCharWidthA(dc, firstChar, lastChar, widths);
-    for (int32_t c = firstChar; c <= lastChar; ++c) charWidths[c - firstChar] = widths[c - firstChar];
+    for (int32_t c = firstChar; c <= lastChar; ++c)
+        charWidths[c - firstChar] = widths[c - firstChar];
     TEXTMETRICA metrics{};
     GetTextMetricsA(dc, &metrics);
     cellWidth = metrics.tmMaxCharWidth;
@@ -97,11 +110,14 @@ bool renderGlyphGrid(Surface* surface, Font* font, int32_t firstChar, int32_t la
 }
 
 int drawGdiText(Surface* surface, const char* text, int32_t x, int32_t y, Font* font,
-                uint32_t colour, int32_t backgroundMode) {
+                uint32_t colour, int32_t backgroundMode)
+{
     // Without its font nothing is drawn, rather than text in the system font.
-    if (!surface || !surface->surface || !text || !font) return 0;
+    if (!surface || !surface->surface || !text || !font)
+        return 0;
     HDC dc = nullptr;
-    if (surface->surface->GetDC(&dc) != DD_OK) return 0;
+    if (surface->surface->GetDC(&dc) != DD_OK)
+        return 0;
     HGDIOBJ previous = SelectObject(dc, fontHandle(font));
     SetTextColor(dc, colour);
     SetBkColor(dc, 0);

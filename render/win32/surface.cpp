@@ -15,12 +15,15 @@ namespace {
 
 HINSTANCE chosenModule = nullptr;
 
-bool inside(const Surface* surface, int32_t x, int32_t y) {
+bool inside(const Surface* surface, int32_t x, int32_t y)
+{
     return surface && x >= 0 && y >= 0 && x < surface->width && y < surface->height;
 }
 
-uint32_t depthMask(DWORD bits) {
-    if (bits >= 32) return 0xFFFFFFFFu;
+uint32_t depthMask(DWORD bits)
+{
+    if (bits >= 32)
+        return 0xFFFFFFFFu;
     return bits == 0 ? 0 : (1u << bits) - 1;
 }
 
@@ -30,11 +33,14 @@ void setResourceModule(HINSTANCE module) { chosenModule = module; }
 
 HINSTANCE resourceModule() { return chosenModule ? chosenModule : GetModuleHandleA(nullptr); }
 
-Surface* wrapDirectDrawSurface(LPDIRECTDRAWSURFACE surface) {
-    if (!surface) return nullptr;
+Surface* wrapDirectDrawSurface(LPDIRECTDRAWSURFACE surface)
+{
+    if (!surface)
+        return nullptr;
     DDSURFACEDESC desc{};
     desc.dwSize = sizeof desc;
-    if (surface->GetSurfaceDesc(&desc) != DD_OK) return nullptr;
+    if (surface->GetSurfaceDesc(&desc) != DD_OK)
+        return nullptr;
     Surface* wrapped = new Surface;
     wrapped->surface = surface;
     wrapped->width = static_cast<int32_t>(desc.dwWidth);
@@ -42,14 +48,19 @@ Surface* wrapDirectDrawSurface(LPDIRECTDRAWSURFACE surface) {
     return wrapped;
 }
 
-LPDIRECTDRAWSURFACE directDrawSurface(Surface* surface) { return surface ? surface->surface : nullptr; }
+LPDIRECTDRAWSURFACE directDrawSurface(Surface* surface)
+{
+    return surface ? surface->surface : nullptr;
+}
 
 // Off-screen surfaces live in system memory: they are never lost with the
 // display, so sheets and glyph grids outlive a lost primary, and GDI reads
 // of them stay cheap. The format is the primary's, which is the display's
 // in a run and the chosen one on a test display.
-Surface* createSurface(int32_t width, int32_t height) {
-    if (!directDraw || width <= 0 || height <= 0) return nullptr;
+Surface* createSurface(int32_t width, int32_t height)
+{
+    if (!directDraw || width <= 0 || height <= 0)
+        return nullptr;
     DDSURFACEDESC desc{};
     desc.dwSize = sizeof desc;
     desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
@@ -58,19 +69,26 @@ Surface* createSurface(int32_t width, int32_t height) {
     desc.dwHeight = static_cast<DWORD>(height);
     if (LPDIRECTDRAWSURFACE primary = directDrawSurface(primarySurface)) {
         desc.ddpfPixelFormat.dwSize = sizeof desc.ddpfPixelFormat;
-        if (primary->GetPixelFormat(&desc.ddpfPixelFormat) == DD_OK) desc.dwFlags |= DDSD_PIXELFORMAT;
+        if (primary->GetPixelFormat(&desc.ddpfPixelFormat) == DD_OK)
+            desc.dwFlags |= DDSD_PIXELFORMAT;
     }
     LPDIRECTDRAWSURFACE made = nullptr;
-    if (directDraw->CreateSurface(&desc, &made, nullptr) != DD_OK || !made) return nullptr;
+    if (directDraw->CreateSurface(&desc, &made, nullptr) != DD_OK || !made)
+        return nullptr;
     Surface* surface = wrapDirectDrawSurface(made);
-    if (!surface) made->Release();
+    if (!surface)
+        made->Release();
     return surface;
 }
 
-void releaseSurface(Surface* surface) {
-    if (!surface) return;
-    if (surface->dc) surface->surface->ReleaseDC(surface->dc);
-    if (surface->surface) surface->surface->Release();
+void releaseSurface(Surface* surface)
+{
+    if (!surface)
+        return;
+    if (surface->dc)
+        surface->surface->ReleaseDC(surface->dc);
+    if (surface->surface)
+        surface->surface->Release();
     delete surface;
 }
 
@@ -80,8 +98,10 @@ int32_t surfaceHeight(const Surface* surface) { return surface ? surface->height
 
 // GDI writes the colour, the surface's memory tells what it stored; the
 // top-left pixel is put back afterwards.
-uint32_t matchColour(Surface* surface, uint32_t colour) {
-    if (!surface || !surface->surface) return invalidColour;
+uint32_t matchColour(Surface* surface, uint32_t colour)
+{
+    if (!surface || !surface->surface)
+        return invalidColour;
     LPDIRECTDRAWSURFACE dd = surface->surface;
     uint32_t result = invalidColour;
     COLORREF kept = CLR_INVALID;
@@ -111,15 +131,19 @@ uint32_t matchColour(Surface* surface, uint32_t colour) {
     return result;
 }
 
-void setColourKey(Surface* surface, uint32_t colour) {
-    if (!surface || !surface->surface) return;
+void setColourKey(Surface* surface, uint32_t colour)
+{
+    if (!surface || !surface->surface)
+        return;
     uint32_t stored = matchColour(surface, colour);
     DDCOLORKEY key{stored, stored};
     surface->surface->SetColorKey(DDCKEY_SRCBLT, &key);
 }
 
-int fillSurface(Surface* surface, uint32_t storedColour) {
-    if (!surface || !surface->surface) return 0;
+int fillSurface(Surface* surface, uint32_t storedColour)
+{
+    if (!surface || !surface->surface)
+        return 0;
     DDBLTFX effects{};
     effects.dwSize = sizeof effects;
     effects.dwFillColor = storedColour;
@@ -127,10 +151,13 @@ int fillSurface(Surface* surface, uint32_t storedColour) {
     return 0;
 }
 
-LPDIRECTDRAWCLIPPER attachClipper(LPDIRECTDRAWSURFACE surface, DWORD count, const RECT* rectangles) {
-    if (!directDraw || !surface || count == 0 || !rectangles) return nullptr;
+LPDIRECTDRAWCLIPPER attachClipper(LPDIRECTDRAWSURFACE surface, DWORD count, const RECT* rectangles)
+{
+    if (!directDraw || !surface || count == 0 || !rectangles)
+        return nullptr;
     LPDIRECTDRAWCLIPPER clipper = nullptr;
-    if (directDraw->CreateClipper(0, &clipper, nullptr) != DD_OK || !clipper) return nullptr;
+    if (directDraw->CreateClipper(0, &clipper, nullptr) != DD_OK || !clipper)
+        return nullptr;
 
     std::vector<unsigned char> bytes(sizeof(RGNDATAHEADER) + count * sizeof(RECT));
     RGNDATA* region = reinterpret_cast<RGNDATA*>(bytes.data());
@@ -157,16 +184,20 @@ LPDIRECTDRAWCLIPPER attachClipper(LPDIRECTDRAWSURFACE surface, DWORD count, cons
     return clipper;
 }
 
-bool setClipRect(Surface* surface, const PixelRect& clip) {
-    if (!surface || clip.left >= clip.right || clip.top >= clip.bottom) return false;
+bool setClipRect(Surface* surface, const PixelRect& clip)
+{
+    if (!surface || clip.left >= clip.right || clip.top >= clip.bottom)
+        return false;
     RECT rect{clip.left, clip.top, clip.right, clip.bottom};
     return attachClipper(surface->surface, 1, &rect) != nullptr;
 }
 
 // A DirectDraw surface gives one device context at a time: nested sections
 // share it.
-bool beginPixelAccess(Surface* surface) {
-    if (!surface || !surface->surface) return false;
+bool beginPixelAccess(Surface* surface)
+{
+    if (!surface || !surface->surface)
+        return false;
     if (surface->accessDepth == 0 && surface->surface->GetDC(&surface->dc) != DD_OK) {
         surface->dc = nullptr;
         return false;
@@ -175,18 +206,24 @@ bool beginPixelAccess(Surface* surface) {
     return true;
 }
 
-uint32_t readPixel(Surface* surface, int32_t x, int32_t y) {
-    if (!inside(surface, x, y) || !surface->dc) return invalidColour;
+uint32_t readPixel(Surface* surface, int32_t x, int32_t y)
+{
+    if (!inside(surface, x, y) || !surface->dc)
+        return invalidColour;
     return GetPixel(surface->dc, x, y);
 }
 
-void writePixel(Surface* surface, int32_t x, int32_t y, uint32_t colour) {
-    if (!inside(surface, x, y) || !surface->dc) return;
+void writePixel(Surface* surface, int32_t x, int32_t y, uint32_t colour)
+{
+    if (!inside(surface, x, y) || !surface->dc)
+        return;
     SetPixel(surface->dc, x, y, colour & 0xFFFFFF);
 }
 
-void endPixelAccess(Surface* surface) {
-    if (!surface || surface->accessDepth == 0) return;
+void endPixelAccess(Surface* surface)
+{
+    if (!surface || surface->accessDepth == 0)
+        return;
     surface->accessDepth -= 1;
     if (surface->accessDepth == 0 && surface->dc) {
         surface->surface->ReleaseDC(surface->dc);

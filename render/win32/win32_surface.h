@@ -7,6 +7,6 @@ struct Surface {
     LPDIRECTDRAWSURFACE surface = nullptr;  // owned: one reference
     int32_t width = 0;
     int32_t height = 0;
-    HDC dc = nullptr;          // held while pixel access is open
-    int32_t accessDepth = 0;   // nested begin/endPixelAccess
+    HDC dc = nullptr;         // held while pixel access is open
+    int32_t accessDepth = 0;  // nested begin/endPixelAccess
 };

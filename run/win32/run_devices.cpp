@@ -145,7 +145,8 @@ SetUpFailure takeDisplay(HWND window, const char*& failure)
         return SetUpFailure::other;
     }
     if (displayWidth <= 0 || displayHeight <= 0 || displayDepth <= 0 ||
-        directDraw->SetDisplayMode(static_cast<DWORD>(displayWidth), static_cast<DWORD>(displayHeight),
+        directDraw->SetDisplayMode(static_cast<DWORD>(displayWidth),
+                                   static_cast<DWORD>(displayHeight),
                                    static_cast<DWORD>(displayDepth)) != DD_OK) {
         failure = "Error: Couldn't set video mode.";
         return SetUpFailure::mode;

@@ -16,11 +16,11 @@ struct Toggle {
 // The animal, the branching figure and the one-line banner form a chain:
 // each can only be clicked once its predecessor shows it.
 const Toggle toggles[] = {
-    {141, 1055},    // red dot: the animal
-    {1055, 1070},   // animal: the branching figure
-    {1070, 1069},   // branching figure: the one-line banner
-    {1056, 1053},   // yellow ring: the speech bubble
-    {1058, 1057},   // green figure: the small banner
+    {141, 1055},   // red dot: the animal
+    {1055, 1070},  // animal: the branching figure
+    {1070, 1069},  // branching figure: the one-line banner
+    {1056, 1053},  // yellow ring: the speech bubble
+    {1058, 1057},  // green figure: the small banner
 };
 
 // The picture's own visibility is its shown flag, so every sheet starts
@@ -32,7 +32,7 @@ void toggle(HWND page, int id)
     ShowWindow(picture, shown ? SW_HIDE : SW_SHOW);
 }
 
-} // namespace
+}  // namespace
 
 INT_PTR CALLBACK aboutPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 {

@@ -61,7 +61,8 @@ void openStore()
     // program leaves one), or of another format version.
     OptionsRecord stored{};
     bool foreign = inspectSettingsValue("Options") != StoredValueShape::wholeRecord ||
-                   readSettingsValue(stored, "Options") != settingsOk || !hasCurrentFormatVersion(stored);
+                   readSettingsValue(stored, "Options") != settingsOk ||
+                   !hasCurrentFormatVersion(stored);
     if (!foreign)
         foreign = readSettingsValue(liveOptions, "Options") != settingsOk;
     if (foreign)
@@ -76,8 +77,9 @@ void fill(HWND page)
         SendDlgItemMessageA(page, box.id, EM_LIMITTEXT, box.largest == largestCount ? 5 : 7, 0);
         SetDlgItemInt(page, box.id, static_cast<UINT>(liveOptions.*box.field), FALSE);
     }
-    int stats = liveOptions.statsMode == 1 ? idStatsAlways
-                : liveOptions.statsMode == 2 ? idStatsNearDeath : idStatsNever;
+    int stats = liveOptions.statsMode == 1   ? idStatsAlways
+                : liveOptions.statsMode == 2 ? idStatsNearDeath
+                                             : idStatsNever;
     checkStatsButton(page, stats);
     for (const CheckBox& box : checkBoxes)
         CheckDlgButton(page, box.id, liveOptions.*box.field ? BST_CHECKED : BST_UNCHECKED);
@@ -87,8 +89,9 @@ void readBack(HWND page)
 {
     for (const CheckBox& box : checkBoxes)
         liveOptions.*box.field = IsDlgButtonChecked(page, box.id) == BST_CHECKED ? 1 : 0;
-    liveOptions.statsMode = IsDlgButtonChecked(page, idStatsAlways) == BST_CHECKED ? 1
-                            : IsDlgButtonChecked(page, idStatsNearDeath) == BST_CHECKED ? 2 : 0;
+    liveOptions.statsMode = IsDlgButtonChecked(page, idStatsAlways) == BST_CHECKED      ? 1
+                            : IsDlgButtonChecked(page, idStatsNearDeath) == BST_CHECKED ? 2
+                                                                                        : 0;
     for (const NumberBox& box : numberBoxes)
         liveOptions.*box.field = readNumberBox(page, box.id, box.largest);
 }
@@ -96,7 +99,8 @@ void readBack(HWND page)
 bool validate(HWND page)
 {
     StrengthLevels levels;
-    levels.birthStrength = static_cast<uint32_t>(readNumberBox(page, idBirthStrength, largestNumber));
+    levels.birthStrength =
+        static_cast<uint32_t>(readNumberBox(page, idBirthStrength, largestNumber));
     levels.maxStrength = static_cast<uint32_t>(readNumberBox(page, idMaxStrength, largestNumber));
     levels.megaLevel = static_cast<uint32_t>(readNumberBox(page, idMegaLevel, largestNumber));
     levels.greenLevel = static_cast<uint32_t>(readNumberBox(page, idGreenLevel, largestNumber));
@@ -130,7 +134,7 @@ INT_PTR onNotify(HWND page, const NMHDR& note)
         fill(page);
         break;
     case PSN_KILLACTIVE:
-        readBack(page);   // no checks: the page may be left as it is
+        readBack(page);  // no checks: the page may be left as it is
         break;
     case PSN_APPLY:
         fill(page);
@@ -147,7 +151,7 @@ INT_PTR onNotify(HWND page, const NMHDR& note)
     return finishNotification(page, note);
 }
 
-} // namespace
+}  // namespace
 
 INT_PTR CALLBACK algorithmPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 {

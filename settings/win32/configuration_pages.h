@@ -11,17 +11,35 @@
 // Control ids of the page templates (resources/pages.rc).
 enum PageControl : int {
     // "Playing God!"
-    idInitialVobs = 1010, idWhirlCount = 1011, idBirthStrength = 1012, idMaxStrength = 1013,
-    idSpawnLevel = 1014, idBirthSpawns = 1015, idMegaLevel = 1016, idGreenLevel = 1017,
-    idFoodStrength = 1019, idDepositGap = 1020,
-    idStatsAlways = 1009, idStatsNearDeath = 1008, idStatsNever = 1018,
-    idIncludeLife = 1021, idShowCloud = 1047, idWrapEdges = 1072, idVobIQ = 1081,
+    idInitialVobs = 1010,
+    idWhirlCount = 1011,
+    idBirthStrength = 1012,
+    idMaxStrength = 1013,
+    idSpawnLevel = 1014,
+    idBirthSpawns = 1015,
+    idMegaLevel = 1016,
+    idGreenLevel = 1017,
+    idFoodStrength = 1019,
+    idDepositGap = 1020,
+    idStatsAlways = 1009,
+    idStatsNearDeath = 1008,
+    idStatsNever = 1018,
+    idIncludeLife = 1021,
+    idShowCloud = 1047,
+    idWrapEdges = 1072,
+    idVobIQ = 1081,
     idPreview = 1035,
     // "System/Limits"
-    idDisplayMode = 1046, idMaxEntities = 1041,
+    idDisplayMode = 1046,
+    idMaxEntities = 1041,
     // "Load/Save"
-    idLoadBox = 1063, idLoad = 1062, idSaveBox = 1061, idSave = 1065,
-    idNameField = 1071, idRename = 1066, idRestoreDefaults = 1068,
+    idLoadBox = 1063,
+    idLoad = 1062,
+    idSaveBox = 1061,
+    idSave = 1065,
+    idNameField = 1071,
+    idRename = 1066,
+    idRestoreDefaults = 1068,
 };
 
 // Runs the sheet modally with no owner unless one is given; returns what

@@ -29,7 +29,7 @@ const PageDescription sheetPages[] = {
 
 HINSTANCE sheetInstance;
 
-} // namespace
+}  // namespace
 
 INT_PTR showConfigurationSheet(HWND parent)
 {

@@ -15,10 +15,11 @@ HRESULT WINAPI addModeEntry(LPDDSURFACEDESC mode, LPVOID context)
 {
     // Palette modes below 8 bits per pixel cannot show the world.
     if (mode->ddpfPixelFormat.dwRGBBitCount >= 8) {
-        const std::string text = modeText(static_cast<int32_t>(mode->dwWidth),
-                                          static_cast<int32_t>(mode->dwHeight),
-                                          static_cast<int32_t>(mode->ddpfPixelFormat.dwRGBBitCount));
-        SendMessageA(static_cast<HWND>(context), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        const std::string text =
+            modeText(static_cast<int32_t>(mode->dwWidth), static_cast<int32_t>(mode->dwHeight),
+                     static_cast<int32_t>(mode->ddpfPixelFormat.dwRGBBitCount));
+        SendMessageA(static_cast<HWND>(context), CB_ADDSTRING, 0,
+                     reinterpret_cast<LPARAM>(text.c_str()));
     }
     return DDENUMRET_OK;
 }
@@ -55,7 +56,7 @@ void readBack(HWND page)
     HWND list = GetDlgItem(page, idDisplayMode);
     LRESULT entry = SendMessageA(list, CB_GETCURSEL, 0, 0);
     if (entry == CB_ERR)
-        return;   // a stored mode the display no longer offers stays
+        return;  // a stored mode the display no longer offers stays
     const DisplayModeFields mode = parseModeText(comboEntryText(list, static_cast<int>(entry)));
     liveOptions.screenWidth = mode.width;
     liveOptions.screenHeight = mode.height;
@@ -79,7 +80,7 @@ INT_PTR onNotify(HWND page, const NMHDR& note)
     return finishNotification(page, note);
 }
 
-} // namespace
+}  // namespace
 
 INT_PTR CALLBACK limitsPageProc(HWND page, UINT message, WPARAM, LPARAM lParam)
 {

@@ -13,28 +13,26 @@ const char desktopKey[] = "Control Panel\\Desktop";
 const char screenSaversKey[] = "\\ScreenSavers\\";
 const char registryTitle[] = "Tovrine (Doreroder v.1.1)";
 
-std::string settingsKeyPath()
-{
-    return std::string(desktopKey) + screenSaversKey + registryTitle;
-}
+std::string settingsKeyPath() { return std::string(desktopKey) + screenSaversKey + registryTitle; }
 
 // Opens the key for writing, creating every missing level of its path.
 bool openKeyForWriting(HKEY& key)
 {
-    LONG status = RegCreateKeyExA(HKEY_CURRENT_USER, settingsKeyPath().c_str(), 0,
-                                  const_cast<char*>(""), REG_OPTION_NON_VOLATILE,
-                                  KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    LONG status =
+        RegCreateKeyExA(HKEY_CURRENT_USER, settingsKeyPath().c_str(), 0, const_cast<char*>(""),
+                        REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr);
     return status == ERROR_SUCCESS;
 }
 
-} // namespace
+}  // namespace
 
 int32_t readSettingsValue(OptionsRecord& destination, const char* valueName)
 {
     if (!valueName)
         return settingsFailed;
     HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, settingsKeyPath().c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, settingsKeyPath().c_str(), 0, KEY_READ, &key) !=
+        ERROR_SUCCESS)
         return settingsFailed;
 
     // Read into a scratch record: with a value longer than the buffer the
@@ -82,7 +80,8 @@ StoredValueShape inspectSettingsValue(const char* valueName)
     if (!valueName)
         return StoredValueShape::missing;
     HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, settingsKeyPath().c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, settingsKeyPath().c_str(), 0, KEY_READ, &key) !=
+        ERROR_SUCCESS)
         return StoredValueShape::missing;
     DWORD type = 0;
     DWORD size = 0;
@@ -91,5 +90,5 @@ StoredValueShape inspectSettingsValue(const char* valueName)
     if (status != ERROR_SUCCESS)
         return StoredValueShape::missing;
     return type == REG_BINARY && size == sizeof(OptionsRecord) ? StoredValueShape::wholeRecord
-                                                                : StoredValueShape::notARecord;
+                                                               : StoredValueShape::notARecord;
 }

@@ -26,8 +26,10 @@ void fillSlotLists(HWND page)
     SendMessageA(loadBox, CB_RESETCONTENT, 0, 0);
     SendMessageA(saveBox, CB_RESETCONTENT, 0, 0);
     for (const std::string& name : listSlotNames(readSlot)) {
-        SendMessageA(loadBox, CB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(name.c_str()));
-        SendMessageA(saveBox, CB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(name.c_str()));
+        SendMessageA(loadBox, CB_INSERTSTRING, static_cast<WPARAM>(-1),
+                     reinterpret_cast<LPARAM>(name.c_str()));
+        SendMessageA(saveBox, CB_INSERTSTRING, static_cast<WPARAM>(-1),
+                     reinterpret_cast<LPARAM>(name.c_str()));
     }
     SendDlgItemMessageA(page, idNameField, EM_LIMITTEXT, slotNameLength, 0);
     SetDlgItemTextA(page, idNameField, algorithmNameText(liveOptions).c_str());
@@ -56,8 +58,8 @@ void save(HWND page)
 
     const int target = saveTargetSlot(names, selection, typed);
     if (target >= 0) {
-        if (pageMessageBox("A save slot already exists with that name,\nOverwrite?", " Saving Algorithm...",
-                           MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
+        if (pageMessageBox("A save slot already exists with that name,\nOverwrite?",
+                           " Saving Algorithm...", MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
             return;
         // The slot takes the active algorithm under its own name.
         writeSettingsValue(liveOptions, slotValueName(target).c_str());
@@ -65,13 +67,15 @@ void save(HWND page)
     }
     const int newSlot = nextFreeSlot(static_cast<int>(names.size()));
     if (newSlot < 0) {
-        warn(" Save Error", "Sorry, the data couldn't be saved.\r\nNo new save slots can be created,\r\n"
-                            "all save slots are in use.");
+        warn(" Save Error",
+             "Sorry, the data couldn't be saved.\r\nNo new save slots can be created,\r\n"
+             "all save slots are in use.");
         return;
     }
     if (typed.empty()) {
-        warn(" Save Error", "Sorry, the data couldn't be saved.\r\nNo name provided for save slot.\r\n"
-                            "Enter a name and try again!");
+        warn(" Save Error",
+             "Sorry, the data couldn't be saved.\r\nNo name provided for save slot.\r\n"
+             "Enter a name and try again!");
         return;
     }
     setAlgorithmName(liveOptions, slotNameFromText(typed));
@@ -117,7 +121,8 @@ void rename(HWND page)
     }
     // The whole active name picks the slot: a name that is only the start
     // of another slot's name must never overwrite that slot.
-    const int slot = findSlotByName(listedNames(GetDlgItem(page, idLoadBox)), algorithmNameText(liveOptions));
+    const int slot =
+        findSlotByName(listedNames(GetDlgItem(page, idLoadBox)), algorithmNameText(liveOptions));
     const std::string name = slotNameFromText(typed);
     setAlgorithmName(liveOptions, name);
 
@@ -155,7 +160,7 @@ INT_PTR onNotify(HWND page, const NMHDR& note)
     return finishNotification(page, note);
 }
 
-} // namespace
+}  // namespace
 
 INT_PTR CALLBACK slotsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -166,10 +171,18 @@ INT_PTR CALLBACK slotsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lP
         if (HIWORD(wParam) != BN_CLICKED)
             return FALSE;
         switch (LOWORD(wParam)) {
-        case idSave: save(page); return TRUE;
-        case idLoad: load(page); return TRUE;
-        case idRename: rename(page); return TRUE;
-        case idRestoreDefaults: restoreDefaults(page); return TRUE;
+        case idSave:
+            save(page);
+            return TRUE;
+        case idLoad:
+            load(page);
+            return TRUE;
+        case idRename:
+            rename(page);
+            return TRUE;
+        case idRestoreDefaults:
+            restoreDefaults(page);
+            return TRUE;
         }
         return FALSE;
     case WM_NOTIFY:

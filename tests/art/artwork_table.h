@@ -12,15 +12,15 @@ struct ArtworkSize {
 };
 
 inline constexpr ArtworkSize artworkSizes[] = {
-    {116, "116_cloud.bmp", 87, 66},          {107, "107_vob.bmp", 129, 49},
-    {106, "106_weak_vob.bmp", 129, 49},      {113, "113_mega_vob.bmp", 194, 76},
-    {112, "112_remains.bmp", 169, 139},      {110, "110_food.bmp", 41, 9},
-    {111, "111_whirl.bmp", 226, 181},        {163, "163_preview.bmp", 215, 141},
-    {125, "125_background.bmp", 350, 371},   {108, "108_animal.bmp", 19, 14},
-    {142, "142_red_dot.bmp", 7, 6},          {143, "143_yellow_ring.bmp", 12, 18},
-    {145, "145_small_banner.bmp", 58, 37},   {146, "146_green_figure.bmp", 16, 12},
-    {155, "155_line_banner.bmp", 66, 7},     {154, "154_branching_figure.bmp", 38, 39},
-    {144, "144_speech_bubble.bmp", 40, 25},  {166, "166_version_tag.bmp", 38, 14},
+    {116, "116_cloud.bmp", 87, 66},         {107, "107_vob.bmp", 129, 49},
+    {106, "106_weak_vob.bmp", 129, 49},     {113, "113_mega_vob.bmp", 194, 76},
+    {112, "112_remains.bmp", 169, 139},     {110, "110_food.bmp", 41, 9},
+    {111, "111_whirl.bmp", 226, 181},       {163, "163_preview.bmp", 215, 141},
+    {125, "125_background.bmp", 350, 371},  {108, "108_animal.bmp", 19, 14},
+    {142, "142_red_dot.bmp", 7, 6},         {143, "143_yellow_ring.bmp", 12, 18},
+    {145, "145_small_banner.bmp", 58, 37},  {146, "146_green_figure.bmp", 16, 12},
+    {155, "155_line_banner.bmp", 66, 7},    {154, "154_branching_figure.bmp", 38, 39},
+    {144, "144_speech_bubble.bmp", 40, 25}, {166, "166_version_tag.bmp", 38, 14},
 };
 
 // The world's sheets come first: the cloud, then the six gridded sheets.

@@ -14,20 +14,24 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::set<std::string> bitmapNames(const fs::path& dir) {
+std::set<std::string> bitmapNames(const fs::path& dir)
+{
     std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir)) names.insert(entry.path().filename().string());
+    for (const auto& entry : fs::directory_iterator(dir))
+        names.insert(entry.path().filename().string());
     return names;
 }
 
 class GeneratedArtwork : public ::testing::Test {
 protected:
-    void SetUp() override {
-        out_ = fs::temp_directory_path() / ("tovrine-art-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                                            "-" + std::to_string(reinterpret_cast<uintptr_t>(this)));
+    void SetUp() override
+    {
+        out_ = fs::temp_directory_path() /
+               ("tovrine-art-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                "-" + std::to_string(reinterpret_cast<uintptr_t>(this)));
         fs::remove_all(out_);
-        std::string command = std::string("\"") + TOVRINE_ARTGEN + "\" \"" + out_.string() + "\" \"" +
-                              (out_ / "artwork.png").string() + "\"";
+        std::string command = std::string("\"") + TOVRINE_ARTGEN + "\" \"" + out_.string() +
+                              "\" \"" + (out_ / "artwork.png").string() + "\"";
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
     }
     void TearDown() override { fs::remove_all(out_); }
@@ -36,33 +40,42 @@ protected:
     const fs::path committed_ = fs::path(TOVRINE_SOURCE_DIR) / "resources";
 };
 
-TEST_F(GeneratedArtwork, MatchesTheCommittedFilesByteForByte) {
+TEST_F(GeneratedArtwork, MatchesTheCommittedFilesByteForByte)
+{
     std::set<std::string> drawn = bitmapNames(out_ / "bitmaps");
-    EXPECT_EQ(drawn, bitmapNames(committed_ / "bitmaps")) << "bitmaps drawn and committed differ in name";
+    EXPECT_EQ(drawn, bitmapNames(committed_ / "bitmaps"))
+        << "bitmaps drawn and committed differ in name";
     for (const std::string& name : drawn)
-        EXPECT_TRUE(readBytes((out_ / "bitmaps" / name).string()) == readBytes((committed_ / "bitmaps" / name).string()))
+        EXPECT_TRUE(readBytes((out_ / "bitmaps" / name).string()) ==
+                    readBytes((committed_ / "bitmaps" / name).string()))
             << name << " differs from the committed file: run the artwork target and commit";
-    EXPECT_TRUE(readBytes((out_ / "tovrine.ico").string()) == readBytes((committed_ / "tovrine.ico").string()))
+    EXPECT_TRUE(readBytes((out_ / "tovrine.ico").string()) ==
+                readBytes((committed_ / "tovrine.ico").string()))
         << "tovrine.ico differs from the committed file";
 }
 
-uint32_t be32(const std::vector<uint8_t>& b, size_t at) {
+uint32_t be32(const std::vector<uint8_t>& b, size_t at)
+{
     return (uint32_t(b[at]) << 24) | (b[at + 1] << 16) | (b[at + 2] << 8) | b[at + 3];
 }
 
-uint32_t referenceCrc(const uint8_t* p, size_t n) {
+uint32_t referenceCrc(const uint8_t* p, size_t n)
+{
     uint32_t table[256];
     for (uint32_t i = 0; i < 256; ++i) {
         uint32_t c = i;
-        for (int k = 0; k < 8; ++k) c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+        for (int k = 0; k < 8; ++k)
+            c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
         table[i] = c;
     }
     uint32_t c = 0xFFFFFFFFu;
-    for (size_t i = 0; i < n; ++i) c = table[(c ^ p[i]) & 0xFF] ^ (c >> 8);
+    for (size_t i = 0; i < n; ++i)
+        c = table[(c ^ p[i]) & 0xFF] ^ (c >> 8);
     return c ^ 0xFFFFFFFFu;
 }
 
-TEST_F(GeneratedArtwork, ContactSheetIsAValidPng) {
+TEST_F(GeneratedArtwork, ContactSheetIsAValidPng)
+{
     std::vector<uint8_t> png = readBytes((out_ / "artwork.png").string());
     const uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     ASSERT_GT(png.size(), 8u + 25u + 12u);
@@ -77,7 +90,8 @@ TEST_F(GeneratedArtwork, ContactSheetIsAValidPng) {
         ASSERT_LE(at + 12 + length, png.size());
         last.assign(png.begin() + at + 4, png.begin() + at + 8);
         EXPECT_EQ(be32(png, at + 8 + length), referenceCrc(&png[at + 4], length + 4)) << last;
-        if (last == "IHDR") width = be32(png, at + 8), height = be32(png, at + 12);
+        if (last == "IHDR")
+            width = be32(png, at + 8), height = be32(png, at + 12);
         if (last == "IDAT") {
             size_t p = at + 8 + 2, end = at + 8 + length - 4;
             bool final = false;
@@ -100,7 +114,8 @@ TEST_F(GeneratedArtwork, ContactSheetIsAValidPng) {
     EXPECT_EQ(inflated, height * (1 + 3 * width));
 }
 
-TEST(ArtGenerator, RefusesAMissingArgument) {
+TEST(ArtGenerator, RefusesAMissingArgument)
+{
     std::string command = std::string("\"") + TOVRINE_ARTGEN + "\" 2>/dev/null";
     EXPECT_NE(std::system(command.c_str()), 0);
 }

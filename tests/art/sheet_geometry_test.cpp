@@ -16,15 +16,18 @@ struct Cells {
 // grid colour from (1, 0), scan column 1 from y 1; columns and rows from the
 // sheet size. `read` is how a pixel comes back from the surface.
 template <typename Read>
-Cells measure(const Picture& p, Read read) {
+Cells measure(const Picture& p, Read read)
+{
     Cells c{};
     Colour widthGrid = read(p.at(0, 2));
     int x = 1;
-    while (x < p.width && read(p.at(x, 2)) != widthGrid) ++x;
+    while (x < p.width && read(p.at(x, 2)) != widthGrid)
+        ++x;
     c.cellWidth = x - 1;
     Colour heightGrid = read(p.at(1, 0));
     int y = 1;
-    while (y < p.height && read(p.at(1, y)) != heightGrid) ++y;
+    while (y < p.height && read(p.at(1, y)) != heightGrid)
+        ++y;
     c.cellHeight = y - 1;
     c.columns = (p.width - 1) / (c.cellWidth + 1);
     c.rows = (p.height - 1) / (c.cellHeight + 1);
@@ -33,43 +36,51 @@ Cells measure(const Picture& p, Read read) {
 
 int gridWidth(const SheetLayout& s) { return s.columns * (s.cellWidth + 1) + 1; }
 
-bool onGridLine(const SheetLayout& s, int x, int y) {
+bool onGridLine(const SheetLayout& s, int x, int y)
+{
     return x < gridWidth(s) && (x % (s.cellWidth + 1) == 0 || y % (s.cellHeight + 1) == 0);
 }
 
 class SheetGeometry : public ::testing::TestWithParam<SheetLayout> {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         sheet_ = loadBitmap(GetParam().file);
         ASSERT_FALSE(HasFailure());
     }
     Picture sheet_;
 };
 
-TEST_P(SheetGeometry, BackgroundAndGridColour) {
+TEST_P(SheetGeometry, BackgroundAndGridColour)
+{
     const SheetLayout& s = GetParam();
     EXPECT_EQ(sheet_.at(0, 0), s.background);
     EXPECT_EQ(sheet_.at(1, 0), s.grid);
     EXPECT_EQ(sheet_.at(0, 1), s.grid);
 }
 
-TEST_P(SheetGeometry, GridLinesAreOneColourExceptTheCorner) {
+TEST_P(SheetGeometry, GridLinesAreOneColourExceptTheCorner)
+{
     const SheetLayout& s = GetParam();
     int wrong = 0;
     for (int y = 0; y < sheet_.height; ++y)
         for (int x = 0; x < sheet_.width; ++x)
-            if (onGridLine(s, x, y) && !(x == 0 && y == 0) && sheet_.at(x, y) != s.grid) ++wrong;
+            if (onGridLine(s, x, y) && !(x == 0 && y == 0) && sheet_.at(x, y) != s.grid)
+                ++wrong;
     EXPECT_EQ(wrong, 0) << "grid pixels not in the grid colour";
 }
 
-TEST_P(SheetGeometry, SpareColumnsRightOfTheGridAreBackground) {
+TEST_P(SheetGeometry, SpareColumnsRightOfTheGridAreBackground)
+{
     // 113 is one pixel wider than its grid; that column must stay see-through.
     const SheetLayout& s = GetParam();
     for (int y = 0; y < sheet_.height; ++y)
-        for (int x = gridWidth(s); x < sheet_.width; ++x) EXPECT_EQ(sheet_.at(x, y), s.background) << x << "," << y;
+        for (int x = gridWidth(s); x < sheet_.width; ++x)
+            EXPECT_EQ(sheet_.at(x, y), s.background) << x << "," << y;
 }
 
-TEST_P(SheetGeometry, MeasuringRuleReadsTheTableGeometryAtBothDepths) {
+TEST_P(SheetGeometry, MeasuringRuleReadsTheTableGeometryAtBothDepths)
+{
     const SheetLayout& s = GetParam();
     Cells c = measure(sheet_, [](Colour c) { return c; });
     EXPECT_EQ(c.cellWidth, s.cellWidth);
@@ -84,12 +95,14 @@ TEST_P(SheetGeometry, MeasuringRuleReadsTheTableGeometryAtBothDepths) {
     EXPECT_NE(as565(s.grid), as565(s.background)) << "the grid would turn transparent";
 }
 
-TEST_P(SheetGeometry, EveryCellHoldsSomeArt) {
+TEST_P(SheetGeometry, EveryCellHoldsSomeArt)
+{
     const SheetLayout& s = GetParam();
     for (int row = 0; row < s.rows; ++row)
         for (int column = 0; column < s.columns; ++column) {
             int ink = 0;
-            for (const Colour& c : cellOf(sheet_, s, row * s.columns + column).pixels) ink += c != s.background;
+            for (const Colour& c : cellOf(sheet_, s, row * s.columns + column).pixels)
+                ink += c != s.background;
             EXPECT_GT(ink, 0) << "empty cell " << column << "," << row;
         }
 }
@@ -99,11 +112,13 @@ INSTANTIATE_TEST_SUITE_P(WorldSheets, SheetGeometry, ::testing::ValuesIn(sheetLa
                              std::string name = info.param.file;
                              name = name.substr(0, name.find('.'));
                              for (char& ch : name)
-                                 if (ch == '_') ch = 'x';
+                                 if (ch == '_')
+                                     ch = 'x';
                              return name;
                          });
 
-TEST(Pictures, HaveTheirFixedSizes) {
+TEST(Pictures, HaveTheirFixedSizes)
+{
     for (const ArtworkSize& expected : artworkSizes) {
         Picture p = loadBitmap(expected.file);
         EXPECT_EQ(p.width, expected.width) << expected.file;

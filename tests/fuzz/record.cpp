@@ -62,8 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     strengthResetRequested = 0;
 
     int32_t depth = record.screenDepth == 32 ? 32 : 16;
-    if (!openHeadlessDisplay(smallSide(record.screenWidth, 320), smallSide(record.screenHeight, 240),
-                             depth))
+    if (!openHeadlessDisplay(smallSide(record.screenWidth, 320),
+                             smallSide(record.screenHeight, 240), depth))
         __builtin_trap();
     seedRandom(1);
     if (setUpWorld() == worldComplete) {

@@ -53,8 +53,9 @@ TEST(WindowHandle, ReadsOnlyLeadingDecimalDigits)
         const char* text;
         uint32_t handle;
     } cases[] = {
-        {"1234", 1234}, {"1234abc", 1234}, {"0x1F", 0},   {"-12", 0},        {" 12", 0},
-        {"", 0},        {"007", 7},        {"4294967295", 4294967295u}, {"4294967296", 0},
+        {"1234", 1234},    {"1234abc", 1234}, {"0x1F", 0}, {"-12", 0},
+        {" 12", 0},        {"", 0},           {"007", 7},  {"4294967295", 4294967295u},
+        {"4294967296", 0},
     };
     for (const auto& c : cases)
         EXPECT_EQ(parseWindowHandle(c.text), c.handle) << c.text;
@@ -67,28 +68,17 @@ TEST(RunModeChoice, FollowsTheLetterAfterBlanksDashesAndSlashes)
         RunMode mode;
         uint32_t window;
     } cases[] = {
-        {"", RunMode::configure, 0},
-        {" /-/ ", RunMode::configure, 0},
-        {"/", RunMode::configure, 0},
-        {"/s", RunMode::fullScreen, 0},
-        {"-S", RunMode::fullScreen, 0},
-        {"s", RunMode::fullScreen, 0},
-        {"//s", RunMode::fullScreen, 0},
-        {"/x", RunMode::invalid, 0},
-        {"\t/s", RunMode::invalid, 0},
-        {"/\xE9", RunMode::invalid, 0},
-        {"/5", RunMode::invalid, 0},
-        {"/p 1234", RunMode::preview, 1234},
-        {"/p1234", RunMode::preview, 1234},
-        {"/P    1234", RunMode::preview, 1234},
-        {"/l 1234", RunMode::preview, 1234},
-        {"/p 0x4D2", RunMode::preview, 0},
-        {"/p", RunMode::preview, 0},
-        {"/p\t1234", RunMode::preview, 0},
-        {"/c:1234", RunMode::configure, 1234},
-        {"/c 1234", RunMode::configure, 0},
-        {"/C", RunMode::configure, 0},
-        {"/a 1234", RunMode::changePassword, 1234},
+        {"", RunMode::configure, 0},           {" /-/ ", RunMode::configure, 0},
+        {"/", RunMode::configure, 0},          {"/s", RunMode::fullScreen, 0},
+        {"-S", RunMode::fullScreen, 0},        {"s", RunMode::fullScreen, 0},
+        {"//s", RunMode::fullScreen, 0},       {"/x", RunMode::invalid, 0},
+        {"\t/s", RunMode::invalid, 0},         {"/\xE9", RunMode::invalid, 0},
+        {"/5", RunMode::invalid, 0},           {"/p 1234", RunMode::preview, 1234},
+        {"/p1234", RunMode::preview, 1234},    {"/P    1234", RunMode::preview, 1234},
+        {"/l 1234", RunMode::preview, 1234},   {"/p 0x4D2", RunMode::preview, 0},
+        {"/p", RunMode::preview, 0},           {"/p\t1234", RunMode::preview, 0},
+        {"/c:1234", RunMode::configure, 1234}, {"/c 1234", RunMode::configure, 0},
+        {"/C", RunMode::configure, 0},         {"/a 1234", RunMode::changePassword, 1234},
         {"-A", RunMode::changePassword, 0},
     };
     for (const auto& c : cases) {

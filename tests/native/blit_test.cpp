@@ -12,29 +12,35 @@ using namespace pixelprobe;
 
 constexpr uint32_t background = 0x000000;
 
-uint32_t patternColour(int32_t x, int32_t y) {
+uint32_t patternColour(int32_t x, int32_t y)
+{
     return static_cast<uint32_t>(0x80 << 16 | (y * 16 + 8) << 8 | (x * 16 + 8));
 }
 
 // A w x h source whose pixel (x, y) has a colour of its own, except those
 // listed as background.
-Surface* makePattern(int32_t w, int32_t h) {
+Surface* makePattern(int32_t w, int32_t h)
+{
     Surface* s = createSurface(w, h);
-    if (!s) return nullptr;
+    if (!s)
+        return nullptr;
     beginPixelAccess(s);
     for (int32_t y = 0; y < h; ++y)
-        for (int32_t x = 0; x < w; ++x) writePixel(s, x, y, patternColour(x, y));
+        for (int32_t x = 0; x < w; ++x)
+            writePixel(s, x, y, patternColour(x, y));
     endPixelAccess(s);
     return s;
 }
 
-int32_t countNonBlack(Surface* s) {
+int32_t countNonBlack(Surface* s)
+{
     return surfaceWidth(s) * surfaceHeight(s) - countAll(s, keyColour);
 }
 
 // Every destination pixel equals the source pixel mapped onto it by a blit
 // of the whole source at (dx, dy), or black where the source does not land.
-void expectPlacedAt(Surface* dest, Surface* source, int32_t dx, int32_t dy) {
+void expectPlacedAt(Surface* dest, Surface* source, int32_t dx, int32_t dy)
+{
     Surface* ref = source;
     for (int32_t y = 0; y < surfaceHeight(dest); ++y)
         for (int32_t x = 0; x < surfaceWidth(dest); ++x) {
@@ -49,7 +55,8 @@ using BlitAt = HeadlessDisplayAt<40, 30>;
 
 }  // namespace
 
-TEST_P(BlitAt, KeyedBlitSkipsOnlyTheKeyColour) {
+TEST_P(BlitAt, KeyedBlitSkipsOnlyTheKeyColour)
+{
     OwnedSurface sprite(makePattern(4, 4));
     ASSERT_NE(sprite.get(), nullptr);
     paint(sprite, 0, 0, background);
@@ -68,7 +75,8 @@ TEST_P(BlitAt, KeyedBlitSkipsOnlyTheKeyColour) {
     EXPECT_EQ(peek(backSurface, 12, 11), 0u);  // opaque copies the background
 }
 
-TEST_P(BlitAt, NearBackgroundColoursMergeWithTheKeyOnlyAtSixteenBits) {
+TEST_P(BlitAt, NearBackgroundColoursMergeWithTheKeyOnlyAtSixteenBits)
+{
     OwnedSurface sprite(createSurface(2, 1));
     ASSERT_NE(sprite.get(), nullptr);
     paint(sprite, 0, 0, 0x070804);  // the mega sheet's background (4, 8, 7)
@@ -82,7 +90,8 @@ TEST_P(BlitAt, NearBackgroundColoursMergeWithTheKeyOnlyAtSixteenBits) {
     EXPECT_EQ(peek(backSurface, 0, 0), 0u);
 }
 
-TEST_P(BlitAt, ClipRectangleCutsSpritesOffAtEachEdge) {
+TEST_P(BlitAt, ClipRectangleCutsSpritesOffAtEachEdge)
+{
     OwnedSurface sprite(makePattern(6, 5));
     ASSERT_NE(sprite.get(), nullptr);
     struct Place {
@@ -91,14 +100,15 @@ TEST_P(BlitAt, ClipRectangleCutsSpritesOffAtEachEdge) {
     const Place places[] = {{-3, 10}, {37, 10}, {15, -2}, {15, 28}, {-4, -3}, {36, 27}};
     for (const Place& p : places) {
         fillSurface(backSurface, keyColour);
-        ASSERT_TRUE(blitSurface(backSurface, PixelRect{p.x, p.y, p.x + 6, p.y + 5}, sprite,
-                                nullptr, false));
+        ASSERT_TRUE(blitSurface(backSurface, PixelRect{p.x, p.y, p.x + 6, p.y + 5}, sprite, nullptr,
+                                false));
         EXPECT_GT(countNonBlack(backSurface), 0) << p.x << "," << p.y;
         expectPlacedAt(backSurface, sprite, p.x, p.y);
     }
 }
 
-TEST_P(BlitAt, ClipRectangleNarrowerThanTheSurfaceIsHonoured) {
+TEST_P(BlitAt, ClipRectangleNarrowerThanTheSurfaceIsHonoured)
+{
     OwnedSurface sprite(makePattern(6, 6));
     ASSERT_NE(sprite.get(), nullptr);
     ASSERT_TRUE(setClipRect(backSurface, PixelRect{5, 5, 8, 8}));
@@ -108,7 +118,8 @@ TEST_P(BlitAt, ClipRectangleNarrowerThanTheSurfaceIsHonoured) {
     EXPECT_EQ(peek(backSurface, 7, 7), peek(sprite, 4, 4));
 }
 
-TEST_P(BlitAt, WhollyClippedBlitDrawsNothingAndIsNoError) {
+TEST_P(BlitAt, WhollyClippedBlitDrawsNothingAndIsNoError)
+{
     OwnedSurface sprite(makePattern(4, 4));
     ASSERT_NE(sprite.get(), nullptr);
     EXPECT_TRUE(blitSurface(backSurface, PixelRect{-50, -50, -46, -46}, sprite, nullptr, false));
@@ -120,7 +131,8 @@ TEST_P(BlitAt, WhollyClippedBlitDrawsNothingAndIsNoError) {
 // rectangle reaching outside a destination without a clip rectangle, a
 // source rectangle outside the source or inverted (even where the
 // destination would clip), an empty destination.
-TEST_P(BlitAt, RefusedBlitsDrawNothingAndTheSameBlitsInsideTheBoundsAreTaken) {
+TEST_P(BlitAt, RefusedBlitsDrawNothingAndTheSameBlitsInsideTheBoundsAreTaken)
+{
     OwnedSurface sheet(makePattern(8, 8));
     OwnedSurface sprite(makePattern(4, 4));
     OwnedSurface unclipped(createSurface(10, 10));
@@ -160,7 +172,8 @@ TEST_P(BlitAt, RefusedBlitsDrawNothingAndTheSameBlitsInsideTheBoundsAreTaken) {
     EXPECT_EQ(peek(backSurface, 3, 2), peek(sheet, 7, 3));
 }
 
-TEST_P(BlitAt, DifferentSizesStretchToTheNearestPixel) {
+TEST_P(BlitAt, DifferentSizesStretchToTheNearestPixel)
+{
     OwnedSurface sprite(makePattern(2, 2));
     ASSERT_NE(sprite.get(), nullptr);
     ASSERT_TRUE(blitSurface(backSurface, PixelRect{-2, 0, 2, 4}, sprite, nullptr, false));
@@ -177,7 +190,8 @@ TEST_P(BlitAt, DifferentSizesStretchToTheNearestPixel) {
     EXPECT_EQ(countNonBlack(backSurface), 1);
 }
 
-TEST_P(BlitAt, BlitOfASurfaceOntoItselfReadsTheOriginalPixels) {
+TEST_P(BlitAt, BlitOfASurfaceOntoItselfReadsTheOriginalPixels)
+{
     OwnedSurface s(makePattern(6, 1));
     ASSERT_NE(s.get(), nullptr);
     uint32_t first = peek(s, 0, 0), second = peek(s, 1, 0), third = peek(s, 2, 0);
@@ -188,7 +202,8 @@ TEST_P(BlitAt, BlitOfASurfaceOntoItselfReadsTheOriginalPixels) {
     EXPECT_EQ(peek(s, 3, 0), third);
 }
 
-TEST_P(BlitAt, FlipShowsTheBackSurfaceAndKeepsItsClipRectangle) {
+TEST_P(BlitAt, FlipShowsTheBackSurfaceAndKeepsItsClipRectangle)
+{
     paint(backSurface, 3, 4, 0xFFFFFF);
     ASSERT_TRUE(flipDisplay());
     EXPECT_EQ(peek(primarySurface, 3, 4), 0xFFFFFFu);

@@ -14,14 +14,15 @@
 
 namespace {
 
-using testbitmaps::Picture;
 using pixelprobe::OwnedSurface;
 using pixelprobe::peek;
+using testbitmaps::Picture;
 using Loading = HeadlessDisplayWithBitmaps<16, 16>;
 
 }  // namespace
 
-TEST_P(Loading, BitmapIsConvertedAsGdiCopiesIt) {
+TEST_P(Loading, BitmapIsConvertedAsGdiCopiesIt)
+{
     Picture p = testbitmaps::picture(3, 2, 0x000000);
     p.at(0, 0) = 0x070804;  // (4, 8, 7)
     p.at(1, 0) = 0x0000FF;
@@ -46,7 +47,8 @@ TEST_P(Loading, BitmapIsConvertedAsGdiCopiesIt) {
     }
 }
 
-TEST_P(Loading, FindsTheFileByItsIdPrefixOnly) {
+TEST_P(Loading, FindsTheFileByItsIdPrefixOnly)
+{
     ASSERT_TRUE(folder.add("12_wrong.bmp", testbitmaps::picture(1, 1, 0)));
     ASSERT_TRUE(folder.add("1200_wrong.bmp", testbitmaps::picture(2, 1, 0)));
     ASSERT_TRUE(folder.add("120_right.bmp", testbitmaps::picture(3, 1, 0)));
@@ -59,8 +61,10 @@ TEST_P(Loading, FindsTheFileByItsIdPrefixOnly) {
     EXPECT_EQ(loadBitmapSurface(7), nullptr);
 }
 
-TEST_P(Loading, UnreadableFileGivesNoSurface) {
-    std::FILE* f = std::fopen((std::string(std::getenv("TOVRINE_RESOURCES")) + "/bitmaps/130_bad.bmp").c_str(), "wb");
+TEST_P(Loading, UnreadableFileGivesNoSurface)
+{
+    std::FILE* f = std::fopen(
+        (std::string(std::getenv("TOVRINE_RESOURCES")) + "/bitmaps/130_bad.bmp").c_str(), "wb");
     ASSERT_NE(f, nullptr);
     std::fputs("BM not really a bitmap", f);
     std::fclose(f);
@@ -69,12 +73,14 @@ TEST_P(Loading, UnreadableFileGivesNoSurface) {
 
 INSTANTIATE_TEST_SUITE_P(Depths, Loading, ::testing::Values(16, 32));
 
-TEST(HeadlessInput, NothingIsPressedUntilATestSaysSo) {
+TEST(HeadlessInput, NothingIsPressedUntilATestSaysSo)
+{
     ASSERT_TRUE(openHeadlessDisplay(8, 8, 16));
     uint8_t keys[256];
     std::fill(keys, keys + 256, 0xAA);
     ASSERT_TRUE(readKeyboardState(keys));
-    for (int i = 0; i < 256; ++i) ASSERT_EQ(keys[i], 0) << i;
+    for (int i = 0; i < 256; ++i)
+        ASSERT_EQ(keys[i], 0) << i;
     MouseState mouse = {1, 2, 3, {4, 5, 6, 7}};
     ASSERT_TRUE(readMouseState(mouse));
     EXPECT_EQ(mouse.x, 0);
@@ -90,7 +96,8 @@ TEST(HeadlessInput, NothingIsPressedUntilATestSaysSo) {
     closeHeadlessDisplay();
 }
 
-TEST(HeadlessInput, MotionIsConsumedByAReadButButtonsStay) {
+TEST(HeadlessInput, MotionIsConsumedByAReadButButtonsStay)
+{
     ASSERT_TRUE(openHeadlessDisplay(8, 8, 16));
     setMouseMotion(7, -3, 1);
     setMouseButton(2, true);
@@ -116,7 +123,8 @@ TEST(HeadlessInput, MotionIsConsumedByAReadButButtonsStay) {
     closeHeadlessDisplay();
 }
 
-TEST(HeadlessOutput, SavedPngHoldsThePixels) {
+TEST(HeadlessOutput, SavedPngHoldsThePixels)
+{
     ASSERT_TRUE(openHeadlessDisplay(6, 4, 16));
     beginPixelAccess(backSurface);
     writePixel(backSurface, 5, 3, 0x00FFFF);
@@ -129,7 +137,8 @@ TEST(HeadlessOutput, SavedPngHoldsThePixels) {
     ASSERT_NE(rgb, nullptr);
     EXPECT_EQ(rgb->w, 6);
     EXPECT_EQ(rgb->h, 4);
-    const uint32_t* row = reinterpret_cast<const uint32_t*>(static_cast<uint8_t*>(rgb->pixels) + 3 * rgb->pitch);
+    const uint32_t* row =
+        reinterpret_cast<const uint32_t*>(static_cast<uint8_t*>(rgb->pixels) + 3 * rgb->pitch);
     EXPECT_EQ(row[5] & 0xFFFFFF, 0xFFFF00u);  // yellow, as 0xRRGGBB
     EXPECT_EQ(row[4] & 0xFFFFFF, 0u);
     SDL_FreeSurface(rgb);

@@ -15,7 +15,8 @@ bool sixteenBits(int32_t depth) { return depth == 16; }
 
 }  // namespace
 
-TEST_P(DisplayAt, MatchColourGivesTheStoredValueOfTheDisplaysFormat) {
+TEST_P(DisplayAt, MatchColourGivesTheStoredValueOfTheDisplaysFormat)
+{
     // 5-6-5 at 16 bits, dropping the low bits the format cannot keep (not
     // rounding); 0x00RRGGBB at 32.
     const struct {
@@ -34,7 +35,8 @@ TEST_P(DisplayAt, MatchColourGivesTheStoredValueOfTheDisplaysFormat) {
             << std::hex << c.colour;
 }
 
-TEST_P(DisplayAt, PixelReadsWidenFieldsTheWayGdiDoes) {
+TEST_P(DisplayAt, PixelReadsWidenFieldsTheWayGdiDoes)
+{
     // At 16 bits a field's top bits repeat into the dropped low ones: 0x7F
     // keeps 0x78 in five bits (read back 0x7B) and 0x7C in six (0x7D).
     const struct {
@@ -46,13 +48,15 @@ TEST_P(DisplayAt, PixelReadsWidenFieldsTheWayGdiDoes) {
     };
     OwnedSurface s(createSurface(6, 4));
     ASSERT_NE(s.get(), nullptr);
-    for (int32_t x = 0; x < 5; ++x) paint(s, x, 3, cases[x].written);
+    for (int32_t x = 0; x < 5; ++x)
+        paint(s, x, 3, cases[x].written);
     for (int32_t x = 0; x < 5; ++x)
         EXPECT_EQ(peek(s, x, 3), sixteenBits(GetParam()) ? cases[x].read16 : cases[x].read32)
             << std::hex << cases[x].written;
 }
 
-TEST_P(DisplayAt, MatchColourOfTheTopLeftPixelReadsItAndLeavesItAsItWas) {
+TEST_P(DisplayAt, MatchColourOfTheTopLeftPixelReadsItAndLeavesItAsItWas)
+{
     OwnedSurface s(createSurface(4, 4));
     ASSERT_NE(s.get(), nullptr);
     paint(s, 0, 0, 0x123456);
@@ -68,7 +72,8 @@ TEST_P(DisplayAt, MatchColourOfTheTopLeftPixelReadsItAndLeavesItAsItWas) {
     EXPECT_EQ(peek(s, 0, 0), seen);
 }
 
-TEST_P(DisplayAt, PixelAccessFailsOutsideTheSurfaceOrWithoutAContext) {
+TEST_P(DisplayAt, PixelAccessFailsOutsideTheSurfaceOrWithoutAContext)
+{
     OwnedSurface s(createSurface(5, 3));
     ASSERT_NE(s.get(), nullptr);
     EXPECT_EQ(peek(s, 5, 0), invalidColour);
@@ -82,7 +87,8 @@ TEST_P(DisplayAt, PixelAccessFailsOutsideTheSurfaceOrWithoutAContext) {
     EXPECT_FALSE(beginPixelAccess(nullptr));
 }
 
-TEST_P(DisplayAt, FillSetsEveryPixelToTheStoredValue) {
+TEST_P(DisplayAt, FillSetsEveryPixelToTheStoredValue)
+{
     OwnedSurface s(createSurface(7, 5));
     ASSERT_NE(s.get(), nullptr);
     paint(s, 3, 2, 0xFFFFFF);
@@ -94,7 +100,8 @@ TEST_P(DisplayAt, FillSetsEveryPixelToTheStoredValue) {
 
 INSTANTIATE_TEST_SUITE_P(Depths, DisplayAt, ::testing::Values(16, 32));
 
-TEST(HeadlessDisplay, OpensOnlyTheDepthsItDraws) {
+TEST(HeadlessDisplay, OpensOnlyTheDepthsItDraws)
+{
     EXPECT_FALSE(openHeadlessDisplay(800, 600, 8));
     EXPECT_FALSE(openHeadlessDisplay(800, 600, 24));
     EXPECT_FALSE(openHeadlessDisplay(0, 600, 16));
@@ -112,7 +119,8 @@ TEST(HeadlessDisplay, OpensOnlyTheDepthsItDraws) {
     EXPECT_EQ(backSurface, nullptr);
 }
 
-TEST(ThirtyTwoBitSurface, FillsKeepTheUnusedByteYetReadAsBlack) {
+TEST(ThirtyTwoBitSurface, FillsKeepTheUnusedByteYetReadAsBlack)
+{
 #ifdef _WIN32
     GTEST_SKIP() << "Wine's colour fill clears the unused byte of an XRGB pixel";
 #endif
@@ -125,7 +133,8 @@ TEST(ThirtyTwoBitSurface, FillsKeepTheUnusedByteYetReadAsBlack) {
     closeHeadlessDisplay();
 }
 
-TEST(SurfaceCreation, RefusesEmptySizesAndReportsZeroForNull) {
+TEST(SurfaceCreation, RefusesEmptySizesAndReportsZeroForNull)
+{
     ASSERT_TRUE(openHeadlessDisplay(32, 32, 32));
     EXPECT_EQ(createSurface(0, 10), nullptr);
     EXPECT_EQ(createSurface(10, -1), nullptr);

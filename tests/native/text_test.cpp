@@ -12,13 +12,16 @@ using namespace pixelprobe;
 
 class TextAt : public HeadlessDisplayAt<320, 320> {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         HeadlessDisplayAt::SetUp();
-        if (HasFatalFailure()) return;
+        if (HasFatalFailure())
+            return;
         font = createFont("Westminster", 13, 100);
         ASSERT_NE(font, nullptr);
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         deleteFont(font);
         HeadlessDisplayAt::TearDown();
     }
@@ -29,7 +32,8 @@ constexpr uint32_t magenta = 0xFF00FF;
 
 }  // namespace
 
-TEST_P(TextAt, TransparentTextLeavesTheBackgroundAndOpaqueTextPaintsItBlack) {
+TEST_P(TextAt, TransparentTextLeavesTheBackgroundAndOpaqueTextPaintsItBlack)
+{
     fillSurface(backSurface, matchColour(backSurface, magenta));
     EXPECT_EQ(drawGdiText(backSurface, "Peak", 10, 10, font, textColour, transparentBackground), 0);
     PixelRect box = {10, 10, 60, 23};
@@ -49,14 +53,16 @@ TEST_P(TextAt, TransparentTextLeavesTheBackgroundAndOpaqueTextPaintsItBlack) {
     EXPECT_EQ(peek(backSurface, 10, 23), magenta);
 }
 
-TEST_P(TextAt, TextTakesTheRequestedColour) {
+TEST_P(TextAt, TextTakesTheRequestedColour)
+{
     drawGdiText(backSurface, "MMM", 0, 0, font, 0x0000FF, transparentBackground);
     PixelRect box = {0, 0, 40, 13};
     EXPECT_GT(countIn(backSurface, box, 0x0000FF), 10);
     EXPECT_EQ(countIn(backSurface, box, textColour), 0);
 }
 
-TEST_P(TextAt, NumbersAreDrawnAsTheirDecimalText) {
+TEST_P(TextAt, NumbersAreDrawnAsTheirDecimalText)
+{
     OwnedSurface other(createSurface(320, 320));
     ASSERT_NE(other.get(), nullptr);
     drawGdiNumber(backSurface, -199, 5, 5, font, textColour, opaqueBackground);
@@ -66,7 +72,8 @@ TEST_P(TextAt, NumbersAreDrawnAsTheirDecimalText) {
     EXPECT_GT(countIn(backSurface, box, textColour), 0);
 }
 
-TEST_P(TextAt, TextIsClippedAtTheSurfaceEdgesAndMissingPartsAreHarmless) {
+TEST_P(TextAt, TextIsClippedAtTheSurfaceEdgesAndMissingPartsAreHarmless)
+{
     drawGdiText(backSurface, "WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW", -5,
                 314, font, textColour, opaqueBackground);
     EXPECT_GT(countIn(backSurface, PixelRect{0, 314, 320, 320}, textColour), 0);
@@ -77,7 +84,8 @@ TEST_P(TextAt, TextIsClippedAtTheSurfaceEdgesAndMissingPartsAreHarmless) {
     EXPECT_EQ(countIn(backSurface, PixelRect{0, 0, 320, 300}, keyColour), 320 * 300);
 }
 
-TEST_P(TextAt, GridPutsEachCharacterInItsCellAndReportsTheMetrics) {
+TEST_P(TextAt, GridPutsEachCharacterInItsCellAndReportsTheMetrics)
+{
     OwnedSurface grid(createSurface(300, 300));
     ASSERT_NE(grid.get(), nullptr);
     int32_t widths[100] = {};
@@ -101,7 +109,8 @@ TEST_P(TextAt, GridPutsEachCharacterInItsCellAndReportsTheMetrics) {
     EXPECT_GT(ink, 5);
 }
 
-TEST_P(TextAt, GridWithoutASurfaceLeavesTheMetricsUntouched) {
+TEST_P(TextAt, GridWithoutASurfaceLeavesTheMetricsUntouched)
+{
     int32_t widths[100] = {};
     int32_t cellWidth = 7, cellHeight = 8, charExtra = 9;
     EXPECT_FALSE(renderGlyphGrid(nullptr, font, 33, 122, widths, cellWidth, cellHeight, charExtra));
@@ -113,7 +122,8 @@ TEST_P(TextAt, GridWithoutASurfaceLeavesTheMetricsUntouched) {
 
 INSTANTIATE_TEST_SUITE_P(Depths, TextAt, ::testing::Values(16, 32));
 
-TEST(Fonts, EveryFaceFindsAFontAndBoldIsHeavier) {
+TEST(Fonts, EveryFaceFindsAFontAndBoldIsHeavier)
+{
     ASSERT_TRUE(openHeadlessDisplay(200, 40, 32));
     Font* regular = createFont("Arial", 11, 400);
     Font* bold = createFont("arial", 11, 600);
@@ -134,7 +144,8 @@ TEST(Fonts, EveryFaceFindsAFontAndBoldIsHeavier) {
     closeHeadlessDisplay();
 }
 
-TEST(Fonts, TextStaysInsideTheCellOfTheRequestedHeight) {
+TEST(Fonts, TextStaysInsideTheCellOfTheRequestedHeight)
+{
     ASSERT_TRUE(openHeadlessDisplay(200, 60, 32));
     for (int32_t height : {9, 11, 13, 20}) {
         Font* font = createFont("Arial", height, 600);
@@ -143,7 +154,8 @@ TEST(Fonts, TextStaysInsideTheCellOfTheRequestedHeight) {
         drawGdiText(backSurface, "Hgjy|", 4, 10, font, textColour, transparentBackground);
         EXPECT_GT(countIn(backSurface, PixelRect{0, 10, 200, 10 + height}, textColour), 0);
         EXPECT_EQ(countIn(backSurface, PixelRect{0, 0, 200, 10}, textColour), 0) << height;
-        EXPECT_EQ(countIn(backSurface, PixelRect{0, 10 + height, 200, 60}, textColour), 0) << height;
+        EXPECT_EQ(countIn(backSurface, PixelRect{0, 10 + height, 200, 60}, textColour), 0)
+            << height;
         // A taller request gives taller glyphs.
         EXPECT_GT(countIn(backSurface, PixelRect{0, 10, 200, 10 + height}, textColour), height);
         deleteFont(font);

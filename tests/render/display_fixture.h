@@ -20,7 +20,8 @@ protected:
 template <int32_t Width, int32_t Height>
 class HeadlessDisplayWithBitmaps : public HeadlessDisplayAt<Width, Height> {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         ASSERT_TRUE(folder.ok());
         HeadlessDisplayAt<Width, Height>::SetUp();
     }

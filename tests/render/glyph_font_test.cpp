@@ -22,7 +22,8 @@ public:
 
     uint32_t at(int32_t x, int32_t y) const { return pixelprobe::peek(surface_, x, y); }
     int32_t count(uint32_t colour) const { return pixelprobe::countAll(surface_, colour); }
-    bool sameAs(const Canvas& other) const {
+    bool sameAs(const Canvas& other) const
+    {
         return pixelprobe::countDiffering(surface_, other.surface_, {0, 0, width, height}) == 0;
     }
 
@@ -32,20 +33,24 @@ private:
 
 class GlyphFontTest : public HeadlessDisplayAt<width, height> {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         HeadlessDisplayAt::SetUp();
-        if (HasFatalFailure()) return;
+        if (HasFatalFailure())
+            return;
         font = new GlyphFont("Arial", 11, 600);
         ASSERT_GT(font->cellWidth(), 0);
         ASSERT_GT(font->cellHeight(), 0);
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         delete font;
         HeadlessDisplayAt::TearDown();
     }
 
     // The text drawn one character at a time, the pen moved by hand.
-    void drawByHand(Surface* s, const std::string& text, int32_t x, int32_t y, int32_t keyed) {
+    void drawByHand(Surface* s, const std::string& text, int32_t x, int32_t y, int32_t keyed)
+    {
         int32_t pen = 0;
         for (char c : text) {
             char one[2] = {c, 0};
@@ -59,7 +64,8 @@ protected:
 
 }  // namespace
 
-TEST_P(GlyphFontTest, CellsHoldEveryCharacterOfTheGrid) {
+TEST_P(GlyphFontTest, CellsHoldEveryCharacterOfTheGrid)
+{
     for (int32_t c = 33; c <= 122; ++c) {
         EXPECT_GT(font->charWidth(c), 0) << c;
         EXPECT_LE(font->charWidth(c), font->cellWidth()) << c;
@@ -72,7 +78,8 @@ TEST_P(GlyphFontTest, CellsHoldEveryCharacterOfTheGrid) {
     EXPECT_LE(font->cellHeight(), 33);
 }
 
-TEST_P(GlyphFontTest, GlyphsArePureWhiteWithNoFringe) {
+TEST_P(GlyphFontTest, GlyphsArePureWhiteWithNoFringe)
+{
     Canvas c;
     font->drawText(c.get(), "Wg8@", 2, 2, 1);
     int32_t white = c.count(textColour);
@@ -80,7 +87,8 @@ TEST_P(GlyphFontTest, GlyphsArePureWhiteWithNoFringe) {
     EXPECT_EQ(white + c.count(keyColour), width * height);
 }
 
-TEST_P(GlyphFontTest, PenMovesByEachCharactersOwnWidth) {
+TEST_P(GlyphFontTest, PenMovesByEachCharactersOwnWidth)
+{
     Canvas drawn, byHand;
     font->drawText(drawn.get(), "-12", 5, 3, 1);
     drawByHand(byHand.get(), "-12", 5, 3, 1);
@@ -91,7 +99,8 @@ TEST_P(GlyphFontTest, PenMovesByEachCharactersOwnWidth) {
     EXPECT_GT(drawn.count(textColour), dashOnly.count(textColour));
 }
 
-TEST_P(GlyphFontTest, BlanksDrawNothingAndAdvanceOnlyByTheExtraGap) {
+TEST_P(GlyphFontTest, BlanksDrawNothingAndAdvanceOnlyByTheExtraGap)
+{
     Canvas blanks;
     font->drawText(blanks.get(), "     ", 0, 0, 1);
     font->drawText(blanks.get(), "     ", 0, 0, 0);
@@ -108,11 +117,21 @@ TEST_P(GlyphFontTest, BlanksDrawNothingAndAdvanceOnlyByTheExtraGap) {
     EXPECT_TRUE(spaced.sameAs(closed));
 }
 
-TEST_P(GlyphFontTest, CharactersOutsideTheGridAreSkippedWithoutMovingThePen) {
+TEST_P(GlyphFontTest, CharactersOutsideTheGridAreSkippedWithoutMovingThePen)
+{
     Canvas plain;
     font->drawText(plain.get(), "ab", 3, 3, 1);
-    const char* const withOthers[] = {"a{b", "a~b", "a\x7F" "b", "a\xE9" "b", "a\x80" "b",
-                                      "\x01" "a\tb", "a}|b"};
+    const char* const withOthers[] = {"a{b",
+                                      "a~b",
+                                      "a\x7F"
+                                      "b",
+                                      "a\xE9"
+                                      "b",
+                                      "a\x80"
+                                      "b",
+                                      "\x01"
+                                      "a\tb",
+                                      "a}|b"};
     for (const char* text : withOthers) {
         Canvas c;
         font->drawText(c.get(), text, 3, 3, 1);
@@ -120,7 +139,8 @@ TEST_P(GlyphFontTest, CharactersOutsideTheGridAreSkippedWithoutMovingThePen) {
     }
 }
 
-TEST_P(GlyphFontTest, NumbersDrawAsSignedDecimalText) {
+TEST_P(GlyphFontTest, NumbersDrawAsSignedDecimalText)
+{
     const std::pair<int32_t, const char*> cases[] = {
         {0, "0"}, {-12, "-12"}, {907, "907"}, {INT_MIN, "-2147483648"}, {INT_MAX, "2147483647"}};
     for (const auto& [value, text] : cases) {
@@ -132,7 +152,8 @@ TEST_P(GlyphFontTest, NumbersDrawAsSignedDecimalText) {
     }
 }
 
-TEST_P(GlyphFontTest, KeyedZeroCopiesWholeCellsOverWhatLiesBeneath) {
+TEST_P(GlyphFontTest, KeyedZeroCopiesWholeCellsOverWhatLiesBeneath)
+{
     uint32_t grey = 0xFF00FF;  // exact at 16 bits too
     Canvas keyed, opaque;
     fillSurface(keyed.get(), matchColour(keyed.get(), grey));
@@ -158,13 +179,15 @@ TEST_P(GlyphFontTest, KeyedZeroCopiesWholeCellsOverWhatLiesBeneath) {
     EXPECT_TRUE(two.sameAs(byHand));
 }
 
-TEST_P(GlyphFontTest, TextAtTheBackSurfacesEdgeIsCutOff) {
+TEST_P(GlyphFontTest, TextAtTheBackSurfacesEdgeIsCutOff)
+{
     fillSurface(backSurface, keyColour);
     font->drawText(backSurface, "W", -3, -2, 1);
     EXPECT_GT(pixelprobe::countIn(backSurface, PixelRect{0, 0, 8, 8}, textColour), 0);
 }
 
-TEST_P(GlyphFontTest, ReleasedFontDrawsNothing) {
+TEST_P(GlyphFontTest, ReleasedFontDrawsNothing)
+{
     font->release();
     Canvas c;
     font->drawText(c.get(), "Peak", 0, 0, 0);
@@ -175,7 +198,8 @@ INSTANTIATE_TEST_SUITE_P(Depths, GlyphFontTest, ::testing::Values(16, 32));
 
 // Without a display no glyph surface can be made: the font stays empty and
 // every later draw is a no-op.
-TEST(GlyphFontFailure, FontWithoutASurfaceIsEmptyAndDrawsNothing) {
+TEST(GlyphFontFailure, FontWithoutASurfaceIsEmptyAndDrawsNothing)
+{
     closeHeadlessDisplay();
     GlyphFont empty("Arial", 11, 600);
     EXPECT_EQ(empty.font(), nullptr);

@@ -9,18 +9,20 @@
 
 namespace {
 
-using testbitmaps::Picture;
 using pixelprobe::peek;
+using testbitmaps::Picture;
 
-constexpr uint32_t teal = 0x070804;    // an unusual background, (4, 8, 7)
+constexpr uint32_t teal = 0x070804;  // an unusual background, (4, 8, 7)
 constexpr uint32_t yellow = 0x00FFFF;
 constexpr uint32_t magenta = 0xFF00FF;  // exact at 16 bits too
 
 class SheetAt : public HeadlessDisplayWithBitmaps<40, 30> {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         HeadlessDisplayWithBitmaps::SetUp();
-        if (HasFatalFailure()) return;
+        if (HasFatalFailure())
+            return;
         Picture p = testbitmaps::picture(5, 3, teal);
         p.at(1, 1) = yellow;
         p.at(3, 1) = yellow;
@@ -30,7 +32,8 @@ protected:
 
 }  // namespace
 
-TEST_P(SheetAt, TakesTheBitmapsSizeAndItsTopLeftPixelAsKey) {
+TEST_P(SheetAt, TakesTheBitmapsSizeAndItsTopLeftPixelAsKey)
+{
     SpriteSheet sheet(901);
     ASSERT_NE(sheet.surface(), nullptr);
     EXPECT_EQ(sheet.width(), 5);
@@ -49,14 +52,16 @@ TEST_P(SheetAt, TakesTheBitmapsSizeAndItsTopLeftPixelAsKey) {
     EXPECT_NE(peek(backSurface, 10, 20), magenta);
 }
 
-TEST_P(SheetAt, SheetPartlyOffTheBackSurfaceIsCutOffNotLost) {
+TEST_P(SheetAt, SheetPartlyOffTheBackSurfaceIsCutOffNotLost)
+{
     SpriteSheet sheet(901);
     ASSERT_NE(sheet.surface(), nullptr);
     blitSprite(&sheet, backSurface, -3, 28, 1);
     EXPECT_EQ(peek(backSurface, 0, 29), yellow);  // sheet pixel (3, 1)
 }
 
-TEST_P(SheetAt, MissingBitmapGivesAnEmptySheetThatDrawsNothing) {
+TEST_P(SheetAt, MissingBitmapGivesAnEmptySheetThatDrawsNothing)
+{
     SpriteSheet sheet(90);  // "901_test.bmp" must not answer for 90
     EXPECT_EQ(sheet.surface(), nullptr);
     EXPECT_EQ(sheet.width(), 0);
@@ -66,7 +71,8 @@ TEST_P(SheetAt, MissingBitmapGivesAnEmptySheetThatDrawsNothing) {
     EXPECT_EQ(peek(backSurface, 0, 0), 0u);
 }
 
-TEST_P(SheetAt, ReleaseGivesTheSurfaceBackOnce) {
+TEST_P(SheetAt, ReleaseGivesTheSurfaceBackOnce)
+{
     SpriteSheet sheet(901);
     ASSERT_NE(sheet.surface(), nullptr);
     sheet.release();
@@ -77,7 +83,8 @@ TEST_P(SheetAt, ReleaseGivesTheSurfaceBackOnce) {
 
 INSTANTIATE_TEST_SUITE_P(Depths, SheetAt, ::testing::Values(16, 32));
 
-TEST_P(SheetAt, WorldSheetsHaveTheirBitmapsSizesAndOpaqueGridLines) {
+TEST_P(SheetAt, WorldSheetsHaveTheirBitmapsSizesAndOpaqueGridLines)
+{
     folder.restore();  // the program's own resource folder
     for (int i = 0; i < worldArtworkCount; ++i) {
         const ArtworkSize& expected = artworkSizes[i];
@@ -85,7 +92,8 @@ TEST_P(SheetAt, WorldSheetsHaveTheirBitmapsSizesAndOpaqueGridLines) {
         ASSERT_NE(sheet.surface(), nullptr) << expected.id;
         EXPECT_EQ(sheet.width(), expected.width) << expected.id;
         EXPECT_EQ(sheet.height(), expected.height) << expected.id;
-        if (expected.id == 116) continue;  // the cloud has no grid
+        if (expected.id == 116)
+            continue;  // the cloud has no grid
         // Grid pixels must survive the key, or cells would lose their frame
         // alignment when measured.
         uint32_t key = matchColour(sheet.surface(), invalidColour);
@@ -96,7 +104,8 @@ TEST_P(SheetAt, WorldSheetsHaveTheirBitmapsSizesAndOpaqueGridLines) {
     }
 }
 
-TEST_P(SheetAt, CloudCoversItsRectangleAndShowsTheDestinationThroughItsBlack) {
+TEST_P(SheetAt, CloudCoversItsRectangleAndShowsTheDestinationThroughItsBlack)
+{
     folder.restore();
     ASSERT_TRUE(openHeadlessDisplay(120, 90, GetParam()));  // room for the whole cloud
     SpriteSheet onThisDisplay(116);

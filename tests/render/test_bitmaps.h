@@ -20,24 +20,30 @@ struct Picture {
     uint32_t& at(int32_t x, int32_t y) { return pixels[static_cast<size_t>(y * width + x)]; }
 };
 
-inline Picture picture(int32_t width, int32_t height, uint32_t colour) {
-    return Picture{width, height, std::vector<uint32_t>(static_cast<size_t>(width * height), colour)};
+inline Picture picture(int32_t width, int32_t height, uint32_t colour)
+{
+    return Picture{width, height,
+                   std::vector<uint32_t>(static_cast<size_t>(width * height), colour)};
 }
 
-inline void put16(std::FILE* f, uint32_t v) {
+inline void put16(std::FILE* f, uint32_t v)
+{
     std::fputc(v & 0xFF, f);
     std::fputc((v >> 8) & 0xFF, f);
 }
 
-inline void put32(std::FILE* f, uint32_t v) {
+inline void put32(std::FILE* f, uint32_t v)
+{
     put16(f, v & 0xFFFF);
     put16(f, v >> 16);
 }
 
 // Bottom-up, BGR, rows padded to four bytes.
-inline bool writeBmp(const std::string& path, const Picture& p) {
+inline bool writeBmp(const std::string& path, const Picture& p)
+{
     std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
+    if (!f)
+        return false;
     uint32_t rowBytes = (static_cast<uint32_t>(p.width) * 3 + 3) & ~3u;
     uint32_t dataBytes = rowBytes * static_cast<uint32_t>(p.height);
     std::fputc('B', f);
@@ -65,13 +71,15 @@ inline bool writeBmp(const std::string& path, const Picture& p) {
             std::fputc(c & 0xFF, f);
             written += 3;
         }
-        for (; written < rowBytes; ++written) std::fputc(0, f);
+        for (; written < rowBytes; ++written)
+            std::fputc(0, f);
     }
     return std::fclose(f) == 0;
 }
 
 // Sets or (with null) removes an environment variable.
-inline void setEnvironment(const char* name, const char* value) {
+inline void setEnvironment(const char* name, const char* value)
+{
 #ifdef _WIN32
     _putenv_s(name, value ? value : "");
 #else
@@ -86,30 +94,36 @@ inline void setEnvironment(const char* name, const char* value) {
 // resource folder through TOVRINE_RESOURCES until restore() is called.
 class ResourceFolder {
 public:
-    ResourceFolder() {
+    ResourceFolder()
+    {
         namespace fs = std::filesystem;
         std::error_code error;
         fs::path temp = fs::temp_directory_path(error);
         for (int attempt = 0; !error && attempt < 100 && root_.empty(); ++attempt) {
             fs::path candidate = temp / ("tovrine-res-" + std::to_string(std::rand()));
-            if (fs::create_directory(candidate, error)) root_ = candidate.string();
+            if (fs::create_directory(candidate, error))
+                root_ = candidate.string();
         }
         ok_ = !root_.empty() && fs::create_directory(fs::path(root_) / "bitmaps", error);
         const char* old = std::getenv("TOVRINE_RESOURCES");
         hadOld_ = old != nullptr;
-        if (old) old_ = old;
+        if (old)
+            old_ = old;
         setEnvironment("TOVRINE_RESOURCES", root_.c_str());
     }
     ~ResourceFolder() { restore(); }
 
     bool ok() const { return ok_; }
-    bool add(const std::string& fileName, const Picture& p) const {
+    bool add(const std::string& fileName, const Picture& p) const
+    {
         return writeBmp((std::filesystem::path(root_) / "bitmaps" / fileName).string(), p);
     }
-    void restore() {
+    void restore()
+    {
         setEnvironment("TOVRINE_RESOURCES", hadOld_ ? old_.c_str() : nullptr);
         std::error_code error;
-        if (!root_.empty()) std::filesystem::remove_all(root_, error);
+        if (!root_.empty())
+            std::filesystem::remove_all(root_, error);
         root_.clear();
     }
 

@@ -76,8 +76,8 @@ TEST_F(WorldSetUp, FounderCountFollowsInitialVobsCappedByMaxEntities)
         int32_t maxEntities;
         int32_t expected;
     };
-    for (Case c : {Case{0, 5000, 0}, Case{10, 4, 4}, Case{10, 0, 0}, Case{10, -3, 0},
-                   Case{3, 3, 3}}) {
+    for (Case c :
+         {Case{0, 5000, 0}, Case{10, 4, 4}, Case{10, 0, 0}, Case{10, -3, 0}, Case{3, 3, 3}}) {
         ASSERT_EQ(worldComplete, buildWorld([&](OptionsRecord& o) {
                       o.initialVobs = c.initialVobs;
                       o.maxEntities = c.maxEntities;
@@ -208,10 +208,9 @@ TEST_F(WorldSetUp, TearDownReleasesEverythingAndMayBeRepeated)
 {
     ASSERT_EQ(worldComplete, buildWorld());
     tearDownWorld();
-    const void* const released[] = {vobList, whirlList, foodList, remainsList,
-                                    cloudSheet, vobSheet, weakVobSheet, megaVobSheet,
-                                    remainsSheet, foodSheet, whirlSheet,
-                                    overlayFont, vitalsFont};
+    const void* const released[] = {
+        vobList,      whirlList,    foodList,  remainsList, cloudSheet,  vobSheet,  weakVobSheet,
+        megaVobSheet, remainsSheet, foodSheet, whirlSheet,  overlayFont, vitalsFont};
     for (const void* p : released)
         EXPECT_EQ(nullptr, p);
     tearDownWorld();
@@ -232,7 +231,8 @@ TEST_F(WorldSetUp, MissingBitmapsAreNamedAndNothingCrashes)
     ASSERT_EQ(7u, missing.size());
     const char* ids[] = {"116", "107", "106", "113", "112", "110", "111"};
     for (size_t i = 0; i < 7; ++i)
-        EXPECT_NE(std::string::npos, missing[i].find(std::string("bitmap ") + ids[i])) << missing[i];
+        EXPECT_NE(std::string::npos, missing[i].find(std::string("bitmap ") + ids[i]))
+            << missing[i];
     EXPECT_TRUE(quitRequested()) << "an unmeasurable sheet ends the run";
 
     for (int i = 0; i < 300; ++i)

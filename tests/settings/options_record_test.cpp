@@ -34,21 +34,22 @@ const unsigned char versionBytes[8] = {0x33, 0x33, 0x33, 0x33, 0x33, 0x33, 0xF3,
 struct PresetRow {
     const char* name;
     int32_t statsMode, includeLife, wrapEdges, showCloud, initialVobs, vobIQ, whirlCount,
-        maxStrength, megaLevel, greenLevel, spawnLevel, birthSpawns, birthStrength,
-        foodStrength, depositGap;
+        maxStrength, megaLevel, greenLevel, spawnLevel, birthSpawns, birthStrength, foodStrength,
+        depositGap;
 };
 
 const PresetRow presetTable[presetCount] = {
     {"The Original VobLife Algorithm", 1, 1, 1, 1, 10, 0, 2, 3000, 1600, 100, 10, 3, 1200, 320, 15},
     {"The Tovrine", 0, 0, 0, 0, 1, 0, 0, 9999999, 9999999, 200, 0, 0, 9999999, 12320, 15},
     {"The Storm", 0, 1, 1, 1, 200, 0, 20, 3000, 1600, 100, 80, 2, 200, 120, 6},
-    {"Vob of the Sea of Whirls", 0, 1, 1, 0, 1, 0, 2000, 9999999, 9000000, 8000000, 0, 0, 9999999, 0, 0},
+    {"Vob of the Sea of Whirls", 0, 1, 1, 0, 1, 0, 2000, 9999999, 9000000, 8000000, 0, 0, 9999999,
+     0, 0},
     {"A Green Sign (Doreroder)", 1, 1, 1, 0, 1, 1, 1, 3000, 2500, 500, 1000, 1, 1000, 1000, 4},
     {"Tiny Brain Storm (Doreroder)", 0, 0, 0, 0, 5, 1, 20, 300, 250, 100, 200, 1, 200, 620, 8},
     {"Brain Storm (Doreroder)", 0, 0, 0, 0, 5, 1, 20, 1500, 999, 100, 200, 1, 1400, 620, 8},
 };
 
-} // namespace
+}  // namespace
 
 TEST(OptionsRecordLayout, StoredBytesDecodeIntoTheNamedFields)
 {
@@ -64,11 +65,11 @@ TEST(OptionsRecordLayout, StoredBytesDecodeIntoTheNamedFields)
 
     OptionsRecord r;
     std::memcpy(&r, stored.data(), sizeof r);
-    const int32_t fields[19] = {r.statsMode, r.includeLife, r.wrapEdges, r.maxEntities,
-                                r.showCloud, r.initialVobs, r.vobIQ, r.whirlCount,
-                                r.maxStrength, r.megaLevel, r.greenLevel, r.spawnLevel,
+    const int32_t fields[19] = {r.statsMode,   r.includeLife,   r.wrapEdges,    r.maxEntities,
+                                r.showCloud,   r.initialVobs,   r.vobIQ,        r.whirlCount,
+                                r.maxStrength, r.megaLevel,     r.greenLevel,   r.spawnLevel,
                                 r.birthSpawns, r.birthStrength, r.foodStrength, r.depositGap,
-                                r.screenWidth, r.screenHeight, r.screenDepth};
+                                r.screenWidth, r.screenHeight,  r.screenDepth};
     for (int i = 0; i < 19; ++i)
         EXPECT_EQ(fields[i], 0x01000000 + i) << "field " << i;
     EXPECT_EQ(algorithmNameText(r), "Stored");

@@ -16,12 +16,17 @@ TEST(PageText, ReadsTheLeadingDigitsOfABoxAndCapsThemAtWhatTheBoxHolds)
         const char* text;
         uint32_t largest, expected;
     } cases[] = {
-        {"1200", largestNumber, 1200}, {"  42", largestNumber, 42},   {"12abc", largestNumber, 12},
-        {"", largestNumber, 0},        {"abc", largestNumber, 0},      {"-5", largestNumber, 0},
-        {"+5", largestNumber, 0},      {"9999999", largestNumber, 9999999},
+        {"1200", largestNumber, 1200},
+        {"  42", largestNumber, 42},
+        {"12abc", largestNumber, 12},
+        {"", largestNumber, 0},
+        {"abc", largestNumber, 0},
+        {"-5", largestNumber, 0},
+        {"+5", largestNumber, 0},
+        {"9999999", largestNumber, 9999999},
         {"10000000", largestNumber, 9999999},
-        {"99999999999999999999999", largestNumber, 9999999},   // no overflow into a small number
-        {"4294967291", largestNumber, 9999999},                // a stored -5 shown unsigned
+        {"99999999999999999999999", largestNumber, 9999999},  // no overflow into a small number
+        {"4294967291", largestNumber, 9999999},               // a stored -5 shown unsigned
         {"123456", largestCount, 99999},
     };
     for (const auto& c : cases)
@@ -39,7 +44,7 @@ TEST(PageText, ModeTextsAreBuiltAndReadBack)
         {"640x480x8", 640, 480, 8},
         {"1024 x 768", 1024, 768, 0},
         {"800 x 600 x 16 x 99", 800, 600, 16},
-        {"800 X 600 x 16", 800, 16, 0},   // only a lower-case x divides
+        {"800 X 600 x 16", 800, 16, 0},  // only a lower-case x divides
         {"", 0, 0, 0},
     };
     for (const auto& c : cases) {
@@ -54,15 +59,16 @@ TEST(AlgorithmCheck, ListsEveryBrokenRuleInOrderUnderOneHeading)
 {
     const std::string heading =
         "Errors in VobLife Algorithm!!!\r\n-----------------------------------------------\r\n\r\n";
-    const std::string birth = "* Initial Strength of Vob may not exceed Max Strength of Vob\r\n\r\n";
+    const std::string birth =
+        "* Initial Strength of Vob may not exceed Max Strength of Vob\r\n\r\n";
     const std::string green = "* Vob Green Level should lie below Vob Mega Level\r\n\r\n";
     const std::string mega = "* Vob Mega Level should not exceed Vob Max Strength\r\n\r\n";
     const struct {
-        StrengthLevels levels;   // birth, max, mega, green
+        StrengthLevels levels;  // birth, max, mega, green
         std::string lines;
     } cases[] = {
         {{1200, 3000, 1600, 100}, ""},
-        {{3000, 3000, 3000, 2999}, ""},   // equal birth and max, mega and max: allowed
+        {{3000, 3000, 3000, 2999}, ""},  // equal birth and max, mega and max: allowed
         {{3001, 3000, 1600, 100}, birth},
         {{1200, 3000, 1600, 1600}, green},
         {{0, 0, 0, 0}, green},
@@ -71,8 +77,8 @@ TEST(AlgorithmCheck, ListsEveryBrokenRuleInOrderUnderOneHeading)
     };
     for (const auto& c : cases)
         EXPECT_EQ(strengthLevelErrors(c.levels), c.lines.empty() ? "" : heading + c.lines)
-            << c.levels.birthStrength << " " << c.levels.maxStrength << " " << c.levels.megaLevel << " "
-            << c.levels.greenLevel;
+            << c.levels.birthStrength << " " << c.levels.maxStrength << " " << c.levels.megaLevel
+            << " " << c.levels.greenLevel;
 }
 
 TEST(AlgorithmCheck, TheNoticeComesWithMoreInitialVobsThanTheLimit)
@@ -85,11 +91,15 @@ TEST(AlgorithmCheck, TheNoticeComesWithMoreInitialVobsThanTheLimit)
 
 namespace {
 
-const std::vector<std::string> presetNames = {
-    "The Original VobLife Algorithm", "The Tovrine", "The Storm", "Vob of the Sea of Whirls",
-    "A Green Sign (Doreroder)", "Tiny Brain Storm (Doreroder)", "Brain Storm (Doreroder)"};
+const std::vector<std::string> presetNames = {"The Original VobLife Algorithm",
+                                              "The Tovrine",
+                                              "The Storm",
+                                              "Vob of the Sea of Whirls",
+                                              "A Green Sign (Doreroder)",
+                                              "Tiny Brain Storm (Doreroder)",
+                                              "Brain Storm (Doreroder)"};
 
-} // namespace
+}  // namespace
 
 TEST(SaveSlots, ANameMeansTheFirstSlotOfThatWholeNameInAnyCase)
 {
@@ -97,10 +107,10 @@ TEST(SaveSlots, ANameMeansTheFirstSlotOfThatWholeNameInAnyCase)
         const char* name;
         int slot;
     } cases[] = {
-        {"The Storm", 2}, {"the storm", 2}, {"THE TOVRINE", 1},
-        {"The", -1},        // only the start of a name
-        {"The Storm ", -1}, {"Storm", -1}, {"", -1},
-        {"brain storm (doreroder)", 6},
+        {"The Storm", 2},   {"the storm", 2},
+        {"THE TOVRINE", 1}, {"The", -1},  // only the start of a name
+        {"The Storm ", -1}, {"Storm", -1},
+        {"", -1},           {"brain storm (doreroder)", 6},
     };
     for (const auto& c : cases)
         EXPECT_EQ(findSlotByName(presetNames, c.name), c.slot) << '"' << c.name << '"';
@@ -118,16 +128,17 @@ TEST(SaveSlots, SaveOverwritesOnlyASlotThatTheTypedNameNames)
         int slot;
     } cases[] = {
         {-1, "the storm", 0},
-        {1, "The", -1},          // a prefix the list selected by itself
+        {1, "The", -1},  // a prefix the list selected by itself
         {0, "Something new", -1},
-        {2, "TWIN", 2},          // the picked one of two equal names
+        {2, "TWIN", 2},  // the picked one of two equal names
         {-1, "TWIN", 1},
         {-1, long38 + "xx", 3},  // as it would be stored
         {0, "", -1},
-        {7, "Twin", 1},          // a selection out of range counts for nothing
+        {7, "Twin", 1},  // a selection out of range counts for nothing
     };
     for (const auto& c : cases)
-        EXPECT_EQ(saveTargetSlot(names, c.selection, c.typed), c.slot) << c.selection << " \"" << c.typed << '"';
+        EXPECT_EQ(saveTargetSlot(names, c.selection, c.typed), c.slot)
+            << c.selection << " \"" << c.typed << '"';
 }
 
 TEST(SaveSlots, NamesKeep38CharactersAndNewSlotsFollowTheListedRun)

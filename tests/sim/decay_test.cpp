@@ -49,7 +49,8 @@ TEST_F(DecayTest, FourUnitsShowCellsTwoThreeFourThenGo)
         ASSERT_EQ(foodList->population(), 1);
         EXPECT_EQ(food->column(), cell);
         // Cell c starts at (8c - 7, 1) on the sheet.
-        EXPECT_EQ(pixelAt(backSurface, 103, 103), pixelAt(foodSheet->surface(), 8 * cell - 7 + 3, 4));
+        EXPECT_EQ(pixelAt(backSurface, 103, 103),
+                  pixelAt(foodSheet->surface(), 8 * cell - 7 + 3, 4));
     }
     clearScreen();
     EXPECT_EQ(tickFood(foodList->head()), nullptr);

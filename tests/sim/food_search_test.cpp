@@ -47,9 +47,9 @@ TEST_F(FoodSearchTest, TheIndexFindsTheDepositTheWalkFinds)
 {
     const struct {
         const char* name;
-        int32_t low, high;      // where deposits lie
-        int32_t farEveryNth;    // 0, or every n-th deposit beyond the index's reach
-        bool indexAnswers;      // else the walk, where differences could overflow
+        int32_t low, high;    // where deposits lie
+        int32_t farEveryNth;  // 0, or every n-th deposit beyond the index's reach
+        bool indexAnswers;    // else the walk, where differences could overflow
     } layouts[] = {
         {"a screen with margins", -60, 860, 0, true},
         {"a crowd", 395, 415, 0, true},
@@ -82,12 +82,14 @@ TEST_F(FoodSearchTest, TheIndexFindsTheDepositTheWalkFinds)
                 const int32_t rangeX = ranges[pick(0, 14)];
                 const int32_t rangeY = q % 2 == 0 ? rangeX : ranges[pick(0, 14)];
                 if (q < 12 && foodList->population() > 0) {
-                    const Entity& near = *nodeAt(foodList, pick(0, foodList->population() - 1))->entity;
+                    const Entity& near =
+                        *nodeAt(foodList, pick(0, foodList->population() - 1))->entity;
                     const int32_t reach = std::min(rangeX, 40);
                     x = near.centreX() + (reach > 0 ? pick(-reach - 1, reach + 1) : pick(-2, 2));
                     y = near.centreY() + (reach > 0 ? pick(-reach - 1, reach + 1) : pick(-2, 2));
                 }
-                ASSERT_EQ(walkForFoodNear(x, y, rangeX, rangeY), firstFoodNear(x, y, rangeX, rangeY))
+                ASSERT_EQ(walkForFoodNear(x, y, rangeX, rangeY),
+                          firstFoodNear(x, y, rangeX, rangeY))
                     << layout.name << ", step " << step << ": search at (" << x << ", " << y
                     << ") within " << rangeX << " x " << rangeY;
             }
@@ -154,8 +156,8 @@ std::vector<WorldCase> worldCases()
 {
     std::vector<WorldCase> cases;
     for (int32_t p = 0; p < presetCount; ++p)
-        cases.push_back({"preset" + std::to_string(p), presetAlgorithms[p], 11u + p,
-                         p == 3 ? 200 : 500});
+        cases.push_back(
+            {"preset" + std::to_string(p), presetAlgorithms[p], 11u + p, p == 3 ? 200 : 500});
     // Brain storms under every edge and IQ rule, on displays of several sizes.
     const int32_t sizes[][3] = {{640, 480, 32}, {800, 600, 16}, {1024, 768, 32}, {1280, 1024, 16}};
     for (int32_t i = 0; i < 4; ++i) {
@@ -183,7 +185,7 @@ struct FoodActivity {
 
 int32_t sheetNumber(const SpriteSheet* sheet)
 {
-    const SpriteSheet* sheets[] = {vobSheet,    weakVobSheet, megaVobSheet,
+    const SpriteSheet* sheets[] = {vobSheet,     weakVobSheet, megaVobSheet,
                                    remainsSheet, foodSheet,    whirlSheet};
     for (int32_t i = 0; i < 6; ++i)
         if (sheet == sheets[i])
@@ -191,7 +193,10 @@ int32_t sheetNumber(const SpriteSheet* sheet)
     return sheet == nullptr ? -1 : 99;
 }
 
-uint64_t mix(uint64_t sum, int64_t value) { return (sum ^ static_cast<uint64_t>(value)) * 1099511628211u; }
+uint64_t mix(uint64_t sum, int64_t value)
+{
+    return (sum ^ static_cast<uint64_t>(value)) * 1099511628211u;
+}
 
 // Everything a frame leaves behind: the generator, the rebirth count, the
 // lists' counters and every field of every entity in list order.
@@ -204,11 +209,29 @@ uint64_t stateDigest()
             sum = mix(sum, v);
         for (const EntityNode* n = list->head(); n != nullptr; n = n->next) {
             const Entity& e = *n->entity;
-            for (int32_t v :
-                 {sheetNumber(e.sheet()), e.animMode(), e.columns(), e.rows(), e.column(), e.row(),
-                  e.prevX(), e.prevY(), e.frameTick(), e.frameDelay(), e.alive(), e.x(), e.y(),
-                  e.cellWidth(), e.cellHeight(), e.direction(), e.speed(), e.strength(),
-                  e.strengthCap(), e.life(), e.steerHold(), e.depositX(), e.depositY()})
+            for (int32_t v : {sheetNumber(e.sheet()),
+                              e.animMode(),
+                              e.columns(),
+                              e.rows(),
+                              e.column(),
+                              e.row(),
+                              e.prevX(),
+                              e.prevY(),
+                              e.frameTick(),
+                              e.frameDelay(),
+                              e.alive(),
+                              e.x(),
+                              e.y(),
+                              e.cellWidth(),
+                              e.cellHeight(),
+                              e.direction(),
+                              e.speed(),
+                              e.strength(),
+                              e.strengthCap(),
+                              e.life(),
+                              e.steerHold(),
+                              e.depositX(),
+                              e.depositY()})
                 sum = mix(sum, v);
         }
     }

@@ -50,7 +50,8 @@ TEST(RandomRange, EveryDrawConsumesExactlyOneValue)
     EXPECT_EQ(randomState(), afterOne);
 
     using Draw = int32_t (*)();
-    for (Draw draw : {chance100, chance1000, chance9000, chance15000, randomDirection, randomGlance}) {
+    for (Draw draw :
+         {chance100, chance1000, chance9000, chance15000, randomDirection, randomGlance}) {
         seedRandom(77);
         draw();
         EXPECT_EQ(randomState(), afterOne);
@@ -92,14 +93,13 @@ TEST(RandomRange, NamedDrawsCoverTheirRanges)
 {
     struct Case {
         int32_t (*draw)();
-        int32_t lowest;   // for generator value 32767
-        int32_t highest;  // for generator value 0
+        int32_t lowest;       // for generator value 32767
+        int32_t highest;      // for generator value 0
         int32_t nextHighest;  // for generator value 1
     };
     const Case cases[] = {
-        {chance100, 1, 100, 99},       {chance1000, 1, 1000, 999},
-        {chance9000, 1, 9000, 8999},   {chance15000, 1, 15000, 14999},
-        {randomDirection, 1, 8, 7},    {randomGlance, 2, 8, 7},
+        {chance100, 1, 100, 99},        {chance1000, 1, 1000, 999}, {chance9000, 1, 9000, 8999},
+        {chance15000, 1, 15000, 14999}, {randomDirection, 1, 8, 7}, {randomGlance, 2, 8, 7},
     };
     for (const Case& c : cases) {
         seedSoNextIs(32767);

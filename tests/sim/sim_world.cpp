@@ -28,11 +28,15 @@ struct SheetShape {
 // The geometry of the program's sheets (the mega sheet is one pixel wider
 // than its grid, as the real bitmap is), and two the world never uses.
 const SheetShape shapes[] = {
-    {106, "weak", 15, 15, 8, 3, 0},    {107, "vob", 15, 15, 8, 3, 0},
-    {110, "food", 7, 7, 5, 1, 0},      {111, "whirl", 44, 44, 5, 4, 0},
-    {112, "remains", 23, 22, 7, 6, 0}, {113, "mega", 23, 24, 8, 3, 1},
+    {106, "weak", 15, 15, 8, 3, 0},
+    {107, "vob", 15, 15, 8, 3, 0},
+    {110, "food", 7, 7, 5, 1, 0},
+    {111, "whirl", 44, 44, 5, 4, 0},
+    {112, "remains", 23, 22, 7, 6, 0},
+    {113, "mega", 23, 24, 8, 3, 1},
     // Odd sheets for the rules' divisions: n - 1 and n - 3 cells are 0.
-    {120, "one_cell", 7, 7, 1, 1, 0},  {121, "three_cells", 7, 7, 3, 1, 0},
+    {120, "one_cell", 7, 7, 1, 1, 0},
+    {121, "three_cells", 7, 7, 3, 1, 0},
 };
 
 constexpr uint32_t gridColour = 0xF800F8;  // GDI BGR: magenta, survives 5-6-5

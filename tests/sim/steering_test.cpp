@@ -43,12 +43,20 @@ TEST_F(SteeringTest, TurnsTowardsTheNextFood)
     const struct {
         int32_t gx, gy, direction;
     } cases[] = {
-        {-2, -2, directionUpLeft},   {2, -2, directionUpRight}, {-2, 2, directionDownLeft},
-        {2, 2, directionDownRight},  {0, 10, directionDown},    {0, -10, directionUp},
-        {-10, 0, directionLeft},     {10, 0, directionRight},   {-24, -24, directionUpLeft},
+        {-2, -2, directionUpLeft},
+        {2, -2, directionUpRight},
+        {-2, 2, directionDownLeft},
+        {2, 2, directionDownRight},
+        {0, 10, directionDown},
+        {0, -10, directionUp},
+        {-10, 0, directionLeft},
+        {10, 0, directionRight},
+        {-24, -24, directionUpLeft},
         // Diagonals need more than a fifth of the 7 x 7 food cell (7 / 5 = 1)
         // on each axis: one pixel off is not a diagonal.
-        {-1, -1, directionUp},       {1, 1, directionDown},     {-1, 0, directionLeft},
+        {-1, -1, directionUp},
+        {1, 1, directionDown},
+        {-1, 0, directionLeft},
         {2, -1, directionUp},
     };
     for (const auto& c : cases) {

@@ -288,8 +288,7 @@ TEST_F(VobTest, ALivingVobIsDrawnAfterItsStep)
     tickFirstVob();
     ASSERT_EQ(vob->x(), 403);
     // Column 1 (right), row 0: the first frames of a step hold the resting row.
-    EXPECT_EQ(pixelAt(backSurface, 403 + 5, 300 + 5),
-              pixelAt(vobSheet->surface(), 1 + 5, 1 + 5));
+    EXPECT_EQ(pixelAt(backSurface, 403 + 5, 300 + 5), pixelAt(vobSheet->surface(), 1 + 5, 1 + 5));
     EXPECT_NE(pixelAt(backSurface, 403 + 5, 300 + 5), 0u);
 }
 

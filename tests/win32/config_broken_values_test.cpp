@@ -31,7 +31,8 @@ std::vector<BrokenValue> brokenValues()
         {"a 4-byte number", REG_DWORD, {7, 0, 0, 0}},
         {"no bytes", REG_BINARY, {}},
         {"20 bytes", REG_BINARY, std::vector<unsigned char>(20, 0x41)},
-        {"127 bytes", REG_BINARY, std::vector<unsigned char>(recordAsText.begin(), recordAsText.end() - 1)},
+        {"127 bytes", REG_BINARY,
+         std::vector<unsigned char>(recordAsText.begin(), recordAsText.end() - 1)},
         {"129 bytes", REG_BINARY, std::vector<unsigned char>(129, 0x42)},
         {"200 bytes", REG_BINARY, std::vector<unsigned char>(200, 0x43)},
         {"a record stored as text", REG_SZ, recordAsText},
@@ -45,7 +46,7 @@ OptionsRecord userAlgorithm(int slot)
     return record;
 }
 
-} // namespace
+}  // namespace
 
 TEST(StoredValueShapes, OnlyA128ByteBinaryValueIsAWholeRecord)
 {
@@ -70,7 +71,8 @@ TEST_F(BrokenValues, ABrokenOptionsIsResetWithoutLosingTheUsersSlots)
         // The user's own algorithms in slots 0 to 6, except slot 3, which
         // is broken too, and slot 5, from an older version of the record.
         for (int slot = 0; slot < presetCount; ++slot)
-            ASSERT_EQ(writeSettingsValue(userAlgorithm(slot), slotValueName(slot).c_str()), settingsOk);
+            ASSERT_EQ(writeSettingsValue(userAlgorithm(slot), slotValueName(slot).c_str()),
+                      settingsOk);
         ASSERT_TRUE(writeRawValue("alg3", broken.bytes, broken.type));
         OptionsRecord older = userAlgorithm(5);
         older.formatVersion = 1.1;
@@ -84,7 +86,8 @@ TEST_F(BrokenValues, ABrokenOptionsIsResetWithoutLosingTheUsersSlots)
         EXPECT_EQ(algorithmNameText(options), "The Original VobLife Algorithm");
         EXPECT_TRUE(hasCurrentFormatVersion(options));
         for (int slot = 0; slot < presetCount; ++slot) {
-            OptionsRecord expected = slot == 3 || slot == 5 ? presetAlgorithms[slot] : userAlgorithm(slot);
+            OptionsRecord expected =
+                slot == 3 || slot == 5 ? presetAlgorithms[slot] : userAlgorithm(slot);
             EXPECT_EQ(readRawValue(slotValueName(slot).c_str()).bytes, recordBytes(&expected, 128))
                 << "slot " << slot;
         }
@@ -102,7 +105,8 @@ TEST_F(BrokenValues, LoadRefusesASlotThatIsNotAWholeRecord)
         ASSERT_EQ(writeSettingsValue(presetAlgorithms[0], "alg0"), settingsOk);
         ASSERT_TRUE(writeRawValue("alg1", broken.bytes, broken.type));
         ASSERT_EQ(writeSettingsValue(presetAlgorithms[2], "alg2"), settingsOk);
-        const bool listed = broken.bytes.size() <= 128;   // a longer value cannot be read: the run ends
+        const bool listed =
+            broken.bytes.size() <= 128;  // a longer value cannot be read: the run ends
 
         sheet.clearBoxes();
         sheet.run([&](HWND s) {
@@ -136,7 +140,8 @@ TEST_F(BrokenValues, RenameOverABrokenOptionsNamesTheLiveRecord)
     OptionsRecord options = presetAlgorithms[2];
     setAlgorithmName(options, "The Storm");
     for (int slot = 0; slot < presetCount; ++slot)
-        ASSERT_EQ(writeSettingsValue(presetAlgorithms[slot], slotValueName(slot).c_str()), settingsOk);
+        ASSERT_EQ(writeSettingsValue(presetAlgorithms[slot], slotValueName(slot).c_str()),
+                  settingsOk);
     ASSERT_EQ(writeSettingsValue(options, "Options"), settingsOk);
     sheet.run([&](HWND s) {
         HWND page = showPage(s, 2);

@@ -53,7 +53,7 @@ protected:
 using DesktopModeInVirtualDesktop = WithStartupState;
 using StoreResetInVirtualDesktop = WithStartupState;
 
-} // namespace
+}  // namespace
 
 TEST_F(DesktopModeInVirtualDesktop, TakesWidthHeightAndDepthAndNothingElse)
 {

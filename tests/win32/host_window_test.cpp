@@ -69,8 +69,8 @@ protected:
 
     void openPreview(int width, int height)
     {
-        parent = CreateWindowExA(0, "STATIC", "control panel", WS_POPUP | WS_VISIBLE, 40, 40,
-                                 width, height, nullptr, nullptr, nullptr, nullptr);
+        parent = CreateWindowExA(0, "STATIC", "control panel", WS_POPUP | WS_VISIBLE, 40, 40, width,
+                                 height, nullptr, nullptr, nullptr, nullptr);
         ASSERT_NE(parent, nullptr);
         window = createSaverWindow(parent);
         ASSERT_NE(window, nullptr);
@@ -207,13 +207,20 @@ TEST_F(SaverWindow, OtherInputAndLostActivationClose)
         WPARAM wParam;
         bool closes;
     } cases[] = {
-        {WM_KEYDOWN, VK_F4, true},       {WM_KEYDOWN, VK_F11, true},
-        {WM_KEYDOWN, 'A', true},         {WM_SYSKEYDOWN, VK_MENU, true},
-        {WM_LBUTTONDOWN, 0, true},       {WM_RBUTTONDOWN, 0, true},
-        {WM_MBUTTONDOWN, 0, true},       {WM_POWERBROADCAST, 7, true},
-        {WM_POWER, 3, true},             {WM_POWER, 1, false},
-        {WM_ACTIVATEAPP, 0, true},       {WM_ACTIVATEAPP, 1, false},
-        {WM_SYSCOMMAND, SC_NEXTWINDOW, false}, {WM_SYSCOMMAND, SC_PREVWINDOW, false},
+        {WM_KEYDOWN, VK_F4, true},
+        {WM_KEYDOWN, VK_F11, true},
+        {WM_KEYDOWN, 'A', true},
+        {WM_SYSKEYDOWN, VK_MENU, true},
+        {WM_LBUTTONDOWN, 0, true},
+        {WM_RBUTTONDOWN, 0, true},
+        {WM_MBUTTONDOWN, 0, true},
+        {WM_POWERBROADCAST, 7, true},
+        {WM_POWER, 3, true},
+        {WM_POWER, 1, false},
+        {WM_ACTIVATEAPP, 0, true},
+        {WM_ACTIVATEAPP, 1, false},
+        {WM_SYSCOMMAND, SC_NEXTWINDOW, false},
+        {WM_SYSCOMMAND, SC_PREVWINDOW, false},
         {WM_SYSCOMMAND, SC_SCREENSAVE, false},
     };
     for (const auto& c : cases) {
@@ -252,7 +259,7 @@ TEST_F(SaverWindow, APreviewSitsInItsParentAndIgnoresEveryInput)
 
     useUpMouseGrace();
     placeAnchorAt(200, 200);
-    const UINT inputs[] = {WM_MOUSEMOVE,   WM_KEYDOWN,     WM_SYSKEYDOWN, WM_LBUTTONDOWN,
+    const UINT inputs[] = {WM_MOUSEMOVE,   WM_KEYDOWN,     WM_SYSKEYDOWN,  WM_LBUTTONDOWN,
                            WM_RBUTTONDOWN, WM_MBUTTONDOWN, WM_ACTIVATEAPP, WM_POWERBROADCAST};
     for (UINT input : inputs) {
         SendMessageA(window, input, 0, 0);

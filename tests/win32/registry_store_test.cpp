@@ -35,7 +35,7 @@ protected:
     }
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(RegistryStore, ReadingBeforeAnyWriteFailsAndLeavesTheDestination)
 {
@@ -85,8 +85,8 @@ TEST_F(RegistryStore, AWrittenRecordReadsBackByteForByte)
 
 TEST_F(RegistryStore, AShortValueFillsOnlyTheFirstBytes)
 {
-    const std::vector<unsigned char> shortValue = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15,
-                                                   16, 17, 18, 19, 20};
+    const std::vector<unsigned char> shortValue = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10,
+                                                   11, 12, 13, 14, 15, 16, 17, 18, 19, 20};
     ASSERT_TRUE(writeRawValue("Options", shortValue));
 
     GuardedRecord g = patterned();

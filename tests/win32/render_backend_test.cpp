@@ -16,12 +16,15 @@ namespace {
 // mode switched, a primary with one back buffer. Needs a virtual desktop.
 class FullScreen16 : public ::testing::Test {
 protected:
-    void SetUp() override {
-        window = CreateWindowExA(WS_EX_TOPMOST, "STATIC", "tovrine full screen", WS_POPUP | WS_VISIBLE, 0, 0,
-                                 640, 480, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    void SetUp() override
+    {
+        window =
+            CreateWindowExA(WS_EX_TOPMOST, "STATIC", "tovrine full screen", WS_POPUP | WS_VISIBLE,
+                            0, 0, 640, 480, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
         ASSERT_NE(window, nullptr);
         ASSERT_EQ(DirectDrawCreate(nullptr, &directDraw, nullptr), DD_OK);
-        ASSERT_EQ(directDraw->SetCooperativeLevel(window, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN | DDSCL_ALLOWREBOOT),
+        ASSERT_EQ(directDraw->SetCooperativeLevel(window, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN |
+                                                              DDSCL_ALLOWREBOOT),
                   DD_OK);
         ASSERT_EQ(directDraw->SetDisplayMode(640, 480, 16), DD_OK);
         DDSURFACEDESC desc{};
@@ -38,7 +41,8 @@ protected:
         backSurface = wrapDirectDrawSurface(back);
         ASSERT_NE(backSurface, nullptr);
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         releaseSurface(backSurface);
         releaseSurface(primarySurface);
         backSurface = primarySurface = nullptr;
@@ -47,7 +51,8 @@ protected:
             directDraw->Release();
         }
         directDraw = nullptr;
-        if (window) DestroyWindow(window);
+        if (window)
+            DestroyWindow(window);
     }
     HWND window = nullptr;
 };
@@ -56,22 +61,28 @@ using RenderModeInVirtualDesktop = FullScreen16;
 
 }  // namespace
 
-TEST_F(RenderModeInVirtualDesktop, ColoursMatchTheSixteenBitDisplayAndThePixelIsPutBack) {
+TEST_F(RenderModeInVirtualDesktop, ColoursMatchTheSixteenBitDisplayAndThePixelIsPutBack)
+{
     pixelprobe::OwnedSurface sheet(createSurface(8, 8));
     ASSERT_NE(sheet.get(), nullptr);
     for (Surface* s : {backSurface, sheet.get()}) {
         pixelprobe::paint(s, 0, 0, 0x00FF00);
         const struct {
             uint32_t colour, stored;
-        } cases[] = {{0x000000, 0}, {0xFFFFFF, 0xFFFF}, {0x0000FF, 0xF800}, {0xFF0000, 0x001F},
+        } cases[] = {{0x000000, 0},
+                     {0xFFFFFF, 0xFFFF},
+                     {0x0000FF, 0xF800},
+                     {0xFF0000, 0x001F},
                      {0x070804, 0x0040}};  // (4, 8, 7): only green keeps a bit
-        for (const auto& c : cases) EXPECT_EQ(matchColour(s, c.colour), c.stored) << std::hex << c.colour;
+        for (const auto& c : cases)
+            EXPECT_EQ(matchColour(s, c.colour), c.stored) << std::hex << c.colour;
         EXPECT_EQ(matchColour(s, invalidColour), 0x07E0u) << "the top-left pixel, untouched";
         EXPECT_EQ(pixelprobe::peek(s, 0, 0), 0x00FF00u);
     }
 }
 
-TEST_F(RenderModeInVirtualDesktop, SurfacesLostWithTheModeAreRestoredByTheFlipWhichDropsThatFrame) {
+TEST_F(RenderModeInVirtualDesktop, SurfacesLostWithTheModeAreRestoredByTheFlipWhichDropsThatFrame)
+{
     EXPECT_TRUE(flipDisplay());
     // Another mode and back, as when a program takes the display for a while.
     ASSERT_EQ(directDraw->SetDisplayMode(800, 600, 32), DD_OK);
@@ -86,14 +97,16 @@ TEST_F(RenderModeInVirtualDesktop, SurfacesLostWithTheModeAreRestoredByTheFlipWh
     EXPECT_EQ(pixelprobe::peek(backSurface, 639, 479), 0xFFFFFFu) << "the back buffer draws again";
 }
 
-TEST(RenderClipper, BackSurfaceClipsToOneRectangleThatIsItsOwnBound) {
+TEST(RenderClipper, BackSurfaceClipsToOneRectangleThatIsItsOwnBound)
+{
     ASSERT_TRUE(openHeadlessDisplay(96, 64, 32));
     LPDIRECTDRAWCLIPPER clipper = nullptr;
     ASSERT_EQ(directDrawSurface(backSurface)->GetClipper(&clipper), DD_OK);
     DWORD size = 0;
     ASSERT_EQ(clipper->GetClipList(nullptr, nullptr, &size), DD_OK);
     std::vector<unsigned char> bytes(size);
-    ASSERT_EQ(clipper->GetClipList(nullptr, reinterpret_cast<RGNDATA*>(bytes.data()), &size), DD_OK);
+    ASSERT_EQ(clipper->GetClipList(nullptr, reinterpret_cast<RGNDATA*>(bytes.data()), &size),
+              DD_OK);
     clipper->Release();
     const RGNDATA* region = reinterpret_cast<const RGNDATA*>(bytes.data());
     ASSERT_EQ(region->rdh.nCount, 1u);
@@ -108,7 +121,8 @@ TEST(RenderClipper, BackSurfaceClipsToOneRectangleThatIsItsOwnBound) {
     closeHeadlessDisplay();
 }
 
-TEST(RenderInput, LostDevicesAreAcquiredOnceAndUnreadableOnesReportFailure) {
+TEST(RenderInput, LostDevicesAreAcquiredOnceAndUnreadableOnesReportFailure)
+{
     ASSERT_TRUE(openHeadlessDisplay(16, 16, 32));
     uint8_t keys[256] = {};
     MouseState mouse{};

@@ -19,9 +19,13 @@ public:
     int32_t flips = 0;
     int32_t toFail = 0;
 
-    STDMETHOD(QueryInterface)(REFIID riid, void** out) override { return real_->QueryInterface(riid, out); }
+    STDMETHOD(QueryInterface)(REFIID riid, void** out) override
+    {
+        return real_->QueryInterface(riid, out);
+    }
     STDMETHOD_(ULONG, AddRef)() override { return ++refs_; }
-    STDMETHOD_(ULONG, Release)() override {
+    STDMETHOD_(ULONG, Release)() override
+    {
         ULONG left = --refs_;
         if (left == 0) {
             real_->Release();
@@ -29,20 +33,23 @@ public:
         }
         return left;
     }
-    STDMETHOD(Flip)(LPDIRECTDRAWSURFACE target, DWORD flags) override {
+    STDMETHOD(Flip)(LPDIRECTDRAWSURFACE target, DWORD flags) override
+    {
         if (toFail > 0) {
             toFail -= 1;
             return DDERR_WASSTILLDRAWING;
         }
         HRESULT result = real_->Flip(target, flags);
-        if (result == DD_OK) flips += 1;
+        if (result == DD_OK)
+            flips += 1;
         return result;
     }
-#define FORWARD(name, params, args) \
+#define FORWARD(name, params, args)                                                                \
     STDMETHOD(name) params override { return real_->name args; }
     FORWARD(AddAttachedSurface, (LPDIRECTDRAWSURFACE s), (s))
     FORWARD(AddOverlayDirtyRect, (LPRECT r), (r))
-    FORWARD(Blt, (LPRECT d, LPDIRECTDRAWSURFACE s, LPRECT r, DWORD f, LPDDBLTFX fx), (d, s, r, f, fx))
+    FORWARD(Blt, (LPRECT d, LPDIRECTDRAWSURFACE s, LPRECT r, DWORD f, LPDDBLTFX fx),
+            (d, s, r, f, fx))
     FORWARD(BltBatch, (LPDDBLTBATCH b, DWORD c, DWORD f), (b, c, f))
     FORWARD(BltFast, (DWORD x, DWORD y, LPDIRECTDRAWSURFACE s, LPRECT r, DWORD t), (x, y, s, r, t))
     FORWARD(DeleteAttachedSurface, (DWORD f, LPDIRECTDRAWSURFACE s), (f, s))
@@ -51,12 +58,12 @@ public:
     FORWARD(GetAttachedSurface, (LPDDSCAPS c, LPDIRECTDRAWSURFACE* s), (c, s))
     FORWARD(GetBltStatus, (DWORD f), (f))
     FORWARD(GetCaps, (LPDDSCAPS c), (c))
-    FORWARD(GetClipper, (LPDIRECTDRAWCLIPPER* c), (c))
+    FORWARD(GetClipper, (LPDIRECTDRAWCLIPPER * c), (c))
     FORWARD(GetColorKey, (DWORD f, LPDDCOLORKEY k), (f, k))
-    FORWARD(GetDC, (HDC* dc), (dc))
+    FORWARD(GetDC, (HDC * dc), (dc))
     FORWARD(GetFlipStatus, (DWORD f), (f))
     FORWARD(GetOverlayPosition, (LPLONG x, LPLONG y), (x, y))
-    FORWARD(GetPalette, (LPDIRECTDRAWPALETTE* p), (p))
+    FORWARD(GetPalette, (LPDIRECTDRAWPALETTE * p), (p))
     FORWARD(GetPixelFormat, (LPDDPIXELFORMAT f), (f))
     FORWARD(GetSurfaceDesc, (LPDDSURFACEDESC d), (d))
     FORWARD(Initialize, (LPDIRECTDRAW dd, LPDDSURFACEDESC d), (dd, d))
@@ -91,31 +98,44 @@ public:
     int32_t acquisitions = 0;
     bool consumesMotion = false;
 
-    STDMETHOD(QueryInterface)(REFIID, void** out) override {
+    STDMETHOD(QueryInterface)(REFIID, void** out) override
+    {
         *out = nullptr;
         return E_NOINTERFACE;
     }
     STDMETHOD_(ULONG, AddRef)() override { return 1; }
     STDMETHOD_(ULONG, Release)() override { return 1; }  // owned by the display
-    STDMETHOD(Acquire)() override {
-        if (!readable) return DIERR_OTHERAPPHASPRIO;
+    STDMETHOD(Acquire)() override
+    {
+        if (!readable)
+            return DIERR_OTHERAPPHASPRIO;
         lost = false;
         acquisitions += 1;
         return DI_OK;
     }
     STDMETHOD(Unacquire)() override { return DI_OK; }
-    STDMETHOD(GetDeviceState)(DWORD size, LPVOID data) override {
-        if (!readable || lost) return DIERR_INPUTLOST;
-        if (size != state.size()) return DIERR_INVALIDPARAM;
+    STDMETHOD(GetDeviceState)(DWORD size, LPVOID data) override
+    {
+        if (!readable || lost)
+            return DIERR_INPUTLOST;
+        if (size != state.size())
+            return DIERR_INVALIDPARAM;
         std::memcpy(data, state.data(), size);
-        if (consumesMotion) std::memset(state.data(), 0, 12);  // lX, lY, lZ
+        if (consumesMotion)
+            std::memset(state.data(), 0, 12);  // lX, lY, lZ
         return DI_OK;
     }
     STDMETHOD(GetCapabilities)(LPDIDEVCAPS) override { return E_NOTIMPL; }
-    STDMETHOD(EnumObjects)(LPDIENUMDEVICEOBJECTSCALLBACKA, LPVOID, DWORD) override { return E_NOTIMPL; }
+    STDMETHOD(EnumObjects)(LPDIENUMDEVICEOBJECTSCALLBACKA, LPVOID, DWORD) override
+    {
+        return E_NOTIMPL;
+    }
     STDMETHOD(GetProperty)(REFGUID, LPDIPROPHEADER) override { return E_NOTIMPL; }
     STDMETHOD(SetProperty)(REFGUID, LPCDIPROPHEADER) override { return E_NOTIMPL; }
-    STDMETHOD(GetDeviceData)(DWORD, LPDIDEVICEOBJECTDATA, LPDWORD, DWORD) override { return E_NOTIMPL; }
+    STDMETHOD(GetDeviceData)(DWORD, LPDIDEVICEOBJECTDATA, LPDWORD, DWORD) override
+    {
+        return E_NOTIMPL;
+    }
     STDMETHOD(SetDataFormat)(LPCDIDATAFORMAT) override { return DI_OK; }
     STDMETHOD(SetEventNotification)(HANDLE) override { return E_NOTIMPL; }
     STDMETHOD(SetCooperativeLevel)(HWND, DWORD) override { return DI_OK; }
@@ -132,7 +152,8 @@ InputStandIn mouse(sizeof(DIMOUSESTATE));
 
 DIMOUSESTATE& mouseState() { return *reinterpret_cast<DIMOUSESTATE*>(mouse.state.data()); }
 
-void forgetInput() {
+void forgetInput()
+{
     for (InputStandIn* device : {&keyboard, &mouse}) {
         std::fill(device->state.begin(), device->state.end(), 0);
         device->readable = true;
@@ -142,7 +163,8 @@ void forgetInput() {
     mouse.consumesMotion = true;
 }
 
-DDPIXELFORMAT formatForDepth(int32_t depth) {
+DDPIXELFORMAT formatForDepth(int32_t depth)
+{
     DDPIXELFORMAT format{};
     format.dwSize = sizeof format;
     format.dwFlags = DDPF_RGB;
@@ -161,39 +183,47 @@ DDPIXELFORMAT formatForDepth(int32_t depth) {
 
 // The test's own drawings, as the native backend finds them:
 // <TOVRINE_RESOURCES>\bitmaps\<id>_*.bmp, the alphabetically first.
-HBITMAP fromResourceFolder(int32_t bitmapId) {
+HBITMAP fromResourceFolder(int32_t bitmapId)
+{
     std::string folder = resourceDirectory() + "\\bitmaps\\";
     std::string pattern = folder + std::to_string(bitmapId) + "_*.bmp";
     WIN32_FIND_DATAA found{};
     HANDLE search = FindFirstFileA(pattern.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return nullptr;
+    if (search == INVALID_HANDLE_VALUE)
+        return nullptr;
     std::string best = found.cFileName;
     while (FindNextFileA(search, &found))
-        if (std::string(found.cFileName) < best) best = found.cFileName;
+        if (std::string(found.cFileName) < best)
+            best = found.cFileName;
     FindClose(search);
     return static_cast<HBITMAP>(LoadImageA(nullptr, (folder + best).c_str(), IMAGE_BITMAP, 0, 0,
                                            LR_LOADFROMFILE | LR_CREATEDIBSECTION));
 }
 
 // The program's resources unless a test has named a folder of its own.
-HBITMAP testBitmap(int32_t bitmapId) {
+HBITMAP testBitmap(int32_t bitmapId)
+{
     const char* folder = std::getenv("TOVRINE_RESOURCES");
-    if (folder && *folder) return fromResourceFolder(bitmapId);
-    return static_cast<HBITMAP>(LoadImageA(resourceModule(), MAKEINTRESOURCEA(bitmapId), IMAGE_BITMAP,
-                                           0, 0, LR_CREATEDIBSECTION));
+    if (folder && *folder)
+        return fromResourceFolder(bitmapId);
+    return static_cast<HBITMAP>(LoadImageA(resourceModule(), MAKEINTRESOURCEA(bitmapId),
+                                           IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
 }
 
-bool createFlippingPair(int32_t width, int32_t height, int32_t depth) {
+bool createFlippingPair(int32_t width, int32_t height, int32_t depth)
+{
     DDSURFACEDESC desc{};
     desc.dwSize = sizeof desc;
     desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT | DDSD_BACKBUFFERCOUNT;
-    desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_SYSTEMMEMORY;
+    desc.ddsCaps.dwCaps =
+        DDSCAPS_OFFSCREENPLAIN | DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_SYSTEMMEMORY;
     desc.dwWidth = static_cast<DWORD>(width);
     desc.dwHeight = static_cast<DWORD>(height);
     desc.dwBackBufferCount = 1;
     desc.ddpfPixelFormat = formatForDepth(depth);
     LPDIRECTDRAWSURFACE made = nullptr;
-    if (directDraw->CreateSurface(&desc, &made, nullptr) != DD_OK || !made) return false;
+    if (directDraw->CreateSurface(&desc, &made, nullptr) != DD_OK || !made)
+        return false;
     front = new FlipCounter(made);
     primarySurface = wrapDirectDrawSurface(front);
     if (!primarySurface) {
@@ -203,17 +233,21 @@ bool createFlippingPair(int32_t width, int32_t height, int32_t depth) {
     }
     DDSCAPS caps{DDSCAPS_BACKBUFFER};
     LPDIRECTDRAWSURFACE back = nullptr;
-    if (made->GetAttachedSurface(&caps, &back) != DD_OK) return false;
+    if (made->GetAttachedSurface(&caps, &back) != DD_OK)
+        return false;
     backSurface = wrapDirectDrawSurface(back);
-    if (!backSurface) back->Release();
+    if (!backSurface)
+        back->Release();
     return backSurface != nullptr;
 }
 
 }  // namespace
 
-bool openHeadlessDisplay(int32_t width, int32_t height, int32_t depth) {
+bool openHeadlessDisplay(int32_t width, int32_t height, int32_t depth)
+{
     closeHeadlessDisplay();
-    if ((depth != 16 && depth != 32) || width <= 0 || height <= 0) return false;
+    if ((depth != 16 && depth != 32) || width <= 0 || height <= 0)
+        return false;
     window = CreateWindowExA(0, "STATIC", "tovrine test display", WS_POPUP, 0, 0, width, height,
                              nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     if (!window || DirectDrawCreate(nullptr, &directDraw, nullptr) != DD_OK ||
@@ -232,15 +266,18 @@ bool openHeadlessDisplay(int32_t width, int32_t height, int32_t depth) {
     return true;
 }
 
-void closeHeadlessDisplay() {
+void closeHeadlessDisplay()
+{
     releaseSurface(backSurface);
     releaseSurface(primarySurface);  // releases the front, and with it the pair
     backSurface = nullptr;
     primarySurface = nullptr;
     front = nullptr;
-    if (directDraw) directDraw->Release();
+    if (directDraw)
+        directDraw->Release();
     directDraw = nullptr;
-    if (window) DestroyWindow(window);
+    if (window)
+        DestroyWindow(window);
     window = nullptr;
     displayWidth = 0;
     displayHeight = 0;
@@ -252,14 +289,17 @@ void closeHeadlessDisplay() {
     clearQuitRequest();
 }
 
-std::string resourceDirectory() {
+std::string resourceDirectory()
+{
     const char* folder = std::getenv("TOVRINE_RESOURCES");
     return folder && *folder ? folder : "(the program's resources)";
 }
 
-bool saveSurfaceBmp(Surface* surface, const char* path) {
+bool saveSurfaceBmp(Surface* surface, const char* path)
+{
     int32_t width = surfaceWidth(surface), height = surfaceHeight(surface);
-    if (width <= 0 || !path || !beginPixelAccess(surface)) return false;
+    if (width <= 0 || !path || !beginPixelAccess(surface))
+        return false;
     uint32_t rowBytes = (static_cast<uint32_t>(width) * 3 + 3) & ~3u;
     std::vector<uint8_t> pixels(rowBytes * height, 0);
     for (int32_t y = 0; y < height; ++y)
@@ -282,52 +322,65 @@ bool saveSurfaceBmp(Surface* surface, const char* path) {
     info.biPlanes = 1;
     info.biBitCount = 24;
     std::FILE* out = std::fopen(path, "wb");
-    if (!out) return false;
-    bool written = std::fwrite(&file, sizeof file, 1, out) == 1 && std::fwrite(&info, sizeof info, 1, out) == 1 &&
+    if (!out)
+        return false;
+    bool written = std::fwrite(&file, sizeof file, 1, out) == 1 &&
+                   std::fwrite(&info, sizeof info, 1, out) == 1 &&
                    std::fwrite(pixels.data(), 1, pixels.size(), out) == pixels.size();
     return std::fclose(out) == 0 && written;
 }
 
 bool saveSurfacePng(Surface*, const char*) { return false; }
 
-void setKeyState(int32_t scanCode, bool pressed) {
-    if (scanCode >= 0 && scanCode < 256) keyboard.state[scanCode] = pressed ? 0x80 : 0;
+void setKeyState(int32_t scanCode, bool pressed)
+{
+    if (scanCode >= 0 && scanCode < 256)
+        keyboard.state[scanCode] = pressed ? 0x80 : 0;
 }
 
-void setMouseMotion(int32_t x, int32_t y, int32_t z) {
+void setMouseMotion(int32_t x, int32_t y, int32_t z)
+{
     mouseState().lX = x;
     mouseState().lY = y;
     mouseState().lZ = z;
 }
 
-void setMouseButton(int32_t button, bool pressed) {
-    if (button >= 0 && button < 4) mouseState().rgbButtons[button] = pressed ? 0x80 : 0;
+void setMouseButton(int32_t button, bool pressed)
+{
+    if (button >= 0 && button < 4)
+        mouseState().rgbButtons[button] = pressed ? 0x80 : 0;
 }
 
-void setInputReadable(bool readable) {
+void setInputReadable(bool readable)
+{
     keyboard.readable = readable;
     mouse.readable = readable;
 }
 
-void loseInputOnce() {
+void loseInputOnce()
+{
     keyboard.lost = true;
     mouse.lost = true;
 }
 
 int32_t inputAcquisitions() { return keyboard.acquisitions + mouse.acquisitions; }
 
-void failNextFlips(int32_t count) {
-    if (front) front->toFail = count;
+void failNextFlips(int32_t count)
+{
+    if (front)
+        front->toFail = count;
 }
 
 int32_t flipCount() { return front ? front->flips : 0; }
 
-bool quitRequested() {
+bool quitRequested()
+{
     MSG message;
     return PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) != 0;
 }
 
-void clearQuitRequest() {
+void clearQuitRequest()
+{
     MSG message;
     while (PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
     }

@@ -13,19 +13,26 @@ namespace {
 HMODULE self() { return GetModuleHandleA(nullptr); }
 
 // Loads the bitmap as the sheets do; {0, 0} when it is missing.
-SIZE loadedSize(int id) {
+SIZE loadedSize(int id)
+{
     SIZE size{0, 0};
-    HANDLE bitmap = LoadImageA(self(), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
-    if (!bitmap) return size;
+    HANDLE bitmap =
+        LoadImageA(self(), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
+    if (!bitmap)
+        return size;
     BITMAP info{};
-    if (GetObjectA(bitmap, sizeof info, &info)) size = {info.bmWidth, info.bmHeight};
+    if (GetObjectA(bitmap, sizeof info, &info))
+        size = {info.bmWidth, info.bmHeight};
     DeleteObject(bitmap);
     return size;
 }
 
-COLORREF pixelOf(int id, int x, int y) {
-    HANDLE bitmap = LoadImageA(self(), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
-    if (!bitmap) return CLR_INVALID;
+COLORREF pixelOf(int id, int x, int y)
+{
+    HANDLE bitmap =
+        LoadImageA(self(), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
+    if (!bitmap)
+        return CLR_INVALID;
     HDC dc = CreateCompatibleDC(nullptr);
     HGDIOBJ old = SelectObject(dc, bitmap);
     COLORREF colour = GetPixel(dc, x, y);
@@ -35,7 +42,8 @@ COLORREF pixelOf(int id, int x, int y) {
     return colour;
 }
 
-TEST(Resources, EveryBitmapLoadsAtItsSize) {
+TEST(Resources, EveryBitmapLoadsAtItsSize)
+{
     for (const ArtworkSize& b : artworkSizes) {
         SIZE size = loadedSize(b.id);
         EXPECT_EQ(size.cx, b.width) << "bitmap " << b.id;
@@ -43,7 +51,8 @@ TEST(Resources, EveryBitmapLoadsAtItsSize) {
     }
 }
 
-TEST(Resources, SheetsKeepBackgroundCornerAndGridColour) {
+TEST(Resources, SheetsKeepBackgroundCornerAndGridColour)
+{
     // The colour key is the top-left pixel and the grid is found by colour
     // along the top row and the left column, so all must survive the trip
     // through the resource compiler.
@@ -57,22 +66,27 @@ TEST(Resources, SheetsKeepBackgroundCornerAndGridColour) {
 }
 
 // Pixels of exactly this colour inside the first 15 x 15 cell of a sheet.
-int firstCellPixelsOf(int id, COLORREF colour) {
-    HANDLE bitmap = LoadImageA(self(), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
-    if (!bitmap) return -1;
+int firstCellPixelsOf(int id, COLORREF colour)
+{
+    HANDLE bitmap =
+        LoadImageA(self(), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
+    if (!bitmap)
+        return -1;
     HDC dc = CreateCompatibleDC(nullptr);
     HGDIOBJ old = SelectObject(dc, bitmap);
     int count = 0;
     for (int y = 1; y <= 15; ++y)
         for (int x = 1; x <= 15; ++x)
-            if (GetPixel(dc, x, y) == colour) ++count;
+            if (GetPixel(dc, x, y) == colour)
+                ++count;
     SelectObject(dc, old);
     DeleteDC(dc);
     DeleteObject(bitmap);
     return count;
 }
 
-TEST(Resources, NormalAndWeakVobSheetsAreTheirOwnColours) {
+TEST(Resources, NormalAndWeakVobSheetsAreTheirOwnColours)
+{
     // Same size, same grid: only the colour tells the two sheets apart.
     const COLORREF yellow = RGB(255, 255, 0);
     const COLORREF green = RGB(95, 255, 17);
@@ -82,20 +96,23 @@ TEST(Resources, NormalAndWeakVobSheetsAreTheirOwnColours) {
     EXPECT_EQ(firstCellPixelsOf(106, yellow), 0);
 }
 
-TEST(Resources, DescriptionIsStringOne) {
+TEST(Resources, DescriptionIsStringOne)
+{
     char text[64] = {};
     ASSERT_GT(LoadStringA(self(), 1, text, sizeof text), 0);
     EXPECT_STREQ(text, "Marrowick");
 }
 
-TEST(Resources, Icon164IsThereAndIcon100IsNot) {
+TEST(Resources, Icon164IsThereAndIcon100IsNot)
+{
     EXPECT_NE(LoadImageA(self(), MAKEINTRESOURCEA(164), IMAGE_ICON, 32, 32, 0), nullptr);
     EXPECT_NE(LoadImageA(self(), MAKEINTRESOURCEA(164), IMAGE_ICON, 16, 16, 0), nullptr);
     EXPECT_EQ(LoadIconA(self(), MAKEINTRESOURCEA(100)), nullptr);
     EXPECT_EQ(FindResourceA(self(), MAKEINTRESOURCEA(100), RT_GROUP_ICON), nullptr);
 }
 
-TEST(Resources, ConfigureDialogIsAHiddenDisabledPopUp) {
+TEST(Resources, ConfigureDialogIsAHiddenDisabledPopUp)
+{
     HRSRC found = FindResourceA(self(), MAKEINTRESOURCEA(2003), RT_DIALOG);
     ASSERT_NE(found, nullptr);
     auto* dialog = static_cast<const DLGTEMPLATE*>(LockResource(LoadResource(self(), found)));
@@ -114,21 +131,26 @@ TEST(Resources, ConfigureDialogIsAHiddenDisabledPopUp) {
 
 // Whether the version block holds `key` followed by `value`, both as the
 // UTF-16 text that the resource stores.
-bool versionHas(const std::string& key, const std::string& value) {
+bool versionHas(const std::string& key, const std::string& value)
+{
     HRSRC found = FindResourceA(self(), MAKEINTRESOURCEA(1), RT_VERSION);
-    if (!found) return false;
+    if (!found)
+        return false;
     auto* data = static_cast<const char*>(LockResource(LoadResource(self(), found)));
     std::string block(data, SizeofResource(self(), found));
     auto wide = [](const std::string& s) {
         std::string w;
-        for (char c : s) w += c, w += '\0';
+        for (char c : s)
+            w += c, w += '\0';
         return w;
     };
     size_t at = block.find(wide(key));
-    return at != std::string::npos && block.find(wide(value) + std::string(2, '\0'), at) != std::string::npos;
+    return at != std::string::npos &&
+           block.find(wide(value) + std::string(2, '\0'), at) != std::string::npos;
 }
 
-TEST(Resources, VersionInformationNamesTheProduct) {
+TEST(Resources, VersionInformationNamesTheProduct)
+{
     EXPECT_TRUE(versionHas("ProductName", "Tovrine"));
     EXPECT_TRUE(versionHas("ProductVersion", "1.1.0"));
     EXPECT_TRUE(versionHas("FileVersion", "1.1.0"));

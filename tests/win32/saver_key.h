@@ -13,10 +13,7 @@ const char saverKeyPath[] = "Control Panel\\Desktop\\ScreenSavers\\Tovrine (Dore
 const char screenSaversKeyPath[] = "Control Panel\\Desktop\\ScreenSavers";
 
 // Removes the saver's key with every value in it.
-inline void removeSaverKey()
-{
-    RegDeleteKeyA(HKEY_CURRENT_USER, saverKeyPath);
-}
+inline void removeSaverKey() { RegDeleteKeyA(HKEY_CURRENT_USER, saverKeyPath); }
 
 // Removes the parent "ScreenSavers" key too, but only when nothing but ours
 // was in it, so a run on a real machine never loses another saver's settings.
@@ -57,7 +54,8 @@ inline RawValue readRawValue(const char* name)
     DWORD size = 0;
     if (RegQueryValueExA(key, name, nullptr, &value.type, nullptr, &size) == ERROR_SUCCESS) {
         value.bytes.resize(size);
-        if (RegQueryValueExA(key, name, nullptr, &value.type, value.bytes.data(), &size) != ERROR_SUCCESS)
+        if (RegQueryValueExA(key, name, nullptr, &value.type, value.bytes.data(), &size) !=
+            ERROR_SUCCESS)
             value.bytes.clear();
     }
     RegCloseKey(key);
@@ -73,8 +71,8 @@ inline bool writeRawValue(const char* name, const std::vector<unsigned char>& by
     if (RegCreateKeyExA(HKEY_CURRENT_USER, saverKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                         &key, nullptr) != ERROR_SUCCESS)
         return false;
-    LONG status = RegSetValueExA(key, name, 0, type, bytes.data(),
-                                 static_cast<DWORD>(bytes.size()));
+    LONG status =
+        RegSetValueExA(key, name, 0, type, bytes.data(), static_cast<DWORD>(bytes.size()));
     RegCloseKey(key);
     return status == ERROR_SUCCESS;
 }

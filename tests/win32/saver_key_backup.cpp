@@ -22,7 +22,8 @@ public:
     void SetUp() override
     {
         HKEY key;
-        existed = RegOpenKeyExA(HKEY_CURRENT_USER, saverKeyPath, 0, KEY_READ, &key) == ERROR_SUCCESS;
+        existed =
+            RegOpenKeyExA(HKEY_CURRENT_USER, saverKeyPath, 0, KEY_READ, &key) == ERROR_SUCCESS;
         if (!existed)
             return;
         for (DWORD index = 0;; ++index) {
@@ -30,8 +31,8 @@ public:
             DWORD nameLength = sizeof name;
             SavedValue value;
             DWORD size = 0;
-            if (RegEnumValueA(key, index, name, &nameLength, nullptr, &value.type, nullptr, &size) !=
-                ERROR_SUCCESS)
+            if (RegEnumValueA(key, index, name, &nameLength, nullptr, &value.type, nullptr,
+                              &size) != ERROR_SUCCESS)
                 break;
             value.name = name;
             value.bytes.resize(size);
@@ -64,4 +65,4 @@ private:
 
 const auto* const backup = ::testing::AddGlobalTestEnvironment(new SaverKeyBackup);
 
-} // namespace
+}  // namespace

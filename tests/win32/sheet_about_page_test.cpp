@@ -58,7 +58,7 @@ void clickPicture(HWND page, int id)
     pumpMessages(100);
 }
 
-} // namespace
+}  // namespace
 
 TEST_F(ConfigurationSheet, HasItsCaptionFourTabsInOrderAndOkCancelHelp)
 {
@@ -89,7 +89,7 @@ TEST_F(ConfigurationSheet, AboutPicturesToggleTheirTargetsAndTheChainOpensInOrde
         for (int id : {1075, 141, 1056, 1058, 1080})
             EXPECT_TRUE(shown(page, id)) << id << " starts shown";
 
-        clickPicture(page, 1055);   // the hidden animal gets no click
+        clickPicture(page, 1055);  // the hidden animal gets no click
         EXPECT_FALSE(shown(page, 1070));
 
         clickPicture(page, 141);
@@ -99,7 +99,7 @@ TEST_F(ConfigurationSheet, AboutPicturesToggleTheirTargetsAndTheChainOpensInOrde
         clickPicture(page, 1070);
         EXPECT_TRUE(shown(page, 1069));
 
-        clickPicture(page, 141);   // hiding the animal leaves what it revealed
+        clickPicture(page, 141);  // hiding the animal leaves what it revealed
         EXPECT_FALSE(shown(page, 1055));
         EXPECT_TRUE(shown(page, 1070));
         EXPECT_TRUE(shown(page, 1069));

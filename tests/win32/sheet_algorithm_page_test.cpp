@@ -27,7 +27,7 @@ void typeLevels(HWND page, const char* birth, const char* max, const char* mega,
     typeText(page, 1017, green);
 }
 
-} // namespace
+}  // namespace
 
 TEST_F(AlgorithmPage, AFirstRunCreatesOptionsAndTheSevenSlotsBeforeThePageShows)
 {
@@ -39,7 +39,8 @@ TEST_F(AlgorithmPage, AFirstRunCreatesOptionsAndTheSevenSlotsBeforeThePageShows)
         EXPECT_EQ(IsDlgButtonChecked(page, 1081), BST_UNCHECKED);
     });
     for (int slot = 0; slot < presetCount; ++slot)
-        EXPECT_EQ(readRawValue(slotValueName(slot).c_str()).bytes, recordBytes(&presetAlgorithms[slot], 128));
+        EXPECT_EQ(readRawValue(slotValueName(slot).c_str()).bytes,
+                  recordBytes(&presetAlgorithms[slot], 128));
     OptionsRecord options = storedRecord("Options");
     EXPECT_EQ(algorithmNameText(options), "The Original VobLife Algorithm");
     EXPECT_TRUE(sheet.boxes().empty());
@@ -49,7 +50,7 @@ TEST_F(AlgorithmPage, OkShowsEveryBrokenRuleInOneErrorBoxAndKeepsTheSheetOpen)
 {
     struct Case {
         const char *birth, *max, *mega, *green;
-        std::string lines;   // empty: accepted
+        std::string lines;  // empty: accepted
     };
     // Each rule on its own is checked natively; here the box shows them.
     const Case cases[] = {
@@ -68,7 +69,8 @@ TEST_F(AlgorithmPage, OkShowsEveryBrokenRuleInOneErrorBoxAndKeepsTheSheetOpen)
                 EXPECT_TRUE(sheet.boxes().empty());
                 break;
             }
-            ASSERT_EQ(sheet.boxes().size(), 1u) << c.birth << " " << c.max << " " << c.mega << " " << c.green;
+            ASSERT_EQ(sheet.boxes().size(), 1u)
+                << c.birth << " " << c.max << " " << c.mega << " " << c.green;
             const CaughtBox& box = sheet.boxes()[0];
             EXPECT_EQ(box.caption, "Errors in VobLife Algorithm");
             EXPECT_EQ(box.text, errorsHeader + c.lines);
@@ -93,7 +95,7 @@ TEST_F(AlgorithmPage, TheNoticeAboutTooManyVobsStopsOkOnCancelAndStoresOnOk)
     sheet.answer(IDOK);
     sheet.run([&](HWND s) {
         HWND page = showPage(s, 0);
-        typeText(page, 1010, "50");   // as many as allowed: no notice
+        typeText(page, 1010, "50");  // as many as allowed: no notice
         clickButton(page, 1035);
         EXPECT_TRUE(sheet.boxes().empty());
 
@@ -107,11 +109,12 @@ TEST_F(AlgorithmPage, TheNoticeAboutTooManyVobsStopsOkOnCancelAndStoresOnOk)
     ASSERT_EQ(sheet.boxes().size(), 2u);
     for (const CaughtBox& box : sheet.boxes()) {
         EXPECT_EQ(box.caption, "Notice!");
-        EXPECT_EQ(box.text,
-                  "Initial Number of Vobs > Max Entities Allowed\n\nPlease note you entered a value for "
-                  "initial number of Vobs\nthat is higher than the \"Max Allowed Entities\" value found "
-                  "under\nthe System\\Limits tab, because of this only as many Vobs as allowed\nby the "
-                  "\"Max Allowed Entities\" setting will be born when the\nscreensaver starts.");
+        EXPECT_EQ(
+            box.text,
+            "Initial Number of Vobs > Max Entities Allowed\n\nPlease note you entered a value for "
+            "initial number of Vobs\nthat is higher than the \"Max Allowed Entities\" value found "
+            "under\nthe System\\Limits tab, because of this only as many Vobs as allowed\nby the "
+            "\"Max Allowed Entities\" setting will be born when the\nscreensaver starts.");
         EXPECT_EQ(box.icon, "information");
         EXPECT_EQ(box.buttons, (std::vector<int>{IDOK, IDCANCEL}));
     }
@@ -121,14 +124,14 @@ TEST_F(AlgorithmPage, TheNoticeAboutTooManyVobsStopsOkOnCancelAndStoresOnOk)
 TEST_F(AlgorithmPage, OkStoresEveryFieldAsTypedAndTicked)
 {
     OptionsRecord options = presetAlgorithms[2];
-    options.statsMode = 3;   // no button stands for it: shown as "Never", stored as 0
+    options.statsMode = 3;  // no button stands for it: shown as "Never", stored as 0
     storeRecord("Options", options, "Ticked");
     sheet.run([&](HWND s) {
         HWND page = showPage(s, 0);
         EXPECT_EQ(IsDlgButtonChecked(page, 1018), BST_CHECKED);
         EXPECT_EQ(IsDlgButtonChecked(page, 1009) | IsDlgButtonChecked(page, 1008), BST_UNCHECKED);
-        clickButton(page, 1081);   // Vob IQ on
-        clickButton(page, 1047);   // Show Cloud off
+        clickButton(page, 1081);           // Vob IQ on
+        clickButton(page, 1047);           // Show Cloud off
         typeText(page, 1011, "1234567");   // five characters at most
         typeText(page, 1019, "12345678");  // seven at most
         typeText(page, 1020, "-7");        // no sign: not a number

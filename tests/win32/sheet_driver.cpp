@@ -42,7 +42,9 @@ std::string iconName(HICON icon)
     const struct {
         LPCSTR id;
         const char* name;
-    } known[] = {{IDI_ERROR, "error"}, {IDI_QUESTION, "question"}, {IDI_WARNING, "warning"},
+    } known[] = {{IDI_ERROR, "error"},
+                 {IDI_QUESTION, "question"},
+                 {IDI_WARNING, "warning"},
                  {IDI_INFORMATION, "information"}};
     for (const auto& k : known)
         if (LoadIconA(nullptr, k.id) == icon)
@@ -68,14 +70,15 @@ BOOL CALLBACK readBoxChild(HWND child, LPARAM boxPointer)
     return TRUE;
 }
 
-} // namespace
+}  // namespace
 
 LRESULT CALLBACK catchMessageBox(int code, WPARAM wParam, LPARAM lParam)
 {
     HWND window = reinterpret_cast<HWND>(wParam);
     SheetDriver* driver = activeDriver;
     if (code == HCBT_ACTIVATE && driver && isMessageBox(window) &&
-        std::find(driver->answered.begin(), driver->answered.end(), window) == driver->answered.end()) {
+        std::find(driver->answered.begin(), driver->answered.end(), window) ==
+            driver->answered.end()) {
         driver->answered.push_back(window);
         CaughtBox box;
         box.caption = windowText(window);
@@ -99,7 +102,8 @@ namespace {
 
 BOOL CALLBACK findSheet(HWND window, LPARAM found)
 {
-    if (IsWindowVisible(window) && className(window) == "#32770" && windowText(window) == "Tovrine" &&
+    if (IsWindowVisible(window) && className(window) == "#32770" &&
+        windowText(window) == "Tovrine" &&
         FindWindowExA(window, nullptr, "SysTabControl32", nullptr)) {
         *reinterpret_cast<HWND*>(found) = window;
         return FALSE;
@@ -107,7 +111,7 @@ BOOL CALLBACK findSheet(HWND window, LPARAM found)
     return TRUE;
 }
 
-} // namespace
+}  // namespace
 
 namespace {
 
@@ -123,7 +127,7 @@ void CALLBACK cancelOpenSheet(HWND, UINT, UINT_PTR timer, DWORD)
         pressSheetButton(sheet, IDCANCEL);
 }
 
-} // namespace
+}  // namespace
 
 void CALLBACK startScript(HWND, UINT, UINT_PTR timer, DWORD)
 {
@@ -165,18 +169,13 @@ HWND showPage(HWND sheet, int index)
 
 void pressSheetButton(HWND sheet, int id)
 {
-    SendMessageA(sheet, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(sheet, id)));
+    SendMessageA(sheet, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(sheet, id)));
 }
 
-bool sheetIsOpen(HWND sheet)
-{
-    return IsWindow(sheet) && IsWindowVisible(sheet);
-}
+bool sheetIsOpen(HWND sheet) { return IsWindow(sheet) && IsWindowVisible(sheet); }
 
-void clickButton(HWND page, int id)
-{
-    SendMessageA(GetDlgItem(page, id), BM_CLICK, 0, 0);
-}
+void clickButton(HWND page, int id) { SendMessageA(GetDlgItem(page, id), BM_CLICK, 0, 0); }
 
 namespace {
 
@@ -191,7 +190,7 @@ HWND editOf(HWND page, int id)
     return GetComboBoxInfo(control, &info) ? info.hwndItem : nullptr;
 }
 
-} // namespace
+}  // namespace
 
 void typeText(HWND page, int id, const std::string& text)
 {
@@ -202,10 +201,7 @@ void typeText(HWND page, int id, const std::string& text)
         SendMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 1);
 }
 
-std::string itemText(HWND page, int id)
-{
-    return windowText(GetDlgItem(page, id));
-}
+std::string itemText(HWND page, int id) { return windowText(GetDlgItem(page, id)); }
 
 std::vector<std::string> comboEntries(HWND page, int id)
 {

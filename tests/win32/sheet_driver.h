@@ -18,8 +18,8 @@
 struct CaughtBox {
     std::string caption;
     std::string text;
-    std::string icon;             // "error", "question", "warning", "information" or "none"
-    std::vector<int> buttons;     // IDOK, IDCANCEL, ... in id order
+    std::string icon;          // "error", "question", "warning", "information" or "none"
+    std::vector<int> buttons;  // IDOK, IDCANCEL, ... in id order
 };
 
 class SheetDriver {

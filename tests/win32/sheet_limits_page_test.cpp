@@ -38,7 +38,7 @@ std::vector<std::string> displayModes()
     return modes;
 }
 
-} // namespace
+}  // namespace
 
 TEST_F(LimitsPage, ListsTheDisplaysModesAndSelectsTheLiveOne)
 {
@@ -60,7 +60,7 @@ TEST_F(LimitsPage, ListsTheDisplaysModesAndSelectsTheLiveOne)
 
         // Pick the first mode and a new limit; OK stores them.
         SendDlgItemMessageA(page, modeList, CB_SETCURSEL, 0, 0);
-        typeText(page, maxEntitiesBox, "123456789");   // seven characters at most
+        typeText(page, maxEntitiesBox, "123456789");  // seven characters at most
         pressSheetButton(s, IDOK);
     });
     const DisplayModeFields first = parseModeText(modes.front());
@@ -79,11 +79,11 @@ TEST_F(LimitsPage, AModeTheDisplayDoesNotOfferSelectsNothingAndSurvivesOk)
     options.screenHeight = 567;
     options.screenDepth = 16;
     storeRecord("Options", options, "Odd Mode");
-    sheet.answer(IDOK);   // 10 Vobs and a limit of 0: the notice
+    sheet.answer(IDOK);  // 10 Vobs and a limit of 0: the notice
     sheet.run([&](HWND s) {
         HWND page = showPage(s, 1);
         EXPECT_EQ(comboSelection(page, modeList), CB_ERR);
-        typeText(page, maxEntitiesBox, "");   // an empty limit stores 0
+        typeText(page, maxEntitiesBox, "");  // an empty limit stores 0
         pressSheetButton(s, IDOK);
     });
     OptionsRecord stored = storedRecord("Options");
@@ -108,19 +108,20 @@ TEST_F(LimitsPage, TheSelectionFollowsALoadAndTheFirstPageSeesTheNewLimit)
     options.screenHeight = other.height;
     options.screenDepth = other.depth;
     storeRecord("Options", options, "Follow");
-    sheet.answer(IDOK);       // Restore Defaults
-    sheet.answer(IDCANCEL);   // the notice
+    sheet.answer(IDOK);      // Restore Defaults
+    sheet.answer(IDCANCEL);  // the notice
     sheet.run([&](HWND s) {
         clickButton(showPage(s, 2), 1068);
         HWND page = showPage(s, 1);
         HDC screen = GetDC(nullptr);
-        const std::string desktop = modeText(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
-                                             GetDeviceCaps(screen, BITSPIXEL));
+        const std::string desktop =
+            modeText(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                     GetDeviceCaps(screen, BITSPIXEL));
         ReleaseDC(nullptr, screen);
         EXPECT_EQ(comboEntries(page, modeList)[comboSelection(page, modeList)], desktop);
 
         typeText(page, maxEntitiesBox, "9");
-        pressSheetButton(s, IDOK);   // 10 Vobs > 9: the notice, answered Cancel
+        pressSheetButton(s, IDOK);  // 10 Vobs > 9: the notice, answered Cancel
         EXPECT_TRUE(sheetIsOpen(s));
     });
     ASSERT_EQ(sheet.boxes().size(), 2u);

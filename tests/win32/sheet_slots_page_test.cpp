@@ -21,7 +21,8 @@ const int nameField = 1071, renameButton = 1066, restoreButton = 1068;
 void storePresetsWithOptions(const OptionsRecord& options)
 {
     for (int slot = 0; slot < presetCount; ++slot)
-        ASSERT_EQ(writeSettingsValue(presetAlgorithms[slot], slotValueName(slot).c_str()), settingsOk);
+        ASSERT_EQ(writeSettingsValue(presetAlgorithms[slot], slotValueName(slot).c_str()),
+                  settingsOk);
     ASSERT_EQ(writeSettingsValue(options, "Options"), settingsOk);
 }
 
@@ -47,7 +48,7 @@ void expectBox(const CaughtBox& box, const char* caption, const char* text, cons
 
 const char overwriteText[] = "A save slot already exists with that name,\nOverwrite?";
 
-} // namespace
+}  // namespace
 
 TEST_F(SlotsPage, TheListsShowTheSlotsInOrderUpToTheFirstGap)
 {
@@ -55,7 +56,8 @@ TEST_F(SlotsPage, TheListsShowTheSlotsInOrderUpToTheFirstGap)
     deleteSettingsValue("alg3");
     sheet.run([&](HWND s) {
         HWND page = showPage(s, 2);
-        const std::vector<std::string> listed = {"The Original VobLife Algorithm", "The Tovrine", "The Storm"};
+        const std::vector<std::string> listed = {"The Original VobLife Algorithm", "The Tovrine",
+                                                 "The Storm"};
         EXPECT_EQ(comboEntries(page, loadBox), listed);
         EXPECT_EQ(comboEntries(page, saveBox), listed);
         EXPECT_EQ(itemText(page, nameField), "The Tovrine");
@@ -73,7 +75,7 @@ TEST_F(SlotsPage, TheListsShowTheSlotsInOrderUpToTheFirstGap)
 TEST_F(SlotsPage, SaveUnderANewNameAppendsASlotWithTheActiveAlgorithm)
 {
     storePresetsWithOptions(named(presetAlgorithms[5], "Tiny Brain Storm (Doreroder)"));
-    const std::string fortyCharacters = "Forty characters of a name, cut at 38!!";   // 39 here
+    const std::string fortyCharacters = "Forty characters of a name, cut at 38!!";  // 39 here
     sheet.run([&](HWND s) {
         HWND page = showPage(s, 2);
         typeText(page, saveBox, fortyCharacters + "x");
@@ -108,7 +110,8 @@ TEST_F(SlotsPage, SaveUnderAListedNameInAnyCaseAsksAndOverwritesOnlyThatSlot)
     OptionsRecord expected = named(presetAlgorithms[6], "Mine");
     EXPECT_EQ(recordBytes(&overwritten, 128), recordBytes(&expected, 128));
     for (int slot : {0, 1, 3, 4, 5, 6})
-        EXPECT_EQ(readRawValue(slotValueName(slot).c_str()).bytes, recordBytes(&presetAlgorithms[slot], 128));
+        EXPECT_EQ(readRawValue(slotValueName(slot).c_str()).bytes,
+                  recordBytes(&presetAlgorithms[slot], 128));
     EXPECT_TRUE(readRawValue("alg7").bytes.empty());
 }
 
@@ -125,7 +128,8 @@ TEST_F(SlotsPage, ATypedNameThatOnlyBeginsASlotsNameSavesANewSlot)
     });
     EXPECT_TRUE(sheet.boxes().empty());
     for (int slot = 0; slot < presetCount; ++slot)
-        EXPECT_EQ(readRawValue(slotValueName(slot).c_str()).bytes, recordBytes(&presetAlgorithms[slot], 128));
+        EXPECT_EQ(readRawValue(slotValueName(slot).c_str()).bytes,
+                  recordBytes(&presetAlgorithms[slot], 128));
     EXPECT_EQ(slotName(7), "The");
 }
 
@@ -138,16 +142,21 @@ TEST_F(SlotsPage, SaveWarnsWhenAllSlotsAreInUseOrNoNameIsGiven)
     };
     const Case cases[] = {
         {25, "Twenty-sixth",
-         "Sorry, the data couldn't be saved.\r\nNo new save slots can be created,\r\nall save slots are in use."},
+         "Sorry, the data couldn't be saved.\r\nNo new save slots can be created,\r\nall save "
+         "slots are in use."},
         {25, "",
-         "Sorry, the data couldn't be saved.\r\nNo new save slots can be created,\r\nall save slots are in use."},
-        {7, "", "Sorry, the data couldn't be saved.\r\nNo name provided for save slot.\r\nEnter a name and try again!"},
+         "Sorry, the data couldn't be saved.\r\nNo new save slots can be created,\r\nall save "
+         "slots are in use."},
+        {7, "",
+         "Sorry, the data couldn't be saved.\r\nNo name provided for save slot.\r\nEnter a name "
+         "and try again!"},
     };
     for (const Case& c : cases) {
         removeSaverKey();
         storePresetsWithOptions(presetAlgorithms[0]);
         for (int slot = presetCount; slot < c.slots; ++slot)
-            storeRecord(slotValueName(slot).c_str(), presetAlgorithms[slot % presetCount], "Slot " + std::to_string(slot));
+            storeRecord(slotValueName(slot).c_str(), presetAlgorithms[slot % presetCount],
+                        "Slot " + std::to_string(slot));
         sheet.clearBoxes();
         sheet.run([&](HWND s) {
             HWND page = showPage(s, 2);
@@ -171,7 +180,7 @@ TEST_F(SlotsPage, LoadReplacesTheAlgorithmButKeepsTheMachinesSettings)
     storePresetsWithOptions(options);
     sheet.run([&](HWND s) {
         HWND page = showPage(s, 2);
-        clickButton(page, loadButton);   // nothing picked yet
+        clickButton(page, loadButton);  // nothing picked yet
         SendDlgItemMessageA(page, loadBox, CB_SETCURSEL, 2, 0);
         clickButton(page, loadButton);
         EXPECT_EQ(itemText(page, nameField), "The Storm");
@@ -196,12 +205,12 @@ TEST_F(SlotsPage, RenameMatchesTheWholeActiveNameIgnoringCase)
 {
     struct Case {
         const char* activeName;
-        int renamedSlot;   // -1: no slot is written
+        int renamedSlot;  // -1: no slot is written
     };
     const Case cases[] = {
         {"the storm", 2},
-        {"The", -1},            // only the start of slot 0's name
-        {"The Storm II", -1},   // longer than a slot's name
+        {"The", -1},           // only the start of slot 0's name
+        {"The Storm II", -1},  // longer than a slot's name
         {"Not Listed", -1},
     };
     for (const Case& c : cases) {
@@ -221,9 +230,9 @@ TEST_F(SlotsPage, RenameMatchesTheWholeActiveNameIgnoringCase)
         OptionsRecord stored = storedRecord("Options");
         EXPECT_EQ(recordBytes(&stored, 128), recordBytes(&renamed, 128));
         for (int slot = 0; slot < presetCount; ++slot) {
-            const std::vector<unsigned char> expected = slot == c.renamedSlot
-                                                            ? recordBytes(&renamed, 128)
-                                                            : recordBytes(&presetAlgorithms[slot], 128);
+            const std::vector<unsigned char> expected =
+                slot == c.renamedSlot ? recordBytes(&renamed, 128)
+                                      : recordBytes(&presetAlgorithms[slot], 128);
             EXPECT_EQ(readRawValue(slotValueName(slot).c_str()).bytes, expected) << "slot " << slot;
         }
     }
@@ -250,7 +259,8 @@ TEST_F(SlotsPage, RestoreDefaultsWithTwelveSlotsLeavesExactlyTheSevenPresets)
     options.maxEntities = 42;
     storePresetsWithOptions(options);
     for (int slot = presetCount; slot < 12; ++slot)
-        storeRecord(slotValueName(slot).c_str(), presetAlgorithms[1], "Extra " + std::to_string(slot));
+        storeRecord(slotValueName(slot).c_str(), presetAlgorithms[1],
+                    "Extra " + std::to_string(slot));
     storeRecord("alg13", presetAlgorithms[1], "Beyond the gap");
     sheet.answer(IDCANCEL);
     sheet.answer(IDOK);
@@ -261,14 +271,15 @@ TEST_F(SlotsPage, RestoreDefaultsWithTwelveSlotsLeavesExactlyTheSevenPresets)
         clickButton(page, restoreButton);
         EXPECT_EQ(comboEntries(page, loadBox).size(), 7u);
         EXPECT_EQ(itemText(page, nameField), "The Original VobLife Algorithm");
-        pressSheetButton(s, IDCANCEL);   // the reset stays
+        pressSheetButton(s, IDCANCEL);  // the reset stays
     });
     ASSERT_EQ(sheet.boxes().size(), 2u);
     for (const CaughtBox& box : sheet.boxes())
-        expectBox(box, " Reset Settings", "This will clear out all active settings,\nContinue?", "question",
-                  {IDOK, IDCANCEL});
+        expectBox(box, " Reset Settings", "This will clear out all active settings,\nContinue?",
+                  "question", {IDOK, IDCANCEL});
     for (int slot = 0; slot < presetCount; ++slot)
-        EXPECT_EQ(readRawValue(slotValueName(slot).c_str()).bytes, recordBytes(&presetAlgorithms[slot], 128));
+        EXPECT_EQ(readRawValue(slotValueName(slot).c_str()).bytes,
+                  recordBytes(&presetAlgorithms[slot], 128));
     for (int slot = presetCount; slot < 12; ++slot)
         EXPECT_TRUE(readRawValue(slotValueName(slot).c_str()).bytes.empty()) << slot;
     EXPECT_EQ(slotName(13), "Beyond the gap") << "a slot beyond the listed run is not deleted";

@@ -37,8 +37,8 @@ TEST(RunnerArguments, EveryOptionIsTakenWithItsValue)
 {
     RunnerOptions options;
     std::string error;
-    ASSERT_TRUE(parse({"--preset", "6", "--seed", "4294967295", "--frames", "0", "--stats",
-                       "--png", "out/x", "--every", "7", "--bench", "--walk-food"},
+    ASSERT_TRUE(parse({"--preset", "6", "--seed", "4294967295", "--frames", "0", "--stats", "--png",
+                       "out/x", "--every", "7", "--bench", "--walk-food"},
                       options, error))
         << error;
     EXPECT_EQ(6, options.preset);
@@ -53,23 +53,37 @@ TEST(RunnerArguments, EveryOptionIsTakenWithItsValue)
 
 TEST(RunnerArguments, MalformedOrOutOfRangeValuesAreRefused)
 {
-    for (std::vector<const char*> args : std::vector<std::vector<const char*>>{
-             {"--preset", "7"},      {"--preset", "-1"},       {"--preset", ""},
-             {"--preset", "1.5"},    {"--preset", " 1"},       {"--preset", "1 "},
-             {"--preset", "+1"},     {"--seed", "4294967296"}, {"--seed", "-1"},
-             {"--frames", "-1"},     {"--frames", "1e3"},      {"--frames", "99999999999999999999"},
-             {"--every", "0"},       {"--preset"},             {"--record", ""},
-             {"--png", ""},          {"--stat"},               {"stats"},
-             {"--every", "5"},  // needs --png
-             {"--preset", "0", "--record", "a.rec"}}) {
+    for (std::vector<const char*> args :
+         std::vector<std::vector<const char*>>{{"--preset", "7"},
+                                               {"--preset", "-1"},
+                                               {"--preset", ""},
+                                               {"--preset", "1.5"},
+                                               {"--preset", " 1"},
+                                               {"--preset", "1 "},
+                                               {"--preset", "+1"},
+                                               {"--seed", "4294967296"},
+                                               {"--seed", "-1"},
+                                               {"--frames", "-1"},
+                                               {"--frames", "1e3"},
+                                               {"--frames", "99999999999999999999"},
+                                               {"--every", "0"},
+                                               {"--preset"},
+                                               {"--record", ""},
+                                               {"--png", ""},
+                                               {"--stat"},
+                                               {"stats"},
+                                               {"--every", "5"},  // needs --png
+                                               {"--preset", "0", "--record", "a.rec"}}) {
         RunnerOptions options;
         std::string error;
-        EXPECT_FALSE(parse(args, options, error)) << args[0] << " " << (args.size() > 1 ? args[1] : "");
+        EXPECT_FALSE(parse(args, options, error))
+            << args[0] << " " << (args.size() > 1 ? args[1] : "");
         EXPECT_FALSE(error.empty());
     }
     RunnerOptions options;
     std::string error;
-    EXPECT_TRUE(parse({"--record", "a.rec", "--png", "d", "--every", "5"}, options, error)) << error;
+    EXPECT_TRUE(parse({"--record", "a.rec", "--png", "d", "--every", "5"}, options, error))
+        << error;
 }
 
 class RecordFile : public ::testing::Test {
@@ -105,7 +119,8 @@ TEST_F(RecordFile, PresetIsUsedWithoutAFile)
 
 TEST_F(RecordFile, AShortFileFillsOnlyItsFirstBytesOverTheDefault)
 {
-    int32_t firstFields[6] = {0, 0, 0, 77, 0, 40};  // ... maxEntities 77, showCloud 0, initialVobs 40
+    int32_t firstFields[6] = {0,  0, 0,
+                              77, 0, 40};  // ... maxEntities 77, showCloud 0, initialVobs 40
     write(firstFields, sizeof firstFields);
     options.preset = 3;  // ignored with a record file
     OptionsRecord record;
@@ -164,9 +179,8 @@ TEST(RunnerDisplay, OnlyDrawableModesOfSensibleSizeAreAccepted)
         bool accepted;
     };
     for (Mode m : {Mode{800, 600, 16, true}, Mode{1, 1, 32, true}, Mode{8192, 8192, 16, true},
-                   Mode{0, 600, 16, false}, Mode{800, -600, 16, false},
-                   Mode{8193, 600, 16, false}, Mode{800, 600, 24, false},
-                   Mode{800, 600, 8, false}, Mode{800, 600, 0, false}}) {
+                   Mode{0, 600, 16, false}, Mode{800, -600, 16, false}, Mode{8193, 600, 16, false},
+                   Mode{800, 600, 24, false}, Mode{800, 600, 8, false}, Mode{800, 600, 0, false}}) {
         OptionsRecord record = presetAlgorithms[0];
         record.screenWidth = m.width;
         record.screenHeight = m.height;

@@ -3,22 +3,27 @@
 #include <algorithm>
 #include <cmath>
 
-Shape disc(double cx, double cy, double r) {
+Shape disc(double cx, double cy, double r)
+{
     return [=](double x, double y) { return std::hypot(x - cx, y - cy) - r; };
 }
 
-Shape ellipse(double cx, double cy, double rx, double ry) {
+Shape ellipse(double cx, double cy, double rx, double ry)
+{
     return [=](double x, double y) {
         double k = std::hypot((x - cx) / rx, (y - cy) / ry);
         return (k - 1.0) * std::min(rx, ry);
     };
 }
 
-Shape ring(double cx, double cy, double r, double halfWidth) {
-    return [=](double x, double y) { return std::fabs(std::hypot(x - cx, y - cy) - r) - halfWidth; };
+Shape ring(double cx, double cy, double r, double halfWidth)
+{
+    return
+        [=](double x, double y) { return std::fabs(std::hypot(x - cx, y - cy) - r) - halfWidth; };
 }
 
-Shape segment(double x0, double y0, double x1, double y1, double halfWidth) {
+Shape segment(double x0, double y0, double x1, double y1, double halfWidth)
+{
     return [=](double x, double y) {
         double dx = x1 - x0, dy = y1 - y0;
         double len2 = dx * dx + dy * dy;
@@ -27,52 +32,65 @@ Shape segment(double x0, double y0, double x1, double y1, double halfWidth) {
     };
 }
 
-Shape box(double x0, double y0, double x1, double y1) {
+Shape box(double x0, double y0, double x1, double y1)
+{
     return [=](double x, double y) {
         double dx = std::max(x0 - x, x - x1), dy = std::max(y0 - y, y - y1);
-        if (dx <= 0 && dy <= 0) return std::max(dx, dy);
+        if (dx <= 0 && dy <= 0)
+            return std::max(dx, dy);
         return std::hypot(std::max(dx, 0.0), std::max(dy, 0.0));
     };
 }
 
-Shape unite(Shape a, Shape b) {
+Shape unite(Shape a, Shape b)
+{
     return [=](double x, double y) { return std::min(a(x, y), b(x, y)); };
 }
 
-Shape cut(Shape from, Shape hole) {
+Shape cut(Shape from, Shape hole)
+{
     return [=](double x, double y) { return std::max(from(x, y), -hole(x, y)); };
 }
 
-Shape intersect(Shape a, Shape b) {
+Shape intersect(Shape a, Shape b)
+{
     return [=](double x, double y) { return std::max(a(x, y), b(x, y)); };
 }
 
-double coverage(const Shape& shape, int32_t x, int32_t y, double softness) {
+double coverage(const Shape& shape, int32_t x, int32_t y, double softness)
+{
     double d = shape(x + 0.5, y + 0.5);
     return std::clamp(0.5 - d / softness, 0.0, 1.0);
 }
 
-void fillShape(Image& image, const Shape& shape, Rgb colour, double softness, double opacity) {
-    fillShapeWith(image, shape, [colour](double, double) { return colour; }, softness, opacity);
+void fillShape(Image& image, const Shape& shape, Rgb colour, double softness, double opacity)
+{
+    fillShapeWith(
+        image, shape, [colour](double, double) { return colour; }, softness, opacity);
 }
 
 void fillShapeWith(Image& image, const Shape& shape,
                    const std::function<Rgb(double x, double y)>& colourAt, double softness,
-                   double opacity) {
+                   double opacity)
+{
     for (int32_t y = 0; y < image.height; ++y)
         for (int32_t x = 0; x < image.width; ++x) {
             double a = coverage(shape, x, y, softness) * opacity;
-            if (a > 0) blendPixel(image, x, y, colourAt(x + 0.5, y + 0.5), a);
+            if (a > 0)
+                blendPixel(image, x, y, colourAt(x + 0.5, y + 0.5), a);
         }
 }
 
-void fillShapeHard(Image& image, const Shape& shape, Rgb colour) {
+void fillShapeHard(Image& image, const Shape& shape, Rgb colour)
+{
     for (int32_t y = 0; y < image.height; ++y)
         for (int32_t x = 0; x < image.width; ++x)
-            if (shape(x + 0.5, y + 0.5) < 0) setPixel(image, x, y, colour);
+            if (shape(x + 0.5, y + 0.5) < 0)
+                setPixel(image, x, y, colour);
 }
 
-uint32_t hashPoint(int32_t x, int32_t y, uint32_t seed) {
+uint32_t hashPoint(int32_t x, int32_t y, uint32_t seed)
+{
     uint32_t h = seed * 0x9E3779B1u ^ static_cast<uint32_t>(x) * 0x85EBCA77u ^
                  static_cast<uint32_t>(y) * 0xC2B2AE3Du;
     h ^= h >> 15;
@@ -83,9 +101,13 @@ uint32_t hashPoint(int32_t x, int32_t y, uint32_t seed) {
     return h;
 }
 
-double hashUnit(int32_t x, int32_t y, uint32_t seed) { return hashPoint(x, y, seed) / 4294967295.0; }
+double hashUnit(int32_t x, int32_t y, uint32_t seed)
+{
+    return hashPoint(x, y, seed) / 4294967295.0;
+}
 
-double smoothNoise(double x, double y, uint32_t seed) {
+double smoothNoise(double x, double y, uint32_t seed)
+{
     int32_t ix = static_cast<int32_t>(std::floor(x)), iy = static_cast<int32_t>(std::floor(y));
     double fx = x - ix, fy = y - iy;
     fx = fx * fx * (3 - 2 * fx);
@@ -95,7 +117,8 @@ double smoothNoise(double x, double y, uint32_t seed) {
     return top * (1 - fy) + bottom * fy;
 }
 
-uint32_t Lcg::next() {
+uint32_t Lcg::next()
+{
     state_ = state_ * 1664525u + 1013904223u;
     return state_ >> 8;
 }

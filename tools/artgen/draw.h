@@ -27,15 +27,15 @@ void fillShape(Image& image, const Shape& shape, Rgb colour, double softness = 1
                double opacity = 1.0);
 // Colour varying over the shape (shading, gradients).
 void fillShapeWith(Image& image, const Shape& shape,
-                   const std::function<Rgb(double x, double y)>& colourAt,
-                   double softness = 1.0, double opacity = 1.0);
+                   const std::function<Rgb(double x, double y)>& colourAt, double softness = 1.0,
+                   double opacity = 1.0);
 // Every pixel whose centre lies inside takes `colour` exactly: no blending,
 // for sprites drawn in one colour.
 void fillShapeHard(Image& image, const Shape& shape, Rgb colour);
 
 // Deterministic noise: the same inputs give the same picture on every run.
 uint32_t hashPoint(int32_t x, int32_t y, uint32_t seed);
-double hashUnit(int32_t x, int32_t y, uint32_t seed);  // 0..1
+double hashUnit(int32_t x, int32_t y, uint32_t seed);   // 0..1
 double smoothNoise(double x, double y, uint32_t seed);  // 0..1, bilinear
 
 // A small seeded generator for scattering things.

@@ -5,22 +5,27 @@
 
 namespace {
 
-void put16(Bytes& out, uint32_t v) {
+void put16(Bytes& out, uint32_t v)
+{
     out.push_back(v & 0xFF);
     out.push_back((v >> 8) & 0xFF);
 }
 
-void put32(Bytes& out, uint32_t v) {
+void put32(Bytes& out, uint32_t v)
+{
     put16(out, v & 0xFFFF);
     put16(out, v >> 16);
 }
 
-void put32be(Bytes& out, uint32_t v) {
-    for (int shift = 24; shift >= 0; shift -= 8) out.push_back((v >> shift) & 0xFF);
+void put32be(Bytes& out, uint32_t v)
+{
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out.push_back((v >> shift) & 0xFF);
 }
 
 // BITMAPINFOHEADER; icons store twice the height (colour plus mask).
-void putInfoHeader(Bytes& out, int32_t width, int32_t height, uint16_t bits, uint32_t imageSize) {
+void putInfoHeader(Bytes& out, int32_t width, int32_t height, uint16_t bits, uint32_t imageSize)
+{
     put32(out, 40);
     put32(out, static_cast<uint32_t>(width));
     put32(out, static_cast<uint32_t>(height));
@@ -34,7 +39,8 @@ void putInfoHeader(Bytes& out, int32_t width, int32_t height, uint16_t bits, uin
     put32(out, 0);
 }
 
-void putChunk(Bytes& out, const char* type, const Bytes& data) {
+void putChunk(Bytes& out, const char* type, const Bytes& data)
+{
     put32be(out, static_cast<uint32_t>(data.size()));
     Bytes body(type, type + 4);
     body.insert(body.end(), data.begin(), data.end());
@@ -42,7 +48,8 @@ void putChunk(Bytes& out, const char* type, const Bytes& data) {
     put32be(out, crc32(body.data(), body.size()));
 }
 
-Bytes storedZlib(const Bytes& raw) {
+Bytes storedZlib(const Bytes& raw)
+{
     Bytes out{0x78, 0x01};
     size_t pos = 0;
     do {
@@ -58,7 +65,8 @@ Bytes storedZlib(const Bytes& raw) {
     return out;
 }
 
-Bytes iconEntryData(const IconImage& icon) {
+Bytes iconEntryData(const IconImage& icon)
+{
     const Image& c = icon.colour;
     size_t maskStride = ((c.width + 31) / 32) * 4;
     Bytes out;
@@ -72,7 +80,8 @@ Bytes iconEntryData(const IconImage& icon) {
     for (int32_t y = c.height - 1; y >= 0; --y) {
         Bytes row(maskStride, 0);
         for (int32_t x = 0; x < c.width; ++x)
-            if (icon.alpha[y * c.width + x] < 128) row[x / 8] |= 0x80 >> (x % 8);
+            if (icon.alpha[y * c.width + x] < 128)
+                row[x / 8] |= 0x80 >> (x % 8);
         out.insert(out.end(), row.begin(), row.end());
     }
     return out;
@@ -80,16 +89,19 @@ Bytes iconEntryData(const IconImage& icon) {
 
 }  // namespace
 
-uint32_t crc32(const uint8_t* data, size_t size) {
+uint32_t crc32(const uint8_t* data, size_t size)
+{
     uint32_t crc = 0xFFFFFFFFu;
     for (size_t i = 0; i < size; ++i) {
         crc ^= data[i];
-        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
     }
     return ~crc;
 }
 
-uint32_t adler32(const uint8_t* data, size_t size) {
+uint32_t adler32(const uint8_t* data, size_t size)
+{
     uint32_t a = 1, b = 0;
     for (size_t i = 0; i < size; ++i) {
         a = (a + data[i]) % 65521;
@@ -98,7 +110,8 @@ uint32_t adler32(const uint8_t* data, size_t size) {
     return (b << 16) | a;
 }
 
-Bytes encodeBmp(const Image& image) {
+Bytes encodeBmp(const Image& image)
+{
     size_t stride = (static_cast<size_t>(image.width) * 3 + 3) & ~static_cast<size_t>(3);
     uint32_t imageSize = static_cast<uint32_t>(stride * image.height);
     Bytes out{'B', 'M'};
@@ -117,7 +130,8 @@ Bytes encodeBmp(const Image& image) {
     return out;
 }
 
-Bytes encodePng(const Image& image) {
+Bytes encodePng(const Image& image)
+{
     Bytes out{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     Bytes header;
     put32be(header, static_cast<uint32_t>(image.width));
@@ -138,9 +152,11 @@ Bytes encodePng(const Image& image) {
     return out;
 }
 
-Bytes encodeIco(const std::vector<IconImage>& sizes) {
+Bytes encodeIco(const std::vector<IconImage>& sizes)
+{
     std::vector<Bytes> entries;
-    for (const IconImage& icon : sizes) entries.push_back(iconEntryData(icon));
+    for (const IconImage& icon : sizes)
+        entries.push_back(iconEntryData(icon));
     Bytes out;
     put16(out, 0);
     put16(out, 1);  // icon
@@ -158,12 +174,15 @@ Bytes encodeIco(const std::vector<IconImage>& sizes) {
         put32(out, offset);
         offset += static_cast<uint32_t>(entries[i].size());
     }
-    for (const Bytes& e : entries) out.insert(out.end(), e.begin(), e.end());
+    for (const Bytes& e : entries)
+        out.insert(out.end(), e.begin(), e.end());
     return out;
 }
 
-bool writeFile(const std::string& path, const Bytes& bytes) {
+bool writeFile(const std::string& path, const Bytes& bytes)
+{
     std::ofstream file(path, std::ios::binary);
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    file.write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
     return static_cast<bool>(file);
 }

@@ -7,14 +7,16 @@
 
 namespace {
 
-IconImage iconOfSize(int32_t size) {
+IconImage iconOfSize(int32_t size)
+{
     double c = size / 2.0, r = size / 2.0 - 0.6;
     Shape body = disc(c, c, r);
     IconImage icon{makeImage(size, size, Rgb{}), std::vector<uint8_t>(size * size, 0)};
     Image& img = icon.colour;
     for (int32_t y = 0; y < size; ++y)
         for (int32_t x = 0; x < size; ++x) {
-            icon.alpha[y * size + x] = static_cast<uint8_t>(std::lround(coverage(body, x, y) * 255));
+            icon.alpha[y * size + x] =
+                static_cast<uint8_t>(std::lround(coverage(body, x, y) * 255));
             setPixel(img, x, y, litBody(Rgb{255, 226, 20}, x + 0.5, y + 0.5, c, c, r));
         }
     // A darker rim keeps the face round on white backgrounds too.

@@ -6,7 +6,8 @@
 
 #include "tools/artgen/artwork.h"
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     if (argc < 2 || argc > 3) {
         std::fprintf(stderr, "usage: tovrine-artgen OUT_RESOURCES_DIR [CONTACT_PNG]\n");
         return 2;
@@ -22,9 +23,11 @@ int main(int argc, char** argv) {
     std::vector<Artwork> art = drawAllBitmaps();
     std::vector<IconImage> icon = drawIcon();
     bool ok = true;
-    for (const Artwork& a : art) ok = writeFile((out / "bitmaps" / a.fileName).string(), encodeBmp(a.image)) && ok;
+    for (const Artwork& a : art)
+        ok = writeFile((out / "bitmaps" / a.fileName).string(), encodeBmp(a.image)) && ok;
     ok = writeFile((out / "tovrine.ico").string(), encodeIco(icon)) && ok;
-    if (argc == 3) ok = writeFile(argv[2], encodePng(drawContactSheet(art, icon))) && ok;
+    if (argc == 3)
+        ok = writeFile(argv[2], encodePng(drawContactSheet(art, icon))) && ok;
     if (!ok) {
         std::fprintf(stderr, "tovrine-artgen: a file could not be written\n");
         return 1;

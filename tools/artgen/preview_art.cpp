@@ -19,7 +19,8 @@ const Rgb kEyes{40, 24, 8};
 
 }  // namespace
 
-Image drawPreview() {
+Image drawPreview()
+{
     Image image = makeImage(215, 141, Rgb{});
     drawNightSky(image, Rgb{6, 6, 34}, Rgb{22, 12, 58}, 70, 163);
 
@@ -29,7 +30,8 @@ Image drawPreview() {
     drawFoodDot(image, kLeft + 46, kBottom - 5, 2.0);
 
     TitleStyle style{3, Rgb{255, 250, 170}, Rgb{255, 170, 20}, Rgb{70, 30, 0}, Rgb{0, 0, 0}};
-    drawTitle(image, "Tovrine", FontSize::regular, centredX("Tovrine", FontSize::regular, 3, kMidX), kMidY - 12, style);
+    drawTitle(image, "Tovrine", FontSize::regular, centredX("Tovrine", FontSize::regular, 3, kMidX),
+              kMidY - 12, style);
 
     // Vobs gathered round the title, each looking at it or at the food.
     drawLitVob(image, kLeft + 22, kTop + 20, 10, 8, MouthPose::smile, kYellow, kEyes);

@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr double kCx = 11.5;     // the Vob's centre, as on its own sheet
+constexpr double kCx = 11.5;  // the Vob's centre, as on its own sheet
 constexpr double kCy = 11.5;
 constexpr double kR = 7.0;
 constexpr double kGround = 19.5;  // where puddle, grass and stone stand
@@ -24,7 +24,8 @@ const Rgb kDarkRed{150, 18, 24};
 // ---- act 1: turning red ---------------------------------------------------
 
 // Crossed-out eyes for the last moments.
-Shape crossedEyes(double cx, double cy) {
+Shape crossedEyes(double cx, double cy)
+{
     Shape eyes = disc(-100, -100, 0);
     for (double ex : {cx - 3.0, cx + 3.0}) {
         double ey = cy - 2.0;
@@ -34,7 +35,8 @@ Shape crossedEyes(double cx, double cy) {
     return eyes;
 }
 
-void drawTurning(Image& cell, int32_t step) {
+void drawTurning(Image& cell, int32_t step)
+{
     double t = step / 6.0;
     Rgb colour = mix(kGreen, kDeadRed, t);
     if (step < 4) {
@@ -50,15 +52,18 @@ void drawTurning(Image& cell, int32_t step) {
 
 // ---- act 2: melting ---------------------------------------------------------
 
-Rgb meltShade(double x, double y, double cx, double cy, double rx, double ry, double t) {
+Rgb meltShade(double x, double y, double cx, double cy, double rx, double ry, double t)
+{
     double nx = (x - cx) / rx, ny = (y - cy) / ry;
     double light = std::clamp(-(nx * 0.6 + ny * 0.8), -1.0, 1.0);
     Rgb body = mix(kDeadRed, kDarkRed, t * 0.6);
-    if (light > 0.35) return mix(body, Rgb{255, 130, 118}, (light - 0.35) * 1.2);
+    if (light > 0.35)
+        return mix(body, Rgb{255, 130, 118}, (light - 0.35) * 1.2);
     return mix(body, kDarkRed, std::max(0.0, -light) * 0.7);
 }
 
-void drawMelting(Image& cell, int32_t step) {
+void drawMelting(Image& cell, int32_t step)
+{
     double t = step / 6.0;
     double ry = kR + (2.0 - kR) * t;   // sags
     double rx = kR + (10.5 - kR) * t;  // and spreads
@@ -71,7 +76,8 @@ void drawMelting(Image& cell, int32_t step) {
         blob = unite(blob, ellipse(kCx - rx * 0.75, cy + ry * 0.55 + drip, 1.0, 1.6));
         blob = unite(blob, ellipse(kCx + rx * 0.6, cy + ry * 0.7 + drip * 1.2, 0.9, 1.4));
     }
-    fillShapeWith(cell, blob, [&](double x, double y) { return meltShade(x, y, kCx, cy, rx, ry, t); });
+    fillShapeWith(cell, blob,
+                  [&](double x, double y) { return meltShade(x, y, kCx, cy, rx, ry, t); });
     // Eyes droop and close as the face runs.
     if (step < 4) {
         double sag = 1.0 + t * 1.6;
@@ -88,59 +94,71 @@ struct Blade {
 };
 
 const Blade kBlades[] = {
-    {4.5, -2.0, 4.0, {44, 150, 40}},  {6.0, -1.0, 6.0, {70, 190, 50}},  {7.5, -0.5, 4.5, {40, 130, 36}},
-    {9.0, 0.3, 7.0, {88, 205, 64}},   {10.5, -0.6, 5.0, {52, 160, 44}}, {12.5, 0.5, 5.5, {76, 196, 58}},
-    {14.0, -0.3, 7.5, {44, 140, 40}}, {15.5, 0.8, 5.0, {90, 210, 66}},  {17.0, 1.2, 6.0, {58, 170, 46}},
-    {18.5, 2.0, 4.0, {40, 136, 36}},
+    {4.5, -2.0, 4.0, {44, 150, 40}},  {6.0, -1.0, 6.0, {70, 190, 50}},
+    {7.5, -0.5, 4.5, {40, 130, 36}},  {9.0, 0.3, 7.0, {88, 205, 64}},
+    {10.5, -0.6, 5.0, {52, 160, 44}}, {12.5, 0.5, 5.5, {76, 196, 58}},
+    {14.0, -0.3, 7.5, {44, 140, 40}}, {15.5, 0.8, 5.0, {90, 210, 66}},
+    {17.0, 1.2, 6.0, {58, 170, 46}},  {18.5, 2.0, 4.0, {40, 136, 36}},
 };
 
-void drawGrass(Image& cell, double sway, double fade) {
+void drawGrass(Image& cell, double sway, double fade)
+{
     fillShape(cell, ellipse(kCx, kGround, 8.5, 1.4), scaleRgb(Rgb{30, 96, 28}, fade));
     for (const Blade& b : kBlades) {
         double tipX = b.baseX + b.lean + sway * b.length / 7.0;
-        fillShape(cell, segment(b.baseX, kGround, tipX, kGround - b.length, 0.55), scaleRgb(b.colour, fade), 0.9);
+        fillShape(cell, segment(b.baseX, kGround, tipX, kGround - b.length, 0.55),
+                  scaleRgb(b.colour, fade), 0.9);
     }
 }
 
-Rgb stoneShade(double x, double left, double right) {
+Rgb stoneShade(double x, double left, double right)
+{
     double t = std::clamp((x - left) / (right - left), 0.0, 1.0);
     return mix(Rgb{196, 196, 208}, Rgb{112, 112, 128}, t);
 }
 
 // The stone's top edge sits at `top`; nothing shows below the ground.
-Shape stoneShape(double top) {
+Shape stoneShape(double top)
+{
     Shape slab = unite(box(6.5, top + 5.0, 16.5, kGround + 2), disc(kCx, top + 5.0, 5.0));
     return intersect(slab, box(0, 0, 23, kGround));
 }
 
 // `brokenTo` is how far down the stone has crumbled away: a jagged edge at
 // that depth below the top, nothing above it.
-void drawStone(Image& cell, double top, double cracks, double brokenTo = 0) {
+void drawStone(Image& cell, double top, double cracks, double brokenTo = 0)
+{
     Shape remaining = [=](double x, double y) {
-        if (brokenTo <= 0) return -100.0;
+        if (brokenTo <= 0)
+            return -100.0;
         double jag = (hashUnit(static_cast<int32_t>(x * 0.8), 5, 112) - 0.5) * 3.0;
         return (top + brokenTo + jag) - y;
     };
     Shape stone = intersect(stoneShape(top), remaining);
     fillShape(cell, stone, Rgb{84, 84, 98});  // outline
-    Shape face = intersect(intersect(unite(box(7.5, top + 5.0, 15.5, kGround + 2), disc(kCx, top + 5.0, 4.0)),
-                                     box(0, 0, 23, kGround)),
-                           [=](double x, double y) { return remaining(x, y) + 1.0; });
+    Shape face = intersect(
+        intersect(unite(box(7.5, top + 5.0, 15.5, kGround + 2), disc(kCx, top + 5.0, 4.0)),
+                  box(0, 0, 23, kGround)),
+        [=](double x, double y) { return remaining(x, y) + 1.0; });
     fillShapeWith(cell, face, [](double x, double) { return stoneShade(x, 7.5, 15.5); });
     // Engraved cross.
     Rgb engraving{92, 92, 108};
     fillShape(cell, intersect(segment(kCx, top + 3.0, kCx, top + 8.5, 0.5), face), engraving, 0.8);
-    fillShape(cell, intersect(segment(kCx - 2.0, top + 4.8, kCx + 2.0, top + 4.8, 0.5), face), engraving, 0.8);
+    fillShape(cell, intersect(segment(kCx - 2.0, top + 4.8, kCx + 2.0, top + 4.8, 0.5), face),
+              engraving, 0.8);
     if (cracks > 0) {
         Rgb crack{58, 58, 70};
-        fillShape(cell, intersect(segment(8.0, top + 6.0, 10.0, top + 9.0 + cracks * 2, 0.45), face), crack, 0.8,
-                  std::min(1.0, cracks));
-        fillShape(cell, intersect(segment(15.0, top + 4.0, 13.0, top + 7.0 + cracks * 3, 0.45), face), crack, 0.8,
-                  std::min(1.0, cracks));
+        fillShape(cell,
+                  intersect(segment(8.0, top + 6.0, 10.0, top + 9.0 + cracks * 2, 0.45), face),
+                  crack, 0.8, std::min(1.0, cracks));
+        fillShape(cell,
+                  intersect(segment(15.0, top + 4.0, 13.0, top + 7.0 + cracks * 3, 0.45), face),
+                  crack, 0.8, std::min(1.0, cracks));
     }
 }
 
-void drawRising(Image& cell, int32_t step) {
+void drawRising(Image& cell, int32_t step)
+{
     double top = kGround - 2.0 - 11.5 * step / 6.0;
     // A mound of fresh earth where the puddle was.
     fillShape(cell, ellipse(kCx, kGround - 0.5, 6.5 - step * 0.3, 1.8), Rgb{104, 70, 38});
@@ -148,28 +166,33 @@ void drawRising(Image& cell, int32_t step) {
     drawGrass(cell, 0, 1.0);
 }
 
-void drawStanding(Image& cell, int32_t step) {
+void drawStanding(Image& cell, int32_t step)
+{
     drawStone(cell, kGround - 13.5, 0);
     drawGrass(cell, std::sin(step * 2 * kPi / 7) * 0.9, 1.0);
 }
 
 // The stone breaks away from the top down; the pieces fall and settle as
 // rubble in the grass.
-void drawCrumbling(Image& cell, int32_t step) {
+void drawCrumbling(Image& cell, int32_t step)
+{
     const double standing = kGround - 13.5;
     double t = step / 6.0;
     double broken = 13.5 * t * t * 1.05;
-    if (step < 6) drawStone(cell, standing, std::min(1.0, step / 1.5), broken);
+    if (step < 6)
+        drawStone(cell, standing, std::min(1.0, step / 1.5), broken);
     Lcg rng(112);
     for (int32_t i = 0; i < 7; ++i) {
         // Each piece leaves when the break passes its height.
         double x = rng.range(7.5, 15.5), fromDepth = rng.range(0.5, 12.0);
         double leaveAt = std::sqrt(fromDepth / (13.5 * 1.05)) * 6.0;
-        if (step < leaveAt) continue;
+        if (step < leaveAt)
+            continue;
         double fall = std::min(1.0, (step - leaveAt + 0.6) / 1.6);
         double y0 = standing + fromDepth, y = y0 + (kGround - 1.2 - y0) * fall * fall;
         double size = 0.7 + 0.25 * (i % 3);
-        if (fall >= 1.0 && step == 6 && i % 2) continue;  // the last of them sinks into the grass
+        if (fall >= 1.0 && step == 6 && i % 2)
+            continue;  // the last of them sinks into the grass
         fillShape(cell, box(x - size, y - size, x + size, y + size * 0.8), Rgb{150, 150, 164});
     }
     drawGrass(cell, std::sin((step + 7) * 2 * kPi / 7) * 0.6, 1.0 - 0.45 * t);
@@ -177,9 +200,11 @@ void drawCrumbling(Image& cell, int32_t step) {
 
 // ---- act 6: the halo ----------------------------------------------------------
 
-void drawHalo(Image& cell, int32_t step) {
+void drawHalo(Image& cell, int32_t step)
+{
     // The grass withers away under the rising halo.
-    if (step < 3) drawGrass(cell, 0, 0.55 - step * 0.15);
+    if (step < 3)
+        drawGrass(cell, 0, 0.55 - step * 0.15);
     Rgb gold{255, 226, 90};
     if (step == 6) {
         setPixel(cell, 11, 2, Rgb{255, 244, 190});
@@ -199,9 +224,11 @@ void drawHalo(Image& cell, int32_t step) {
 
 }  // namespace
 
-Image drawRemainsSheet() {
+Image drawRemainsSheet()
+{
     using Act = void (*)(Image&, int32_t);
-    const Act acts[6] = {drawTurning, drawMelting, drawRising, drawStanding, drawCrumbling, drawHalo};
+    const Act acts[6] = {drawTurning,  drawMelting,   drawRising,
+                         drawStanding, drawCrumbling, drawHalo};
     const SheetLayout& l = kRemainsLayout;
     Image sheet = makeSheet(l);
     for (int32_t row = 0; row < l.rows; ++row)

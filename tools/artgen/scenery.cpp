@@ -5,7 +5,8 @@
 
 #include "tools/artgen/draw.h"
 
-void drawNightSky(Image& image, Rgb top, Rgb bottom, int32_t stars, uint32_t seed) {
+void drawNightSky(Image& image, Rgb top, Rgb bottom, int32_t stars, uint32_t seed)
+{
     for (int32_t y = 0; y < image.height; ++y)
         for (int32_t x = 0; x < image.width; ++x) {
             double t = double(y) / std::max(1, image.height - 1);
@@ -24,7 +25,8 @@ void drawNightSky(Image& image, Rgb top, Rgb bottom, int32_t stars, uint32_t see
     }
 }
 
-void drawPictureWhirl(Image& image, double cx, double cy, double r, double turn) {
+void drawPictureWhirl(Image& image, double cx, double cy, double r, double turn)
+{
     fillShape(image, disc(cx, cy, r * 1.15), Rgb{38, 62, 196}, r * 0.35, 0.5);
     for (int32_t i = 0; i < 6; ++i) {
         double base = 2 * kPi * i / 6;
@@ -33,8 +35,9 @@ void drawPictureWhirl(Image& image, double cx, double cy, double r, double turn)
             double t0 = k / 8.0, t1 = (k + 1) / 8.0;
             double a0 = base - turn + t0 * 1.3, a1 = base - turn + t1 * 1.3;
             double r0 = r * (0.22 + 0.75 * t0), r1 = r * (0.22 + 0.75 * t1);
-            arm = unite(arm, segment(cx + std::cos(a0) * r0, cy + std::sin(a0) * r0, cx + std::cos(a1) * r1,
-                                     cy + std::sin(a1) * r1, std::max(0.5, r * (0.085 - 0.05 * t0))));
+            arm = unite(arm, segment(cx + std::cos(a0) * r0, cy + std::sin(a0) * r0,
+                                     cx + std::cos(a1) * r1, cy + std::sin(a1) * r1,
+                                     std::max(0.5, r * (0.085 - 0.05 * t0))));
         }
         fillShape(image, arm, i % 2 ? Rgb{84, 128, 255} : Rgb{176, 150, 255});
     }
@@ -46,10 +49,12 @@ void drawPictureWhirl(Image& image, double cx, double cy, double r, double turn)
     fillShape(image, disc(cx, cy, r * 0.18), Rgb{240, 244, 255}, r * 0.08 + 0.8);
 }
 
-void drawFoodDot(Image& image, double cx, double cy, double r) {
+void drawFoodDot(Image& image, double cx, double cy, double r)
+{
     fillShapeWith(image, disc(cx, cy, r), [&](double x, double y) {
         double light = std::clamp(-((x - cx) + (y - cy)) / r * 0.7, -1.0, 1.0);
         Rgb body{46, 104, 245};
-        return light > 0 ? mix(body, Rgb{170, 215, 255}, light) : mix(body, Rgb{24, 48, 178}, -light);
+        return light > 0 ? mix(body, Rgb{170, 215, 255}, light)
+                         : mix(body, Rgb{24, 48, 178}, -light);
     });
 }

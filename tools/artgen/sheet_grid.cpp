@@ -6,29 +6,37 @@ const SheetLayout kRemainsLayout{23, 22, 7, 6, {0, 0, 0}, {238, 28, 0}};
 const SheetLayout kFoodLayout{7, 7, 5, 1, {0, 0, 0}, {189, 147, 3}};
 const SheetLayout kWhirlLayout{44, 44, 5, 4, {0, 0, 0}, {239, 8, 0}};
 
-int32_t sheetWidth(const SheetLayout& l) { return l.columns * (l.cellWidth + 1) + 1 + l.spareColumns; }
+int32_t sheetWidth(const SheetLayout& l)
+{
+    return l.columns * (l.cellWidth + 1) + 1 + l.spareColumns;
+}
 int32_t sheetHeight(const SheetLayout& l) { return l.rows * (l.cellHeight + 1) + 1; }
 
-Image makeSheet(const SheetLayout& l) {
+Image makeSheet(const SheetLayout& l)
+{
     Image sheet = makeImage(sheetWidth(l), sheetHeight(l), l.background);
     int32_t gridWidth = sheet.width - l.spareColumns;
     for (int32_t x = 0; x < gridWidth; x += l.cellWidth + 1)
-        for (int32_t y = 0; y < sheet.height; ++y) setPixel(sheet, x, y, l.grid);
+        for (int32_t y = 0; y < sheet.height; ++y)
+            setPixel(sheet, x, y, l.grid);
     for (int32_t y = 0; y < sheet.height; y += l.cellHeight + 1)
-        for (int32_t x = 0; x < gridWidth; ++x) setPixel(sheet, x, y, l.grid);
+        for (int32_t x = 0; x < gridWidth; ++x)
+            setPixel(sheet, x, y, l.grid);
     setPixel(sheet, 0, 0, l.background);
     return sheet;
 }
 
 Image makeCell(const SheetLayout& l) { return makeImage(l.cellWidth, l.cellHeight, l.background); }
 
-void placeCell(Image& sheet, const SheetLayout& l, int32_t column, int32_t row, const Image& cell) {
+void placeCell(Image& sheet, const SheetLayout& l, int32_t column, int32_t row, const Image& cell)
+{
     int32_t left = 1 + column * (l.cellWidth + 1);
     int32_t top = 1 + row * (l.cellHeight + 1);
     for (int32_t y = 0; y < l.cellHeight; ++y)
         for (int32_t x = 0; x < l.cellWidth; ++x) {
             Rgb c = pixelAt(cell, x, y);
-            if (c == l.grid) c.g = static_cast<uint8_t>(c.g < 255 ? c.g + 1 : c.g - 1);
+            if (c == l.grid)
+                c.g = static_cast<uint8_t>(c.g < 255 ? c.g + 1 : c.g - 1);
             setPixel(sheet, left + x, top + y, c);
         }
 }

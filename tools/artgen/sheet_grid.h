@@ -28,11 +28,12 @@ Image makeCell(const SheetLayout& layout);
 // Copies one frame into cell (column, row), both counted from 0. Art that
 // happens to hit the grid colour exactly is nudged off it, since the grid
 // is found by that colour.
-void placeCell(Image& sheet, const SheetLayout& layout, int32_t column, int32_t row, const Image& cell);
+void placeCell(Image& sheet, const SheetLayout& layout, int32_t column, int32_t row,
+               const Image& cell);
 
 // The layouts of the world's sheets.
-extern const SheetLayout kVobLayout;       // 107 and 106
-extern const SheetLayout kMegaVobLayout;   // 113
-extern const SheetLayout kRemainsLayout;   // 112
-extern const SheetLayout kFoodLayout;      // 110
-extern const SheetLayout kWhirlLayout;     // 111
+extern const SheetLayout kVobLayout;      // 107 and 106
+extern const SheetLayout kMegaVobLayout;  // 113
+extern const SheetLayout kRemainsLayout;  // 112
+extern const SheetLayout kFoodLayout;     // 110
+extern const SheetLayout kWhirlLayout;    // 111

@@ -9,14 +9,15 @@
 #include "tools/artgen/pixel_font.h"
 
 struct TitleStyle {
-    int32_t scale;     // screen pixels per font pixel
-    Rgb top, bottom;   // fill gradient
+    int32_t scale;    // screen pixels per font pixel
+    Rgb top, bottom;  // fill gradient
     Rgb outline;
     Rgb shadow;
 };
 
 // The text's shape with its top-left corner at (x, y).
 Shape textShape(const std::string& text, FontSize size, double x, double y, double scale);
-void drawTitle(Image& image, const std::string& text, FontSize size, double x, double y, const TitleStyle& style);
+void drawTitle(Image& image, const std::string& text, FontSize size, double x, double y,
+               const TitleStyle& style);
 // Left edge that centres `text` on `centreX`.
 double centredX(const std::string& text, FontSize size, double scale, double centreX);

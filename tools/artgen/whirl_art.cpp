@@ -26,7 +26,8 @@ struct Whirl {
 };
 
 // A spoke curls from the core outwards, trailing behind the turn.
-Shape spoke(const Whirl& w, double base) {
+Shape spoke(const Whirl& w, double base)
+{
     Shape s = disc(-100, -100, 0);
     const int32_t steps = 8;
     double r0 = 4.0 * w.scale, r1 = 17.0 * w.scale;
@@ -48,14 +49,17 @@ Shape spoke(const Whirl& w, double base) {
 }
 
 // The ring is brighter where the spokes meet it, so its turning shows too.
-Rgb ringColour(const Whirl& w, double x, double y) {
+Rgb ringColour(const Whirl& w, double x, double y)
+{
     double a = std::atan2(y - w.cy, x - w.cx) + w.turn;
     double wave = 0.5 + 0.5 * std::cos(a * kSpokes - 1.3 * kSpokes);
     return mix(kBlue, kPaleLavender, wave);
 }
 
-void drawWhirl(Image& cell, const Whirl& w) {
-    if (w.scale <= 0) return;
+void drawWhirl(Image& cell, const Whirl& w)
+{
+    if (w.scale <= 0)
+        return;
     // Soft lavender glow behind everything.
     fillShape(cell, disc(w.cx, w.cy, 20.5 * w.scale), kDeepBlue, 6.0 * w.scale + 1, 0.55);
     for (int32_t i = 0; i < kSpokes; ++i) {
@@ -72,16 +76,20 @@ void drawWhirl(Image& cell, const Whirl& w) {
 
 // Scale of frame i (0..19): five full poses, shrinking to a speck, growing
 // back, five full poses again.
-double frameScale(int32_t frame) {
+double frameScale(int32_t frame)
+{
     static const double kShrink[5] = {0.82, 0.62, 0.42, 0.24, 0.08};
-    if (frame < 5 || frame >= 15) return 1.0;
-    if (frame < 10) return kShrink[frame - 5];
+    if (frame < 5 || frame >= 15)
+        return 1.0;
+    if (frame < 10)
+        return kShrink[frame - 5];
     return kShrink[4 - (frame - 10)];
 }
 
 }  // namespace
 
-Image drawWhirlSheet() {
+Image drawWhirlSheet()
+{
     const SheetLayout& l = kWhirlLayout;
     Image sheet = makeSheet(l);
     for (int32_t frame = 0; frame < l.columns * l.rows; ++frame) {

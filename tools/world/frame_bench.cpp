@@ -103,8 +103,7 @@ void FrameBench::print(int64_t lastFrame) const
                 foodSearch() == FoodSearch::walk ? " (--walk-food)" : "");
     std::printf("bench: resident memory kB: frame 1 %lld, frame %lld %lld, last %lld, peak %lld\n",
                 static_cast<long long>(residentFirstKb_), static_cast<long long>(lastFrame / 2),
-                static_cast<long long>(residentHalfwayKb_),
-                static_cast<long long>(residentLastKb_),
+                static_cast<long long>(residentHalfwayKb_), static_cast<long long>(residentLastKb_),
                 static_cast<long long>(statusKb("VmHWM")));
     std::printf("bench: largest population %d at frame %lld\n", largestPopulation_,
                 static_cast<long long>(largestPopulationFrame_));

@@ -45,8 +45,9 @@ bool reportMissingParts()
         missing = true;
     }
     if (missing)
-        std::fprintf(stderr, "tovrine-world: bitmaps are looked for as %s/bitmaps/<id>_*.bmp "
-                             "(set TOVRINE_RESOURCES to look elsewhere)\n",
+        std::fprintf(stderr,
+                     "tovrine-world: bitmaps are looked for as %s/bitmaps/<id>_*.bmp "
+                     "(set TOVRINE_RESOURCES to look elsewhere)\n",
                      resourceDirectory().c_str());
     return missing;
 }

@@ -81,7 +81,11 @@ void vobPass(benchmark::State& state)
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
-BENCHMARK(vobPass)->Args({500, 0})->Args({5000, 0})->Args({5000, 200})->Unit(benchmark::kMillisecond);
+BENCHMARK(vobPass)
+    ->Args({500, 0})
+    ->Args({5000, 0})
+    ->Args({5000, 200})
+    ->Unit(benchmark::kMillisecond);
 
 // Appending at the tail of a long list, as spawning does.
 void appendToLongList(benchmark::State& state)

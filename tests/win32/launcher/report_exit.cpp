@@ -29,7 +29,7 @@ const wchar_t* skipArgument(const wchar_t* p)
     return p;
 }
 
-} // namespace
+}  // namespace
 
 int main()
 {
@@ -51,8 +51,8 @@ int main()
     ZeroMemory(&startup, sizeof startup);
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process;
-    if (!CreateProcessW(nullptr, commandLine, nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                        &startup, &process)) {
+    if (!CreateProcessW(nullptr, commandLine, nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                        &process)) {
         std::fprintf(stderr, "report_exit: cannot start %ls (error %lu)\n", tail,
                      static_cast<unsigned long>(GetLastError()));
         return 127;
