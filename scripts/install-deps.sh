@@ -5,6 +5,8 @@ set -eu
 
 NATIVE="cmake g++ make pkg-config googletest libgtest-dev libbenchmark-dev \
 libsdl2-dev libsdl2-image-dev libsdl2-ttf-dev fonts-dejavu-core fonts-liberation"
+# The code style check.
+STYLE="clang-format"
 # clang with its runtime libraries (libFuzzer and the sanitizers): the fuzz targets.
 FUZZ="clang libclang-rt-14-dev"
 MINGW="mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix"
@@ -12,7 +14,7 @@ WINE="wine wine64 xvfb xdotool x11-apps imagemagick"
 WINE32="wine32:i386"
 
 missing=""
-for p in $NATIVE $FUZZ $MINGW $WINE $WINE32; do
+for p in $NATIVE $STYLE $FUZZ $MINGW $WINE $WINE32; do
     if ! dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed$'; then
         missing="$missing $p"
     fi

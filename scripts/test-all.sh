@@ -7,6 +7,9 @@ jobs=${1:-$(nproc)}
 start=$(date +%s)
 failed=""
 
+echo "== code style"
+scripts/check-format.sh || failed="$failed format"
+
 scripts/build-all.sh "$jobs" || { echo "test-all: build failed"; exit 1; }
 
 echo "== native tests"
