@@ -31,3 +31,8 @@ fuzz: deps
 SOAK ?=
 soak: deps
 	@scripts/soak.sh $(SOAK)
+
+# The Windows release: dist/tovrine-<version>-windows.zip (see scripts/dist.sh).
+.PHONY: dist
+dist: deps
+	@scripts/dist.sh $(JOBS)

@@ -11,6 +11,7 @@ echo "== code style"
 scripts/check-format.sh || failed="$failed format"
 
 scripts/build-all.sh "$jobs" || { echo "test-all: build failed"; exit 1; }
+echo "== the Windows release"; scripts/dist.sh "$jobs" || failed="$failed dist"
 
 echo "== native tests"
 # A time limit per test, so that a test that hangs fails instead.

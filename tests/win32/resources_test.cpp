@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "tests/art/artwork_table.h"
+#include "tovrine_version.h"
 
 namespace {
 
@@ -152,8 +154,25 @@ bool versionHas(const std::string& key, const std::string& value)
 TEST(Resources, VersionInformationNamesTheProduct)
 {
     EXPECT_TRUE(versionHas("ProductName", "Tovrine"));
-    EXPECT_TRUE(versionHas("ProductVersion", "1.1.0"));
-    EXPECT_TRUE(versionHas("FileVersion", "1.1.0"));
+    EXPECT_TRUE(versionHas("ProductVersion", TOVRINE_VERSION_TEXT));
+    EXPECT_TRUE(versionHas("FileVersion", TOVRINE_VERSION_TEXT));
+
+    // The numbers that Windows shows in the file's properties: the fixed
+    // part of the block, found by its signature.
+    HRSRC found = FindResourceA(self(), MAKEINTRESOURCEA(1), RT_VERSION);
+    ASSERT_NE(found, nullptr);
+    auto* data = static_cast<const char*>(LockResource(LoadResource(self(), found)));
+    std::string block(data, SizeofResource(self(), found));
+    const DWORD signature = 0xFEEF04BD;
+    size_t at = block.find(std::string(reinterpret_cast<const char*>(&signature), 4));
+    ASSERT_NE(at, std::string::npos);
+    ASSERT_LE(at + sizeof(VS_FIXEDFILEINFO), block.size());
+    VS_FIXEDFILEINFO fixed;
+    std::memcpy(&fixed, block.data() + at, sizeof fixed);
+    const DWORD high = TOVRINE_VERSION_MAJOR << 16 | TOVRINE_VERSION_MINOR;
+    EXPECT_EQ(fixed.dwFileVersionMS, high);
+    EXPECT_EQ(fixed.dwProductVersionMS, high);
+    EXPECT_EQ(fixed.dwFileVersionLS >> 16, static_cast<DWORD>(TOVRINE_VERSION_PATCH));
 }
 
 }  // namespace

@@ -48,11 +48,15 @@ Image drawAboutBackground()
     drawTitle(image, "Tovrine", FontSize::regular,
               centredX("Tovrine", FontSize::regular, 3, kFaceX), 6, title);
 
-    Rgb credit{220, 220, 255};
-    drawText(image, 10, kAboutVisibleHeight - 22, "An artificial-life screen saver",
-             FontSize::regular, credit);
-    drawText(image, 10, kAboutVisibleHeight - 12, "by the Tovrine team", FontSize::regular,
-             Rgb{255, 240, 150});
+    // The credits sit under the title, between the pictures that a click
+    // reveals there and the face: the page's bottom edge moves with the
+    // dialog font, its top never does.
+    const char* what = "An artificial-life screen saver";
+    const char* who = "by the Tovrine team";
+    drawText(image, centredX(what, FontSize::regular, 1, kFaceX), kCreditsTop, what,
+             FontSize::regular, Rgb{220, 220, 255});
+    drawText(image, centredX(who, FontSize::regular, 1, kFaceX), kCreditsTop + 10, who,
+             FontSize::regular, Rgb{255, 240, 150});
     // Past the page's bottom edge nobody looks; a note for those who do.
     drawText(image, 10, 300, "Thanks for looking this far!", FontSize::regular, Rgb{120, 120, 170});
     return image;

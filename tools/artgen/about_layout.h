@@ -25,10 +25,15 @@ constexpr AboutPicture kVersionTag{"166_version_tag.bmp", 38, 14, 185, 151};
 inline int32_t pictureLeft(const AboutPicture& p) { return p.dluX * 3 / 2; }
 inline int32_t pictureTop(const AboutPicture& p) { return p.dluY * 13 / 8; }
 
-// The page is 212 x 162 units, so only this much of the 350 x 371
-// background is ever seen.
+// The page is 212 x 162 units, so only part of the 350 x 371 background is
+// ever seen, and how much depends on the dialog font: 318 x 263 pixels with
+// Windows' own "MS Sans Serif", 318 x 243 with Wine's (12 pixels high, not
+// 13). Nothing that must be read goes near the bottom.
 constexpr int32_t kAboutVisibleWidth = 318;
-constexpr int32_t kAboutVisibleHeight = 263;
+constexpr int32_t kAboutVisibleHeight = 243;
+
+// The two credit lines, under the title and above the face.
+constexpr int32_t kCreditsTop = 40;
 
 // The face on the background, which several pictures sit on.
 constexpr double kFaceX = 160, kFaceY = 150, kFaceR = 84;

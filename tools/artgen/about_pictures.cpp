@@ -8,6 +8,7 @@
 #include "tools/artgen/draw.h"
 #include "tools/artgen/pixel_font.h"
 #include "tools/artgen/vob_face.h"
+#include "tovrine_version.h"
 
 namespace {
 
@@ -142,7 +143,7 @@ void drawVersionTag(Image& img)
     fillShape(
         img, [&](double x, double y) { return std::fabs(tag(x, y) + 0.6) - 0.5; },
         Rgb{160, 150, 220});
-    drawText(img, 5, 2, "V1.1.0", FontSize::mini, Rgb{255, 240, 150});
+    drawText(img, 5, 2, "V" TOVRINE_VERSION_TEXT, FontSize::mini, Rgb{255, 240, 150});
     drawText(img, 5, 8, "DEC 2026", FontSize::mini, Rgb{200, 200, 240});
 }
 

@@ -1,0 +1,67 @@
+#!/bin/sh
+# The Windows release: dist/tovrine-VERSION-windows.zip with tovrine.scr and
+# tovrine64.scr (without debug information), README.txt and SHA256SUMS.
+#
+#   scripts/dist.sh [JOBS]
+#
+# Builds the two savers first; the version is project()'s in CMakeLists.txt,
+# as both builds configured it. Unpacks the zip again and checks its sums.
+set -eu
+cd "$(dirname "$0")/.."
+jobs=${1:-$(nproc)}
+
+for preset in win32 win64; do
+    if [ ! -f "build/$preset/CMakeCache.txt" ]; then
+        cmake --preset "$preset" >/dev/null
+    fi
+    cmake --build "build/$preset" -j "$jobs" --target tovrine-saver >/dev/null
+done
+
+versionOf() {
+    sed -n 's/^#define TOVRINE_VERSION_TEXT "\(.*\)"$/\1/p' "$1/generated/tovrine_version.h"
+}
+version=$(versionOf build/win32)
+if [ -z "$version" ] || [ "$version" != "$(versionOf build/win64)" ]; then
+    echo "dist: the two builds disagree on the version (${version:-none})" >&2
+    exit 1
+fi
+
+# The readme names the registry key the store uses; they must not drift apart.
+key=$(sed -n 's/^const char registryTitle\[\] = "\(.*\)";$/\1/p' settings/win32/registry_store.cpp)
+if [ -z "$key" ] || ! grep -qF "ScreenSavers\\$key" resources/dist/README.txt; then
+    echo "dist: resources/dist/README.txt does not name the settings key (${key:-not found})" >&2
+    exit 1
+fi
+
+name=tovrine-$version-windows
+work=build/dist
+stage=$work/$name
+rm -rf "$work"
+mkdir -p "$stage" dist
+
+# The builds keep their symbols for debugging; the release carries none.
+i686-w64-mingw32-strip --strip-all -o "$stage/tovrine.scr" build/win32/tovrine.scr
+x86_64-w64-mingw32-strip --strip-all -o "$stage/tovrine64.scr" build/win64/tovrine64.scr
+# Notepad before Windows 10 shows bare line feeds as one long line.
+sed -e "s/@VERSION@/$version/g" -e 's/$/\r/' resources/dist/README.txt >"$stage/README.txt"
+(cd "$stage" && sha256sum tovrine.scr tovrine64.scr README.txt >SHA256SUMS)
+
+# A fixed date in the archive, so the same programs give the same zip.
+zip=dist/$name.zip
+rm -f "$zip"
+(cd "$work" && cmake -E tar cf "../../$zip" --format=zip "--mtime=2026-01-01 00:00:00 UTC" "$name")
+
+mkdir "$work/check"
+(cd "$work/check" && cmake -E tar xf "../../../$zip")
+(cd "$work/check/$name" && sha256sum --quiet -c SHA256SUMS) || {
+    echo "dist: the unpacked files do not match SHA256SUMS" >&2
+    exit 1
+}
+
+size() { stat -c %s "$1"; }
+echo "dist: $zip ($(size "$zip") bytes)"
+for program in tovrine.scr tovrine64.scr; do
+    built=build/win32/$program
+    [ "$program" = tovrine64.scr ] && built=build/win64/$program
+    echo "dist:   $program $(size "$stage/$program") bytes (built: $(size "$built"))"
+done
