@@ -1,11 +1,17 @@
-#!/bin/sh
-# Builds everything, runs the native tests, then the Windows tests of both
-# architectures under Wine. Runs every stage and fails if any stage failed.
+#!/bin/bash
+# Builds everything, then runs every test in three chains side by side: the
+# native tests (with the fuzz targets' seeds), and the Windows tests and the
+# end-to-end runs of each Windows build under Wine, each build with its own
+# Xvfb and Wine prefix. Most of a Wine run is one process waiting on
+# another, so the chains share the two cores well. Every chain's output goes
+# to build/test-logs/<chain>.log and is printed when all have ended. Runs
+# every stage and fails if any stage failed.
 set -u
 cd "$(dirname "$0")/.."
 jobs=${1:-$(nproc)}
 start=$(date +%s)
 failed=""
+logs=build/test-logs
 
 echo "== code style"
 scripts/check-format.sh || failed="$failed format"
@@ -13,22 +19,60 @@ scripts/check-format.sh || failed="$failed format"
 scripts/build-all.sh "$jobs" || { echo "test-all: build failed"; exit 1; }
 echo "== the Windows release"; scripts/dist.sh "$jobs" || failed="$failed dist"
 
-echo "== native tests"
-# A time limit per test, so that a test that hangs fails instead.
-ctest --test-dir build/native --output-on-failure --timeout 300 -j "$jobs" || failed="$failed native"
+# stage NAME COMMAND...: one step of a chain; its failure is written to the
+# chain's list of failures and the chain goes on.
+stage() {
+    local name=$1
+    shift
+    local stageStart=$(date +%s)
+    echo "== $name"
+    if ! "$@"; then
+        echo "$name" >>"$chainFailures"
+    fi
+    echo "$name: $(($(date +%s) - stageStart)) s"
+}
 
-echo "== fuzz targets, a few seconds each"
-fuzzStart=$(date +%s)
-scripts/fuzz.sh --seeds-only "${TOVRINE_FUZZ_SECONDS:-8}" || failed="$failed fuzz"
-echo "fuzz stage: $(($(date +%s) - fuzzStart)) s"
+native_chain() {
+    # A time limit per test, so that a test that hangs fails instead.
+    stage native ctest --test-dir build/native --output-on-failure --timeout 300 -j "$jobs"
+    stage fuzz scripts/fuzz.sh --seeds-only "${TOVRINE_FUZZ_SECONDS:-8}"
+}
 
-echo "== Windows tests under Wine"
-scripts/wine-tests.sh build/win32 build/win64 || failed="$failed wine"
+windows_chain() {
+    local build=build/$1
+    export TOVRINE_WINEPREFIX=$PWD/build/wine-prefix-$1
+    stage "wine-$1" scripts/wine-tests.sh "$build"
+    stage "e2e-$1" tests/e2e/saver_e2e.sh "$build"
+    stage "config-e2e-$1" tests/e2e/config_e2e.sh "$build"
+}
 
-echo "== the screen saver end to end under Wine"
-for build in build/win32 build/win64; do
-    tests/e2e/saver_e2e.sh "$build" || failed="$failed e2e-$(basename "$build")"
-    tests/e2e/config_e2e.sh "$build" || failed="$failed config-e2e-$(basename "$build")"
+# run_chain NAME FUNCTION ARGS...: in the background, with its own log.
+run_chain() {
+    local name=$1
+    shift
+    (
+        chainFailures=$logs/$name.failed
+        : >"$chainFailures"
+        chainStart=$(date +%s)
+        "$@"
+        echo "chain $name: $(($(date +%s) - chainStart)) s"
+    ) >"$logs/$name.log" 2>&1 &
+}
+
+mkdir -p "$logs"
+chains="native win32 win64"
+run_chain native native_chain
+run_chain win32 windows_chain win32
+run_chain win64 windows_chain win64
+echo "== running the chains: $chains (logs in $logs/)"
+wait
+
+for chain in $chains; do
+    echo "==== $chain"
+    cat "$logs/$chain.log"
+    while read -r stageName; do
+        failed="$failed $stageName"
+    done <"$logs/$chain.failed"
 done
 
 echo "test-all: $(($(date +%s) - start)) s"
