@@ -151,6 +151,24 @@ class Plot(unittest.TestCase):
             self.assertIn("A Green Sign (Doreroder)", text)
 
 
+class SlotExport(unittest.TestCase):
+    def test_a_slot_exported_by_wine_reg_becomes_its_record_file(self):
+        out = work_dir("slot")
+        converter = os.path.join(os.path.dirname(PLOT), "..", "slot_from_reg.py")
+        exported = os.path.join(RECORDS, "limit-slot-alg7.reg")  # wine reg export, UTF-16
+        with open(os.path.join(RECORDS, "limit.rec"), "rb") as f:
+            stored = f.read()
+        for slot in ("alg7", "the limit: 5000 vobs, 200 whirls"):
+            rec = os.path.join(out, "slot.rec")
+            made = run([converter, exported, slot, rec])
+            self.assertEqual(0, made.returncode, made.stderr)
+            with open(rec, "rb") as f:
+                self.assertEqual(stored, f.read())
+        missing = run([converter, exported, "alg8", os.path.join(out, "none.rec")])
+        self.assertNotEqual(0, missing.returncode)
+        self.assertIn("alg7 (The Limit: 5000 Vobs, 200 Whirls)", missing.stderr)
+
+
 class BadInput(unittest.TestCase):
     def test_bad_inputs_are_refused_with_a_message(self):
         out = work_dir("bad")

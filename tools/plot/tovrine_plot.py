@@ -22,6 +22,7 @@ import matplotlib
 
 matplotlib.use("Agg")  # files only, no display needed
 import matplotlib.pyplot as plt  # noqa: E402
+import matplotlib.ticker  # noqa: E402
 
 # SVG text stays text, and the same input gives the same file.
 plt.rcParams["svg.fonttype"] = "none"
@@ -85,21 +86,31 @@ def plot_compare(args):
     seeds = seed_range(args.sweep)
     figure, axes = plt.subplots(figsize=(11, 6))
     colours = plt.get_cmap("tab10")
+    # Algorithms that keep the same population lie on one line: the styles
+    # differ so that each still shows, and the legend gives the end figure.
+    styles = ["-", "--", "-.", ":"]
     for i, (name, rows) in enumerate(groups.items()):
         frames = [int(r["frame"]) for r in rows]
         colour = colours(i % 10)
+        medians = [float(r["median"]) for r in rows]
         axes.fill_between(frames, [float(r["q1"]) for r in rows], [float(r["q3"]) for r in rows],
                           color=colour, alpha=0.18, linewidth=0)
-        axes.plot(frames, [float(r["median"]) for r in rows], color=colour, linewidth=1.6,
-                  label=name)
+        axes.plot(frames, medians, color=colour, linewidth=1.8, linestyle=styles[i % len(styles)],
+                  label="%s: %g at frame %d" % (name, medians[-1], frames[-1]))
     axes.set_title("Population of %s: median and quartile band over %s"
                    % ("each algorithm" if len(groups) > 1 else next(iter(groups)), seeds))
     axes.set_xlabel("frame")
     axes.set_ylabel("Vobs alive")
     axes.set_ylim(bottom=0)
     if args.log:
-        axes.set_yscale("symlog", linthresh=10)
-        axes.set_ylabel("Vobs alive (logarithmic above 10)")
+        # Linear from 0 to 1, so that an empty world still shows.
+        axes.set_yscale("symlog", linthresh=1, linscale=0.4)
+        top = max(float(r["q3"]) for rows in groups.values() for r in rows)
+        ticks = [0] + [m * 10 ** e for e in range(7) for m in (1, 2, 5)]
+        axes.set_yticks([t for t in ticks if t <= max(top * 1.5, 1)])
+        axes.yaxis.set_major_formatter(matplotlib.ticker.FuncFormatter(lambda v, _: "%g" % v))
+        axes.yaxis.set_minor_locator(matplotlib.ticker.NullLocator())
+        axes.set_ylabel("Vobs alive (logarithmic scale)")
     axes.grid(alpha=0.3)
     axes.legend(loc="upper left", bbox_to_anchor=(1.01, 1.0), fontsize="small",
                 title="algorithm (line: median, band: quartiles)", title_fontsize="small")

@@ -80,7 +80,6 @@ bool runProcessPool(const std::vector<PoolCommand>& commands, int width,
     size_t done = 0;
     bool ok = true;
     Progress progress(commands.size());
-    progress.update(0, 0);
     while (ok && (next < commands.size() || !running.empty())) {
         while (next < commands.size() && static_cast<int>(running.size()) < width) {
             std::fflush(nullptr);
@@ -94,6 +93,7 @@ bool runProcessPool(const std::vector<PoolCommand>& commands, int width,
                 execCommand(commands[next]);
             running[child] = next++;
         }
+        progress.update(done, running.size());
         if (running.empty())
             break;
         int status = 0;
@@ -108,8 +108,9 @@ bool runProcessPool(const std::vector<PoolCommand>& commands, int width,
         done += 1;
         const bool succeeded = WIFEXITED(status) && WEXITSTATUS(status) == 0;
         ok = finished(index, succeeded);
-        progress.update(done, running.size());
     }
+    if (ok)
+        progress.update(done, 0);
     // A failed run stops the sweep: the others are not worth waiting for.
     for (const auto& child : running)
         kill(child.first, SIGTERM);
