@@ -115,7 +115,8 @@ class Sweep(unittest.TestCase):
         self.assertEqual(["The Original VobLife Algorithm", "preset 0", "3"], runs[1][:3])
         records = read_csv(os.path.join(one, "records.csv"))
         self.assertEqual(["The Original VobLife Algorithm", "The Storm",
-                          "The Original VobLife Algorithm (rebirths.rec)"],
+                          "The Original VobLife Algorithm (%s)"
+                          % os.path.join(RECORDS, "rebirths.rec")],
                          [r[0] for r in records[1:]])
         # One run by hand gives the same figures as the sweep's row for it.
         single = os.path.join(one, "single.csv")

@@ -84,6 +84,7 @@ def plot_compare(args):
     if not groups:
         sys.exit("tovrine_plot: %s holds no runs" % args.sweep)
     seeds = seed_range(args.sweep)
+    sources = record_sources(args.sweep)
     figure, axes = plt.subplots(figsize=(11, 6))
     colours = plt.get_cmap("tab10")
     # Algorithms that keep the same population lie on one line: the styles
@@ -96,7 +97,8 @@ def plot_compare(args):
         axes.fill_between(frames, [float(r["q1"]) for r in rows], [float(r["q3"]) for r in rows],
                           color=colour, alpha=0.18, linewidth=0)
         axes.plot(frames, medians, color=colour, linewidth=1.8, linestyle=styles[i % len(styles)],
-                  label="%s: %g at frame %d" % (name, medians[-1], frames[-1]))
+                  label="%s%s: %g at frame %d" % (name, sources.get(name, ""), medians[-1],
+                                                  frames[-1]))
     axes.set_title("Population of %s: median and quartile band over %s"
                    % ("each algorithm" if len(groups) > 1 else next(iter(groups)), seeds))
     axes.set_xlabel("frame")
@@ -115,6 +117,15 @@ def plot_compare(args):
     axes.legend(loc="upper left", bbox_to_anchor=(1.01, 1.0), fontsize="small",
                 title="algorithm (line: median, band: quartiles)", title_fontsize="small")
     save(figure, args.out)
+
+
+def record_sources(sweep):
+    """Name -> " (preset N)" for the presets of a sweep; record files are named already."""
+    try:
+        rows = read_rows(os.path.join(sweep, "records.csv"))
+    except OSError:
+        return {}
+    return {r["name"]: " (%s)" % r["source"] for r in rows if r["source"].startswith("preset ")}
 
 
 def seed_range(sweep):
@@ -142,6 +153,12 @@ def plot_lifetimes(args):
         label = "%s (%d died out, %d alive at the end)" % (name, len(ended[name]), alive[name])
         axes.hist(ended[name], bins=bins, histtype="step", linewidth=1.5,
                   color=colours(i % 10), label=label)
+    if not any(ended.values()):
+        axes.text(0.5, 0.5, "no civilization died out", transform=axes.transAxes,
+                  ha="center", va="center", fontsize="large", color="dimgray")
+    axes.set_ylim(bottom=0)
+    axes.set_xlim(0, longest)
+    axes.yaxis.set_major_locator(matplotlib.ticker.MaxNLocator(integer=True))
     axes.set_title("Lifetimes of the civilizations that died out, over %s" % seed_range(args.sweep))
     axes.set_xlabel("lifetime (frames from birth to the last Vob's death)")
     axes.set_ylabel("civilizations")

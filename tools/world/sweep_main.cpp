@@ -3,6 +3,7 @@
 // seeds, the same whatever the number of processes.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -56,10 +57,17 @@ bool nameRecords(const SweepOptions& options, std::vector<SweepRecord>& records,
         record.name = algorithmNameText(stored);
         if (record.name.empty())
             record.name = fs::path(record.source).filename().string();
-        for (const SweepRecord& known : records)
-            if (known.name == record.name)
-                record.name += " (" + fs::path(record.source).filename().string() + ")";
         records.push_back(record);
+    }
+    // A file that shares its name with another algorithm (often a copy of a
+    // preset under its name) is told apart by its file; presets keep theirs.
+    std::vector<std::string> names;
+    for (const SweepRecord& record : records)
+        names.push_back(record.name);
+    for (size_t i = 0; i < records.size(); ++i) {
+        const bool shared = std::count(names.begin(), names.end(), names[i]) > 1;
+        if (shared && options.subjects[i].preset < 0)
+            records[i].name += " (" + options.subjects[i].recordPath + ")";
     }
     return true;
 }
@@ -129,16 +137,21 @@ int sweep(const SweepOptions& options)
 
     std::vector<Job> jobs;
     std::vector<PoolCommand> commands;
-    for (size_t r = 0; r < records.size(); ++r)
+    for (SweepRecord& record : records)
         for (int64_t seed = options.firstSeed; seed <= options.lastSeed; ++seed) {
+            record.seeds.push_back(static_cast<uint32_t>(seed));
+            record.runs.emplace_back();
+        }
+    // Seed by seed, every algorithm in turn: slow and fast algorithms mix
+    // from the start, which keeps the estimate of the time left honest.
+    for (int64_t seed = options.firstSeed; seed <= options.lastSeed; ++seed)
+        for (size_t r = 0; r < records.size(); ++r) {
             Job job{r, static_cast<uint32_t>(seed), ""};
             job.csvPath = (fs::path(options.outDirectory) / "runs" /
                            ("run-" + std::to_string(r) + "-seed-" + std::to_string(seed) + ".csv"))
                               .string();
             commands.push_back(commandFor(options, options.subjects[r], job, runner));
             jobs.push_back(job);
-            records[r].seeds.push_back(job.seed);
-            records[r].runs.emplace_back();
         }
 
     const int64_t every = sampleStep(options.frames, populationPoints);
