@@ -69,6 +69,7 @@ bool backSurfaceHasInk()
 struct Outcome {
     std::vector<std::string> states;
     bool drewSomething = false;
+    bool reborn = false;  // an empty world was populated again
 };
 
 Outcome runWorld(const OptionsRecord& record, uint32_t seed, int32_t frames, bool draw)
@@ -81,7 +82,9 @@ Outcome runWorld(const OptionsRecord& record, uint32_t seed, int32_t frames, boo
     seedRandom(seed);
     EXPECT_EQ(worldComplete, setUpWorld());
     for (int32_t frame = 0; frame < frames; ++frame) {
+        const int32_t population = vobList->population();
         EXPECT_EQ(frameDone, runFrame());
+        outcome.reborn = outcome.reborn || (population == 0 && vobList->population() > 0);
         outcome.states.push_back(worldState());
         outcome.drewSomething = outcome.drewSomething || backSurfaceHasInk();
     }
@@ -116,6 +119,7 @@ TEST(NoDraw, EveryFrameLeavesTheSameWorldWithAndWithoutDrawing)
         Outcome skipped = runWorld(c.record, c.seed, c.frames, false);
         EXPECT_TRUE(drawn.drewSomething);
         EXPECT_FALSE(skipped.drewSomething);
+        EXPECT_EQ(c.record.initialVobs == 3, skipped.reborn);
         ASSERT_EQ(drawn.states.size(), skipped.states.size());
         for (size_t frame = 0; frame < drawn.states.size(); ++frame)
             ASSERT_EQ(drawn.states[frame], skipped.states[frame]) << "frame " << frame + 1;
