@@ -3,8 +3,6 @@
 
 #include "host/win32/saver_host.h"
 
-#include "run/win32/saver_run.h"
-
 HWND saverWindow = nullptr;
 bool previewMode = false;
 int32_t closeApproved = 0;
@@ -217,7 +215,6 @@ void resetSaverHost()
     imeModule = nullptr;
     imeFunction = nullptr;
     savedInputContext = nullptr;
-    resetSaverRun();
 }
 
 LRESULT CALLBACK hostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

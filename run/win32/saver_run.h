@@ -1,5 +1,6 @@
-// The run of the saver window: its half of the message handling, the frame
-// clock, the devices of a full-screen run and the preview picture.
+// The run of the saver window: the frame clock, the devices of a full-screen
+// run and the preview picture. Its half of the message handling, saverProc,
+// is the handler that the host declares (host/win32/saver_host.h).
 #pragma once
 
 #include <windows.h>
@@ -10,9 +11,6 @@
 extern bool devicesReady;
 // Mouse moves still to be swallowed after the window appears.
 extern int32_t mouseMoveGrace;
-
-// Called by hostProc for every message it does not handle itself.
-LRESULT saverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Takes the display and the input devices and builds the world. 0 on
 // success; 1 after its message box. Called by the frame clock until it

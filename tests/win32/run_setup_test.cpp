@@ -49,6 +49,7 @@ protected:
     {
         saved = liveOptions;
         resetSaverHost();
+        resetSaverRun();
         saverInstance = GetModuleHandleA(nullptr);
         setResourceModule(saverInstance);
         window = createSaverWindow(nullptr);
@@ -68,6 +69,7 @@ protected:
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
         }
         resetSaverHost();
+        resetSaverRun();
         liveOptions = saved;
     }
 
