@@ -13,13 +13,12 @@ extern bool devicesReady;
 extern int32_t mouseMoveGrace;
 
 // Takes the display and the input devices and builds the world. 0 on
-// success; 1 after its message box. Called by the frame clock until it
-// succeeds.
+// success; 1 after a failure (and its box) or when the run's set-up policy
+// (set_up_attempts.h) starts no attempt now. Called by the frame clock until
+// it succeeds.
 int32_t setUpRun(HWND window);
 // Gives back everything a run holds, also after a partial set-up.
 void tearDownRun();
-// Forgets refused modes and failed attempts of an earlier window (tests).
-void resetSetUpHistory();
 
 // Reads the mouse device and drops what it reports: the direct polls count
 // motion since their last read, and what came before is not the user's
@@ -30,5 +29,6 @@ void forgetMouseMotion();
 // a preview.
 int32_t paintPreview();
 
-// Forgets a finished run's state so that tests can make another window.
+// Forgets a finished run's state, its set-up attempts included, so that
+// tests can make another window.
 void resetSaverRun();
