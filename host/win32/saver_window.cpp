@@ -3,6 +3,8 @@
 
 #include "host/win32/saver_host.h"
 
+#include "render/display.h"
+
 HWND saverWindow = nullptr;
 bool previewMode = false;
 int32_t closeApproved = 0;
@@ -204,6 +206,10 @@ int32_t runSaverWindow(HWND parent)
     unloadPasswordVerifier();
     return quitCode;
 }
+
+// The frame's way of ending the run: the loop above sees the quit message at
+// its next turn.
+void requestQuit() { PostQuitMessage(0); }
 
 void resetSaverHost()
 {

@@ -4,7 +4,8 @@
 #include <ctime>
 
 #include "render/display.h"
-#include "render/win32/direct_draw.h"
+#include "render/win32/direct_draw_surface.h"
+#include "render/win32/input_devices.h"
 #include "run/win32/saver_run.h"
 #include "run/win32/set_up_attempts.h"
 #include "run/world_setup.h"
@@ -12,6 +13,10 @@
 #include "sim/random.h"
 
 #include "host/win32/saver_host.h"
+
+LPDIRECTDRAW directDraw = nullptr;
+LPDIRECTINPUTDEVICE keyboardDevice = nullptr;
+LPDIRECTINPUTDEVICE mouseDevice = nullptr;
 
 namespace {
 
@@ -130,6 +135,7 @@ SetUpFailure takeDisplay(HWND window, const char*& failure)
         failure = "Error: Couldn't create DirectDraw object.";
         return SetUpFailure::other;
     }
+    useDirectDraw(directDraw);
     chooseDisplayMode();
     if (directDraw->SetCooperativeLevel(window, exclusiveFullScreen) != DD_OK) {
         failure = "Error: Couldn't set cooperation level.";
@@ -161,6 +167,7 @@ SetUpFailure takeInput(HWND window, const char*& failure)
                     failure) ||
         !openDevice(GUID_SysMouse, &c_dfDIMouse, window, mouseDevice, mouseMessages, failure))
         return SetUpFailure::other;
+    useInputDevices(keyboardDevice, mouseDevice);
     // Wine reports the cursor's jump onto the new window as the first
     // motion after acquiring.
     forgetMouseMotion();
@@ -233,10 +240,12 @@ void tearDownRun()
 {
     releaseDisplaySurface(backSurface);
     releaseDisplaySurface(primarySurface);
+    useInputDevices(nullptr, nullptr);
     releaseDevice(keyboardDevice);
     releaseDevice(mouseDevice);
     tearDownWorld();
     releaseObject(directInput);
+    useDirectDraw(nullptr);
     if (directDraw != nullptr)
         directDraw->RestoreDisplayMode();
     releaseObject(directDraw);

@@ -7,6 +7,16 @@
 
 #include <cstdint>
 
+#include "render/win32/direct_draw_surface.h"
+#include "render/win32/input_devices.h"
+
+// The DirectDraw object and the input devices of a full-screen run: made by
+// setUpRun, which hands them to the drawing backend, and released by
+// tearDownRun. Null outside a run.
+extern LPDIRECTDRAW directDraw;
+extern LPDIRECTINPUTDEVICE keyboardDevice;
+extern LPDIRECTINPUTDEVICE mouseDevice;
+
 // Set once set-up has succeeded; chooses between set-up and a frame.
 extern bool devicesReady;
 // Mouse moves still to be swallowed after the window appears.

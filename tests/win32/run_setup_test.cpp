@@ -10,7 +10,7 @@
 
 #include "host/win32/saver_host.h"
 #include "render/display.h"
-#include "render/win32/direct_draw.h"
+#include "render/win32/bitmap_source.h"
 #include "run/win32/saver_run.h"
 #include "settings/options_record.h"
 #include "sim/entity_list.h"
