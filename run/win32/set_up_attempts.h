@@ -34,7 +34,6 @@ public:
     // Set once the configured mode has been refused: later attempts take the
     // desktop's own mode, which the display certainly offers.
     bool desktopMode() const { return desktopMode_; }
-    SetUpPhase phase() const { return phase_; }
 
 private:
     SetUpPhase phase_ = SetUpPhase::ready;
