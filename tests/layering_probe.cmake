@@ -34,6 +34,9 @@ probe(artgen-sdl-image tools/artgen/image.cpp "\"SDL_image.h\"" FALSE)
 # The core has no backend folders of its own.
 probe(sim-sdl-folder sim/sdl/draw.cpp "<SDL.h>" FALSE)
 probe(host-sdl-folder host/sdl/window.cpp "<SDL.h>" FALSE)
+# The host never includes the run; the run may include the host.
+probe(host-run host/win32/saver_window.cpp "\"run/win32/saver_run.h\"" FALSE)
+probe(run-host run/win32/saver_proc.cpp "\"host/win32/saver_host.h\"" TRUE)
 # Allowed in the backends.
 probe(render-sdl render/sdl/surface.cpp "<SDL.h>" TRUE)
 probe(render-win32 render/win32/surface.cpp "<ddraw.h>" TRUE)

@@ -1,5 +1,6 @@
 // The screen-saver host: the process entry's modes and the saver window with
-// its dismissal rules. The run's own handler (saverProc) lives in run/win32.
+// its dismissal rules. The program supplies the window's own handler,
+// saverProc; the host never looks further into the program.
 #pragma once
 
 #include <windows.h>
@@ -40,10 +41,14 @@ int32_t runSaverWindow(HWND parent);
 // (full screen) the verifier. Null when no window was made. Also used by
 // tests, which pump the window's messages themselves.
 HWND createSaverWindow(HWND parent);
-// Forgets the window's state so that another can be made in this process.
+// Forgets the window's state so that another can be made in this process
+// (tests; the program's own state is reset by the program).
 void resetSaverHost();
 
 LRESULT CALLBACK hostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Supplied by the program: hostProc hands it every message that it does not
+// handle itself, in both window modes.
+LRESULT saverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Called by saverProc for every message it does not consume.
 LRESULT hostDefaultProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -3,7 +3,7 @@
 
 #include "host/win32/saver_host.h"
 
-#include "run/win32/saver_run.h"
+#include "render/display.h"
 
 HWND saverWindow = nullptr;
 bool previewMode = false;
@@ -207,6 +207,10 @@ int32_t runSaverWindow(HWND parent)
     return quitCode;
 }
 
+// The frame's way of ending the run: the loop above sees the quit message at
+// its next turn.
+void requestQuit() { PostQuitMessage(0); }
+
 void resetSaverHost()
 {
     saverWindow = nullptr;
@@ -217,7 +221,6 @@ void resetSaverHost()
     imeModule = nullptr;
     imeFunction = nullptr;
     savedInputContext = nullptr;
-    resetSaverRun();
 }
 
 LRESULT CALLBACK hostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

@@ -5,7 +5,7 @@
 
 #include "host/command_line.h"
 #include "host/win32/saver_host.h"
-#include "render/win32/direct_draw.h"
+#include "render/win32/bitmap_source.h"
 
 namespace {
 

@@ -1,9 +1,12 @@
 // The program's bitmaps: a DIB section from the module's resources, copied
 // onto a new surface by GDI, which converts the colours to the surface's
 // format on the way.
+#include "render/win32/bitmap_source.h"
 #include "render/win32/win32_surface.h"
 
 namespace {
+
+HINSTANCE chosenModule = nullptr;
 
 HBITMAP fromResources(int32_t bitmapId)
 {
@@ -50,6 +53,10 @@ HRESULT copyBitmapToSurface(LPDIRECTDRAWSURFACE surface, HBITMAP bitmap)
 }
 
 }  // namespace
+
+void setResourceModule(HINSTANCE module) { chosenModule = module; }
+
+HINSTANCE resourceModule() { return chosenModule ? chosenModule : GetModuleHandleA(nullptr); }
 
 void setBitmapSource(BitmapSource source) { bitmapSource = source ? source : fromResources; }
 

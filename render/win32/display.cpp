@@ -2,6 +2,7 @@
 // direct polls of the DirectInput keyboard and mouse.
 #include "render/display.h"
 
+#include "render/win32/input_devices.h"
 #include "render/win32/win32_surface.h"
 
 int32_t displayWidth = 0;
@@ -11,6 +12,9 @@ Surface* primarySurface = nullptr;
 Surface* backSurface = nullptr;
 
 namespace {
+
+LPDIRECTINPUTDEVICE keyboardDevice = nullptr;
+LPDIRECTINPUTDEVICE mouseDevice = nullptr;
 
 // One read; a device that was lost (another program took it, or it was
 // never acquired) is acquired again once and read again.
@@ -28,6 +32,12 @@ bool readDevice(LPDIRECTINPUTDEVICE device, DWORD size, void* state)
 }
 
 }  // namespace
+
+void useInputDevices(LPDIRECTINPUTDEVICE keyboard, LPDIRECTINPUTDEVICE mouse)
+{
+    keyboardDevice = keyboard;
+    mouseDevice = mouse;
+}
 
 // One flip. Lost surfaces are restored (the primary brings its back buffer
 // with it) and the frame is reported as not shown: the frame driver's
@@ -58,5 +68,3 @@ bool readMouseState(MouseState& mouse)
         mouse.buttons[i] = state.rgbButtons[i];
     return true;
 }
-
-void requestQuit() { PostQuitMessage(0); }

@@ -1,9 +1,13 @@
 // Fonts and text through GDI: the glyph grid is drawn once with TextOutA on
 // the grid surface's device context, and occasional messages are drawn the
 // same way straight onto their surface.
+#include "render/glyph_font.h"
 #include "render/win32/win32_surface.h"
 
 namespace {
+
+// A Font of this backend is a GDI font handle.
+HFONT fontHandle(Font* font) { return reinterpret_cast<HFONT>(font); }
 
 // Westminster is a display face that few machines have. The font mapper's
 // own stand-in is a wide sans, which runs the cloud's labels into their

@@ -7,13 +7,9 @@
 #include "render/display.h"
 #include "render/win32/win32_surface.h"
 
-LPDIRECTDRAW directDraw = nullptr;
-LPDIRECTINPUTDEVICE keyboardDevice = nullptr;
-LPDIRECTINPUTDEVICE mouseDevice = nullptr;
-
 namespace {
 
-HINSTANCE chosenModule = nullptr;
+LPDIRECTDRAW directDraw = nullptr;
 
 bool inside(const Surface* surface, int32_t x, int32_t y)
 {
@@ -29,9 +25,7 @@ uint32_t depthMask(DWORD bits)
 
 }  // namespace
 
-void setResourceModule(HINSTANCE module) { chosenModule = module; }
-
-HINSTANCE resourceModule() { return chosenModule ? chosenModule : GetModuleHandleA(nullptr); }
+void useDirectDraw(LPDIRECTDRAW object) { directDraw = object; }
 
 Surface* wrapDirectDrawSurface(LPDIRECTDRAWSURFACE surface)
 {

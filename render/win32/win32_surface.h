@@ -1,7 +1,7 @@
 // What a Surface is in the Windows backend. Private to render/win32.
 #pragma once
 
-#include "render/win32/direct_draw.h"
+#include "render/win32/direct_draw_surface.h"
 
 struct Surface {
     LPDIRECTDRAWSURFACE surface = nullptr;  // owned: one reference

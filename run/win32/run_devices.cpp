@@ -4,32 +4,28 @@
 #include <ctime>
 
 #include "render/display.h"
-#include "render/win32/direct_draw.h"
+#include "render/win32/direct_draw_surface.h"
+#include "render/win32/input_devices.h"
 #include "run/win32/saver_run.h"
+#include "run/win32/set_up_attempts.h"
 #include "run/world_setup.h"
 #include "settings/options_record.h"
 #include "sim/random.h"
 
 #include "host/win32/saver_host.h"
 
+LPDIRECTDRAW directDraw = nullptr;
+LPDIRECTINPUTDEVICE keyboardDevice = nullptr;
+LPDIRECTINPUTDEVICE mouseDevice = nullptr;
+
 namespace {
 
 constexpr DWORD exclusiveFullScreen = DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN | DDSCL_ALLOWREBOOT;
 constexpr DWORD backgroundShared = DISCL_NONEXCLUSIVE | DISCL_BACKGROUND;
-// A user who cannot get past failing set-ups would be trapped behind their
-// boxes; after this many the saver gives up and ends.
-constexpr int32_t maxSetUpAttempts = 3;
 
 LPDIRECTINPUTA directInput = nullptr;
+// Whether tear-down owes the system a ShowCursor(TRUE).
 bool cursorHiddenByRun = false;
-// Set once the configured mode has been refused: later attempts take the
-// desktop's own mode, which the display certainly offers.
-bool useDesktopMode = false;
-int32_t failedAttempts = 0;
-// Once given up, later ticks wait quietly for the close.
-bool setUpAbandoned = false;
-
-enum class SetUpFailure { none, mode, other, interrupted, outOfMemory };
 
 template <typename T>
 void releaseObject(T*& object)
@@ -60,7 +56,7 @@ void chooseDisplayMode()
     displayWidth = liveOptions.screenWidth;
     displayHeight = liveOptions.screenHeight;
     displayDepth = liveOptions.screenDepth;
-    if (!useDesktopMode)
+    if (!setUpAttempts.desktopMode())
         return;
     DDSURFACEDESC mode;
     ZeroMemory(&mode, sizeof mode);
@@ -139,6 +135,7 @@ SetUpFailure takeDisplay(HWND window, const char*& failure)
         failure = "Error: Couldn't create DirectDraw object.";
         return SetUpFailure::other;
     }
+    useDirectDraw(directDraw);
     chooseDisplayMode();
     if (directDraw->SetCooperativeLevel(window, exclusiveFullScreen) != DD_OK) {
         failure = "Error: Couldn't set cooperation level.";
@@ -170,6 +167,7 @@ SetUpFailure takeInput(HWND window, const char*& failure)
                     failure) ||
         !openDevice(GUID_SysMouse, &c_dfDIMouse, window, mouseDevice, mouseMessages, failure))
         return SetUpFailure::other;
+    useInputDevices(keyboardDevice, mouseDevice);
     // Wine reports the cursor's jump onto the new window as the first
     // motion after acquiring.
     forgetMouseMotion();
@@ -206,20 +204,12 @@ SetUpFailure takeEverything(HWND window, const char*& failure)
 void reportFailure(HWND window, SetUpFailure failure, const char* message)
 {
     tearDownRun();
-    if (failure == SetUpFailure::interrupted) {
-        // The user stopped the loading screen: they want the saver gone.
+    SetUpPhase next = setUpAttempts.failed(failure);
+    if (next != SetUpPhase::closing)
+        MessageBoxA(nullptr, message, "Error", MB_OK | MB_TOPMOST | MB_SETFOREGROUND);
+    if (next == SetUpPhase::closing || next == SetUpPhase::givenUp)
         PostMessageA(window, WM_CLOSE, 0, 0);
-        return;
-    }
-    // The same record would run out of memory again.
-    bool givingUp = failure == SetUpFailure::outOfMemory || useDesktopMode ||
-                    ++failedAttempts >= maxSetUpAttempts;
-    if (failure == SetUpFailure::mode)
-        useDesktopMode = true;
-    setUpAbandoned = givingUp;
-    MessageBoxA(nullptr, message, "Error", MB_OK | MB_TOPMOST | MB_SETFOREGROUND);
-    if (givingUp)
-        PostMessageA(window, WM_CLOSE, 0, 0);
+    setUpAttempts.reported();
 }
 
 }  // namespace
@@ -230,16 +220,9 @@ void forgetMouseMotion()
     readMouseState(mouse);
 }
 
-void resetSetUpHistory()
-{
-    useDesktopMode = false;
-    failedAttempts = 0;
-    setUpAbandoned = false;
-}
-
 int32_t setUpRun(HWND window)
 {
-    if (setUpAbandoned)
+    if (!setUpAttempts.begin())
         return 1;
     const char* message = nullptr;
     SetUpFailure failure = takeEverything(window, message);
@@ -247,6 +230,7 @@ int32_t setUpRun(HWND window)
         reportFailure(window, failure, message);
         return 1;
     }
+    setUpAttempts.succeeded();
     ShowCursor(FALSE);
     cursorHiddenByRun = true;
     return 0;
@@ -256,10 +240,12 @@ void tearDownRun()
 {
     releaseDisplaySurface(backSurface);
     releaseDisplaySurface(primarySurface);
+    useInputDevices(nullptr, nullptr);
     releaseDevice(keyboardDevice);
     releaseDevice(mouseDevice);
     tearDownWorld();
     releaseObject(directInput);
+    useDirectDraw(nullptr);
     if (directDraw != nullptr)
         directDraw->RestoreDisplayMode();
     releaseObject(directDraw);

@@ -5,6 +5,7 @@
 #include "render/display.h"
 #include "run/frame_driver.h"
 #include "run/win32/saver_run.h"
+#include "run/win32/set_up_attempts.h"
 #include "settings/options_record.h"
 #include "settings/settings_store.h"
 
@@ -15,10 +16,6 @@ namespace {
 
 constexpr UINT_PTR frameTimer = 1;
 constexpr UINT framePeriodMs = 10;
-
-// The set-up's message box runs a modal loop that keeps delivering ticks:
-// they must not start a second attempt while the first is reporting.
-bool settingUp = false;
 
 void stepStatsDisplay()
 {
@@ -70,12 +67,8 @@ void tick(HWND window)
         return;
     }
     if (!devicesReady) {
-        if (settingUp)
-            return;
-        settingUp = true;
-        int32_t result = setUpRun(window);
-        settingUp = false;
-        if (result != 0)
+        // Behind the password dialog a set-up would take the screen from it.
+        if (verifyingPassword || setUpRun(window) != 0)
             return;
         devicesReady = true;
     }
@@ -88,8 +81,7 @@ void resetSaverRun()
 {
     devicesReady = false;
     mouseMoveGrace = 5;
-    settingUp = false;
-    resetSetUpHistory();
+    setUpAttempts = SetUpAttempts();
 }
 
 LRESULT saverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

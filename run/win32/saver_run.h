@@ -1,27 +1,34 @@
-// The run of the saver window: its half of the message handling, the frame
-// clock, the devices of a full-screen run and the preview picture.
+// The run of the saver window: the frame clock, the devices of a full-screen
+// run and the preview picture. Its half of the message handling, saverProc,
+// is the handler that the host declares (host/win32/saver_host.h).
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
 
+#include "render/win32/direct_draw_surface.h"
+#include "render/win32/input_devices.h"
+
+// The DirectDraw object and the input devices of a full-screen run: made by
+// setUpRun, which hands them to the drawing backend, and released by
+// tearDownRun. Null outside a run.
+extern LPDIRECTDRAW directDraw;
+extern LPDIRECTINPUTDEVICE keyboardDevice;
+extern LPDIRECTINPUTDEVICE mouseDevice;
+
 // Set once set-up has succeeded; chooses between set-up and a frame.
 extern bool devicesReady;
 // Mouse moves still to be swallowed after the window appears.
 extern int32_t mouseMoveGrace;
 
-// Called by hostProc for every message it does not handle itself.
-LRESULT saverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
 // Takes the display and the input devices and builds the world. 0 on
-// success; 1 after its message box. Called by the frame clock until it
-// succeeds.
+// success; 1 after a failure (and its box) or when the run's set-up policy
+// (set_up_attempts.h) starts no attempt now. Called by the frame clock until
+// it succeeds.
 int32_t setUpRun(HWND window);
 // Gives back everything a run holds, also after a partial set-up.
 void tearDownRun();
-// Forgets refused modes and failed attempts of an earlier window (tests).
-void resetSetUpHistory();
 
 // Reads the mouse device and drops what it reports: the direct polls count
 // motion since their last read, and what came before is not the user's
@@ -32,5 +39,6 @@ void forgetMouseMotion();
 // a preview.
 int32_t paintPreview();
 
-// Forgets a finished run's state so that tests can make another window.
+// Forgets a finished run's state, its set-up attempts included, so that
+// tests can make another window.
 void resetSaverRun();

@@ -44,6 +44,7 @@ protected:
     {
         saved = liveOptions;
         resetSaverHost();
+        resetSaverRun();
         saverInstance = GetModuleHandleA(nullptr);
         isWindows9x = false;
     }
@@ -55,6 +56,7 @@ protected:
             DestroyWindow(parent);
         drainQuit();
         resetSaverHost();
+        resetSaverRun();
         liveOptions = saved;
         strengthResetRequested = 0;
     }
@@ -131,6 +133,7 @@ TEST_F(SaverWindow, TakesTheStoredSettingsOnlyWhenTheyAreAWholeRecord)
         DestroyWindow(window);
         window = nullptr;
         resetSaverHost();
+        resetSaverRun();
     }
 }
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "render/display.h"
-#include "render/win32/direct_draw.h"
+#include "render/win32/direct_draw_surface.h"
 #include "tests/render/pixel_probe.h"
 #include "tests/win32/render_test_display.h"
 
@@ -23,6 +23,7 @@ protected:
                             0, 0, 640, 480, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
         ASSERT_NE(window, nullptr);
         ASSERT_EQ(DirectDrawCreate(nullptr, &directDraw, nullptr), DD_OK);
+        useDirectDraw(directDraw);
         ASSERT_EQ(directDraw->SetCooperativeLevel(window, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN |
                                                               DDSCL_ALLOWREBOOT),
                   DD_OK);
@@ -46,6 +47,7 @@ protected:
         releaseSurface(backSurface);
         releaseSurface(primarySurface);
         backSurface = primarySurface = nullptr;
+        useDirectDraw(nullptr);
         if (directDraw) {
             directDraw->RestoreDisplayMode();
             directDraw->Release();
@@ -55,6 +57,7 @@ protected:
             DestroyWindow(window);
     }
     HWND window = nullptr;
+    LPDIRECTDRAW directDraw = nullptr;
 };
 
 using RenderModeInVirtualDesktop = FullScreen16;

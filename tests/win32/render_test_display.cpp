@@ -6,7 +6,9 @@
 #include <cstring>
 #include <vector>
 
-#include "render/win32/direct_draw.h"
+#include "render/win32/bitmap_source.h"
+#include "render/win32/direct_draw_surface.h"
+#include "render/win32/input_devices.h"
 
 namespace {
 
@@ -147,6 +149,7 @@ public:
 
 HWND window = nullptr;
 FlipCounter* front = nullptr;
+LPDIRECTDRAW directDraw = nullptr;
 InputStandIn keyboard(256);
 InputStandIn mouse(sizeof(DIMOUSESTATE));
 
@@ -256,13 +259,13 @@ bool openHeadlessDisplay(int32_t width, int32_t height, int32_t depth)
         closeHeadlessDisplay();
         return false;
     }
+    useDirectDraw(directDraw);
     displayWidth = width;
     displayHeight = height;
     displayDepth = depth;
     clearDisplaySurfaces();
     setBitmapSource(testBitmap);
-    keyboardDevice = &keyboard;
-    mouseDevice = &mouse;
+    useInputDevices(&keyboard, &mouse);
     return true;
 }
 
@@ -273,6 +276,7 @@ void closeHeadlessDisplay()
     backSurface = nullptr;
     primarySurface = nullptr;
     front = nullptr;
+    useDirectDraw(nullptr);
     if (directDraw)
         directDraw->Release();
     directDraw = nullptr;
@@ -283,8 +287,7 @@ void closeHeadlessDisplay()
     displayHeight = 0;
     displayDepth = 0;
     setBitmapSource(nullptr);
-    keyboardDevice = nullptr;
-    mouseDevice = nullptr;
+    useInputDevices(nullptr, nullptr);
     forgetInput();
     clearQuitRequest();
 }

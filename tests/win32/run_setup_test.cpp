@@ -5,9 +5,12 @@
 
 #include <windows.h>
 
+#include <atomic>
+#include <thread>
+
 #include "host/win32/saver_host.h"
 #include "render/display.h"
-#include "render/win32/direct_draw.h"
+#include "render/win32/bitmap_source.h"
 #include "run/win32/saver_run.h"
 #include "settings/options_record.h"
 #include "sim/entity_list.h"
@@ -43,12 +46,52 @@ std::vector<RECT> backClipList()
     return rects;
 }
 
+// One tick of the frame clock, through the window's own procedures.
+void tick(HWND window) { SendMessageA(window, WM_TIMER, 1, 0); }
+
+// PeekMessage hands out a quit message whatever its filter, and a sheet that
+// cannot be read asks for one: look at what came.
+bool closeWasPosted(HWND window)
+{
+    MSG message;
+    bool posted = false;
+    while (PeekMessageA(&message, window, WM_CLOSE, WM_CLOSE, PM_REMOVE))
+        posted = posted || message.message == WM_CLOSE;
+    return posted;
+}
+
+// Holds Escape down from another thread, as a user would, while the loading
+// screen polls the keyboard device.
+class EscapeHeld {
+public:
+    EscapeHeld()
+        : presser_([this] {
+              while (!done_) {
+                  keybd_event(VK_ESCAPE, 1, 0, 0);
+                  Sleep(10);
+              }
+              keybd_event(VK_ESCAPE, 1, KEYEVENTF_KEYUP, 0);
+          })
+    {
+    }
+    ~EscapeHeld()
+    {
+        done_ = true;
+        presser_.join();
+    }
+
+private:
+    std::atomic<bool> done_{false};
+    std::thread presser_;
+};
+
 class RunSetUpInVirtualDesktop : public ::testing::Test {
 protected:
     void SetUp() override
     {
         saved = liveOptions;
         resetSaverHost();
+        resetSaverRun();
         saverInstance = GetModuleHandleA(nullptr);
         setResourceModule(saverInstance);
         window = createSaverWindow(nullptr);
@@ -68,6 +111,7 @@ protected:
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
         }
         resetSaverHost();
+        resetSaverRun();
         liveOptions = saved;
     }
 
@@ -128,8 +172,7 @@ TEST_F(RunSetUpInVirtualDesktop, ARefusedModeFallsBackToTheDesktopsOwnAfterItsBo
     EXPECT_EQ(directDraw, nullptr);
     EXPECT_EQ(primarySurface, nullptr);
     EXPECT_EQ(cursorCount(), cursorBefore);
-    MSG close;
-    EXPECT_FALSE(PeekMessageA(&close, window, WM_CLOSE, WM_CLOSE, PM_REMOVE));
+    EXPECT_FALSE(closeWasPosted(window));
 
     ASSERT_EQ(setUpRun(window), 0);
     EXPECT_EQ(displayWidth, desktopWidth);
@@ -151,12 +194,64 @@ TEST_F(RunSetUpInVirtualDesktop, SetUpThatStillFailsInTheDesktopsModeEndsTheSave
     std::vector<ShownBox> boxes = answerer.boxes();
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[1].text, "Error: Couldn't load sprites.");
-    MSG close;
-    EXPECT_TRUE(PeekMessageA(&close, window, WM_CLOSE, WM_CLOSE, PM_REMOVE));
+    EXPECT_TRUE(closeWasPosted(window));
     // Given up: further ticks neither try again nor show more boxes.
     EXPECT_EQ(setUpRun(window), 1);
     EXPECT_EQ(answerer.boxes().size(), 2u);
     EXPECT_EQ(directDraw, nullptr);
+}
+
+// The quiet close waits in the queue (on the Windows 95 family behind the
+// password dialog); the ticks meanwhile must not take the screen again.
+TEST_F(RunSetUpInVirtualDesktop, AStoppedLoadingScreenClosesQuietlyAndNoLaterTickSetsUpAgain)
+{
+    liveOptions.initialVobs = 5000;
+    liveOptions.maxEntities = 5000;
+    int desktopWidth = GetSystemMetrics(SM_CXSCREEN);
+    BoxAnswerer answerer;
+    {
+        EscapeHeld escape;
+        tick(window);
+    }
+    EXPECT_TRUE(answerer.boxes().empty());
+    EXPECT_EQ(directDraw, nullptr);
+    ASSERT_TRUE(closeWasPosted(window));
+
+    for (int i = 0; i < 3; ++i)
+        tick(window);
+    EXPECT_EQ(directDraw, nullptr);
+    EXPECT_EQ(vobList, nullptr);
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), desktopWidth);
+    EXPECT_TRUE(answerer.boxes().empty());
+}
+
+TEST_F(RunSetUpInVirtualDesktop, NoTickSetsUpWhileThePasswordIsAsked)
+{
+    verifyingPassword = true;
+    tick(window);
+    EXPECT_EQ(directDraw, nullptr);
+    verifyingPassword = false;
+    tick(window);
+    EXPECT_NE(directDraw, nullptr);
+}
+
+TEST_F(RunSetUpInVirtualDesktop, ThreeFailedAttemptsEndTheSaverAndLaterTicksTryNoMore)
+{
+    // A module without the world's bitmaps: every attempt fails at the sprites.
+    setResourceModule(GetModuleHandleA("kernel32.dll"));
+    BoxAnswerer answerer;
+    for (size_t attempt = 1; attempt <= 3; ++attempt) {
+        tick(window);
+        EXPECT_EQ(answerer.boxes().size(), attempt);
+        EXPECT_EQ(closeWasPosted(window), attempt == 3) << "attempt " << attempt;
+    }
+    // Not even a set-up that would now succeed.
+    setResourceModule(saverInstance);
+    for (int i = 0; i < 3; ++i)
+        tick(window);
+    EXPECT_EQ(answerer.boxes().size(), 3u);
+    EXPECT_EQ(directDraw, nullptr);
+    EXPECT_EQ(vobList, nullptr);
 }
 
 }  // namespace
