@@ -31,3 +31,10 @@ fuzz: deps
 SOAK ?=
 soak: deps
 	@scripts/soak.sh $(SOAK)
+
+# The Linux saver as a Debian package: build/native/tovrine_<version>_amd64.deb
+.PHONY: deb
+deb: deps
+	@[ -f build/native/CMakeCache.txt ] || cmake --preset native >/dev/null
+	@cmake --build build/native -j $(JOBS) --target tovrine-linux-saver tovrine-man
+	@cd build/native && cpack -G DEB

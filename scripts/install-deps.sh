@@ -12,9 +12,12 @@ FUZZ="clang libclang-rt-14-dev"
 MINGW="mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix"
 WINE="wine wine64 xvfb xdotool x11-apps imagemagick"
 WINE32="wine32:i386"
+# The Linux saver's .deb (dpkg-shlibdeps finds its library dependencies) and
+# the real screen-saver daemon that its end-to-end test runs it under.
+LINUX_SAVER="dpkg-dev xscreensaver"
 
 missing=""
-for p in $NATIVE $STYLE $FUZZ $MINGW $WINE $WINE32; do
+for p in $NATIVE $STYLE $FUZZ $MINGW $WINE $WINE32 $LINUX_SAVER; do
     if ! dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed$'; then
         missing="$missing $p"
     fi
