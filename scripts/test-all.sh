@@ -15,6 +15,7 @@ scripts/build-all.sh "$jobs" || { echo "test-all: build failed"; exit 1; }
 echo "== native tests"
 # A time limit per test, so that a test that hangs fails instead.
 ctest --test-dir build/native --output-on-failure --timeout 300 -j "$jobs" || failed="$failed native"
+tests/e2e/xscreensaver_e2e.sh build/native || failed="$failed xscreensaver-e2e"
 
 echo "== fuzz targets, a few seconds each"
 fuzzStart=$(date +%s)
