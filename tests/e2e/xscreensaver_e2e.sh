@@ -194,6 +194,37 @@ if grep -E "tovrine\).*(abnormally|signal)" "$work/daemon.log"; then
     fail "the daemon saw tovrine fail"
 fi
 
+# Every choice the settings dialog offers must be a command line the saver
+# takes: one it refused would leave the screen black. Round i picks the i-th
+# entry of every menu (0 the default, which adds nothing) and, in odd
+# rounds, fills every box and ticks every check box.
+xml=$prefix/share/xscreensaver/config/tovrine.xml
+dialog_args() {
+    awk -v round="$1" '
+        { line = $0 }
+        /<select/ { inMenu = 1; n = 0 }
+        match(line, /arg-set="[^"]*"/) {
+            value = substr(line, RSTART + 9, RLENGTH - 10)
+            if (inMenu) { menu[++n] = value } else if (round % 2) { printf "%s ", value }
+        }
+        /<\/select>/ { inMenu = 0; pick = round % (n + 1); if (pick) printf "%s ", menu[pick] }
+        match(line, / arg="[^"]*"/) {
+            value = substr(line, RSTART + 6, RLENGTH - 7)
+            if (value !~ /%/) printf "%s ", value
+            else if (round % 2) { sub(/%/, "20", value); printf "%s ", value }
+        }' "$xml"
+}
+for round in 0 1 2 3 4 5 6 7; do
+    args=$(dialog_args "$round")
+    # shellcheck disable=SC2086  # the words are separate arguments
+    as_user timeout -s TERM -k 5 --preserve-status 1.5 "$saver" $args >"$work/choice.log" 2>&1
+    status=$?
+    if [ "$status" -ne 0 ]; then
+        fail "the dialog's choice '$args' ends with $status: $(head -c 300 "$work/choice.log")"
+    fi
+done
+[ "$failed" -eq 0 ] && pass "every choice of the settings dialog runs (last: $args)"
+
 [ "$failed" -ne 0 ] && { echo "--- daemon log"; tail -n 40 "$work/daemon.log"; }
 note "took $(awk -v a="$started" -v b="$(date +%s.%N)" 'BEGIN { printf "%.1f", b - a }') s"
 exit $failed
