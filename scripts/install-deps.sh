@@ -12,6 +12,8 @@ FUZZ="clang libclang-rt-14-dev"
 MINGW="mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix"
 WINE="wine wine64 xvfb xdotool x11-apps imagemagick"
 WINE32="wine32:i386"
+# The Linux saver (Xlib) and the window its end-to-end check draws into (Tk).
+NATIVE="$NATIVE libx11-dev python3-tk"
 
 missing=""
 for p in $NATIVE $STYLE $FUZZ $MINGW $WINE $WINE32; do

@@ -23,6 +23,7 @@ def command(line):
     if not words:
         return
     if words[0] == "size":
+        root.geometry(f"{words[1]}x{words[2]}")
         frame.configure(width=int(words[1]), height=int(words[2]))
     elif words[0] == "destroy":
         frame.destroy()
