@@ -12,6 +12,8 @@ FUZZ="clang libclang-rt-14-dev"
 MINGW="mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix"
 WINE="wine wine64 xvfb xdotool x11-apps imagemagick"
 WINE32="wine32:i386"
+# The Linux saver (Xlib) and the window its end-to-end check draws into (Tk).
+NATIVE="$NATIVE libx11-dev python3-tk"
 # The Linux saver's .deb (dpkg-shlibdeps finds its library dependencies) and
 # the real screen-saver daemon that its end-to-end test runs it under.
 LINUX_SAVER="dpkg-dev xscreensaver"

@@ -17,6 +17,9 @@ echo "== native tests"
 ctest --test-dir build/native --output-on-failure --timeout 300 -j "$jobs" || failed="$failed native"
 tests/e2e/xscreensaver_e2e.sh build/native || failed="$failed xscreensaver-e2e"
 
+echo "== the Linux saver end to end on Xvfb"
+tests/e2e/linux_saver_e2e.sh build/native || failed="$failed linux-e2e"
+
 echo "== fuzz targets, a few seconds each"
 fuzzStart=$(date +%s)
 scripts/fuzz.sh --seeds-only "${TOVRINE_FUZZ_SECONDS:-8}" || failed="$failed fuzz"

@@ -1,0 +1,212 @@
+#include "run/sdl/frame_clock.h"
+
+#include <time.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <string>
+
+#include "host/x11/x11_window.h"
+#include "render/glyph_font.h"
+#include "render/sdl/resource_directory.h"
+#include "run/frame_driver.h"
+#include "run/function_keys.h"
+#include "run/world_setup.h"
+#include "sim/random.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int exitFailure = 1;
+
+int fail(const std::string& message)
+{
+    std::fprintf(stderr, "tovrine: %s\n", message.c_str());
+    return exitFailure;
+}
+
+void lostWindow() { windowDisplayStop = 1; }
+
+// Sleeps until `deadline`; a signal cuts the sleep short.
+void sleepUntil(Clock::time_point deadline)
+{
+    while (!windowDisplayStop) {
+        auto left = deadline - Clock::now();
+        if (left <= Clock::duration::zero())
+            return;
+        auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+        timespec wait = {static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
+        if (nanosleep(&wait, nullptr) != 0 && errno == EINTR)
+            continue;
+    }
+}
+
+class FpsCounter {
+public:
+    void frameShown()
+    {
+        ++frames_;
+        auto now = Clock::now();
+        auto span = std::chrono::duration<double>(now - since_).count();
+        if (span >= 1.0) {
+            char text[32];
+            std::snprintf(text, sizeof text, "%.1f fps", frames_ / span);
+            text_ = text;
+            frames_ = 0;
+            since_ = now;
+        }
+    }
+    // Bottom left, clear of the cloud and the countdown.
+    void draw() const
+    {
+        if (!text_.empty())
+            drawGdiText(primarySurface, text_.c_str(), 4, displayHeight - 18, overlayFontHandle(),
+                        textColour, opaqueBackground);
+    }
+
+private:
+    Clock::time_point since_ = Clock::now();
+    int64_t frames_ = 0;
+    std::string text_;
+};
+
+class Timings {
+public:
+    void add(double ms)
+    {
+        total_ += ms;
+        worst_ = std::max(worst_, ms);
+        ++frames_;
+    }
+    void print() const
+    {
+        std::printf("frames %lld mean %.3f ms worst %.3f ms (simulation, drawing, presenting)\n",
+                    static_cast<long long>(frames_), frames_ ? total_ / frames_ : 0.0, worst_);
+    }
+
+private:
+    double total_ = 0;
+    double worst_ = 0;
+    int64_t frames_ = 0;
+};
+
+// The keys of the saver's own window; false when the run is to end.
+bool answerInput(const SaverRun& run)
+{
+    WindowInput input = pumpWindowInput();
+    if (input.closeRequested)
+        return false;
+    if (run.window.kind == WindowKind::fullScreen && input.otherInput)
+        return false;
+    const FunctionKey keys[4] = {FunctionKey::f1, FunctionKey::f2, FunctionKey::f3,
+                                 FunctionKey::f12};
+    for (int i = 0; i < 4; ++i) {
+        for (int32_t n = 0; n < input.functionPresses[i]; ++n)
+            pressFunctionKey(keys[i]);
+    }
+    return true;
+}
+
+// A given window: false once it is gone; taken again when its size changed.
+bool followGivenWindow(int32_t& width, int32_t& height)
+{
+    int32_t nowWidth = 0;
+    int32_t nowHeight = 0;
+    if (windowDisplayStop || !watchedWindowSize(nowWidth, nowHeight))
+        return false;
+    if (nowWidth == width && nowHeight == height)
+        return true;
+    width = nowWidth;
+    height = nowHeight;
+    std::string error;
+    return retakeGivenWindow(error);
+}
+
+int32_t runFrames(const SaverRun& run)
+{
+    bool given = run.window.kind == WindowKind::given;
+    int32_t givenWidth = 0;
+    int32_t givenHeight = 0;
+    if (given && !watchedWindowSize(givenWidth, givenHeight))
+        return 0;
+    FpsCounter fps;
+    Timings timings;
+    const auto period = std::chrono::microseconds(run.delayMicroseconds);
+    auto deadline = Clock::now();
+    for (int64_t frame = 1; !windowDisplayStop; ++frame) {
+        if (!answerInput(run) || (given && !followGivenWindow(givenWidth, givenHeight)))
+            break;
+        auto start = Clock::now();
+        if (runFrame() == frameOutOfMemory)
+            return fail("Error: Not enough memory for this algorithm.");
+        if (run.showFps)
+            fps.draw();
+        presentWindowDisplay();
+        fps.frameShown();
+        if (run.benchFrames > 0) {
+            timings.add(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+            if (frame >= run.benchFrames) {
+                timings.print();
+                break;
+            }
+            continue;
+        }
+        // A steady tick; a late frame starts the next at once, never a burst.
+        deadline = std::max(deadline + period, Clock::now() - period);
+        sleepUntil(deadline);
+    }
+    return 0;
+}
+
+int32_t buildWorld()
+{
+    seedRandom(static_cast<uint32_t>(std::time(nullptr)));
+    int32_t result = setUpWorld();
+    if (result == worldOutOfMemory)
+        return fail("Error: Not enough memory for this algorithm.");
+    // Stopped while loading: the user or the daemon ended the run.
+    if (result != worldComplete)
+        return 0;
+    std::vector<std::string> missing = missingWorldParts();
+    if (missing.empty())
+        return -1;
+    for (const std::string& part : missing)
+        std::fprintf(stderr, "tovrine: %s\n", part.c_str());
+    return fail("Error: Couldn't load sprites. (bitmaps are looked for in " + resourceDirectory() +
+                "/bitmaps)");
+}
+
+}  // namespace
+
+void stopSaver(int) { windowDisplayStop = 1; }
+
+int32_t runSaver(const SaverRun& run)
+{
+    std::string error;
+    if (!startWindowVideo(error))
+        return fail(error);
+    installQuietXErrors(lostWindow);
+    if (run.window.kind == WindowKind::given && !watchWindow(run.window.windowId)) {
+        closeWindowDisplay();
+        char id[32];
+        std::snprintf(id, sizeof id, "0x%llx",
+                      static_cast<unsigned long long>(run.window.windowId));
+        return fail(std::string("there is no window ") + id);
+    }
+    int32_t result = 0;
+    if (!openWindowDisplay(run.window, error))
+        result = windowDisplayStop ? 0 : fail(error);
+    else {
+        result = buildWorld();
+        if (result < 0)
+            result = runFrames(run);
+    }
+    tearDownWorld();
+    stopWatchingWindow();
+    closeWindowDisplay();
+    return result;
+}
