@@ -13,8 +13,8 @@
 # failed.
 set -u
 cd "$(dirname "$0")/../.." || exit 2
-build=${1:-build/native}
-shots=out/e2e-xscreensaver
+build=$(cd "${1:-build/native}" && pwd) || exit 2
+shots=$PWD/out/e2e-xscreensaver
 screen=1024x768x24
 started=$(date +%s.%N)
 
@@ -89,6 +89,9 @@ programs: \\
 
 EOF
 [ "$(id -u)" -eq 0 ] && chown -R "$runAs:$runGroup" "$home"
+
+# A folder the daemon's user may enter, for it and the programs it starts.
+cd "$work" || exit 2
 
 # -ac: the daemon runs as another user than the server.
 : >"$work/display"
@@ -225,6 +228,7 @@ for round in 0 1 2 3 4 5 6 7; do
 done
 [ "$failed" -eq 0 ] && pass "every choice of the settings dialog runs (last: $args)"
 
-[ "$failed" -ne 0 ] && { echo "--- daemon log"; tail -n 40 "$work/daemon.log"; }
+[ "$failed" -ne 0 ] || [ -n "${TOVRINE_E2E_VERBOSE:-}" ] &&
+    { echo "--- daemon log"; tail -n 40 "$work/daemon.log"; }
 note "took $(awk -v a="$started" -v b="$(date +%s.%N)" 'BEGIN { printf "%.1f", b - a }') s"
 exit $failed
