@@ -3,14 +3,15 @@
 #
 #   tests/e2e/xscreensaver_e2e.sh [BUILD_DIR]      (default build/native)
 #
-# Installs the build into a temporary prefix, starts Debian's xscreensaver
-# on a private Xvfb with a private home whose ~/.xscreensaver lists only
-# that tovrine, and checks that `xscreensaver-command -activate` puts the
-# world on the screen and that `-deactivate` ends the saver within a second,
-# leaving no process behind. The daemon will not run hacks as root, so when
-# this runs as root (CI does) the daemon and the saver run as nobody.
-# Screenshots land in out/e2e-xscreensaver/. Exits non-zero if anything
-# failed.
+# Packs the build as a .deb and checks what it holds; installs the build
+# into a temporary prefix, starts Debian's xscreensaver on a private Xvfb
+# with a private home whose ~/.xscreensaver lists only that tovrine, and
+# checks that `xscreensaver-command -activate` puts the world on the screen
+# and that `-deactivate` ends the saver within a second, leaving no process
+# behind; then runs the saver with every choice of its settings dialog. The
+# daemon will not run hacks as root, so when this runs as root (CI does)
+# the daemon and the saver run as nobody. Screenshots land in
+# out/e2e-xscreensaver/. Exits non-zero if anything failed.
 set -u
 cd "$(dirname "$0")/../.." || exit 2
 build=$(cd "${1:-build/native}" && pwd) || exit 2
@@ -71,6 +72,31 @@ chmod -R a+rX "$prefix"
 saver=$prefix/libexec/xscreensaver/tovrine
 [ -x "$saver" ] || { fail "cmake --install left no $saver"; exit 1; }
 [ -f "$prefix/share/tovrine/bitmaps/107_vob.bmp" ] || fail "cmake --install left no artwork"
+
+# The Debian package of the same build holds the same files where
+# xscreensaver and man look for them, and names the libraries it needs.
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' "$build/CMakeCache.txt")
+if (cd "$build" && cpack -G DEB -B "$work/package") >"$work/cpack.log" 2>&1 &&
+    [ -f "$work/package/tovrine_${version}_amd64.deb" ]; then
+    deb=$work/package/tovrine_${version}_amd64.deb
+    dpkg-deb -c "$deb" >"$work/contents"
+    missing=""
+    for path in usr/libexec/xscreensaver/tovrine usr/share/xscreensaver/config/tovrine.xml \
+        usr/share/man/man6/tovrine.6.gz usr/share/tovrine/bitmaps/107_vob.bmp; do
+        grep -q " \./$path\$" "$work/contents" || missing="$missing $path"
+    done
+    depends=$(dpkg-deb -f "$deb" Depends)
+    mkdir "$work/unpacked" && dpkg-deb -x "$deb" "$work/unpacked"
+    manWarnings=$(man --warnings -l "$work/unpacked/usr/share/man/man6/tovrine.6.gz" 2>&1 >/dev/null)
+    if [ -n "$missing" ]; then fail "the package lacks$missing"
+    elif ! echo "$depends" | grep -q libsdl2 || ! echo "$depends" | grep -q fonts-liberation; then
+        fail "the package's dependencies lack SDL2 or the fonts: $depends"
+    elif [ -n "$manWarnings" ]; then fail "the manual page: $manWarnings"
+    else pass "tovrine_${version}_amd64.deb ($(stat -c %s "$deb") bytes) depends on $depends"
+    fi
+else
+    cat "$work/cpack.log"; fail "cpack made no tovrine_${version}_amd64.deb"
+fi
 
 mkdir -p "$home" "$shots"
 rm -f "$shots"/*.png
@@ -202,6 +228,7 @@ fi
 # entry of every menu (0 the default, which adds nothing) and, in odd
 # rounds, fills every box and ticks every check box.
 xml=$prefix/share/xscreensaver/config/tovrine.xml
+[ -f "$xml" ] || fail "cmake --install left no $xml"
 dialog_args() {
     awk -v round="$1" '
         { line = $0 }
