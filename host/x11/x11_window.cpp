@@ -2,6 +2,8 @@
 
 #include <X11/Xlib.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
 
 #include "host/saver_options.h"
@@ -22,6 +24,10 @@ int quietErrorHandler(Display*, XErrorEvent* event)
     return 0;
 }
 
+// The connection itself is gone (the X server ended): there is nothing left
+// to draw on, and Xlib will not let the process go on. End as told to.
+int quietIoErrorHandler(Display*) { _exit(0); }
+
 }  // namespace
 
 uint64_t rootTargetWindow()
@@ -41,6 +47,7 @@ void installQuietXErrors(void (*lostWindow)())
 {
     onLostWindow = lostWindow;
     XSetErrorHandler(quietErrorHandler);
+    XSetIOErrorHandler(quietIoErrorHandler);
 }
 
 bool watchWindow(uint64_t window)

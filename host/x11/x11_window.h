@@ -10,7 +10,8 @@ uint64_t rootTargetWindow();
 
 // Puts a handler over Xlib's (and SDL's) that never ends the process: an
 // error saying that the watched window no longer exists calls lostWindow,
-// any other error is dropped. Called after SDL's video starts.
+// any other error is dropped; a lost connection ends the process with 0.
+// Called after SDL's video starts.
 void installQuietXErrors(void (*lostWindow)());
 
 // Opens a connection of our own to watch a given window; false when the
