@@ -94,12 +94,17 @@ SDL_Window* makeWindow(const WindowRequest& request, std::string& error)
         window = SDL_CreateWindow("Tovrine", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                   request.width, request.height, SDL_WINDOW_RESIZABLE);
         break;
-    case WindowKind::fullScreen:
-        window = SDL_CreateWindow("Tovrine", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 640,
-                                  480, SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS);
+    case WindowKind::fullScreen: {
+        // Made as large as the screen from the start: without a window
+        // manager nobody would carry out the full-screen request.
+        SDL_DisplayMode desktop = {0, 640, 480, 0, nullptr};
+        SDL_GetDesktopDisplayMode(0, &desktop);
+        window = SDL_CreateWindow("Tovrine", 0, 0, desktop.w, desktop.h,
+                                  SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS);
         if (window)
             SDL_ShowCursor(SDL_DISABLE);
         break;
+    }
     case WindowKind::given:
         window =
             SDL_CreateWindowFrom(reinterpret_cast<void*>(static_cast<uintptr_t>(request.windowId)));

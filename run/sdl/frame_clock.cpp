@@ -84,6 +84,17 @@ double processorMs()
     return now.tv_sec * 1000.0 + now.tv_nsec / 1e6;
 }
 
+// Worst and mean of one part of a frame.
+struct Spread {
+    double total = 0;
+    double worst = 0;
+    void add(double ms)
+    {
+        total += ms;
+        worst = std::max(worst, ms);
+    }
+};
+
 class Timings {
 public:
     void begin()
@@ -91,31 +102,31 @@ public:
         wallStart_ = Clock::now();
         processorStart_ = processorMs();
     }
+    // The frame is drawn; what follows is presenting it.
+    void drawn() { presentStart_ = Clock::now(); }
     void end()
     {
-        double wall = std::chrono::duration<double, std::milli>(Clock::now() - wallStart_).count();
-        double processor = processorMs() - processorStart_;
-        wallTotal_ += wall;
-        wallWorst_ = std::max(wallWorst_, wall);
-        processorTotal_ += processor;
-        processorWorst_ = std::max(processorWorst_, processor);
+        auto now = Clock::now();
+        wall_.add(std::chrono::duration<double, std::milli>(now - wallStart_).count());
+        present_.add(std::chrono::duration<double, std::milli>(now - presentStart_).count());
+        processor_.add(processorMs() - processorStart_);
         ++frames_;
     }
     int64_t frames() const { return frames_; }
     void print() const
     {
         double n = frames_ ? static_cast<double>(frames_) : 1.0;
-        std::printf("%lld frames (simulation, drawing, presenting): wall mean %.3f ms, worst "
-                    "%.3f ms; processor mean %.3f ms, worst %.3f ms\n",
-                    static_cast<long long>(frames_), wallTotal_ / n, wallWorst_,
-                    processorTotal_ / n, processorWorst_);
+        std::printf("%lld frames (simulation, drawing, presenting), mean and worst in ms:\n"
+                    "  wall clock %.3f %.3f, of it presenting %.3f %.3f\n"
+                    "  processor  %.3f %.3f\n",
+                    static_cast<long long>(frames_), wall_.total / n, wall_.worst,
+                    present_.total / n, present_.worst, processor_.total / n, processor_.worst);
     }
 
 private:
-    Clock::time_point wallStart_;
+    Clock::time_point wallStart_, presentStart_;
     double processorStart_ = 0;
-    double wallTotal_ = 0, wallWorst_ = 0;
-    double processorTotal_ = 0, processorWorst_ = 0;
+    Spread wall_, present_, processor_;
     int64_t frames_ = 0;
 };
 
@@ -170,6 +181,7 @@ int32_t runFrames(const SaverRun& run)
             return fail("Error: Not enough memory for this algorithm.");
         if (run.showFps)
             fps.draw();
+        timings.drawn();
         presentWindowDisplay();
         fps.frameShown();
         if (run.benchFrames > 0) {
