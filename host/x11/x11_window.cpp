@@ -57,6 +57,8 @@ bool watchWindow(uint64_t window)
     if (!watchDisplay)
         return false;
     watchedWindow = static_cast<Window>(window);
+    // Beside its owner's: every client may ask for a window's exposures.
+    XSelectInput(watchDisplay, watchedWindow, ExposureMask);
     int32_t width = 0;
     int32_t height = 0;
     return watchedWindowSize(width, height);
@@ -72,6 +74,17 @@ bool watchedWindowSize(int32_t& width, int32_t& height)
     width = attributes.width;
     height = attributes.height;
     return true;
+}
+
+bool watchedWindowExposed()
+{
+    if (!watchDisplay)
+        return false;
+    bool exposed = false;
+    XEvent event;
+    while (XCheckTypedWindowEvent(watchDisplay, watchedWindow, Expose, &event))
+        exposed = true;
+    return exposed;
 }
 
 void stopWatchingWindow()

@@ -19,4 +19,7 @@ void installQuietXErrors(void (*lostWindow)());
 bool watchWindow(uint64_t window);
 // The watched window's size; false when it is gone. One round trip.
 bool watchedWindowSize(int32_t& width, int32_t& height);
+// True when part of the watched window was exposed since the last call
+// (a dialog over it went away): what was drawn there is lost.
+bool watchedWindowExposed();
 void stopWatchingWindow();

@@ -154,6 +154,8 @@ bool followGivenWindow(int32_t& width, int32_t& height)
     int32_t nowHeight = 0;
     if (windowDisplayStop || !watchedWindowSize(nowWidth, nowHeight))
         return false;
+    if (watchedWindowExposed())
+        refreshWindowDisplay();
     if (nowWidth == width && nowHeight == height)
         return true;
     width = nowWidth;
