@@ -120,6 +120,8 @@ WindowRequest windowFor(const SaverOptions& options, const OptionsRecord& record
 
 int main(int argc, char** argv)
 {
+    // First: the daemon may end a hack at any moment, even while it starts.
+    catchStopSignals();
     SaverOptions options;
     std::string error;
     OptionsVerdict verdict = readSaverOptions(argc, argv, options, error);
@@ -140,7 +142,6 @@ int main(int argc, char** argv)
         return fail(error);
     liveOptions = record;
     findResources();
-    catchStopSignals();
 
     SaverRun run;
     run.window = windowFor(options, record);

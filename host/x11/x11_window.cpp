@@ -2,6 +2,8 @@
 
 #include <X11/Xlib.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
 
 #include "host/saver_options.h"
@@ -22,6 +24,10 @@ int quietErrorHandler(Display*, XErrorEvent* event)
     return 0;
 }
 
+// The connection itself is gone (the X server ended): there is nothing left
+// to draw on, and Xlib will not let the process go on. End as told to.
+int quietIoErrorHandler(Display*) { _exit(0); }
+
 }  // namespace
 
 uint64_t rootTargetWindow()
@@ -41,6 +47,7 @@ void installQuietXErrors(void (*lostWindow)())
 {
     onLostWindow = lostWindow;
     XSetErrorHandler(quietErrorHandler);
+    XSetIOErrorHandler(quietIoErrorHandler);
 }
 
 bool watchWindow(uint64_t window)
@@ -50,6 +57,8 @@ bool watchWindow(uint64_t window)
     if (!watchDisplay)
         return false;
     watchedWindow = static_cast<Window>(window);
+    // Beside its owner's: every client may ask for a window's exposures.
+    XSelectInput(watchDisplay, watchedWindow, ExposureMask);
     int32_t width = 0;
     int32_t height = 0;
     return watchedWindowSize(width, height);
@@ -65,6 +74,17 @@ bool watchedWindowSize(int32_t& width, int32_t& height)
     width = attributes.width;
     height = attributes.height;
     return true;
+}
+
+bool watchedWindowExposed()
+{
+    if (!watchDisplay)
+        return false;
+    bool exposed = false;
+    XEvent event;
+    while (XCheckTypedWindowEvent(watchDisplay, watchedWindow, Expose, &event))
+        exposed = true;
+    return exposed;
 }
 
 void stopWatchingWindow()

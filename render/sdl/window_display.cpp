@@ -13,8 +13,10 @@
 #include <chrono>
 #include <cstring>
 #include <utility>
+#include <vector>
 
 #include "render/sdl/sdl_surface.h"
+#include "render/sdl/window_scaling.h"
 
 int32_t displayWidth = 0;
 int32_t displayHeight = 0;
@@ -31,6 +33,8 @@ constexpr uint8_t keyDownBit = 0x80;
 // The loading screen polls after every Vob; showing each poll would cost
 // more than building the world.
 constexpr auto pollPresentGap = std::chrono::milliseconds(20);
+// Frames between two presents of the whole picture (one second by default).
+constexpr int32_t refreshPeriod = 100;
 
 struct Presenter {
     SDL_Window* window = nullptr;
@@ -45,6 +49,11 @@ struct Presenter {
     int screenHeight = 0;
     SDL_Rect picture = {0, 0, 0, 0};
     std::chrono::steady_clock::time_point lastPresent;
+    // Only changed parts are sent; the whole picture again when the window
+    // was exposed, and now and then in case an exposure went unseen.
+    bool refreshAll = true;
+    int32_t framesSinceRefresh = 0;
+    std::vector<SDL_Rect> changed;
 };
 
 Presenter presenter;
@@ -94,12 +103,17 @@ SDL_Window* makeWindow(const WindowRequest& request, std::string& error)
         window = SDL_CreateWindow("Tovrine", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                   request.width, request.height, SDL_WINDOW_RESIZABLE);
         break;
-    case WindowKind::fullScreen:
-        window = SDL_CreateWindow("Tovrine", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 640,
-                                  480, SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS);
+    case WindowKind::fullScreen: {
+        // Made as large as the screen from the start: without a window
+        // manager nobody would carry out the full-screen request.
+        SDL_DisplayMode desktop = {0, 640, 480, 0, nullptr};
+        SDL_GetDesktopDisplayMode(0, &desktop);
+        window = SDL_CreateWindow("Tovrine", 0, 0, desktop.w, desktop.h,
+                                  SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS);
         if (window)
             SDL_ShowCursor(SDL_DISABLE);
         break;
+    }
     case WindowKind::given:
         window =
             SDL_CreateWindowFrom(reinterpret_cast<void*>(static_cast<uintptr_t>(request.windowId)));
@@ -157,6 +171,27 @@ void closeSurfaces()
     setDisplayPixelFormat(0);
 }
 
+// Formats the tile copy does not know: SDL converts, then stretches within
+// one format (its scaled blit between two formats goes pixel by pixel).
+void presentThroughSdl(SDL_Surface* screen, SDL_Surface* shown)
+{
+    SDL_Rect picture = presenter.picture;
+    if (picture.w == shown->w && picture.h == shown->h &&
+        shown->format->format == screen->format->format) {
+        SDL_BlitSurface(shown, nullptr, screen, &picture);
+    } else {
+        if (!presenter.converted) {
+            presenter.converted =
+                SDL_CreateRGBSurfaceWithFormat(0, shown->w, shown->h, 0, screen->format->format);
+            if (!presenter.converted)
+                return;
+        }
+        SDL_BlitSurface(shown, nullptr, presenter.converted, nullptr);
+        SDL_BlitScaled(presenter.converted, nullptr, screen, &picture);
+    }
+    SDL_UpdateWindowSurface(presenter.window);
+}
+
 void releaseWindow()
 {
     closeSurfaces();
@@ -196,6 +231,8 @@ void takeEvent(const SDL_Event& event, WindowInput& input)
     case SDL_WINDOWEVENT:
         if (event.window.event == SDL_WINDOWEVENT_CLOSE)
             input.closeRequested = true;
+        if (event.window.event == SDL_WINDOWEVENT_EXPOSED)
+            presenter.refreshAll = true;
         break;
     case SDL_KEYDOWN: {
         SDL_Keycode key = event.key.keysym.sym;
@@ -299,6 +336,8 @@ bool retakeGivenWindow(std::string& error)
     return true;
 }
 
+void refreshWindowDisplay() { presenter.refreshAll = true; }
+
 void presentWindowDisplay()
 {
     presenter.lastPresent = std::chrono::steady_clock::now();
@@ -308,26 +347,27 @@ void presentWindowDisplay()
     if (!screen)
         return;
     if (screen != presenter.screen || screen->w != presenter.screenWidth ||
-        screen->h != presenter.screenHeight)
+        screen->h != presenter.screenHeight) {
         adoptScreen(screen);
-    SDL_Surface* shown = primarySurface->image;
-    SDL_Rect picture = presenter.picture;
-    if (picture.w == shown->w && picture.h == shown->h &&
-        shown->format->format == screen->format->format) {
-        SDL_BlitSurface(shown, nullptr, screen, &picture);
-    } else {
-        // Converted first, then stretched within one format: SDL's scaled
-        // blit between two formats goes pixel by pixel through its slow path.
-        if (!presenter.converted) {
-            presenter.converted =
-                SDL_CreateRGBSurfaceWithFormat(0, shown->w, shown->h, 0, screen->format->format);
-            if (!presenter.converted)
-                return;
-        }
-        SDL_BlitSurface(shown, nullptr, presenter.converted, nullptr);
-        SDL_BlitScaled(presenter.converted, nullptr, screen, &picture);
+        presenter.refreshAll = true;
     }
-    SDL_UpdateWindowSurface(presenter.window);
+    if (++presenter.framesSinceRefresh >= refreshPeriod)
+        presenter.refreshAll = true;
+    const bool everything = presenter.refreshAll;
+    presenter.refreshAll = false;
+    if (everything)
+        presenter.framesSinceRefresh = 0;
+    SDL_Surface* shown = primarySurface->image;
+    presenter.changed.clear();
+    if (copyChangedScaled(shown, screen, presenter.picture, everything, presenter.changed)) {
+        if (everything)
+            SDL_UpdateWindowSurface(presenter.window);
+        else if (!presenter.changed.empty())
+            SDL_UpdateWindowSurfaceRects(presenter.window, presenter.changed.data(),
+                                         static_cast<int>(presenter.changed.size()));
+        return;
+    }
+    presentThroughSdl(screen, shown);
 }
 
 WindowInput pumpWindowInput()

@@ -38,6 +38,10 @@ void closeWindowDisplay();
 // screen or a rebirth draws straight onto the visible surface.
 void presentWindowDisplay();
 
+// Sends the whole picture at the next present, not only what changed:
+// the window was exposed. Called by the frame clock for a given window.
+void refreshWindowDisplay();
+
 // Takes a given window again after its owner changed its size, so that
 // the picture follows. Called by the frame clock.
 bool retakeGivenWindow(std::string& error);

@@ -74,23 +74,59 @@ private:
     std::string text_;
 };
 
-class Timings {
-public:
+// This thread's processor time: unlike the wall clock it leaves out the
+// time other programs held the processor, which on a busy machine is most
+// of a slow frame.
+double processorMs()
+{
+    timespec now;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return now.tv_sec * 1000.0 + now.tv_nsec / 1e6;
+}
+
+// Worst and mean of one part of a frame.
+struct Spread {
+    double total = 0;
+    double worst = 0;
     void add(double ms)
     {
-        total_ += ms;
-        worst_ = std::max(worst_, ms);
+        total += ms;
+        worst = std::max(worst, ms);
+    }
+};
+
+class Timings {
+public:
+    void begin()
+    {
+        wallStart_ = Clock::now();
+        processorStart_ = processorMs();
+    }
+    // The frame is drawn; what follows is presenting it.
+    void drawn() { presentStart_ = Clock::now(); }
+    void end()
+    {
+        auto now = Clock::now();
+        wall_.add(std::chrono::duration<double, std::milli>(now - wallStart_).count());
+        present_.add(std::chrono::duration<double, std::milli>(now - presentStart_).count());
+        processor_.add(processorMs() - processorStart_);
         ++frames_;
     }
+    int64_t frames() const { return frames_; }
     void print() const
     {
-        std::printf("frames %lld mean %.3f ms worst %.3f ms (simulation, drawing, presenting)\n",
-                    static_cast<long long>(frames_), frames_ ? total_ / frames_ : 0.0, worst_);
+        double n = frames_ ? static_cast<double>(frames_) : 1.0;
+        std::printf("%lld frames (simulation, drawing, presenting), mean and worst in ms:\n"
+                    "  wall clock %.3f %.3f, of it presenting %.3f %.3f\n"
+                    "  processor  %.3f %.3f\n",
+                    static_cast<long long>(frames_), wall_.total / n, wall_.worst,
+                    present_.total / n, present_.worst, processor_.total / n, processor_.worst);
     }
 
 private:
-    double total_ = 0;
-    double worst_ = 0;
+    Clock::time_point wallStart_, presentStart_;
+    double processorStart_ = 0;
+    Spread wall_, present_, processor_;
     int64_t frames_ = 0;
 };
 
@@ -118,6 +154,8 @@ bool followGivenWindow(int32_t& width, int32_t& height)
     int32_t nowHeight = 0;
     if (windowDisplayStop || !watchedWindowSize(nowWidth, nowHeight))
         return false;
+    if (watchedWindowExposed())
+        refreshWindowDisplay();
     if (nowWidth == width && nowHeight == height)
         return true;
     width = nowWidth;
@@ -137,19 +175,20 @@ int32_t runFrames(const SaverRun& run)
     Timings timings;
     const auto period = std::chrono::microseconds(run.delayMicroseconds);
     auto deadline = Clock::now();
-    for (int64_t frame = 1; !windowDisplayStop; ++frame) {
+    while (!windowDisplayStop) {
         if (!answerInput(run) || (given && !followGivenWindow(givenWidth, givenHeight)))
             break;
-        auto start = Clock::now();
+        timings.begin();
         if (runFrame() == frameOutOfMemory)
             return fail("Error: Not enough memory for this algorithm.");
         if (run.showFps)
             fps.draw();
+        timings.drawn();
         presentWindowDisplay();
         fps.frameShown();
         if (run.benchFrames > 0) {
-            timings.add(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-            if (frame >= run.benchFrames) {
+            timings.end();
+            if (timings.frames() >= run.benchFrames) {
                 timings.print();
                 break;
             }
@@ -187,6 +226,8 @@ void stopSaver(int) { windowDisplayStop = 1; }
 int32_t runSaver(const SaverRun& run)
 {
     std::string error;
+    if (windowDisplayStop)
+        return 0;
     if (!startWindowVideo(error))
         return fail(error);
     installQuietXErrors(lostWindow);
