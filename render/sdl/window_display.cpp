@@ -33,8 +33,9 @@ constexpr uint8_t keyDownBit = 0x80;
 // The loading screen polls after every Vob; showing each poll would cost
 // more than building the world.
 constexpr auto pollPresentGap = std::chrono::milliseconds(20);
-// Frames between two presents of the whole picture (one second by default).
-constexpr int32_t refreshPeriod = 100;
+// Frames between two presents of the whole picture (five seconds by
+// default): in case an exposure went unseen.
+constexpr int32_t refreshPeriod = 500;
 
 struct Presenter {
     SDL_Window* window = nullptr;
@@ -50,7 +51,7 @@ struct Presenter {
     SDL_Rect picture = {0, 0, 0, 0};
     std::chrono::steady_clock::time_point lastPresent;
     // Only changed parts are sent; the whole picture again when the window
-    // was exposed, and now and then in case an exposure went unseen.
+    // was exposed, and now and then.
     bool refreshAll = true;
     int32_t framesSinceRefresh = 0;
     std::vector<SDL_Rect> changed;

@@ -40,16 +40,20 @@ struct Same16 {
     using In = uint16_t;
     using Out = uint16_t;
     static Out convert(In p) { return p; }
+    static Out convertInRow(In p) { return p; }
 };
 struct Wide16 {
     using In = uint16_t;
     using Out = uint32_t;
     static Out convert(In p) { return wide[p]; }
+    // Without the table: whole rows of it vectorize.
+    static Out convertInRow(In p) { return xrgbFrom565(p); }
 };
 struct Same32 {
     using In = uint32_t;
     using Out = uint32_t;
     static Out convert(In p) { return p & 0xFFFFFF; }
+    static Out convertInRow(In p) { return p & 0xFFFFFF; }
 };
 struct Narrow32 {
     using In = uint32_t;
@@ -59,6 +63,7 @@ struct Narrow32 {
         return static_cast<uint16_t>(((p >> 8) & 0xF800) | ((p >> 5) & 0x07E0) |
                                      ((p >> 3) & 0x001F));
     }
+    static Out convertInRow(In p) { return convert(p); }
 };
 
 // The first destination position whose nearest source position is at or
@@ -74,6 +79,27 @@ int sourceOf(int dest, int sourceSide, int destSide)
     return static_cast<int>(static_cast<int64_t>(dest) * sourceSide / destSide);
 }
 
+// The world at the window's own size: straight rows, no column map.
+template <typename Pixels>
+SDL_Rect copyUnscaled(const SDL_Surface* source, SDL_Surface* dest, const SDL_Rect& to, int x0,
+                      int x1, int y0, int y1)
+{
+    using In = typename Pixels::In;
+    using Out = typename Pixels::Out;
+    for (int y = y0; y < y1; ++y) {
+        const In* in = reinterpret_cast<const In*>(static_cast<const uint8_t*>(source->pixels) +
+                                                   y * source->pitch) +
+                       x0;
+        Out* out =
+            reinterpret_cast<Out*>(static_cast<uint8_t*>(dest->pixels) + (to.y + y) * dest->pitch) +
+            to.x + x0;
+        const int n = x1 - x0;
+        for (int x = 0; x < n; ++x)
+            out[x] = Pixels::convertInRow(in[x]);
+    }
+    return SDL_Rect{to.x + x0, to.y + y0, x1 - x0, y1 - y0};
+}
+
 // Copies source columns [x0, x1) of rows [y0, y1), scaled into `to`.
 template <typename Pixels>
 SDL_Rect copyBlock(const SDL_Surface* source, SDL_Surface* dest, const SDL_Rect& to, int x0, int x1,
@@ -81,6 +107,8 @@ SDL_Rect copyBlock(const SDL_Surface* source, SDL_Surface* dest, const SDL_Rect&
 {
     using In = typename Pixels::In;
     using Out = typename Pixels::Out;
+    if (to.w == source->w && to.h == source->h)
+        return copyUnscaled<Pixels>(source, dest, to, x0, x1, y0, y1);
     const int dx0 = destStart(x0, source->w, to.w);
     const int dx1 = destStart(x1, source->w, to.w);
     const int dy0 = destStart(y0, source->h, to.h);
@@ -107,17 +135,26 @@ SDL_Rect copyBlock(const SDL_Surface* source, SDL_Surface* dest, const SDL_Rect&
     return SDL_Rect{to.x + dx0, to.y + dy0, dx1 - dx0, dy1 - dy0};
 }
 
-// True when rows [y0, y1) of columns [x0, x1) differ from the last frame.
-bool tileChanged(const SDL_Surface* source, int bytesPerPixel, int x0, int x1, int y0, int y1)
+// Marks the tiles of the band of rows [y0, y1) that differ from the last
+// frame. Whole rows are compared first: most rows of a frame are unchanged.
+void findChangedTiles(const SDL_Surface* source, int bytesPerPixel, int y0, int y1,
+                      std::vector<bool>& dirty)
 {
-    const size_t offset = static_cast<size_t>(x0) * bytesPerPixel;
-    const size_t length = static_cast<size_t>(x1 - x0) * bytesPerPixel;
+    const size_t rowLength = static_cast<size_t>(source->w) * bytesPerPixel;
+    const size_t tileLength = static_cast<size_t>(tileSide) * bytesPerPixel;
+    dirty.assign((source->w + tileSide - 1) / tileSide, false);
     for (int y = y0; y < y1; ++y) {
         const uint8_t* now = static_cast<const uint8_t*>(source->pixels) + y * source->pitch;
-        if (std::memcmp(now + offset, shown.pixels.data() + y * shown.pitch + offset, length) != 0)
-            return true;
+        const uint8_t* before = shown.pixels.data() + y * shown.pitch;
+        if (std::memcmp(now, before, rowLength) == 0)
+            continue;
+        for (size_t t = 0; t < dirty.size(); ++t) {
+            const size_t offset = t * tileLength;
+            if (!dirty[t])
+                dirty[t] = std::memcmp(now + offset, before + offset,
+                                       std::min(tileLength, rowLength - offset)) != 0;
+        }
     }
-    return false;
 }
 
 void remember(const SDL_Surface* source, int bytesPerPixel, int x0, int x1, int y0, int y1)
@@ -161,16 +198,18 @@ void copyChanged(const SDL_Surface* source, SDL_Surface* dest, const SDL_Rect& t
         changed.push_back(copyBlock<Pixels>(source, dest, to, 0, source->w, 0, source->h));
         return;
     }
+    static std::vector<bool> dirty;
     for (int y0 = 0; y0 < source->h; y0 += tileSide) {
         const int y1 = std::min(y0 + tileSide, source->h);
+        findChangedTiles(source, bytes, y0, y1, dirty);
         // Runs of changed tiles along the band go as one rectangle.
         int runStart = -1;
-        for (int x0 = 0; runStart >= 0 || x0 < source->w; x0 += tileSide) {
-            const int x1 = std::min(x0 + tileSide, source->w);
-            const bool dirty = x0 < source->w && tileChanged(source, bytes, x0, x1, y0, y1);
-            if (dirty && runStart < 0)
+        for (size_t t = 0; t <= dirty.size(); ++t) {
+            const int x0 = static_cast<int>(t) * tileSide;
+            const bool changedHere = t < dirty.size() && dirty[t];
+            if (changedHere && runStart < 0)
                 runStart = x0;
-            if (!dirty && runStart >= 0) {
+            if (!changedHere && runStart >= 0) {
                 const int runEnd = std::min(x0, source->w);
                 remember(source, bytes, runStart, runEnd, y0, y1);
                 SDL_Rect r = copyBlock<Pixels>(source, dest, to, runStart, runEnd, y0, y1);

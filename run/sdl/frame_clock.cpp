@@ -88,10 +88,12 @@ double processorMs()
 struct Spread {
     double total = 0;
     double worst = 0;
+    int64_t over5 = 0;  // frames over 5 ms, the budget of a frame of the tick
     void add(double ms)
     {
         total += ms;
         worst = std::max(worst, ms);
+        over5 += ms > 5.0;
     }
 };
 
@@ -116,11 +118,14 @@ public:
     void print() const
     {
         double n = frames_ ? static_cast<double>(frames_) : 1.0;
-        std::printf("%lld frames (simulation, drawing, presenting), mean and worst in ms:\n"
-                    "  wall clock %.3f %.3f, of it presenting %.3f %.3f\n"
-                    "  processor  %.3f %.3f\n",
+        std::printf("%lld frames (simulation, drawing, presenting), mean and worst in ms, "
+                    "frames over 5 ms:\n"
+                    "  wall clock %.3f %.3f %lld, of it presenting %.3f %.3f\n"
+                    "  processor  %.3f %.3f %lld\n",
                     static_cast<long long>(frames_), wall_.total / n, wall_.worst,
-                    present_.total / n, present_.worst, processor_.total / n, processor_.worst);
+                    static_cast<long long>(wall_.over5), present_.total / n, present_.worst,
+                    processor_.total / n, processor_.worst,
+                    static_cast<long long>(processor_.over5));
     }
 
 private:
