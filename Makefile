@@ -51,3 +51,10 @@ compare: deps
 	@tools/plot/tovrine_plot.py compare out/compare --log --out out/compare/preset-comparison
 	@tools/plot/tovrine_plot.py lifetimes out/compare --out out/compare/preset-lifetimes
 	@mkdir -p docs && cp out/compare/preset-comparison.png docs/preset-comparison.png
+
+# The Linux saver as a Debian package: build/native/tovrine_<version>_amd64.deb
+.PHONY: deb
+deb: deps
+	@[ -f build/native/CMakeCache.txt ] || cmake --preset native >/dev/null
+	@cmake --build build/native -j $(JOBS) --target tovrine-linux-saver tovrine-man
+	@cd build/native && cpack -G DEB

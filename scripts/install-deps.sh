@@ -14,9 +14,14 @@ WINE="wine wine64 xvfb xdotool x11-apps imagemagick"
 WINE32="wine32:i386"
 # The plots of tools/plot (tovrine-sweep's pictures, make compare).
 PLOTS="python3 python3-matplotlib"
+# The Linux saver (Xlib) and the window its end-to-end check draws into (Tk).
+NATIVE="$NATIVE libx11-dev python3-tk"
+# The Linux saver's .deb (dpkg-shlibdeps finds its library dependencies) and
+# the real screen-saver daemon that its end-to-end test runs it under.
+LINUX_SAVER="dpkg-dev xscreensaver"
 
 missing=""
-for p in $NATIVE $STYLE $FUZZ $MINGW $WINE $WINE32 $PLOTS; do
+for p in $NATIVE $STYLE $FUZZ $MINGW $WINE $WINE32 $PLOTS $LINUX_SAVER; do
     if ! dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed$'; then
         missing="$missing $p"
     fi

@@ -1,6 +1,8 @@
 #!/bin/bash
-# Builds everything, then runs every test in three chains side by side: the
-# native tests (with the fuzz targets' seeds), and the Windows tests and the
+# Builds everything, then runs every test in four chains side by side: the
+# native tests (with the fuzz targets' seeds), the Linux saver's end-to-end
+# checks (its own window, a given one, the xscreensaver daemon), and the
+# Windows tests and the
 # end-to-end runs of each Windows build under Wine, each build with its own
 # Xvfb and Wine prefix. Most of a Wine run is one process waiting on
 # another, so the chains share the two cores well. Every chain's output goes
@@ -38,6 +40,11 @@ native_chain() {
     stage fuzz scripts/fuzz.sh --seeds-only "${TOVRINE_FUZZ_SECONDS:-8}"
 }
 
+linux_chain() {
+    stage linux-e2e tests/e2e/linux_saver_e2e.sh build/native
+    stage xscreensaver-e2e tests/e2e/xscreensaver_e2e.sh build/native
+}
+
 windows_chain() {
     local build=build/$1
     export TOVRINE_WINEPREFIX=$PWD/build/wine-prefix-$1
@@ -60,8 +67,9 @@ run_chain() {
 }
 
 mkdir -p "$logs"
-chains="native win32 win64"
+chains="native linux win32 win64"
 run_chain native native_chain
+run_chain linux linux_chain
 run_chain win32 windows_chain win32
 run_chain win64 windows_chain win64
 echo "== running the chains: $chains (logs in $logs/)"

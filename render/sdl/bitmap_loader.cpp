@@ -6,11 +6,21 @@
 #include <cstdlib>
 #include <string>
 
-#include "render/sdl/headless_display.h"
+#include "render/sdl/resource_directory.h"
 #include "render/sdl/sdl_surface.h"
+
+namespace {
+
+std::string chosenDirectory;
+
+}  // namespace
+
+void useResourceDirectory(const std::string& folder) { chosenDirectory = folder; }
 
 std::string resourceDirectory()
 {
+    if (!chosenDirectory.empty())
+        return chosenDirectory;
     const char* fromEnvironment = std::getenv("TOVRINE_RESOURCES");
     if (fromEnvironment && *fromEnvironment)
         return fromEnvironment;
