@@ -18,7 +18,6 @@ namespace {
 constexpr UINT_PTR frameTimer = 1;
 constexpr UINT framePeriodMs = 10;
 
-
 // True when the key is one of the four the saver answers itself.
 bool handleFunctionKey(WPARAM key)
 {
