@@ -6,6 +6,9 @@
 #include "render/sdl/drawing_clock.h"
 #include "render/sdl/sdl_surface.h"
 
+// Shared by both displays: only the headless one ever turns drawing off.
+bool displayDrawingOff = false;
+
 namespace {
 
 uint32_t currentFormat = 0;
