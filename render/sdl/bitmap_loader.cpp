@@ -1,6 +1,7 @@
-// The program's bitmaps on Linux: resources/bitmaps/<id>_<name>.bmp, found
-// under $TOVRINE_RESOURCES or the source tree's resources folder, converted
-// into the display's format as GDI would copy them (the low bits dropped).
+// The program's bitmaps on Linux: bitmaps/<id>_<name>.bmp, found in the
+// folder the installed saver names, else under $TOVRINE_RESOURCES or the
+// source tree's resources folder, converted into the display's format as
+// GDI would copy them (the low bits dropped).
 #include <dirent.h>
 
 #include <cstdlib>

@@ -212,16 +212,16 @@ int32_t buildWorld()
     int32_t result = setUpWorld();
     if (result == worldOutOfMemory)
         return fail("Error: Not enough memory for this algorithm.");
-    // Stopped while loading: the user or the daemon ended the run.
-    if (result != worldComplete)
-        return 0;
+    // Checked first: a sheet that cannot be measured also stops set-up.
     std::vector<std::string> missing = missingWorldParts();
-    if (missing.empty())
-        return -1;
-    for (const std::string& part : missing)
-        std::fprintf(stderr, "tovrine: %s\n", part.c_str());
-    return fail("Error: Couldn't load sprites. (bitmaps are looked for in " + resourceDirectory() +
-                "/bitmaps)");
+    if (!missing.empty()) {
+        for (const std::string& part : missing)
+            std::fprintf(stderr, "tovrine: %s\n", part.c_str());
+        return fail("Error: Couldn't load sprites. (bitmaps are looked for in " +
+                    resourceDirectory() + "/bitmaps)");
+    }
+    // Stopped while loading: the user or the daemon ended the run.
+    return result == worldComplete ? -1 : 0;
 }
 
 }  // namespace

@@ -9,7 +9,8 @@
 #    nothing outside it; it follows a resize; destroying the window ends
 #    the saver with 0.
 # 4. SIGTERM ends a run within 100 ms with 0.
-# Also: an unknown option and a refused record end with 1 and draw nothing.
+# Also: an unknown option, a refused record and missing artwork end with 1
+# and a message.
 # Screenshots land in out/e2e-linux/. Exits non-zero if anything failed.
 set -u
 cd "$(dirname "$0")/../.."
@@ -135,9 +136,11 @@ else
     read -r -t 5 -u "${HOST[0]}" _
     sleep 1
     shot "$shots/given-400x300.png"
-    grown=$(census "$shots/given-400x300.png" 920 100 80 300)
-    if [ "$(field lit "$grown")" -gt 30 ]; then pass "the picture follows a resize ($grown)"
-    else fail "no picture in the grown part of the window ($grown)"; fi
+    # The cloud, always at the world's top left, grows with the picture.
+    small=$(field cloud "$inside")
+    grown=$(field cloud "$(census "$shots/given-400x300.png" 600 100 400 300)")
+    if [ "$grown" -gt $((small * 13 / 10)) ]; then pass "the picture follows a resize (cloud $small, then $grown)"
+    else fail "the picture did not follow a resize (cloud $small, then $grown)"; fi
     echo destroy >&"${HOST[1]}"
     wait_exit "$pid" 2
     if [ "$code" = 0 ] && ! grep -q . "$tmp/given.log"; then pass "a destroyed window ends the run quietly with 0"
@@ -170,6 +173,15 @@ for args in "-bogus" "-vobs 100000" "-record $tmp/short.rec"; do
         fail "tovrine $args: exit $code"
     fi
 done
+
+# No artwork where it is looked for: the sprites' message, not a quiet end.
+TOVRINE_RESOURCES=$tmp/none timeout 10 "$saver" -window >/dev/null 2>"$tmp/refused.log"
+code=$?
+if [ "$code" = 1 ] && grep -q "Couldn't load sprites" "$tmp/refused.log"; then
+    pass "no artwork: exit 1, $(tail -n 1 "$tmp/refused.log")"
+else
+    fail "no artwork: exit $code, $(tail -n 1 "$tmp/refused.log")"
+fi
 
 [ "$failed" = 0 ] && echo "linux e2e: all passed" || echo "linux e2e: FAILED"
 exit "$failed"
