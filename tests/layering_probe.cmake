@@ -33,7 +33,6 @@ probe(render-sdl-ttf render/glyph_font.cpp "<SDL2/SDL_ttf.h>" FALSE)
 probe(artgen-sdl-image tools/artgen/image.cpp "\"SDL_image.h\"" FALSE)
 # The core has no backend folders of its own.
 probe(sim-sdl-folder sim/sdl/draw.cpp "<SDL.h>" FALSE)
-probe(host-sdl-folder host/sdl/window.cpp "<SDL.h>" FALSE)
 # The host never includes the run; the run may include the host.
 probe(host-run host/win32/saver_window.cpp "\"run/win32/saver_run.h\"" FALSE)
 probe(run-host run/win32/saver_proc.cpp "\"host/win32/saver_host.h\"" TRUE)

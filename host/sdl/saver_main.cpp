@@ -10,9 +10,9 @@
 #include <string>
 
 #include "host/saver_options.h"
+#include "host/sdl/saver_host.h"
 #include "host/x11/x11_window.h"
 #include "render/sdl/resource_directory.h"
-#include "run/sdl/frame_clock.h"
 #include "settings/options_record.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "run/sdl/frame_clock.h"
+#include "host/sdl/saver_host.h"
 
 #include <time.h>
 

@@ -1,6 +1,8 @@
-// The Linux saver's run: the window display, the world's set-up, then one
-// frame per tick of the clock until a signal, the user or a vanished window
-// ends it. The counterpart of saverProc's timer on Windows.
+// What the Linux saver's host hands to the run, and the two calls of the run
+// that it makes: the host reads the command line and the settings, then
+// calls runSaver; run/sdl/frame_clock.cpp supplies both (the window display,
+// the world's set-up, then one frame per tick of the clock until a signal,
+// the user or a vanished window ends it), as saverProc does on Windows.
 #pragma once
 
 #include <cstdint>
