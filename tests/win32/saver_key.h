@@ -71,8 +71,14 @@ inline bool writeRawValue(const char* name, const std::vector<unsigned char>& by
     if (RegCreateKeyExA(HKEY_CURRENT_USER, saverKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                         &key, nullptr) != ERROR_SUCCESS)
         return false;
+    // For a text type RegSetValueExA (as on Windows NT) reads one byte past
+    // the value and stores it too when the value does not end in a NUL but
+    // that byte is one: padded with a byte that is not, so that exactly
+    // these bytes are stored, whatever the heap holds after them.
+    std::vector<unsigned char> padded(bytes);
+    padded.push_back(0xFF);
     LONG status =
-        RegSetValueExA(key, name, 0, type, bytes.data(), static_cast<DWORD>(bytes.size()));
+        RegSetValueExA(key, name, 0, type, padded.data(), static_cast<DWORD>(bytes.size()));
     RegCloseKey(key);
     return status == ERROR_SUCCESS;
 }
