@@ -45,7 +45,13 @@ Surface* createSurfaceOfFormat(int32_t width, int32_t height, uint32_t sdlFormat
     SDL_Surface* image = SDL_CreateRGBSurfaceWithFormat(0, width, height, 0, sdlFormat);
     if (!image)
         return nullptr;
-    Surface* surface = new Surface;
+    Surface* surface = nullptr;
+    try {
+        surface = new Surface;
+    } catch (...) {
+        SDL_FreeSurface(image);
+        throw;
+    }
     surface->image = image;
     return surface;
 }
