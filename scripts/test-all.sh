@@ -16,6 +16,11 @@ echo "== native tests"
 # A time limit per test, so that a test that hangs fails instead.
 ctest --test-dir build/native --output-on-failure --timeout 300 -j "$jobs" || failed="$failed native"
 
+echo "== native unit tests under ASan and UBSan"
+sanitizeStart=$(date +%s)
+scripts/sanitize-tests.sh "$jobs" || failed="$failed sanitize"
+echo "sanitizer stage: $(($(date +%s) - sanitizeStart)) s"
+
 echo "== fuzz targets, a few seconds each"
 fuzzStart=$(date +%s)
 scripts/fuzz.sh --seeds-only "${TOVRINE_FUZZ_SECONDS:-8}" || failed="$failed fuzz"
