@@ -3,8 +3,8 @@
 //
 // Speed is what lets the fuzzer try records by the hundred thousand, so every
 // input gets a display of at most 64 x 48 and a few frames, and only a world
-// that stays small runs on: long enough for the whirls to warm up and lay
-// food, the Vobs to eat, spawn and die, and an extinct world to be born again.
+// that stays small runs on: long enough for the whirls to lay food, the Vobs
+// to eat, spawn and die, and an extinct world to be born again.
 //
 // Every path of set-up that a record decides is reached:
 // - a mode the display refuses: the run takes the desktop's mode instead;
@@ -26,6 +26,7 @@
 #include "run/frame_driver.h"
 #include "run/world_setup.h"
 #include "settings/options_record.h"
+#include "sim/entity.h"
 #include "sim/entity_list.h"
 #include "sim/random.h"
 #include "sim/world.h"
@@ -34,13 +35,15 @@
 namespace {
 
 constexpr int32_t fewFrames = 3;
-// Warm-up (150 frames), then food, meals, spawning and deaths.
-constexpr int32_t mostFrames = 360;
+constexpr int32_t mostFrames = 240;
 // Ticks an input may spend on frames beyond the first few: a frame costs one
 // for each entity and a few of its own (the clearing, the cloud), and a
 // frame of mourning, which draws its line of text, about twenty.
-constexpr int64_t tickBudget = 2500;
+constexpr int64_t tickBudget = 1500;
 constexpr int64_t ticksOfAFrame = 4, ticksOfMourning = 20;
+// Whirls sit still for their first 150 frames. All but the first start
+// warmed up, so that food, meals and spawning come within a few frames.
+constexpr int32_t warmedUpLife = 151;
 // The first extinction is mourned this many frames instead of 200, so that
 // worlds dying early reach their rebirth within the few frames.
 constexpr int32_t firstCountdown = 2;
@@ -118,6 +121,14 @@ bool openDisplayFor(const OptionsRecord& record)
                                1 + (record.screenHeight - 1) % tallestDisplay, record.screenDepth);
 }
 
+void warmUpWhirls()
+{
+    for (EntityNode* node = whirlList->head(); node != nullptr; node = node->next) {
+        if (node != whirlList->head())
+            node->entity->setLife(warmedUpLife);
+    }
+}
+
 void runFrames()
 {
     int64_t ticks = 0;
@@ -142,8 +153,10 @@ void runRecord(const OptionsRecord& record, int64_t failure)
     allocationsBeforeFailure = failure;
     liveBlocks = 0;
     limiting = true;
-    if (setUpWorld() == worldComplete)
+    if (setUpWorld() == worldComplete) {
+        warmUpWhirls();
         runFrames();
+    }
     limiting = false;
     tearDownWorld();
     closeHeadlessDisplay();
