@@ -31,3 +31,18 @@ fuzz: deps
 SOAK ?=
 soak: deps
 	@scripts/soak.sh $(SOAK)
+
+# The seven presets swept over COMPARE_SEEDS for COMPARE_FRAMES frames each
+# (tovrine-sweep, without drawing), then the comparison picture in
+# docs/preset-comparison.png; the sweep's tables and the SVGs stay in out/compare/.
+COMPARE_SEEDS ?= 1-32
+COMPARE_FRAMES ?= 20000
+.PHONY: compare
+compare: deps
+	@[ -f build/native/CMakeCache.txt ] || cmake --preset native >/dev/null
+	@cmake --build build/native -j $(JOBS) --target tovrine-world tovrine-sweep >/dev/null
+	@build/native/tools/world/tovrine-sweep --preset all --seeds $(COMPARE_SEEDS) \
+		--frames $(COMPARE_FRAMES) --out out/compare
+	@tools/plot/tovrine_plot.py compare out/compare --log --out out/compare/preset-comparison
+	@tools/plot/tovrine_plot.py lifetimes out/compare --out out/compare/preset-lifetimes
+	@mkdir -p docs && cp out/compare/preset-comparison.png docs/preset-comparison.png

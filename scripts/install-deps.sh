@@ -12,9 +12,11 @@ FUZZ="clang libclang-rt-14-dev"
 MINGW="mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix"
 WINE="wine wine64 xvfb xdotool x11-apps imagemagick"
 WINE32="wine32:i386"
+# The plots of tools/plot (tovrine-sweep's pictures, make compare).
+PLOTS="python3 python3-matplotlib"
 
 missing=""
-for p in $NATIVE $STYLE $FUZZ $MINGW $WINE $WINE32; do
+for p in $NATIVE $STYLE $FUZZ $MINGW $WINE $WINE32 $PLOTS; do
     if ! dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed$'; then
         missing="$missing $p"
     fi

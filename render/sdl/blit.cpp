@@ -12,6 +12,7 @@
 #include <xmmintrin.h>
 #endif
 
+#include "render/sdl/display_drawing.h"
 #include "render/sdl/drawing_clock.h"
 #include "render/sdl/sdl_surface.h"
 
@@ -182,6 +183,8 @@ bool blitSurface(Surface* dest, const PixelRect& destRect, Surface* source,
     DrawingTimer timer;
     if (!dest || !dest->image || !source || !source->image)
         return false;
+    if (skipsDrawingOnto(dest))
+        return true;
     if (source->image->format->format != dest->image->format->format)
         return false;
     PixelRect srcRect =

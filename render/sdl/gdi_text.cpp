@@ -1,4 +1,5 @@
 // Text drawn as GDI's TextOutA draws it onto a surface's device context.
+#include "render/sdl/display_drawing.h"
 #include "render/sdl/drawing_clock.h"
 #include "render/sdl/sdl_font.h"
 #include "render/sdl/sdl_surface.h"
@@ -102,6 +103,8 @@ int drawGdiText(Surface* surface, const char* text, int32_t x, int32_t y, Font* 
                 uint32_t colour, int32_t backgroundMode)
 {
     DrawingTimer timer;
+    if (skipsDrawingOnto(surface))
+        return 0;
     drawTextRun(surface, font, text, x, y, colour, backgroundMode != transparentBackground);
     return 0;
 }

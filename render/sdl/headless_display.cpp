@@ -7,7 +7,10 @@
 #include <cstring>
 #include <utility>
 
+#include "render/sdl/display_drawing.h"
 #include "render/sdl/sdl_surface.h"
+
+bool displayDrawingOff = false;
 
 int32_t displayWidth = 0;
 int32_t displayHeight = 0;
@@ -30,6 +33,7 @@ int32_t flipsDone = 0;
 
 void forgetState()
 {
+    displayDrawingOff = false;
     input = InjectedInput();
     quitFlag = false;
     flipsToFail = 0;
@@ -142,3 +146,5 @@ int32_t flipCount() { return flipsDone; }
 bool quitRequested() { return quitFlag; }
 
 void clearQuitRequest() { quitFlag = false; }
+
+void setDisplayDrawing(bool on) { displayDrawingOff = !on; }

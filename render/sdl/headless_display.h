@@ -47,6 +47,11 @@ int32_t flipCount();
 void countDrawingTime(bool on);
 double drawingMilliseconds();
 
+// While off, fills, blits and text onto primarySurface and backSurface do
+// nothing (every other surface is drawn as usual); flips still swap. On when
+// the display opens. The runner's --no-draw: the same world, no pixels.
+void setDisplayDrawing(bool on);
+
 // requestQuit() sets this; a test or the runner reads and clears it.
 bool quitRequested();
 void clearQuitRequest();

@@ -2,6 +2,7 @@
 // pixel access, behaving as DirectDraw surfaces with a GDI context do.
 #include <cstring>
 
+#include "render/sdl/display_drawing.h"
 #include "render/sdl/drawing_clock.h"
 #include "render/sdl/sdl_surface.h"
 
@@ -156,7 +157,7 @@ void setColourKey(Surface* surface, uint32_t colour)
 int fillSurface(Surface* surface, uint32_t storedColour)
 {
     DrawingTimer timer;
-    if (!surface || !surface->image)
+    if (!surface || !surface->image || skipsDrawingOnto(surface))
         return 0;
     SDL_FillRect(surface->image, nullptr, storedColour & storedMask(surface));
     return 0;

@@ -1,6 +1,8 @@
 // tovrine-world: the world without a screen. A seed and a settings record in,
 // per-frame figures, PNG frames and timings out, the same on every machine.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -52,13 +54,63 @@ bool reportMissingParts()
     return missing;
 }
 
-void printFigures(int64_t frame)
+// The figures of every frame, to stdout (--stats) and to the CSV file.
+class FigureOutput {
+public:
+    FigureOutput(bool stats, std::FILE* csv) : stats_(stats), csv_(csv) {}
+
+    void start()
+    {
+        WorldFigures figures = collectWorldFigures();
+        watch_.emplace(figures);
+        if (csv_ != nullptr)
+            std::fprintf(csv_, "%s\n", csvHeader().c_str());
+        write(0, figures, FrameChanges{});
+    }
+    void frame(int64_t frame)
+    {
+        if (!stats_ && csv_ == nullptr)
+            return;
+        WorldFigures figures = collectWorldFigures();
+        write(frame, figures, watch_->observe(figures));
+    }
+
+private:
+    void write(int64_t frame, const WorldFigures& figures, const FrameChanges& changes)
+    {
+        if (stats_)
+            std::fputs((formatWorldFigures(frame, figures) + "\n").c_str(), stdout);
+        if (csv_ != nullptr)
+            std::fprintf(csv_, "%s\n",
+                         formatCsvRow(frame, figures, changes, watch_->civilizations()).c_str());
+    }
+
+    bool stats_;
+    std::FILE* csv_;
+    std::optional<CivilizationWatch> watch_;
+};
+
+// Opened before the world is built, so that a path that cannot be written
+// fails at once rather than after the run.
+std::FILE* openCsv(const std::string& path, std::string& error)
 {
-    std::string line = formatWorldFigures(frame, collectWorldFigures()) + "\n";
-    std::fputs(line.c_str(), stdout);
+    std::FILE* file = std::fopen(path.c_str(), "w");
+    if (file == nullptr)
+        error = "cannot write CSV file \"" + path + "\": " + std::strerror(errno);
+    return file;
 }
 
-int runWorld(const RunnerOptions& options)
+bool closeCsv(std::FILE* file, const std::string& path, std::string& error)
+{
+    const bool failed = std::ferror(file) != 0;
+    if (std::fclose(file) != 0 || failed) {
+        error = "writing CSV file \"" + path + "\" failed";
+        return false;
+    }
+    return true;
+}
+
+int runWorld(const RunnerOptions& options, std::FILE* csv)
 {
     if (!options.pngDirectory.empty()) {
         std::error_code error;
@@ -74,8 +126,8 @@ int runWorld(const RunnerOptions& options)
         return fail("world set-up was interrupted");
     if (reportMissingParts() || quitRequested())
         return fail("the world is incomplete");
-    if (options.stats)
-        printFigures(0);
+    FigureOutput figures(options.stats, csv);
+    figures.start();
 
 #ifdef _WIN32
     // The drawing clock is the SDL backend's: timings come from the native build.
@@ -102,8 +154,7 @@ int runWorld(const RunnerOptions& options)
         if (quitRequested())
             return fail("the run was ended at frame " + std::to_string(frame) +
                         " (a sheet could not be measured)");
-        if (options.stats)
-            printFigures(frame);
+        figures.frame(frame);
         if (!options.pngDirectory.empty() && frame % options.every == 0) {
             std::string path = framePath(options.pngDirectory, frame, options.frames);
             if (!saveSurfacePng(primarySurface, path.c_str()))
@@ -129,8 +180,15 @@ int main(int argc, char** argv)
         std::fputs(runnerUsage().c_str(), stdout);
         return 0;
     }
+#ifdef _WIN32
+    if (options.noDraw)
+        return fail("--no-draw is a switch of the native build's display");
+#endif
     OptionsRecord record;
     if (!loadRunnerRecord(options, record, error) || !checkDisplayMode(record, error))
+        return fail(error);
+    std::FILE* csv = nullptr;
+    if (!options.csvPath.empty() && (csv = openCsv(options.csvPath, error)) == nullptr)
         return fail(error);
     liveOptions = record;
     setFoodSearch(options.walkFood ? FoodSearch::walk : FoodSearch::indexed);
@@ -138,8 +196,13 @@ int main(int argc, char** argv)
         return fail("cannot open a " + std::to_string(record.screenWidth) + " x " +
                     std::to_string(record.screenHeight) + " x " +
                     std::to_string(record.screenDepth) + " display");
-    int result = runWorld(options);
+#ifndef _WIN32
+    setDisplayDrawing(!options.noDraw);
+#endif
+    int result = runWorld(options, csv);
     tearDownWorld();
     closeHeadlessDisplay();
+    if (csv != nullptr && !closeCsv(csv, options.csvPath, error) && result == 0)
+        result = fail(error);
     return result;
 }

@@ -17,6 +17,8 @@ struct RunnerOptions {
     bool everyGiven = false;
     bool bench = false;
     bool walkFood = false;  // the reference food search instead of the index
+    std::string csvPath;    // empty: no CSV
+    bool noDraw = false;    // the same world without making the frames' pixels
     bool help = false;
 };
 
@@ -24,7 +26,8 @@ struct RunnerOptions {
 std::string runnerUsage();
 
 // Parses argv[1..]. False with `error` set when an argument is unknown,
-// lacks its value, or its value is malformed or out of range.
+// lacks its value, or its value is malformed or out of range. Touches
+// nothing but its arguments: no files, no output, no exit.
 bool parseRunnerArguments(int argc, const char* const* argv, RunnerOptions& options,
                           std::string& error);
 
@@ -32,6 +35,12 @@ bool parseRunnerArguments(int argc, const char* const* argv, RunnerOptions& opti
 // reads a stored value (a shorter file fills only its first bytes over the
 // default preset; a longer one is refused). False with `error` set.
 bool loadRunnerRecord(const RunnerOptions& options, OptionsRecord& record, std::string& error);
+
+// A record file as the saver takes one from the registry: exactly 128 bytes
+// (what the store writes; the saver keeps its defaults for anything else and
+// the Load page calls such a slot damaged) and of the current format version
+// (the configuration replaces any other as foreign). False with `error` set.
+bool loadStoredRecord(const std::string& path, OptionsRecord& record, std::string& error);
 
 // False with `error` set when the record's display mode cannot be opened.
 bool checkDisplayMode(const OptionsRecord& record, std::string& error);

@@ -15,6 +15,9 @@ struct WorldFigures {
     int64_t strengthSum = 0;
     int64_t xSum = 0;
     int64_t ySum = 0;
+    // Remains ever left: every Vob that dies leaves one, so its change from
+    // frame to frame is the deaths of that frame.
+    int32_t remainsHistory = 0;
 };
 
 // Counts of the four lists and sums over vobList's entities; a list that
@@ -23,3 +26,33 @@ WorldFigures collectWorldFigures();
 
 // "frame vobs history peak food remains whirls strengthSum xSum ySum".
 std::string formatWorldFigures(int64_t frame, const WorldFigures& figures);
+
+// What happened in one frame, judged from the counters alone so that
+// watching never changes the world.
+struct FrameChanges {
+    int64_t births = 0;  // children and the founders of a new civilization
+    int64_t deaths = 0;
+    bool newCivilization = false;
+    bool extinction = false;
+};
+
+// Follows a run from figure to figure. Vobs only enter an empty world
+// through the birth of a civilization, and the population moves only by
+// births and deaths, so births are the change of population plus deaths.
+class CivilizationWatch {
+public:
+    // The figures after set-up: its Vobs, if any, are the first civilization.
+    explicit CivilizationWatch(const WorldFigures& start);
+    FrameChanges observe(const WorldFigures& now);
+    int64_t civilizations() const { return civilizations_; }
+
+private:
+    WorldFigures last_;
+    int64_t civilizations_ = 0;
+};
+
+// The CSV columns: those of --stats, then civilizations so far, births and
+// deaths in the frame, and the mean strength (empty without Vobs).
+std::string csvHeader();
+std::string formatCsvRow(int64_t frame, const WorldFigures& figures, const FrameChanges& changes,
+                         int64_t civilizations);

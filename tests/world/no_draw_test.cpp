@@ -1,0 +1,129 @@
+// Switching the display's drawing off must leave the world exactly as it is
+// with drawing on: animation steps, sheets and every counter included.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "render/sdl/headless_display.h"
+#include "render/surface.h"
+#include "run/frame_driver.h"
+#include "run/world_setup.h"
+#include "settings/options_record.h"
+#include "sim/entity.h"
+#include "sim/entity_list.h"
+#include "sim/random.h"
+#include "sim/world.h"
+
+namespace {
+
+// Which of the world's sheets: the addresses differ from run to run.
+int64_t sheetNumber(const SpriteSheet* sheet)
+{
+    const SpriteSheet* sheets[] = {vobSheet,     weakVobSheet, megaVobSheet,
+                                   remainsSheet, foodSheet,    whirlSheet};
+    for (int64_t i = 0; i < 6; ++i)
+        if (sheet == sheets[i])
+            return i;
+    return -1;
+}
+
+// Every field of every entity in list order, the lists' counters, the
+// countdown and the generator: anything a rule could ever read.
+std::string worldState()
+{
+    std::string state = std::to_string(randomState()) + " " + std::to_string(rebirthCountdown);
+    for (const EntityList* list : {foodList, vobList, remainsList, whirlList}) {
+        state += " |" + std::to_string(list->population()) + "," + std::to_string(list->history()) +
+                 "," + std::to_string(list->peak());
+        for (const EntityNode* node = list->head(); node != nullptr; node = node->next) {
+            const Entity& e = *node->entity;
+            for (int64_t value :
+                 {sheetNumber(e.sheet()),   int64_t(e.animMode()),  int64_t(e.columns()),
+                  int64_t(e.rows()),        int64_t(e.column()),    int64_t(e.row()),
+                  int64_t(e.prevX()),       int64_t(e.prevY()),     int64_t(e.frameTick()),
+                  int64_t(e.frameDelay()),  int64_t(e.alive()),     int64_t(e.x()),
+                  int64_t(e.y()),           int64_t(e.cellWidth()), int64_t(e.cellHeight()),
+                  int64_t(e.direction()),   int64_t(e.speed()),     int64_t(e.strength()),
+                  int64_t(e.strengthCap()), int64_t(e.life()),      int64_t(e.steerHold()),
+                  int64_t(e.depositX()),    int64_t(e.depositY())})
+                state += " " + std::to_string(value);
+        }
+    }
+    return state;
+}
+
+bool backSurfaceHasInk()
+{
+    if (!beginPixelAccess(primarySurface))
+        return false;
+    bool ink = false;
+    for (int32_t y = 0; y < displayHeight && !ink; y += 3)
+        for (int32_t x = 0; x < displayWidth && !ink; x += 3)
+            ink = readPixel(primarySurface, x, y) != 0;
+    endPixelAccess(primarySurface);
+    return ink;
+}
+
+struct Outcome {
+    std::vector<std::string> states;
+    bool drewSomething = false;
+    bool reborn = false;  // an empty world was populated again
+};
+
+Outcome runWorld(const OptionsRecord& record, uint32_t seed, int32_t frames, bool draw)
+{
+    Outcome outcome;
+    EXPECT_TRUE(openHeadlessDisplay(800, 600, 16));
+    setDisplayDrawing(draw);
+    liveOptions = record;
+    rebirthCountdown = rebirthFrames;
+    seedRandom(seed);
+    EXPECT_EQ(worldComplete, setUpWorld());
+    for (int32_t frame = 0; frame < frames; ++frame) {
+        const int32_t population = vobList->population();
+        EXPECT_EQ(frameDone, runFrame());
+        outcome.reborn = outcome.reborn || (population == 0 && vobList->population() > 0);
+        outcome.states.push_back(worldState());
+        outcome.drewSomething = outcome.drewSomething || backSurfaceHasInk();
+    }
+    tearDownWorld();
+    closeHeadlessDisplay();
+    liveOptions = presetAlgorithms[0];
+    rebirthCountdown = rebirthFrames;
+    return outcome;
+}
+
+// Numbers over the Vobs, the cloud, and a world short-lived enough to show
+// the countdown's text and a rebirth within the run.
+TEST(NoDraw, EveryFrameLeavesTheSameWorldWithAndWithoutDrawing)
+{
+    OptionsRecord dying = presetAlgorithms[0];
+    dying.whirlCount = 0;
+    dying.initialVobs = 3;
+    dying.birthStrength = 60;
+    dying.statsMode = 1;
+    struct Case {
+        const char* what;
+        OptionsRecord record;
+        uint32_t seed;
+        int32_t frames;
+    };
+    for (const Case& c :
+         {Case{"original", presetAlgorithms[0], 1, 400}, Case{"storm", presetAlgorithms[2], 7, 300},
+          Case{"green sign", presetAlgorithms[4], 3, 400},
+          Case{"dies and is reborn", dying, 5, 700}}) {
+        SCOPED_TRACE(c.what);
+        Outcome drawn = runWorld(c.record, c.seed, c.frames, true);
+        Outcome skipped = runWorld(c.record, c.seed, c.frames, false);
+        EXPECT_TRUE(drawn.drewSomething);
+        EXPECT_FALSE(skipped.drewSomething);
+        EXPECT_EQ(c.record.initialVobs == 3, skipped.reborn);
+        ASSERT_EQ(drawn.states.size(), skipped.states.size());
+        for (size_t frame = 0; frame < drawn.states.size(); ++frame)
+            ASSERT_EQ(drawn.states[frame], skipped.states[frame]) << "frame " << frame + 1;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,44 @@
+// What a sweep keeps of one run: a few figures, the civilizations' lives and
+// the population at evenly spaced frames, read from the run's CSV.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct CivilizationLife {
+    int64_t born = 0;      // frame of its birth (0: built with the world)
+    int64_t lifetime = 0;  // frames until it died out, or until the run ended
+    bool ended = false;    // false when it was still alive at the end
+};
+
+struct RunSummary {
+    int64_t frames = 0;
+    int64_t civilizations = 0;
+    int64_t extinctions = 0;
+    int64_t firstExtinction = -1;  // frame; -1 when the run never died out
+    double meanPopulation = 0;     // over frames 1 to the last
+    int64_t lowestPopulation = 0;
+    int64_t highestPopulation = 0;
+    int64_t foodAtEnd = 0;
+    std::vector<CivilizationLife> lives;
+    std::vector<int64_t> populationSamples;  // at frames 0, every, 2 every, ...
+};
+
+// Reads a CSV of tovrine-world --csv, which must run from frame 0 to
+// `frames`; samples the population every `every` frames. False with
+// `error` set for a file that is missing, short or malformed.
+bool summarizeRunCsv(const std::string& path, int64_t frames, int64_t every, RunSummary& summary,
+                     std::string& error);
+
+// The sampling step that keeps a run to at most `points` + 1 samples.
+int64_t sampleStep(int64_t frames, int64_t points);
+
+// Quartiles by linear interpolation between the sorted values (the usual
+// "type 7"): q1, median, q3. All zero for no values.
+struct Quartiles {
+    double q1 = 0;
+    double median = 0;
+    double q3 = 0;
+};
+Quartiles quartilesOf(std::vector<double> values);
