@@ -1,40 +1,22 @@
-// tovrine-world's command line: arguments separated by NUL bytes, read as
-// main reads them. A bad argument ends with its message; a good line gives
-// options within their ranges. A record file named on the line is read from
-// a file of the fuzzer's own that holds the name's bytes, so that every
-// length and content of a record (too short, exact, too long) is tried
-// without reading anything else on the machine.
+// tovrine-world's command line (arguments separated by NUL bytes), read as
+// main reads it. A bad argument ends with its message; a good line gives
+// options within their ranges. A record file named on the line is read
+// from a file of the fuzzer's own that holds the name's bytes, so that
+// every length and content of a record (too short, exact, too long) is
+// tried as the runner and as the saver take it, without reading anything
+// else on the machine.
 #include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
-#include <vector>
 
 #include "settings/options_record.h"
+#include "tests/fuzz/fuzz_arguments.h"
 #include "tools/world/runner_options.h"
 
 namespace {
-
-constexpr size_t mostArguments = 64;
-
-std::vector<std::string> argumentsOf(const uint8_t* data, size_t size)
-{
-    std::vector<std::string> arguments{"tovrine-world"};
-    std::string current;
-    for (size_t i = 0; i < size && arguments.size() < mostArguments; ++i) {
-        if (data[i] == 0) {
-            arguments.push_back(current);
-            current.clear();
-        } else {
-            current += static_cast<char>(data[i]);
-        }
-    }
-    if (!current.empty() && arguments.size() < mostArguments)
-        arguments.push_back(current);
-    return arguments;
-}
 
 const std::string& recordFile()
 {
@@ -70,11 +52,16 @@ void loadRecord(RunnerOptions options)
     OptionsRecord record;
     std::string error;
     const bool loaded = loadRunnerRecord(options, record, error);
-    if (!options.recordPath.empty())
-        std::remove(options.recordPath.c_str());
     if (!loaded || !checkDisplayMode(record, error)) {
         if (error.empty())
             __builtin_trap();  // a refusal without its message
+    }
+    if (!options.recordPath.empty()) {
+        // The same file as the saver would take it from the registry.
+        error.clear();
+        if (!loadStoredRecord(options.recordPath, record, error) && error.empty())
+            __builtin_trap();
+        std::remove(options.recordPath.c_str());
     }
 }
 
@@ -82,15 +69,10 @@ void loadRecord(RunnerOptions options)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const std::vector<std::string> arguments = argumentsOf(data, size);
-    std::vector<const char*> argv;
-    for (const std::string& argument : arguments)
-        argv.push_back(argument.c_str());
-    argv.push_back(nullptr);
-
+    const FuzzArguments arguments("tovrine-world", data, size);
     RunnerOptions options;
     std::string error;
-    if (!parseRunnerArguments(static_cast<int>(arguments.size()), argv.data(), options, error)) {
+    if (!parseRunnerArguments(arguments.argc(), arguments.argv(), options, error)) {
         if (error.empty())
             __builtin_trap();  // a bad argument ends with its message
         return 0;
