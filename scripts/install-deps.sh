@@ -14,6 +14,8 @@ WINE="wine wine64 xvfb xdotool x11-apps imagemagick"
 WINE32="wine32:i386"
 # The plots of tools/plot (tovrine-sweep's pictures, make compare).
 PLOTS="python3 python3-matplotlib"
+# The Linux saver (Xlib) and the window its end-to-end check draws into (Tk).
+NATIVE="$NATIVE libx11-dev python3-tk"
 
 missing=""
 for p in $NATIVE $STYLE $FUZZ $MINGW $WINE $WINE32 $PLOTS; do

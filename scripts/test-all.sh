@@ -21,6 +21,9 @@ sanitizeStart=$(date +%s)
 scripts/sanitize-tests.sh "$jobs" || failed="$failed sanitize"
 echo "sanitizer stage: $(($(date +%s) - sanitizeStart)) s"
 
+echo "== the Linux saver end to end on Xvfb"
+tests/e2e/linux_saver_e2e.sh build/native || failed="$failed linux-e2e"
+
 echo "== fuzz targets, a few seconds each"
 fuzzStart=$(date +%s)
 scripts/fuzz.sh --seeds-only "${TOVRINE_FUZZ_SECONDS:-8}" || failed="$failed fuzz"

@@ -33,13 +33,15 @@ probe(render-sdl-ttf render/glyph_font.cpp "<SDL2/SDL_ttf.h>" FALSE)
 probe(artgen-sdl-image tools/artgen/image.cpp "\"SDL_image.h\"" FALSE)
 # The core has no backend folders of its own.
 probe(sim-sdl-folder sim/sdl/draw.cpp "<SDL.h>" FALSE)
-probe(host-sdl-folder host/sdl/window.cpp "<SDL.h>" FALSE)
+probe(sim-x11 sim/world.cpp "<X11/Xlib.h>" FALSE)
 # Allowed in the backends.
 probe(render-sdl render/sdl/surface.cpp "<SDL.h>" TRUE)
 probe(render-win32 render/win32/surface.cpp "<ddraw.h>" TRUE)
 probe(settings-win32 settings/win32/registry_store.cpp "<windows.h>" TRUE)
 probe(run-sdl run/sdl/input.cpp "<SDL.h>" TRUE)
 probe(host-win32 host/win32/entry.cpp "<windows.h>" TRUE)
+probe(host-sdl-folder host/sdl/window.cpp "<SDL.h>" TRUE)
+probe(host-x11-folder host/x11/window.cpp "<X11/Xlib.h>" TRUE)
 # The core's own headers are fine.
 probe(portable sim/world.cpp "\"render/surface.h\"" TRUE)
 

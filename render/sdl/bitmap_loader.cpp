@@ -1,6 +1,7 @@
-// The program's bitmaps on Linux: resources/bitmaps/<id>_<name>.bmp, found
-// under $TOVRINE_RESOURCES or the source tree's resources folder, converted
-// into the display's format as GDI would copy them (the low bits dropped).
+// The program's bitmaps on Linux: bitmaps/<id>_<name>.bmp, found in the
+// folder the installed saver names, else under $TOVRINE_RESOURCES or the
+// source tree's resources folder, converted into the display's format as
+// GDI would copy them (the low bits dropped).
 #include <dirent.h>
 #include <sys/stat.h>
 
@@ -10,11 +11,21 @@
 #include <string>
 #include <vector>
 
-#include "render/sdl/headless_display.h"
+#include "render/sdl/resource_directory.h"
 #include "render/sdl/sdl_surface.h"
+
+namespace {
+
+std::string chosenDirectory;
+
+}  // namespace
+
+void useResourceDirectory(const std::string& folder) { chosenDirectory = folder; }
 
 std::string resourceDirectory()
 {
+    if (!chosenDirectory.empty())
+        return chosenDirectory;
     const char* fromEnvironment = std::getenv("TOVRINE_RESOURCES");
     if (fromEnvironment && *fromEnvironment)
         return fromEnvironment;

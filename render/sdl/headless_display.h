@@ -6,6 +6,7 @@
 #include <string>
 
 #include "render/display.h"
+#include "render/sdl/resource_directory.h"
 #include "render/surface.h"
 
 // Opens a W x H display at 16 (5-6-5) or 32 (XRGB) bits: creates
@@ -18,10 +19,6 @@ bool openHeadlessDisplay(int32_t width, int32_t height, int32_t depth);
 // Releases both surfaces and forgets the format; the globals return to 0.
 // Also clears injected input and the quit request.
 void closeHeadlessDisplay();
-
-// The folder whose bitmaps/<id>_*.bmp files are the program's bitmaps:
-// $TOVRINE_RESOURCES when set, else the source tree's resources folder.
-std::string resourceDirectory();
 
 // Writes a surface as a PNG file; false when it cannot.
 bool saveSurfacePng(Surface* surface, const char* path);

@@ -4,6 +4,7 @@
 #include "host/win32/saver_host.h"
 #include "render/display.h"
 #include "run/frame_driver.h"
+#include "run/function_keys.h"
 #include "run/win32/saver_run.h"
 #include "settings/options_record.h"
 #include "settings/settings_store.h"
@@ -20,33 +21,21 @@ constexpr UINT framePeriodMs = 10;
 // they must not start a second attempt while the first is reporting.
 bool settingUp = false;
 
-void stepStatsDisplay()
-{
-    if (liveOptions.statsMode == 0 && liveOptions.includeLife == 0)
-        liveOptions.statsMode = 1;
-    else if (liveOptions.statsMode != 0 && liveOptions.includeLife == 0)
-        liveOptions.includeLife = 1;
-    else {
-        liveOptions.statsMode = 0;
-        liveOptions.includeLife = 0;
-    }
-}
-
 // True when the key is one of the four the saver answers itself.
 bool handleFunctionKey(WPARAM key)
 {
     switch (key) {
     case VK_F1:
-        liveOptions.showCloud = (liveOptions.showCloud + 1) % 2;
+        pressFunctionKey(FunctionKey::f1);
         return true;
     case VK_F2:
-        stepStatsDisplay();
+        pressFunctionKey(FunctionKey::f2);
         return true;
     case VK_F3:
-        liveOptions.statsMode = liveOptions.statsMode == 2 ? 0 : 2;
+        pressFunctionKey(FunctionKey::f3);
         return true;
     case VK_F12:
-        strengthResetRequested = 1;
+        pressFunctionKey(FunctionKey::f12);
         return true;
     default:
         return false;

@@ -1,0 +1,413 @@
+// The Linux saver's display. The world draws into two surfaces in memory at
+// its own size and depth; a flip swaps them and presentWindowDisplay copies
+// the visible one into the window's framebuffer, scaled to keep its aspect
+// ratio with black bars, as a monitor showed the Windows saver's mode.
+//
+// The window's framebuffer is SDL's plain X11 one (shared-memory images):
+// with SDL's default, software OpenGL on a machine without a GPU, a frame
+// costs many times more processor time for the same picture.
+#include "render/sdl/window_display.h"
+
+#include <SDL.h>
+
+#include <chrono>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+#include "render/sdl/sdl_surface.h"
+#include "render/sdl/window_scaling.h"
+
+int32_t displayWidth = 0;
+int32_t displayHeight = 0;
+int32_t displayDepth = 0;
+Surface* primarySurface = nullptr;
+Surface* backSurface = nullptr;
+
+volatile std::sig_atomic_t windowDisplayStop = 0;
+
+namespace {
+
+constexpr uint8_t escapeScanCode = 0x01;  // DIK_ESCAPE
+constexpr uint8_t keyDownBit = 0x80;
+// The loading screen polls after every Vob; showing each poll would cost
+// more than building the world.
+constexpr auto pollPresentGap = std::chrono::milliseconds(20);
+// Frames between two presents of the whole picture (five seconds by
+// default): in case an exposure went unseen.
+constexpr int32_t refreshPeriod = 500;
+
+struct Presenter {
+    SDL_Window* window = nullptr;
+    WindowKind kind = WindowKind::framed;
+    uint64_t windowId = 0;
+    // The visible surface in the window's pixel format, before scaling.
+    SDL_Surface* converted = nullptr;
+    // The framebuffer the bars were last painted on, and its size: a new
+    // one (the window changed size) is painted black again.
+    SDL_Surface* screen = nullptr;
+    int screenWidth = 0;
+    int screenHeight = 0;
+    SDL_Rect picture = {0, 0, 0, 0};
+    std::chrono::steady_clock::time_point lastPresent;
+    // Only changed parts are sent; the whole picture again when the window
+    // was exposed, and now and then.
+    bool refreshAll = true;
+    int32_t framesSinceRefresh = 0;
+    std::vector<SDL_Rect> changed;
+};
+
+Presenter presenter;
+bool videoStarted = false;
+
+// The largest rectangle of the world's aspect ratio, centred.
+SDL_Rect fitPicture(int width, int height)
+{
+    SDL_Rect r = {0, 0, width, height};
+    if (static_cast<int64_t>(width) * displayHeight > static_cast<int64_t>(height) * displayWidth)
+        r.w = static_cast<int>(static_cast<int64_t>(height) * displayWidth / displayHeight);
+    else
+        r.h = static_cast<int>(static_cast<int64_t>(width) * displayHeight / displayWidth);
+    r.w = r.w < 1 ? 1 : r.w;
+    r.h = r.h < 1 ? 1 : r.h;
+    r.x = (width - r.w) / 2;
+    r.y = (height - r.h) / 2;
+    return r;
+}
+
+void forgetScreen()
+{
+    if (presenter.converted)
+        SDL_FreeSurface(presenter.converted);
+    presenter.converted = nullptr;
+    presenter.screen = nullptr;
+    presenter.screenWidth = 0;
+    presenter.screenHeight = 0;
+}
+
+// A new or resized framebuffer: black all over, the picture placed anew.
+void adoptScreen(SDL_Surface* screen)
+{
+    forgetScreen();
+    presenter.screen = screen;
+    presenter.screenWidth = screen->w;
+    presenter.screenHeight = screen->h;
+    presenter.picture = fitPicture(screen->w, screen->h);
+    SDL_FillRect(screen, nullptr, SDL_MapRGB(screen->format, 0, 0, 0));
+}
+
+SDL_Window* makeWindow(const WindowRequest& request, std::string& error)
+{
+    SDL_Window* window = nullptr;
+    switch (request.kind) {
+    case WindowKind::framed:
+        window = SDL_CreateWindow("Tovrine", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                  request.width, request.height, SDL_WINDOW_RESIZABLE);
+        break;
+    case WindowKind::fullScreen: {
+        // Made as large as the screen from the start: without a window
+        // manager nobody would carry out the full-screen request.
+        SDL_DisplayMode desktop = {0, 640, 480, 0, nullptr};
+        SDL_GetDesktopDisplayMode(0, &desktop);
+        window = SDL_CreateWindow("Tovrine", 0, 0, desktop.w, desktop.h,
+                                  SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS);
+        if (window)
+            SDL_ShowCursor(SDL_DISABLE);
+        break;
+    }
+    case WindowKind::given:
+        window =
+            SDL_CreateWindowFrom(reinterpret_cast<void*>(static_cast<uintptr_t>(request.windowId)));
+        break;
+    }
+    if (!window)
+        error = std::string("cannot open the window: ") + SDL_GetError();
+    return window;
+}
+
+// The world's size when it takes the window's own.
+void windowSize(const WindowRequest& request, SDL_Window* window, int& width, int& height)
+{
+    SDL_DisplayMode mode;
+    if (request.kind == WindowKind::fullScreen &&
+        SDL_GetDesktopDisplayMode(SDL_GetWindowDisplayIndex(window), &mode) == 0) {
+        width = mode.w;
+        height = mode.h;
+        return;
+    }
+    SDL_GetWindowSize(window, &width, &height);
+}
+
+bool openSurfaces(int32_t width, int32_t height, int32_t depth, std::string& error)
+{
+    uint32_t format = pixelFormatForDepth(depth);
+    if (format == 0 || width <= 0 || height <= 0) {
+        error = "cannot draw a world of " + std::to_string(width) + " x " + std::to_string(height) +
+                " x " + std::to_string(depth);
+        return false;
+    }
+    setDisplayPixelFormat(format);
+    primarySurface = createSurface(width, height);
+    backSurface = createSurface(width, height);
+    if (!primarySurface || !backSurface) {
+        error = "not enough memory for the world's surfaces";
+        return false;
+    }
+    displayWidth = width;
+    displayHeight = height;
+    displayDepth = depth;
+    clearDisplaySurfaces();
+    return true;
+}
+
+void closeSurfaces()
+{
+    releaseSurface(backSurface);
+    releaseSurface(primarySurface);
+    backSurface = nullptr;
+    primarySurface = nullptr;
+    displayWidth = 0;
+    displayHeight = 0;
+    displayDepth = 0;
+    setDisplayPixelFormat(0);
+}
+
+// Formats the tile copy does not know: SDL converts, then stretches within
+// one format (its scaled blit between two formats goes pixel by pixel).
+void presentThroughSdl(SDL_Surface* screen, SDL_Surface* shown)
+{
+    SDL_Rect picture = presenter.picture;
+    if (picture.w == shown->w && picture.h == shown->h &&
+        shown->format->format == screen->format->format) {
+        SDL_BlitSurface(shown, nullptr, screen, &picture);
+    } else {
+        if (!presenter.converted) {
+            presenter.converted =
+                SDL_CreateRGBSurfaceWithFormat(0, shown->w, shown->h, 0, screen->format->format);
+            if (!presenter.converted)
+                return;
+        }
+        SDL_BlitSurface(shown, nullptr, presenter.converted, nullptr);
+        SDL_BlitScaled(presenter.converted, nullptr, screen, &picture);
+    }
+    SDL_UpdateWindowSurface(presenter.window);
+}
+
+void releaseWindow()
+{
+    closeSurfaces();
+    forgetScreen();
+    if (presenter.window) {
+        // A given window's owner keeps it: SDL only lets go of it.
+        SDL_DestroyWindow(presenter.window);
+        presenter.window = nullptr;
+    }
+}
+
+bool isOwnWindow() { return presenter.window && presenter.kind != WindowKind::given; }
+
+// SDL_KEYDOWN's key as the frame clock counts it; -1 for any other key.
+int functionKeyIndex(SDL_Keycode key)
+{
+    switch (key) {
+    case SDLK_F1:
+        return 0;
+    case SDLK_F2:
+        return 1;
+    case SDLK_F3:
+        return 2;
+    case SDLK_F12:
+        return 3;
+    default:
+        return -1;
+    }
+}
+
+void takeEvent(const SDL_Event& event, WindowInput& input)
+{
+    switch (event.type) {
+    case SDL_QUIT:
+        input.closeRequested = true;
+        break;
+    case SDL_WINDOWEVENT:
+        if (event.window.event == SDL_WINDOWEVENT_CLOSE)
+            input.closeRequested = true;
+        if (event.window.event == SDL_WINDOWEVENT_EXPOSED)
+            presenter.refreshAll = true;
+        break;
+    case SDL_KEYDOWN: {
+        SDL_Keycode key = event.key.keysym.sym;
+        int index = functionKeyIndex(key);
+        if (key == SDLK_ESCAPE || key == SDLK_q)
+            input.closeRequested = true;
+        else if (index >= 0)
+            input.functionPresses[index] += 1;
+        else
+            input.otherInput = true;
+        break;
+    }
+    case SDL_MOUSEBUTTONDOWN:
+        input.otherInput = true;
+        break;
+    default:
+        break;
+    }
+}
+
+// What the loading screen's poll counts as Escape: a stop, or in the
+// saver's own window what would end it at the next frame.
+bool stopPending()
+{
+    if (windowDisplayStop)
+        return true;
+    if (!isOwnWindow())
+        return false;
+    SDL_PumpEvents();
+    const Uint8* keys = SDL_GetKeyboardState(nullptr);
+    if (SDL_HasEvent(SDL_QUIT) || keys[SDL_SCANCODE_ESCAPE] || keys[SDL_SCANCODE_Q])
+        return true;
+    if (presenter.kind != WindowKind::fullScreen)
+        return false;
+    return SDL_HasEvent(SDL_KEYDOWN) || SDL_HasEvent(SDL_MOUSEBUTTONDOWN);
+}
+
+}  // namespace
+
+bool startWindowVideo(std::string& error)
+{
+    // Signals are the saver's (they end the run at the next frame), and the
+    // framebuffer is plain X11, not software OpenGL.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        error = std::string("cannot start the video: ") + SDL_GetError();
+        return false;
+    }
+    videoStarted = true;
+    return true;
+}
+
+bool openWindowDisplay(const WindowRequest& request, std::string& error)
+{
+    // Video stays: stopping it would put SDL's X error handler back.
+    releaseWindow();
+    if (!videoStarted && !startWindowVideo(error))
+        return false;
+    presenter.kind = request.kind;
+    presenter.windowId = request.windowId;
+    presenter.window = makeWindow(request, error);
+    if (!presenter.window) {
+        closeWindowDisplay();
+        return false;
+    }
+    int width = request.width;
+    int height = request.height;
+    if (width == 0 || height == 0)
+        windowSize(request, presenter.window, width, height);
+    if (!openSurfaces(width, height, request.depth, error)) {
+        closeWindowDisplay();
+        return false;
+    }
+    presentWindowDisplay();
+    return true;
+}
+
+void closeWindowDisplay()
+{
+    releaseWindow();
+    if (videoStarted) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        videoStarted = false;
+    }
+}
+
+bool retakeGivenWindow(std::string& error)
+{
+    if (presenter.kind != WindowKind::given || !presenter.window)
+        return true;
+    forgetScreen();
+    SDL_DestroyWindow(presenter.window);
+    presenter.window =
+        SDL_CreateWindowFrom(reinterpret_cast<void*>(static_cast<uintptr_t>(presenter.windowId)));
+    if (!presenter.window) {
+        error = std::string("cannot take the window again: ") + SDL_GetError();
+        return false;
+    }
+    return true;
+}
+
+void refreshWindowDisplay() { presenter.refreshAll = true; }
+
+void presentWindowDisplay()
+{
+    presenter.lastPresent = std::chrono::steady_clock::now();
+    if (!presenter.window || !primarySurface)
+        return;
+    SDL_Surface* screen = SDL_GetWindowSurface(presenter.window);
+    if (!screen)
+        return;
+    if (screen != presenter.screen || screen->w != presenter.screenWidth ||
+        screen->h != presenter.screenHeight) {
+        adoptScreen(screen);
+        presenter.refreshAll = true;
+    }
+    if (++presenter.framesSinceRefresh >= refreshPeriod)
+        presenter.refreshAll = true;
+    const bool everything = presenter.refreshAll;
+    presenter.refreshAll = false;
+    if (everything)
+        presenter.framesSinceRefresh = 0;
+    SDL_Surface* shown = primarySurface->image;
+    presenter.changed.clear();
+    if (copyChangedScaled(shown, screen, presenter.picture, everything, presenter.changed)) {
+        if (everything)
+            SDL_UpdateWindowSurface(presenter.window);
+        else if (!presenter.changed.empty())
+            SDL_UpdateWindowSurfaceRects(presenter.window, presenter.changed.data(),
+                                         static_cast<int>(presenter.changed.size()));
+        return;
+    }
+    presentThroughSdl(screen, shown);
+}
+
+WindowInput pumpWindowInput()
+{
+    WindowInput input;
+    if (!isOwnWindow())
+        return input;
+    SDL_Event event;
+    while (SDL_PollEvent(&event))
+        takeEvent(event, input);
+    return input;
+}
+
+// Like a hardware flip, the two buffers trade places; the frame clock shows
+// the new visible one once anything it adds is drawn.
+bool flipDisplay()
+{
+    if (!primarySurface || !backSurface)
+        return false;
+    std::swap(primarySurface->image, backSurface->image);
+    return true;
+}
+
+bool readKeyboardState(uint8_t keys[256])
+{
+    std::memset(keys, 0, 256);
+    if (std::chrono::steady_clock::now() - presenter.lastPresent >= pollPresentGap)
+        presentWindowDisplay();
+    if (stopPending())
+        keys[escapeScanCode] = keyDownBit;
+    return true;
+}
+
+// Mouse travel never ends this saver: its own window is a window among
+// others, and under xscreensaver input is the daemon's.
+bool readMouseState(MouseState& mouse)
+{
+    mouse = MouseState{0, 0, 0, {0, 0, 0, 0}};
+    return true;
+}
+
+void requestQuit() { windowDisplayStop = 1; }

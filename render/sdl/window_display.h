@@ -1,0 +1,61 @@
+// The display of the Linux saver: the world's two surfaces in memory, as the
+// headless display keeps them, and a window that shows the visible one
+// scaled to fit with black bars. The window is the saver's own (framed or
+// full screen) or another program's, taken by its X window id.
+#pragma once
+
+#include <csignal>
+#include <cstdint>
+#include <string>
+
+#include "render/display.h"
+
+enum class WindowKind { framed, fullScreen, given };
+
+struct WindowRequest {
+    WindowKind kind = WindowKind::framed;
+    uint64_t windowId = 0;  // the given window
+    // The world's size and depth; a size of 0 x 0 takes the window's.
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t depth = 16;
+};
+
+// Starts SDL's video alone, so that the caller can put its own X error
+// handler over SDL's before any window is touched. False with `error` set.
+bool startWindowVideo(std::string& error);
+
+// Starts SDL's video when not yet started, makes or takes the window and opens the surfaces.
+// False with `error` set; nothing stays open then. Called once by the
+// frame clock before the world is built.
+bool openWindowDisplay(const WindowRequest& request, std::string& error);
+// Gives back the surfaces, the window (a given one is left to its owner)
+// and SDL's video.
+void closeWindowDisplay();
+
+// Shows the visible surface in the window, scaled. Called by the frame
+// clock after each frame, and through the input polls while the loading
+// screen or a rebirth draws straight onto the visible surface.
+void presentWindowDisplay();
+
+// Sends the whole picture at the next present, not only what changed:
+// the window was exposed. Called by the frame clock for a given window.
+void refreshWindowDisplay();
+
+// Takes a given window again after its owner changed its size, so that
+// the picture follows. Called by the frame clock.
+bool retakeGivenWindow(std::string& error);
+
+// What the user did in the saver's own window since the last call.
+struct WindowInput {
+    bool closeRequested = false;      // the window closed, Escape or q
+    int32_t functionPresses[4] = {};  // F1, F2, F3, F12, repeats included
+    bool otherInput = false;          // any other key, or a click
+};
+// Empties the event queue. A given window's events are never read.
+WindowInput pumpWindowInput();
+
+// Set by a signal handler (hence sig_atomic_t) or the frame clock: the run
+// ends. The loading screen's polls report it as Escape held, so that set-up
+// stops too.
+extern volatile std::sig_atomic_t windowDisplayStop;

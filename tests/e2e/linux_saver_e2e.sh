@@ -1,0 +1,187 @@
+#!/bin/bash
+# The Linux saver, tovrine, on a private Xvfb:
+#
+#   tests/e2e/linux_saver_e2e.sh [BUILD_DIR]     (default build/native)
+#
+# 1. -window: Vobs, whirls and the cloud in its own window, at 16 and 32
+#    bits; F1 hides the cloud; Escape ends with 0.
+# 2. -window-id: the world inside a preview-sized window made here and
+#    nothing outside it; it follows a resize; destroying the window ends
+#    the saver with 0.
+# 4. SIGTERM ends a run within 100 ms with 0.
+# Also: an unknown option, a refused record and missing artwork end with 1
+# and a message.
+# Screenshots land in out/e2e-linux/. Exits non-zero if anything failed.
+set -u
+cd "$(dirname "$0")/../.."
+build=$(cd "${1:-build/native}" && pwd)
+saver=$build/tovrine
+shots=out/e2e-linux
+here=tests/e2e
+failed=0
+pass() { echo "linux e2e: ok: $*"; }
+fail() { echo "linux e2e: FAILED: $*"; failed=1; }
+
+[ -x "$saver" ] || { echo "linux e2e: no $saver" >&2; exit 2; }
+mkdir -p "$shots" && rm -f "$shots"/*.png
+tmp=$(mktemp -d "${TMPDIR:-/tmp}/tovrine-linux-e2e.XXXXXX")
+xvfb=""
+cleanup() {
+    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+    rm -rf "$tmp"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM HUP
+
+# -displayfd lets Xvfb pick a free display number; -br: a black root, so
+# that anything drawn outside a given window shows.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset -br \
+    3>"$tmp/display" >"$tmp/xvfb.log" 2>&1 </dev/null &
+xvfb=$!
+for _ in $(seq 100); do
+    grep -q '^[0-9][0-9]*$' "$tmp/display" 2>/dev/null && break
+    sleep 0.1
+done
+grep -q '^[0-9][0-9]*$' "$tmp/display" || { cat "$tmp/xvfb.log" >&2; exit 2; }
+export DISPLAY=":$(cat "$tmp/display")"
+# No settings file of the user's: the built-in first preset.
+export XDG_CONFIG_HOME=$tmp/config HOME=$tmp
+
+census() { python3 "$here/picture_census.py" "$@"; }
+# field NAME CENSUS-LINE: one count of a census
+field() { echo "$2" | tr ' ' '\n' | sed -n "s/^$1=//p"; }
+shot() { import -display "$DISPLAY" -window root "$1" 2>/dev/null; }
+
+# wait_exit PID SECONDS: sets code to the exit code, or "running" after the
+# time. Not in a subshell: only the parent can wait for its child.
+wait_exit() {
+    local i
+    for i in $(seq $(($2 * 20))); do
+        if ! kill -0 "$1" 2>/dev/null; then
+            wait "$1"
+            code=$?
+            return
+        fi
+        sleep 0.05
+    done
+    code=running
+}
+
+# The first preset at 32 bits.
+depth32=tests/world/records/alg0-800x600x32.rec
+# ---- 1: its own window ---------------------------------------------------
+own_window() {
+    local depth=$1 args=()
+    [ "$depth" = 32 ] && args=(-record "$depth32")
+    "$saver" -window "${args[@]}" >"$tmp/own.log" 2>&1 &
+    local pid=$! id=""
+    for _ in $(seq 50); do
+        id=$(xdotool search --name '^Tovrine$' 2>/dev/null | head -n 1)
+        [ -n "$id" ] && break
+        sleep 0.1
+    done
+    [ -n "$id" ] || { fail "own window at $depth bits: no window"; kill "$pid"; return; }
+    eval "$(xdotool getwindowgeometry --shell "$id")"
+    sleep 2
+    shot "$shots/own-$depth.png"
+    local world="$WIDTH $HEIGHT"
+    local all cloud
+    all=$(census "$shots/own-$depth.png" "$X" "$Y" "$WIDTH" "$HEIGHT")
+    # The cloud sits at the world's top left.
+    cloud=$(field cloud "$(census "$shots/own-$depth.png" "$X" "$Y" 110 80)")
+    if [ "$(field vob "$all")" -gt 50 ] && [ "$(field whirl "$all")" -gt 200 ] && [ "$cloud" -gt 1500 ]; then
+        pass "own window at $depth bits ($world): $all, cloud $cloud"
+    else
+        fail "own window at $depth bits ($world): $all, cloud $cloud"
+    fi
+    # Keys go where the pointer is: no window manager gives focus here.
+    xdotool mousemove --sync $((X + WIDTH / 2)) $((Y + HEIGHT / 2))
+    xdotool key F1
+    sleep 0.5
+    shot "$shots/own-$depth-f1.png"
+    cloud=$(field cloud "$(census "$shots/own-$depth-f1.png" "$X" "$Y" 110 80)")
+    if [ "$cloud" -lt 200 ]; then pass "F1 hides the cloud (cloud $cloud)"
+    else fail "F1 left the cloud (cloud $cloud)"; fi
+    xdotool key Escape
+    wait_exit "$pid" 3
+    if [ "$code" = 0 ]; then pass "Escape ends with 0"
+    else fail "Escape: exit $code"; kill "$pid" 2>/dev/null; cat "$tmp/own.log"; fi
+}
+own_window 16
+own_window 32
+
+# ---- 2: a window of another program --------------------------------------
+coproc HOST { python3 "$here/host_window.py" 320 240 600 100; }
+read -r -t 10 -u "${HOST[0]}" host_id
+if [ -z "${host_id:-}" ]; then
+    fail "the host window did not open"
+else
+    "$saver" -window-id "$host_id" >"$tmp/given.log" 2>&1 &
+    pid=$!
+    sleep 2
+    shot "$shots/given-320x240.png"
+    inside=$(census "$shots/given-320x240.png" 600 100 320 240)
+    # Everything but that rectangle: the four bands around it.
+    outside=0
+    for r in "0 0 1024 100" "0 340 1024 428" "0 100 600 240" "920 100 104 240"; do
+        # shellcheck disable=SC2086
+        outside=$((outside + $(field lit "$(census "$shots/given-320x240.png" $r)")))
+    done
+    if [ "$(field lit "$inside")" -gt 300 ] && [ "$(field vob "$inside")" -gt 10 ] && [ "$outside" = 0 ]; then
+        pass "-window-id 320x240: inside $inside; outside lit $outside"
+    else
+        fail "-window-id 320x240: inside $inside; outside lit $outside"
+    fi
+    echo "size 400 300" >&"${HOST[1]}"
+    read -r -t 5 -u "${HOST[0]}" _
+    sleep 1
+    shot "$shots/given-400x300.png"
+    # The cloud, always at the world's top left, grows with the picture.
+    small=$(field cloud "$inside")
+    grown=$(field cloud "$(census "$shots/given-400x300.png" 600 100 400 300)")
+    if [ "$grown" -gt $((small * 13 / 10)) ]; then pass "the picture follows a resize (cloud $small, then $grown)"
+    else fail "the picture did not follow a resize (cloud $small, then $grown)"; fi
+    echo destroy >&"${HOST[1]}"
+    wait_exit "$pid" 2
+    if [ "$code" = 0 ] && ! grep -q . "$tmp/given.log"; then pass "a destroyed window ends the run quietly with 0"
+    else fail "destroyed window: exit $code: $(cat "$tmp/given.log")"; kill "$pid" 2>/dev/null; fi
+    echo quit >&"${HOST[1]}"
+fi
+
+# ---- 4: SIGTERM ------------------------------------------------------------
+"$saver" -window >"$tmp/term.log" 2>&1 &
+pid=$!
+sleep 2
+start=$(date +%s%N)
+kill -TERM "$pid"
+wait "$pid"
+code=$?
+took=$((($(date +%s%N) - start) / 1000000))
+if [ "$code" = 0 ] && [ "$took" -le 100 ]; then pass "SIGTERM ends the run in $took ms with 0"
+else fail "SIGTERM: exit $code after $took ms"; fi
+
+# ---- refusals ---------------------------------------------------------------
+head -c 100 "$depth32" >"$tmp/short.rec"
+for args in "-bogus" "-vobs 100000" "-record $tmp/short.rec"; do
+    # shellcheck disable=SC2086
+    timeout 10 "$saver" -window $args >/dev/null 2>"$tmp/refused.log"
+    code=$?
+    window=$(xdotool search --name '^Tovrine$' 2>/dev/null | head -n 1)
+    if [ "$code" = 1 ] && [ -s "$tmp/refused.log" ] && [ -z "$window" ]; then
+        pass "tovrine $args: exit 1, $(head -n 1 "$tmp/refused.log")"
+    else
+        fail "tovrine $args: exit $code"
+    fi
+done
+
+# No artwork where it is looked for: the sprites' message, not a quiet end.
+TOVRINE_RESOURCES=$tmp/none timeout 10 "$saver" -window >/dev/null 2>"$tmp/refused.log"
+code=$?
+if [ "$code" = 1 ] && grep -q "Couldn't load sprites" "$tmp/refused.log"; then
+    pass "no artwork: exit 1, $(tail -n 1 "$tmp/refused.log")"
+else
+    fail "no artwork: exit $code, $(tail -n 1 "$tmp/refused.log")"
+fi
+
+[ "$failed" = 0 ] && echo "linux e2e: all passed" || echo "linux e2e: FAILED"
+exit "$failed"
