@@ -10,8 +10,6 @@
 #include "render/sdl/display_drawing.h"
 #include "render/sdl/sdl_surface.h"
 
-bool displayDrawingOff = false;
-
 int32_t displayWidth = 0;
 int32_t displayHeight = 0;
 int32_t displayDepth = 0;

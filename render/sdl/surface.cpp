@@ -6,6 +6,10 @@
 #include "render/sdl/drawing_clock.h"
 #include "render/sdl/sdl_surface.h"
 
+// Off only for the runner's --no-draw (the headless display sets it); the
+// window display of the Linux saver always draws.
+bool displayDrawingOff = false;
+
 namespace {
 
 uint32_t currentFormat = 0;
