@@ -26,7 +26,7 @@ tests/e2e/linux_saver_e2e.sh build/native || failed="$failed linux-e2e"
 
 echo "== fuzz targets, a few seconds each"
 fuzzStart=$(date +%s)
-scripts/fuzz.sh --seeds-only "${TOVRINE_FUZZ_SECONDS:-8}" || failed="$failed fuzz"
+scripts/fuzz.sh --seeds-only "${TOVRINE_FUZZ_SECONDS:-4}" || failed="$failed fuzz"
 echo "fuzz stage: $(($(date +%s) - fuzzStart)) s"
 
 echo "== Windows tests under Wine"
