@@ -18,7 +18,12 @@ GlyphFont::GlyphFont(const char* face, int32_t height, int32_t weight)
         return;  // an empty font: every cell is empty, nothing draws
     fillSurface(glyphSurface_, keyColour);
     setColourKey(glyphSurface_, keyColour);
-    font_ = createFont(face, height, weight);
+    try {
+        font_ = createFont(face, height, weight);
+    } catch (...) {
+        release();  // the destructor does not run for a half-built font
+        throw;
+    }
     if (!font_)
         return;
     // Without a device context the metrics stay 0 and nothing draws.

@@ -66,15 +66,19 @@ for entry in $runs; do
     pid=$!
     awk -v status="/proc/$pid/status" '
         # VmRSS now and VmHWM, the peak so far; "" once the runner has gone.
-        function sample(   line, f) {
+        # Read through cat: awk itself stops with a read error when the
+        # runner ends between opening its status and reading it.
+        function sample(   line, f, cmd) {
             rss = ""; hwm = ""
-            while ((getline line < status) > 0) {
+            cmd = "cat " status " 2>/dev/null"
+            while ((cmd | getline line) > 0) {
                 split(line, f, " ")
                 if (f[1] == "VmRSS:") rss = f[2]
                 if (f[1] == "VmHWM:") hwm = f[2]
             }
-            close(status)
+            close(cmd)
         }
+        function known(value) { return value == "" ? "?" : value }
         { frame = $1 }
         frame > 0 && frame % 1000 == 0 {
             sample()
@@ -84,14 +88,21 @@ for entry in $runs; do
             last = rss; lastFrame = frame; peak = hwm
             fflush()
         }
-        END { printf "SUMMARY %d %s %s %s %s\n", frame, at10k, last, lastFrame, peak }
+        END {
+            printf "SUMMARY %d %s %s %s %s\n", frame, known(at10k), known(last),
+                known(lastFrame), known(peak)
+        }
     ' "$fifo" >"$log.rss"
     wait "$pid"
     status=$?
     rm -f "$fifo"
-    set -- $(tail -1 "$log.rss")
+    # The summary line alone: "?" stands for a figure never sampled.
+    summary=$(grep '^SUMMARY ' "$log.rss" | tail -1)
+    set -f
+    set -- ${summary:-SUMMARY 0 ? ? ? ?}
+    set +f
     findings=$(grep -cE 'ERROR: (Address|Leak)Sanitizer|runtime error' "$log.err")
-    echo "soak: $run: $2 frames (of $count); RSS ${3:-?} kB at frame 10000, ${4:-?} kB at frame ${5:-?} (the last sample), peak ${6:-?} kB; exit $status; sanitizer findings: $findings"
+    echo "soak: $run: $2 frames (of $count); RSS $3 kB at frame 10000, $4 kB at frame $5 (the last sample), peak $6 kB; exit $status; sanitizer findings: $findings"
     if [ "$status" -ne 0 ] || [ "$findings" -ne 0 ] || [ "$2" -ne "$count" ]; then
         failed="$failed $run"
         head -20 "$log.err"

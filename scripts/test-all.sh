@@ -1,6 +1,6 @@
 #!/bin/bash
 # Builds everything, then runs every test in four chains side by side: the
-# native tests (with the fuzz targets' seeds), the Linux saver's end-to-end
+# native tests (again under the sanitizers, and the fuzz targets' seeds), the Linux saver's end-to-end
 # checks (its own window, a given one, the xscreensaver daemon), and the
 # Windows tests and the end-to-end runs of each Windows build under Wine,
 # each build with its own Xvfb and Wine prefix. Most of a Wine run is one process waiting on
@@ -36,7 +36,9 @@ stage() {
 native_chain() {
     # A time limit per test, so that a test that hangs fails instead.
     stage native ctest --test-dir build/native --output-on-failure --timeout 300 -j "$jobs"
-    stage fuzz scripts/fuzz.sh --seeds-only "${TOVRINE_FUZZ_SECONDS:-8}"
+    # The unit tests again under ASan and UBSan: any report fails them.
+    stage sanitize scripts/sanitize-tests.sh "$jobs"
+    stage fuzz scripts/fuzz.sh --seeds-only "${TOVRINE_FUZZ_SECONDS:-4}"
 }
 
 linux_chain() {

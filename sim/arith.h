@@ -13,6 +13,15 @@ inline int32_t wrapAdd(int32_t a, int32_t b)
     return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
 }
 
+inline int32_t wrapSub(int32_t a, int32_t b)
+{
+    return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
+}
+
+// The distance of two coordinates by the register difference: beyond 2^31
+// apart it wraps negative, and then counts as near.
+inline int32_t wrapDistance(int32_t a, int32_t b) { return a > b ? wrapSub(a, b) : wrapSub(b, a); }
+
 inline int32_t saturatingAdd(int32_t a, int32_t b)
 {
     const int64_t sum = static_cast<int64_t>(a) + b;

@@ -1,5 +1,6 @@
 #include "sim/entity_list.h"
 
+#include "sim/arith.h"
 #include "sim/entity.h"
 
 EntityList::~EntityList() { clear(); }
@@ -23,7 +24,9 @@ void EntityList::append(Entity* entity)
     }
     changeStamp_ = nextChangeStamp();
     population_ += 1;
-    history_ += 1;
+    // A civilization that runs for months can pass 2^31 births: the count
+    // wraps as a 32-bit register does, and the cloud shows what it holds.
+    history_ = wrapAdd(history_, 1);
     if (population_ > peak_)
         peak_ = population_;
 

@@ -10,14 +10,15 @@
 #include <limits>
 #include <vector>
 
+#include "sim/arith.h"
 #include "sim/entity.h"
 #include "sim/entity_list.h"
 #include "sim/world.h"
 
 namespace {
 
-// Centres beyond this make the walk's differences overflow 32 bits; its
-// answer is then what the machine's arithmetic gives, so only it can give it.
+// Centres beyond this make the walk's differences wrap round 32 bits; its
+// answer is then what the register arithmetic gives, so only it can give it.
 constexpr int64_t coordinateLimit = (int64_t{1} << 30) - 1;
 // 32-pixel buckets: a meal search (at most 7 pixels each way) touches at most
 // 2 x 2 of them, a steering search of the presets' radius at most 3 x 3.
@@ -33,8 +34,6 @@ constexpr int32_t walksBeforeBuilding = 4;
 
 FoodSearch currentSearch = FoodSearch::indexed;
 FoodSearchCounts counts;
-
-int32_t distance(int32_t a, int32_t b) { return a > b ? a - b : b - a; }
 
 bool outsideLimit(int64_t v) { return v > coordinateLimit || v < -coordinateLimit; }
 
@@ -169,8 +168,8 @@ Entity* walkForFoodNear(int32_t x, int32_t y, int32_t rangeX, int32_t rangeY)
         return nullptr;
     for (EntityNode* n = foodList->head(); n != nullptr; n = n->next) {
         const Entity& food = *n->entity;
-        if (food.alive() == 1 && distance(food.centreX(), x) < rangeX &&
-            distance(food.centreY(), y) < rangeY)
+        if (food.alive() == 1 && wrapDistance(food.centreX(), x) < rangeX &&
+            wrapDistance(food.centreY(), y) < rangeY)
             return n->entity;
     }
     return nullptr;

@@ -3,6 +3,7 @@
 
 #include "render/display.h"
 #include "settings/options_record.h"
+#include "sim/arith.h"
 #include "sim/entity.h"
 #include "sim/entity_list.h"
 #include "sim/random.h"
@@ -12,8 +13,6 @@ namespace {
 
 // Frames a whirl keeps its place before it may move.
 constexpr int32_t warmUpFrames = 150;
-
-int32_t distance(int32_t a, int32_t b) { return a > b ? a - b : b - a; }
 
 // A moving whirl turns now and then; a still one starts rarely. Exactly one
 // of the two draws is made each frame.
@@ -52,8 +51,8 @@ void depositIfFarEnough(Entity& whirl)
     if (o.depositGap == 0 || o.foodStrength == 0 || whirl.direction() == directionStill ||
         foodList == nullptr)
         return;
-    if (distance(whirl.depositX(), whirl.x()) > o.depositGap ||
-        distance(whirl.depositY(), whirl.y()) > o.depositGap)
+    if (wrapDistance(whirl.depositX(), whirl.x()) > o.depositGap ||
+        wrapDistance(whirl.depositY(), whirl.y()) > o.depositGap)
         dropFood(whirl);
 }
 

@@ -5,7 +5,9 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "render/sdl/sdl_font.h"
 #include "render/sdl/sdl_surface.h"
@@ -49,12 +51,6 @@ const FaceFiles& facesFor(const char* face)
         if (face && strcasecmp(face, f.face) == 0)
             return f;
     return fallbackFace;
-}
-
-TTF_Font* openFace(const FaceFiles& files, bool bold)
-{
-    std::string path = std::string(files.folder) + (bold ? files.bold : files.regular);
-    return TTF_OpenFont(path.c_str(), 12);
 }
 
 // The largest size that fits the cell: GDI scales a font so that ascent
@@ -103,6 +99,63 @@ int32_t maxCharWidth(Font* font)
 
 bool ensureTtf() { return TTF_WasInit() > 0 || TTF_Init() == 0; }
 
+// Opening a face and fitting it to its cell costs more than all the text of
+// many frames, and a process builds the same fonts over and over (each
+// set-up of a run, each test, each input of the fuzzer): each face is opened
+// and fitted once per file and height and kept, with the glyphs rendered
+// from it, for the life of the process. A Font borrows it.
+struct FittedFace {
+    std::string path;
+    int32_t height;
+    TTF_Font* ttf;
+    int32_t cellHeight;
+    int32_t lift;
+    std::unique_ptr<SDL_Surface*[]> glyphs;
+};
+
+// Never destroyed: text may still be drawn while the process ends.
+std::vector<FittedFace>& fittedFaces = *new std::vector<FittedFace>;
+
+FittedFace fit(const std::string& path, int32_t height, TTF_Font* ttf)
+{
+    TTF_SetFontHinting(ttf, TTF_HINTING_NORMAL);
+    TTF_SetFontKerning(ttf, 0);
+    FittedFace face{path, height, ttf, 0, 0, std::make_unique<SDL_Surface*[]>(256)};
+    if (height > 0) {
+        fitToCell(ttf, height);
+        face.cellHeight = height;
+    } else {
+        // A negative height asks for the character height (the em) instead.
+        TTF_SetFontSizeDPI(ttf, height < 0 ? -height : 12, 72, 72);
+        face.cellHeight = height < 0 ? TTF_FontHeight(ttf) : defaultCellHeight;
+    }
+    face.lift = descenderLift(ttf, face.cellHeight);
+    return face;
+}
+
+bool findFace(const FaceFiles& files, bool bold, int32_t height, Font& font)
+{
+    std::string path = std::string(files.folder) + (bold ? files.bold : files.regular);
+    for (const FittedFace& face : fittedFaces) {
+        if (face.height == height && face.path == path) {
+            font = {face.ttf, face.cellHeight, face.lift, face.glyphs.get()};
+            return true;
+        }
+    }
+    TTF_Font* ttf = TTF_OpenFont(path.c_str(), 12);
+    if (!ttf)
+        return false;
+    try {
+        fittedFaces.push_back(fit(path, height, ttf));
+    } catch (...) {
+        TTF_CloseFont(ttf);
+        throw;
+    }
+    const FittedFace& face = fittedFaces.back();
+    font = {ttf, face.cellHeight, face.lift, face.glyphs.get()};
+    return true;
+}
+
 }  // namespace
 
 Font* createFont(const char* face, int32_t height, int32_t weight)
@@ -111,34 +164,16 @@ Font* createFont(const char* face, int32_t height, int32_t weight)
         return nullptr;
     // The weight is a 16-bit value, as in a LOGFONT.
     bool bold = static_cast<int16_t>(weight) >= boldWeight;
-    TTF_Font* ttf = openFace(facesFor(face), bold);
-    if (!ttf)
-        ttf = openFace(fallbackFace, bold);
-    if (!ttf)
+    Font found;
+    if (!findFace(facesFor(face), bold, height, found) &&
+        !findFace(fallbackFace, bold, height, found))
         return nullptr;
-    TTF_SetFontHinting(ttf, TTF_HINTING_NORMAL);
-    TTF_SetFontKerning(ttf, 0);
-
-    Font* font = new Font;
-    font->ttf = ttf;
-    if (height > 0) {
-        fitToCell(ttf, height);
-        font->cellHeight = height;
-    } else {
-        // A negative height asks for the character height (the em) instead.
-        TTF_SetFontSizeDPI(ttf, height < 0 ? -height : 12, 72, 72);
-        font->cellHeight = height < 0 ? TTF_FontHeight(ttf) : defaultCellHeight;
-    }
-    font->lift = descenderLift(ttf, font->cellHeight);
-    return font;
+    return new Font(found);
 }
 
 void deleteFont(Font* font)
 {
-    if (!font)
-        return;
-    TTF_CloseFont(font->ttf);
-    delete font;
+    delete font;  // its face stays open for the next font of that file and height
 }
 
 bool renderGlyphGrid(Surface* surface, Font* font, int32_t firstChar, int32_t lastChar,

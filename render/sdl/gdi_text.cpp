@@ -40,14 +40,23 @@ void stampGlyph(Surface* surface, const SDL_Surface* glyph, int32_t x, int32_t y
     }
 }
 
+// Rendered once per face and character: the countdown redraws its line
+// every frame.
+SDL_Surface* renderedGlyph(Font* font, uint8_t ch)
+{
+    SDL_Surface*& kept = font->glyphs[ch];
+    if (!kept)
+        kept = TTF_RenderGlyph32_Solid(font->ttf, codePoint(ch), SDL_Color{255, 255, 255, 255});
+    return kept;
+}
+
 void drawCharacter(Surface* surface, Font* font, uint8_t ch, int32_t penX, int32_t y,
                    uint32_t stored)
 {
-    uint32_t cp = codePoint(ch);
     int minx, maxx, miny, maxy, advance;
-    if (TTF_GlyphMetrics32(font->ttf, cp, &minx, &maxx, &miny, &maxy, &advance) != 0)
+    if (TTF_GlyphMetrics32(font->ttf, codePoint(ch), &minx, &maxx, &miny, &maxy, &advance) != 0)
         return;
-    SDL_Surface* glyph = TTF_RenderGlyph32_Solid(font->ttf, cp, SDL_Color{255, 255, 255, 255});
+    SDL_Surface* glyph = renderedGlyph(font, ch);
     if (!glyph)
         return;  // blanks have no ink and may render nothing
     // A solid rendering starts at the ink's left edge when it lies left of
@@ -58,7 +67,6 @@ void drawCharacter(Surface* surface, Font* font, uint8_t ch, int32_t penX, int32
                    stored);
         SDL_UnlockSurface(glyph);
     }
-    SDL_FreeSurface(glyph);
 }
 
 }  // namespace

@@ -9,9 +9,12 @@
 #include "render/glyph_font.h"
 
 struct Font {
-    TTF_Font* ttf = nullptr;
-    int32_t cellHeight = 0;  // tmHeight: the requested cell height
-    int32_t lift = 0;        // rows the glyphs are raised so descenders fit
+    TTF_Font* ttf = nullptr;  // borrowed from the faces the process keeps
+    int32_t cellHeight = 0;   // tmHeight: the requested cell height
+    int32_t lift = 0;         // rows the glyphs are raised so descenders fit
+    // The face's solid renderings by byte (256, null until first drawn),
+    // kept with the face.
+    SDL_Surface** glyphs = nullptr;
 };
 
 // Text as GDI's TextOutA draws it at (x, y), top-left aligned, no kerning:

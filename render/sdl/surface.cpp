@@ -6,7 +6,8 @@
 #include "render/sdl/drawing_clock.h"
 #include "render/sdl/sdl_surface.h"
 
-// Shared by both displays: only the headless one ever turns drawing off.
+// Off only for the runner's --no-draw (the headless display sets it); the
+// window display of the Linux saver always draws.
 bool displayDrawingOff = false;
 
 namespace {
@@ -49,7 +50,13 @@ Surface* createSurfaceOfFormat(int32_t width, int32_t height, uint32_t sdlFormat
     SDL_Surface* image = SDL_CreateRGBSurfaceWithFormat(0, width, height, 0, sdlFormat);
     if (!image)
         return nullptr;
-    Surface* surface = new Surface;
+    Surface* surface = nullptr;
+    try {
+        surface = new Surface;
+    } catch (...) {
+        SDL_FreeSurface(image);
+        throw;
+    }
     surface->image = image;
     return surface;
 }

@@ -13,19 +13,6 @@
 #include "tests/run/out_of_memory/failing_new.h"
 #include "tests/run/run_world.h"
 
-// The drawing layer's constructors are not yet safe against an allocation
-// that fails halfway (a directory handle, an SDL surface, a font face stay
-// behind). The leak checker skips those; what the world's own code holds
-// must still all be freed.
-extern "C" const char* __lsan_default_suppressions()
-{
-    return "leak:SpriteSheet::SpriteSheet\nleak:GlyphFont::GlyphFont\n";
-}
-
-// Allocations inside the system's libraries are traced through them only
-// by the slow unwinder, and only a whole trace reaches those constructors.
-extern "C" const char* __asan_default_options() { return "fast_unwind_on_malloc=0"; }
-
 namespace {
 
 using OutOfMemory = RunWorldTest;
