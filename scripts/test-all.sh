@@ -1,12 +1,13 @@
 #!/bin/bash
 # Builds everything, then runs every test in four chains side by side: the
-# native tests (again under the sanitizers, and the fuzz targets' seeds), the Linux saver's end-to-end
-# checks (its own window, a given one, the xscreensaver daemon), and the
-# Windows tests and the end-to-end runs of each Windows build under Wine,
-# each build with its own Xvfb and Wine prefix. Most of a Wine run is one process waiting on
-# another, so the chains share the two cores well. Every chain's output goes
-# to build/test-logs/<chain>.log and is printed when all have ended. Runs
-# every stage and fails if any stage failed.
+# native tests (again under the sanitizers, then the fuzz targets' seeds);
+# the Linux saver's end-to-end checks (its own window, a given one, the
+# xscreensaver daemon); and, for each Windows build, its tests and
+# end-to-end runs under Wine, on an Xvfb and in a Wine prefix of its own.
+# Most of a Wine run is one process waiting on another, so the chains share
+# two cores well. Every chain's output goes to build/test-logs/<chain>.log
+# and is printed when all have ended. Runs every stage and fails if any
+# stage failed.
 set -u
 cd "$(dirname "$0")/.."
 jobs=${1:-$(nproc)}
