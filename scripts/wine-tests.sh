@@ -27,6 +27,12 @@ DESKTOP_SIZE=1024x768
 # builds compute the same worlds.
 NATIVE_ONLY="FoodSearchWorlds.*:WorldSetUp.CountsBeyondWhatThePagesStoreAreTakenAsTheLargestStorable"
 TIME_LIMIT=${TOVRINE_WINE_TIMEOUT:-300}
+# The 64-bit build replays the runs that can go wrong there and nowhere else:
+# the same code as the native build (x86-64) and the 32-bit one (MinGW's
+# runtime, 32-bit long) meet in it, so the base run, a record read from a
+# file (whole and short), the civilization cycle and the entity limit. The
+# product, the 32-bit build, replays them all.
+WIN64_GOLDENS=" original-seed1 original-1024x768 short-record rebirths storm-limit "
 
 if [ $# -eq 0 ]; then
     echo "usage: $0 BUILD_DIR..." >&2
@@ -77,6 +83,9 @@ run_goldens() {
         set -- $line
         name=$1 digest=$2
         shift 2
+        if [ "$(basename "$build")" = win64 ] && [ "${WIN64_GOLDENS/ $name /}" = "$WIN64_GOLDENS" ]; then
+            continue
+        fi
         count=$((count + 1))
         if ! rig_run "$TIME_LIMIT" "" "$build/tests/report_exit.exe" "$runner" "$@" --stats >"$out"; then
             echo "wine-tests: golden $name FAILED to run (exit code $RIG_EXIT_CODE)"
