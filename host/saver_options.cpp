@@ -254,7 +254,11 @@ bool parseWindowId(const char* text, uint64_t& id)
         base = 16;
         text += 2;
     }
-    if (!std::isxdigit(static_cast<unsigned char>(*text)))
+    // Digits only: strtoull would also take a second "0x" or a sign.
+    for (const char* c = text; *c != '\0'; ++c)
+        if (!std::isxdigit(static_cast<unsigned char>(*c)))
+            return false;
+    if (*text == '\0')
         return false;
     errno = 0;
     char* end = nullptr;

@@ -45,6 +45,7 @@ TEST(SaverOptions, ReadsEachOptionWithOneOrTwoDashesAndRefusesWhatThePagesCannot
          [](const SaverOptions& o) { return o.windowId == 4194311; }},
         {{"-window-id", "0"}, V::refusedValue, any},
         {{"-window-id", "0x"}, V::refusedValue, any},
+        {{"-window-id", "0x0x1f"}, V::refusedValue, any},
         {{"-window-id", "12ab"}, V::refusedValue, any},
         {{"-window-id"}, V::unknownOption, any},
         {{"-fullscreen", "-native-size", "-fps"},
