@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "host/whole_number.h"
 #include "settings/algorithm_check.h"
 #include "settings/page_text.h"
 
@@ -15,20 +16,6 @@ namespace {
 constexpr int32_t largestWorldSide = 8192;
 // Ten seconds between frames is already a still picture.
 constexpr int64_t longestDelay = 10000000;
-
-// Whole decimal numbers only: no sign, no blanks, nothing after the digits.
-bool parseNumber(const char* text, int64_t low, int64_t high, int64_t& value)
-{
-    if (text == nullptr || *text < '0' || *text > '9')
-        return false;
-    errno = 0;
-    char* end = nullptr;
-    long long parsed = std::strtoll(text, &end, 10);
-    if (errno != 0 || *end != '\0' || parsed < low || parsed > high)
-        return false;
-    value = parsed;
-    return true;
-}
 
 struct KnobOption {
     const char* name;
@@ -82,7 +69,7 @@ bool takeValue(const std::string& name, const char* value, SaverOptions& options
     for (const KnobOption& knob : knobOptions) {
         if (name != knob.name)
             continue;
-        if (!parseNumber(value, knob.low, knob.high, number))
+        if (!parseWholeNumber(value, knob.low, knob.high, number))
             return rangeError(name, value, knob.low, knob.high, error);
         options.*knob.field = static_cast<int32_t>(number);
         return true;
@@ -101,11 +88,11 @@ bool takeValue(const std::string& name, const char* value, SaverOptions& options
         }
         options.recordPath = value;
     } else if (name == "delay") {
-        if (!parseNumber(value, 0, longestDelay, number))
+        if (!parseWholeNumber(value, 0, longestDelay, number))
             return rangeError(name, value, 0, longestDelay, error);
         options.delayMicroseconds = number;
     } else if (name == "bench") {
-        if (!parseNumber(value, 1, INT32_MAX, number))
+        if (!parseWholeNumber(value, 1, INT32_MAX, number))
             return rangeError(name, value, 1, INT32_MAX, error);
         options.benchFrames = number;
     }

@@ -43,33 +43,12 @@ void forgetState()
 bool openHeadlessDisplay(int32_t width, int32_t height, int32_t depth)
 {
     closeHeadlessDisplay();
-    uint32_t format = pixelFormatForDepth(depth);
-    if (format == 0 || width <= 0 || height <= 0)
-        return false;
-    setDisplayPixelFormat(format);
-    primarySurface = createSurface(width, height);
-    backSurface = createSurface(width, height);
-    if (!primarySurface || !backSurface) {
-        closeHeadlessDisplay();
-        return false;
-    }
-    displayWidth = width;
-    displayHeight = height;
-    displayDepth = depth;
-    clearDisplaySurfaces();
-    return true;
+    return openDisplaySurfaces(width, height, depth) == DisplaySurfaces::opened;
 }
 
 void closeHeadlessDisplay()
 {
-    releaseSurface(backSurface);
-    releaseSurface(primarySurface);
-    backSurface = nullptr;
-    primarySurface = nullptr;
-    displayWidth = 0;
-    displayHeight = 0;
-    displayDepth = 0;
-    setDisplayPixelFormat(0);
+    closeDisplaySurfaces();
     forgetState();
 }
 

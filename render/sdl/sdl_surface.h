@@ -26,6 +26,13 @@ void setDisplayPixelFormat(uint32_t sdlFormat);
 // any depth we do not draw.
 uint32_t pixelFormatForDepth(int32_t depth);
 
+// The display's two surfaces in memory, of the format for `depth`, cleared,
+// with the display's size and depth set: what both displays draw into.
+enum class DisplaySurfaces { opened, unsupported, outOfMemory };
+DisplaySurfaces openDisplaySurfaces(int32_t width, int32_t height, int32_t depth);
+// Releases them and clears the size, depth and format; safe when none is open.
+void closeDisplaySurfaces();
+
 // A new surface in the given SDL format; null when SDL cannot make it.
 Surface* createSurfaceOfFormat(int32_t width, int32_t height, uint32_t sdlFormat);
 

@@ -74,6 +74,38 @@ void releaseSurface(Surface* surface)
     delete surface;
 }
 
+DisplaySurfaces openDisplaySurfaces(int32_t width, int32_t height, int32_t depth)
+{
+    closeDisplaySurfaces();
+    uint32_t format = pixelFormatForDepth(depth);
+    if (format == 0 || width <= 0 || height <= 0)
+        return DisplaySurfaces::unsupported;
+    setDisplayPixelFormat(format);
+    primarySurface = createSurface(width, height);
+    backSurface = createSurface(width, height);
+    if (!primarySurface || !backSurface) {
+        closeDisplaySurfaces();
+        return DisplaySurfaces::outOfMemory;
+    }
+    displayWidth = width;
+    displayHeight = height;
+    displayDepth = depth;
+    clearDisplaySurfaces();
+    return DisplaySurfaces::opened;
+}
+
+void closeDisplaySurfaces()
+{
+    releaseSurface(backSurface);
+    releaseSurface(primarySurface);
+    backSurface = nullptr;
+    primarySurface = nullptr;
+    displayWidth = 0;
+    displayHeight = 0;
+    displayDepth = 0;
+    setDisplayPixelFormat(0);
+}
+
 int32_t surfaceWidth(const Surface* surface)
 {
     return surface && surface->image ? surface->image->w : 0;

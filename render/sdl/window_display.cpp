@@ -140,36 +140,18 @@ void windowSize(const WindowRequest& request, SDL_Window* window, int& width, in
 
 bool openSurfaces(int32_t width, int32_t height, int32_t depth, std::string& error)
 {
-    uint32_t format = pixelFormatForDepth(depth);
-    if (format == 0 || width <= 0 || height <= 0) {
+    switch (openDisplaySurfaces(width, height, depth)) {
+    case DisplaySurfaces::opened:
+        return true;
+    case DisplaySurfaces::unsupported:
         error = "cannot draw a world of " + std::to_string(width) + " x " + std::to_string(height) +
                 " x " + std::to_string(depth);
         return false;
+    case DisplaySurfaces::outOfMemory:
+        break;
     }
-    setDisplayPixelFormat(format);
-    primarySurface = createSurface(width, height);
-    backSurface = createSurface(width, height);
-    if (!primarySurface || !backSurface) {
-        error = "not enough memory for the world's surfaces";
-        return false;
-    }
-    displayWidth = width;
-    displayHeight = height;
-    displayDepth = depth;
-    clearDisplaySurfaces();
-    return true;
-}
-
-void closeSurfaces()
-{
-    releaseSurface(backSurface);
-    releaseSurface(primarySurface);
-    backSurface = nullptr;
-    primarySurface = nullptr;
-    displayWidth = 0;
-    displayHeight = 0;
-    displayDepth = 0;
-    setDisplayPixelFormat(0);
+    error = "not enough memory for the world's surfaces";
+    return false;
 }
 
 // Formats the tile copy does not know: SDL converts, then stretches within
@@ -195,7 +177,7 @@ void presentThroughSdl(SDL_Surface* screen, SDL_Surface* shown)
 
 void releaseWindow()
 {
-    closeSurfaces();
+    closeDisplaySurfaces();
     forgetScreen();
     if (presenter.window) {
         // A given window's owner keeps it: SDL only lets go of it.

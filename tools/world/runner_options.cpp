@@ -5,32 +5,16 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "host/whole_number.h"
+
 namespace {
 
 constexpr int32_t largestDisplaySide = 8192;
 
-// Whole decimal numbers only: no sign unless negatives are allowed, no
-// blanks, no trailing text, nothing out of [low, high].
-bool parseNumber(const char* text, int64_t low, int64_t high, int64_t& value)
-{
-    if (text == nullptr || *text == '\0')
-        return false;
-    const char* digits = (*text == '-') ? text + 1 : text;
-    if (*digits < '0' || *digits > '9')
-        return false;
-    errno = 0;
-    char* end = nullptr;
-    long long parsed = std::strtoll(text, &end, 10);
-    if (errno != 0 || *end != '\0' || parsed < low || parsed > high)
-        return false;
-    value = parsed;
-    return true;
-}
-
 bool takeNumber(const char* name, const char* text, int64_t low, int64_t high, int64_t& value,
                 std::string& error)
 {
-    if (parseNumber(text, low, high, value))
+    if (parseWholeNumber(text, low, high, value))
         return true;
     error = std::string(name) + " wants a whole number from " + std::to_string(low) + " to " +
             std::to_string(high) + ", not \"" + text + "\"";

@@ -4,20 +4,10 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "host/whole_number.h"
 #include "settings/options_record.h"
 
 namespace {
-
-bool parseWhole(const std::string& text, int64_t low, int64_t high, int64_t& value)
-{
-    if (text.empty() || text.size() > 18)
-        return false;
-    for (char c : text)
-        if (c < '0' || c > '9')
-            return false;
-    value = std::strtoll(text.c_str(), nullptr, 10);
-    return value >= low && value <= high;
-}
 
 std::string lowered(std::string text)
 {
@@ -84,7 +74,8 @@ bool takeSeeds(const std::string& value, SweepOptions& options, std::string& err
     std::string first = value.substr(0, dash);
     std::string last = dash == std::string::npos ? first : value.substr(dash + 1);
     int64_t low = 0, high = 0;
-    if (!parseWhole(first, 0, UINT32_MAX, low) || !parseWhole(last, 0, UINT32_MAX, high)) {
+    if (!parseWholeNumber(first.c_str(), 0, UINT32_MAX, low) ||
+        !parseWholeNumber(last.c_str(), 0, UINT32_MAX, high)) {
         error = form + ", not \"" + value + "\"";
         return false;
     }
@@ -108,7 +99,7 @@ bool takeValue(const std::string& name, const std::string& value, SweepOptions& 
         return takeSeeds(value, options, error);
     if (name == "--frames" || name == "--jobs") {
         const int64_t high = name == "--frames" ? INT32_MAX : 1024;
-        if (!parseWhole(value, 1, high, number)) {
+        if (!parseWholeNumber(value.c_str(), 1, high, number)) {
             error = name + " wants a whole number from 1 to " + std::to_string(high) + ", not \"" +
                     value + "\"";
             return false;
@@ -146,7 +137,7 @@ bool takesValue(const std::string& name)
 int32_t presetByWord(const std::string& word)
 {
     int64_t number = 0;
-    if (parseWhole(word, 0, presetCount - 1, number))
+    if (parseWholeNumber(word.c_str(), 0, presetCount - 1, number))
         return static_cast<int32_t>(number);
     for (int32_t i = 0; i < presetCount; ++i)
         if (!word.empty() && lowered(word) == lowered(algorithmNameText(presetAlgorithms[i])))
