@@ -3,12 +3,12 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "host/record_file.h"
 #include "host/saver_options.h"
 #include "host/sdl/saver_host.h"
 #include "host/x11/x11_window.h"
@@ -25,36 +25,18 @@ int fail(const std::string& message)
     return exitFailure;
 }
 
-// Reads at most one byte more than a record: enough to refuse a longer
-// file, and a device or pipe is never read to the end.
-bool readRecordFile(const std::string& path, std::string& bytes, std::string& error)
-{
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) {
-        error = "cannot open \"" + path + "\": " + std::strerror(errno);
-        return false;
-    }
-    bytes.resize(optionsRecordSize + 1);
-    bytes.resize(std::fread(&bytes[0], 1, bytes.size(), file));
-    bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (failed)
-        error = "cannot read \"" + path + "\"";
-    return !failed;
-}
-
 bool readRecordFiles(const SaverOptions& options, RecordFiles& files, std::string& error)
 {
     std::string path = settingsFilePath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
     std::string bytes;
     // No settings file is the usual case: the first preset then.
     if (!path.empty() && access(path.c_str(), F_OK) == 0) {
-        if (!readRecordFile(path, bytes, error))
+        if (!readRecordFileStart(path, bytes, error))
             return false;
         files.settingsFile = bytes;
     }
     if (!options.recordPath.empty()) {
-        if (!readRecordFile(options.recordPath, bytes, error))
+        if (!readRecordFileStart(options.recordPath, bytes, error))
             return false;
         files.recordFile = bytes;
     }

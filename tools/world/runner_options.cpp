@@ -1,10 +1,9 @@
 #include "tools/world/runner_options.h"
 
-#include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "host/record_file.h"
 #include "host/whole_number.h"
 
 namespace {
@@ -68,27 +67,6 @@ bool takesValue(const std::string& name)
 {
     return name == "--preset" || name == "--record" || name == "--seed" || name == "--frames" ||
            name == "--png" || name == "--every" || name == "--csv";
-}
-
-// Reads at most `limit` bytes: one more than a record is enough to refuse a
-// file, and an endless stream (a device, a pipe) is not read until memory runs out.
-bool readFileStart(const std::string& path, size_t limit, std::string& bytes, std::string& error)
-{
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        error = "cannot open record file \"" + path + "\": " + std::strerror(errno);
-        return false;
-    }
-    bytes.resize(limit);
-    size_t got = std::fread(&bytes[0], 1, limit, file);
-    bytes.resize(got);
-    bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (failed) {
-        error = "cannot read record file \"" + path + "\"";
-        return false;
-    }
-    return true;
 }
 
 }  // namespace
@@ -170,7 +148,7 @@ bool loadRunnerRecord(const RunnerOptions& options, OptionsRecord& record, std::
         return true;
     }
     std::string bytes;
-    if (!readFileStart(options.recordPath, optionsRecordSize + 1, bytes, error))
+    if (!readRecordFileStart(options.recordPath, bytes, error))
         return false;
     if (bytes.size() > optionsRecordSize) {
         error = "record file \"" + options.recordPath + "\" is longer than " +
@@ -185,7 +163,7 @@ bool loadRunnerRecord(const RunnerOptions& options, OptionsRecord& record, std::
 bool loadStoredRecord(const std::string& path, OptionsRecord& record, std::string& error)
 {
     std::string bytes;
-    if (!readFileStart(path, optionsRecordSize + 1, bytes, error))
+    if (!readRecordFileStart(path, bytes, error))
         return false;
     if (bytes.size() != optionsRecordSize) {
         error = "record file \"" + path + "\" is " +
