@@ -73,7 +73,13 @@ TEST(RunnerArguments, MalformedOrOutOfRangeValuesAreRefused)
                                                {"--stat"},
                                                {"stats"},
                                                {"--every", "5"},  // needs --png
-                                               {"--preset", "0", "--record", "a.rec"}}) {
+                                               {"--preset", "0", "--record", "a.rec"},
+                                               {"--frames", "5", "--frames", "6"},
+                                               {"--stats", "--stats"},
+                                               {"--csv", "-", "--stats"},
+                                               {"--set", "whirlCount"},
+                                               {"--set", "=3"},
+                                               {"--set", "vobIQ=1", "--set", "vobIQ=0"}}) {
         RunnerOptions options;
         std::string error;
         EXPECT_FALSE(parse(args, options, error))
@@ -117,24 +123,9 @@ TEST_F(RecordFile, PresetIsUsedWithoutAFile)
     EXPECT_EQ(0, std::memcmp(&presetAlgorithms[2], &record, sizeof record));
 }
 
-TEST_F(RecordFile, AShortFileFillsOnlyItsFirstBytesOverTheDefault)
-{
-    int32_t firstFields[6] = {0,  0, 0,
-                              77, 0, 40};  // ... maxEntities 77, showCloud 0, initialVobs 40
-    write(firstFields, sizeof firstFields);
-    options.preset = 3;  // ignored with a record file
-    OptionsRecord record;
-    ASSERT_TRUE(loadFromFile(record)) << error;
-    EXPECT_EQ(77, record.maxEntities);
-    EXPECT_EQ(0, record.showCloud);
-    EXPECT_EQ(40, record.initialVobs);
-    EXPECT_EQ(presetAlgorithms[0].whirlCount, record.whirlCount);
-    EXPECT_EQ(800, record.screenWidth);
-    EXPECT_EQ(0, std::memcmp(&presetAlgorithms[0].vobIQ, &record.vobIQ,
-                             sizeof record - offsetof(OptionsRecord, vobIQ)));
-}
-
-TEST_F(RecordFile, AWholeRecordIsTakenByteForByteAndAnEmptyFileIsTheDefault)
+// Such files used to run as if they were the first preset or an empty
+// world; the sweep already refused them.
+TEST_F(RecordFile, AShortEmptyOrForeignFileIsRefusedAndAWholeOneTakenByteForByte)
 {
     OptionsRecord stored = presetAlgorithms[5];
     stored.screenWidth = 1024;
@@ -143,9 +134,23 @@ TEST_F(RecordFile, AWholeRecordIsTakenByteForByteAndAnEmptyFileIsTheDefault)
     ASSERT_TRUE(loadFromFile(record)) << error;
     EXPECT_EQ(0, std::memcmp(&stored, &record, sizeof record));
 
-    write("", 0);
-    ASSERT_TRUE(loadFromFile(record)) << error;
-    EXPECT_EQ(0, std::memcmp(&presetAlgorithms[0], &record, sizeof record));
+    OptionsRecord foreign = stored;
+    foreign.formatVersion = 1.1;
+    struct Case {
+        const void* bytes;
+        size_t size;
+        const char* message;
+    };
+    for (const Case& bad :
+         {Case{"", 0, "is 0 bytes, not 128"}, Case{&stored, 50, "is 50 bytes, not 128"},
+          Case{&foreign, sizeof foreign, "format tag"}}) {
+        write(bad.bytes, bad.size);
+        record = presetAlgorithms[4];
+        error.clear();
+        EXPECT_FALSE(loadFromFile(record)) << bad.message;
+        EXPECT_NE(std::string::npos, error.find(bad.message)) << error;
+        EXPECT_EQ(0, std::memcmp(&presetAlgorithms[4], &record, sizeof record)) << "left untouched";
+    }
 }
 
 TEST_F(RecordFile, ALongerOrMissingFileIsAnError)

@@ -10,6 +10,7 @@ import os
 import shlex
 import shutil
 import subprocess
+import time
 import unittest
 
 WORLD = os.environ.get("TOVRINE_WORLD", "")
@@ -152,6 +153,28 @@ class Plot(unittest.TestCase):
             self.assertIn("A Green Sign (Doreroder)", text)
 
 
+class CsvFile(unittest.TestCase):
+    def test_csv_goes_to_stdout_or_to_a_new_folder_and_never_cut_off_under_its_name(self):
+        out = work_dir("csv-file")
+        to_stdout = run([WORLD, "--frames", "3", "--csv", "-"])
+        self.assertEqual(0, to_stdout.returncode, to_stdout.stderr)
+        self.assertEqual(5, len(to_stdout.stdout.splitlines()))
+        self.assertFalse(os.path.exists("-"))
+        nested = os.path.join(out, "a", "b", "run.csv")
+        made = run([WORLD, "--frames", "3", "--csv", nested])
+        self.assertEqual(0, made.returncode, made.stderr)
+        self.assertEqual(5, len(read_csv(nested)))
+        # Stopped midway: nothing under the final name.
+        stopped = os.path.join(out, "stopped.csv")
+        child = subprocess.Popen([WORLD, "--frames", "2000000", "--no-draw", "--csv", stopped])
+        while not os.path.exists(stopped + ".partial"):
+            time.sleep(0.02)
+        time.sleep(0.2)
+        child.terminate()
+        child.wait()
+        self.assertFalse(os.path.exists(stopped))
+
+
 class SlotExport(unittest.TestCase):
     def test_a_slot_exported_by_wine_reg_becomes_its_record_file(self):
         out = work_dir("slot")
@@ -206,6 +229,11 @@ class BadInput(unittest.TestCase):
             (WORLD, failure, "cannot write CSV file", ["--frames", "5", "--csv", out]),
             (WORLD, usage, "--preset wants a whole number from 0 to 6", ["--preset", "9"]),
             (WORLD, usage, "--no-draw leaves nothing for --png", ["--no-draw", "--png", out]),
+            (WORLD, usage, "--frames is given twice", ["--frames", "5", "--frames", "6"]),
+            (WORLD, failure, "100 bytes, not 128 bytes", ["--record", short]),
+            (WORLD, failure, "would replace it as foreign", ["--record", foreign]),
+            (WORLD, failure, "\"/dev/full\" failed: No space left on device",
+             ["--frames", "5", "--csv", "/dev/full"]),
         ]
         for program, code, message, args in cases:
             with self.subTest(program=os.path.basename(program), args=args):

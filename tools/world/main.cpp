@@ -54,17 +54,91 @@ bool reportMissingParts()
     return missing;
 }
 
+// The CSV file. A file is written under a temporary name and renamed when
+// the run is complete, so a run stopped midway never leaves a cut-off file
+// under the name asked for; standard output ("-") and devices are written
+// as they are.
+class CsvOutput {
+public:
+    // Opened before the world is built, so that a path that cannot be
+    // written fails at once rather than after the run.
+    bool open(const std::string& path, std::string& error)
+    {
+        path_ = path;
+        if (path == "-") {
+            file_ = stdout;
+            return true;
+        }
+        namespace fs = std::filesystem;
+        std::error_code code;
+        const fs::file_status status = fs::status(path, code);
+        if (fs::exists(status) && !fs::is_regular_file(status)) {
+            if (fs::is_directory(status)) {
+                error = "cannot write CSV file \"" + path + "\": it is a directory";
+                return false;
+            }
+            file_ = std::fopen(path.c_str(), "w");
+        } else {
+            const fs::path parent = fs::path(path).parent_path();
+            if (!parent.empty() && !fs::is_directory(parent, code) &&
+                !fs::create_directories(parent, code) && code) {
+                error = "cannot write CSV file \"" + path +
+                        "\": cannot create its folder: " + code.message();
+                return false;
+            }
+            partial_ = path + ".partial";
+            file_ = std::fopen(partial_.c_str(), "w");
+        }
+        if (file_ == nullptr)
+            error = "cannot write CSV file \"" + path + "\": " + std::strerror(errno);
+        return file_ != nullptr;
+    }
+    std::FILE* file() const { return file_; }
+    void noteWrite(int result)
+    {
+        if (result < 0 && failure_ == 0)
+            failure_ = errno != 0 ? errno : EIO;
+    }
+    // Flushes, and renames a complete file to its name; a failed run's
+    // partial file is removed.
+    bool close(bool complete, std::string& error)
+    {
+        if (file_ == nullptr)
+            return true;
+        if (std::fflush(file_) != 0 && failure_ == 0)
+            failure_ = errno;
+        if (file_ != stdout && std::fclose(file_) != 0 && failure_ == 0)
+            failure_ = errno;
+        file_ = nullptr;
+        if (failure_ == 0 && complete && !partial_.empty() &&
+            std::rename(partial_.c_str(), path_.c_str()) != 0)
+            failure_ = errno;
+        if (!partial_.empty() && (failure_ != 0 || !complete))
+            std::remove(partial_.c_str());
+        if (failure_ == 0)
+            return true;
+        error = "writing CSV file \"" + path_ + "\" failed: " + std::strerror(failure_);
+        return false;
+    }
+
+private:
+    std::string path_;
+    std::string partial_;  // empty: written in place
+    std::FILE* file_ = nullptr;
+    int failure_ = 0;
+};
+
 // The figures of every frame, to stdout (--stats) and to the CSV file.
 class FigureOutput {
 public:
-    FigureOutput(bool stats, std::FILE* csv) : stats_(stats), csv_(csv) {}
+    FigureOutput(bool stats, CsvOutput* csv) : stats_(stats), csv_(csv) {}
 
     void start()
     {
         WorldFigures figures = collectWorldFigures();
         watch_.emplace(figures);
         if (csv_ != nullptr)
-            std::fprintf(csv_, "%s\n", csvHeader().c_str());
+            csv_->noteWrite(std::fprintf(csv_->file(), "%s\n", csvHeader().c_str()));
         write(0, figures, FrameChanges{});
     }
     void frame(int64_t frame)
@@ -81,36 +155,17 @@ private:
         if (stats_)
             std::fputs((formatWorldFigures(frame, figures) + "\n").c_str(), stdout);
         if (csv_ != nullptr)
-            std::fprintf(csv_, "%s\n",
-                         formatCsvRow(frame, figures, changes, watch_->civilizations()).c_str());
+            csv_->noteWrite(std::fprintf(
+                csv_->file(), "%s\n",
+                formatCsvRow(frame, figures, changes, watch_->civilizations()).c_str()));
     }
 
     bool stats_;
-    std::FILE* csv_;
+    CsvOutput* csv_;
     std::optional<CivilizationWatch> watch_;
 };
 
-// Opened before the world is built, so that a path that cannot be written
-// fails at once rather than after the run.
-std::FILE* openCsv(const std::string& path, std::string& error)
-{
-    std::FILE* file = std::fopen(path.c_str(), "w");
-    if (file == nullptr)
-        error = "cannot write CSV file \"" + path + "\": " + std::strerror(errno);
-    return file;
-}
-
-bool closeCsv(std::FILE* file, const std::string& path, std::string& error)
-{
-    const bool failed = std::ferror(file) != 0;
-    if (std::fclose(file) != 0 || failed) {
-        error = "writing CSV file \"" + path + "\" failed";
-        return false;
-    }
-    return true;
-}
-
-int runWorld(const RunnerOptions& options, std::FILE* csv)
+int runWorld(const RunnerOptions& options, CsvOutput* csv)
 {
     if (!options.pngDirectory.empty()) {
         std::error_code error;
@@ -187,9 +242,13 @@ int main(int argc, char** argv)
     OptionsRecord record;
     if (!loadRunnerRecord(options, record, error) || !checkDisplayMode(record, error))
         return fail(error);
-    std::FILE* csv = nullptr;
-    if (!options.csvPath.empty() && (csv = openCsv(options.csvPath, error)) == nullptr)
-        return fail(error);
+    CsvOutput csvFile;
+    CsvOutput* csv = nullptr;
+    if (!options.csvPath.empty()) {
+        if (!csvFile.open(options.csvPath, error))
+            return fail(error);
+        csv = &csvFile;
+    }
     liveOptions = record;
     setFoodSearch(options.walkFood ? FoodSearch::walk : FoodSearch::indexed);
     if (!openHeadlessDisplay(record.screenWidth, record.screenHeight, record.screenDepth))
@@ -202,7 +261,7 @@ int main(int argc, char** argv)
     int result = runWorld(options, csv);
     tearDownWorld();
     closeHeadlessDisplay();
-    if (csv != nullptr && !closeCsv(csv, options.csvPath, error) && result == 0)
+    if (csv != nullptr && !csv->close(result == 0, error) && result == 0)
         result = fail(error);
     return result;
 }

@@ -62,7 +62,9 @@ public:
 
 private:
     int64_t civilizations_ = 0;
-    bool alive_ = false;
+    // A world is alive until it has no Vob, so one built without any (no
+    // initial Vobs, no room for them) has died out at frame 0.
+    bool alive_ = true;
 };
 
 }  // namespace

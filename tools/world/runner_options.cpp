@@ -54,6 +54,11 @@ bool takeOption(const std::string& name, const char* value, RunnerOptions& optio
             return false;
         }
         options.csvPath = value;
+    } else if (name == "--set") {
+        FieldSetting setting;
+        if (!parseFieldSetting(value, setting, error) ||
+            !addFieldSetting(options.sets, setting, error))
+            return false;
     } else if (name == "--every") {
         if (!takeNumber("--every", value, 1, INT32_MAX, number, error))
             return false;
@@ -66,7 +71,7 @@ bool takeOption(const std::string& name, const char* value, RunnerOptions& optio
 bool takesValue(const std::string& name)
 {
     return name == "--preset" || name == "--record" || name == "--seed" || name == "--frames" ||
-           name == "--png" || name == "--every" || name == "--csv";
+           name == "--png" || name == "--every" || name == "--csv" || name == "--set";
 }
 
 }  // namespace
@@ -75,10 +80,9 @@ std::string runnerUsage()
 {
     return "usage: tovrine-world [--preset N | --record FILE] [--seed S] [--frames N] [--stats]\n"
            "                     [--png DIR] [--every K] [--bench] [--walk-food]\n"
-           "                     [--csv FILE] [--no-draw]\n"
+           "                     [--csv FILE] [--no-draw] [--set FIELD=VALUE]...\n"
            "  --preset N     built-in algorithm 0 to 6 (default 0)\n"
-           "  --record FILE  a stored 128-byte settings record; a shorter file sets only\n"
-           "                 its first bytes over preset 0\n"
+           "  --record FILE  a stored 128-byte settings record (tovrine-record makes one)\n"
            "  --seed S       random seed, 0 to 4294967295 (default 1)\n"
            "  --frames N     frames to run (default 1000)\n"
            "  --stats        one line after set-up and after every frame:\n"
@@ -91,18 +95,31 @@ std::string runnerUsage()
            "                 index is checked against); the figures stay the same\n"
            "  --csv FILE     one row per frame with a header: the figures of --stats, then\n"
            "                 civilizations so far, births and deaths in the frame and the\n"
-           "                 mean strength\n"
+           "                 mean strength; '-' writes it to standard output\n"
            "  --no-draw      advance the world without making the frames' pixels (a sweep\n"
            "                 of the presets runs about ten times faster); the figures stay\n"
-           "                 the same\n";
+           "                 the same\n"
+           "  --set F=V      field F of the record becomes V (tovrine-record fields lists\n"
+           "                 them and their ranges); may be given for several fields\n";
 }
 
 bool parseRunnerArguments(int argc, const char* const* argv, RunnerOptions& options,
                           std::string& error)
 {
     bool presetGiven = false;
+    std::vector<std::string> seen;
     for (int i = 1; i < argc; ++i) {
         std::string name = argv[i];
+        // Only --set may come again (for other fields): a second value of
+        // any other option would silently win.
+        if (name != "--set") {
+            for (const std::string& known : seen)
+                if (known == name) {
+                    error = name + " is given twice";
+                    return false;
+                }
+            seen.push_back(name);
+        }
         if (name == "--stats") {
             options.stats = true;
         } else if (name == "--bench") {
@@ -134,6 +151,10 @@ bool parseRunnerArguments(int argc, const char* const* argv, RunnerOptions& opti
         error = "--no-draw leaves nothing for --png to save";
         return false;
     }
+    if (options.csvPath == "-" && options.stats) {
+        error = "--csv - and --stats both write to standard output";
+        return false;
+    }
     if (options.everyGiven && options.pngDirectory.empty()) {
         error = "--every needs --png";
         return false;
@@ -143,21 +164,12 @@ bool parseRunnerArguments(int argc, const char* const* argv, RunnerOptions& opti
 
 bool loadRunnerRecord(const RunnerOptions& options, OptionsRecord& record, std::string& error)
 {
-    if (options.recordPath.empty()) {
+    if (options.recordPath.empty())
         record = presetAlgorithms[options.preset];
-        return true;
-    }
-    std::string bytes;
-    if (!readRecordFileStart(options.recordPath, bytes, error))
+    else if (!loadStoredRecord(options.recordPath, record, error))
         return false;
-    if (bytes.size() > optionsRecordSize) {
-        error = "record file \"" + options.recordPath + "\" is longer than " +
-                std::to_string(optionsRecordSize) + " bytes, the size of a settings record";
-        return false;
-    }
-    record = presetAlgorithms[0];
-    std::memcpy(&record, bytes.data(), bytes.size());
-    return true;
+    applyFieldSettings(record, options.sets);
+    return options.sets.empty() || checkStrengthRules(record, error);
 }
 
 bool loadStoredRecord(const std::string& path, OptionsRecord& record, std::string& error)

@@ -4,7 +4,10 @@
 #include <cstdint>
 #include <string>
 
+#include <vector>
+
 #include "settings/options_record.h"
+#include "tools/world/record_edit.h"
 
 struct RunnerOptions {
     int32_t preset = 0;
@@ -17,9 +20,10 @@ struct RunnerOptions {
     bool everyGiven = false;
     bool bench = false;
     bool walkFood = false;  // the reference food search instead of the index
-    std::string csvPath;    // empty: no CSV
+    std::string csvPath;    // empty: no CSV; "-": standard output
     bool noDraw = false;    // the same world without making the frames' pixels
     bool help = false;
+    std::vector<FieldSetting> sets;  // --set, applied over the preset or record
 };
 
 // The usage text printed with --help and after every argument error.
@@ -31,9 +35,8 @@ std::string runnerUsage();
 bool parseRunnerArguments(int argc, const char* const* argv, RunnerOptions& options,
                           std::string& error);
 
-// The record the run uses: the preset, or the file read as the registry store
-// reads a stored value (a shorter file fills only its first bytes over the
-// default preset; a longer one is refused). False with `error` set.
+// The record the run uses: the preset, or a whole stored record file (as the
+// sweep takes it), with the --set fields over it. False with `error` set.
 bool loadRunnerRecord(const RunnerOptions& options, OptionsRecord& record, std::string& error);
 
 // A record file as the saver takes one from the registry: exactly 128 bytes

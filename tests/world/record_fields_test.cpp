@@ -1,0 +1,88 @@
+// The table of the record's fields by name: every field is found, printed,
+// set and refused out of range, with its name and range in the message.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <set>
+#include <string>
+
+#include "settings/record_fields.h"
+#include "tools/world/record_edit.h"
+
+namespace {
+
+size_t offsetOf(int32_t OptionsRecord::*member)
+{
+    static const OptionsRecord probe{};
+    return static_cast<size_t>(reinterpret_cast<const char*>(&(probe.*member)) -
+                               reinterpret_cast<const char*>(&probe));
+}
+
+TEST(RecordFields, EveryWholeNumberFieldIsNamedOnceInRecordOrder)
+{
+    std::set<std::string> names;
+    size_t expected = 0;
+    for (const RecordField& field : recordFields()) {
+        EXPECT_EQ(expected, offsetOf(field.member)) << field.name;
+        expected += 4;
+        EXPECT_TRUE(names.insert(field.name).second) << field.name;
+        EXPECT_EQ(&field, findRecordField(field.name));
+        EXPECT_GT(std::strlen(field.meaning), 10u) << field.name;
+    }
+    EXPECT_EQ(offsetof(OptionsRecord, algorithmName), expected);
+    EXPECT_EQ(nullptr, findRecordField("whirlcount"));  // names are exact
+}
+
+TEST(RecordFields, EachFieldIsReadSetAndRefusedOutsideItsRange)
+{
+    for (const RecordField& field : recordFields()) {
+        const std::string name = field.name;
+        OptionsRecord record = presetAlgorithms[2];
+        EXPECT_NE(std::string::npos,
+                  ("\n" + recordAsFields(record))
+                      .find("\n" + name + "=" + std::to_string(record.*field.member) + "\n"))
+            << name;
+        for (int32_t value : {field.low, field.high}) {
+            FieldSetting setting;
+            std::string error;
+            ASSERT_TRUE(parseFieldSetting(name + "=" + std::to_string(value), setting, error))
+                << error;
+            applyFieldSettings(record, {setting});
+            EXPECT_EQ(value, record.*field.member) << name;
+        }
+        std::vector<int64_t> refused = {int64_t{field.low} - 1, int64_t{field.high} + 1};
+        if (field.endsOnly)
+            refused.push_back((int64_t{field.low} + field.high) / 2);
+        for (int64_t value : refused) {
+            FieldSetting setting;
+            std::string error;
+            EXPECT_FALSE(parseFieldSetting(name + "=" + std::to_string(value), setting, error))
+                << name << "=" << value;
+            EXPECT_EQ(0u, error.find(name + " wants " + fieldRangeText(field))) << error;
+        }
+    }
+}
+
+TEST(RecordFields, NameUnknownFieldsAndBrokenLevelsAreRefused)
+{
+    FieldSetting setting;
+    std::string error;
+    ASSERT_TRUE(parseFieldSetting("algorithmName=My Storm, 5", setting, error)) << error;
+    OptionsRecord record = presetAlgorithms[0];
+    applyFieldSettings(record, {setting});
+    EXPECT_EQ("My Storm, 5", algorithmNameText(record));
+    EXPECT_FALSE(parseFieldSetting("algorithmName=" + std::string(39, 'n'), setting, error));
+    EXPECT_FALSE(parseFieldSetting("whirls=3", setting, error));
+    EXPECT_NE(std::string::npos, error.find("no field \"whirls\"")) << error;
+    for (const char* text : {"whirlCount=", "whirlCount=+3", "whirlCount=3x", "whirlCount= 3"})
+        EXPECT_FALSE(parseFieldSetting(text, setting, error)) << text;
+
+    // The page refuses a birth strength above the ceiling: so does --set.
+    EXPECT_TRUE(checkStrengthRules(record, error));
+    record.maxStrength = 1000;
+    EXPECT_FALSE(checkStrengthRules(record, error));
+    EXPECT_NE(std::string::npos, error.find("may not exceed Max Strength")) << error;
+    EXPECT_NE(std::string::npos, error.find("should not exceed Vob Max Strength")) << error;
+}
+
+}  // namespace
