@@ -2,20 +2,28 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <map>
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// In the child: stdout to nothing, stderr to its file, then the program.
-[[noreturn]] void execCommand(const PoolCommand& command)
+// In the child: dies with the parent, takes signals as usual again, stdout
+// to nothing, stderr to its file, then the program.
+[[noreturn]] void execCommand(const PoolCommand& command, pid_t parent, const sigset_t& mask)
 {
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != parent)
+        _exit(127);  // the parent died before the line above
+    sigprocmask(SIG_SETMASK, &mask, nullptr);
     int devNull = open("/dev/null", O_WRONLY);
     int errors = open(command.errorPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (devNull >= 0)
@@ -72,9 +80,29 @@ private:
 
 }  // namespace
 
-bool runProcessPool(const std::vector<PoolCommand>& commands, int width,
-                    const PoolFinished& finished)
+std::string describeExit(int status)
 {
+    if (WIFEXITED(status))
+        return "exited with code " + std::to_string(WEXITSTATUS(status));
+    if (WIFSIGNALED(status))
+        return "was killed by signal " + std::to_string(WTERMSIG(status)) + " (" +
+               strsignal(WTERMSIG(status)) + ")";
+    return "ended with wait status " + std::to_string(status);
+}
+
+PoolResult runProcessPool(const std::vector<PoolCommand>& commands, int width,
+                          const PoolFinished& finished)
+{
+    // The signals are taken one at a time with sigtimedwait, so none is
+    // lost between looking for ended children and waiting.
+    sigset_t watched, previous;
+    sigemptyset(&watched);
+    for (int signal : {SIGCHLD, SIGTERM, SIGHUP, SIGINT})
+        sigaddset(&watched, signal);
+    sigprocmask(SIG_BLOCK, &watched, &previous);
+    const pid_t self = getpid();
+
+    PoolResult result;
     std::map<pid_t, size_t> running;
     size_t next = 0;
     size_t done = 0;
@@ -90,14 +118,23 @@ bool runProcessPool(const std::vector<PoolCommand>& commands, int width,
                 break;
             }
             if (child == 0)
-                execCommand(commands[next]);
+                execCommand(commands[next], self, previous);
             running[child] = next++;
         }
         progress.update(done, running.size());
         if (running.empty())
             break;
         int status = 0;
-        pid_t child = waitpid(-1, &status, 0);
+        pid_t child = waitpid(-1, &status, WNOHANG);
+        if (child == 0) {
+            const timespec second{1, 0};
+            const int signal = sigtimedwait(&watched, nullptr, &second);
+            if (signal == SIGTERM || signal == SIGHUP || signal == SIGINT) {
+                result.stopSignal = signal;
+                ok = false;
+            }
+            continue;
+        }
         if (child < 0)
             break;
         auto found = running.find(child);
@@ -106,15 +143,16 @@ bool runProcessPool(const std::vector<PoolCommand>& commands, int width,
         const size_t index = found->second;
         running.erase(found);
         done += 1;
-        const bool succeeded = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-        ok = finished(index, succeeded);
+        ok = finished(index, status);
     }
     if (ok)
         progress.update(done, 0);
-    // A failed run stops the sweep: the others are not worth waiting for.
+    // A failed run or a stop ends the others: they are not worth waiting for.
     for (const auto& child : running)
         kill(child.first, SIGTERM);
     for (const auto& child : running)
         waitpid(child.first, nullptr, 0);
-    return ok && done == commands.size();
+    sigprocmask(SIG_SETMASK, &previous, nullptr);
+    result.complete = ok && done == commands.size();
+    return result;
 }

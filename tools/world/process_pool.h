@@ -12,12 +12,22 @@ struct PoolCommand {
     std::string errorPath;          // the child's stderr goes here
 };
 
-// Called in the parent as each command ends, in the order they end; the
-// result is false to stop the pool (the running commands are ended).
-using PoolFinished = std::function<bool(size_t index, bool succeeded)>;
+// Called in the parent as each command ends, in the order they end, with
+// its wait status; the result is false to stop the pool (the running
+// commands are ended).
+using PoolFinished = std::function<bool(size_t index, int status)>;
 
-// At most `width` commands at once, started in index order. True when every
-// command ran and `finished` accepted each. Shows progress with an estimate
-// of the time left on stderr.
-bool runProcessPool(const std::vector<PoolCommand>& commands, int width,
-                    const PoolFinished& finished);
+struct PoolResult {
+    bool complete = false;  // every command ran and `finished` accepted each
+    int stopSignal = 0;     // SIGTERM, SIGHUP or SIGINT that stopped the pool
+};
+
+// At most `width` commands at once, started in index order. A SIGTERM,
+// SIGHUP or SIGINT to this process ends the running commands and returns;
+// each command also dies with this process, even one killed by SIGKILL.
+// Shows progress with an estimate of the time left on stderr.
+PoolResult runProcessPool(const std::vector<PoolCommand>& commands, int width,
+                          const PoolFinished& finished);
+
+// "exited with code 3", "was killed by signal 9 (Killed)".
+std::string describeExit(int status);

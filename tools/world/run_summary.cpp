@@ -1,6 +1,7 @@
 #include "tools/world/run_summary.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 
@@ -74,9 +75,10 @@ int64_t sampleStep(int64_t frames, int64_t points)
     return frames <= points ? 1 : (frames + points - 1) / points;
 }
 
-bool summarizeRunCsv(const std::string& path, int64_t frames, int64_t every, RunSummary& summary,
+bool summarizeRunCsv(const std::string& path, const SummaryChoice& choice, RunSummary& summary,
                      std::string& error)
 {
+    const int64_t frames = choice.frames;
     std::ifstream csv(path);
     std::string line;
     if (!csv || !std::getline(csv, line) || line.compare(0, 10, "frame,vobs") != 0) {
@@ -97,12 +99,14 @@ bool summarizeRunCsv(const std::string& path, int64_t frames, int64_t every, Run
         }
         const int64_t vobs = cells[vobsColumn];
         lives.row(expected, vobs, cells[civilizationsColumn], summary);
-        if (expected % every == 0)
+        if (expected % choice.every == 0)
             summary.populationSamples.push_back(vobs);
-        if (expected > 0) {
+        if (choice.sampleEvery > 0 && expected % choice.sampleEvery == 0)
+            summary.sampledRows.push_back(line);
+        if (expected >= choice.fromFrame) {
             populationTotal += vobs;
             summary.lowestPopulation =
-                expected == 1 ? vobs : std::min(summary.lowestPopulation, vobs);
+                expected == choice.fromFrame ? vobs : std::min(summary.lowestPopulation, vobs);
             summary.highestPopulation = std::max(summary.highestPopulation, vobs);
         }
         summary.civilizations = cells[civilizationsColumn];
@@ -115,8 +119,90 @@ bool summarizeRunCsv(const std::string& path, int64_t frames, int64_t every, Run
         return false;
     }
     lives.finish(frames, summary);
-    summary.meanPopulation = frames > 0 ? static_cast<double>(populationTotal) / frames : 0.0;
+    summary.populationTotal = populationTotal;
+    const int64_t counted = frames - choice.fromFrame + 1;
+    summary.meanPopulation = counted > 0 ? static_cast<double>(populationTotal) / counted : 0.0;
     return true;
+}
+
+namespace {
+
+constexpr char summaryTag[] = "tovrine-run-summary 1";
+
+}  // namespace
+
+bool storeRunSummary(const std::string& path, const RunSummary& summary, std::string& error)
+{
+    const std::string partial = path + ".partial";
+    {
+        std::ofstream out(partial, std::ios::trunc);
+        out << summaryTag << "\n"
+            << summary.frames << " " << summary.civilizations << " " << summary.extinctions << " "
+            << summary.firstExtinction << " " << summary.populationTotal << " "
+            << summary.lowestPopulation << " " << summary.highestPopulation << " "
+            << summary.foodAtEnd << " " << summary.lives.size() << " "
+            << summary.populationSamples.size() << " " << summary.sampledRows.size() << "\n";
+        // The mean is kept as its own digits: dividing again could differ.
+        char mean[64];
+        std::snprintf(mean, sizeof mean, "%a", summary.meanPopulation);
+        out << mean << "\n";
+        for (const CivilizationLife& life : summary.lives)
+            out << life.born << " " << life.lifetime << " " << (life.ended ? 1 : 0) << "\n";
+        for (int64_t sample : summary.populationSamples)
+            out << sample << "\n";
+        for (const std::string& row : summary.sampledRows)
+            out << row << "\n";
+        out << "end\n";
+        out.close();
+        if (!out) {
+            error = "cannot write \"" + partial + "\"";
+            std::remove(partial.c_str());
+            return false;
+        }
+    }
+    if (std::rename(partial.c_str(), path.c_str()) != 0) {
+        error = "cannot rename \"" + partial + "\" to \"" + path + "\"";
+        return false;
+    }
+    return true;
+}
+
+bool loadRunSummary(const std::string& path, RunSummary& summary, std::string& error)
+{
+    std::ifstream in(path);
+    std::string line;
+    size_t lives = 0, samples = 0, rows = 0;
+    summary = RunSummary{};
+    bool ok = std::getline(in, line) && line == summaryTag &&
+              static_cast<bool>(
+                  in >> summary.frames >> summary.civilizations >> summary.extinctions >>
+                  summary.firstExtinction >> summary.populationTotal >> summary.lowestPopulation >>
+                  summary.highestPopulation >> summary.foodAtEnd >> lives >> samples >> rows);
+    std::string mean;
+    ok = ok && static_cast<bool>(in >> mean);
+    if (ok)
+        summary.meanPopulation = std::strtod(mean.c_str(), nullptr);
+    for (size_t i = 0; ok && i < lives; ++i) {
+        CivilizationLife life;
+        int ended = 0;
+        ok = static_cast<bool>(in >> life.born >> life.lifetime >> ended);
+        life.ended = ended != 0;
+        summary.lives.push_back(life);
+    }
+    for (size_t i = 0; ok && i < samples; ++i) {
+        int64_t sample = 0;
+        ok = static_cast<bool>(in >> sample);
+        summary.populationSamples.push_back(sample);
+    }
+    ok = ok && std::getline(in, line);  // the rest of the last number's line
+    for (size_t i = 0; ok && i < rows; ++i) {
+        ok = static_cast<bool>(std::getline(in, line));
+        summary.sampledRows.push_back(line);
+    }
+    ok = ok && std::getline(in, line) && line == "end";
+    if (!ok)
+        error = "\"" + path + "\" is not a whole run summary";
+    return ok;
 }
 
 Quartiles quartilesOf(std::vector<double> values)

@@ -17,19 +17,35 @@ struct RunSummary {
     int64_t civilizations = 0;
     int64_t extinctions = 0;
     int64_t firstExtinction = -1;  // frame; -1 when the run never died out
-    double meanPopulation = 0;     // over frames 1 to the last
+    double meanPopulation = 0;     // over frames fromFrame to the last
+    int64_t populationTotal = 0;   // its sum, kept so that a stored summary is exact
     int64_t lowestPopulation = 0;
     int64_t highestPopulation = 0;
     int64_t foodAtEnd = 0;
     std::vector<CivilizationLife> lives;
     std::vector<int64_t> populationSamples;  // at frames 0, every, 2 every, ...
+    std::vector<std::string> sampledRows;    // the CSV's rows every sampleEvery frames
+};
+
+// What a summary keeps besides the run's own figures.
+struct SummaryChoice {
+    int64_t frames = 0;       // the CSV runs from frame 0 to this one
+    int64_t every = 1;        // population band step
+    int64_t fromFrame = 1;    // population figures from this frame on
+    int64_t sampleEvery = 0;  // 0: no rows kept
 };
 
 // Reads a CSV of tovrine-world --csv, which must run from frame 0 to
-// `frames`; samples the population every `every` frames. False with
-// `error` set for a file that is missing, short or malformed.
-bool summarizeRunCsv(const std::string& path, int64_t frames, int64_t every, RunSummary& summary,
+// choice.frames. False with `error` set for a file that is missing, short
+// or malformed.
+bool summarizeRunCsv(const std::string& path, const SummaryChoice& choice, RunSummary& summary,
                      std::string& error);
+
+// A summary as a small text file (written under a temporary name and
+// renamed), so that a resumed or sharded sweep reads back exactly what a
+// run gave. False with `error` set.
+bool storeRunSummary(const std::string& path, const RunSummary& summary, std::string& error);
+bool loadRunSummary(const std::string& path, RunSummary& summary, std::string& error);
 
 // The sampling step that keeps a run to at most `points` + 1 samples.
 int64_t sampleStep(int64_t frames, int64_t points);

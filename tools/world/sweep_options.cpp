@@ -6,6 +6,7 @@
 
 #include "host/whole_number.h"
 #include "settings/options_record.h"
+#include "settings/record_fields.h"
 
 namespace {
 
@@ -89,6 +90,93 @@ bool takeSeeds(const std::string& value, SweepOptions& options, std::string& err
     return true;
 }
 
+// FIELD=FIRST:LAST:STEP or FIELD=A,B,C.
+bool takeVaried(const std::string& text, SweepOptions& options, std::string& error)
+{
+    const size_t equals = text.find('=');
+    const std::string name = text.substr(0, equals);
+    if (equals == std::string::npos || name.empty()) {
+        error = "--vary wants FIELD=FIRST:LAST:STEP or FIELD=A,B,C, not \"" + text + "\"";
+        return false;
+    }
+    const std::string values = text.substr(equals + 1);
+    VariedField varied{name, {}};
+    auto value = [&](const std::string& word, int64_t& number) {
+        FieldSetting setting;
+        if (!parseFieldSetting(name + "=" + word, setting, error))
+            return false;
+        if (name == nameFieldName) {
+            error = "--vary takes whole-number fields, not " + name;
+            return false;
+        }
+        number = setting.number;
+        return true;
+    };
+    if (values.find(':') != std::string::npos) {
+        std::vector<std::string> parts;
+        size_t start = 0;
+        for (size_t colon; (colon = values.find(':', start)) != std::string::npos;
+             start = colon + 1)
+            parts.push_back(values.substr(start, colon - start));
+        parts.push_back(values.substr(start));
+        int64_t first = 0, last = 0, step = 0;
+        if (parts.size() != 3 || !value(parts[0], first) || !value(parts[1], last) ||
+            !parseWholeNumber(parts[2].c_str(), 1, INT32_MAX, step)) {
+            if (error.empty() || parts.size() == 3)
+                error = "--vary " + text +
+                        ": FIRST:LAST:STEP wants two values of the field and a step of 1 or more" +
+                        (error.empty() ? "" : " (" + error + ")");
+            return false;
+        }
+        if (last < first) {
+            error = "--vary " + text + " is reversed: it holds no value";
+            return false;
+        }
+        for (int64_t v = first; v <= last; v += step) {
+            if (varied.values.size() >= static_cast<size_t>(largestSweep)) {
+                error = "--vary " + text + " holds more values than a sweep takes";
+                return false;
+            }
+            varied.values.push_back(v);
+        }
+    } else {
+        for (const std::string& word : splitCommas(values)) {
+            int64_t number = 0;
+            if (!value(word, number))
+                return false;
+            for (int64_t known : varied.values)
+                if (known == number) {
+                    error = "--vary " + text + " names " + word + " twice";
+                    return false;
+                }
+            varied.values.push_back(number);
+        }
+    }
+    for (const VariedField& known : options.varied)
+        if (known.name == name) {
+            error = name + " is varied twice";
+            return false;
+        }
+    options.varied.push_back(varied);
+    return true;
+}
+
+// K/N: this process runs share K of N.
+bool takeShard(const std::string& value, SweepOptions& options, std::string& error)
+{
+    const size_t slash = value.find('/');
+    int64_t k = 0, n = 0;
+    if (slash == std::string::npos ||
+        !parseWholeNumber(value.substr(slash + 1).c_str(), 1, 100000, n) ||
+        !parseWholeNumber(value.substr(0, slash).c_str(), 1, n, k)) {
+        error = "--shard wants K/N with 1 <= K <= N <= 100000, not \"" + value + "\"";
+        return false;
+    }
+    options.shard = static_cast<int32_t>(k);
+    options.shards = static_cast<int32_t>(n);
+    return true;
+}
+
 bool takeValue(const std::string& name, const std::string& value, SweepOptions& options,
                std::string& error)
 {
@@ -97,17 +185,31 @@ bool takeValue(const std::string& name, const std::string& value, SweepOptions& 
         return takePresets(value, options, error);
     if (name == "--seeds")
         return takeSeeds(value, options, error);
-    if (name == "--frames" || name == "--jobs") {
-        const int64_t high = name == "--frames" ? INT32_MAX : 1024;
-        if (!parseWholeNumber(value.c_str(), 1, high, number)) {
-            error = name + " wants a whole number from 1 to " + std::to_string(high) + ", not \"" +
-                    value + "\"";
+    if (name == "--vary")
+        return takeVaried(value, options, error);
+    if (name == "--shard")
+        return takeShard(value, options, error);
+    if (name == "--set") {
+        FieldSetting setting;
+        return parseFieldSetting(value, setting, error) &&
+               addFieldSetting(options.sets, setting, error);
+    }
+    if (name == "--frames" || name == "--jobs" || name == "--from-frame" || name == "--sample") {
+        const int64_t low = name == "--from-frame" ? 0 : 1;
+        const int64_t high = name == "--jobs" ? 1024 : INT32_MAX;
+        if (!parseWholeNumber(value.c_str(), low, high, number)) {
+            error = name + " wants a whole number from " + std::to_string(low) + " to " +
+                    std::to_string(high) + ", not \"" + value + "\"";
             return false;
         }
         if (name == "--frames")
             options.frames = number;
-        else
+        else if (name == "--jobs")
             options.jobs = static_cast<int32_t>(number);
+        else if (name == "--from-frame")
+            options.fromFrame = number;
+        else
+            options.sampleEvery = number;
         return true;
     }
     if (value.empty()) {
@@ -118,6 +220,8 @@ bool takeValue(const std::string& name, const std::string& value, SweepOptions& 
         addSubject(options, SweepSubject{-1, value});
     else if (name == "--out")
         options.outDirectory = value;
+    else if (name == "--merge")
+        options.mergeFrom.push_back(value);
     else
         options.runnerPath = value;
     return true;
@@ -126,10 +230,18 @@ bool takeValue(const std::string& name, const std::string& value, SweepOptions& 
 bool takesValue(const std::string& name)
 {
     for (const char* known :
-         {"--preset", "--record", "--seeds", "--frames", "--jobs", "--out", "--runner"})
+         {"--preset", "--record", "--seeds", "--frames", "--jobs", "--out", "--runner", "--set",
+          "--vary", "--from-frame", "--sample", "--shard", "--merge"})
         if (name == known)
             return true;
     return false;
+}
+
+// Options that make lists; any other given twice is refused.
+bool repeatable(const std::string& name)
+{
+    return name == "--preset" || name == "--record" || name == "--set" || name == "--vary" ||
+           name == "--merge";
 }
 
 }  // namespace
@@ -149,7 +261,10 @@ std::string sweepUsage()
 {
     return "usage: tovrine-sweep (--preset LIST | --record FILE)... --out DIR\n"
            "                     [--seeds FIRST-LAST] [--frames N] [--jobs N] [--draw]\n"
-           "                     [--keep-csv] [--runner PATH]\n"
+           "                     [--keep-csv] [--runner PATH] [--set F=V]... [--vary F=...]...\n"
+           "                     [--from-frame F] [--sample N] [--shard K/N]\n"
+           "                     [--resume | --force]\n"
+           "       tovrine-sweep --merge DIR --merge DIR... --out DIR [--force]\n"
            "  --preset LIST  built-in algorithms: 'all', or numbers 0 to 6 or names,\n"
            "                 separated by commas (\"2,The Tovrine\")\n"
            "  --record FILE  a stored 128-byte settings record (an exported slot)\n"
@@ -159,18 +274,42 @@ std::string sweepUsage()
            "  --out DIR      runs.csv, records.csv, population.csv and lifetimes.csv go here\n"
            "  --draw         draw every frame as the saver would (slower; same figures)\n"
            "  --keep-csv     keep every run's per-frame CSV in DIR/runs/\n"
-           "  --runner PATH  the tovrine-world to run (default: the one beside this program)\n";
+           "  --runner PATH  the tovrine-world to run (default: the one beside this program)\n"
+           "  --set F=V      field F of every record becomes V (tovrine-record fields)\n"
+           "  --vary F=A:B:S field F from A to B in steps of S; or F=A,B,C; several\n"
+           "                 --vary make a full grid, crossed with the algorithms and seeds\n"
+           "  --from-frame F population figures (mean, lowest, highest) from frame F on,\n"
+           "                 leaving out the start (default 1)\n"
+           "  --sample N     DIR/samples.csv: every run's figures every N frames\n"
+           "  --shard K/N    run only share K of N: the runs numbered i (from 0, seed by\n"
+           "                 seed, every design point in turn) with i mod N = K-1\n"
+           "  --merge DIR    (repeated) join the finished shards' folders into --out\n"
+           "  --resume       finish the sweep in --out: run only what is missing\n"
+           "  --force        clear the sweep in --out first\n";
 }
 
 bool parseSweepArguments(int argc, const char* const* argv, SweepOptions& options,
                          std::string& error)
 {
+    std::vector<std::string> seen;
     for (int i = 1; i < argc; ++i) {
         std::string name = argv[i];
+        if (!repeatable(name)) {
+            for (const std::string& known : seen)
+                if (known == name) {
+                    error = name + " is given twice";
+                    return false;
+                }
+            seen.push_back(name);
+        }
         if (name == "--draw") {
             options.draw = true;
         } else if (name == "--keep-csv") {
             options.keepCsv = true;
+        } else if (name == "--resume") {
+            options.resume = true;
+        } else if (name == "--force") {
+            options.force = true;
         } else if (name == "--help" || name == "-h") {
             options.help = true;
         } else if (takesValue(name)) {
@@ -187,20 +326,106 @@ bool parseSweepArguments(int argc, const char* const* argv, SweepOptions& option
     }
     if (options.help)
         return true;
-    if (options.subjects.empty()) {
-        error = "nothing to sweep: give --preset or --record";
-        return false;
-    }
     if (options.outDirectory.empty()) {
         error = "--out DIR is needed for the summary";
         return false;
     }
-    const int64_t runs = (int64_t{options.lastSeed} - options.firstSeed + 1) *
-                         static_cast<int64_t>(options.subjects.size());
-    if (runs > largestSweep) {
-        error = "a sweep of " + std::to_string(runs) + " runs is more than the " +
-                std::to_string(largestSweep) + " one sweep takes";
+    if (!options.mergeFrom.empty()) {
+        // What to merge comes from the shards' manifests.
+        if (!options.subjects.empty() || options.shards > 1 || options.resume) {
+            error = "--merge takes only the shards' folders, --out and --force";
+            return false;
+        }
+        return true;
+    }
+    for (const VariedField& varied : options.varied)
+        for (const FieldSetting& set : options.sets)
+            if (set.name == varied.name) {
+                error = varied.name + " is both set and varied";
+                return false;
+            }
+    if (options.resume && options.force) {
+        error = "--resume keeps what --force would clear: give one";
+        return false;
+    }
+    if (options.fromFrame > options.frames) {
+        error = "--from-frame " + std::to_string(options.fromFrame) + " is past the last frame, " +
+                std::to_string(options.frames);
+        return false;
+    }
+    if (options.subjects.empty()) {
+        error = "nothing to sweep: give --preset or --record";
+        return false;
+    }
+    const int64_t runs = sweepRunCount(options);
+    if (runs < 0 || runs > largestSweep) {
+        error = "a sweep of " + (runs < 0 ? std::string("so many") : std::to_string(runs)) +
+                " runs is more than the " + std::to_string(largestSweep) + " one sweep takes";
         return false;
     }
     return true;
+}
+
+int64_t sweepRunCount(const SweepOptions& options)
+{
+    // -1 once past the bound, so that no product overflows.
+    int64_t runs = (int64_t{options.lastSeed} - options.firstSeed + 1) *
+                   static_cast<int64_t>(options.subjects.size());
+    for (const VariedField& varied : options.varied) {
+        if (runs > largestSweep)
+            return -1;
+        runs *= static_cast<int64_t>(varied.values.size());
+    }
+    return runs;
+}
+
+std::vector<DesignPoint> designPoints(const SweepOptions& options)
+{
+    std::vector<DesignPoint> points;
+    for (size_t subject = 0; subject < options.subjects.size(); ++subject) {
+        std::vector<size_t> at(options.varied.size(), 0);
+        while (true) {
+            DesignPoint point{subject, {}};
+            for (size_t f = 0; f < at.size(); ++f)
+                point.values.push_back(options.varied[f].values[at[f]]);
+            points.push_back(point);
+            size_t f = at.size();
+            while (f > 0 && ++at[f - 1] == options.varied[f - 1].values.size())
+                at[--f] = 0;
+            if (f == 0)
+                break;
+        }
+    }
+    return points;
+}
+
+std::vector<std::string> designArguments(const SweepOptions& options)
+{
+    std::vector<std::string> args;
+    for (const SweepSubject& subject : options.subjects) {
+        if (subject.preset >= 0)
+            args.insert(args.end(), {"--preset", std::to_string(subject.preset)});
+        else
+            args.insert(args.end(), {"--record", subject.recordPath});
+    }
+    for (const FieldSetting& set : options.sets)
+        args.insert(args.end(), {"--set", settingText(set)});
+    for (const VariedField& varied : options.varied) {
+        std::string list;
+        for (int64_t value : varied.values)
+            list += (list.empty() ? "" : ",") + std::to_string(value);
+        args.insert(args.end(), {"--vary", varied.name + "=" + list});
+    }
+    args.insert(args.end(),
+                {"--seeds",
+                 std::to_string(options.firstSeed) + "-" + std::to_string(options.lastSeed),
+                 "--frames", std::to_string(options.frames), "--from-frame",
+                 std::to_string(options.fromFrame)});
+    if (options.sampleEvery > 0)
+        args.insert(args.end(), {"--sample", std::to_string(options.sampleEvery)});
+    if (options.draw)
+        args.push_back("--draw");
+    if (options.keepCsv)
+        args.push_back("--keep-csv");
+    return args;
 }

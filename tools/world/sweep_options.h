@@ -1,9 +1,12 @@
-// The command line of tovrine-sweep: which algorithms, which seeds, how long.
+// The command line of tovrine-sweep: which algorithms, which fields over
+// which values, which seeds, how long.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "tools/world/record_edit.h"
 
 // One algorithm of a sweep: a built-in preset, or a stored record file.
 struct SweepSubject {
@@ -11,31 +14,63 @@ struct SweepSubject {
     std::string recordPath;  // set when preset is -1
 };
 
+// A field swept over values (--vary).
+struct VariedField {
+    std::string name;
+    std::vector<int64_t> values;
+};
+
 struct SweepOptions {
     std::vector<SweepSubject> subjects;  // in the order given, repeats dropped
+    std::vector<FieldSetting> sets;      // over every subject
+    std::vector<VariedField> varied;     // the grid, in the order given
     uint32_t firstSeed = 1;
     uint32_t lastSeed = 8;
     int64_t frames = 2000;
-    int32_t jobs = 0;  // processes at once; 0 means one per core
+    int64_t fromFrame = 1;    // population figures from this frame on
+    int64_t sampleEvery = 0;  // 0: no samples.csv
+    int32_t jobs = 0;         // processes at once; 0 means one per core
+    int32_t shard = 1;        // this process runs share `shard` of `shards`
+    int32_t shards = 1;
     std::string outDirectory;
-    std::string runnerPath;  // empty: tovrine-world beside tovrine-sweep
-    bool draw = false;       // runs draw their frames (for timing the drawing)
-    bool keepCsv = false;    // keep each run's CSV under OUT/runs/
+    std::vector<std::string> mergeFrom;  // --merge: shard folders to join
+    std::string runnerPath;              // empty: tovrine-world beside tovrine-sweep
+    bool draw = false;                   // runs draw their frames (for timing the drawing)
+    bool keepCsv = false;                // keep each run's CSV under OUT/runs/
+    bool resume = false;
+    bool force = false;
     bool help = false;
 };
 
-// The most runs one sweep takes: seeds times algorithms.
+// The most runs one sweep takes: seeds times design points.
 constexpr int64_t largestSweep = 1000000;
 
 std::string sweepUsage();
 
 // Parses argv[1..]. False with `error` set for an unknown argument or
-// preset, a missing or malformed value, an empty or reversed seed range, or
-// a sweep without algorithms or output folder. Reads no file and exits
-// nothing: the caller reports.
+// preset, a missing, repeated or malformed value, an empty or reversed seed
+// range, a field set twice or out of its range, or a sweep without
+// algorithms or output folder. Reads no file and exits nothing.
 bool parseSweepArguments(int argc, const char* const* argv, SweepOptions& options,
                          std::string& error);
 
 // The preset a --preset word names: its number, or its name ignoring case.
 // -1 when it names none.
 int32_t presetByWord(const std::string& word);
+
+// One cell of the grid: a subject and one value of each varied field.
+struct DesignPoint {
+    size_t subject = 0;
+    std::vector<int64_t> values;  // in the order of options.varied
+};
+
+// Every subject crossed with every combination of the varied values; the
+// last varied field changes fastest.
+std::vector<DesignPoint> designPoints(const SweepOptions& options);
+
+// The arguments that fix what a sweep computes (not how: no --jobs,
+// --runner, --shard, --out), in one canonical order; parsing them gives the
+// same grid. Compared by --resume and --merge.
+std::vector<std::string> designArguments(const SweepOptions& options);
+
+int64_t sweepRunCount(const SweepOptions& options);

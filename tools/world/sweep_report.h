@@ -10,14 +10,30 @@
 
 #include "tools/world/run_summary.h"
 
+// One design point: an algorithm with one value of each varied field.
 struct SweepRecord {
-    std::string name;    // the algorithm's name, made unique within the sweep
-    std::string source;  // "preset N" or the record file
+    std::string name;             // the algorithm's name, made unique within the sweep
+    std::string source;           // "preset N" or the record file
+    std::vector<int64_t> values;  // of the varied fields, in their order
     std::vector<uint32_t> seeds;
     std::vector<RunSummary> runs;  // one per seed, in seed order
 };
 
-// Writes runs.csv, records.csv, population.csv and lifetimes.csv into
-// `directory`. False with `error` set when one cannot be written.
+struct ReportLayout {
+    std::vector<std::string> fields;  // the varied fields: a column each
+    int64_t frames = 0;
+    int64_t every = 1;        // population band step
+    int64_t sampleEvery = 0;  // 0: no samples.csv
+};
+
+// The report's files: runs.csv, records.csv, design.csv, survival.csv,
+// population.csv, lifetimes.csv and, when sampled, samples.csv.
+std::vector<std::string> reportFileNames();
+
+// Writes them into `directory`, each under a temporary name renamed when
+// all are complete. False with `error` set when one cannot be written.
 bool writeSweepReport(const std::string& directory, const std::vector<SweepRecord>& records,
-                      int64_t frames, int64_t sampleEvery, std::string& error);
+                      const ReportLayout& layout, std::string& error);
+
+// The two-sided 95 % quantile of Student's t with `df` degrees of freedom.
+double studentT975(int64_t df);
