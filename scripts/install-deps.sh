@@ -14,6 +14,8 @@ WINE="wine wine64 xvfb xdotool x11-apps imagemagick"
 WINE32="wine32:i386"
 # The plots of tools/plot (tovrine-sweep's pictures, make compare).
 PLOTS="python3 python3-matplotlib"
+# GNU parallel: the sweep's shards are tested run side by side with it.
+SHARDS="parallel"
 # The Linux saver (Xlib) and the window its end-to-end check draws into (Tk).
 NATIVE="$NATIVE libx11-dev python3-tk"
 # The Linux saver's .deb (dpkg-shlibdeps finds its library dependencies) and
@@ -21,7 +23,7 @@ NATIVE="$NATIVE libx11-dev python3-tk"
 LINUX_SAVER="dpkg-dev xscreensaver"
 
 missing=""
-for p in $NATIVE $STYLE $FUZZ $MINGW $WINE $WINE32 $PLOTS $LINUX_SAVER; do
+for p in $NATIVE $STYLE $FUZZ $MINGW $WINE $WINE32 $PLOTS $SHARDS $LINUX_SAVER; do
     if ! dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed$'; then
         missing="$missing $p"
     fi

@@ -9,11 +9,13 @@ import hashlib
 import os
 import shlex
 import shutil
+import signal
 import subprocess
 import time
 import unittest
 
 WORLD = os.environ.get("TOVRINE_WORLD", "")
+RECORD = os.environ.get("TOVRINE_RECORD", "")
 SWEEP = os.environ.get("TOVRINE_SWEEP", "")
 PLOT = os.environ.get("TOVRINE_PLOT", "")
 RECORDS = os.environ.get("TOVRINE_RECORDS", "")
@@ -128,6 +130,163 @@ class Sweep(unittest.TestCase):
         storm4 = [r for r in runs if r[1] == "preset 2" and r[2] == "4"][0]
         self.assertEqual("%.3f" % (sum(vobs) / len(vobs)), storm4[7])
         self.assertEqual([str(min(vobs)), str(max(vobs)), rows[-1][4]], storm4[8:11])
+
+
+def folder_bytes(path):
+    """Every file below path and its bytes; the manifest without its command line."""
+    files = {}
+    for root, _, names in os.walk(path):
+        for name in names:
+            full = os.path.join(root, name)
+            with open(full, "rb") as f:
+                data = f.read()
+            if name == "manifest.txt":
+                data = b"\n".join(l for l in data.split(b"\n") if not l.startswith(b"command "))
+            files[os.path.relpath(full, path)] = data
+    return files
+
+
+def rows_of(path):
+    with open(path, newline="") as f:
+        return list(csv.DictReader(f))
+
+
+class Grid(unittest.TestCase):
+    GRID = ["--preset", "0,2", "--vary", "whirlCount=1:5:4", "--vary", "initialVobs=0,4",
+            "--seeds", "1-3", "--frames", "300", "--sample", "100", "--from-frame", "50"]
+
+    def test_a_two_field_grid_with_replicates_and_its_statistics(self):
+        out = work_dir("grid")
+        made = run([SWEEP] + self.GRID + ["--out", out])
+        self.assertEqual(0, made.returncode, made.stderr)
+        runs = rows_of(os.path.join(out, "runs.csv"))
+        self.assertEqual(2 * 2 * 2 * 3, len(runs))
+        # A run of the grid is the run of tovrine-world with the same fields set.
+        row = [r for r in runs if r["source"] == "preset 2" and r["whirlCount"] == "5"
+               and r["initialVobs"] == "4" and r["seed"] == "2"][0]
+        single = run([WORLD, "--preset", "2", "--set", "whirlCount=5", "--set", "initialVobs=4",
+                      "--seed", "2", "--frames", "300", "--no-draw", "--csv", "-"])
+        vobs = [int(line.split(",")[1]) for line in single.stdout.splitlines()[1:]][50:]
+        self.assertEqual("%.3f" % (sum(vobs) / len(vobs)), row["mean_population"])
+        self.assertEqual(str(min(vobs)), row["lowest_population"])
+        # A world without Vobs has died out at once, not lived forever.
+        for r in runs:
+            self.assertEqual("0" if r["initialVobs"] == "0" else "", r["first_extinction"], r)
+        design = rows_of(os.path.join(out, "design.csv"))
+        self.assertEqual(8, len(design))
+        for d in design:
+            mean = float(d["mean_population_mean"])
+            points = [float(r["mean_population"]) for r in runs
+                      if (r["source"], r["whirlCount"], r["initialVobs"])
+                      == (d["source"], d["whirlCount"], d["initialVobs"])]
+            self.assertAlmostEqual(sum(points) / 3, mean, delta=0.001)
+            self.assertLessEqual(float(d["mean_population_ci95_low"]), mean)
+            self.assertGreaterEqual(float(d["mean_population_ci95_high"]), mean)
+            self.assertEqual("0.000" if d["initialVobs"] == "0" else "1.000",
+                             d["survival_at_end"])
+        samples = rows_of(os.path.join(out, "samples.csv"))
+        self.assertEqual(24 * 4, len(samples))  # frames 0, 100, 200, 300
+        self.assertEqual({"0", "100", "200", "300"}, {r["frame"] for r in samples})
+
+        # The folder holds a sweep now: another is refused, not mixed in.
+        again = run([SWEEP, "--preset", "1", "--seeds", "1-2", "--frames", "50", "--out", out])
+        self.assertEqual(1, again.returncode)
+        self.assertIn("holds another sweep (finished)", again.stderr)
+        other = run([SWEEP, "--preset", "1", "--seeds", "1-2", "--frames", "50", "--out", out,
+                     "--resume"])
+        self.assertIn("--resume goes on only with the same grid", other.stderr)
+
+        # Killed midway and resumed: the same files as straight through.
+        resumed = work_dir("grid-resumed")
+        child = subprocess.Popen([SWEEP] + self.GRID + ["--jobs", "1", "--out", resumed],
+                                 stderr=subprocess.DEVNULL)
+        runs_dir = os.path.join(resumed, "runs")
+        while len([n for n in os.listdir(runs_dir) if n.endswith(".summary")]) < 5 \
+                if os.path.isdir(runs_dir) else True:
+            time.sleep(0.02)
+        child.kill()
+        child.wait()
+        with open(os.path.join(resumed, "manifest.txt")) as f:
+            self.assertIn("state unfinished", f.read())
+        self.assertFalse(os.path.exists(os.path.join(resumed, "runs.csv")))
+        finished = run([SWEEP] + self.GRID + ["--out", resumed, "--resume"])
+        self.assertEqual(0, finished.returncode, finished.stderr)
+        self.assertEqual(folder_bytes(out), folder_bytes(resumed))
+
+        # Three shards side by side under GNU parallel, merged: the same again.
+        shards = work_dir("grid-shards")
+        parallel = run(["parallel", "--will-cite", "-j", "3", SWEEP] + self.GRID
+                       + ["--jobs", "1", "--shard", "{}/3", "--out",
+                          os.path.join(shards, "shard-{}"), ":::", "1", "2", "3"])
+        self.assertEqual(0, parallel.returncode, parallel.stderr)
+        merged = os.path.join(shards, "merged")
+        joined = run([SWEEP, "--out", merged] + [a for k in (3, 1, 2) for a in
+                     ("--merge", os.path.join(shards, "shard-%d" % k))])
+        self.assertEqual(0, joined.returncode, joined.stderr)
+        self.assertEqual(folder_bytes(out), folder_bytes(merged))
+
+
+class Processes(unittest.TestCase):
+    def test_a_signalled_sweep_leaves_no_run_and_a_failed_run_says_how_it_failed(self):
+        out = work_dir("signalled")
+        # SIGKILL leaves the sweep no say: its runs die with it all the same.
+        for sig in (signal.SIGTERM, signal.SIGHUP, signal.SIGKILL):
+            folder = os.path.join(out, sig.name)
+            child = subprocess.Popen([SWEEP, "--preset", "2", "--seeds", "1-4", "--frames",
+                                      "10000000", "--jobs", "2", "--out", folder],
+                                     stderr=subprocess.DEVNULL)
+            runs_dir = os.path.join(folder, "runs")
+            while not os.path.isdir(runs_dir) or len(os.listdir(runs_dir)) < 2:
+                time.sleep(0.02)
+            time.sleep(0.3)
+            children = subprocess.run(["pgrep", "-P", str(child.pid)], capture_output=True,
+                                      text=True).stdout.split()
+            self.assertEqual(2, len(children))
+            child.send_signal(sig)
+            self.assertEqual(-sig, child.wait(timeout=20))
+            deadline = time.time() + 5
+            while any(os.path.exists("/proc/%s" % p) for p in children) and time.time() < deadline:
+                time.sleep(0.05)
+            for pid in children:
+                self.assertFalse(os.path.exists("/proc/%s" % pid), "run %s outlived" % pid)
+            with open(os.path.join(folder, "manifest.txt")) as f:
+                self.assertIn("state unfinished" if sig == signal.SIGKILL
+                              else "state stopped by signal %d" % sig, f.read())
+            if sig != signal.SIGKILL:
+                self.assertEqual([], [n for n in os.listdir(runs_dir)
+                                      if not n.endswith(".summary")])
+        crash = os.path.join(out, "crash.sh")
+        with open(crash, "w") as f:
+            f.write("#!/bin/sh\necho 'first words' >&2\necho 'last words' >&2\nkill -SEGV $$\n")
+        os.chmod(crash, 0o755)
+        failed = run([SWEEP, "--preset", "0", "--seeds", "1", "--frames", "5", "--runner", crash,
+                      "--out", os.path.join(out, "crash")])
+        self.assertEqual(1, failed.returncode)
+        self.assertIn("was killed by signal 11", failed.stderr)
+        self.assertIn("first words\nlast words", failed.stderr)
+
+
+class RecordTool(unittest.TestCase):
+    def test_a_record_made_and_changed_by_name_runs_as_the_same_fields_set(self):
+        out = work_dir("record-tool")
+        rec = os.path.join(out, "storm.rec")
+        made = run([RECORD, "make", "--preset", "The Storm", "--set", "whirlCount=7", "--out", rec])
+        self.assertEqual(0, made.returncode, made.stderr)
+        changed = run([RECORD, "set", rec, "vobIQ=1", "algorithmName=Clever Storm"])
+        self.assertEqual(0, changed.returncode, changed.stderr)
+        shown = run([RECORD, "show", rec]).stdout
+        self.assertIn("whirlCount=7\nmaxStrength=3000\n", shown)
+        self.assertIn("vobIQ=1\n", shown)
+        self.assertTrue(shown.endswith("algorithmName=Clever Storm\n"))
+        by_file = run([WORLD, "--record", rec, "--frames", "200", "--stats", "--no-draw"])
+        by_name = run([WORLD, "--preset", "2", "--set", "whirlCount=7", "--set", "vobIQ=1",
+                       "--frames", "200", "--stats", "--no-draw"])
+        self.assertEqual(0, by_file.returncode, by_file.stderr)
+        self.assertEqual(by_name.stdout, by_file.stdout)
+        refused = run([RECORD, "set", rec, "whirlCount=100000"])
+        self.assertEqual(1, refused.returncode)
+        self.assertIn("whirlCount wants 0 to 99999", refused.stderr)
+        self.assertIn("whirlCount=7\n", run([RECORD, "show", rec]).stdout)
 
 
 class Plot(unittest.TestCase):

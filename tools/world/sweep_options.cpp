@@ -216,6 +216,12 @@ bool takeValue(const std::string& name, const std::string& value, SweepOptions& 
         error = name + " wants a path";
         return false;
     }
+    // The manifest keeps each argument on its line, between tabs.
+    for (char c : value)
+        if (static_cast<unsigned char>(c) < 0x20) {
+            error = name + " takes no path with tabs, line breaks or other control characters";
+            return false;
+        }
     if (name == "--record")
         addSubject(options, SweepSubject{-1, value});
     else if (name == "--out")

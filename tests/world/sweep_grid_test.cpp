@@ -1,0 +1,76 @@
+// tovrine-sweep's grid: --vary read into values, expanded into every
+// combination, and written back as the arguments that make the same grid.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tools/world/sweep_options.h"
+
+namespace {
+
+bool parse(std::vector<std::string> words, SweepOptions& options, std::string& error)
+{
+    words.insert(words.begin(), "tovrine-sweep");
+    std::vector<const char*> argv;
+    for (const std::string& word : words)
+        argv.push_back(word.c_str());
+    return parseSweepArguments(static_cast<int>(argv.size()), argv.data(), options, error);
+}
+
+TEST(SweepGrid, EveryCombinationOnceWithTheLastFieldFastestAndItsArgumentsGiveItBack)
+{
+    SweepOptions options;
+    std::string error;
+    ASSERT_TRUE(parse({"--preset", "2,0", "--vary", "whirlCount=10:30:10", "--vary", "vobIQ=1,0",
+                       "--set", "foodStrength=500", "--seeds", "4-6", "--out", "o"},
+                      options, error))
+        << error;
+    const std::vector<DesignPoint> points = designPoints(options);
+    ASSERT_EQ(2u * 3 * 2, points.size());
+    EXPECT_EQ(12 * 3, sweepRunCount(options));
+    const std::vector<int64_t> expected[] = {{10, 1}, {10, 0}, {20, 1}, {20, 0}, {30, 1}, {30, 0}};
+    for (size_t i = 0; i < points.size(); ++i) {
+        EXPECT_EQ(i / 6, points[i].subject);
+        EXPECT_EQ(expected[i % 6], points[i].values) << i;
+    }
+    const std::vector<std::string> args = designArguments(options);
+    SweepOptions again;
+    std::vector<std::string> words = args;
+    words.insert(words.end(), {"--out", "o"});
+    ASSERT_TRUE(parse(words, again, error)) << error;
+    EXPECT_EQ(args, designArguments(again));
+    EXPECT_EQ(points.size(), designPoints(again).size());
+}
+
+TEST(SweepGrid, BadRangesRepeatsAndClashesAreRefusedWithTheirReason)
+{
+    struct Case {
+        std::vector<std::string> words;
+        const char* message;
+    };
+    for (const Case& c :
+         std::vector<Case>{{{"--vary", "whirlCount=5:1:1"}, "reversed"},
+                           {{"--vary", "whirlCount=1:5:0"}, "step of 1 or more"},
+                           {{"--vary", "whirlCount=1:100000:1"}, "whirlCount wants 0 to 99999"},
+                           {{"--vary", "vobIQ=0,1,2"}, "vobIQ wants 0 or 1"},
+                           {{"--vary", "vobIQ=0,0"}, "twice"},
+                           {{"--vary", "vobIQ=0", "--vary", "vobIQ=1"}, "varied twice"},
+                           {{"--vary", "vobIQ=1", "--set", "vobIQ=0"}, "both set and varied"},
+                           {{"--vary", "algorithmName=a"}, "whole-number fields"},
+                           {{"--frames", "5", "--frames", "6"}, "given twice"},
+                           {{"--shard", "4/3"}, "--shard wants K/N"},
+                           {{"--from-frame", "3000"}, "past the last frame"},
+                           {{"--resume", "--force"}, "give one"},
+                           {{"--vary", "whirlCount=0:99999:1", "--vary", "maxStrength=0:99999:1"},
+                            "more than the"}}) {
+        SweepOptions options;
+        std::string error;
+        std::vector<std::string> words = {"--preset", "1", "--out", "o"};
+        words.insert(words.end(), c.words.begin(), c.words.end());
+        EXPECT_FALSE(parse(words, options, error)) << c.message;
+        EXPECT_NE(std::string::npos, error.find(c.message)) << error;
+    }
+}
+
+}  // namespace
