@@ -334,6 +334,46 @@ class CsvFile(unittest.TestCase):
         self.assertFalse(os.path.exists(stopped))
 
 
+class PlotGrid(unittest.TestCase):
+    def test_outcome_and_survival_plots_and_clean_refusals_of_wrong_files(self):
+        out = work_dir("plot-grid")
+        sweep = os.path.join(out, "sweep")
+        made = run([SWEEP, "--preset", "0", "--vary", "whirlCount=1,3", "--vary", "vobIQ=0,1",
+                    "--seeds", "1-2", "--frames", "300", "--out", sweep])
+        self.assertEqual(0, made.returncode, made.stderr)
+        for command in (["outcome", sweep, "--x", "whirlCount", "--lines", "vobIQ"],
+                        ["survival", sweep]):
+            prefix = os.path.join(out, command[0])
+            drawn = run([PLOT] + command + ["--out", prefix])
+            self.assertEqual(0, drawn.returncode, drawn.stderr)
+            with open(prefix + ".svg") as svg:
+                text = svg.read()
+            self.assertIn("The Original VobLife Algorithm", text)
+            self.assertIn("vobIQ", text)
+        # A run stopped in the middle of a row, a file of another kind, a
+        # second varied field left open: one line each, never a traceback.
+        cut = os.path.join(out, "cut.csv")
+        whole = run([WORLD, "--frames", "50", "--csv", "-"]).stdout
+        with open(cut, "w") as f:
+            f.write(whole[:len(whole) // 2])
+        binary = os.path.join(out, "binary.csv")
+        with open(binary, "wb") as f:
+            f.write(b"\x89PNG\r\n\x1a\n\xff\xfe\x00")
+        for command, message in (
+                (["run", cut], "is cut off"),
+                (["run", binary], "not"),
+                (["run", os.path.join(out, "none.csv")], "No such file"),
+                (["compare", os.path.join(sweep, "runs")], "No such file"),
+                (["outcome", sweep, "--x", "whirlCount"], "also varies vobIQ"),
+                (["outcome", sweep, "--x", "maxStrength"], "has no column maxStrength")):
+            with self.subTest(command=command):
+                drawn = run([PLOT] + command + ["--out", os.path.join(out, "bad")])
+                self.assertEqual(1, drawn.returncode)
+                self.assertTrue(drawn.stderr.startswith("tovrine_plot: "), drawn.stderr)
+                self.assertIn(message, drawn.stderr)
+                self.assertNotIn("Traceback", drawn.stderr)
+
+
 class SlotExport(unittest.TestCase):
     def test_a_slot_exported_by_wine_reg_becomes_its_record_file(self):
         out = work_dir("slot")

@@ -8,6 +8,14 @@
       algorithm (population.csv of tovrine-sweep)
   tovrine_plot.py lifetimes SWEEP_DIR --out PREFIX
       histogram of civilization lifetimes (lifetimes.csv of tovrine-sweep)
+  tovrine_plot.py outcome SWEEP_DIR --x FIELD [--lines FIELD] [--measure M] --out PREFIX
+      a figure of each design point against a varied field: mean across seeds
+      with its 95 % confidence band, one line per value of a second field
+      (design.csv of tovrine-sweep --vary)
+  tovrine_plot.py survival SWEEP_DIR --out PREFIX
+      share of runs not yet died out against the frame, one curve per design
+      point; runs that never died out count until their last frame
+      (survival.csv of tovrine-sweep)
 
 Each writes PREFIX.png and PREFIX.svg.
 """
@@ -29,9 +37,40 @@ plt.rcParams["svg.fonttype"] = "none"
 plt.rcParams["svg.hashsalt"] = "tovrine"
 
 
-def read_rows(path):
-    with open(path, newline="") as f:
-        return list(csv.DictReader(f))
+class PlotError(Exception):
+    """A file that is not what the plot needs: said in one line, no traceback."""
+
+
+def read_rows(path, columns=()):
+    """The rows of a CSV, refused with a message when a column is missing or a
+    row is cut off (a run stopped midway)."""
+    try:
+        with open(path, newline="") as f:
+            reader = csv.DictReader(f)
+            header = reader.fieldnames or []
+            missing = [c for c in columns if c not in header]
+            if missing:
+                raise PlotError("%s is not the file this plot reads: it has no column %s"
+                                % (path, ", ".join(missing)))
+            rows = []
+            for row in reader:
+                if None in row.values() or None in row:
+                    raise PlotError("%s: line %d is cut off or has extra cells (the run or "
+                                    "sweep that wrote it may have been stopped)"
+                                    % (path, reader.line_num))
+                rows.append(row)
+            return rows
+    except UnicodeDecodeError:
+        raise PlotError("%s is not a text CSV file" % path)
+    except csv.Error as error:
+        raise PlotError("%s: %s" % (path, error))
+
+
+def number(row, column, path, kind=float):
+    try:
+        return kind(row[column])
+    except ValueError:
+        raise PlotError("%s: %s is \"%s\", not a number" % (path, column, row[column]))
 
 
 def save(figure, prefix):
@@ -54,12 +93,12 @@ def by_name(rows):
 
 
 def plot_run(args):
-    rows = read_rows(args.csv)
+    rows = read_rows(args.csv, ("frame", "vobs", "civilizations"))
     if not rows:
-        sys.exit("tovrine_plot: %s has no frames" % args.csv)
-    frames = [int(r["frame"]) for r in rows]
-    vobs = [int(r["vobs"]) for r in rows]
-    births = [int(r["civilizations"]) for r in rows]
+        raise PlotError("%s has no frames" % args.csv)
+    frames = [number(r, "frame", args.csv, int) for r in rows]
+    vobs = [number(r, "vobs", args.csv, int) for r in rows]
+    births = [number(r, "civilizations", args.csv, int) for r in rows]
     name = args.name or os.path.basename(args.csv)
     figure, axes = plt.subplots(figsize=(10, 4.5))
     axes.plot(frames, vobs, color="tab:blue", linewidth=0.9, label="Vobs alive")
@@ -69,20 +108,35 @@ def plot_run(args):
         axes.axvline(frame, color="tab:red", alpha=0.4, linewidth=0.8,
                      label="new civilization" if i == 0 else None)
     axes.set_title("%s: population over time%s" % (name, " (" + args.subtitle + ")"
-                                                   if args.subtitle else ""))
+                                                   if args.subtitle else ""), loc="left")
     axes.set_xlabel("frame")
     axes.set_ylabel("Vobs alive")
     axes.set_xlim(frames[0], frames[-1])
     axes.set_ylim(bottom=0)
     axes.grid(alpha=0.3)
-    axes.legend(loc="upper right")
+    # Above the plot, so that it never covers the line.
+    axes.legend(loc="lower right", bbox_to_anchor=(1.0, 1.01), ncol=2, fontsize="small",
+                frameon=False)
     save(figure, args.out)
 
 
+def point_label(row, header, first, last):
+    """The name and the varied fields' values: the columns between two known ones."""
+    fields = header[header.index(first) + 1:header.index(last)]
+    values = ", ".join("%s=%s" % (f, row[f]) for f in fields)
+    return row["name"] + (" [%s]" % values if values else "")
+
+
 def plot_compare(args):
-    groups = by_name(read_rows(os.path.join(args.sweep, "population.csv")))
+    path = os.path.join(args.sweep, "population.csv")
+    rows = read_rows(path, ("name", "frame", "q1", "median", "q3"))
+    with open(path, newline="") as f:
+        header = next(csv.reader(f))
+    groups = {}
+    for row in rows:
+        groups.setdefault(point_label(row, header, "name", "frame"), []).append(row)
     if not groups:
-        sys.exit("tovrine_plot: %s holds no runs" % args.sweep)
+        raise PlotError("%s holds no runs" % args.sweep)
     seeds = seed_range(args.sweep)
     sources = record_sources(args.sweep)
     figure, axes = plt.subplots(figsize=(11, 6))
@@ -91,10 +145,11 @@ def plot_compare(args):
     # differ so that each still shows, and the legend gives the end figure.
     styles = ["-", "--", "-.", ":"]
     for i, (name, rows) in enumerate(groups.items()):
-        frames = [int(r["frame"]) for r in rows]
+        frames = [number(r, "frame", path, int) for r in rows]
         colour = colours(i % 10)
-        medians = [float(r["median"]) for r in rows]
-        axes.fill_between(frames, [float(r["q1"]) for r in rows], [float(r["q3"]) for r in rows],
+        medians = [number(r, "median", path) for r in rows]
+        axes.fill_between(frames, [number(r, "q1", path) for r in rows],
+                          [number(r, "q3", path) for r in rows],
                           color=colour, alpha=0.18, linewidth=0)
         axes.plot(frames, medians, color=colour, linewidth=1.8, linestyle=styles[i % len(styles)],
                   label="%s%s: %g at frame %d" % (name, sources.get(name, ""), medians[-1],
@@ -122,8 +177,8 @@ def plot_compare(args):
 def record_sources(sweep):
     """Name -> " (preset N)" for the presets of a sweep; record files are named already."""
     try:
-        rows = read_rows(os.path.join(sweep, "records.csv"))
-    except OSError:
+        rows = read_rows(os.path.join(sweep, "records.csv"), ("name", "source"))
+    except (OSError, PlotError):
         return {}
     return {r["name"]: " (%s)" % r["source"] for r in rows if r["source"].startswith("preset ")}
 
@@ -131,8 +186,9 @@ def record_sources(sweep):
 def seed_range(sweep):
     """'32 seeds (1 to 32)' from runs.csv, or 'the seeds' without it."""
     try:
-        seeds = sorted({int(r["seed"]) for r in read_rows(os.path.join(sweep, "runs.csv"))})
-    except OSError:
+        seeds = sorted({int(r["seed"]) for r in read_rows(os.path.join(sweep, "runs.csv"),
+                                                           ("seed",))})
+    except (OSError, PlotError, ValueError):
         return "the seeds"
     if not seeds:
         return "the seeds"
@@ -141,8 +197,9 @@ def seed_range(sweep):
 
 
 def plot_lifetimes(args):
-    groups = by_name(read_rows(os.path.join(args.sweep, "lifetimes.csv")))
-    ended = {name: [int(r["lifetime"]) for r in rows if r["died_out"] == "1"]
+    path = os.path.join(args.sweep, "lifetimes.csv")
+    groups = by_name(read_rows(path, ("name", "lifetime", "died_out")))
+    ended = {name: [number(r, "lifetime", path, int) for r in rows if r["died_out"] == "1"]
              for name, rows in groups.items()}
     alive = {name: sum(1 for r in rows if r["died_out"] == "0") for name, rows in groups.items()}
     figure, axes = plt.subplots(figsize=(11, 6))
@@ -156,6 +213,7 @@ def plot_lifetimes(args):
     if not any(ended.values()):
         axes.text(0.5, 0.5, "no civilization died out", transform=axes.transAxes,
                   ha="center", va="center", fontsize="large", color="dimgray")
+        axes.set_ylim(0, 1)
     axes.set_ylim(bottom=0)
     axes.set_xlim(0, longest)
     axes.yaxis.set_major_locator(matplotlib.ticker.MaxNLocator(integer=True))
@@ -163,8 +221,154 @@ def plot_lifetimes(args):
     axes.set_xlabel("lifetime (frames from birth to the last Vob's death)")
     axes.set_ylabel("civilizations")
     axes.grid(alpha=0.3)
-    axes.legend(loc="upper right", fontsize="small", title="algorithm", title_fontsize="small")
+    axes.legend(loc="upper left", bbox_to_anchor=(1.01, 1.0), fontsize="small",
+                title="algorithm", title_fontsize="small")
     save(figure, args.out)
+
+
+def sweep_design(sweep):
+    """The sweep's arguments from its manifest: {'--frames': '2000', ...}."""
+    try:
+        with open(os.path.join(sweep, "manifest.txt")) as f:
+            for line in f:
+                if line.startswith("design "):
+                    words = line[len("design "):].rstrip("\n").split("\t")
+                    return dict(zip(words, words[1:]))
+    except OSError:
+        pass
+    return {}
+
+
+MEASURES = {
+    "mean_population": "mean Vobs alive",
+    "lowest_population": "fewest Vobs alive",
+    "highest_population": "most Vobs alive",
+    "civilizations": "civilizations",
+    "extinctions": "extinctions",
+    "food_at_end": "food deposits at the end",
+}
+
+
+def plot_outcome(args):
+    path = os.path.join(args.sweep, "design.csv")
+    measure = args.measure
+    if measure not in MEASURES:
+        raise PlotError("--measure is one of %s" % ", ".join(MEASURES))
+    columns = [measure + "_mean", measure + "_ci95_low", measure + "_ci95_high", args.x]
+    if args.lines:
+        columns.append(args.lines)
+    rows = read_rows(path, columns)
+    rows = [r for r in rows if all(r.get(k) == v for k, v in args.where)]
+    if not rows:
+        raise PlotError("%s: no design point left to draw" % path)
+    with open(path, newline="") as f:
+        header = next(csv.reader(f))
+    fields = header[header.index("source") + 1:header.index("runs")]
+    others = [f for f in fields if f not in (args.x, args.lines)
+              and len({r[f] for r in rows}) > 1]
+    if others:
+        raise PlotError("%s also varies %s: choose one value with --where FIELD=VALUE"
+                        % (path, ", ".join(others)))
+    groups = {}
+    for row in rows:
+        label = row["name"] if len({r["name"] for r in rows}) > 1 else ""
+        if args.lines:
+            label = (label + ", " if label else "") + "%s = %s" % (args.lines, row[args.lines])
+        groups.setdefault(label, []).append(row)
+    design = sweep_design(args.sweep)
+    seeds = seed_range(args.sweep)
+    figure, axes = plt.subplots(figsize=(10, 6))
+    colours = plt.get_cmap("viridis" if len(groups) > 6 else "tab10")
+    markers = ["o", "s", "^", "D", "v", "P", "X"]
+    for i, (label, group) in enumerate(groups.items()):
+        group.sort(key=lambda r: number(r, args.x, path))
+        xs = [number(r, args.x, path) for r in group]
+        means = [number(r, measure + "_mean", path) for r in group]
+        # One seed leaves no interval: its cells are empty.
+        low = [number(r, measure + "_ci95_low", path) if r[measure + "_ci95_low"] else m
+               for r, m in zip(group, means)]
+        high = [number(r, measure + "_ci95_high", path) if r[measure + "_ci95_high"] else m
+                for r, m in zip(group, means)]
+        colour = colours(i / max(len(groups) - 1, 1)) if len(groups) > 6 else colours(i % 10)
+        axes.fill_between(xs, low, high, color=colour, alpha=0.2, linewidth=0)
+        axes.plot(xs, means, color=colour, marker=markers[i % len(markers)], markersize=4,
+                  linewidth=1.6, label=label or "mean")
+    window = ""
+    if measure.endswith("_population") and design:
+        window = " over frames %s to %s" % (design.get("--from-frame", "1"),
+                                            design.get("--frames", "?"))
+    names = sorted({r["name"] for r in rows})
+    axes.set_title("%s: %s%s against %s\nmean across %s with its 95 %% confidence band%s"
+                   % (", ".join(names) if len(names) <= 2 else "%d algorithms" % len(names),
+                      MEASURES[measure], window, args.x, seeds,
+                      "".join("; %s = %s" % w for w in args.where)), loc="left",
+                   fontsize="medium")
+    axes.set_xlabel(args.x)
+    axes.set_ylabel(MEASURES[measure] + window)
+    axes.set_ylim(bottom=min(0, axes.get_ylim()[0]))
+    axes.grid(alpha=0.3)
+    axes.legend(loc="upper left", bbox_to_anchor=(1.01, 1.0), fontsize="small",
+                title=args.lines or None, title_fontsize="small")
+    save(figure, args.out)
+
+
+def plot_survival(args):
+    path = os.path.join(args.sweep, "survival.csv")
+    rows = read_rows(path, ("name", "frame", "at_risk", "died_out", "survival"))
+    rows = [r for r in rows if all(r.get(k) == v for k, v in args.where)]
+    if not rows:
+        raise PlotError("%s: no design point left to draw" % path)
+    with open(path, newline="") as f:
+        header = next(csv.reader(f))
+    groups = {}
+    for row in rows:
+        groups.setdefault(point_label(row, header, "source", "frame"), []).append(row)
+    names = sorted({r["name"] for r in rows})
+    if len(names) == 1:
+        # One algorithm: its name goes in the title, the labels keep the values.
+        groups = {(label[len(names[0]):].strip(" []") or names[0]): group
+                  for label, group in groups.items()}
+    figure, axes = plt.subplots(figsize=(11, 6))
+    # Curves where no run died out all lie on the top line: one line for them
+    # all, so that none hides another.
+    dropping = {label: group for label, group in groups.items()
+                if any(number(r, "died_out", path, int) for r in group)}
+    level = [label for label in groups if label not in dropping]
+    colours = plt.get_cmap("viridis" if len(dropping) > 10 else "tab10")
+    styles = ["-", "--", "-.", ":"]
+    last = max(number(r, "frame", path, int) for r in rows)
+    for i, (label, group) in enumerate(dropping.items()):
+        frames = [number(r, "frame", path, int) for r in group]
+        survival = [number(r, "survival", path) for r in group]
+        colour = colours(i / max(len(dropping) - 1, 1)) if len(dropping) > 10 else colours(i % 10)
+        runs = number(group[0], "at_risk", path, int)
+        died = sum(number(r, "died_out", path, int) for r in group)
+        axes.step(frames + [last], survival + [survival[-1]], where="post", color=colour,
+                  linewidth=1.6, linestyle=styles[(i // 10) % len(styles)],
+                  label="%s: %d of %d died out" % (label, died, runs))
+    if level:
+        shown = level if len(level) <= 4 else level[:3] + ["..."]
+        axes.plot([0, last], [1, 1], color="dimgray", linewidth=2.2, alpha=0.6,
+                  label="no run died out (%d design point%s: %s)"
+                  % (len(level), "s" if len(level) > 1 else "", "; ".join(shown)))
+    axes.set_xlim(0, last)
+    axes.set_ylim(-0.02, 1.04)
+    axes.set_title("%sRuns whose first civilization still lives (Kaplan-Meier), over %s;\n"
+                   "runs still alive at the end count until then"
+                   % (names[0] + ": " if len(names) == 1 else "", seed_range(args.sweep)),
+                   loc="left", fontsize="medium")
+    axes.set_xlabel("frame")
+    axes.set_ylabel("share of runs not yet died out")
+    axes.grid(alpha=0.3)
+    axes.legend(loc="upper left", bbox_to_anchor=(0.0, -0.12), fontsize="small", ncol=2,
+                frameon=False)
+    save(figure, args.out)
+
+
+def where_pair(text):
+    if "=" not in text:
+        raise argparse.ArgumentTypeError("--where wants FIELD=VALUE, not %r" % text)
+    return tuple(text.split("=", 1))
 
 
 def main():
@@ -186,9 +390,28 @@ def main():
     lifetimes.add_argument("sweep", help="output folder of tovrine-sweep")
     lifetimes.add_argument("--out", required=True, help="writes OUT.png and OUT.svg")
     lifetimes.set_defaults(draw=plot_lifetimes)
+    outcome = commands.add_parser("outcome", help="a figure against a varied field, with its "
+                                  "95 % confidence band")
+    outcome.add_argument("sweep", help="output folder of tovrine-sweep --vary")
+    outcome.add_argument("--x", required=True, help="the varied field along the axis")
+    outcome.add_argument("--lines", help="a second varied field: one line per value")
+    outcome.add_argument("--measure", default="mean_population",
+                         help="one of: " + ", ".join(MEASURES) + " (default mean_population)")
+    outcome.add_argument("--where", action="append", type=where_pair, default=[],
+                         help="FIELD=VALUE: only those design points")
+    outcome.add_argument("--out", required=True, help="writes OUT.png and OUT.svg")
+    outcome.set_defaults(draw=plot_outcome)
+    survival = commands.add_parser("survival", help="runs not yet died out against the frame")
+    survival.add_argument("sweep", help="output folder of tovrine-sweep")
+    survival.add_argument("--where", action="append", type=where_pair, default=[],
+                          help="FIELD=VALUE: only those design points")
+    survival.add_argument("--out", required=True, help="writes OUT.png and OUT.svg")
+    survival.set_defaults(draw=plot_survival)
     args = parser.parse_args()
     try:
         args.draw(args)
+    except PlotError as error:
+        sys.exit("tovrine_plot: %s" % error)
     except OSError as error:
         sys.exit("tovrine_plot: %s" % error)
 
