@@ -137,6 +137,10 @@ def plot_compare(args):
         groups.setdefault(point_label(row, header, "name", "frame"), []).append(row)
     if not groups:
         raise PlotError("%s holds no runs" % args.sweep)
+    names = sorted({r["name"] for r in rows})
+    if len(names) == 1 and len(groups) > 1:
+        # One algorithm over a grid: its name goes in the title.
+        groups = {label[len(names[0]):].strip(" []"): group for label, group in groups.items()}
     seeds = seed_range(args.sweep)
     sources = record_sources(args.sweep)
     figure, axes = plt.subplots(figsize=(11, 6))
@@ -155,7 +159,8 @@ def plot_compare(args):
                   label="%s%s: %g at frame %d" % (name, sources.get(name, ""), medians[-1],
                                                   frames[-1]))
     axes.set_title("Population of %s: median and quartile band over %s"
-                   % ("each algorithm" if len(groups) > 1 else next(iter(groups)), seeds))
+                   % ("each algorithm" if len(names) > 1 else names[0], seeds), loc="left",
+                   fontsize="medium")
     axes.set_xlabel("frame")
     axes.set_ylabel("Vobs alive")
     axes.set_ylim(bottom=0)
@@ -170,7 +175,9 @@ def plot_compare(args):
         axes.set_ylabel("Vobs alive (logarithmic scale)")
     axes.grid(alpha=0.3)
     axes.legend(loc="upper left", bbox_to_anchor=(1.01, 1.0), fontsize="small",
-                title="algorithm (line: median, band: quartiles)", title_fontsize="small")
+                title="%s (line: median, band: quartiles)"
+                % ("algorithm" if len(names) > 1 or len(groups) == 1 else "design point"),
+                title_fontsize="small")
     save(figure, args.out)
 
 
@@ -243,8 +250,8 @@ MEASURES = {
     "mean_population": "mean Vobs alive",
     "lowest_population": "fewest Vobs alive",
     "highest_population": "most Vobs alive",
-    "civilizations": "civilizations",
-    "extinctions": "extinctions",
+    "civilizations": "civilizations per run",
+    "extinctions": "extinctions per run",
     "food_at_end": "food deposits at the end",
 }
 
@@ -303,6 +310,11 @@ def plot_outcome(args):
                       MEASURES[measure], window, args.x, seeds,
                       "".join("; %s = %s" % w for w in args.where)), loc="left",
                    fontsize="medium")
+    values = sorted({number(r, args.x, path) for r in rows})
+    if len(values) <= 12:
+        # Few values (a switch such as vobIQ): ticks at those alone.
+        axes.set_xticks(values)
+        axes.xaxis.set_major_formatter(matplotlib.ticker.FuncFormatter(lambda v, _: "%g" % v))
     axes.set_xlabel(args.x)
     axes.set_ylabel(MEASURES[measure] + window)
     axes.set_ylim(bottom=min(0, axes.get_ylim()[0]))
