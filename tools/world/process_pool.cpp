@@ -142,6 +142,25 @@ PoolResult runProcessPool(const std::vector<PoolCommand>& commands, int width,
             continue;
         const size_t index = found->second;
         running.erase(found);
+        // Ctrl-C reaches the runs too: one that died of it is not a failed
+        // run but part of the stop.
+        sigset_t pending;
+        sigpending(&pending);
+        for (int signal : {SIGTERM, SIGHUP, SIGINT})
+            if (sigismember(&pending, signal)) {
+                // Taken now, or it would end this process when the mask
+                // is restored, before the folder says it was stopped.
+                sigset_t one;
+                sigemptyset(&one);
+                sigaddset(&one, signal);
+                const timespec now{0, 0};
+                sigtimedwait(&one, nullptr, &now);
+                result.stopSignal = signal;
+                ok = false;
+                break;
+            }
+        if (!ok)
+            break;
         done += 1;
         ok = finished(index, status);
     }
