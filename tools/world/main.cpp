@@ -110,9 +110,13 @@ public:
         if (file_ != stdout && std::fclose(file_) != 0 && failure_ == 0)
             failure_ = errno;
         file_ = nullptr;
-        if (failure_ == 0 && complete && !partial_.empty() &&
-            std::rename(partial_.c_str(), path_.c_str()) != 0)
-            failure_ = errno;
+        if (failure_ == 0 && complete && !partial_.empty()) {
+            // std::filesystem replaces an older file on Windows too.
+            std::error_code code;
+            std::filesystem::rename(partial_, path_, code);
+            if (code)
+                failure_ = code.value();
+        }
         if (!partial_.empty() && (failure_ != 0 || !complete))
             std::remove(partial_.c_str());
         if (failure_ == 0)
@@ -211,9 +215,14 @@ int runWorld(const RunnerOptions& options, CsvOutput* csv)
                         " (a sheet could not be measured)");
         figures.frame(frame);
         if (!options.pngDirectory.empty() && frame % options.every == 0) {
+            // Renamed once whole, so a stopped run leaves no half picture.
             std::string path = framePath(options.pngDirectory, frame, options.frames);
-            if (!saveSurfacePng(primarySurface, path.c_str()))
+            const std::string partial = path + ".partial";
+            if (!saveSurfacePng(primarySurface, partial.c_str()) ||
+                std::rename(partial.c_str(), path.c_str()) != 0) {
+                std::remove(partial.c_str());
                 return fail("cannot write " + path);
+            }
         }
     }
     if (bench)
