@@ -196,16 +196,21 @@ class Grid(unittest.TestCase):
                      "--resume"])
         self.assertIn("--resume goes on only with the same grid", other.stderr)
 
-        # Killed midway and resumed: the same files as straight through.
+        # Killed midway and resumed: the same files as straight through. The
+        # sixth run kills its sweep with SIGKILL before it starts.
         resumed = work_dir("grid-resumed")
-        child = subprocess.Popen([SWEEP] + self.GRID + ["--jobs", "1", "--out", resumed],
-                                 stderr=subprocess.DEVNULL)
-        runs_dir = os.path.join(resumed, "runs")
-        while len([n for n in os.listdir(runs_dir) if n.endswith(".summary")]) < 5 \
-                if os.path.isdir(runs_dir) else True:
-            time.sleep(0.02)
-        child.kill()
-        child.wait()
+        killer = os.path.join(resumed + "-runner.sh")
+        with open(killer, "w") as f:
+            f.write("#!/bin/sh\necho run >> %s.count\n"
+                    "[ $(wc -l < %s.count) -eq 6 ] && kill -KILL $PPID && sleep 5\n"
+                    "exec %s \"$@\"\n" % (killer, killer, WORLD))
+        os.chmod(killer, 0o755)
+        if os.path.exists(killer + ".count"):
+            os.remove(killer + ".count")
+        killed = run([SWEEP] + self.GRID + ["--jobs", "1", "--runner", killer, "--out", resumed])
+        self.assertEqual(-signal.SIGKILL, killed.returncode, killed.stderr)
+        self.assertEqual(5, len([n for n in os.listdir(os.path.join(resumed, "runs"))
+                                 if n.endswith(".summary")]))
         with open(os.path.join(resumed, "manifest.txt")) as f:
             self.assertIn("state unfinished", f.read())
         self.assertFalse(os.path.exists(os.path.join(resumed, "runs.csv")))
