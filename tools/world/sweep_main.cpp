@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "host/whole_number.h"
 #include "settings/options_record.h"
 #include "tools/world/process_pool.h"
 #include "tools/world/run_summary.h"
@@ -567,8 +568,11 @@ int merge(const SweepOptions& mergeOptions, const std::string& command)
     for (size_t i = 0; i < manifests.size(); ++i) {
         const std::string& shard = manifests[i].shard;
         const size_t slash = shard.find('/');
-        const int64_t k = std::stoll(shard.substr(0, slash));
-        const int64_t n = std::stoll(shard.substr(slash + 1));
+        int64_t k = 0, n = 0;
+        if (slash == std::string::npos ||
+            !parseWholeNumber(shard.substr(0, slash).c_str(), 1, 100000, k) ||
+            !parseWholeNumber(shard.substr(slash + 1).c_str(), 1, 100000, n))
+            return fail("\"" + mergeOptions.mergeFrom[i] + "\" names no shard K/N");
         if (shards == 0) {
             shards = n;
             folderOfShard.assign(static_cast<size_t>(n), "");
