@@ -39,7 +39,7 @@ work=$(mktemp -d /tmp/tovrine-xscreensaver.XXXXXX)
 chmod 755 "$work"
 prefix=$work/prefix
 home=$work/home
-xvfbPid="" daemonPid=""
+xvfbPid="" daemonPid="" lintianPid=""
 
 cleanup() {
     # The daemon first, while its display still exists to tell its hack to
@@ -50,6 +50,7 @@ cleanup() {
         kill "$daemonPid" 2>/dev/null
     fi
     [ -n "$xvfbPid" ] && kill "$xvfbPid" 2>/dev/null && wait "$xvfbPid" 2>/dev/null
+    [ -n "$lintianPid" ] && kill "$lintianPid" 2>/dev/null
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -104,7 +105,9 @@ if (cd "$build" && cpack -G DEB -B "$work/package") >"$work/cpack.log" 2>&1 &&
     credits=$(awk '/<_description>/ { on = 1; next } /<\/_description>/ { on = 0 }
                    on && NF { last = $0 } END { print last }' \
         "$work/unpacked/usr/share/xscreensaver/config/tovrine.xml")
-    lintian "$deb" >"$work/lintian.log" 2>&1
+    # lintian takes seconds: it judges the package while the daemon runs.
+    lintian "$deb" >"$work/lintian.log" 2>&1 &
+    lintianPid=$!
     if [ -n "$missing" ]; then fail "the package lacks$missing"
     elif ! echo "$depends" | grep -q libsdl2 || ! echo "$depends" | grep -q fonts-liberation; then
         fail "the package's dependencies lack SDL2 or the fonts: $depends"
@@ -112,15 +115,77 @@ if (cd "$build" && cpack -G DEB -B "$work/package") >"$work/cpack.log" 2>&1 &&
     elif [ "$onPath" != "tovrine $version" ]; then fail "tovrine on the PATH says: $onPath"
     elif ! echo "$credits" | grep -Eq '; [0-9]{4}\.$'; then
         fail "the settings dialog's credits line would be: $credits"
-    elif grep -q '^E:' "$work/lintian.log"; then
-        fail "lintian: $(grep '^E:' "$work/lintian.log" | tr '\n' ' ')"
     else
-        pass "tovrine_${version}_amd64.deb ($(stat -c %s "$deb") bytes) depends on $depends;" \
-            "lintian: $(grep -c '^[EW]:' "$work/lintian.log") errors or warnings"
+        pass "tovrine_${version}_amd64.deb ($(stat -c %s "$deb") bytes) depends on $depends"
     fi
 else
     cat "$work/cpack.log"; fail "cpack made no tovrine_${version}_amd64.deb"
 fi
+
+# tovrine-setup on the shapes a ~/.xscreensaver takes: as the settings tool
+# writes it (the list closed by an empty line), as the defaults end theirs
+# (the last entry without a backslash), without a list, with Tovrine already
+# in it (disabled), and as a link. Each must end with one Tovrine line among
+# the list's entries and every other line kept; a second run changes nothing.
+setup_case() {
+    local name=$1 expect=$2 dir=$work/setup-$1 file entries
+    mkdir -p "$dir" && cat >"$dir/original"
+    cp "$dir/original" "$dir/.xscreensaver"
+    file=$dir/.xscreensaver
+    if [ "$name" = link ]; then
+        mv "$file" "$dir/dotfile" && ln -s dotfile "$file" && file=$dir/dotfile
+    fi
+    HOME=$dir "$prefix/bin/tovrine-setup" --random >"$dir/log" 2>&1 </dev/null ||
+        { fail "tovrine-setup, $name: $(cat "$dir/log")"; return; }
+    cp "$file" "$dir/once"
+    HOME=$dir "$prefix/bin/tovrine-setup" --random >/dev/null 2>&1 </dev/null
+    # The list's entries as the daemon reads them: lines joined at a final
+    # backslash, split at "\n".
+    entries=$(awk '/^programs:/ { on = 1 } on { text = text $0 } on && !/\\$/ { on = 0 }
+                   END { n = split(text, e, /\\n/); for (i = 1; i <= n; i++)
+                         if (e[i] ~ /-root/) print e[i] }' "$file")
+    if [ "$(echo "$entries" | grep -c 'tovrine --root')" != 1 ] ||
+        [ "$(echo "$entries" | grep -c -- '-root')" != "$expect" ]; then
+        fail "tovrine-setup, $name: the list became: $(echo "$entries" | tr -s ' \t\n' ' ')"
+    elif diff "$dir/original" "$file" | grep '^<' | grep -qv '\\n$'; then
+        fail "tovrine-setup, $name: lines changed: $(diff "$dir/original" "$file" | tr '\n' ' ')"
+    elif ! cmp -s "$dir/once" "$file"; then
+        fail "tovrine-setup, $name: a second run changed the file again"
+    elif [ "$name" = link ] && [ ! -L "$dir/.xscreensaver" ]; then
+        fail "tovrine-setup, link: ~/.xscreensaver is no longer a link"
+    fi
+}
+setup_case dialog 3 <<'EOF'
+# XScreenSaver Preferences File
+mode:		random
+programs:								      \
+				maze -root				    \n\
+  -				qix -root				    \n\
+
+pointerHysteresis: 10
+EOF
+setup_case defaults 3 <<'EOF'
+timeout: 0:10:00
+programs:	maze --root \n\
+		qix --root \n
+lock: False
+EOF
+setup_case none 1 <<'EOF'
+timeout: 0:10:00
+EOF
+setup_case disabled 3 <<'EOF'
+programs: \
+  maze -root \n\
+-  tovrine --root \n\
+  qix -root \n\
+
+EOF
+setup_case link 2 <<'EOF'
+programs: \
+  maze -root \n\
+
+EOF
+[ "$failed" -eq 0 ] && pass "tovrine-setup keeps every shape of ~/.xscreensaver whole"
 
 mkdir -p "$home" "$shots"
 rm -f "$shots"/*.png
@@ -316,6 +381,25 @@ else
     fail "a named pipe as the settings file: status $status: $(head -c 300 "$work/pipe.log")"
 fi
 
+# The menu entry, as a desktop starts it: its Exec line with the package's
+# bin on the PATH opens a window titled Tovrine.
+if [ -n "${deb:-}" ] && command -v xdotool >/dev/null; then
+    exec_line=$(sed -n 's/^Exec=//p' "$work/unpacked/usr/share/applications/tovrine.desktop")
+    # shellcheck disable=SC2086  # the Exec line's words
+    as_user env PATH="$work/unpacked/usr/bin:/usr/bin:/bin" timeout -s TERM -k 5 3 $exec_line \
+        >"$work/menu.log" 2>&1 &
+    menuPid=$!
+    window=""
+    for _ in $(seq 40); do
+        window=$(xdotool search --name '^Tovrine$' 2>/dev/null | head -n 1)
+        [ -n "$window" ] && break
+        sleep 0.05
+    done
+    wait "$menuPid"
+    if [ -n "$window" ]; then pass "the menu entry ($exec_line) opens a window"
+    else fail "the menu entry ($exec_line) opened no window: $(head -c 300 "$work/menu.log")"; fi
+fi
+
 # Every choice the settings dialog offers must be a command line the saver
 # takes: one it refused would leave the screen black. Round i picks the i-th
 # entry of every menu (0 the default, which adds nothing) and, in odd
@@ -347,6 +431,15 @@ for round in 0 1 2 3 4 5 6 7; do
     fi
 done
 [ "$failed" -eq 0 ] && pass "every choice of the settings dialog runs (last: $args)"
+
+if [ -n "${lintianPid:-}" ]; then
+    wait "$lintianPid"
+    if grep -q '^E:' "$work/lintian.log"; then
+        fail "lintian: $(grep '^E:' "$work/lintian.log" | tr '\n' ' ')"
+    else
+        pass "lintian finds no error in the package ($(grep -c '^W:' "$work/lintian.log") warnings)"
+    fi
+fi
 
 [ "$failed" -ne 0 ] || [ -n "${TOVRINE_E2E_VERBOSE:-}" ] &&
     { echo "--- daemon log"; tail -n 40 "$work/daemon.log"; }
