@@ -12,6 +12,7 @@ enum class SaverStart { run, endSuccess, endFailure };
 // unknown option (with the usage), a -record file that cannot be read or a
 // window id that is none print one message to standard error and end with
 // failure. Anything else runs: every adjusted setting is one line on
-// standard error and stays in options.warnings. Never waits on a file.
+// standard error and stays in options.warnings. -display becomes DISPLAY,
+// which Xlib and SDL open. Never waits on a file.
 SaverStart prepareSaverStart(int argc, const char* const* argv, SaverOptions& options,
                              OptionsRecord& record);

@@ -395,10 +395,27 @@ if [ -n "${deb:-}" ] && command -v xdotool >/dev/null; then
         [ -n "$window" ] && break
         sleep 0.05
     done
+    kill "$menuPid" 2>/dev/null  # seen: timeout passes the TERM on
     wait "$menuPid"
     if [ -n "$window" ]; then pass "the menu entry ($exec_line) opens a window"
     else fail "the menu entry ($exec_line) opened no window: $(head -c 300 "$work/menu.log")"; fi
 fi
+
+# -display, as every hack takes it: the window opens on that display even
+# without DISPLAY.
+as_user env -u DISPLAY timeout -s TERM -k 5 3 "$saver" -display "$DISPLAY" -window \
+    >"$work/display.log" 2>&1 &
+displayPid=$!
+window=""
+for _ in $(seq 40); do
+    window=$(xdotool search --name '^Tovrine$' 2>/dev/null | head -n 1)
+    [ -n "$window" ] && break
+    sleep 0.05
+done
+kill "$displayPid" 2>/dev/null  # seen: timeout passes the TERM on
+wait "$displayPid"
+if [ -n "$window" ]; then pass "-display $DISPLAY without DISPLAY opens the window there"
+else fail "-display $DISPLAY opened no window: $(head -c 300 "$work/display.log")"; fi
 
 # Every choice the settings dialog offers must be a command line the saver
 # takes: one it refused would leave the screen black. Round i picks the i-th
