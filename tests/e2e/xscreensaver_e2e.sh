@@ -127,6 +127,14 @@ fi
 # (the last entry without a backslash), without a list, with Tovrine already
 # in it (disabled), and as a link. Each must end with one Tovrine line among
 # the list's entries and every other line kept; a second run changes nothing.
+# The programs list's entries as the daemon reads them, one a line in
+# order: lines joined at a final backslash, split at "\n".
+list_entries() {
+    awk '/^programs:/ { on = 1; sub(/^programs:/, "") } on { text = text $0 }
+         on && !/\\$/ { on = 0 }
+         END { n = split(text, e, /\\n/)
+               for (i = 1; i <= n; i++) { gsub(/\\/, "", e[i]); if (e[i] ~ /[a-z]/) print e[i] } }' "$1"
+}
 setup_case() {
     local name=$1 expect=$2 dir=$work/setup-$1 file entries
     mkdir -p "$dir" && cat >"$dir/original"
@@ -139,11 +147,7 @@ setup_case() {
         { fail "tovrine-setup, $name: $(cat "$dir/log")"; return; }
     cp "$file" "$dir/once"
     HOME=$dir "$prefix/bin/tovrine-setup" --random >/dev/null 2>&1 </dev/null
-    # The list's entries as the daemon reads them: lines joined at a final
-    # backslash, split at "\n".
-    entries=$(awk '/^programs:/ { on = 1 } on { text = text $0 } on && !/\\$/ { on = 0 }
-                   END { n = split(text, e, /\\n/); for (i = 1; i <= n; i++)
-                         if (e[i] ~ /-root/) print e[i] }' "$file")
+    entries=$(list_entries "$file")
     if [ "$(echo "$entries" | grep -c 'tovrine --root')" != 1 ] ||
         [ "$(echo "$entries" | grep -c -- '-root')" != "$expect" ]; then
         fail "tovrine-setup, $name: the list became: $(echo "$entries" | tr -s ' \t\n' ' ')"
@@ -317,6 +321,12 @@ if [ "$entries" != 1 ] || [ "${others:-0}" -lt 20 ] || ! grep -q '^mode:[[:space
 fi
 as_user "$prefix/bin/tovrine-setup" --only >/dev/null 2>&1 </dev/null
 [ "$(grep -c "tovrine --root" "$home/.xscreensaver")" = 1 ] || fail "a second tovrine-setup added a second line"
+# "selected" counts the list's entries from 0. Seen here: one past the end
+# still started Tovrine, so the daemon's choice alone does not show it wrong.
+index=$(list_entries "$home/.xscreensaver" | grep -n 'tovrine --root' | cut -d: -f1)
+selected=$(sed -n 's/^selected:[[:space:]]*//p' "$home/.xscreensaver")
+[ -n "$index" ] && [ "$selected" = $((index - 1)) ] ||
+    fail "~/.xscreensaver selects entry $selected, Tovrine is entry $((index - 1))"
 activate_and_look fresh-home
 note "from a fresh home to the world on the screen: $(awk -v a="$started_setup" -v b="$(date +%s%N)" \
     'BEGIN { printf "%.1f", (b - a) / 1e9 }') s (tovrine-setup --only, xscreensaver-command -activate)"
