@@ -1,7 +1,9 @@
 # What a Linux user installs, and the Debian package of it: the saver where
-# xscreensaver looks for its hacks, its options for xscreensaver-settings,
-# its manual page and its artwork. The saver finds the artwork two levels
-# above its own folder, in share/tovrine/bitmaps, under any prefix.
+# xscreensaver looks for its hacks (and a link to it on the PATH), its
+# options for xscreensaver-settings, tovrine-setup, its manual page, its
+# artwork, a menu entry with its icon, and the package's copyright and
+# changelog. The saver finds the artwork two levels above its own folder, in
+# share/tovrine/bitmaps, under any prefix.
 #
 #   cmake --install build/native --prefix DIR
 #   cd build/native && cpack -G DEB      # tovrine_<version>_amd64.deb
@@ -13,21 +15,51 @@ set(TOVRINE_LINUX_FILES ${PROJECT_SOURCE_DIR}/resources/linux)
 if(TARGET tovrine-linux-saver)
     install(TARGETS tovrine-linux-saver
         RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/xscreensaver)
+    # For people who start it by hand: bin/tovrine, a relative link.
+    file(RELATIVE_PATH TOVRINE_BIN_TO_HACK /${CMAKE_INSTALL_BINDIR}
+        /${CMAKE_INSTALL_LIBEXECDIR}/xscreensaver/tovrine)
+    install(CODE "
+        set(bin \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
+        file(MAKE_DIRECTORY \"\${bin}\")
+        file(CREATE_LINK ${TOVRINE_BIN_TO_HACK} \"\${bin}/tovrine\" SYMBOLIC)
+        message(STATUS \"Installing: \${bin}/tovrine -> ${TOVRINE_BIN_TO_HACK}\")")
 endif()
+install(PROGRAMS ${TOVRINE_LINUX_FILES}/tovrine-setup DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${TOVRINE_LINUX_FILES}/tovrine.desktop
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 
 install(FILES ${TOVRINE_LINUX_FILES}/tovrine.xml
     DESTINATION ${CMAKE_INSTALL_DATADIR}/xscreensaver/config)
 
-# Compressed as Debian's policy wants it, without a name or a time stamp in
-# the header, so the same page always gives the same package.
-set(TOVRINE_MAN_PAGE ${CMAKE_BINARY_DIR}/man/tovrine.6)
-add_custom_command(OUTPUT ${TOVRINE_MAN_PAGE}.gz
-    COMMAND ${CMAKE_COMMAND} -E copy ${TOVRINE_LINUX_FILES}/tovrine.6 ${TOVRINE_MAN_PAGE}
-    COMMAND gzip -9nf ${TOVRINE_MAN_PAGE}
-    DEPENDS ${TOVRINE_LINUX_FILES}/tovrine.6
+# Compressed as Debian's policy wants them, without a name or a time stamp in
+# the header, so the same page always gives the same package. The hack's
+# page is in section 6x, where Debian's hacks have theirs.
+set(TOVRINE_GZIPPED "")
+foreach(source tovrine.6x tovrine-setup.1 changelog)
+    set(gzipped ${CMAKE_BINARY_DIR}/linux/${source}.gz)
+    add_custom_command(OUTPUT ${gzipped}
+        COMMAND ${CMAKE_COMMAND} -E copy ${TOVRINE_LINUX_FILES}/${source}
+            ${CMAKE_BINARY_DIR}/linux/${source}
+        COMMAND gzip -9nf ${CMAKE_BINARY_DIR}/linux/${source}
+        DEPENDS ${TOVRINE_LINUX_FILES}/${source}
+        VERBATIM)
+    list(APPEND TOVRINE_GZIPPED ${gzipped})
+endforeach()
+# The menu entry's icon: the largest picture of the Windows icon, without
+# the time stamps ImageMagick would write into the PNG.
+set(TOVRINE_ICON ${CMAKE_BINARY_DIR}/linux/tovrine.png)
+add_custom_command(OUTPUT ${TOVRINE_ICON}
+    COMMAND convert ${PROJECT_SOURCE_DIR}/resources/tovrine.ico[2] -strip
+        -define png:exclude-chunks=date,time ${TOVRINE_ICON}
+    DEPENDS ${PROJECT_SOURCE_DIR}/resources/tovrine.ico
     VERBATIM)
-add_custom_target(tovrine-man ALL DEPENDS ${TOVRINE_MAN_PAGE}.gz)
-install(FILES ${TOVRINE_MAN_PAGE}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+add_custom_target(tovrine-man ALL DEPENDS ${TOVRINE_GZIPPED} ${TOVRINE_ICON})
+install(FILES ${CMAKE_BINARY_DIR}/linux/tovrine.6x.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+install(FILES ${CMAKE_BINARY_DIR}/linux/tovrine-setup.1.gz
+    DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${TOVRINE_ICON} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/48x48/apps)
+install(FILES ${TOVRINE_LINUX_FILES}/copyright ${CMAKE_BINARY_DIR}/linux/changelog.gz
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tovrine)
 
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/resources/bitmaps/
     DESTINATION ${CMAKE_INSTALL_DATADIR}/tovrine/bitmaps
@@ -42,7 +74,7 @@ set(CPACK_PACKAGE_NAME tovrine)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
-set(CPACK_PACKAGE_CONTACT "Tovrine developers <tovrine@localhost>")
+set(CPACK_PACKAGE_CONTACT "The Tovrine developers <tovrine@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "artificial-life screen saver for xscreensaver")
 # CPack puts the summary first and indents this below it.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Small creatures, the Vobs, are born with a strength, wander the screen, eat

@@ -8,30 +8,35 @@
 #include "host/whole_number.h"
 #include "settings/algorithm_check.h"
 #include "settings/page_text.h"
+#include "tovrine_version.h"
 
 namespace {
 
-// The largest world side drawn: a record asking for more is refused like a
+// The largest world side drawn: a record asking for more is taken like a
 // mode the display does not offer.
 constexpr int32_t largestWorldSide = 8192;
 // Ten seconds between frames is already a still picture.
 constexpr int64_t longestDelay = 10000000;
+
+// How the page that edits a figure stores what was typed or picked.
+enum class PageControl { numberBox, checkBox, statsButtons };
 
 struct KnobOption {
     const char* name;
     std::optional<int32_t> SaverOptions::*field;
     int64_t low;
     int64_t high;
+    PageControl control;
 };
 
 // The ranges are those the configuration pages can store.
 const KnobOption knobOptions[] = {
-    {"preset", &SaverOptions::preset, 0, presetCount - 1},
-    {"vobs", &SaverOptions::initialVobs, 0, largestCount},
-    {"whirls", &SaverOptions::whirlCount, 0, largestCount},
-    {"max-entities", &SaverOptions::maxEntities, 0, largestNumber},
-    {"iq", &SaverOptions::vobIQ, 0, 1},
-    {"stats", &SaverOptions::statsMode, 0, 2},
+    {"preset", &SaverOptions::preset, 0, presetCount - 1, PageControl::numberBox},
+    {"vobs", &SaverOptions::initialVobs, 0, largestCount, PageControl::numberBox},
+    {"whirls", &SaverOptions::whirlCount, 0, largestCount, PageControl::numberBox},
+    {"max-entities", &SaverOptions::maxEntities, 0, largestNumber, PageControl::numberBox},
+    {"iq", &SaverOptions::vobIQ, 0, 1, PageControl::checkBox},
+    {"stats", &SaverOptions::statsMode, 0, 2, PageControl::statsButtons},
 };
 
 struct SwitchOption {
@@ -45,6 +50,9 @@ const SwitchOption switchOptions[] = {
     {"cloud", "no-cloud", &SaverOptions::showCloud},
 };
 
+// Every hack takes these; the ones that mean nothing here are read and left.
+const char* const ignoredFlags[] = {"install", "noinstall", "mono", "pair", "sync"};
+
 // "-name" and "--name" alike; empty for anything that is not an option.
 std::string optionName(const char* argument)
 {
@@ -53,26 +61,75 @@ std::string optionName(const char* argument)
     return argument[1] == '-' ? argument + 2 : argument + 1;
 }
 
-bool rangeError(const std::string& name, const char* text, int64_t low, int64_t high,
-                std::string& error)
+// A number as the page reads its box, with a warning when the text was not
+// already a whole number in range: "3x" is 3, "100000" Vobs are 99999.
+int64_t readNumber(const std::string& name, const char* text, int64_t low, int64_t high,
+                   PageControl control, std::vector<std::string>& warnings)
 {
-    error = "-" + name + " wants a whole number from " + std::to_string(low) + " to " +
-            std::to_string(high) + ", not \"" + text + "\"";
-    return false;
+    int64_t number = 0;
+    if (parseWholeNumber(text, low, high, number))
+        return number;
+    // A box caps what it holds; a check box or a button is on or off.
+    number = readUnsignedText(text, control == PageControl::numberBox ? static_cast<uint32_t>(high)
+                                                                      : largestNumber);
+    if (control == PageControl::checkBox)
+        number = number != 0 ? 1 : 0;
+    else if (control == PageControl::statsButtons)
+        number = number == 1 || number == 2 ? number : 0;
+    number = number < low ? low : number;
+    warnings.push_back("-" + name + " \"" + text + "\" read as " + std::to_string(number) +
+                       " (a whole number from " + std::to_string(low) + " to " +
+                       std::to_string(high) + ")");
+    return number;
 }
 
-// Options with a value; false with `error` when the value is refused.
+// [=][W{xX}H][{+-}X{+-}Y], as XParseGeometry reads it.
+bool parseGeometry(const char* text, WindowGeometry& geometry)
+{
+    auto digits = [](const char*& at, int32_t& value) {
+        if (*at < '0' || *at > '9')
+            return false;
+        int64_t number = 0;
+        while (*at >= '0' && *at <= '9') {
+            number = number * 10 + (*at++ - '0');
+            if (number > largestWorldSide * 4)
+                return false;
+        }
+        value = static_cast<int32_t>(number);
+        return true;
+    };
+    const char* at = text + (*text == '=' ? 1 : 0);
+    WindowGeometry read;
+    if (*at >= '0' && *at <= '9') {
+        if (!digits(at, read.width) || (*at != 'x' && *at != 'X') || !digits(++at, read.height) ||
+            read.width == 0 || read.height == 0)
+            return false;
+    }
+    if (*at == '+' || *at == '-') {
+        read.fromRight = *at++ == '-';
+        if (!digits(at, read.x) || (*at != '+' && *at != '-'))
+            return false;
+        read.fromBottom = *at++ == '-';
+        if (!digits(at, read.y))
+            return false;
+        read.placed = true;
+    }
+    if (*at != '\0' || (read.width == 0 && !read.placed))
+        return false;
+    geometry = read;
+    return true;
+}
+
+// Options with a value; false with `error` when the value cannot be used.
 bool takeValue(const std::string& name, const char* value, SaverOptions& options,
                std::string& error)
 {
-    int64_t number = 0;
     for (const KnobOption& knob : knobOptions) {
-        if (name != knob.name)
-            continue;
-        if (!parseWholeNumber(value, knob.low, knob.high, number))
-            return rangeError(name, value, knob.low, knob.high, error);
-        options.*knob.field = static_cast<int32_t>(number);
-        return true;
+        if (name == knob.name) {
+            options.*knob.field = static_cast<int32_t>(
+                readNumber(name, value, knob.low, knob.high, knob.control, options.warnings));
+            return true;
+        }
     }
     if (name == "window-id") {
         if (!parseWindowId(value, options.windowId)) {
@@ -88,13 +145,20 @@ bool takeValue(const std::string& name, const char* value, SaverOptions& options
         }
         options.recordPath = value;
     } else if (name == "delay") {
-        if (!parseWholeNumber(value, 0, longestDelay, number))
-            return rangeError(name, value, 0, longestDelay, error);
-        options.delayMicroseconds = number;
+        options.delayMicroseconds =
+            readNumber(name, value, 0, longestDelay, PageControl::numberBox, options.warnings);
     } else if (name == "bench") {
-        if (!parseWholeNumber(value, 1, INT32_MAX, number))
-            return rangeError(name, value, 1, INT32_MAX, error);
-        options.benchFrames = number;
+        options.benchFrames =
+            readNumber(name, value, 1, INT32_MAX, PageControl::numberBox, options.warnings);
+    } else if (name == "display") {
+        options.display = value;
+    } else if (name == "geometry") {
+        WindowGeometry geometry;
+        if (parseGeometry(value, geometry))
+            options.geometry = geometry;
+        else
+            options.warnings.push_back("-geometry \"" + std::string(value) +
+                                       "\" is not WIDTHxHEIGHT+X+Y: left out");
     }
     return true;
 }
@@ -105,7 +169,8 @@ bool takesValue(const std::string& name)
         if (name == knob.name)
             return true;
     }
-    return name == "window-id" || name == "record" || name == "delay" || name == "bench";
+    return name == "window-id" || name == "record" || name == "delay" || name == "bench" ||
+           name == "display" || name == "geometry" || name == "visual";
 }
 
 // Options without a value; false when the name is none of them.
@@ -117,6 +182,10 @@ bool takeFlag(const std::string& name, SaverOptions& options)
             return true;
         }
     }
+    for (const char* ignored : ignoredFlags) {
+        if (name == ignored)
+            return true;
+    }
     if (name == "root")
         options.target = SaverTarget::root;
     else if (name == "window")
@@ -125,33 +194,59 @@ bool takeFlag(const std::string& name, SaverOptions& options)
         options.target = SaverTarget::fullScreen;
     else if (name == "native-size")
         options.nativeSize = true;
-    else if (name == "fps")
-        options.showFps = true;
+    else if (name == "fps" || name == "no-fps")
+        options.showFps = name == "fps";
     else if (name == "help" || name == "h")
         options.help = true;
+    else if (name == "version")
+        options.version = true;
     else
         return false;
     return true;
 }
 
-// A stored record is taken only whole, as the saver reads "Options", and
-// only of this format: 128 bytes of something else are not our settings.
-bool takeRecord(const std::string& bytes, const char* what, OptionsRecord& record,
-                std::string& error)
+// The page's error box as one line: its "* ..." items.
+std::string levelErrorsLine(const std::string& box)
 {
-    if (bytes.size() != optionsRecordSize) {
-        error = std::string(what) + " holds " + std::to_string(bytes.size()) +
-                " bytes; a settings record has " + std::to_string(optionsRecordSize);
-        return false;
+    std::string line;
+    for (std::size_t at = box.find("* "); at != std::string::npos; at = box.find("* ", at)) {
+        std::size_t end = box.find('\r', at);
+        line += (line.empty() ? "" : "; ") + box.substr(at + 2, end - at - 2);
+        at = end;
+    }
+    return line;
+}
+
+// A stored record is taken only whole, as the Windows saver reads
+// "Options", and only of this format: 128 bytes of something else are not
+// our settings. A record the pages would refuse still runs, as it does there.
+void takeRecord(const StoredRecord& file, const char* what, const SaverOptions& options,
+                OptionsRecord& record, std::vector<std::string>& warnings)
+{
+    const std::string name = std::string(what) + " \"" + file.path + "\"";
+    const std::string instead = settingsFallback(options);
+    if (file.size != optionsRecordSize || file.bytes.size() != optionsRecordSize) {
+        warnings.push_back(name + " holds " + std::to_string(file.size) +
+                           " bytes, not a settings record of " + std::to_string(optionsRecordSize) +
+                           ": " + instead);
+        return;
     }
     OptionsRecord read;
-    std::memcpy(&read, bytes.data(), optionsRecordSize);
+    std::memcpy(&read, file.bytes.data(), optionsRecordSize);
     if (!hasCurrentFormatVersion(read)) {
-        error = std::string(what) + " is not a settings record of this version";
-        return false;
+        warnings.push_back(name + " is not a settings record of this version: " + instead);
+        return;
     }
+    // Compared as the page reads its boxes: unsigned.
+    StrengthLevels levels;
+    levels.birthStrength = static_cast<uint32_t>(read.birthStrength);
+    levels.maxStrength = static_cast<uint32_t>(read.maxStrength);
+    levels.megaLevel = static_cast<uint32_t>(read.megaLevel);
+    levels.greenLevel = static_cast<uint32_t>(read.greenLevel);
+    const std::string levelErrors = levelErrorsLine(strengthLevelErrors(levels));
+    if (!levelErrors.empty())
+        warnings.push_back(name + ": " + levelErrors + " (run as stored)");
     record = read;
-    return true;
 }
 
 void applyKnob(const std::optional<int32_t>& value, int32_t& field)
@@ -160,27 +255,24 @@ void applyKnob(const std::optional<int32_t>& value, int32_t& field)
         field = *value;
 }
 
-bool checkRecord(const OptionsRecord& record, bool nativeSize, std::string& error)
+// The Windows saver falls back to the desktop's mode; here the world is
+// scaled to its window anyway, so the built-in mode serves.
+void checkDisplayMode(OptionsRecord& record, bool nativeSize, std::vector<std::string>& warnings)
 {
-    // Compared as the page reads its boxes: unsigned.
-    StrengthLevels levels;
-    levels.birthStrength = static_cast<uint32_t>(record.birthStrength);
-    levels.maxStrength = static_cast<uint32_t>(record.maxStrength);
-    levels.megaLevel = static_cast<uint32_t>(record.megaLevel);
-    levels.greenLevel = static_cast<uint32_t>(record.greenLevel);
-    error = strengthLevelErrors(levels);
-    if (!error.empty())
-        return false;
     bool sizeDrawn =
         nativeSize || (record.screenWidth >= 1 && record.screenWidth <= largestWorldSide &&
                        record.screenHeight >= 1 && record.screenHeight <= largestWorldSide);
-    if (!sizeDrawn || (record.screenDepth != 16 && record.screenDepth != 32)) {
-        error = "Error: Couldn't set video mode. (" +
-                modeText(record.screenWidth, record.screenHeight, record.screenDepth) +
-                ": 16 or 32 bits, sides 1 to " + std::to_string(largestWorldSide) + ")";
-        return false;
-    }
-    return true;
+    if (sizeDrawn && (record.screenDepth == 16 || record.screenDepth == 32))
+        return;
+    const OptionsRecord& builtIn = presetAlgorithms[0];
+    warnings.push_back("Couldn't set video mode " +
+                       modeText(record.screenWidth, record.screenHeight, record.screenDepth) +
+                       " (16 or 32 bits, sides 1 to " + std::to_string(largestWorldSide) + "): " +
+                       modeText(builtIn.screenWidth, builtIn.screenHeight, builtIn.screenDepth) +
+                       " instead");
+    record.screenWidth = builtIn.screenWidth;
+    record.screenHeight = builtIn.screenHeight;
+    record.screenDepth = builtIn.screenDepth;
 }
 
 }  // namespace
@@ -190,7 +282,8 @@ std::string saverUsage()
     return "usage: tovrine [-window | -root | -window-id ID | -fullscreen] [-native-size]\n"
            "               [-record FILE] [-preset N] [-vobs N] [-whirls N] [-max-entities N]\n"
            "               [-iq 0|1] [-wrap | -no-wrap] [-cloud | -no-cloud] [-stats 0|1|2]\n"
-           "               [-delay MICROSECONDS] [-fps] [-help]\n"
+           "               [-delay MICROSECONDS] [-fps | -no-fps] [-display NAME]\n"
+           "               [-geometry WxH+X+Y] [-help] [--version]\n"
            "  -window          a window of its own (the default)\n"
            "  -root            the window in $XSCREENSAVER_WINDOW, else the root window\n"
            "  -window-id ID    the window ID (0x... or decimal) of another program\n"
@@ -207,10 +300,15 @@ std::string saverUsage()
            "  -stats 0|1|2     numbers above the Vobs: never, always, near death\n"
            "  -delay N         microseconds between frames (default 10000)\n"
            "  -fps             frames per second in a corner\n"
+           "  -display NAME    the X display (default $DISPLAY)\n"
+           "  -geometry WxH+X+Y  the size and place of a window of its own\n"
+           "  -install, -visual V, -mono, -pair: taken and ignored, as by every hack\n"
            "Settings: the first preset, then $XDG_CONFIG_HOME/tovrine/options.rec\n"
            "(else ~/.config/tovrine/options.rec), -record, -preset, then the options above.\n"
            "Every option may also be written with two dashes.\n";
 }
+
+std::string saverVersionLine() { return std::string("tovrine ") + TOVRINE_VERSION_TEXT; }
 
 OptionsVerdict readSaverOptions(int argc, const char* const* argv, SaverOptions& options,
                                 std::string& error)
@@ -266,14 +364,21 @@ std::string settingsFilePath(const char* xdgConfigHome, const char* home)
     return {};
 }
 
-bool chooseSaverRecord(const SaverOptions& options, const RecordFiles& files, OptionsRecord& record,
-                       std::string& error)
+std::string settingsFallback(const SaverOptions& options)
 {
-    record = presetAlgorithms[0];
-    if (files.settingsFile && !takeRecord(*files.settingsFile, "the settings file", record, error))
-        return false;
-    if (files.recordFile && !takeRecord(*files.recordFile, "the record file", record, error))
-        return false;
+    return options.preset ? "-preset " + std::to_string(*options.preset) + " instead"
+                          : "the built-in settings instead";
+}
+
+OptionsRecord chooseSaverRecord(const SaverOptions& options, const RecordFiles& files,
+                                std::vector<std::string>& warnings)
+{
+    OptionsRecord record = presetAlgorithms[0];
+    // -record replaces the settings file.
+    const bool recordGiven = !options.recordPath.empty();
+    const std::optional<StoredRecord>& file = recordGiven ? files.recordFile : files.settingsFile;
+    if (file)
+        takeRecord(*file, recordGiven ? "record file" : "settings file", options, record, warnings);
     if (options.preset)
         record = presetAlgorithms[*options.preset];
     applyKnob(options.initialVobs, record.initialVobs);
@@ -283,5 +388,6 @@ bool chooseSaverRecord(const SaverOptions& options, const RecordFiles& files, Op
     applyKnob(options.wrapEdges, record.wrapEdges);
     applyKnob(options.showCloud, record.showCloud);
     applyKnob(options.statsMode, record.statsMode);
-    return checkRecord(record, options.nativeSize, error);
+    checkDisplayMode(record, options.nativeSize, warnings);
+    return record;
 }

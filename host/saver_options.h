@@ -5,10 +5,23 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "settings/options_record.h"
 
 enum class SaverTarget { ownWindow, fullScreen, root, givenWindow };
+
+// -geometry as X11 writes it, "WxH+X+Y", each half optional; a negative
+// offset counts from the right or bottom edge of the screen.
+struct WindowGeometry {
+    int32_t width = 0;  // 0: not given
+    int32_t height = 0;
+    bool placed = false;
+    int32_t x = 0;
+    int32_t y = 0;
+    bool fromRight = false;
+    bool fromBottom = false;
+};
 
 struct SaverOptions {
     SaverTarget target = SaverTarget::ownWindow;
@@ -28,6 +41,12 @@ struct SaverOptions {
     bool showFps = false;
     int64_t benchFrames = 0;  // hidden: time this many frames, print, end
     bool help = false;
+    bool version = false;
+    std::string display;                     // -display; empty: $DISPLAY
+    std::optional<WindowGeometry> geometry;  // -geometry, for a window of its own
+    // Settings that were adjusted or left out, one line each, for standard
+    // error and, started by hand, the picture.
+    std::vector<std::string> warnings;
 };
 
 // The usage text of -help and of every argument error.
@@ -35,9 +54,15 @@ std::string saverUsage();
 
 enum class OptionsVerdict { accepted, unknownOption, refusedValue };
 
-// Reads argv[1..]; each option with one dash or two. Anything but accepted
-// comes with `error` set: an unknown option or one without its value (the
-// caller shows the usage), or a value out of range.
+// "tovrine 1.1.0", what --version prints.
+std::string saverVersionLine();
+
+// Reads argv[1..]; each option with one dash or two. An unknown option or
+// one without its value is unknownOption (the caller shows the usage); a
+// window id or -record name that cannot be one is refusedValue. Both come
+// with `error` set. Numbers are read as the configuration pages read their
+// boxes; one that had to be adjusted adds a line to options.warnings, as
+// does a -geometry that cannot be read.
 OptionsVerdict readSaverOptions(int argc, const char* const* argv, SaverOptions& options,
                                 std::string& error);
 
@@ -50,15 +75,28 @@ bool parseWindowId(const char* text, uint64_t& id);
 // argument may be null.
 std::string settingsFilePath(const char* xdgConfigHome, const char* home);
 
+// What runs in place of a settings file that cannot be used: "the built-in
+// settings instead" or "-preset N instead".
+std::string settingsFallback(const SaverOptions& options);
+
+// A stored record as read from its file.
+struct StoredRecord {
+    std::string path;   // for messages
+    std::string bytes;  // its first bytes, at most one more than a record
+    uint64_t size = 0;  // the file's real size
+};
+
 // The stored records a run may start from; std::nullopt where there is none.
 struct RecordFiles {
-    std::optional<std::string> settingsFile;  // the bytes of options.rec
-    std::optional<std::string> recordFile;    // the bytes of -record FILE
+    std::optional<StoredRecord> settingsFile;  // options.rec
+    std::optional<StoredRecord> recordFile;    // -record FILE
 };
 
 // The record of a run, lowest precedence first: the first preset, the
-// settings file, -record, -preset, the knob options. A record that is not
-// a whole current one, or whose strength levels the algorithm page would
-// refuse, fails with the page's message in `error`.
-bool chooseSaverRecord(const SaverOptions& options, const RecordFiles& files, OptionsRecord& record,
-                       std::string& error);
+// settings file or, given -record, that file instead, -preset, the knob
+// options. Never fails, as the Windows saver never does: a file that is not
+// a whole record of this format is left out, a display mode that cannot be
+// drawn becomes the built-in one, and strength levels the algorithm page
+// would refuse run as stored; each adds a line to `warnings`.
+OptionsRecord chooseSaverRecord(const SaverOptions& options, const RecordFiles& files,
+                                std::vector<std::string>& warnings);

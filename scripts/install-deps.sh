@@ -19,8 +19,9 @@ SHARDS="parallel"
 # The Linux saver (Xlib) and the window its end-to-end check draws into (Tk).
 NATIVE="$NATIVE libx11-dev python3-tk"
 # The Linux saver's .deb (dpkg-shlibdeps finds its library dependencies) and
-# the real screen-saver daemon that its end-to-end test runs it under.
-LINUX_SAVER="dpkg-dev xscreensaver"
+# the real screen-saver daemon that its end-to-end test runs it under; lintian
+# judges the package.
+LINUX_SAVER="dpkg-dev xscreensaver lintian"
 
 missing=""
 for p in $NATIVE $STYLE $FUZZ $MINGW $WINE $WINE32 $PLOTS $SHARDS $LINUX_SAVER; do

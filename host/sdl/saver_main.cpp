@@ -8,8 +8,8 @@
 #include <cstring>
 #include <string>
 
-#include "host/record_file.h"
 #include "host/saver_options.h"
+#include "host/saver_start.h"
 #include "host/sdl/saver_host.h"
 #include "host/x11/x11_window.h"
 #include "render/sdl/resource_directory.h"
@@ -23,24 +23,6 @@ int fail(const std::string& message)
 {
     std::fprintf(stderr, "tovrine: %s\n", message.c_str());
     return exitFailure;
-}
-
-bool readRecordFiles(const SaverOptions& options, RecordFiles& files, std::string& error)
-{
-    std::string path = settingsFilePath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
-    std::string bytes;
-    // No settings file is the usual case: the first preset then.
-    if (!path.empty() && access(path.c_str(), F_OK) == 0) {
-        if (!readRecordFileStart(path, bytes, error))
-            return false;
-        files.settingsFile = bytes;
-    }
-    if (!options.recordPath.empty()) {
-        if (!readRecordFileStart(options.recordPath, bytes, error))
-            return false;
-        files.recordFile = bytes;
-    }
-    return true;
 }
 
 bool isFolder(const std::string& path) { return access(path.c_str(), X_OK) == 0; }
@@ -105,23 +87,10 @@ int main(int argc, char** argv)
     // First: the daemon may end a hack at any moment, even while it starts.
     catchStopSignals();
     SaverOptions options;
-    std::string error;
-    OptionsVerdict verdict = readSaverOptions(argc, argv, options, error);
-    if (verdict == OptionsVerdict::unknownOption) {
-        std::fprintf(stderr, "tovrine: %s\n%s", error.c_str(), saverUsage().c_str());
-        return exitFailure;
-    }
-    if (verdict == OptionsVerdict::refusedValue)
-        return fail(error);
-    if (options.help) {
-        std::fputs(saverUsage().c_str(), stdout);
-        return 0;
-    }
-    RecordFiles files;
     OptionsRecord record;
-    if (!readRecordFiles(options, files, error) ||
-        !chooseSaverRecord(options, files, record, error))
-        return fail(error);
+    SaverStart start = prepareSaverStart(argc, argv, options, record);
+    if (start != SaverStart::run)
+        return start == SaverStart::endSuccess ? 0 : exitFailure;
     liveOptions = record;
     findResources();
 

@@ -3,13 +3,14 @@
 // receives their bytes. An input is a byte saying which files exist (bit 0
 // the settings file, bit 1 the record file), each existing file as a length
 // byte and that many bytes, then the arguments separated by NUL bytes. A
-// bad argument or a refused record ends with its message; an accepted one
-// is a record the saver can draw.
+// bad argument ends with its message; any accepted command line gives a
+// record the saver can draw, whatever the files hold.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "host/saver_options.h"
 #include "settings/options_record.h"
@@ -50,10 +51,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     InputReader input(data, size);
     const uint8_t present = input.byte();
     RecordFiles files;
-    if (present & 1)
-        files.settingsFile = input.bytes(input.byte());
-    if (present & 2)
-        files.recordFile = input.bytes(input.byte());
+    for (std::optional<StoredRecord>* file : {&files.settingsFile, &files.recordFile}) {
+        if (present & (file == &files.settingsFile ? 1 : 2)) {
+            StoredRecord stored;
+            stored.bytes = input.bytes(input.byte());
+            stored.size = stored.bytes.size();
+            *file = stored;
+        }
+    }
     const FuzzArguments arguments("tovrine", input.rest(), input.restSize());
 
     // The first two arguments as XDG_CONFIG_HOME and HOME.
@@ -75,12 +80,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         __builtin_trap();
     if (options.help)
         return 0;
-    OptionsRecord record;
-    if (!chooseSaverRecord(options, files, record, error)) {
-        requireMessage(error);
-        return 0;
-    }
+    for (const std::string& warning : options.warnings)
+        requireMessage(warning);
+    std::vector<std::string> warnings;
+    const OptionsRecord record = chooseSaverRecord(options, files, warnings);
     if (record.screenDepth != 16 && record.screenDepth != 32)
+        __builtin_trap();
+    if (!options.nativeSize && (record.screenWidth < 1 || record.screenHeight < 1))
         __builtin_trap();
     return 0;
 }
