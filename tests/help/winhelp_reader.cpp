@@ -234,48 +234,84 @@ bool readParagraph(const Bytes& data1, const Bytes& data2, HelpTopicView& topic,
 
 }  // namespace
 
+namespace {
+
+// Expands one topic block's LZ77 data: each flag byte, lowest bit first,
+// tells whether a literal byte or a 16-bit back reference follows.
+Bytes expand(const uint8_t* p, const uint8_t* end)
+{
+    Bytes out;
+    while (p < end) {
+        uint8_t flags = *p++;
+        for (int bit = 0; bit < 8 && p < end; ++bit) {
+            if (!(flags & (1 << bit))) {
+                out.push_back(*p++);
+                continue;
+            }
+            if (end - p < 2)
+                return out;
+            uint16_t word = readLe16(p);
+            p += 2;
+            size_t distance = (word & 0x0FFFu) + 1, length = (word >> 12) + 3u;
+            if (distance > out.size())
+                return out;
+            for (size_t i = 0; i < length; ++i)
+                out.push_back(out[out.size() - distance]);
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
 bool WinHelpView::readTopics(std::vector<HelpTopicView>& topics, std::string& error) const
 {
     Bytes system = fileContent("|SYSTEM");
     if (system.size() < 12 || readLe16(&system[0]) != 0x036C || readLe16(&system[2]) != 21 ||
-        readLe16(&system[10]) != 0) {
-        error = "not an uncompressed version 21 |SYSTEM";
+        readLe16(&system[10]) != 4) {
+        error = "not a version 21 |SYSTEM with LZ77 topic blocks of 4 KB";
         return false;
     }
     Bytes topic = fileContent("|TOPIC");
-    const uint32_t blockSize = 4096, data = blockSize - 12;
-    // The block data without the block headers: a TOPICPOS minus 12 is a
-    // place in it.
-    Bytes stream;
-    for (size_t at = 0; at < topic.size(); at += blockSize)
-        stream.insert(stream.end(), topic.begin() + at + 12,
-                      topic.begin() + std::min<size_t>(at + blockSize, topic.size()));
+    const size_t blockSize = 4096, bufferSize = 0x4000;
+    std::vector<Bytes> buffers;
+    for (size_t at = 0; at + 12 <= topic.size(); at += blockSize) {
+        const uint8_t* begin = &topic[at];
+        buffers.push_back(expand(begin + 12, begin + std::min(blockSize, topic.size() - at)));
+        if (buffers.back().size() > bufferSize) {
+            error = "a topic block expands beyond 16 KB";
+            return false;
+        }
+    }
 
     uint32_t pos = 12;
     int links = 0;
+    size_t currentBlock = 0;
+    uint32_t characters = 0;  // counted in the block so far, for TOPICOFFSETs
     while (pos != 0xFFFFFFFF && pos != 0) {
-        size_t at = pos - 12;
-        if (at + 21 > stream.size() || ++links > 100000) {
+        size_t block = (pos - 12) / bufferSize, at = (pos - 12) % bufferSize;
+        if (pos < 12 || block >= buffers.size() || at + 21 > buffers[block].size() ||
+            ++links > 100000) {
             error = "a topic link outside |TOPIC";
             return false;
         }
-        const uint8_t* link = &stream[at];
+        if (block != currentBlock) {
+            currentBlock = block;
+            characters = 0;
+        }
+        const uint8_t* link = &buffers[block][at];
         uint32_t blockLength = readLe32(link), length2 = readLe32(link + 4);
         uint32_t length1 = readLe32(link + 16);
         uint8_t type = link[20];
-        if (length1 < 21 || blockLength < length1 || at + blockLength > stream.size() ||
+        if (length1 < 21 || blockLength < length1 || at + blockLength > buffers[block].size() ||
             length2 != blockLength - length1) {
-            error = "a topic link's lengths do not fit";
+            error = "a topic link's lengths do not fit its block";
             return false;
         }
         Bytes data1(link + 21, link + length1), data2(link + length1, link + blockLength);
         if (type == 2) {
             HelpTopicView view;
-            view.offset = static_cast<uint32_t>(at / data) * 0x8000;
-            if (at % data != 0) {
-                error = "a topic that does not start a block";
-                return false;
-            }
+            view.offset = static_cast<uint32_t>(block) * 0x8000 + characters;
             view.title = std::string(data2.begin(), std::find(data2.begin(), data2.end(), 0));
             topics.push_back(view);
         } else if (type == 0x20) {
@@ -285,6 +321,7 @@ bool WinHelpView::readTopics(std::vector<HelpTopicView>& topics, std::string& er
             }
             if (!readParagraph(data1, data2, topics.back(), error))
                 return false;
+            characters += static_cast<uint32_t>(data2.size());
         } else {
             error = "a topic link of type " + std::to_string(type);
             return false;

@@ -167,7 +167,7 @@ bool readHelpSource(const std::string& text, HelpBook& book, std::string& error)
             pendingLines.push_back(number);
             continue;
         }
-        if (!pending.empty() && pendingItem && !indented) {
+        if (!pending.empty() && !indented) {
             if (!flush())
                 return false;
         }

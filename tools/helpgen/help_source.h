@@ -5,7 +5,7 @@
 //   == Group name                  (starts a group of topics in the contents)
 //   @id Topic title                (starts a topic; id is its context name)
 //   keys: word; other word         (index entries of the topic)
-//   text lines                     (consecutive lines make one paragraph)
+//   text                           (a paragraph; indented lines continue it)
 //   - text                         (a list item; indented lines continue it)
 //   # comment
 //

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 
 #include "tools/helpgen/help_source.h"
 #include "tools/helpgen/html_page.h"
@@ -47,7 +48,13 @@ int main(int argc, char** argv)
         return 1;
     }
     const std::string out = argv[2];
-    WrittenHelp help = writeWinHelp(book, "tovrine doreroder.hlp");
+    WrittenHelp help;
+    try {
+        help = writeWinHelp(book, "tovrine doreroder.hlp");
+    } catch (const std::length_error& e) {
+        std::fprintf(stderr, "%s: %s\n", argv[1], e.what());
+        return 1;
+    }
     bool ok =
         writeFile(out + "/tovrine doreroder.hlp", std::string(help.hlp.begin(), help.hlp.end()));
     ok = writeFile(out + "/tovrine doreroder.cnt", help.cnt) && ok;

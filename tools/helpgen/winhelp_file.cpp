@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <stdexcept>
 
 namespace {
 
@@ -143,20 +144,36 @@ Record paragraphRecord(const Paragraph& paragraph, Font baseFont, int spaceAbove
     return record;
 }
 
-// The |TOPIC file is one stream of topic links cut into blocks. Uncompressed
-// blocks hold blockData bytes each after their 12-byte header, so a link's
-// position in the stream plus 12 is its TOPICPOS.
-const uint32_t blockData = topicBlockSize - 12;
+// The |TOPIC file is cut into 4 KB blocks, each a 12-byte header and LZ77
+// data that a viewer expands into a 16 KB buffer; a link's TOPICPOS is its
+// block number times 0x4000 plus its place in that buffer plus 12. The data
+// is written as literals only (a flag byte of 0 before every 8 bytes): no
+// compression, but the layout viewers know best. Links never cross a block,
+// so the zeros that fill a block's end expand to bytes nobody reads.
+const uint32_t blockCapacity = (topicBlockSize - 12) / 9 * 8;
+const uint32_t bufferSize = 0x4000;
 const uint32_t linkHeaderSize = 21;
 
 struct Link {
-    uint32_t position;  // in the stream
+    uint32_t block;
+    uint32_t place;  // in the block's expanded buffer
     uint8_t type;
     Bytes data1;
     Bytes data2;
+    uint32_t size() const { return linkHeaderSize + uint32_t(data1.size() + data2.size()); }
 };
 
-uint32_t topicPos(uint32_t position) { return position + 12; }
+uint32_t topicPos(const Link& link) { return link.block * bufferSize + link.place + 12; }
+
+Bytes literals(const Bytes& data)
+{
+    Bytes out;
+    for (size_t at = 0; at < data.size(); at += 8) {
+        out.push_back(0);
+        out.insert(out.end(), data.begin() + at, data.begin() + std::min(at + 8, data.size()));
+    }
+    return out;
+}
 
 }  // namespace
 
@@ -295,23 +312,31 @@ WrittenHelp writeWinHelp(const HelpBook& book, const std::string& helpFileName)
     const size_t topicCount = book.topics.size();
 
     // Lay the links out: every topic starts a block of its own, so its
-    // TOPICOFFSET is just its block number times 0x8000.
+    // TOPICOFFSET (block number times 0x8000 plus the characters before it
+    // in the block) is just its block number times 0x8000.
     std::vector<Link> links;
     std::vector<size_t> headerLink(topicCount);
-    std::vector<uint32_t> topicBlock(topicCount);
-    uint32_t position = 0;
+    uint32_t block = 0, used = 0;
+    auto place = [&](Link link, bool newBlock) {
+        if (link.size() > blockCapacity)
+            throw std::length_error("a paragraph too long for a topic block");
+        if ((newBlock && !links.empty()) || used + link.size() > blockCapacity) {
+            ++block;
+            used = 0;
+        }
+        link.block = block;
+        link.place = used;
+        used += link.size();
+        links.push_back(link);
+    };
     for (size_t t = 0; t < topicCount; ++t) {
         const Topic& topic = book.topics[t];
-        position = (position + blockData - 1) / blockData * blockData;
-        topicBlock[t] = position / blockData;
         headerLink[t] = links.size();
         Link header;
-        header.position = position;
         header.type = 2;
         header.data1.resize(28, 0);  // filled in below
         putString(header.data2, topic.title);
-        links.push_back(header);
-        position += linkHeaderSize + 28 + static_cast<uint32_t>(header.data2.size());
+        place(header, true);
 
         Paragraph title;
         title.spans.push_back({Span::Plain, topic.title, ""});
@@ -320,70 +345,66 @@ WrittenHelp writeWinHelp(const HelpBook& book, const std::string& helpFileName)
             records.push_back(paragraphRecord(paragraph, TextFont, paragraph.listItem ? 3 : 6));
         for (Record& record : records) {
             Link link;
-            link.position = position;
             link.type = 0x20;
             link.data1 = record.data1;
             link.data2 = record.data2;
-            position +=
-                linkHeaderSize + static_cast<uint32_t>(link.data1.size() + link.data2.size());
-            links.push_back(link);
+            place(link, false);
         }
     }
     for (size_t t = 0; t < topicCount; ++t)
-        out.topicOffsets.push_back(topicBlock[t] * 0x8000);
+        out.topicOffsets.push_back(links[headerLink[t]].block * 0x8000);
 
     for (size_t t = 0; t < topicCount; ++t) {
         size_t first = headerLink[t];
         size_t end = t + 1 < topicCount ? headerLink[t + 1] : links.size();
         uint32_t size = 0;
         for (size_t l = first; l < end; ++l)
-            size += linkHeaderSize +
-                    static_cast<uint32_t>(links[l].data1.size() + links[l].data2.size());
+            size += links[l].size();
         Bytes& h = links[first].data1;
         set32(h, 0, size);
         set32(h, 4, t > 0 ? out.topicOffsets[t - 1] : noPosition);               // browse back
         set32(h, 8, t + 1 < topicCount ? out.topicOffsets[t + 1] : noPosition);  // forward
         set32(h, 12, static_cast<uint32_t>(t));
         set32(h, 16, noPosition);  // no non-scrolling region
-        set32(h, 20, topicPos(links[first + 1].position));
-        set32(h, 24, t + 1 < topicCount ? topicPos(links[headerLink[t + 1]].position) : noPosition);
+        set32(h, 20, topicPos(links[first + 1]));
+        set32(h, 24, t + 1 < topicCount ? topicPos(links[headerLink[t + 1]]) : noPosition);
     }
 
-    Bytes stream(position, 0);
+    std::vector<Bytes> buffers(block + 1);
     for (size_t l = 0; l < links.size(); ++l) {
         const Link& link = links[l];
-        Bytes b;
+        Bytes& b = buffers[link.block];
         uint32_t data1 = linkHeaderSize + static_cast<uint32_t>(link.data1.size());
-        put32(b, data1 + static_cast<uint32_t>(link.data2.size()));
+        put32(b, link.size());
         put32(b, static_cast<uint32_t>(link.data2.size()));
-        put32(b, l > 0 ? topicPos(links[l - 1].position) : noPosition);
-        put32(b, l + 1 < links.size() ? topicPos(links[l + 1].position) : noPosition);
+        put32(b, l > 0 ? topicPos(links[l - 1]) : noPosition);
+        put32(b, l + 1 < links.size() ? topicPos(links[l + 1]) : noPosition);
         put32(b, data1);
         put8(b, link.type);
         append(b, link.data1);
         append(b, link.data2);
-        std::copy(b.begin(), b.end(), stream.begin() + link.position);
     }
 
     Bytes topicFile;
-    uint32_t blocks = (position + blockData - 1) / blockData;
-    for (uint32_t block = 0; block < blocks; ++block) {
-        uint32_t begin = block * blockData;
-        uint32_t end = std::min(begin + blockData, position);
+    for (uint32_t n = 0; n <= block; ++n) {
         uint32_t lastBefore = noPosition, firstIn = noPosition, lastHeader = noPosition;
         for (const Link& link : links) {
-            if (link.position < begin) {
-                lastBefore = topicPos(link.position);
+            if (link.block < n) {
+                lastBefore = topicPos(link);
                 if (link.type == 2)
-                    lastHeader = topicPos(link.position);
-            } else if (link.position < end && firstIn == noPosition) {
-                firstIn = topicPos(link.position);
+                    lastHeader = topicPos(link);
+            } else if (link.block == n && firstIn == noPosition) {
+                firstIn = topicPos(link);
             }
         }
-        put32(topicFile, lastBefore);
-        put32(topicFile, firstIn);
-        put32(topicFile, lastHeader);
-        topicFile.insert(topicFile.end(), stream.begin() + begin, stream.begin() + end);
+        Bytes header;
+        put32(header, lastBefore);
+        put32(header, firstIn);
+        put32(header, lastHeader);
+        append(topicFile, header);
+        append(topicFile, literals(buffers[n]));
+        if (n < block)
+            topicFile.resize(size_t(n + 1) * topicBlockSize, 0);
     }
 
     Bytes system;
@@ -391,7 +412,7 @@ WrittenHelp writeWinHelp(const HelpBook& book, const std::string& helpFileName)
     put16(system, 21);  // a Windows 3.1 file
     put16(system, 1);
     put32(system, 0);  // no date, so the same source gives the same file
-    put16(system, 0);  // no compression: 4 KB topic blocks
+    put16(system, 4);  // LZ77 topic blocks of 4 KB
     auto record = [&](uint16_t type, const Bytes& data) {
         put16(system, type);
         put16(system, static_cast<uint32_t>(data.size()));

@@ -27,7 +27,7 @@ Bytes buildBTree(const std::vector<BTreeEntry>& entries, uint16_t pageSize, uint
                  const char* structure,
                  std::vector<std::pair<int32_t, uint16_t>>* leafPages = nullptr);
 
-// The topic block size of the files we write (uncompressed, version 21).
+// The topic block size of the files we write (version 21, LZ77 blocks).
 constexpr uint32_t topicBlockSize = 4096;
 
 struct WrittenHelp {
@@ -37,4 +37,5 @@ struct WrittenHelp {
 };
 
 // The help file of book, named helpFileName inside its contents file.
+// Throws std::length_error for a paragraph longer than a topic block holds.
 WrittenHelp writeWinHelp(const HelpBook& book, const std::string& helpFileName);
