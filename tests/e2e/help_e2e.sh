@@ -39,19 +39,14 @@ contentsPixels=3000
 # Wine's viewer asks in a box captioned "ERROR" when it cannot find a file.
 notFound() { xdotool search --onlyvisible --name '^ERROR$' 2>/dev/null | head -n 1; }
 
-# wait_for COMMAND: up to 10 s for COMMAND to print a window.
-wait_for() {
+# wait_for COMMAND: up to 10 s for COMMAND to print a window; wait_gone
+# COMMAND: for it to print none.
+wait_for() { wait_until "$1" -n; }
+wait_gone() { wait_until "$1" -z; }
+wait_until() {
     local i
     for i in $(seq 100); do
-        [ -n "$("$1")" ] && return 0
-        sleep 0.1
-    done
-    return 1
-}
-wait_gone() {
-    local i
-    for i in $(seq 100); do
-        [ -z "$("$1")" ] && return 0
+        [ "$2" "$("$1")" ] && return 0
         sleep 0.1
     done
     return 1
