@@ -41,6 +41,7 @@ void putCompressedUShort(Bytes& b, uint32_t v)
         put8(b, v / 128);
     }
 }
+// The one-byte form only: the spacings and indents we write lie in -64..63.
 void putCompressedShort(Bytes& b, int v) { put8(b, static_cast<uint32_t>(v + 64) * 2); }
 void putCompressedULong(Bytes& b, uint32_t v)
 {
@@ -136,8 +137,8 @@ Record paragraphRecord(const Paragraph& paragraph, Font baseFont, int spaceAbove
     put16(d, bits);
     putCompressedShort(d, spaceAbove);
     if (paragraph.listItem) {
-        putCompressedShort(d, 12);
-        putCompressedShort(d, -8);
+        putCompressedShort(d, 30);
+        putCompressedShort(d, -12);
     }
     append(d, commands);
     record.data2 = text;
