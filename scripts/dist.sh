@@ -1,6 +1,7 @@
 #!/bin/sh
 # The Windows release: dist/tovrine-VERSION-windows.zip with tovrine.scr and
-# tovrine64.scr (without debug information), README.txt and SHA256SUMS.
+# tovrine64.scr (without debug information), the help file with its contents
+# file, the same help as a page, README.txt and SHA256SUMS.
 #
 #   scripts/dist.sh [JOBS]
 #
@@ -33,6 +34,15 @@ if [ -z "$key" ] || ! grep -qF "ScreenSavers\\$key" resources/dist/README.txt; t
     exit 1
 fi
 
+# The readme says where to put the help file the pages open, by its name.
+helpFile=$(sed -n 's/^const char helpFile\[\] = "\(.*\)";$/\1/p' settings/win32/configuration_sheet.cpp)
+if [ -z "$helpFile" ] || [ ! -f "resources/help/$helpFile" ] ||
+    ! grep -qF "$helpFile" resources/dist/README.txt; then
+    echo "dist: resources/dist/README.txt or resources/help/ lacks the help file (${helpFile:-not found})" >&2
+    exit 1
+fi
+helpContents="${helpFile%.hlp}.cnt"
+
 name=tovrine-$version-windows
 work=build/dist
 stage=$work/$name
@@ -44,7 +54,9 @@ i686-w64-mingw32-strip --strip-all -o "$stage/tovrine.scr" build/win32/tovrine.s
 x86_64-w64-mingw32-strip --strip-all -o "$stage/tovrine64.scr" build/win64/tovrine64.scr
 # Notepad before Windows 10 shows bare line feeds as one long line.
 sed -e "s/@VERSION@/$version/g" -e 's/$/\r/' resources/dist/README.txt >"$stage/README.txt"
-(cd "$stage" && sha256sum tovrine.scr tovrine64.scr README.txt >SHA256SUMS)
+cp "resources/help/$helpFile" "resources/help/$helpContents" resources/help/tovrine-help.html "$stage/"
+(cd "$stage" && sha256sum tovrine.scr tovrine64.scr "$helpFile" "$helpContents" tovrine-help.html \
+    README.txt >SHA256SUMS)
 
 # A fixed date in the archive, so the same programs give the same zip.
 zip=dist/$name.zip

@@ -53,6 +53,10 @@ windows_chain() {
     stage "wine-$1" scripts/wine-tests.sh "$build"
     stage "e2e-$1" tests/e2e/saver_e2e.sh "$build"
     stage "config-e2e-$1" tests/e2e/config_e2e.sh "$build"
+    # Help runs the same code in both builds; the product's shows it works.
+    if [ "$1" = win32 ]; then
+        stage "help-e2e-$1" tests/e2e/help_e2e.sh "$build"
+    fi
 }
 
 # run_chain NAME FUNCTION ARGS...: in the background, with its own log.

@@ -49,6 +49,8 @@ INT_PTR CALLBACK aboutPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lP
         return FALSE;
     case WM_NOTIFY:
         return finishNotification(page, *reinterpret_cast<const NMHDR*>(lParam));
+    case WM_HELP:
+        return openHelp(page);
     default:
         return FALSE;
     }

@@ -173,6 +173,8 @@ INT_PTR CALLBACK algorithmPageProc(HWND page, UINT message, WPARAM wParam, LPARA
         return FALSE;
     case WM_NOTIFY:
         return onNotify(page, *reinterpret_cast<const NMHDR*>(lParam));
+    case WM_HELP:
+        return openHelp(page);
     default:
         return FALSE;
     }

@@ -64,6 +64,10 @@ INT_PTR notifyResult(HWND page, LONG_PTR result);
 // acknowledged, Help opening the help file; other notifications ignored.
 INT_PTR finishNotification(HWND page, const NMHDR& note);
 
+// Opens the help file at its contents, owned by the page: the Help button
+// (PSN_HELP) and F1 (WM_HELP, which the sheet never turns into PSN_HELP).
+INT_PTR openHelp(HWND page);
+
 // The pages' message boxes have no owner window.
 int pageMessageBox(const std::string& text, const char* caption, UINT type);
 

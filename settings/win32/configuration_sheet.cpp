@@ -91,11 +91,16 @@ INT_PTR finishNotification(HWND page, const NMHDR& note)
     case PSN_APPLY:
         return notifyResult(page, PSNRET_NOERROR);
     case PSN_HELP:
-        WinHelpA(page, helpFile, HELP_FINDER, 0);
-        return TRUE;
+        return openHelp(page);
     default:
         return FALSE;
     }
+}
+
+INT_PTR openHelp(HWND page)
+{
+    WinHelpA(page, helpFile, HELP_FINDER, 0);
+    return TRUE;
 }
 
 int pageMessageBox(const std::string& text, const char* caption, UINT type)

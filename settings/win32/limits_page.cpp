@@ -90,6 +90,8 @@ INT_PTR CALLBACK limitsPageProc(HWND page, UINT message, WPARAM, LPARAM lParam)
         return TRUE;
     case WM_NOTIFY:
         return onNotify(page, *reinterpret_cast<const NMHDR*>(lParam));
+    case WM_HELP:
+        return openHelp(page);
     default:
         return FALSE;
     }

@@ -187,6 +187,8 @@ INT_PTR CALLBACK slotsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lP
         return FALSE;
     case WM_NOTIFY:
         return onNotify(page, *reinterpret_cast<const NMHDR*>(lParam));
+    case WM_HELP:
+        return openHelp(page);
     default:
         return FALSE;
     }
