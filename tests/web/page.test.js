@@ -1,0 +1,72 @@
+// The page loads without a console error and draws the world: Vobs, whirls
+// and the cloud are found by their colours in screenshots, F1 hides and shows
+// the cloud, and at phone width the panel sits below the world.
+"use strict";
+const { test, before, after } = require("node:test");
+const assert = require("node:assert");
+const { launch, targets, openPage, screenshot, colourCounts } = require("./harness.js");
+
+// The artwork's colours: the Vobs' yellow, the whirls' lilac arms (food is
+// blue without the red), the cloud's dark navy.
+const colours = {
+    vob: (r, g, b) => r > 200 && g > 150 && b < 90,
+    whirl: (r, g, b) => b > 200 && r > g + 15,
+    cloud: (r, g, b) => r <= 12 && g <= 12 && b >= 36 && b <= 72,
+};
+const cloudCorner = { x: 0, y: 0, w: 0.12, h: 0.12 };
+
+let browser, where;
+before(async () => {
+    browser = await launch();
+    where = await targets();
+});
+after(async () => {
+    await browser.close();
+    where.close();
+});
+
+for (const name of ["file", "served"]) {
+    test(`the page ${name === "file" ? "from disk" : "served"} shows the world and its cloud`, async () => {
+        const target = where.list.find((t) => t.name === name);
+        const { page, errors } = await openPage(browser, target.url);
+        await page.evaluate(() => {
+            tovrineTest.pause();
+            tovrineTest.startPreset(0, 1);
+            tovrineTest.run(300);
+        });
+        await screenshot(page, `desktop-${name}`);
+        const shown = await colourCounts(page, await screenshot(page, `world-${name}`, "#world"), colours);
+        assert.ok(shown.vob > 100, `Vobs' yellow: ${JSON.stringify(shown)}`);
+        assert.ok(shown.whirl > 20, `whirls' lilac: ${JSON.stringify(shown)}`);
+        const cloud = async (label) => {
+            const png = await screenshot(page, `cloud-${label}-${name}`, "#world");
+            return (await colourCounts(page, png, { cloud: colours.cloud }, cloudCorner)).cloud;
+        };
+        const before = await cloud("on");
+        await page.keyboard.press("F1");
+        await page.evaluate(() => tovrineTest.run(1));
+        const hidden = await cloud("off");
+        await page.keyboard.press("F1");
+        await page.evaluate(() => tovrineTest.run(1));
+        const again = await cloud("again");
+        assert.ok(before > 500 && again > 500 && hidden < 50,
+            `cloud pixels: shown ${before}, after F1 ${hidden}, after F1 again ${again}`);
+
+        // The clock runs the world by itself once the test lets go.
+        const frame = await page.evaluate(() => tovrineTest.figures().frame);
+        await page.evaluate(() => tovrineTest.resume());
+        await page.waitForFunction((f) => tovrineTest.figures().frame > f + 20, { timeout: 10000 }, frame);
+
+        await page.setViewport({ width: 390, height: 844 });
+        await page.evaluate(() => new Promise((r) => requestAnimationFrame(() => requestAnimationFrame(r))));
+        const layout = await page.evaluate(() => {
+            const box = (id) => document.getElementById(id).getBoundingClientRect().toJSON();
+            return { world: box("world"), side: box("side"), width: document.documentElement.scrollWidth };
+        });
+        assert.ok(layout.side.top >= layout.world.bottom - 1, `the panel below the world: ${JSON.stringify(layout)}`);
+        assert.ok(layout.width <= 390, `nothing wider than the phone: ${layout.width}`);
+        await screenshot(page, `phone-${name}`, { fullPage: true });
+        assert.deepStrictEqual(errors, []);
+        await page.close();
+    });
+}
