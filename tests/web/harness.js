@@ -66,7 +66,7 @@ async function targets() {
     };
 }
 
-// Opens the page at a viewport size and waits for its world; every console
+// Opens the page at a viewport size and waits for its world, paused; every console
 // error, page error and failed request is collected in `errors`.
 async function openPage(browser, url, { width = 1280, height = 800, beforeLoad } = {}) {
     const page = await browser.newPage();
@@ -75,10 +75,12 @@ async function openPage(browser, url, { width = 1280, height = 800, beforeLoad }
     page.on("pageerror", (e) => errors.push(`page: ${e.message}`));
     page.on("requestfailed", (r) => errors.push(`request: ${r.url()} ${r.failure().errorText}`));
     await page.setViewport({ width, height });
+    // The clock stands still until the test resumes it, so frames are the test's.
+    await page.evaluateOnNewDocument(() => (window.tovrineTestStartsPaused = true));
     if (beforeLoad)
         await page.evaluateOnNewDocument(beforeLoad);
     await page.goto(url, { waitUntil: "load" });
-    await page.waitForFunction(() => window.tovrineTest && window.tovrineTest.module, { timeout: 30000 });
+    await page.waitForFunction(() => window.tovrineTest && window.tovrineTest.module, { polling: 100, timeout: 30000 });
     await page.evaluate(() => window.tovrineTest.ready);
     return { page, errors };
 }

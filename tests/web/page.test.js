@@ -30,7 +30,6 @@ for (const name of ["file", "served"]) {
         const target = where.list.find((t) => t.name === name);
         const { page, errors } = await openPage(browser, target.url);
         await page.evaluate(() => {
-            tovrineTest.pause();
             tovrineTest.startPreset(0, 1);
             tovrineTest.run(300);
         });

@@ -29,7 +29,8 @@
     const stage = $("stage");
 
     let M = null;
-    let paused = false;
+    // A test may ask for the clock to stand still from the start.
+    let paused = window.tovrineTestStartsPaused === true;
     let stopped = false;  // the world ran out of memory; Apply builds a new one
     let applied = null;  // the record the running world was built from
     let appliedSeed = null;  // the seed the person fixed, or null
