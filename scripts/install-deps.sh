@@ -19,9 +19,14 @@ NATIVE="$NATIVE libx11-dev python3-tk"
 # The Linux saver's .deb (dpkg-shlibdeps finds its library dependencies) and
 # the real screen-saver daemon that its end-to-end test runs it under.
 LINUX_SAVER="dpkg-dev xscreensaver"
+# The web page's browser tests: headless Chromium driven from node (npm
+# installs puppeteer-core from tests/web's lockfile; a nodejs that brings its
+# own npm needs no separate package).
+WEB_TESTS="chromium nodejs"
+command -v npm >/dev/null 2>&1 || WEB_TESTS="$WEB_TESTS npm"
 
 missing=""
-for p in $NATIVE $STYLE $FUZZ $MINGW $WINE $WINE32 $PLOTS $LINUX_SAVER; do
+for p in $NATIVE $STYLE $FUZZ $MINGW $WINE $WINE32 $PLOTS $LINUX_SAVER $WEB_TESTS; do
     if ! dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed$'; then
         missing="$missing $p"
     fi
