@@ -51,6 +51,52 @@ for (const name of ["file", "served"]) {
         assert.ok(before > 500 && again > 500 && hidden < 50,
             `cloud pixels: shown ${before}, after F1 ${hidden}, after F1 again ${again}`);
 
+        // Full screen as in the saver: the function keys stay in it, a real
+        // move of the mouse leaves it.
+        await page.click("#fullscreen-button");
+        await page.waitForFunction(() => document.fullscreenElement !== null, { timeout: 5000 });
+        assert.strictEqual(await page.evaluate(() => getComputedStyle(document.fullscreenElement).cursor), "none");
+        await page.keyboard.press("F2");
+        await page.mouse.move(100, 100);
+        await page.mouse.move(102, 102);
+        assert.ok(await page.evaluate(() => document.fullscreenElement !== null), "F2 and a 4-pixel move stay");
+        await page.mouse.move(110, 104);
+        await page.waitForFunction(() => document.fullscreenElement === null, { timeout: 5000 });
+
+        // The panel: a field read as the page reads its box, the error box's
+        // rules, the notice's Cancel and OK, and Apply building a new world.
+        const field = (label) => page.evaluateHandle((label) =>
+            [...document.querySelectorAll("label")].find((l) => l.textContent.trim() === label).control, label);
+        const type = async (label, value) => {
+            const input = await field(label);
+            await input.evaluate((e) => (e.value = ""));
+            await input.type(value);
+        };
+        const apply = () => page.evaluate(() => {
+            document.getElementById("apply-button").click();
+            return document.getElementById("settings-message").textContent;
+        });
+        await type("Birth Strength", "5000");
+        assert.match(await apply(), /Max Strength/, "birth strength above the maximum is refused");
+        assert.strictEqual(await page.evaluate(() => tovrineTest.figures().frame) > 0, true, "the world goes on");
+        await type("Birth Strength", "1200");
+        await type("Vobs", "25 Vobs");
+        await apply();
+        let figures = await page.evaluate(() => tovrineTest.figures());
+        assert.deepStrictEqual([figures.frame, figures.vobs], [0, 25], "Apply starts a world of 25 Vobs");
+        const notice = async (answer, vobs) => {
+            await type("Vobs", vobs);
+            await apply();
+            await page.waitForSelector("#notice[open]");
+            await page.click(answer === "ok" ? "#notice-ok" : "#notice button[value=cancel]");
+            return page.evaluate(() => tovrineTest.lastApply().then(() => tovrineTest.run(0)));
+        };
+        figures = await notice("cancel", "6000");
+        assert.strictEqual(figures.vobs, 25, "Cancel on the notice keeps the world");
+        figures = await notice("ok", "999999");
+        assert.deepStrictEqual([figures.frame, figures.vobs], [0, 5000], "OK: as many Vobs as allowed");
+        assert.strictEqual(await (await field("Vobs")).evaluate((e) => e.value), "99999", "the box's largest");
+
         // The clock runs the world by itself once the test lets go.
         const frame = await page.evaluate(() => tovrineTest.figures().frame);
         await page.evaluate(() => tovrineTest.resume());

@@ -61,6 +61,20 @@ for (const name of ["file", "served"]) {
         assert.strictEqual(now.figures.frame, 0);
         assert.strictEqual(now.figures.vobs, storm[20], "a new civilization of the record's Vobs");
 
+        // Export gives back the record file that runs.
+        const exported = await page.evaluate(async () => {
+            let saved = null;
+            const click = HTMLAnchorElement.prototype.click;
+            HTMLAnchorElement.prototype.click = function () {
+                saved = { href: this.href, name: this.download };
+            };
+            document.getElementById("export-button").click();
+            HTMLAnchorElement.prototype.click = click;
+            const bytes = new Uint8Array(await (await fetch(saved.href)).arrayBuffer());
+            return { name: saved.name, bytes: Array.from(bytes) };
+        });
+        assert.deepStrictEqual(exported, { name: "options.rec", bytes: storm });
+
         // Records the saver refuses: the message says so, the world goes on.
         const damaged = storm.slice();
         damaged[127] ^= 0x40;  // the version tag

@@ -395,8 +395,14 @@
         });
     }
 
-    async function onApply(event) {
+    let lastApply = Promise.resolve();
+
+    function onApply(event) {
         event.preventDefault();
+        lastApply = apply();
+    }
+
+    async function apply() {
         const message = $("settings-message");
         message.textContent = "";
         const seed = parseSeed($("seed").value);
@@ -735,6 +741,8 @@
         shareLink: () => shareLink(),
         appliedRecord: () => Array.from(applied),
         drawChart: () => drawChart(),
+        // Settles when the last Apply has done all it will (after the notice's answer).
+        lastApply: () => lastApply,
     };
     window.tovrineTest = tovrineTest;
 
