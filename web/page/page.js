@@ -97,6 +97,8 @@
             return text(M._tovrine_message());
         if (result === outOfMemory) {
             // The module built the previous record again.
+            applied = currentRecord();
+            stopped = false;
             worldStarted();
             return text(M._tovrine_message());
         }
@@ -508,13 +510,7 @@
         if (!file)
             return;
         // One byte more than a record is enough to refuse a longer file.
-        const bytes = new Uint8Array(await file.slice(0, recordSize + 1).arrayBuffer());
-        if (file.size > recordSize + 1) {
-            const head = new Uint8Array(recordSize + 1);
-            head.set(bytes);
-            return importBytes(head, file.name);
-        }
-        return importBytes(bytes, file.name);
+        return importBytes(new Uint8Array(await file.slice(0, recordSize + 1).arrayBuffer()), file.name);
     }
 
     function exportRecord() {
