@@ -1,10 +1,12 @@
-// Surfaces on SDL_Surface: creation, colours, fills, clip rectangles and
-// pixel access, behaving as DirectDraw surfaces with a GDI context do.
+// Surfaces in memory: creation, colours, fills, clip rectangles and pixel
+// access, behaving as DirectDraw surfaces with a GDI context do.
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
-#include "render/sdl/display_drawing.h"
-#include "render/sdl/drawing_clock.h"
-#include "render/sdl/sdl_surface.h"
+#include "render/memory/display_drawing.h"
+#include "render/memory/drawing_clock.h"
+#include "render/memory/memory_surface.h"
 
 // Off only for the runner's --no-draw (the headless display sets it); the
 // window display of the Linux saver always draws.
@@ -12,7 +14,7 @@ bool displayDrawingOff = false;
 
 namespace {
 
-uint32_t currentFormat = 0;
+PixelFormat currentFormat = PixelFormat::none;
 
 // Widens an n-bit field to 8 bits the way GDI reads it back: the top bits
 // repeat into the low ones, so 5-bit 31 becomes 255.
@@ -24,40 +26,51 @@ uint32_t widenField(uint32_t field, int bits)
 
 bool inside(const Surface* surface, int32_t x, int32_t y)
 {
-    return surface && surface->image && x >= 0 && y >= 0 && x < surface->image->w &&
-           y < surface->image->h;
+    return surface && surface->image.pixels && x >= 0 && y >= 0 && x < surface->image.w &&
+           y < surface->image.h;
 }
+
+// Larger images are refused as SDL refused them: a pitch or a size past
+// what an int holds.
+constexpr int64_t largestImageBytes = INT32_MAX;
 
 }  // namespace
 
-uint32_t displayPixelFormat() { return currentFormat; }
+PixelFormat displayPixelFormat() { return currentFormat; }
 
-void setDisplayPixelFormat(uint32_t sdlFormat) { currentFormat = sdlFormat; }
+void setDisplayPixelFormat(PixelFormat format) { currentFormat = format; }
 
-uint32_t pixelFormatForDepth(int32_t depth)
+PixelFormat pixelFormatForDepth(int32_t depth)
 {
     if (depth == 16)
-        return SDL_PIXELFORMAT_RGB565;
+        return PixelFormat::rgb565;
     if (depth == 32)
-        return SDL_PIXELFORMAT_RGB888;
-    return 0;
+        return PixelFormat::xrgb8888;
+    return PixelFormat::none;
 }
 
-Surface* createSurfaceOfFormat(int32_t width, int32_t height, uint32_t sdlFormat)
+// The pixels come from malloc, not new: a world that asks for more than the
+// machine has gets a null surface, as from SDL, not an exception.
+Surface* createSurfaceOfFormat(int32_t width, int32_t height, PixelFormat format)
 {
-    if (width <= 0 || height <= 0 || sdlFormat == 0)
+    if (width <= 0 || height <= 0 || format == PixelFormat::none)
         return nullptr;
-    SDL_Surface* image = SDL_CreateRGBSurfaceWithFormat(0, width, height, 0, sdlFormat);
-    if (!image)
+    const int32_t bytesPerPixel = format == PixelFormat::rgb565 ? 2 : 4;
+    const int64_t pitch = (static_cast<int64_t>(width) * bytesPerPixel + 3) & ~int64_t{3};
+    if (pitch > largestImageBytes || pitch * height > largestImageBytes)
+        return nullptr;
+    void* pixels = std::calloc(static_cast<size_t>(pitch * height), 1);
+    if (!pixels)
         return nullptr;
     Surface* surface = nullptr;
     try {
         surface = new Surface;
     } catch (...) {
-        SDL_FreeSurface(image);
+        std::free(pixels);
         throw;
     }
-    surface->image = image;
+    surface->image = {static_cast<uint8_t*>(pixels), width,  height,
+                      static_cast<int32_t>(pitch),   format, bytesPerPixel};
     return surface;
 }
 
@@ -70,15 +83,15 @@ void releaseSurface(Surface* surface)
 {
     if (!surface)
         return;
-    SDL_FreeSurface(surface->image);
+    std::free(surface->image.pixels);
     delete surface;
 }
 
 DisplaySurfaces openDisplaySurfaces(int32_t width, int32_t height, int32_t depth)
 {
     closeDisplaySurfaces();
-    uint32_t format = pixelFormatForDepth(depth);
-    if (format == 0 || width <= 0 || height <= 0)
+    PixelFormat format = pixelFormatForDepth(depth);
+    if (format == PixelFormat::none || width <= 0 || height <= 0)
         return DisplaySurfaces::unsupported;
     setDisplayPixelFormat(format);
     primarySurface = createSurface(width, height);
@@ -103,53 +116,57 @@ void closeDisplaySurfaces()
     displayWidth = 0;
     displayHeight = 0;
     displayDepth = 0;
-    setDisplayPixelFormat(0);
+    setDisplayPixelFormat(PixelFormat::none);
 }
 
 int32_t surfaceWidth(const Surface* surface)
 {
-    return surface && surface->image ? surface->image->w : 0;
+    return surface && surface->image.pixels ? surface->image.w : 0;
 }
 
 int32_t surfaceHeight(const Surface* surface)
 {
-    return surface && surface->image ? surface->image->h : 0;
+    return surface && surface->image.pixels ? surface->image.h : 0;
 }
 
 // Whole storage units: the unused byte of a 32-bit pixel is kept, as
 // DirectDraw keeps all 32 bits of a fill colour or key.
 uint32_t storedMask(const Surface* surface)
 {
-    return surface->image->format->BytesPerPixel >= 4
-               ? 0xFFFFFFFFu
-               : (1u << (8 * surface->image->format->BytesPerPixel)) - 1;
+    return surface->image.bytesPerPixel >= 4 ? 0xFFFFFFFFu
+                                             : (1u << (8 * surface->image.bytesPerPixel)) - 1;
 }
 
 uint32_t storedFromGdi(const Surface* surface, uint32_t colour)
 {
-    uint8_t r = colour & 0xFF;
-    uint8_t g = (colour >> 8) & 0xFF;
-    uint8_t b = (colour >> 16) & 0xFF;
-    return SDL_MapRGB(surface->image->format, r, g, b);
+    uint32_t r = colour & 0xFF;
+    uint32_t g = (colour >> 8) & 0xFF;
+    uint32_t b = (colour >> 16) & 0xFF;
+    if (surface->image.format == PixelFormat::rgb565)
+        return (r >> 3) << 11 | (g >> 2) << 5 | b >> 3;
+    return r << 16 | g << 8 | b;
 }
 
 uint32_t gdiFromStored(const Surface* surface, uint32_t stored)
 {
-    const SDL_PixelFormat* f = surface->image->format;
-    auto field = [stored](uint32_t mask, int shift, int loss) {
-        return widenField((stored & mask) >> shift, 8 - loss);
-    };
-    uint32_t r = field(f->Rmask, f->Rshift, f->Rloss);
-    uint32_t g = field(f->Gmask, f->Gshift, f->Gloss);
-    uint32_t b = field(f->Bmask, f->Bshift, f->Bloss);
+    uint32_t r, g, b;
+    if (surface->image.format == PixelFormat::rgb565) {
+        r = widenField((stored >> 11) & 0x1F, 5);
+        g = widenField((stored >> 5) & 0x3F, 6);
+        b = widenField(stored & 0x1F, 5);
+    } else {
+        r = (stored >> 16) & 0xFF;
+        g = (stored >> 8) & 0xFF;
+        b = stored & 0xFF;
+    }
     return r | (g << 8) | (b << 16);
 }
 
 uint32_t loadStored(const Surface* surface, int32_t x, int32_t y)
 {
-    const SDL_Surface* image = surface->image;
-    const uint8_t* row = static_cast<const uint8_t*>(image->pixels) + y * image->pitch;
-    if (image->format->BytesPerPixel == 2) {
+    const PixelImage& image = surface->image;
+    const uint8_t* row = image.pixels + static_cast<ptrdiff_t>(y) * image.pitch;
+    if (image.bytesPerPixel == 2) {
         uint16_t value;
         std::memcpy(&value, row + x * 2, 2);
         return value;
@@ -161,9 +178,9 @@ uint32_t loadStored(const Surface* surface, int32_t x, int32_t y)
 
 void storeStored(Surface* surface, int32_t x, int32_t y, uint32_t stored)
 {
-    SDL_Surface* image = surface->image;
-    uint8_t* row = static_cast<uint8_t*>(image->pixels) + y * image->pitch;
-    if (image->format->BytesPerPixel == 2) {
+    PixelImage& image = surface->image;
+    uint8_t* row = image.pixels + static_cast<ptrdiff_t>(y) * image.pitch;
+    if (image.bytesPerPixel == 2) {
         uint16_t value = static_cast<uint16_t>(stored);
         std::memcpy(row + x * 2, &value, 2);
         return;
@@ -175,7 +192,7 @@ void storeStored(Surface* surface, int32_t x, int32_t y, uint32_t stored)
 // surface, so the top-left pixel is never disturbed.
 uint32_t matchColour(Surface* surface, uint32_t colour)
 {
-    if (!surface || !surface->image)
+    if (!surface || !surface->image.pixels)
         return invalidColour;
     if (colour == invalidColour)
         return loadStored(surface, 0, 0) & storedMask(surface);
@@ -193,10 +210,37 @@ void setColourKey(Surface* surface, uint32_t colour)
 int fillSurface(Surface* surface, uint32_t storedColour)
 {
     DrawingTimer timer;
-    if (!surface || !surface->image || skipsDrawingOnto(surface))
+    if (!surface || !surface->image.pixels || skipsDrawingOnto(surface))
         return 0;
-    SDL_FillRect(surface->image, nullptr, storedColour & storedMask(surface));
+    fillStored(surface, PixelRect{0, 0, surface->image.w, surface->image.h}, storedColour);
     return 0;
+}
+
+void fillStored(Surface* surface, const PixelRect& box, uint32_t stored)
+{
+    PixelImage& image = surface->image;
+    const int32_t left = std::max(box.left, 0), right = std::min(box.right, image.w);
+    const int32_t top = std::max(box.top, 0), bottom = std::min(box.bottom, image.h);
+    if (left >= right || top >= bottom)
+        return;
+    stored &= storedMask(surface);
+    for (int32_t y = top; y < bottom; ++y) {
+        uint8_t* row = image.pixels + static_cast<ptrdiff_t>(y) * image.pitch;
+        if (image.bytesPerPixel == 2)
+            std::fill_n(reinterpret_cast<uint16_t*>(row) + left, right - left,
+                        static_cast<uint16_t>(stored));
+        else
+            std::fill_n(reinterpret_cast<uint32_t*>(row) + left, right - left, stored);
+    }
+}
+
+Surface* copySurface(const Surface* surface)
+{
+    const PixelImage& from = surface->image;
+    Surface* copy = createSurfaceOfFormat(from.w, from.h, from.format);
+    if (copy)
+        std::memcpy(copy->image.pixels, from.pixels, static_cast<size_t>(from.pitch) * from.h);
+    return copy;
 }
 
 bool setClipRect(Surface* surface, const PixelRect& clip)
@@ -210,7 +254,7 @@ bool setClipRect(Surface* surface, const PixelRect& clip)
 
 bool beginPixelAccess(Surface* surface)
 {
-    if (!surface || !surface->image)
+    if (!surface || !surface->image.pixels)
         return false;
     surface->accessDepth += 1;
     return true;
