@@ -14,8 +14,9 @@ extern "C" {
 #define TOVRINE_REFUSED 1        // the record or value was refused; tovrine_message() says why
 #define TOVRINE_OUT_OF_MEMORY 2  // the world ran out of memory; see tovrine_start and tovrine_tick
 
-// The 128-byte record exchange buffer. The page writes a record here for
-// tovrine_check_record and tovrine_start; the getters below fill it.
+// The record exchange buffer, 128 bytes (room for 256). The page writes a
+// record here for tovrine_check_record and tovrine_start, at most its first
+// 128 bytes, and passes the file's real length; the getters below fill it.
 uint8_t* tovrine_record_buffer(void);
 // Copies built-in algorithm `index` (0 to 6) into the buffer; TOVRINE_REFUSED outside that range.
 int32_t tovrine_load_preset(int32_t index);
@@ -52,6 +53,9 @@ int32_t tovrine_tick(void);
 // ticks are caught up and the rest dropped. Returns the ticks run, or
 // -TOVRINE_OUT_OF_MEMORY. The first call after tovrine_start runs none.
 int32_t tovrine_advance(double now_ms);
+// Civilizations of the running world so far: the first counts 1, each
+// rebirth one more (as tovrine-world's CSV counts them).
+int32_t tovrine_civilizations(void);
 // Frames run since tovrine_start (a double, so it never wraps in a page's life).
 double tovrine_frame_count(void);
 // The world's figures as `tovrine-world --stats` prints them:
@@ -76,6 +80,10 @@ void tovrine_mouse(int32_t x, int32_t y, int32_t buttons);
 // in the buffer, as JSON: [{"name","label","page","kind":"number"|"switch"|
 // "choice"|"mode","min","max","value","choices"?}, ...].
 const char* tovrine_fields_json(void);
+// The "Notice!" the "Playing God!" page shows before storing the record in
+// the buffer (more founding Vobs than the entity limit lets live); "" when
+// there is none. A notice, not a refusal: the world takes the record.
+const char* tovrine_entity_notice(void);
 // Sets field `name` of the record in the buffer from `text` read as the page
 // reads its box (numbers: leading blanks skipped, reading stops at the first
 // other character, above the box's largest reads as the largest; switches
