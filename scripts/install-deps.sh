@@ -24,9 +24,12 @@ LINUX_SAVER="dpkg-dev xscreensaver"
 # own npm needs no separate package).
 WEB_TESTS="chromium nodejs"
 command -v npm >/dev/null 2>&1 || WEB_TESTS="$WEB_TESTS npm"
+# The web page's build: Debian's emscripten, whose system libraries come
+# prebuilt (nothing is downloaded); its optimised links run node with acorn.
+WEB="emscripten node-acorn"
 
 missing=""
-for p in $NATIVE $STYLE $FUZZ $MINGW $WINE $WINE32 $PLOTS $LINUX_SAVER $WEB_TESTS; do
+for p in $NATIVE $STYLE $FUZZ $MINGW $WINE $WINE32 $PLOTS $LINUX_SAVER $WEB_TESTS $WEB; do
     if ! dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed$'; then
         missing="$missing $p"
     fi
