@@ -48,7 +48,8 @@ for (const name of ["file", "served"]) {
         await page.keyboard.press("F1");
         await page.evaluate(() => tovrineTest.run(1));
         const again = await cloud("again");
-        assert.ok(before > 500 && again > 500 && hidden < 50,
+        // A whirl under the corner has a little of the cloud's navy.
+        assert.ok(before > 1000 && again > 1000 && hidden < before / 10,
             `cloud pixels: shown ${before}, after F1 ${hidden}, after F1 again ${again}`);
 
         // Full screen as in the saver: the function keys stay in it, a real

@@ -106,7 +106,9 @@ for (const name of ["file", "served"]) {
         await (await page.$("#import-file")).uploadFile(file);
         await page.waitForFunction(() => /not imported/.test(document.getElementById("file-message").textContent));
         fs.rmSync(file);
-        assert.deepStrictEqual((await state(page)).record, storm, "a long file is refused");
+        now = await state(page);
+        assert.deepStrictEqual(now.record, storm, "a long file is refused");
+        assert.match(now.message, /4096/, "the message names the file's size");
 
         // A share link with a fixed seed opens the same world.
         const sign = await preset(4);

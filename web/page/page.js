@@ -47,11 +47,11 @@
         return M.UTF8ToString(pointer);
     }
 
-    // Puts bytes into the module's record buffer; a longer input is cut after
-    // one byte too many, so the module still refuses it as too long.
-    function putRecord(bytes) {
-        const length = Math.min(bytes.length, recordSize + 1);
-        M.HEAPU8.set(bytes.subarray(0, length), M._tovrine_record_buffer());
+    // Puts a record's bytes into the module's buffer and returns the length to
+    // judge: only the first bytes are needed, the length is the real one, so
+    // the module can name it when it refuses.
+    function putRecord(bytes, length = bytes.length) {
+        M.HEAPU8.set(bytes.subarray(0, recordSize), M._tovrine_record_buffer());
         return length;
     }
 
@@ -71,8 +71,8 @@
     }
 
     // The module's verdict on bytes as a record: "" or why it is refused.
-    function recordRefusal(bytes) {
-        const length = putRecord(bytes);
+    function recordRefusal(bytes, length) {
+        length = putRecord(bytes, length);
         return M._tovrine_check_record(length) === ok ? "" : text(M._tovrine_message());
     }
 
@@ -221,8 +221,15 @@
             g.fillStyle = "#888";
             g.fillText(d === 0 ? "0" : d < 4 ? String(v) : `1e${d}`, left - 4, y(v));
         }
-        const step = (width - left) / (chartSamples - 1);
+        // The first minute fills the width; later ones squeeze in up to five.
+        const span = Math.min(chartSamples, Math.max(samples.length, chartSamples / 5));
+        const step = (width - left) / (span - 1);
         const start = width - (samples.length - 1) * step;
+        const minutes = Math.round((span * sampleFrames) / 6000);
+        g.textAlign = "right";
+        g.textBaseline = "top";
+        g.fillStyle = "#888";
+        g.fillText(`the last ${minutes} min`, width - 4, 2);
         for (const s of series) {
             if (samples.length === 0 || samples[0][s.key] === undefined)
                 continue;
@@ -263,17 +270,41 @@
                 : field.kind === "mode" ? { value: String(c), label: String(c) } : { value: String(i), label: String(c) });
     }
 
-    function makeControl(field, id) {
+    // The box of the field's group on its page, made on first use: the
+    // pages' group boxes become fieldsets with the group's name.
+    function groupBox(field) {
         const page = $(/limit/i.test(field.page) ? "page-limits" : "page-god");
+        if (!field.group)
+            return page;
+        const key = `${field.page}/${field.group}`;
+        let box = [...page.querySelectorAll("fieldset.group")].find((f) => f.dataset.key === key);
+        if (!box) {
+            box = document.createElement("fieldset");
+            box.className = "group";
+            box.dataset.key = key;
+            box.innerHTML = "<legend></legend>";
+            box.firstChild.textContent = field.group;
+            page.appendChild(box);
+        }
+        return box;
+    }
+
+    function makeControl(field, id) {
+        const box = groupBox(field);
         const row = document.createElement("div");
         if (field.kind === "switch") {
             row.className = "row check";
             row.innerHTML = `<input type="checkbox" id="${id}"><label for="${id}"></label>`;
             row.querySelector("label").textContent = field.label;
         } else if (field.kind === "choice") {
-            row.innerHTML = `<fieldset class="choice"><legend></legend></fieldset>`;
-            row.querySelector("legend").textContent = field.label;
-            const group = row.firstChild;
+            // Radio buttons named by their group's legend, or by a legend of their own.
+            row.className = "choice";
+            let group = row;
+            if (field.label !== field.group) {
+                row.innerHTML = `<fieldset class="choice"><legend></legend></fieldset>`;
+                row.querySelector("legend").textContent = field.label;
+                group = row.firstChild;
+            }
             for (const [i, c] of choiceEntries(field).entries()) {
                 const label = document.createElement("label");
                 label.innerHTML = `<input type="radio" name="${id}" id="${id}-${i}"> `;
@@ -284,7 +315,7 @@
         } else if (field.kind === "mode") {
             row.className = "row";
             row.innerHTML = `<label for="${id}"></label><select id="${id}"></select>`;
-            row.querySelector("label").textContent = field.label;
+            row.querySelector("label").textContent = field.label === field.group ? "Display mode" : field.label;
             for (const c of choiceEntries(field))
                 row.querySelector("select").add(new Option(c.label, c.value));
         } else {
@@ -292,13 +323,12 @@
             row.innerHTML = `<label for="${id}"></label><input type="text" inputmode="numeric" autocomplete="off" id="${id}">`;
             row.querySelector("label").textContent = field.label;
             const input = row.querySelector("input");
-            // The page's boxes take as many characters as their largest number has digits.
-            if (field.max !== undefined)
-                input.maxLength = String(field.max).length;
+            if (field.maxLength)
+                input.maxLength = field.maxLength;
             if (field.min !== undefined && field.max !== undefined)
                 input.title = `${field.min} to ${field.max}`;
         }
-        page.appendChild(row);
+        box.appendChild(row);
     }
 
     function setControl(field, id) {
@@ -484,13 +514,13 @@
     // ---- record files ----
 
     // The same way in for the file picker, a dropped file and the tests.
-    function importBytes(bytes, fileName) {
+    function importBytes(bytes, fileName, length = bytes.length) {
         const out = $("file-message");
         out.classList.remove("good");
         const what = fileName ? `"${fileName}"` : "The file";
-        const refusal = recordRefusal(bytes);
+        const refusal = recordRefusal(bytes, length);
         if (refusal) {
-            out.textContent = `${what} was not imported: ${refusal} The world goes on as it was.`;
+            out.textContent = `${what} was not imported:\n${sentence(refusal)}\nThe world goes on as it was.`;
             return out.textContent;
         }
         const failure = startWorld(bytes, appliedSeed);
@@ -506,11 +536,18 @@
         return "";
     }
 
+    // A message of the module as a sentence of the page's.
+    function sentence(message) {
+        const t = message.trim();
+        return /[.!?]$/.test(t) ? t : `${t}.`;
+    }
+
     async function importFile(file) {
         if (!file)
             return;
-        // One byte more than a record is enough to refuse a longer file.
-        return importBytes(new Uint8Array(await file.slice(0, recordSize + 1).arrayBuffer()), file.name);
+        // The first bytes are all a record can be; a longer file is refused by its size.
+        const bytes = new Uint8Array(await file.slice(0, recordSize).arrayBuffer());
+        return importBytes(bytes, file.name, file.size);
     }
 
     function exportRecord() {
