@@ -122,6 +122,8 @@
         $("algorithm-name").textContent = recordName(applied);
         $("stage-message").textContent = "";
         $("share-link").value = shareLink();
+        // The panel shows the settings of the world that runs.
+        fillForm(applied);
         present();
     }
 
@@ -461,7 +463,6 @@
         }
         storeRecord(applied);
         forgetLink();
-        fillForm(applied);
     }
 
     // ---- the store ----
@@ -525,12 +526,11 @@
         }
         const failure = startWorld(bytes, appliedSeed);
         if (failure) {
-            out.textContent = `${what} was not imported: ${failure}`;
+            out.textContent = `${what} was not imported:\n${sentence(failure)}`;
             return out.textContent;
         }
         storeRecord(applied);
         forgetLink();
-        fillForm(applied);
         out.classList.add("good");
         out.textContent = `Imported ${fileName ? what : "the record"}: ${recordName(applied)}.`;
         return "";
@@ -591,11 +591,10 @@
         const out = $("file-message");
         out.classList.remove("good");
         if (refusal) {
-            out.textContent = `This link is damaged and was not opened: ${refusal}`;
+            out.textContent = `This link is damaged and was not opened:\n${sentence(refusal)}`;
             return out.textContent;
         }
         out.textContent = "";
-        fillForm(applied);
         return "";
     }
 
@@ -742,7 +741,6 @@
             if (!stored || startWorld(stored, null))
                 startWorld(presetRecord(0), null);
         }
-        fillForm(applied);
         window.requestAnimationFrame(onAnimationFrame);
         resolveReady();
     }
