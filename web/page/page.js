@@ -200,7 +200,16 @@
     function drawChart() {
         const chart = $("chart");
         const g = chart.getContext("2d");
-        const width = chart.width, height = chart.height, left = 34, top = 6, bottom = 6;
+        // Drawn at the size it is shown, in the screen's own pixels, so it stays sharp.
+        const box = chart.getBoundingClientRect();
+        const ratio = window.devicePixelRatio || 1;
+        const width = Math.max(1, Math.round(box.width)), height = Math.max(1, Math.round(box.height));
+        if (chart.width !== Math.round(width * ratio) || chart.height !== Math.round(height * ratio)) {
+            chart.width = Math.round(width * ratio);
+            chart.height = Math.round(height * ratio);
+        }
+        g.setTransform(ratio, 0, 0, ratio, 0, 0);
+        const left = 34, top = 6, bottom = 6;
         g.fillStyle = "#000";
         g.fillRect(0, 0, width, height);
         let largest = 10;
