@@ -346,13 +346,8 @@
         if (field.kind === "switch") {
             $(id).checked = Number(field.value) !== 0;
         } else if (field.kind === "choice") {
-            const radios = document.querySelectorAll(`[name="${id}"]`);
-            let checked = false;
-            radios.forEach((r) => (r.checked = !checked && (checked = r.value === String(field.value))));
-            // A value the page does not list shows as its last choice, as the
-            // saver's page shows "Never" for any stray statsMode.
-            if (!checked && radios.length)
-                radios[radios.length - 1].checked = true;
+            // The module gives the choice the page shows for any stored value.
+            document.querySelectorAll(`[name="${id}"]`).forEach((r) => (r.checked = r.value === String(field.value)));
         } else if (field.kind === "mode") {
             const select = $(id);
             const value = String(field.value);
