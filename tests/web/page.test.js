@@ -53,7 +53,7 @@ for (const name of ["file", "served"]) {
             `cloud pixels: shown ${before}, after F1 ${hidden}, after F1 again ${again}`);
 
         // Full screen as in the saver: the function keys stay in it, a real
-        // move of the mouse leaves it.
+        // move of the mouse or a click leaves it.
         await page.click("#fullscreen-button");
         await page.waitForFunction(() => document.fullscreenElement !== null, { timeout: 5000 });
         assert.strictEqual(await page.evaluate(() => getComputedStyle(document.fullscreenElement).cursor), "none");
@@ -62,6 +62,11 @@ for (const name of ["file", "served"]) {
         await page.mouse.move(102, 102);
         assert.ok(await page.evaluate(() => document.fullscreenElement !== null), "F2 and a 4-pixel move stay");
         await page.mouse.move(110, 104);
+        await page.waitForFunction(() => document.fullscreenElement === null, { timeout: 5000 });
+        await page.click("#fullscreen-button");
+        await page.waitForFunction(() => document.fullscreenElement !== null, { timeout: 5000 });
+        await page.mouse.down();
+        await page.mouse.up();
         await page.waitForFunction(() => document.fullscreenElement === null, { timeout: 5000 });
 
         // The panel: a field read as the page reads its box, the error box's
