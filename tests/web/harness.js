@@ -122,4 +122,22 @@ async function colourCounts(page, png, tests, box = { x: 0, y: 0, w: 1, h: 1 }) 
     }, Buffer.from(png).toString("base64"), source, box);
 }
 
-module.exports = { launch, serve, targets, openPage, screenshot, colourCounts, webDir, repo };
+// One test run twice, on the page from disk and served, with one browser and
+// one server for the whole file: body(browser, url, name), name "file" or "served".
+function testBothWays(title, body) {
+    const { test, before, after } = require("node:test");
+    let browser, where;
+    before(async () => {
+        browser = await launch();
+        where = await targets();
+    });
+    after(async () => {
+        await browser.close();
+        where.close();
+    });
+    for (const name of ["file", "served"])
+        test(`${title}, the page ${name === "file" ? "from disk" : "served"}`, () =>
+            body(browser, where.list.find((t) => t.name === name).url, name));
+}
+
+module.exports = { launch, serve, targets, openPage, testBothWays, screenshot, colourCounts, webDir, repo };
