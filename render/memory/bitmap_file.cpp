@@ -1,7 +1,9 @@
 // Windows bitmap files (.bmp) read into surfaces: uncompressed, 1, 4, 8, 16
-// (5-5-5), 24 or 32 bits a pixel, bottom-up or top-down, with the short
-// OS/2 header or a Windows one. The program's own bitmaps are 24-bit; the
-// others are read because a bitmap is a file a person may replace.
+// (5-5-5), 24 or 32 bits a pixel, or 16 and 32 with colour masks (as
+// painting programs write them with alpha), bottom-up or top-down, with the
+// short OS/2 header or a Windows one. The program's own bitmaps are 24-bit;
+// the others are read because a bitmap is a file a person may replace.
+// Run-length compressed files are not read.
 #include <cstring>
 
 #include "render/memory/memory_surface.h"
@@ -28,7 +30,11 @@ struct BitmapLayout {
     size_t pixelOffset = 0;
     size_t rowBytes = 0;
     uint32_t palette[256] = {};  // 0x00RRGGBB
+    uint32_t masks[3] = {};      // red, green, blue of BI_BITFIELDS; 0 without
 };
+
+constexpr uint32_t uncompressed = 0;
+constexpr uint32_t bitFields = 3;
 
 bool readLayout(const uint8_t* bytes, size_t size, BitmapLayout& layout)
 {
@@ -54,12 +60,23 @@ bool readLayout(const uint8_t* bytes, size_t size, BitmapLayout& layout)
     }
     layout.topDown = height < 0;
     layout.height = static_cast<int32_t>(height < 0 ? -height : height);
-    if (compression != 0 || layout.width <= 0 || layout.height <= 0 || layout.width > largestSide ||
+    if (layout.width <= 0 || layout.height <= 0 || layout.width > largestSide ||
         layout.height > largestSide)
         return false;
     const int32_t bits = layout.bitsPerPixel;
     if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
         return false;
+    if (compression == bitFields && (bits == 16 || bits == 32)) {
+        // After a 40-byte header, or inside a longer one at the same place.
+        if (size < 14 + size_t{52})
+            return false;
+        for (int i = 0; i < 3; ++i)
+            layout.masks[i] = readLittle(bytes + 54 + 4 * i, 4);
+        if (layout.masks[0] == 0 || layout.masks[1] == 0 || layout.masks[2] == 0)
+            return false;
+    } else if (compression != uncompressed) {
+        return false;
+    }
     layout.rowBytes = (static_cast<size_t>(layout.width) * bits + 31) / 32 * 4;
     if (layout.pixelOffset > size ||
         (size - layout.pixelOffset) / layout.rowBytes < static_cast<size_t>(layout.height))
@@ -77,9 +94,26 @@ bool readLayout(const uint8_t* bytes, size_t size, BitmapLayout& layout)
     return true;
 }
 
+// The field of `mask` in `value`, scaled to 8 bits.
+uint32_t maskedField(uint32_t value, uint32_t mask)
+{
+    int shift = 0;
+    while ((mask >> shift & 1) == 0)
+        ++shift;
+    const uint32_t largest = mask >> shift;
+    return static_cast<uint32_t>(
+        (static_cast<uint64_t>((value & mask) >> shift) * 255 + largest / 2) / largest);
+}
+
 // The colour of pixel x of a row as 0x00RRGGBB.
 uint32_t pixelOf(const BitmapLayout& layout, const uint8_t* row, int32_t x)
 {
+    if (layout.masks[0] != 0) {
+        const uint32_t p =
+            layout.bitsPerPixel == 16 ? readLittle(row + x * 2, 2) : readLittle(row + x * 4, 4);
+        return maskedField(p, layout.masks[0]) << 16 | maskedField(p, layout.masks[1]) << 8 |
+               maskedField(p, layout.masks[2]);
+    }
     switch (layout.bitsPerPixel) {
     case 1:
         return layout.palette[(row[x / 8] >> (7 - x % 8)) & 1];

@@ -140,6 +140,15 @@ TEST(WebBitmapFiles, ReadRowsPaddedBottomUpOrTopDownWithOrWithoutAPalette)
     ASSERT_NE(nullptr, paletted);
     EXPECT_EQ((std::vector<uint32_t>{0x0000FF, 0xFF0000, 0xFF0000, 0x0000FF}), coloursOf(paletted));
     releaseSurface(paletted);
+    // 32 bits with colour masks (5-6-5 in the low bits here), which follow
+    // the header where a palette would.
+    std::vector<uint8_t> masked =
+        bitmapFile(2, 1, 32, {0xF800, 0x07E0, 0x001F}, {0x1F, 0, 0, 0, 0x00, 0xF8, 0, 0});
+    put(masked, 30, 3, 4);
+    Surface* fields = surfaceFromBitmapFile(masked.data(), masked.size());
+    ASSERT_NE(nullptr, fields);
+    EXPECT_EQ((std::vector<uint32_t>{0xFF0000, 0x0000FF}), coloursOf(fields));
+    releaseSurface(fields);
     // A file cut short, or compressed, is no picture.
     std::vector<uint8_t> cut = bitmapFile(3, 2, 24, {}, rows24);
     cut.resize(cut.size() - 1);
