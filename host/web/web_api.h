@@ -37,7 +37,9 @@ int32_t tovrine_check_record(int32_t length);
 // seed from the clock. A refused record leaves the running world as it was
 // (TOVRINE_REFUSED). A world that does not fit in memory is refused with
 // "Error: Not enough memory for this algorithm." and the previous record is
-// built again (TOVRINE_OUT_OF_MEMORY). The frame counter starts at 0.
+// built again from its start with its seed (TOVRINE_OUT_OF_MEMORY; when even
+// that does not fit, ticks report TOVRINE_OUT_OF_MEMORY until a start
+// succeeds). The frame counter starts at 0.
 int32_t tovrine_start(int32_t length, int32_t has_seed, uint32_t seed);
 // The seed of the running world (read it with >>> 0 in JavaScript).
 uint32_t tovrine_seed(void);
@@ -64,6 +66,7 @@ const char* tovrine_stats(void);
 
 // Converts what the world shows to RGBA, 4 bytes a pixel, rows top to bottom,
 // and returns it (for one putImageData); valid until the next tovrine_present.
+// Null (0) without a world or without memory for the picture: show nothing.
 uint8_t* tovrine_present(void);
 // The world's size in pixels (the display size of its record).
 int32_t tovrine_width(void);

@@ -28,8 +28,16 @@ const char notEnoughMemory[] = "Error: Not enough memory for this algorithm.";
 // Larger than a record, so a page that writes a little more than it should
 // spoils nothing.
 uint8_t recordBuffer[2 * optionsRecordSize];
-std::string message;
+// The last refusal or failure: a buffer of its own, so that saying "not
+// enough memory" needs none.
+char message[1024] = "";
 std::string textOut;
+
+void setMessage(const char* text)
+{
+    std::strncpy(message, text, sizeof message - 1);
+    message[sizeof message - 1] = '\0';
+}
 
 // The record and seed of the world last built whole: rebuilt when a new
 // world does not fit in memory.
@@ -43,10 +51,16 @@ double frames = 0;
 TickClock tickClock;
 std::optional<CivilizationWatch> civilizations;
 
-const char* textResult(std::string text)
+// A text for the page, made by `make`; "" when there is no memory for it.
+template <typename Make>
+const char* textResult(Make make)
 {
-    textOut = std::move(text);
-    return textOut.c_str();
+    try {
+        textOut = make();
+        return textOut.c_str();
+    } catch (const std::bad_alloc&) {
+        return "";
+    }
 }
 
 OptionsRecord bufferRecord()
@@ -56,24 +70,39 @@ OptionsRecord bufferRecord()
     return record;
 }
 
-// The saver's own judgement of a record file (its size, its format version,
-// the page's strength levels, a display size it can draw).
-bool judgeRecord(int32_t length, OptionsRecord& record)
+bool judgeRecordText(int32_t length, OptionsRecord& record)
 {
     if (length < 0) {
-        message = "the record file holds no bytes; a settings record has 128";
+        setMessage("the record file holds no bytes; a settings record has 128");
         return false;
     }
     // A longer file is judged by its length alone; the buffer holds its start.
     if (static_cast<size_t>(length) > optionsRecordSize) {
-        message = "the record file holds " + std::to_string(length) +
-                  " bytes; a settings record has " + std::to_string(optionsRecordSize);
+        setMessage(("the record file holds " + std::to_string(length) +
+                    " bytes; a settings record has " + std::to_string(optionsRecordSize))
+                       .c_str());
         return false;
     }
     RecordFiles files;
     files.recordFile =
         std::string(reinterpret_cast<const char*>(recordBuffer), static_cast<size_t>(length));
-    return chooseSaverRecord(SaverOptions{}, files, record, message);
+    std::string error;
+    const bool taken = chooseSaverRecord(SaverOptions{}, files, record, error);
+    setMessage(error.c_str());
+    return taken;
+}
+
+// The saver's own judgement of a record file (its size, its format version,
+// the page's strength levels, a display size it can draw): TOVRINE_OK or
+// TOVRINE_REFUSED with the message.
+int32_t judgeRecord(int32_t length, OptionsRecord& record)
+{
+    try {
+        return judgeRecordText(length, record) ? TOVRINE_OK : TOVRINE_REFUSED;
+    } catch (const std::bad_alloc&) {
+        setMessage(notEnoughMemory);
+        return TOVRINE_OUT_OF_MEMORY;
+    }
 }
 
 uint32_t clockSeed()
@@ -105,36 +134,37 @@ int32_t buildWorld(const OptionsRecord& record, uint32_t seed)
         const DisplaySurfaces display =
             openWebDisplay(record.screenWidth, record.screenHeight, record.screenDepth);
         if (display == DisplaySurfaces::unsupported) {
-            message = "Error: Couldn't set video mode.";
+            setMessage("Error: Couldn't set video mode.");
             return TOVRINE_REFUSED;
         }
         if (display == DisplaySurfaces::outOfMemory) {
             endWorld();
-            message = notEnoughMemory;
+            setMessage(notEnoughMemory);
             return TOVRINE_OUT_OF_MEMORY;
         }
         seedRandom(seed);
         const int32_t result = setUpWorld();
         if (result == worldOutOfMemory) {
             endWorld();
-            message = notEnoughMemory;
+            setMessage(notEnoughMemory);
             return TOVRINE_OUT_OF_MEMORY;
         }
         const std::vector<std::string> missing = missingWorldParts();
         if (result != worldComplete || !missing.empty() || takeQuitRequest()) {
             endWorld();
-            message = "Error: Couldn't load sprites.";
+            std::string text = "Error: Couldn't load sprites.";
             for (const std::string& part : missing)
-                message += "\n" + part;
+                text += "\n" + part;
+            setMessage(text.c_str());
             return TOVRINE_REFUSED;
         }
     } catch (const std::bad_alloc&) {
         endWorld();
-        message = notEnoughMemory;
+        setMessage(notEnoughMemory);
         return TOVRINE_OUT_OF_MEMORY;
     }
     civilizations.emplace(collectWorldFigures());
-    message.clear();
+    setMessage("");
     return TOVRINE_OK;
 }
 
@@ -159,24 +189,25 @@ int32_t tovrine_preset_count(void) { return presetCount; }
 const char* tovrine_preset_name(int32_t index)
 {
     if (index < 0 || index >= presetCount)
-        return textResult("");
-    return textResult(algorithmNameText(presetAlgorithms[index]));
+        return "";
+    return textResult([index] { return algorithmNameText(presetAlgorithms[index]); });
 }
 
 int32_t tovrine_check_record(int32_t length)
 {
     OptionsRecord record;
-    if (!judgeRecord(length, record))
-        return TOVRINE_REFUSED;
-    message.clear();
-    return TOVRINE_OK;
+    const int32_t verdict = judgeRecord(length, record);
+    if (verdict == TOVRINE_OK)
+        setMessage("");
+    return verdict;
 }
 
 int32_t tovrine_start(int32_t length, int32_t has_seed, uint32_t seed)
 {
     OptionsRecord record;
-    if (!judgeRecord(length, record))
-        return TOVRINE_REFUSED;
+    const int32_t verdict = judgeRecord(length, record);
+    if (verdict != TOVRINE_OK)
+        return verdict;  // nothing was given up: the running world goes on
     const uint32_t chosenSeed = has_seed != 0 ? seed : clockSeed();
     const int32_t result = buildWorld(record, chosenSeed);
     if (result == TOVRINE_OK) {
@@ -187,18 +218,19 @@ int32_t tovrine_start(int32_t length, int32_t has_seed, uint32_t seed)
     }
     // The running world was given up to make room: the one before comes
     // back from its start, with the new world's failure as the message.
-    const std::string failure = message;
+    char failure[sizeof message];
+    std::memcpy(failure, message, sizeof message);
     if (haveWorld && buildWorld(worldRecord, worldSeed) != TOVRINE_OK)
         haveWorld = false;
     if (!haveWorld)
         worldEnded = true;
-    message = failure;
+    setMessage(failure);
     return result;
 }
 
 uint32_t tovrine_seed(void) { return worldSeed; }
 
-const char* tovrine_message(void) { return message.c_str(); }
+const char* tovrine_message(void) { return message; }
 
 int32_t tovrine_tick(void)
 {
@@ -210,7 +242,7 @@ int32_t tovrine_tick(void)
         civilizations->observe(collectWorldFigures());
     if (result == frameOutOfMemory || takeQuitRequest()) {
         worldEnded = true;
-        message = notEnoughMemory;
+        setMessage(notEnoughMemory);
         return TOVRINE_OUT_OF_MEMORY;
     }
     return TOVRINE_OK;
@@ -234,7 +266,8 @@ double tovrine_frame_count(void) { return frames; }
 
 const char* tovrine_stats(void)
 {
-    return textResult(formatWorldFigures(static_cast<int64_t>(frames), collectWorldFigures()));
+    return textResult(
+        [] { return formatWorldFigures(static_cast<int64_t>(frames), collectWorldFigures()); });
 }
 
 uint8_t* tovrine_present(void) { return const_cast<uint8_t*>(presentRgba()); }
@@ -265,14 +298,17 @@ void tovrine_key(int32_t key_code, int32_t down)
 
 void tovrine_mouse(int32_t, int32_t, int32_t) {}
 
-const char* tovrine_fields_json(void) { return textResult(pageFieldsJson(bufferRecord())); }
+const char* tovrine_fields_json(void)
+{
+    return textResult([] { return pageFieldsJson(bufferRecord()); });
+}
 
 const char* tovrine_entity_notice(void)
 {
     const OptionsRecord record = bufferRecord();
     const bool notice =
         exceedsEntityLimit(static_cast<uint32_t>(record.initialVobs), record.maxEntities);
-    return textResult(notice ? entityNoticeText : "");
+    return notice ? entityNoticeText : "";
 }
 
 int32_t tovrine_set_field(const char* name, const char* text)
@@ -280,8 +316,12 @@ int32_t tovrine_set_field(const char* name, const char* text)
     if (!name || !text)
         return TOVRINE_REFUSED;
     OptionsRecord record = bufferRecord();
-    if (!setPageField(record, name, text))
-        return TOVRINE_REFUSED;
+    try {
+        if (!setPageField(record, name, text))
+            return TOVRINE_REFUSED;
+    } catch (const std::bad_alloc&) {
+        return TOVRINE_OUT_OF_MEMORY;
+    }
     std::memcpy(recordBuffer, &record, optionsRecordSize);
     return TOVRINE_OK;
 }
