@@ -224,9 +224,16 @@ void fillStored(Surface* surface, const PixelRect& box, uint32_t stored)
     if (left >= right || top >= bottom)
         return;
     stored &= storedMask(surface);
+    // Black, every frame's clear, is the same byte throughout: one memset a
+    // row, which the page's build does many times faster than a store a pixel.
+    const uint8_t byte = stored & 0xFF;
+    const bool sameBytes = stored == (image.bytesPerPixel == 2 ? 0x0101u : 0x01010101u) * byte;
     for (int32_t y = top; y < bottom; ++y) {
         uint8_t* row = image.pixels + static_cast<ptrdiff_t>(y) * image.pitch;
-        if (image.bytesPerPixel == 2)
+        if (sameBytes)
+            std::memset(row + static_cast<ptrdiff_t>(left) * image.bytesPerPixel, byte,
+                        static_cast<size_t>(right - left) * image.bytesPerPixel);
+        else if (image.bytesPerPixel == 2)
             std::fill_n(reinterpret_cast<uint16_t*>(row) + left, right - left,
                         static_cast<uint16_t>(stored));
         else
