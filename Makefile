@@ -66,3 +66,22 @@ deb: deps
 	@[ -f build/native/CMakeCache.txt ] || cmake --preset native >/dev/null
 	@cmake --build build/native -j $(JOBS) --target tovrine-linux-saver tovrine-man
 	@cd build/native && cpack -G DEB
+
+# The web page: build/web/tovrine.html (one file, opens from disk) and the
+# same page as separate files in build/web/site/ (see scripts/web-build.sh).
+.PHONY: web serve
+web: deps
+	@scripts/web-build.sh $(JOBS)
+
+# The entity-limit record for 2000 frames in headless Chromium and natively,
+# the present of an 800 x 600 world and the processor share of a tab: figures.
+.PHONY: web-bench
+web-bench: web
+	@[ -f build/native/CMakeCache.txt ] || cmake --preset native >/dev/null
+	@cmake --build build/native -j $(JOBS) --target tovrine-world >/dev/null
+	@TOVRINE_WEB_BENCH=1 tests/web/run.sh same_world.test.mjs | grep -E '^# bench:|^(not )?ok'
+
+# Serves build/web on 127.0.0.1 (PORT, default 8000) and prints the address.
+PORT ?= 8000
+serve: web
+	@scripts/web-serve.py build/web $(PORT)

@@ -1,7 +1,8 @@
 #!/bin/sh
 # The Windows release: dist/tovrine-VERSION-windows.zip with tovrine.scr and
 # tovrine64.scr (without debug information), the help file with its contents
-# file, the same help as a page, README.txt and SHA256SUMS.
+# file, the same help as a page, README.txt and SHA256SUMS; and the web page:
+# dist/tovrine-VERSION-web.zip with tovrine.html, site/ and SHA256SUMS.
 #
 #   scripts/dist.sh [JOBS]
 #
@@ -77,3 +78,23 @@ for program in tovrine.scr tovrine64.scr; do
     [ "$program" = tovrine64.scr ] && built=build/win64/$program
     echo "dist:   $program $(size "$stage/$program") bytes (built: $(size "$built"))"
 done
+
+# The web page, packed the same way.
+scripts/web-build.sh "$jobs" >/dev/null
+webName=tovrine-$version-web
+webWork=build/dist-web
+rm -rf "$webWork"
+mkdir -p "$webWork/$webName"
+cp -r build/web/tovrine.html build/web/site "$webWork/$webName/"
+(cd "$webWork/$webName" && find . -type f ! -name SHA256SUMS | sort | sed 's|^\./||' |
+    xargs sha256sum >SHA256SUMS)
+webZip=dist/$webName.zip
+rm -f "$webZip"
+(cd "$webWork" && cmake -E tar cf "../../$webZip" --format=zip "--mtime=2026-01-01 00:00:00 UTC" "$webName")
+mkdir "$webWork/check"
+(cd "$webWork/check" && cmake -E tar xf "../../../$webZip")
+(cd "$webWork/check/$webName" && sha256sum --quiet -c SHA256SUMS) || {
+    echo "dist: the unpacked web files do not match SHA256SUMS" >&2
+    exit 1
+}
+echo "dist: $webZip ($(size "$webZip") bytes; tovrine.html $(size build/web/tovrine.html) bytes)"

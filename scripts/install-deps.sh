@@ -22,9 +22,17 @@ NATIVE="$NATIVE libx11-dev python3-tk"
 # the real screen-saver daemon that its end-to-end test runs it under; lintian
 # judges the package.
 LINUX_SAVER="dpkg-dev xscreensaver lintian"
+# The web page's browser tests: headless Chromium driven from node (npm
+# installs puppeteer-core from tests/web's lockfile; a nodejs that brings its
+# own npm needs no separate package).
+WEB_TESTS="chromium nodejs"
+command -v npm >/dev/null 2>&1 || WEB_TESTS="$WEB_TESTS npm"
+# The web page's build: Debian's emscripten, whose system libraries come
+# prebuilt (nothing is downloaded); its optimised links run node with acorn.
+WEB="emscripten node-acorn"
 
 missing=""
-for p in $NATIVE $STYLE $FUZZ $MINGW $WINE $WINE32 $PLOTS $SHARDS $LINUX_SAVER; do
+for p in $NATIVE $STYLE $FUZZ $MINGW $WINE $WINE32 $PLOTS $SHARDS $LINUX_SAVER $WEB_TESTS $WEB; do
     if ! dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed$'; then
         missing="$missing $p"
     fi

@@ -1,8 +1,9 @@
 #!/bin/bash
-# Builds everything, then runs every test in four chains side by side: the
+# Builds everything, then runs every test in five chains side by side: the
 # native tests (again under the sanitizers, then the fuzz targets' seeds);
 # the Linux saver's end-to-end checks (its own window, a given one, the
-# xscreensaver daemon); and, for each Windows build, its tests and
+# xscreensaver daemon); the web page's build and browser tests; and, for
+# each Windows build, its tests and
 # end-to-end runs under Wine, on an Xvfb and in a Wine prefix of its own.
 # Most of a Wine run is one process waiting on another, so the chains share
 # two cores well. Every chain's output goes to build/test-logs/<chain>.log
@@ -47,6 +48,13 @@ linux_chain() {
     stage xscreensaver-e2e tests/e2e/xscreensaver_e2e.sh build/native
 }
 
+# The web page: its build (emscripten), then its browser tests in headless
+# Chromium, the same world as the runner's included.
+web_chain() {
+    stage web-build scripts/web-build.sh "$jobs"
+    stage web tests/web/run.sh
+}
+
 windows_chain() {
     local build=build/$1
     export TOVRINE_WINEPREFIX=$PWD/build/wine-prefix-$1
@@ -73,9 +81,10 @@ run_chain() {
 }
 
 mkdir -p "$logs"
-chains="native linux win32 win64"
+chains="native linux web win32 win64"
 run_chain native native_chain
 run_chain linux linux_chain
+run_chain web web_chain
 run_chain win32 windows_chain win32
 run_chain win64 windows_chain win64
 echo "== running the chains: $chains (logs in $logs/)"

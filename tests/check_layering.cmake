@@ -1,6 +1,6 @@
 # Fails when a file of the portable core includes a platform header.
-# Only the backend folders (render/, settings/ and run/ with win32/ or sdl/,
-# host/ with win32/, sdl/ or x11/) may; they are judged by their place inside the project, so a
+# Only the backend folders (render/, settings/ and run/ with win32/, sdl/ or
+# web/, host/ with win32/, sdl/, x11/ or web/) may; they are judged by their place inside the project, so a
 # checkout below a folder that happens to be called "sdl" is still checked.
 file(GLOB_RECURSE core_files
     ${SOURCE_DIR}/sim/*.h ${SOURCE_DIR}/sim/*.cpp
@@ -9,11 +9,11 @@ file(GLOB_RECURSE core_files
     ${SOURCE_DIR}/host/*.h ${SOURCE_DIR}/host/*.cpp
     ${SOURCE_DIR}/render/*.h ${SOURCE_DIR}/render/*.cpp
     ${SOURCE_DIR}/tools/artgen/*.h ${SOURCE_DIR}/tools/artgen/*.cpp)
-set(platform_headers "windows|windef|winbase|wingdi|winuser|winreg|winnt|windowsx|mmsystem|commctrl|prsht|objbase|shellapi|scrnsave|ddraw|dinput|d3d[0-9a-z]*|dsound|SDL[^>\"]*|X11/[^>\"]*")
+set(platform_headers "windows|windef|winbase|wingdi|winuser|winreg|winnt|windowsx|mmsystem|commctrl|prsht|objbase|shellapi|scrnsave|ddraw|dinput|d3d[0-9a-z]*|dsound|SDL[^>\"]*|X11/[^>\"]*|emscripten[^>\"]*")
 set(bad "")
 foreach(f ${core_files})
     file(RELATIVE_PATH relative ${SOURCE_DIR} ${f})
-    if(relative MATCHES "^((render|settings|run)/(win32|sdl)|host/(win32|sdl|x11))/")
+    if(relative MATCHES "^((render|settings|run)/(win32|sdl|web)|host/(win32|sdl|x11|web))/")
         continue()
     endif()
     file(STRINGS ${f} lines REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"](${platform_headers})\\.h[>\"]")

@@ -37,6 +37,7 @@ probe(sim-sdl-folder sim/sdl/draw.cpp "<SDL.h>" FALSE)
 probe(host-run host/win32/saver_window.cpp "\"run/win32/saver_run.h\"" FALSE)
 probe(run-host run/win32/saver_proc.cpp "\"host/win32/saver_host.h\"" TRUE)
 probe(sim-x11 sim/world.cpp "<X11/Xlib.h>" FALSE)
+probe(run-emscripten run/frame_driver.cpp "<emscripten.h>" FALSE)
 # Allowed in the backends.
 probe(render-sdl render/sdl/surface.cpp "<SDL.h>" TRUE)
 probe(render-win32 render/win32/surface.cpp "<ddraw.h>" TRUE)
@@ -45,6 +46,7 @@ probe(run-sdl run/sdl/input.cpp "<SDL.h>" TRUE)
 probe(host-win32 host/win32/entry.cpp "<windows.h>" TRUE)
 probe(host-sdl-folder host/sdl/window.cpp "<SDL.h>" TRUE)
 probe(host-x11-folder host/x11/window.cpp "<X11/Xlib.h>" TRUE)
+probe(render-web render/web/web_display.cpp "<emscripten.h>" TRUE)
 # The core's own headers are fine.
 probe(portable sim/world.cpp "\"render/surface.h\"" TRUE)
 

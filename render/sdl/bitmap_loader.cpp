@@ -5,14 +5,15 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "render/memory/memory_surface.h"
 #include "render/sdl/resource_directory.h"
-#include "render/sdl/sdl_surface.h"
 
 namespace {
 
@@ -60,30 +61,6 @@ std::string bitmapPath(int32_t bitmapId)
     return best.empty() ? std::string() : folder + "/" + best;
 }
 
-// 32-bit XRGB copy of whatever the file holds (24-bit, paletted, ...).
-SDL_Surface* loadAsXrgb(const std::string& path)
-{
-    SDL_Surface* loaded = SDL_LoadBMP(path.c_str());
-    if (!loaded)
-        return nullptr;
-    SDL_Surface* wide = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGB888, 0);
-    SDL_FreeSurface(loaded);
-    return wide;
-}
-
-void copyTruncating(const SDL_Surface* wide, Surface* surface)
-{
-    for (int32_t y = 0; y < wide->h; ++y) {
-        const uint32_t* row = reinterpret_cast<const uint32_t*>(
-            static_cast<const uint8_t*>(wide->pixels) + y * wide->pitch);
-        for (int32_t x = 0; x < wide->w; ++x) {
-            uint32_t rgb = row[x];
-            uint32_t gdi = ((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16);
-            storeStored(surface, x, y, storedFromGdi(surface, gdi));
-        }
-    }
-}
-
 // Decoding a bitmap costs far more than copying it, and a process builds
 // the same sheets over and over (each set-up of a run, each test, each
 // input of the fuzzer): a file is decoded once per display format, and
@@ -92,8 +69,8 @@ struct DecodedBitmap {
     std::string path;
     off_t size;
     timespec modified;
-    uint32_t format;
-    SDL_Surface* image;  // the converted pixels; never freed
+    PixelFormat format;
+    Surface* image;  // the converted pixels; never freed
 };
 
 // Never destroyed: sheets may still be loaded while the process ends.
@@ -105,7 +82,7 @@ bool sameFile(const DecodedBitmap& d, const struct stat& file)
            d.modified.tv_nsec == file.st_mtim.tv_nsec;
 }
 
-DecodedBitmap* findDecoded(const std::string& path, uint32_t format)
+DecodedBitmap* findDecoded(const std::string& path, PixelFormat format)
 {
     for (DecodedBitmap& d : decoded)
         if (d.format == format && d.path == path)
@@ -113,53 +90,46 @@ DecodedBitmap* findDecoded(const std::string& path, uint32_t format)
     return nullptr;
 }
 
-void copyPixels(const SDL_Surface* from, SDL_Surface* to)
+// The whole file, or nothing when it cannot be read. A bitmap larger than
+// any of ours is not read at all.
+bool readWholeFile(const std::string& path, off_t size, std::vector<uint8_t>& bytes)
 {
-    const size_t rowBytes = static_cast<size_t>(from->w) * from->format->BytesPerPixel;
-    for (int32_t y = 0; y < from->h; ++y)
-        std::memcpy(static_cast<uint8_t*>(to->pixels) + y * to->pitch,
-                    static_cast<const uint8_t*>(from->pixels) + y * from->pitch, rowBytes);
+    constexpr off_t largestFile = 64 << 20;
+    if (size <= 0 || size > largestFile)
+        return false;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+                                                         std::fclose);
+    if (!file)
+        return false;
+    bytes.resize(static_cast<size_t>(size));
+    return std::fread(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
 }
 
-Surface* copyOf(const SDL_Surface* image)
+Surface* decode(const std::string& path, off_t size)
 {
-    Surface* surface = createSurface(image->w, image->h);
-    if (surface)
-        copyPixels(image, surface->image);
-    return surface;
-}
-
-Surface* decode(const std::string& path)
-{
-    std::unique_ptr<SDL_Surface, void (*)(SDL_Surface*)> wide(loadAsXrgb(path), SDL_FreeSurface);
-    if (!wide)
+    std::vector<uint8_t> bytes;
+    if (!readWholeFile(path, size, bytes))
         return nullptr;
-    Surface* surface = createSurface(wide->w, wide->h);
-    if (surface)
-        copyTruncating(wide.get(), surface);
-    return surface;
+    return surfaceFromBitmapFile(bytes.data(), bytes.size());
 }
 
 // Keeps a copy of a fresh decoding; without memory for it the next load
 // simply decodes again.
 void remember(const std::string& path, const struct stat& file, const Surface* surface)
 {
-    const SDL_Surface* from = surface->image;
-    SDL_Surface* image =
-        SDL_CreateRGBSurfaceWithFormat(0, from->w, from->h, 0, from->format->format);
+    Surface* image = copySurface(surface);
     if (!image)
         return;
-    copyPixels(from, image);
     DecodedBitmap* known = findDecoded(path, displayPixelFormat());
     if (known) {
-        SDL_FreeSurface(known->image);
+        releaseSurface(known->image);
         *known = {path, file.st_size, file.st_mtim, displayPixelFormat(), image};
         return;
     }
     try {
         decoded.push_back({path, file.st_size, file.st_mtim, displayPixelFormat(), image});
     } catch (...) {
-        SDL_FreeSurface(image);
+        releaseSurface(image);
         throw;
     }
 }
@@ -174,8 +144,8 @@ Surface* loadBitmapSurface(int32_t bitmapId)
         return nullptr;
     const DecodedBitmap* known = findDecoded(path, displayPixelFormat());
     if (known && sameFile(*known, file))
-        return copyOf(known->image);
-    Surface* surface = decode(path);
+        return copySurface(known->image);
+    Surface* surface = decode(path, file.st_size);
     if (!surface)
         return nullptr;
     try {

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "render/memory/memory_surface.h"
 #include "render/sdl/sdl_font.h"
-#include "render/sdl/sdl_surface.h"
 
 namespace {
 
@@ -180,7 +180,7 @@ bool renderGlyphGrid(Surface* surface, Font* font, int32_t firstChar, int32_t la
                      int32_t* charWidths, int32_t& cellWidth, int32_t& cellHeight,
                      int32_t& charExtra)
 {
-    if (!surface || !surface->image || !font)
+    if (!surface || !surface->image.pixels || !font)
         return false;
     for (int32_t c = firstChar; c <= lastChar; ++c)
         charWidths[c - firstChar] = characterAdvance(font, static_cast<uint8_t>(c));

@@ -1,8 +1,8 @@
 // Text drawn as GDI's TextOutA draws it onto a surface's device context.
-#include "render/sdl/display_drawing.h"
-#include "render/sdl/drawing_clock.h"
+#include "render/memory/display_drawing.h"
+#include "render/memory/drawing_clock.h"
+#include "render/memory/memory_surface.h"
 #include "render/sdl/sdl_font.h"
-#include "render/sdl/sdl_surface.h"
 
 namespace {
 
@@ -16,9 +16,7 @@ uint32_t codePoint(uint8_t ch) { return ch >= 0x80 && ch < 0xA0 ? windows1252Hig
 
 void fillBox(Surface* surface, int32_t left, int32_t top, int32_t right, int32_t bottom)
 {
-    SDL_Rect box = {left, top, right - left, bottom - top};
-    if (box.w > 0 && box.h > 0)
-        SDL_FillRect(surface->image, &box, 0);
+    fillStored(surface, PixelRect{left, top, right, bottom}, 0);
 }
 
 // Copies the ink of one rendered glyph (index 0 is the background of a
@@ -29,12 +27,12 @@ void stampGlyph(Surface* surface, const SDL_Surface* glyph, int32_t x, int32_t y
 {
     for (int32_t gy = 0; gy < glyph->h; ++gy) {
         int32_t dy = y + gy;
-        if (dy < top || dy >= bottom || dy < 0 || dy >= surface->image->h)
+        if (dy < top || dy >= bottom || dy < 0 || dy >= surface->image.h)
             continue;
         const uint8_t* row = static_cast<const uint8_t*>(glyph->pixels) + gy * glyph->pitch;
         for (int32_t gx = 0; gx < glyph->w; ++gx) {
             int32_t dx = x + gx;
-            if (row[gx] != 0 && dx >= 0 && dx < surface->image->w)
+            if (row[gx] != 0 && dx >= 0 && dx < surface->image.w)
                 storeStored(surface, dx, dy, stored);
         }
     }
@@ -82,7 +80,7 @@ int32_t characterAdvance(Font* font, uint8_t ch)
 void drawTextRun(Surface* surface, Font* font, const char* text, int32_t x, int32_t y,
                  uint32_t colour, bool opaque)
 {
-    if (!surface || !surface->image || !font || !text)
+    if (!surface || !surface->image.pixels || !font || !text)
         return;
     if (opaque) {
         int32_t width = 0;

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <utility>
 
-#include "render/sdl/display_drawing.h"
+#include "render/memory/display_drawing.h"
 #include "render/sdl/sdl_surface.h"
 
 int32_t displayWidth = 0;
@@ -69,9 +69,10 @@ bool flipDisplay()
 
 bool saveSurfacePng(Surface* surface, const char* path)
 {
-    if (!surface || !surface->image || !path)
+    SdlSurfaceView view(surface);
+    if (!view.get() || !path)
         return false;
-    return IMG_SavePNG(surface->image, path) == 0;
+    return IMG_SavePNG(view.get(), path) == 0;
 }
 
 bool readKeyboardState(uint8_t keys[256])

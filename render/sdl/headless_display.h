@@ -6,6 +6,7 @@
 #include <string>
 
 #include "render/display.h"
+#include "render/memory/drawing_clock.h"  // countDrawingTime, drawingMilliseconds
 #include "render/sdl/resource_directory.h"
 #include "render/surface.h"
 
@@ -37,12 +38,6 @@ void setInputReadable(bool readable);
 void failNextFlips(int32_t count);
 // Flips done since the display opened.
 int32_t flipCount();
-
-// Time spent in fills, blits and text while counting is on (off at start),
-// summed over the whole process: the runner's --bench tells drawing from the
-// rest of a frame by it.
-void countDrawingTime(bool on);
-double drawingMilliseconds();
 
 // While off, fills, blits and text onto primarySurface and backSurface do
 // nothing (every other surface is drawn as usual); flips still swap. On when

@@ -340,7 +340,10 @@ void presentWindowDisplay()
     presenter.refreshAll = false;
     if (everything)
         presenter.framesSinceRefresh = 0;
-    SDL_Surface* shown = primarySurface->image;
+    SdlSurfaceView view(primarySurface);
+    SDL_Surface* shown = view.get();
+    if (!shown)
+        return;
     presenter.changed.clear();
     if (copyChangedScaled(shown, screen, presenter.picture, everything, presenter.changed)) {
         if (everything)

@@ -6,12 +6,15 @@
 namespace {
 
 int64_t allocationsLeft = -1;  // below 0: no limit
+bool failingOnce = false;
 int64_t refused = 0;
 
 void* allocate(std::size_t size)
 {
     if (allocationsLeft == 0) {
         refused += 1;
+        if (failingOnce)
+            allocationsLeft = -1;
         throw std::bad_alloc();
     }
     if (allocationsLeft > 0)
@@ -27,7 +30,14 @@ void* allocate(std::size_t size)
 void failAllocationsAfter(int64_t count)
 {
     allocationsLeft = count;
+    failingOnce = false;
     refused = 0;
+}
+
+void failOneAllocationAfter(int64_t count)
+{
+    failAllocationsAfter(count);
+    failingOnce = true;
 }
 
 void stopFailingAllocations() { allocationsLeft = -1; }

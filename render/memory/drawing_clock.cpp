@@ -1,8 +1,6 @@
-#include "render/sdl/drawing_clock.h"
+#include "render/memory/drawing_clock.h"
 
 #include <chrono>
-
-#include "render/sdl/headless_display.h"
 
 bool drawingClockOn = false;
 uint64_t drawingTicks = 0;

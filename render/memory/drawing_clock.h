@@ -1,6 +1,6 @@
 // The time the backend spends drawing (fills, blits, text), for the runner's
 // --bench. Counted only while switched on: a normal run pays one test of a
-// flag per drawing call. Private to render/sdl.
+// flag per drawing call.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +10,12 @@
 #else
 #include <chrono>
 #endif
+
+// Time spent in fills, blits and text while counting is on (off at start),
+// summed over the whole process: the runner's --bench tells drawing from the
+// rest of a frame by it.
+void countDrawingTime(bool on);
+double drawingMilliseconds();
 
 extern bool drawingClockOn;
 extern uint64_t drawingTicks;

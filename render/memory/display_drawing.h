@@ -1,6 +1,6 @@
 // Whether fills, blits and text reach the display's two surfaces. The
 // runner's --no-draw turns it off: the world still advances every
-// animation, only the pixels of the frames are not made. Private to render/sdl.
+// animation, only the pixels of the frames are not made. Private to the backends.
 #pragma once
 
 #include "render/display.h"

@@ -1,0 +1,329 @@
+// The world in the page: the calls of host/web/web_api.h. One world at a
+// time, built from a record the page hands over, advanced by the page's
+// clock and shown on its canvas.
+#include <chrono>
+#include <cstring>
+#include <new>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "host/saver_options.h"
+#include "host/web/page_fields.h"
+#include "host/web/web_api.h"
+#include "render/web/web_display.h"
+#include "run/frame_driver.h"
+#include "run/function_keys.h"
+#include "run/web/tick_clock.h"
+#include "run/world_setup.h"
+#include "settings/algorithm_check.h"
+#include "settings/options_record.h"
+#include "sim/random.h"
+#include "tools/world/world_figures.h"
+
+namespace {
+
+const char notEnoughMemory[] = "Error: Not enough memory for this algorithm.";
+
+// Larger than a record, so a page that writes a little more than it should
+// spoils nothing.
+uint8_t recordBuffer[2 * optionsRecordSize];
+// The last refusal or failure: a buffer of its own, so that saying "not
+// enough memory" needs none.
+char message[1024] = "";
+std::string textOut;
+
+void setMessage(const char* text)
+{
+    std::strncpy(message, text, sizeof message - 1);
+    message[sizeof message - 1] = '\0';
+}
+
+// The record and seed of the world last built whole: rebuilt when a new
+// world does not fit in memory.
+bool haveWorld = false;
+OptionsRecord worldRecord;
+uint32_t worldSeed = 1;
+// Set when the running world ended (out of memory): ticks do nothing until
+// a new world is started.
+bool worldEnded = false;
+double frames = 0;
+TickClock tickClock;
+std::optional<CivilizationWatch> civilizations;
+
+// A text for the page, made by `make`; "" when there is no memory for it.
+template <typename Make>
+const char* textResult(Make make)
+{
+    try {
+        textOut = make();
+        return textOut.c_str();
+    } catch (const std::bad_alloc&) {
+        return "";
+    }
+}
+
+OptionsRecord bufferRecord()
+{
+    OptionsRecord record;
+    std::memcpy(&record, recordBuffer, optionsRecordSize);
+    return record;
+}
+
+bool judgeRecordText(int32_t length, OptionsRecord& record)
+{
+    if (length < 0) {
+        setMessage("the record file holds no bytes; a settings record has 128");
+        return false;
+    }
+    // A longer file is judged by its length alone; the buffer holds its start.
+    if (static_cast<size_t>(length) > optionsRecordSize) {
+        setMessage(("the record file holds " + std::to_string(length) +
+                    " bytes; a settings record has " + std::to_string(optionsRecordSize))
+                       .c_str());
+        return false;
+    }
+    RecordFiles files;
+    files.recordFile =
+        std::string(reinterpret_cast<const char*>(recordBuffer), static_cast<size_t>(length));
+    std::string error;
+    const bool taken = chooseSaverRecord(SaverOptions{}, files, record, error);
+    setMessage(error.c_str());
+    return taken;
+}
+
+// The saver's own judgement of a record file (its size, its format version,
+// the page's strength levels, a display size it can draw): TOVRINE_OK or
+// TOVRINE_REFUSED with the message.
+int32_t judgeRecord(int32_t length, OptionsRecord& record)
+{
+    try {
+        return judgeRecordText(length, record) ? TOVRINE_OK : TOVRINE_REFUSED;
+    } catch (const std::bad_alloc&) {
+        setMessage(notEnoughMemory);
+        return TOVRINE_OUT_OF_MEMORY;
+    }
+}
+
+uint32_t clockSeed()
+{
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    return static_cast<uint32_t>(
+        std::chrono::duration_cast<std::chrono::microseconds>(now).count());
+}
+
+void endWorld()
+{
+    civilizations.reset();
+    tearDownWorld();
+    closeWebDisplay();
+}
+
+// Builds the world of `record` as tovrine-world builds it, so that the
+// figures of each frame are the runner's for the same record and seed.
+int32_t buildWorld(const OptionsRecord& record, uint32_t seed)
+{
+    endWorld();
+    liveOptions = record;
+    rebirthCountdown = rebirthFrames;
+    strengthResetRequested = 0;
+    frames = 0;
+    worldEnded = false;
+    tickClock.restart();
+    try {
+        const DisplaySurfaces display =
+            openWebDisplay(record.screenWidth, record.screenHeight, record.screenDepth);
+        if (display == DisplaySurfaces::unsupported) {
+            setMessage("Error: Couldn't set video mode.");
+            return TOVRINE_REFUSED;
+        }
+        if (display == DisplaySurfaces::outOfMemory) {
+            endWorld();
+            setMessage(notEnoughMemory);
+            return TOVRINE_OUT_OF_MEMORY;
+        }
+        seedRandom(seed);
+        const int32_t result = setUpWorld();
+        if (result == worldOutOfMemory) {
+            endWorld();
+            setMessage(notEnoughMemory);
+            return TOVRINE_OUT_OF_MEMORY;
+        }
+        const std::vector<std::string> missing = missingWorldParts();
+        if (result != worldComplete || !missing.empty() || takeQuitRequest()) {
+            endWorld();
+            std::string text = "Error: Couldn't load sprites.";
+            for (const std::string& part : missing)
+                text += "\n" + part;
+            setMessage(text.c_str());
+            return TOVRINE_REFUSED;
+        }
+    } catch (const std::bad_alloc&) {
+        endWorld();
+        setMessage(notEnoughMemory);
+        return TOVRINE_OUT_OF_MEMORY;
+    }
+    civilizations.emplace(collectWorldFigures());
+    setMessage("");
+    return TOVRINE_OK;
+}
+
+}  // namespace
+
+extern "C" {
+
+uint8_t* tovrine_record_buffer(void) { return recordBuffer; }
+
+int32_t tovrine_load_preset(int32_t index)
+{
+    if (index < 0 || index >= presetCount)
+        return TOVRINE_REFUSED;
+    std::memcpy(recordBuffer, &presetAlgorithms[index], optionsRecordSize);
+    return TOVRINE_OK;
+}
+
+void tovrine_load_current(void) { std::memcpy(recordBuffer, &liveOptions, optionsRecordSize); }
+
+int32_t tovrine_preset_count(void) { return presetCount; }
+
+const char* tovrine_preset_name(int32_t index)
+{
+    if (index < 0 || index >= presetCount)
+        return "";
+    return textResult([index] { return algorithmNameText(presetAlgorithms[index]); });
+}
+
+int32_t tovrine_check_record(int32_t length)
+{
+    OptionsRecord record;
+    const int32_t verdict = judgeRecord(length, record);
+    if (verdict == TOVRINE_OK)
+        setMessage("");
+    return verdict;
+}
+
+int32_t tovrine_start(int32_t length, int32_t has_seed, uint32_t seed)
+{
+    OptionsRecord record;
+    const int32_t verdict = judgeRecord(length, record);
+    if (verdict != TOVRINE_OK)
+        return verdict;  // nothing was given up: the running world goes on
+    const uint32_t chosenSeed = has_seed != 0 ? seed : clockSeed();
+    const int32_t result = buildWorld(record, chosenSeed);
+    if (result == TOVRINE_OK) {
+        haveWorld = true;
+        worldRecord = record;
+        worldSeed = chosenSeed;
+        return TOVRINE_OK;
+    }
+    // The running world was given up to make room: the one before comes
+    // back from its start, with the new world's failure as the message.
+    char failure[sizeof message];
+    std::memcpy(failure, message, sizeof message);
+    if (haveWorld && buildWorld(worldRecord, worldSeed) != TOVRINE_OK)
+        haveWorld = false;
+    if (!haveWorld)
+        worldEnded = true;
+    setMessage(failure);
+    return result;
+}
+
+uint32_t tovrine_seed(void) { return worldSeed; }
+
+const char* tovrine_message(void) { return message; }
+
+int32_t tovrine_tick(void)
+{
+    if (!haveWorld || worldEnded)
+        return TOVRINE_OUT_OF_MEMORY;
+    const int32_t result = runFrame();
+    frames += 1;
+    if (civilizations)
+        civilizations->observe(collectWorldFigures());
+    if (result == frameOutOfMemory || takeQuitRequest()) {
+        worldEnded = true;
+        setMessage(notEnoughMemory);
+        return TOVRINE_OUT_OF_MEMORY;
+    }
+    return TOVRINE_OK;
+}
+
+int32_t tovrine_advance(double now_ms)
+{
+    const int32_t due = tickClock.ticksDue(now_ms);
+    for (int32_t i = 0; i < due; ++i)
+        if (tovrine_tick() != TOVRINE_OK)
+            return -TOVRINE_OUT_OF_MEMORY;
+    return due;
+}
+
+int32_t tovrine_civilizations(void)
+{
+    return civilizations ? static_cast<int32_t>(civilizations->civilizations()) : 0;
+}
+
+double tovrine_frame_count(void) { return frames; }
+
+const char* tovrine_stats(void)
+{
+    return textResult(
+        [] { return formatWorldFigures(static_cast<int64_t>(frames), collectWorldFigures()); });
+}
+
+uint8_t* tovrine_present(void) { return const_cast<uint8_t*>(presentRgba()); }
+
+int32_t tovrine_width(void) { return displayWidth; }
+
+int32_t tovrine_height(void) { return displayHeight; }
+
+void tovrine_key(int32_t key_code, int32_t down)
+{
+    if (down == 0)
+        return;
+    switch (key_code) {
+    case 112:
+        pressFunctionKey(FunctionKey::f1);
+        break;
+    case 113:
+        pressFunctionKey(FunctionKey::f2);
+        break;
+    case 114:
+        pressFunctionKey(FunctionKey::f3);
+        break;
+    case 123:
+        pressFunctionKey(FunctionKey::f12);
+        break;
+    }
+}
+
+void tovrine_mouse(int32_t, int32_t, int32_t) {}
+
+const char* tovrine_fields_json(void)
+{
+    return textResult([] { return pageFieldsJson(bufferRecord()); });
+}
+
+const char* tovrine_entity_notice(void)
+{
+    const OptionsRecord record = bufferRecord();
+    const bool notice =
+        exceedsEntityLimit(static_cast<uint32_t>(record.initialVobs), record.maxEntities);
+    return notice ? entityNoticeText : "";
+}
+
+int32_t tovrine_set_field(const char* name, const char* text)
+{
+    if (!name || !text)
+        return TOVRINE_REFUSED;
+    OptionsRecord record = bufferRecord();
+    try {
+        if (!setPageField(record, name, text))
+            return TOVRINE_REFUSED;
+    } catch (const std::bad_alloc&) {
+        return TOVRINE_OUT_OF_MEMORY;
+    }
+    std::memcpy(recordBuffer, &record, optionsRecordSize);
+    return TOVRINE_OK;
+}
+
+}  // extern "C"

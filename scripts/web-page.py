@@ -1,0 +1,79 @@
+#!/usr/bin/env python3
+"""Puts the web page together (make web): build/web/site/ holds the page as
+separate files for a web server (index.html, its scripts and styles, the
+engine's script and wasm), build/web/tovrine.html the same page as one file
+with everything inside, which also opens from disk. Prints the sizes."""
+import argparse
+import gzip
+import os
+import re
+import shutil
+import sys
+
+
+def read(path):
+    with open(path, encoding="utf-8") as f:
+        return f.read()
+
+
+def gzipped(data):
+    return len(gzip.compress(data, compresslevel=9, mtime=0))
+
+
+def inline_page(html, page_dir, engine_js):
+    """The page's <script src> and stylesheet <link>s replaced by their text."""
+
+    def script_text(name):
+        text = engine_js if name == "tovrine-engine.js" else read(os.path.join(page_dir, name))
+        # Inside <script> only "</script" and "<!--" mean anything to the parser.
+        return text.replace("</script", "<\\/script").replace("<!--", "<\\!--")
+
+    def script(match):
+        return "<script>" + script_text(match.group(1)) + "</script>"
+
+    def style(match):
+        return "<style>" + read(os.path.join(page_dir, match.group(1))) + "</style>"
+
+    html, scripts = re.subn(r'<script src="([^"/]+\.js)"></script>', script, html)
+    html, styles = re.subn(r'<link rel="stylesheet" href="([^"/]+\.css)">', style, html)
+    if "tovrine-engine.js" in html or re.search(r'<script src=|rel="stylesheet"', html):
+        sys.exit("web-page: a script or style of the page was left outside the single file")
+    return html
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--page", required=True)
+    parser.add_argument("--engine-site", required=True)
+    parser.add_argument("--engine-single", required=True)
+    parser.add_argument("--out", required=True)
+    parser.add_argument("--bitmaps", nargs="*", default=[])
+    args = parser.parse_args()
+
+    html = read(os.path.join(args.page, "tovrine.html"))
+    site = os.path.join(args.out, "site")
+    shutil.rmtree(site, ignore_errors=True)
+    os.makedirs(site)
+    for name in sorted(os.listdir(args.page)):
+        target = "index.html" if name == "tovrine.html" else name
+        shutil.copyfile(os.path.join(args.page, name), os.path.join(site, target))
+    for name in ("tovrine-engine.js", "tovrine-engine.wasm"):
+        shutil.copyfile(os.path.join(args.engine_site, name), os.path.join(site, name))
+
+    single = inline_page(html, args.page, read(os.path.join(args.engine_single, "tovrine-engine.js")))
+    single_path = os.path.join(args.out, "tovrine.html")
+    with open(single_path + ".new", "w", encoding="utf-8") as f:
+        f.write(single)
+    os.replace(single_path + ".new", single_path)
+
+    site_bytes = b"".join(open(os.path.join(site, n), "rb").read() for n in sorted(os.listdir(site)))
+    bitmap_bytes = b"".join(open(p, "rb").read() for p in args.bitmaps)
+    single_bytes = single.encode("utf-8")
+    print("web-page: tovrine.html %d bytes (%d gzipped); site/ %d bytes (%d gzipped), "
+          "of it the world's bitmaps %d (%d gzipped)"
+          % (len(single_bytes), gzipped(single_bytes), len(site_bytes), gzipped(site_bytes),
+             len(bitmap_bytes), gzipped(bitmap_bytes)))
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,142 @@
+// Records in and out of the page: an imported record changes the world, one
+// the saver would refuse is refused with a message and leaves the running
+// world alone; a share link opens the same world; a damaged link or damaged
+// stored settings never run half of what they hold.
+"use strict";
+const assert = require("node:assert");
+const fs = require("node:fs");
+const os = require("node:os");
+const path = require("node:path");
+const { testBothWays, openPage } = require("./harness.js");
+
+const state = (page) =>
+    page.evaluate(() => ({
+        record: tovrineTest.appliedRecord(),
+        figures: tovrineTest.figures(),
+        message: document.getElementById("file-message").textContent,
+    }));
+
+// Navigates away first, so that a link differing only in its fragment is a
+// real load and not a jump within the page.
+async function reload(page, url) {
+    await page.goto("about:blank");
+    await page.goto(url, { waitUntil: "load" });
+    await page.waitForFunction(() => window.tovrineTest && window.tovrineTest.module, { polling: 100, timeout: 30000 });
+    await page.evaluate(() => tovrineTest.ready);
+}
+
+testBothWays("records and links", async (browser, url, name) => {
+    const { page, errors } = await openPage(browser, url);
+    const preset = (i) =>
+        page.evaluate((i) => {
+            const M = tovrineTest.module;
+            M._tovrine_load_preset(i);
+            const at = M._tovrine_record_buffer();
+            return Array.from(M.HEAPU8.slice(at, at + 128));
+        }, i);
+    const storm = await preset(2);
+
+    // A good record dropped on the page replaces the world and is stored.
+    await page.evaluate((bytes) => {
+        const transfer = new DataTransfer();
+        transfer.items.add(new File([new Uint8Array(bytes)], "storm.rec"));
+        document.dispatchEvent(new DragEvent("drop", { dataTransfer: transfer, bubbles: true }));
+    }, storm);
+    await page.waitForFunction(() => /Imported/.test(document.getElementById("file-message").textContent));
+    let now = await state(page);
+    assert.deepStrictEqual(now.record, storm, "the dropped record runs");
+    assert.strictEqual(now.figures.frame, 0);
+    assert.strictEqual(now.figures.vobs, storm[20], "a new civilization of the record's Vobs");
+
+    // Export gives back the record file that runs.
+    const exported = await page.evaluate(async () => {
+        let saved = null;
+        const click = HTMLAnchorElement.prototype.click;
+        HTMLAnchorElement.prototype.click = function () {
+            saved = { href: this.href, name: this.download };
+        };
+        document.getElementById("export-button").click();
+        HTMLAnchorElement.prototype.click = click;
+        const bytes = new Uint8Array(await (await fetch(saved.href)).arrayBuffer());
+        return { name: saved.name, bytes: Array.from(bytes) };
+    });
+    assert.deepStrictEqual(exported, { name: "options.rec", bytes: storm });
+
+    // Records the saver refuses: the message says so, the world goes on.
+    const damaged = storm.slice();
+    damaged[127] ^= 0x40;  // the version tag
+    const levels = storm.slice();
+    levels[52] = 0xff;  // birth strength far above the maximum
+    levels[53] = 0xff;
+    const refusals = [
+        ["short", storm.slice(0, 127)],
+        ["one byte long", storm.concat([0])],
+        ["long", storm.concat(storm)],
+        ["empty", []],
+        ["damaged version", damaged],
+        ["inconsistent levels", levels],
+    ];
+    for (const [what, bytes] of refusals) {
+        const before = await page.evaluate(() => tovrineTest.run(50).frame);
+        const message = await page.evaluate((b) => tovrineTest.importBytes(b), bytes);
+        now = await state(page);
+        assert.match(message, /not imported/, what);
+        assert.strictEqual(now.message, message, `${what}: the message is shown`);
+        assert.deepStrictEqual(now.record, storm, `${what}: the world keeps its record`);
+        assert.strictEqual(await page.evaluate(() => tovrineTest.run(5).frame), before + 5,
+            `${what}: the world goes on`);
+    }
+
+    // The file picker takes the same way: a long file is refused.
+    const file = path.join(os.tmpdir(), `tovrine-long-${process.pid}.rec`);
+    fs.writeFileSync(file, Buffer.alloc(4096, 7));
+    await (await page.$("#import-file")).uploadFile(file);
+    await page.waitForFunction(() => /not imported/.test(document.getElementById("file-message").textContent));
+    fs.rmSync(file);
+    now = await state(page);
+    assert.deepStrictEqual(now.record, storm, "a long file is refused");
+    assert.match(now.message, /4096/, "the message names the file's size");
+
+    // A share link with a fixed seed opens the same world.
+    const sign = await preset(4);
+    const original = await page.evaluate(() => {
+        tovrineTest.startPreset(4, 12345);
+        return { link: tovrineTest.shareLink(), figures: tovrineTest.run(400) };
+    });
+    assert.match(original.link, /#record=[A-Za-z0-9_-]+&seed=12345$/);
+    await reload(page, original.link);
+    now = await state(page);
+    assert.deepStrictEqual(now.record, sign, "the link's record runs");
+    assert.strictEqual(now.message, "");
+    assert.deepStrictEqual(await page.evaluate(() => tovrineTest.run(400)), original.figures,
+        "the same figures after 400 frames");
+
+    // Damaged links are refused whole: the stored record runs instead.
+    const base = original.link.replace(/#.*$/, "");
+    const hash = original.link.replace(/^[^#]*/, "");
+    await reload(page, `${base}${hash.replace("seed=12345", "seed=12x45")}`);
+    now = await state(page);
+    assert.match(now.message, /damaged/, "a good record with a bad seed");
+    assert.deepStrictEqual(now.record, storm, "nothing of the damaged link runs");
+    const encoded = hash.match(/record=([^&]*)/)[1];
+    for (const [what, bad] of [
+        ["cut short", `#record=${encoded.slice(0, 100)}`],
+        ["a foreign letter", `#record=${encoded.slice(0, 50)}!${encoded.slice(51)}`],
+        ["a changed version tag", `#record=${encoded.slice(0, -2)}AA`],
+        ["no record", "#seed=5"],
+    ]) {
+        const message = await page.evaluate((h) => tovrineTest.openLink(h), bad);
+        assert.match(message, /damaged/, what);
+        assert.deepStrictEqual((await state(page)).record, storm, `${what}: the world keeps its record`);
+    }
+
+    // Damaged stored settings fall back to the built-in ones without a word.
+    const builtIn = await preset(0);
+    await page.evaluate(() => localStorage.setItem("Tovrine (Doreroder v.1.1)/Options", "AAAA"));
+    await reload(page, base);
+    now = await state(page);
+    assert.deepStrictEqual(now.record, builtIn);
+    assert.strictEqual(now.message, "");
+    assert.deepStrictEqual(errors, []);
+    await page.close();
+});

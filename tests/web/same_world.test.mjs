@@ -1,0 +1,216 @@
+// The world in the page is the runner's world: for a preset or record and a
+// seed, every frame's figures read from the page equal the lines of
+// `tovrine-world --stats`, and the last frame's picture equals the runner's
+// PNG of it to the pixel; from the single file on disk and from the served
+// folder. With TOVRINE_WEB_BENCH=1 it also times the entity-limit record in
+// the page against `tovrine-world --bench` and prints the figures.
+import { test, before, after } from "node:test";
+import assert from "node:assert/strict";
+import { execFileSync } from "node:child_process";
+import fs from "node:fs";
+import os from "node:os";
+import path from "node:path";
+import h from "./harness.js";
+
+const runner = process.env.TOVRINE_WORLD || path.join(h.repo, "build/native/tools/world/tovrine-world");
+const limitRecord = path.join(h.repo, "tests/world/records/storm-limit-1024x768.rec");
+
+// Several presets for thousands of frames (rebirths included), one at 32
+// bits, and the entity limit at 1024 x 768.
+const cases = [
+    { name: "preset 0", preset: 0, seed: 1, frames: 3000 },
+    { name: "preset 2", preset: 2, seed: 7, frames: 3000 },
+    { name: "preset 5", preset: 5, seed: 42, frames: 2000 },
+    { name: "32 bits", record: path.join(h.repo, "tests/world/records/alg0-800x600x32.rec"), seed: 9, frames: 1500 },
+    { name: "entity limit", record: limitRecord, seed: 3, frames: 1000 },
+];
+
+function runnerSource(c) {
+    return c.record ? ["--record", c.record] : ["--preset", String(c.preset)];
+}
+
+// The runner's lines and its PNG of the last frame.
+function nativeRun(c, dir) {
+    const out = execFileSync(runner, [...runnerSource(c), "--seed", String(c.seed), "--frames",
+        String(c.frames), "--stats", "--png", dir, "--every", String(c.frames)],
+    { maxBuffer: 256 << 20 });
+    const png = fs.readdirSync(dir).filter((f) => f.endsWith(".png")).sort().pop();
+    return { lines: out.toString().trim().split("\n"), png: fs.readFileSync(path.join(dir, png)) };
+}
+
+// The same run in the page, its figures after set-up and after every frame.
+function pageRun(page, c) {
+    const bytes = c.record ? [...fs.readFileSync(c.record)] : null;
+    return page.evaluate(({ bytes, preset, seed, frames }) => {
+        const M = window.tovrineTest.module;
+        if (bytes)
+            M.HEAPU8.set(bytes.slice(0, 128), M._tovrine_record_buffer());
+        else
+            M._tovrine_load_preset(preset);
+        if (M._tovrine_start(bytes ? bytes.length : 128, 1, seed) !== 0)
+            return { error: M.UTF8ToString(M._tovrine_message()), lines: [] };
+        const lines = [M.UTF8ToString(M._tovrine_stats())];
+        for (let i = 0; i < frames; i++) {
+            if (M._tovrine_tick() !== 0)
+                return { error: M.UTF8ToString(M._tovrine_message()), lines };
+            lines.push(M.UTF8ToString(M._tovrine_stats()));
+        }
+        return { lines };
+    }, { bytes, preset: c.preset, seed: c.seed, frames: c.frames });
+}
+
+// Pixels of the page's last frame that differ from the runner's PNG (decoded
+// by the browser), and the sizes. At 16 bits only the 5-6-5 value counts: the
+// page widens it by repeating the top bits, as the Linux saver's window does,
+// the runner's PNG by another rounding.
+function pictureDifference(page, png) {
+    return page.evaluate(async (data) => {
+        const M = window.tovrineTest.module;
+        const image = new Image();
+        image.src = `data:image/png;base64,${data}`;
+        await image.decode();
+        const c = document.createElement("canvas");
+        c.width = image.width;
+        c.height = image.height;
+        const g = c.getContext("2d");
+        g.drawImage(image, 0, 0);
+        const native = g.getImageData(0, 0, c.width, c.height).data;
+        const w = M._tovrine_width(), h = M._tovrine_height();
+        const p = M._tovrine_present();
+        const shown = M.HEAPU8.subarray(p, p + w * h * 4);
+        M._tovrine_load_current();
+        const depth = new DataView(M.HEAPU8.buffer, M._tovrine_record_buffer()).getInt32(72, true);
+        const drop = depth === 16 ? [3, 2, 3] : [0, 0, 0];
+        let differing = 0;
+        if (w === c.width && h === c.height)
+            for (let i = 0; i < shown.length; i += 4)
+                for (let k = 0; k < 3; k++)
+                    if (shown[i + k] >> drop[k] !== native[i + k] >> drop[k]) {
+                        differing++;
+                        break;
+                    }
+        return { differing, page: `${w} x ${h}`, native: `${c.width} x ${c.height}` };
+    }, png.toString("base64"));
+}
+
+let browser, places;
+const native = new Map();
+const scratch = fs.mkdtempSync(path.join(os.tmpdir(), "tovrine-same-world-"));
+
+before(async () => {
+    for (const c of cases) {
+        const dir = path.join(scratch, c.name.replace(/ /g, "-"));
+        fs.mkdirSync(dir);
+        native.set(c.name, nativeRun(c, dir));
+    }
+    browser = await h.launch();
+    places = await h.targets();
+});
+
+after(async () => {
+    places?.close();
+    await browser?.close();
+    fs.rmSync(scratch, { recursive: true, force: true });
+});
+
+for (const where of ["file", "served"]) {
+    test(`the page's world is the runner's world (${where})`, async (t) => {
+        const { url } = places.list.find((p) => p.name === where);
+        const { page, errors } = await h.openPage(browser, url);
+        for (const c of cases) {
+            await t.test(c.name, async () => {
+                const expected = native.get(c.name);
+                const got = await pageRun(page, c);
+                assert.equal(got.error, undefined, `the page refused or stopped the run: ${got.error}`);
+                const first = got.lines.findIndex((line, i) => line !== expected.lines[i]);
+                assert.equal(first, -1, `frame ${first}: page "${got.lines[first]}", ` +
+                    `tovrine-world "${expected.lines[first]}"`);
+                assert.equal(got.lines.length, expected.lines.length);
+                const picture = await pictureDifference(page, expected.png);
+                assert.equal(picture.page, picture.native);
+                assert.equal(picture.differing, 0, `pixels of frame ${c.frames} differ from the runner's`);
+            });
+        }
+        assert.deepEqual(errors, []);
+        await page.close();
+    });
+}
+
+// Figures only, never a timed assertion.
+test("bench: the entity-limit record in the page and natively", { skip: !process.env.TOVRINE_WEB_BENCH }, async () => {
+    const frames = 2000;
+    const nativeBench = execFileSync(runner, ["--record", limitRecord, "--frames", String(frames), "--bench"])
+        .toString().split("\n").filter((l) => /ms per frame|last frame/.test(l));
+    const { page } = await h.openPage(browser, places.list.find((p) => p.name === "file").url);
+    const bytes = [...fs.readFileSync(limitRecord)];
+    const result = await page.evaluate(({ bytes, frames }) => {
+        const M = window.tovrineTest.module;
+        M.HEAPU8.set(bytes, M._tovrine_record_buffer());
+        M._tovrine_start(128, 1, 1);
+        const canvas = document.createElement("canvas");
+        const w = M._tovrine_width(), h = M._tovrine_height();
+        canvas.width = w;
+        canvas.height = h;
+        const g = canvas.getContext("2d");
+        const spread = () => ({ total: 0, worst: 0 });
+        const frame = spread(), present = spread();
+        const add = (s, ms) => { s.total += ms; s.worst = Math.max(s.worst, ms); };
+        for (let i = 0; i < frames; i++) {
+            const t0 = performance.now();
+            M._tovrine_tick();
+            const t1 = performance.now();
+            const p = M._tovrine_present();
+            g.putImageData(new ImageData(new Uint8ClampedArray(M.HEAPU8.buffer, p, w * h * 4), w, h), 0, 0);
+            const t2 = performance.now();
+            add(frame, t1 - t0);
+            add(present, t2 - t1);
+        }
+        return { w, h, frameMean: frame.total / frames, frameWorst: frame.worst,
+            presentMean: present.total / frames, presentWorst: present.worst,
+            last: M.UTF8ToString(M._tovrine_stats()) };
+    }, { bytes, frames });
+    // Presenting an 800 x 600 world (preset 0) alone.
+    const present800 = await page.evaluate(() => {
+        const M = window.tovrineTest.module;
+        M._tovrine_load_preset(0);
+        M._tovrine_start(128, 1, 1);
+        const w = M._tovrine_width(), h = M._tovrine_height();
+        const g = Object.assign(document.createElement("canvas"), { width: w, height: h }).getContext("2d");
+        let total = 0, worst = 0;
+        for (let i = 0; i < 500; i++) {
+            M._tovrine_tick();
+            const t0 = performance.now();
+            const p = M._tovrine_present();
+            g.putImageData(new ImageData(new Uint8ClampedArray(M.HEAPU8.buffer, p, w * h * 4), w, h), 0, 0);
+            const ms = performance.now() - t0;
+            total += ms;
+            worst = Math.max(worst, ms);
+        }
+        return { w, h, mean: total / 500, worst };
+    });
+    // The tab showing preset 0 on the page's own clock for ten seconds: its
+    // main thread's busy time over the wall time, one core's share.
+    await page.evaluate(() => {
+        const M = window.tovrineTest.module;
+        M._tovrine_load_preset(0);
+        M._tovrine_start(128, 1, 1);
+        window.tovrineTest.resume();
+    });
+    const before = await page.metrics();
+    await new Promise((r) => setTimeout(r, 10000));
+    const later = await page.metrics();
+    const share = (later.TaskDuration - before.TaskDuration) / (later.Timestamp - before.Timestamp);
+    const ticks = await page.evaluate(() => window.tovrineTest.module._tovrine_frame_count());
+    await page.close();
+    const f = (x) => x.toFixed(3);
+    console.log(`bench: page ${frames} frames of ${path.basename(limitRecord)} (${result.w} x ${result.h}): ` +
+        `frame mean ${f(result.frameMean)} worst ${f(result.frameWorst)} ms; ` +
+        `present (RGBA + putImageData) mean ${f(result.presentMean)} worst ${f(result.presentWorst)} ms`);
+    console.log(`bench: page last frame: ${result.last}`);
+    console.log(`bench: page present of ${present800.w} x ${present800.h} (preset 0, 500 frames): ` +
+        `mean ${f(present800.mean)} worst ${f(present800.worst)} ms`);
+    for (const line of nativeBench)
+        console.log(`bench: native ${line.replace(/^bench: /, "")}`);
+    console.log(`bench: preset 0 shown for 10 s on the page's clock: ${ticks} ticks, ` +
+        `main thread busy ${(100 * share).toFixed(1)}% of one core`);
+});
