@@ -27,7 +27,7 @@ add_custom_command(OUTPUT ${TOVRINE_WEB_BITMAP_SOURCE}
 
 add_library(tovrine_web OBJECT ${TOVRINE_CORE_SOURCES} ${TOVRINE_WEB_SOURCES}
     ${PROJECT_SOURCE_DIR}/tools/world/world_figures.cpp ${TOVRINE_WEB_BITMAP_SOURCE})
-target_include_directories(tovrine_web PUBLIC ${PROJECT_SOURCE_DIR})
+target_include_directories(tovrine_web PUBLIC ${PROJECT_SOURCE_DIR} ${TOVRINE_VERSION_DIR})
 # A world too large for memory is caught as std::bad_alloc, as natively.
 target_compile_options(tovrine_web PUBLIC -fexceptions -O2)
 

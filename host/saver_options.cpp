@@ -219,31 +219,43 @@ std::string levelErrorsLine(const std::string& box)
 
 // A stored record is taken only whole, as the Windows saver reads
 // "Options", and only of this format: 128 bytes of something else are not
-// our settings. A record the pages would refuse still runs, as it does there.
-void takeRecord(const StoredRecord& file, const char* what, const SaverOptions& options,
-                OptionsRecord& record, std::vector<std::string>& warnings)
+// our settings. The reason it is not taken, or "" when it is.
+std::string storedRecordFault(const StoredRecord& file, const std::string& name,
+                              OptionsRecord& read)
 {
-    const std::string name = std::string(what) + " \"" + file.path + "\"";
-    const std::string instead = settingsFallback(options);
-    if (file.size != optionsRecordSize || file.bytes.size() != optionsRecordSize) {
-        warnings.push_back(name + " holds " + std::to_string(file.size) +
-                           " bytes, not a settings record of " + std::to_string(optionsRecordSize) +
-                           ": " + instead);
-        return;
-    }
-    OptionsRecord read;
+    if (file.size != optionsRecordSize || file.bytes.size() != optionsRecordSize)
+        return name + " holds " + std::to_string(file.size) + " bytes, not a settings record of " +
+               std::to_string(optionsRecordSize);
     std::memcpy(&read, file.bytes.data(), optionsRecordSize);
-    if (!hasCurrentFormatVersion(read)) {
-        warnings.push_back(name + " is not a settings record of this version: " + instead);
-        return;
-    }
-    // Compared as the page reads its boxes: unsigned.
+    if (!hasCurrentFormatVersion(read))
+        return name + " is not a settings record of this version";
+    return {};
+}
+
+// The strength levels as the algorithm page judges them, "" when it takes
+// them. Compared as the page reads its boxes: unsigned.
+std::string levelErrorsOf(const OptionsRecord& read)
+{
     StrengthLevels levels;
     levels.birthStrength = static_cast<uint32_t>(read.birthStrength);
     levels.maxStrength = static_cast<uint32_t>(read.maxStrength);
     levels.megaLevel = static_cast<uint32_t>(read.megaLevel);
     levels.greenLevel = static_cast<uint32_t>(read.greenLevel);
-    const std::string levelErrors = levelErrorsLine(strengthLevelErrors(levels));
+    return levelErrorsLine(strengthLevelErrors(levels));
+}
+
+// A record the pages would refuse still runs, as it does there.
+void takeRecord(const StoredRecord& file, const char* what, const SaverOptions& options,
+                OptionsRecord& record, std::vector<std::string>& warnings)
+{
+    const std::string name = std::string(what) + " \"" + file.path + "\"";
+    OptionsRecord read;
+    const std::string fault = storedRecordFault(file, name, read);
+    if (!fault.empty()) {
+        warnings.push_back(fault + ": " + settingsFallback(options));
+        return;
+    }
+    const std::string levelErrors = levelErrorsOf(read);
     if (!levelErrors.empty())
         warnings.push_back(name + ": " + levelErrors + " (run as stored)");
     record = read;
@@ -276,6 +288,28 @@ void checkDisplayMode(OptionsRecord& record, bool nativeSize, std::vector<std::s
 }
 
 }  // namespace
+
+std::string judgeRecordFile(const StoredRecord& file, const std::string& name,
+                            OptionsRecord& record)
+{
+    OptionsRecord read;
+    std::string fault = storedRecordFault(file, name, read);
+    if (fault.empty()) {
+        const std::string levelErrors = levelErrorsOf(read);
+        if (!levelErrors.empty())
+            fault = name + ": " + levelErrors;
+    }
+    if (fault.empty()) {
+        std::vector<std::string> modeFaults;
+        OptionsRecord drawn = read;
+        checkDisplayMode(drawn, false, modeFaults);
+        if (!modeFaults.empty())
+            fault = modeFaults.front();
+    }
+    if (fault.empty())
+        record = read;
+    return fault;
+}
 
 std::string saverUsage()
 {

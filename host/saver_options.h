@@ -100,3 +100,10 @@ struct RecordFiles {
 // would refuse run as stored; each adds a line to `warnings`.
 OptionsRecord chooseSaverRecord(const SaverOptions& options, const RecordFiles& files,
                                 std::vector<std::string>& warnings);
+
+// One record file judged on its own, for a caller that keeps what runs when
+// the file is refused (the web page's import): "" and the record when the
+// saver would run it as it stands, else why not (its size, its format, the
+// algorithm page's strength levels, a display mode it cannot draw).
+std::string judgeRecordFile(const StoredRecord& file, const std::string& name,
+                            OptionsRecord& record);

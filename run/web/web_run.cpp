@@ -73,23 +73,23 @@ OptionsRecord bufferRecord()
 bool judgeRecordText(int32_t length, OptionsRecord& record)
 {
     if (length < 0) {
-        setMessage("the record file holds no bytes; a settings record has 128");
+        setMessage("the record file holds no bytes, not a settings record of 128");
         return false;
     }
     // A longer file is judged by its length alone; the buffer holds its start.
     if (static_cast<size_t>(length) > optionsRecordSize) {
         setMessage(("the record file holds " + std::to_string(length) +
-                    " bytes; a settings record has " + std::to_string(optionsRecordSize))
+                    " bytes, not a settings record of " + std::to_string(optionsRecordSize))
                        .c_str());
         return false;
     }
-    RecordFiles files;
-    files.recordFile =
-        std::string(reinterpret_cast<const char*>(recordBuffer), static_cast<size_t>(length));
-    std::string error;
-    const bool taken = chooseSaverRecord(SaverOptions{}, files, record, error);
-    setMessage(error.c_str());
-    return taken;
+    StoredRecord file;
+    file.path = "record";
+    file.bytes.assign(reinterpret_cast<const char*>(recordBuffer), static_cast<size_t>(length));
+    file.size = static_cast<uint64_t>(length);
+    const std::string fault = judgeRecordFile(file, "the record file", record);
+    setMessage(fault.c_str());
+    return fault.empty();
 }
 
 // The saver's own judgement of a record file (its size, its format version,
