@@ -138,6 +138,9 @@
     function present() {
         const pixels = M._tovrine_present();
         const width = M._tovrine_width(), height = M._tovrine_height();
+        // No world (a failed start): nothing to show, and an empty ImageData throws.
+        if (pixels === 0 || width <= 0 || height <= 0)
+            return;
         const view = new Uint8ClampedArray(M.HEAPU8.buffer, pixels, width * height * 4);
         context.putImageData(new ImageData(view, width, height), 0, 0);
     }
