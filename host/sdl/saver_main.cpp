@@ -1,29 +1,19 @@
 // The Linux saver's process entry, an xscreensaver hack: the command line,
 // the settings record, where the artwork is, the signals, then the run.
-#include <signal.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "host/record_file.h"
 #include "host/saver_options.h"
 #include "host/sdl/saver_host.h"
-#include "host/x11/x11_window.h"
+#include "host/sdl/saver_stop.h"
 #include "render/sdl/resource_directory.h"
 #include "settings/options_record.h"
 
 namespace {
-
-constexpr int exitFailure = 1;
-
-int fail(const std::string& message)
-{
-    std::fprintf(stderr, "tovrine: %s\n", message.c_str());
-    return exitFailure;
-}
 
 bool readRecordFiles(const SaverOptions& options, RecordFiles& files, std::string& error)
 {
@@ -60,17 +50,6 @@ void findResources()
         useResourceDirectory(folder);
 }
 
-void catchStopSignals()
-{
-    struct sigaction action;
-    std::memset(&action, 0, sizeof action);
-    action.sa_handler = stopSaver;
-    sigemptyset(&action.sa_mask);
-    // No SA_RESTART: a signal cuts the frame clock's sleep short.
-    for (int signal : {SIGTERM, SIGINT, SIGHUP})
-        sigaction(signal, &action, nullptr);
-}
-
 WindowRequest windowFor(const SaverOptions& options, const OptionsRecord& record)
 {
     WindowRequest request;
@@ -87,8 +66,7 @@ WindowRequest windowFor(const SaverOptions& options, const OptionsRecord& record
         request.kind = WindowKind::fullScreen;
         break;
     case SaverTarget::root:
-        request.kind = WindowKind::given;
-        request.windowId = rootTargetWindow();
+        request.kind = WindowKind::given;  // of id 0: found once the display is open
         break;
     case SaverTarget::givenWindow:
         request.kind = WindowKind::given;
@@ -98,21 +76,18 @@ WindowRequest windowFor(const SaverOptions& options, const OptionsRecord& record
     return request;
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+int run(int argc, char** argv)
 {
-    // First: the daemon may end a hack at any moment, even while it starts.
-    catchStopSignals();
     SaverOptions options;
     std::string error;
     OptionsVerdict verdict = readSaverOptions(argc, argv, options, error);
     if (verdict == OptionsVerdict::unknownOption) {
-        std::fprintf(stderr, "tovrine: %s\n%s", error.c_str(), saverUsage().c_str());
-        return exitFailure;
+        reportFailure(error);
+        std::fputs(saverUsage().c_str(), stderr);
+        return 1;
     }
     if (verdict == OptionsVerdict::refusedValue)
-        return fail(error);
+        return reportFailure(error);
     if (options.help) {
         std::fputs(saverUsage().c_str(), stdout);
         return 0;
@@ -121,16 +96,24 @@ int main(int argc, char** argv)
     OptionsRecord record;
     if (!readRecordFiles(options, files, error) ||
         !chooseSaverRecord(options, files, record, error))
-        return fail(error);
+        return reportFailure(error);
     liveOptions = record;
     findResources();
 
-    SaverRun run;
-    run.window = windowFor(options, record);
-    if (run.window.kind == WindowKind::given && run.window.windowId == 0)
-        return fail("cannot open the display");
-    run.delayMicroseconds = options.delayMicroseconds;
-    run.showFps = options.showFps;
-    run.benchFrames = options.benchFrames;
-    return runSaver(run);
+    SaverRun saver;
+    saver.window = windowFor(options, record);
+    saver.delayMicroseconds = options.delayMicroseconds;
+    saver.showFps = options.showFps;
+    saver.benchFrames = options.benchFrames;
+    return runSaver(saver);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    // First: the daemon may end a hack at any moment, even while it starts.
+    catchStopSignals();
+    // After the clean-up: by the signal that ended the run, if one did.
+    endProcess(run(argc, argv));
 }
