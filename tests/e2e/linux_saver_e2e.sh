@@ -10,6 +10,11 @@
 #    the saver with 0.
 # 4. SIGTERM ends a run within 100 ms, by SIGTERM after the clean-up (as the
 #    daemon expects of a hack it ends).
+# 5. Stops that must stop: the X server stopped (SIGSTOP) and SIGTERM to the
+#    saver, ended within 2 s; SIGTERM during a -delay of 5 s, within a
+#    second; no display, a message and 1 within a second in every mode; an
+#    8-bit display, a message and 1; an X server that dies under a run, a
+#    quiet ending with 0.
 # Also: an unknown option, a refused record and missing artwork end with 1
 # and a message.
 # Screenshots land in out/e2e-linux/. Exits non-zero if anything failed.
@@ -27,8 +32,10 @@ fail() { echo "linux e2e: FAILED: $*"; failed=1; }
 mkdir -p "$shots" && rm -f "$shots"/*.png
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/tovrine-linux-e2e.XXXXXX")
 xvfb=""
+spare=""
 cleanup() {
     [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+    [ -n "$spare" ] && kill -CONT "$spare" 2>/dev/null && kill "$spare" 2>/dev/null
     rm -rf "$tmp"
 }
 trap cleanup EXIT
@@ -167,6 +174,83 @@ code=$?
 took=$((($(date +%s%N) - start) / 1000000))
 if [ "$code" = 143 ] && [ "$took" -le 100 ]; then pass "SIGTERM ends the run in $took ms, by SIGTERM"
 else fail "SIGTERM: exit $code after $took ms"; fi
+
+# ---- 5: stops that must stop ------------------------------------------------
+# spare_xvfb SCREEN: a second X server of our own, one we may stop or kill;
+# sets spare (its pid) and spare_display.
+spare_xvfb() {
+    rm -f "$tmp/spare"
+    Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp -noreset 3>"$tmp/spare" \
+        >/dev/null 2>&1 </dev/null &
+    spare=$!
+    for _ in $(seq 100); do
+        grep -q '^[0-9][0-9]*$' "$tmp/spare" 2>/dev/null && break
+        sleep 0.1
+    done
+    spare_display=":$(cat "$tmp/spare")"
+}
+end_spare() { kill -CONT "$spare" 2>/dev/null; kill "$spare" 2>/dev/null; wait "$spare" 2>/dev/null; spare=""; }
+ms_since() { echo $((($(date +%s%N) - $1) / 1000000)); }
+
+# The X server stops in the middle of a run: a frame waits on it for ever,
+# and only the fallback after the signal can end the saver.
+spare_xvfb 640x480x24
+DISPLAY=$spare_display "$saver" -window >"$tmp/stall.log" 2>&1 &
+pid=$!
+sleep 2
+kill -STOP "$spare"
+sleep 0.5
+start=$(date +%s%N)
+kill -TERM "$pid"
+wait_exit "$pid" 3
+took=$(ms_since "$start")
+if [ "$code" = 143 ] && [ "$took" -le 2000 ]; then pass "X server stopped: SIGTERM ends the saver in $took ms"
+else fail "X server stopped: SIGTERM: exit $code after $took ms"; kill -KILL "$pid" 2>/dev/null; fi
+end_spare
+
+# A stop during the wait between frames: 5 s of it.
+"$saver" -window -delay 5000000 >"$tmp/delay.log" 2>&1 &
+pid=$!
+sleep 1.5
+start=$(date +%s%N)
+kill -TERM "$pid"
+wait_exit "$pid" 3
+took=$(ms_since "$start")
+if [ "$code" = 143 ] && [ "$took" -le 1000 ]; then pass "-delay 5000000: SIGTERM ends the saver in $took ms"
+else fail "-delay 5000000: SIGTERM: exit $code after $took ms"; kill -KILL "$pid" 2>/dev/null; fi
+
+# No display: never SDL's off-screen drivers, where nobody would see it.
+for args in "-window" "-fullscreen" "-root" "-window-id 0x200001"; do
+    start=$(date +%s%N)
+    # shellcheck disable=SC2086
+    DISPLAY=:99999 timeout 10 "$saver" $args >/dev/null 2>"$tmp/nodisplay.log"
+    code=$?
+    took=$(ms_since "$start")
+    if [ "$code" = 1 ] && [ "$took" -le 1000 ] && grep -q "cannot open the display" "$tmp/nodisplay.log"; then
+        pass "no display, $args: exit 1 in $took ms, $(head -n 1 "$tmp/nodisplay.log")"
+    else
+        fail "no display, $args: exit $code after $took ms, $(head -n 1 "$tmp/nodisplay.log")"
+    fi
+done
+
+spare_xvfb 640x480x8
+DISPLAY=$spare_display timeout 10 "$saver" -window >/dev/null 2>"$tmp/depth8.log"
+code=$?
+if [ "$code" = 1 ] && grep -q "bits per pixel" "$tmp/depth8.log"; then pass "8-bit display: exit 1, $(head -n 1 "$tmp/depth8.log")"
+else fail "8-bit display: exit $code, $(head -n 1 "$tmp/depth8.log")"; fi
+end_spare
+
+# The X server ends under a run, while it starts and later: no Xlib message.
+for after in 0.04 0.3 2; do
+    spare_xvfb 640x480x24
+    DISPLAY=$spare_display "$saver" -window >"$tmp/xio.log" 2>&1 &
+    pid=$!
+    sleep "$after"
+    end_spare
+    wait_exit "$pid" 3
+    if [ "$code" = 0 ] && ! grep -q . "$tmp/xio.log"; then pass "X server gone after $after s: quiet, exit 0"
+    else fail "X server gone after $after s: exit $code, $(head -n 1 "$tmp/xio.log")"; kill -KILL "$pid" 2>/dev/null; fi
+done
 
 # ---- refusals ---------------------------------------------------------------
 head -c 100 "$depth32" >"$tmp/short.rec"
