@@ -8,6 +8,9 @@
 # 2. -window-id: the world inside a preview-sized window made here and
 #    nothing outside it; it follows a resize; destroying the window ends
 #    the saver with 0.
+# 3. A 1280 x 720 world on the 1024 x 768 screen: its window fits the
+#    screen (shrunk-1280x720.png and given-320x240.png are the ones to look
+#    at: the cloud's words must stay readable).
 # 4. SIGTERM ends a run within 100 ms, by SIGTERM after the clean-up (as the
 #    daemon expects of a hack it ends).
 # 5. Stops that must stop: the X server stopped (SIGSTOP) and SIGTERM to the
@@ -162,6 +165,37 @@ else
     else fail "destroyed window: exit $code: $(cat "$tmp/given.log")"; kill "$pid" 2>/dev/null; fi
     echo quit >&"${HOST[1]}"
 fi
+
+# ---- 3: a world larger than the screen -------------------------------------
+python3 - "$depth32" "$tmp/1280x720.rec" <<'PY'
+import struct, sys
+record = bytearray(open(sys.argv[1], "rb").read())
+record[64:72] = struct.pack("<ii", 1280, 720)  # screenWidth, screenHeight
+open(sys.argv[2], "wb").write(record)
+PY
+"$saver" -window -record "$tmp/1280x720.rec" >"$tmp/large.log" 2>&1 &
+pid=$!
+id=""
+for _ in $(seq 50); do
+    id=$(xdotool search --name '^Tovrine$' 2>/dev/null | head -n 1)
+    [ -n "$id" ] && break
+    sleep 0.1
+done
+if [ -n "$id" ]; then
+    eval "$(xdotool getwindowgeometry --shell "$id")"
+    sleep 2
+    shot "$shots/shrunk-1280x720.png"
+    all=$(census "$shots/shrunk-1280x720.png" "$X" "$Y" "$WIDTH" "$HEIGHT")
+    if [ "$WIDTH" -le 1024 ] && [ "$HEIGHT" -le 768 ] && [ "$(field cloud "$all")" -gt 1000 ]; then
+        pass "1280x720 world in a ${WIDTH}x$HEIGHT window: $all"
+    else
+        fail "1280x720 world in a ${WIDTH}x$HEIGHT window: $all"
+    fi
+else
+    fail "1280x720 world: no window"
+fi
+kill -TERM "$pid" 2>/dev/null
+wait "$pid" 2>/dev/null
 
 # ---- 4: SIGTERM ------------------------------------------------------------
 "$saver" -window >"$tmp/term.log" 2>&1 &
