@@ -240,6 +240,13 @@ int32_t runOnDisplay(SaverRun& run)
             window.windowHeight = window.height;
         }
         fitWithin(screen, window.windowWidth, window.windowHeight);
+        // As X11 reads -geometry: "-X" puts the window's right edge X from
+        // the screen's.
+        if (window.placed && window.fromRight)
+            window.x = screen.width - window.windowWidth - window.x;
+        if (window.placed && window.fromBottom)
+            window.y = screen.height - window.windowHeight - window.y;
+        window.fromRight = window.fromBottom = false;
     }
     std::string error;
     if (!startWindowVideo(error))

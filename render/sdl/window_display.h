@@ -20,12 +20,15 @@ struct WindowRequest {
     int32_t height = 0;
     int32_t depth = 16;
     // The saver's framed window: its size (0 x 0: the world's) and, when
-    // placed, where its top left goes.
+    // placed, where its top left goes (the host measures x and y from the
+    // screen's right and bottom edges first where -geometry said so).
     int32_t windowWidth = 0;
     int32_t windowHeight = 0;
     bool placed = false;
     int32_t x = 0;
     int32_t y = 0;
+    bool fromRight = false;
+    bool fromBottom = false;
 };
 
 // Supplied by the program that opens the window (the saver's host), which
