@@ -143,24 +143,24 @@ bool lookAround(Loop& loop)
 }
 
 // Until the next frame is due, answering what comes meanwhile; false when
-// the run is to end.
+// the run is to end. A look empties the connection's queue, so what comes
+// after it makes the socket readable and ends the poll.
 bool waitForFrame(Loop& loop, const FrameClock& clock)
 {
     void* own = ownWindowConnection();
+    pollfd fds[2] = {{stopWakeFd(), POLLIN, 0},
+                     {own ? connectionFd(own) : x11ConnectionFd(), POLLIN, 0}};
+    if (!lookAround(loop))
+        return false;
     for (;;) {
-        if (!lookAround(loop))
-            return false;
         int64_t wait = waitBeforeFrame(clock, nowUs());
         if (wait == 0)
             return true;
-        // Read from the socket already, during the frame: not seen by poll.
-        if (own && eventsQueued(own))
-            continue;
-        pollfd fds[2] = {{stopWakeFd(), POLLIN, 0},
-                         {own ? connectionFd(own) : x11ConnectionFd(), POLLIN, 0}};
         timespec timeout = {static_cast<time_t>(wait / 1000000),
                             static_cast<long>(wait % 1000000) * 1000};
-        ppoll(fds, 2, &timeout, nullptr);
+        int ready = ppoll(fds, 2, &timeout, nullptr);
+        if (stopRequested() || (ready > 0 && !lookAround(loop)))
+            return false;
     }
 }
 

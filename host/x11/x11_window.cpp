@@ -161,8 +161,3 @@ int connectionFd(void* other)
 {
     return other ? ConnectionNumber(static_cast<Display*>(other)) : -1;
 }
-
-bool eventsQueued(void* other)
-{
-    return other && XEventsQueued(static_cast<Display*>(other), QueuedAfterFlush) > 0;
-}

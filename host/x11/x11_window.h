@@ -48,8 +48,6 @@ struct WindowNews {
 };
 WindowNews readWindowNews();
 
-// Another program's Xlib connection (SDL's, as a void* so that its callers
-// need no X header): its socket, and whether events wait in its queue that
-// a wait on the socket would not see.
+// The socket of another Xlib connection (SDL's, as a void* so that its
+// callers need no X header).
 int connectionFd(void* display);
-bool eventsQueued(void* display);

@@ -53,14 +53,14 @@ uint32_t xrgbFrom565(uint32_t p)
 
 struct Same16 {
     using In = uint16_t;
-    static uint32_t xrgb(In p) { return wide[p]; }
+    static uint32_t xrgb(In p) { return xrgbFrom565(p); }
     using Out = uint16_t;
     static Out convert(In p) { return p; }
     static Out convertInRow(In p) { return p; }
 };
 struct Wide16 {
     using In = uint16_t;
-    static uint32_t xrgb(In p) { return wide[p]; }
+    static uint32_t xrgb(In p) { return xrgbFrom565(p); }
     using Out = uint32_t;
     static Out convert(In p) { return wide[p]; }
     // Without the table: whole rows of it vectorize.

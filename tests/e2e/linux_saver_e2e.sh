@@ -225,6 +225,17 @@ spare_xvfb() {
 }
 end_spare() { kill -CONT "$spare" 2>/dev/null; kill "$spare" 2>/dev/null; wait "$spare" 2>/dev/null; spare=""; }
 ms_since() { echo $((($(date +%s%N) - $1) / 1000000)); }
+# sigterm_ends PID MS WHAT: SIGTERM to the saver, which must end by that
+# signal (after its clean-up) within MS.
+sigterm_ends() {
+    local start took
+    start=$(date +%s%N)
+    kill -TERM "$1"
+    wait_exit "$1" 3
+    took=$(ms_since "$start")
+    if [ "$code" = 143 ] && [ "$took" -le "$2" ]; then pass "$3: SIGTERM ends the saver in $took ms"
+    else fail "$3: SIGTERM: exit $code after $took ms"; kill -KILL "$1" 2>/dev/null; fi
+}
 
 # The X server stops in the middle of a run: a frame waits on it for ever,
 # and only the fallback after the signal can end the saver.
@@ -234,24 +245,14 @@ pid=$!
 sleep 2
 kill -STOP "$spare"
 sleep 0.5
-start=$(date +%s%N)
-kill -TERM "$pid"
-wait_exit "$pid" 3
-took=$(ms_since "$start")
-if [ "$code" = 143 ] && [ "$took" -le 2000 ]; then pass "X server stopped: SIGTERM ends the saver in $took ms"
-else fail "X server stopped: SIGTERM: exit $code after $took ms"; kill -KILL "$pid" 2>/dev/null; fi
+sigterm_ends "$pid" 2000 "X server stopped"
 end_spare
 
 # A stop during the wait between frames: 5 s of it.
 "$saver" -window -delay 5000000 >"$tmp/delay.log" 2>&1 &
 pid=$!
 sleep 1.5
-start=$(date +%s%N)
-kill -TERM "$pid"
-wait_exit "$pid" 3
-took=$(ms_since "$start")
-if [ "$code" = 143 ] && [ "$took" -le 1000 ]; then pass "-delay 5000000: SIGTERM ends the saver in $took ms"
-else fail "-delay 5000000: SIGTERM: exit $code after $took ms"; kill -KILL "$pid" 2>/dev/null; fi
+sigterm_ends "$pid" 1000 "-delay 5000000"
 
 # No display: never SDL's off-screen drivers, where nobody would see it.
 for args in "-window" "-fullscreen" "-root" "-window-id 0x200001"; do
