@@ -31,8 +31,10 @@ std::vector<int> columnOf;   // source column of each destination column
 std::vector<uint32_t> wide;  // 5-6-5 to XRGB8888, filled once
 
 // The source pixels under each destination pixel along one side, and how
-// much of each the destination pixel covers (in 1/destSide of a source
-// pixel: every destination pixel's weights add up to sourceSide).
+// much of each the destination pixel covers, in 64ths of the destination
+// pixel (every destination pixel's weights add up to 64: small enough that
+// three channels weighed twice fit one 64-bit sum, 21 bits each).
+constexpr uint32_t wholeWeight = 64;
 struct Taps {
     std::vector<int> first;   // first source pixel of each destination pixel
     std::vector<int> offset;  // where its weights start in `weight`
@@ -51,16 +53,31 @@ uint32_t xrgbFrom565(uint32_t p)
     return ((r << 3 | r >> 2) << 16) | ((g << 2 | g >> 4) << 8) | (b << 3 | b >> 2);
 }
 
+// The channels of a pixel spread over a 64-bit word, 21 bits apart, so one
+// multiply weighs all three.
+uint64_t spread565(uint32_t p)
+{
+    return (static_cast<uint64_t>(p & 0xF800) << 31) | (static_cast<uint64_t>(p & 0x07E0) << 16) |
+           (p & 0x001F);
+}
+uint64_t spreadXrgb(uint32_t p)
+{
+    return (static_cast<uint64_t>(p & 0xFF0000) << 26) | (static_cast<uint64_t>(p & 0xFF00) << 13) |
+           (p & 0xFF);
+}
+
 struct Same16 {
     using In = uint16_t;
-    static uint32_t xrgb(In p) { return xrgbFrom565(p); }
+    static uint64_t spread(In p) { return spread565(p); }
+    static constexpr uint32_t red = 31, green = 63, blue = 31;
     using Out = uint16_t;
     static Out convert(In p) { return p; }
     static Out convertInRow(In p) { return p; }
 };
 struct Wide16 {
     using In = uint16_t;
-    static uint32_t xrgb(In p) { return xrgbFrom565(p); }
+    static uint64_t spread(In p) { return spread565(p); }
+    static constexpr uint32_t red = 31, green = 63, blue = 31;
     using Out = uint32_t;
     static Out convert(In p) { return wide[p]; }
     // Without the table: whole rows of it vectorize.
@@ -68,14 +85,16 @@ struct Wide16 {
 };
 struct Same32 {
     using In = uint32_t;
-    static uint32_t xrgb(In p) { return p; }
+    static uint64_t spread(In p) { return spreadXrgb(p); }
+    static constexpr uint32_t red = 255, green = 255, blue = 255;
     using Out = uint32_t;
     static Out convert(In p) { return p & 0xFFFFFF; }
     static Out convertInRow(In p) { return p & 0xFFFFFF; }
 };
 struct Narrow32 {
     using In = uint32_t;
-    static uint32_t xrgb(In p) { return p; }
+    static uint64_t spread(In p) { return spreadXrgb(p); }
+    static constexpr uint32_t red = 255, green = 255, blue = 255;
     using Out = uint16_t;
     static Out convert(In p)
     {
@@ -114,11 +133,21 @@ void buildTaps(Taps& taps, int sourceSide, int destSide)
         const int64_t to = from + sourceSide;
         taps.first[d] = static_cast<int>(from / destSide);
         taps.offset[d] = static_cast<int>(taps.weight.size());
+        uint32_t sum = 0;
+        size_t largest = taps.weight.size();
         for (int64_t s = taps.first[d]; s * destSide < to && s < sourceSide; ++s) {
             const int64_t lo = std::max(from, s * destSide);
             const int64_t hi = std::min(to, (s + 1) * destSide);
-            taps.weight.push_back(static_cast<uint32_t>(hi - lo));
+            const uint32_t share =
+                static_cast<uint32_t>(((hi - lo) * wholeWeight + sourceSide / 2) / sourceSide);
+            taps.weight.push_back(share);
+            if (share > taps.weight[largest])
+                largest = taps.weight.size() - 1;
+            sum += share;
         }
+        // Rounding must not brighten or darken: the largest share takes up
+        // the difference.
+        taps.weight[largest] += wholeWeight - sum;
     }
     taps.offset[destSide] = static_cast<int>(taps.weight.size());
 }
@@ -157,8 +186,12 @@ SDL_Rect copyAveraged(const SDL_Surface* source, SDL_Surface* dest, const SDL_Re
     int dx0, dx1, dy0, dy1;
     destSpan(columnTaps, x0, x1, dx0, dx1);
     destSpan(rowTaps, y0, y1, dy0, dy1);
-    const uint64_t total = static_cast<uint64_t>(source->w) * source->h;
     const uint8_t* sourceBase = static_cast<const uint8_t*>(source->pixels);
+    constexpr double whole = wholeWeight * wholeWeight;
+    constexpr double toRed = 255.0 / (Pixels::red * whole);
+    constexpr double toGreen = 255.0 / (Pixels::green * whole);
+    constexpr double toBlue = 255.0 / (Pixels::blue * whole);
+    constexpr uint64_t field = (1u << 21) - 1;
     for (int y = dy0; y < dy1; ++y) {
         Out* out =
             reinterpret_cast<Out*>(static_cast<uint8_t*>(dest->pixels) + (to.y + y) * dest->pitch) +
@@ -170,24 +203,18 @@ SDL_Rect copyAveraged(const SDL_Surface* source, SDL_Surface* dest, const SDL_Re
             const int column0 = columnTaps.first[x];
             const int columns = columnTaps.offset[x + 1] - columnTaps.offset[x];
             const uint32_t* columnWeight = columnTaps.weight.data() + columnTaps.offset[x];
-            uint64_t r = 0, g = 0, b = 0;
+            uint64_t sum = 0;
             for (int j = 0; j < rows; ++j) {
                 const In* in =
                     reinterpret_cast<const In*>(sourceBase + (row0 + j) * source->pitch) + column0;
-                uint32_t rowR = 0, rowG = 0, rowB = 0;
-                for (int i = 0; i < columns; ++i) {
-                    const uint32_t p = Pixels::xrgb(in[i]);
-                    rowR += columnWeight[i] * ((p >> 16) & 0xFF);
-                    rowG += columnWeight[i] * ((p >> 8) & 0xFF);
-                    rowB += columnWeight[i] * (p & 0xFF);
-                }
-                r += static_cast<uint64_t>(rowWeight[j]) * rowR;
-                g += static_cast<uint64_t>(rowWeight[j]) * rowG;
-                b += static_cast<uint64_t>(rowWeight[j]) * rowB;
+                uint64_t row = 0;
+                for (int i = 0; i < columns; ++i)
+                    row += columnWeight[i] * Pixels::spread(in[i]);
+                sum += rowWeight[j] * row;
             }
-            out[x] = packRgb<Out>(static_cast<uint32_t>((r + total / 2) / total),
-                                  static_cast<uint32_t>((g + total / 2) / total),
-                                  static_cast<uint32_t>((b + total / 2) / total));
+            out[x] = packRgb<Out>(static_cast<uint32_t>((sum >> 42 & field) * toRed + 0.5),
+                                  static_cast<uint32_t>((sum >> 21 & field) * toGreen + 0.5),
+                                  static_cast<uint32_t>((sum & field) * toBlue + 0.5));
         }
     }
     return SDL_Rect{to.x + dx0, to.y + dy0, dx1 - dx0, dy1 - dy0};
