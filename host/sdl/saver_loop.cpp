@@ -96,6 +96,9 @@ struct Loop {
     const SaverRun& run;
     int32_t givenWidth = 0;
     int32_t givenHeight = 0;
+    // What the wait between frames polls: SDL's connection for the saver's
+    // own window, ours for a given one (whose events SDL never reads).
+    int xFd = -1;
 };
 
 // The keys and clicks of the saver's own window; false when they end the
@@ -147,9 +150,7 @@ bool lookAround(Loop& loop)
 // after it makes the socket readable and ends the poll.
 bool waitForFrame(Loop& loop, const FrameClock& clock)
 {
-    void* own = ownWindowConnection();
-    pollfd fds[2] = {{stopWakeFd(), POLLIN, 0},
-                     {own ? connectionFd(own) : x11ConnectionFd(), POLLIN, 0}};
+    pollfd fds[2] = {{stopWakeFd(), POLLIN, 0}, {loop.xFd, POLLIN, 0}};
     if (!lookAround(loop))
         return false;
     for (;;) {
@@ -167,6 +168,8 @@ bool waitForFrame(Loop& loop, const FrameClock& clock)
 int32_t runFrames(const SaverRun& run)
 {
     Loop loop{run};
+    void* own = ownWindowConnection();
+    loop.xFd = own ? connectionFd(own) : x11ConnectionFd();
     FpsCounter fps;
     BenchTimings timings;
     SaverOverlay overlay;
