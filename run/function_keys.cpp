@@ -5,6 +5,17 @@
 
 namespace {
 
+struct NamedKey {
+    const char* name;
+    FunctionKey key;
+};
+constexpr NamedKey namedKeys[] = {
+    {"F1", FunctionKey::f1},
+    {"F2", FunctionKey::f2},
+    {"F3", FunctionKey::f3},
+    {"F12", FunctionKey::f12},
+};
+
 void stepStatsDisplay()
 {
     if (liveOptions.statsMode == 0 && liveOptions.includeLife == 0)
@@ -18,6 +29,17 @@ void stepStatsDisplay()
 }
 
 }  // namespace
+
+bool functionKeyNamed(const std::string& name, FunctionKey& key)
+{
+    for (const NamedKey& named : namedKeys) {
+        if (name == named.name) {
+            key = named.key;
+            return true;
+        }
+    }
+    return false;
+}
 
 void pressFunctionKey(FunctionKey key)
 {

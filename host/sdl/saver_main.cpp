@@ -1,29 +1,19 @@
 // The Linux saver's process entry, an xscreensaver hack: the command line,
 // the settings record, where the artwork is, the signals, then the run.
-#include <signal.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "host/saver_options.h"
 #include "host/saver_start.h"
 #include "host/sdl/saver_host.h"
-#include "host/x11/x11_window.h"
+#include "host/sdl/saver_stop.h"
 #include "render/sdl/resource_directory.h"
 #include "settings/options_record.h"
 
 namespace {
-
-constexpr int exitFailure = 1;
-
-int fail(const std::string& message)
-{
-    std::fprintf(stderr, "tovrine: %s\n", message.c_str());
-    return exitFailure;
-}
 
 bool isFolder(const std::string& path) { return access(path.c_str(), X_OK) == 0; }
 
@@ -42,15 +32,19 @@ void findResources()
         useResourceDirectory(folder);
 }
 
-void catchStopSignals()
+// -geometry: a size of 0 keeps the world's; the offsets are measured
+// against the screen by the host.
+void placeOwnWindow(const WindowGeometry& geometry, WindowRequest& request)
 {
-    struct sigaction action;
-    std::memset(&action, 0, sizeof action);
-    action.sa_handler = stopSaver;
-    sigemptyset(&action.sa_mask);
-    // No SA_RESTART: a signal cuts the frame clock's sleep short.
-    for (int signal : {SIGTERM, SIGINT, SIGHUP})
-        sigaction(signal, &action, nullptr);
+    if (geometry.width > 0)
+        request.windowWidth = geometry.width;
+    if (geometry.height > 0)
+        request.windowHeight = geometry.height;
+    request.placed = geometry.placed;
+    request.x = geometry.x;
+    request.y = geometry.y;
+    request.fromRight = geometry.fromRight;
+    request.fromBottom = geometry.fromBottom;
 }
 
 WindowRequest windowFor(const SaverOptions& options, const OptionsRecord& record)
@@ -69,8 +63,7 @@ WindowRequest windowFor(const SaverOptions& options, const OptionsRecord& record
         request.kind = WindowKind::fullScreen;
         break;
     case SaverTarget::root:
-        request.kind = WindowKind::given;
-        request.windowId = rootTargetWindow();
+        request.kind = WindowKind::given;  // of id 0: found once the display is open
         break;
     case SaverTarget::givenWindow:
         request.kind = WindowKind::given;
@@ -80,26 +73,36 @@ WindowRequest windowFor(const SaverOptions& options, const OptionsRecord& record
     return request;
 }
 
+int run(int argc, char** argv)
+{
+    SaverOptions options;
+    OptionsRecord record;
+    SaverStart start = prepareSaverStart(argc, argv, options, record);
+    if (start != SaverStart::run)
+        return start == SaverStart::endSuccess ? 0 : 1;
+    liveOptions = record;
+    findResources();
+
+    SaverRun saver;
+    saver.window = windowFor(options, record);
+    if (options.geometry && options.target == SaverTarget::ownWindow)
+        placeOwnWindow(*options.geometry, saver.window);
+    saver.displayName = options.display;
+    saver.delayMicroseconds = options.delayMicroseconds;
+    saver.showFps = options.showFps;
+    saver.benchFrames = options.benchFrames;
+    // Started by hand, the adjusted settings are told on the picture too.
+    if (options.target == SaverTarget::ownWindow || options.target == SaverTarget::fullScreen)
+        saver.notices = options.warnings;
+    return runSaver(saver);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     // First: the daemon may end a hack at any moment, even while it starts.
     catchStopSignals();
-    SaverOptions options;
-    OptionsRecord record;
-    SaverStart start = prepareSaverStart(argc, argv, options, record);
-    if (start != SaverStart::run)
-        return start == SaverStart::endSuccess ? 0 : exitFailure;
-    liveOptions = record;
-    findResources();
-
-    SaverRun run;
-    run.window = windowFor(options, record);
-    if (run.window.kind == WindowKind::given && run.window.windowId == 0)
-        return fail("cannot open the display");
-    run.delayMicroseconds = options.delayMicroseconds;
-    run.showFps = options.showFps;
-    run.benchFrames = options.benchFrames;
-    return runSaver(run);
+    // After the clean-up: by the signal that ended the run, if one did.
+    endProcess(run(argc, argv));
 }

@@ -1,25 +1,53 @@
-// The X11 side of the Linux saver: which window -root means, and watching a
-// window of another program, which may vanish at any moment.
+// The X11 side of the Linux saver: its own connection to the display, the
+// window it is given (which may change size or vanish at any moment), and
+// X's errors. The connection is opened before SDL's and closed after it.
 #pragma once
 
 #include <cstdint>
+#include <string>
 
-// The window $XSCREENSAVER_WINDOW names (0x... or decimal), else the
-// default screen's root window; 0 when no display can be opened.
-uint64_t rootTargetWindow();
-
-// Puts a handler over Xlib's (and SDL's) that never ends the process: an
-// error saying that the watched window no longer exists calls lostWindow,
-// any other error is dropped; a lost connection ends the process with 0.
-// Called after SDL's video starts.
+// Puts handlers over Xlib's (and SDL's) that never end the process with a
+// message: a lost connection (the X server ended) ends it quietly with 0;
+// an error about the watched window calls lostWindow; any other error gives
+// one line on standard error, once for each kind. Called before the first
+// connection opens and again after SDL's video starts, as SDL puts its own.
 void installQuietXErrors(void (*lostWindow)());
 
-// Opens a connection of our own to watch a given window; false when the
-// window does not exist.
-bool watchWindow(uint64_t window);
-// The watched window's size; false when it is gone. One round trip.
-bool watchedWindowSize(int32_t& width, int32_t& height);
-// True when part of the watched window was exposed since the last call
-// (a dialog over it went away): what was drawn there is lost.
-bool watchedWindowExposed();
-void stopWatchingWindow();
+// Opens the connection: `name` (empty: $DISPLAY). False with `error` set
+// when there is no display.
+bool openX11Display(const std::string& name, std::string& error);
+// Closes the connection; the watched window is forgotten.
+void closeX11Display();
+// The connection's socket, for the wait between frames; -1 when closed.
+int x11ConnectionFd();
+
+struct ScreenFacts {
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t depth = 0;  // bits per pixel of the default visual
+};
+ScreenFacts defaultScreenFacts();
+
+// The window $XSCREENSAVER_WINDOW names (0x... or decimal), else the
+// default screen's root window.
+uint64_t rootTargetWindow();
+
+// Starts following a given window through events on the connection (its
+// size, its exposure, its end); false when it does not exist. Its depth in
+// `depth`.
+bool watchWindow(uint64_t window, int32_t& depth);
+
+// What happened to the watched window since the last call. Reads only what
+// the server has already sent: no round trip.
+struct WindowNews {
+    bool gone = false;
+    bool resized = false;
+    bool exposed = false;  // what was drawn in part of it is lost
+    int32_t width = 0;     // its size when resized
+    int32_t height = 0;
+};
+WindowNews readWindowNews();
+
+// The socket of another Xlib connection (SDL's, as a void* so that its
+// callers need no X header).
+int connectionFd(void* display);

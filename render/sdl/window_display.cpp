@@ -9,6 +9,7 @@
 #include "render/sdl/window_display.h"
 
 #include <SDL.h>
+#include <SDL_syswm.h>
 
 #include <chrono>
 #include <cstring>
@@ -23,8 +24,6 @@ int32_t displayHeight = 0;
 int32_t displayDepth = 0;
 Surface* primarySurface = nullptr;
 Surface* backSurface = nullptr;
-
-volatile std::sig_atomic_t windowDisplayStop = 0;
 
 namespace {
 
@@ -100,10 +99,14 @@ SDL_Window* makeWindow(const WindowRequest& request, std::string& error)
 {
     SDL_Window* window = nullptr;
     switch (request.kind) {
-    case WindowKind::framed:
-        window = SDL_CreateWindow("Tovrine", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                  request.width, request.height, SDL_WINDOW_RESIZABLE);
+    case WindowKind::framed: {
+        int x = request.placed ? request.x : SDL_WINDOWPOS_CENTERED;
+        int y = request.placed ? request.y : SDL_WINDOWPOS_CENTERED;
+        int width = request.windowWidth > 0 ? request.windowWidth : request.width;
+        int height = request.windowHeight > 0 ? request.windowHeight : request.height;
+        window = SDL_CreateWindow("Tovrine", x, y, width, height, SDL_WINDOW_RESIZABLE);
         break;
+    }
     case WindowKind::fullScreen: {
         // Made as large as the screen from the start: without a window
         // manager nobody would carry out the full-screen request.
@@ -188,23 +191,6 @@ void releaseWindow()
 
 bool isOwnWindow() { return presenter.window && presenter.kind != WindowKind::given; }
 
-// SDL_KEYDOWN's key as the frame clock counts it; -1 for any other key.
-int functionKeyIndex(SDL_Keycode key)
-{
-    switch (key) {
-    case SDLK_F1:
-        return 0;
-    case SDLK_F2:
-        return 1;
-    case SDLK_F3:
-        return 2;
-    case SDLK_F12:
-        return 3;
-    default:
-        return -1;
-    }
-}
-
 void takeEvent(const SDL_Event& event, WindowInput& input)
 {
     switch (event.type) {
@@ -219,17 +205,14 @@ void takeEvent(const SDL_Event& event, WindowInput& input)
         break;
     case SDL_KEYDOWN: {
         SDL_Keycode key = event.key.keysym.sym;
-        int index = functionKeyIndex(key);
         if (key == SDLK_ESCAPE || key == SDLK_q)
             input.closeRequested = true;
-        else if (index >= 0)
-            input.functionPresses[index] += 1;
         else
-            input.otherInput = true;
+            input.keys.push_back(SDL_GetKeyName(key));
         break;
     }
     case SDL_MOUSEBUTTONDOWN:
-        input.otherInput = true;
+        input.clicked = true;
         break;
     default:
         break;
@@ -240,7 +223,7 @@ void takeEvent(const SDL_Event& event, WindowInput& input)
 // saver's own window what would end it at the next frame.
 bool stopPending()
 {
-    if (windowDisplayStop)
+    if (windowRunStopping())
         return true;
     if (!isOwnWindow())
         return false;
@@ -260,6 +243,7 @@ bool startWindowVideo(std::string& error)
     // Signals are the saver's (they end the run at the next frame), and the
     // framebuffer is plain X11, not software OpenGL.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
@@ -395,4 +379,15 @@ bool readMouseState(MouseState& mouse)
     return true;
 }
 
-void requestQuit() { windowDisplayStop = 1; }
+void requestQuit() { stopWindowRun(); }
+
+void* ownWindowConnection()
+{
+    if (!isOwnWindow())
+        return nullptr;
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(presenter.window, &info) || info.subsystem != SDL_SYSWM_X11)
+        return nullptr;
+    return info.info.x11.display;
+}

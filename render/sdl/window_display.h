@@ -4,9 +4,9 @@
 // full screen) or another program's, taken by its X window id.
 #pragma once
 
-#include <csignal>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "render/display.h"
 
@@ -19,9 +19,27 @@ struct WindowRequest {
     int32_t width = 0;
     int32_t height = 0;
     int32_t depth = 16;
+    // The saver's framed window: its size (0 x 0: the world's) and, when
+    // placed, where its top left goes (the host measures x and y from the
+    // screen's right and bottom edges first where -geometry said so).
+    int32_t windowWidth = 0;
+    int32_t windowHeight = 0;
+    bool placed = false;
+    int32_t x = 0;
+    int32_t y = 0;
+    bool fromRight = false;
+    bool fromBottom = false;
 };
 
-// Starts SDL's video alone, so that the caller can put its own X error
+// Supplied by the program that opens the window (the saver's host), which
+// owns the run's one stop state: whether the run is to end (the loading
+// screen's polls then report Escape held, so that set-up stops too), and
+// asking for that end (requestQuit).
+bool windowRunStopping();
+void stopWindowRun();
+
+// Starts SDL's video alone, on X11 only (never an off-screen driver, where
+// nobody would see the saver), so that the caller can put its own X error
 // handler over SDL's before any window is touched. False with `error` set.
 bool startWindowVideo(std::string& error);
 
@@ -48,14 +66,14 @@ bool retakeGivenWindow(std::string& error);
 
 // What the user did in the saver's own window since the last call.
 struct WindowInput {
-    bool closeRequested = false;      // the window closed, Escape or q
-    int32_t functionPresses[4] = {};  // F1, F2, F3, F12, repeats included
-    bool otherInput = false;          // any other key, or a click
+    bool closeRequested = false;  // the window closed, Escape or q
+    std::vector<std::string>
+        keys;  // every other key pressed, by SDL's name ("F1"), repeats included
+    bool clicked = false;
 };
 // Empties the event queue. A given window's events are never read.
 WindowInput pumpWindowInput();
 
-// Set by a signal handler (hence sig_atomic_t) or the frame clock: the run
-// ends. The loading screen's polls report it as Escape held, so that set-up
-// stops too.
-extern volatile std::sig_atomic_t windowDisplayStop;
+// The Xlib connection of the saver's own window (a Display*), for the
+// host's wait between frames; null for a given window or none.
+void* ownWindowConnection();

@@ -2,7 +2,10 @@
 // saver costs: megabytes written by us and read again by the X server, while
 // the world moves a few dozen sprites over black. So the picture is cut into
 // tiles, and only tiles that differ from the last frame shown are converted,
-// scaled and sent.
+// scaled and sent. Enlarged, a pixel is repeated; shrunk, each window pixel
+// is the average of the world's pixels under it, weighed by how much of each
+// it covers, so that thin strokes (the cloud's letters) fade instead of
+// vanishing.
 #include "render/sdl/window_scaling.h"
 
 #include <algorithm>
@@ -27,6 +30,20 @@ Frame shown;
 std::vector<int> columnOf;   // source column of each destination column
 std::vector<uint32_t> wide;  // 5-6-5 to XRGB8888, filled once
 
+// The source pixels under each destination pixel along one side, and how
+// much of each the destination pixel covers, in 64ths of the destination
+// pixel (every destination pixel's weights add up to 64: small enough that
+// three channels weighed twice fit one 64-bit sum, 21 bits each).
+constexpr uint32_t wholeWeight = 64;
+struct Taps {
+    std::vector<int> first;   // first source pixel of each destination pixel
+    std::vector<int> offset;  // where its weights start in `weight`
+    std::vector<uint32_t> weight;
+    int sourceSide = 0;
+    int destSide = 0;
+};
+Taps columnTaps, rowTaps;
+
 // Each field widened by repeating its top bits, as SDL and GDI read 5-6-5.
 uint32_t xrgbFrom565(uint32_t p)
 {
@@ -36,14 +53,31 @@ uint32_t xrgbFrom565(uint32_t p)
     return ((r << 3 | r >> 2) << 16) | ((g << 2 | g >> 4) << 8) | (b << 3 | b >> 2);
 }
 
+// The channels of a pixel spread over a 64-bit word, 21 bits apart, so one
+// multiply weighs all three.
+uint64_t spread565(uint32_t p)
+{
+    return (static_cast<uint64_t>(p & 0xF800) << 31) | (static_cast<uint64_t>(p & 0x07E0) << 16) |
+           (p & 0x001F);
+}
+uint64_t spreadXrgb(uint32_t p)
+{
+    return (static_cast<uint64_t>(p & 0xFF0000) << 26) | (static_cast<uint64_t>(p & 0xFF00) << 13) |
+           (p & 0xFF);
+}
+
 struct Same16 {
     using In = uint16_t;
+    static uint64_t spread(In p) { return spread565(p); }
+    static constexpr uint32_t red = 31, green = 63, blue = 31;
     using Out = uint16_t;
     static Out convert(In p) { return p; }
     static Out convertInRow(In p) { return p; }
 };
 struct Wide16 {
     using In = uint16_t;
+    static uint64_t spread(In p) { return spread565(p); }
+    static constexpr uint32_t red = 31, green = 63, blue = 31;
     using Out = uint32_t;
     static Out convert(In p) { return wide[p]; }
     // Without the table: whole rows of it vectorize.
@@ -51,12 +85,16 @@ struct Wide16 {
 };
 struct Same32 {
     using In = uint32_t;
+    static uint64_t spread(In p) { return spreadXrgb(p); }
+    static constexpr uint32_t red = 255, green = 255, blue = 255;
     using Out = uint32_t;
     static Out convert(In p) { return p & 0xFFFFFF; }
     static Out convertInRow(In p) { return p & 0xFFFFFF; }
 };
 struct Narrow32 {
     using In = uint32_t;
+    static uint64_t spread(In p) { return spreadXrgb(p); }
+    static constexpr uint32_t red = 255, green = 255, blue = 255;
     using Out = uint16_t;
     static Out convert(In p)
     {
@@ -77,6 +115,109 @@ int destStart(int source, int sourceSide, int destSide)
 int sourceOf(int dest, int sourceSide, int destSide)
 {
     return static_cast<int>(static_cast<int64_t>(dest) * sourceSide / destSide);
+}
+
+void buildTaps(Taps& taps, int sourceSide, int destSide)
+{
+    if (taps.sourceSide == sourceSide && taps.destSide == destSide)
+        return;
+    taps.sourceSide = sourceSide;
+    taps.destSide = destSide;
+    taps.first.assign(destSide + 1, 0);
+    taps.offset.assign(destSide + 1, 0);
+    taps.weight.clear();
+    for (int d = 0; d < destSide; ++d) {
+        // Destination pixel d spans [d * sourceSide, (d + 1) * sourceSide),
+        // source pixel s spans [s * destSide, (s + 1) * destSide).
+        const int64_t from = static_cast<int64_t>(d) * sourceSide;
+        const int64_t to = from + sourceSide;
+        taps.first[d] = static_cast<int>(from / destSide);
+        taps.offset[d] = static_cast<int>(taps.weight.size());
+        uint32_t sum = 0;
+        size_t largest = taps.weight.size();
+        for (int64_t s = taps.first[d]; s * destSide < to && s < sourceSide; ++s) {
+            const int64_t lo = std::max(from, s * destSide);
+            const int64_t hi = std::min(to, (s + 1) * destSide);
+            const uint32_t share =
+                static_cast<uint32_t>(((hi - lo) * wholeWeight + sourceSide / 2) / sourceSide);
+            taps.weight.push_back(share);
+            if (share > taps.weight[largest])
+                largest = taps.weight.size() - 1;
+            sum += share;
+        }
+        // Rounding must not brighten or darken: the largest share takes up
+        // the difference.
+        taps.weight[largest] += wholeWeight - sum;
+    }
+    taps.offset[destSide] = static_cast<int>(taps.weight.size());
+}
+
+template <typename Out>
+Out packRgb(uint32_t r, uint32_t g, uint32_t b);
+template <>
+uint16_t packRgb<uint16_t>(uint32_t r, uint32_t g, uint32_t b)
+{
+    return static_cast<uint16_t>((r >> 3) << 11 | (g >> 2) << 5 | b >> 3);
+}
+template <>
+uint32_t packRgb<uint32_t>(uint32_t r, uint32_t g, uint32_t b)
+{
+    return r << 16 | g << 8 | b;
+}
+
+// The destination pixels [first, last) of one side that the source pixels
+// [from, to) reach.
+void destSpan(const Taps& taps, int from, int to, int& first, int& last)
+{
+    first = static_cast<int>(static_cast<int64_t>(from) * taps.destSide / taps.sourceSide);
+    last = static_cast<int>((static_cast<int64_t>(to) * taps.destSide + taps.sourceSide - 1) /
+                            taps.sourceSide);
+    last = std::min(last, taps.destSide);
+}
+
+// Shrunk: every destination pixel reached by source columns [x0, x1) of
+// rows [y0, y1), made again from all the source pixels under it.
+template <typename Pixels>
+SDL_Rect copyAveraged(const SDL_Surface* source, SDL_Surface* dest, const SDL_Rect& to, int x0,
+                      int x1, int y0, int y1)
+{
+    using In = typename Pixels::In;
+    using Out = typename Pixels::Out;
+    int dx0, dx1, dy0, dy1;
+    destSpan(columnTaps, x0, x1, dx0, dx1);
+    destSpan(rowTaps, y0, y1, dy0, dy1);
+    const uint8_t* sourceBase = static_cast<const uint8_t*>(source->pixels);
+    constexpr double whole = wholeWeight * wholeWeight;
+    constexpr double toRed = 255.0 / (Pixels::red * whole);
+    constexpr double toGreen = 255.0 / (Pixels::green * whole);
+    constexpr double toBlue = 255.0 / (Pixels::blue * whole);
+    constexpr uint64_t field = (1u << 21) - 1;
+    for (int y = dy0; y < dy1; ++y) {
+        Out* out =
+            reinterpret_cast<Out*>(static_cast<uint8_t*>(dest->pixels) + (to.y + y) * dest->pitch) +
+            to.x;
+        const int row0 = rowTaps.first[y];
+        const int rows = rowTaps.offset[y + 1] - rowTaps.offset[y];
+        const uint32_t* rowWeight = rowTaps.weight.data() + rowTaps.offset[y];
+        for (int x = dx0; x < dx1; ++x) {
+            const int column0 = columnTaps.first[x];
+            const int columns = columnTaps.offset[x + 1] - columnTaps.offset[x];
+            const uint32_t* columnWeight = columnTaps.weight.data() + columnTaps.offset[x];
+            uint64_t sum = 0;
+            for (int j = 0; j < rows; ++j) {
+                const In* in =
+                    reinterpret_cast<const In*>(sourceBase + (row0 + j) * source->pitch) + column0;
+                uint64_t row = 0;
+                for (int i = 0; i < columns; ++i)
+                    row += columnWeight[i] * Pixels::spread(in[i]);
+                sum += rowWeight[j] * row;
+            }
+            out[x] = packRgb<Out>(static_cast<uint32_t>((sum >> 42 & field) * toRed + 0.5),
+                                  static_cast<uint32_t>((sum >> 21 & field) * toGreen + 0.5),
+                                  static_cast<uint32_t>((sum & field) * toBlue + 0.5));
+        }
+    }
+    return SDL_Rect{to.x + dx0, to.y + dy0, dx1 - dx0, dy1 - dy0};
 }
 
 // The world at the window's own size: straight rows, no column map.
@@ -109,6 +250,8 @@ SDL_Rect copyBlock(const SDL_Surface* source, SDL_Surface* dest, const SDL_Rect&
     using Out = typename Pixels::Out;
     if (to.w == source->w && to.h == source->h)
         return copyUnscaled<Pixels>(source, dest, to, x0, x1, y0, y1);
+    if (to.w < source->w || to.h < source->h)
+        return copyAveraged<Pixels>(source, dest, to, x0, x1, y0, y1);
     const int dx0 = destStart(x0, source->w, to.w);
     const int dx1 = destStart(x1, source->w, to.w);
     const int dy0 = destStart(y0, source->h, to.h);
@@ -185,6 +328,8 @@ bool startFrame(const SDL_Surface* source, const SDL_Surface* dest, const SDL_Re
     columnOf.resize(to.w);
     for (int x = 0; x < to.w; ++x)
         columnOf[x] = sourceOf(x, source->w, to.w);
+    buildTaps(columnTaps, source->w, to.w);
+    buildTaps(rowTaps, source->h, to.h);
     return true;
 }
 

@@ -1,6 +1,8 @@
 // The run's half of the saver window's messages: the settings on creation,
 // the 10 ms frame clock, the function keys and the swallowed first moves.
 
+#include <string>
+
 #include "host/win32/saver_host.h"
 #include "render/display.h"
 #include "run/frame_driver.h"
@@ -21,22 +23,12 @@ constexpr UINT framePeriodMs = 10;
 // True when the key is one of the four the saver answers itself.
 bool handleFunctionKey(WPARAM key)
 {
-    switch (key) {
-    case VK_F1:
-        pressFunctionKey(FunctionKey::f1);
-        return true;
-    case VK_F2:
-        pressFunctionKey(FunctionKey::f2);
-        return true;
-    case VK_F3:
-        pressFunctionKey(FunctionKey::f3);
-        return true;
-    case VK_F12:
-        pressFunctionKey(FunctionKey::f12);
-        return true;
-    default:
+    FunctionKey function;
+    if (key < VK_F1 || key > VK_F24 ||
+        !functionKeyNamed("F" + std::to_string(key - VK_F1 + 1), function))
         return false;
-    }
+    pressFunctionKey(function);
+    return true;
 }
 
 void runOneFrame(HWND window)

@@ -8,7 +8,16 @@
 # 2. -window-id: the world inside a preview-sized window made here and
 #    nothing outside it; it follows a resize; destroying the window ends
 #    the saver with 0.
-# 4. SIGTERM ends a run within 100 ms with 0.
+# 3. A 1280 x 720 world on the 1024 x 768 screen: its window fits the
+#    screen (shrunk-1280x720.png and given-320x240.png are the ones to look
+#    at: the cloud's words must stay readable).
+# 4. SIGTERM ends a run within 100 ms, by SIGTERM after the clean-up (as the
+#    daemon expects of a hack it ends).
+# 5. Stops that must stop: the X server stopped (SIGSTOP) and SIGTERM to the
+#    saver, ended within 2 s; SIGTERM during a -delay of 5 s, within a
+#    second; no display, a message and 1 within a second in every mode; an
+#    8-bit display, a message and 1; an X server that dies under a run, a
+#    quiet ending with 0.
 # Also: an unknown option, a -record file that is not there, a window id
 # that is none and missing artwork end with 1 and a message (a damaged
 # record or a value out of range only give a message: xscreensaver_e2e.sh).
@@ -27,8 +36,10 @@ fail() { echo "linux e2e: FAILED: $*"; failed=1; }
 mkdir -p "$shots" && rm -f "$shots"/*.png
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/tovrine-linux-e2e.XXXXXX")
 xvfb=""
+spare=""
 cleanup() {
     [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+    [ -n "$spare" ] && kill -CONT "$spare" 2>/dev/null && kill "$spare" 2>/dev/null
     rm -rf "$tmp"
 }
 trap cleanup EXIT
@@ -156,6 +167,37 @@ else
     echo quit >&"${HOST[1]}"
 fi
 
+# ---- 3: a world larger than the screen -------------------------------------
+python3 - "$depth32" "$tmp/1280x720.rec" <<'PY'
+import struct, sys
+record = bytearray(open(sys.argv[1], "rb").read())
+record[64:72] = struct.pack("<ii", 1280, 720)  # screenWidth, screenHeight
+open(sys.argv[2], "wb").write(record)
+PY
+"$saver" -window -record "$tmp/1280x720.rec" >"$tmp/large.log" 2>&1 &
+pid=$!
+id=""
+for _ in $(seq 50); do
+    id=$(xdotool search --name '^Tovrine$' 2>/dev/null | head -n 1)
+    [ -n "$id" ] && break
+    sleep 0.1
+done
+if [ -n "$id" ]; then
+    eval "$(xdotool getwindowgeometry --shell "$id")"
+    sleep 2
+    shot "$shots/shrunk-1280x720.png"
+    all=$(census "$shots/shrunk-1280x720.png" "$X" "$Y" "$WIDTH" "$HEIGHT")
+    if [ "$WIDTH" -le 1024 ] && [ "$HEIGHT" -le 768 ] && [ "$(field cloud "$all")" -gt 1000 ]; then
+        pass "1280x720 world in a ${WIDTH}x$HEIGHT window: $all"
+    else
+        fail "1280x720 world in a ${WIDTH}x$HEIGHT window: $all"
+    fi
+else
+    fail "1280x720 world: no window"
+fi
+kill -TERM "$pid" 2>/dev/null
+wait "$pid" 2>/dev/null
+
 # ---- 4: SIGTERM ------------------------------------------------------------
 "$saver" -window >"$tmp/term.log" 2>&1 &
 pid=$!
@@ -165,8 +207,89 @@ kill -TERM "$pid"
 wait "$pid"
 code=$?
 took=$((($(date +%s%N) - start) / 1000000))
-if [ "$code" = 0 ] && [ "$took" -le 100 ]; then pass "SIGTERM ends the run in $took ms with 0"
+if [ "$code" = 143 ] && [ "$took" -le 100 ]; then pass "SIGTERM ends the run in $took ms, by SIGTERM"
 else fail "SIGTERM: exit $code after $took ms"; fi
+
+# ---- 5: stops that must stop ------------------------------------------------
+# spare_xvfb SCREEN: a second X server of our own, one we may stop or kill;
+# sets spare (its pid) and spare_display.
+spare_xvfb() {
+    rm -f "$tmp/spare"
+    Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp -noreset 3>"$tmp/spare" \
+        >/dev/null 2>&1 </dev/null &
+    spare=$!
+    for _ in $(seq 100); do
+        grep -q '^[0-9][0-9]*$' "$tmp/spare" 2>/dev/null && break
+        sleep 0.1
+    done
+    spare_display=":$(cat "$tmp/spare")"
+}
+end_spare() { kill -CONT "$spare" 2>/dev/null; kill "$spare" 2>/dev/null; wait "$spare" 2>/dev/null; spare=""; }
+ms_since() { echo $((($(date +%s%N) - $1) / 1000000)); }
+# sigterm_ends PID MS WHAT: SIGTERM to the saver, which must end by that
+# signal (after its clean-up) within MS.
+sigterm_ends() {
+    local start took
+    start=$(date +%s%N)
+    kill -TERM "$1"
+    wait_exit "$1" 3
+    took=$(ms_since "$start")
+    if [ "$code" = 143 ] && [ "$took" -le "$2" ]; then pass "$3: SIGTERM ends the saver in $took ms"
+    else fail "$3: SIGTERM: exit $code after $took ms"; kill -KILL "$1" 2>/dev/null; fi
+}
+
+# The X server stops in the middle of a run: a frame waits on it for ever,
+# and only the fallback after the signal can end the saver.
+spare_xvfb 640x480x24
+DISPLAY=$spare_display "$saver" -window >"$tmp/stall.log" 2>&1 &
+pid=$!
+sleep 2
+kill -STOP "$spare"
+sleep 0.5
+sigterm_ends "$pid" 2000 "X server stopped"
+end_spare
+
+# A stop during the wait between frames: 5 s of it.
+"$saver" -window -delay 5000000 >"$tmp/delay.log" 2>&1 &
+pid=$!
+sleep 1.5
+sigterm_ends "$pid" 1000 "-delay 5000000"
+
+# No display: never SDL's off-screen drivers, where nobody would see it.
+for args in "-window" "-fullscreen" "-root" "-window-id 0x200001"; do
+    start=$(date +%s%N)
+    # shellcheck disable=SC2086
+    DISPLAY=:99999 timeout 10 "$saver" $args >/dev/null 2>"$tmp/nodisplay.log"
+    code=$?
+    took=$(ms_since "$start")
+    if [ "$code" = 1 ] && [ "$took" -le 1000 ] && grep -q "cannot open the display" "$tmp/nodisplay.log"; then
+        pass "no display, $args: exit 1 in $took ms, $(head -n 1 "$tmp/nodisplay.log")"
+    else
+        fail "no display, $args: exit $code after $took ms, $(head -n 1 "$tmp/nodisplay.log")"
+    fi
+done
+
+spare_xvfb 640x480x8
+DISPLAY=$spare_display timeout 10 "$saver" -window >/dev/null 2>"$tmp/depth8.log"
+code=$?
+if [ "$code" = 1 ] && grep -q "bits per pixel" "$tmp/depth8.log"; then pass "8-bit display: exit 1, $(head -n 1 "$tmp/depth8.log")"
+else fail "8-bit display: exit $code, $(head -n 1 "$tmp/depth8.log")"; fi
+end_spare
+
+# The X server ends under a run, while it starts and later: no Xlib message.
+for after in 0.04 0.3 2; do
+    spare_xvfb 640x480x24
+    DISPLAY=$spare_display "$saver" -window >"$tmp/xio.log" 2>&1 &
+    pid=$!
+    sleep "$after"
+    end_spare
+    wait_exit "$pid" 3
+    # Gone before the saver connected (a slow start): that is no display.
+    if [ "$code" = 1 ] && [ "$(cat "$tmp/xio.log")" = "tovrine: cannot open the display \"$spare_display\"" ]; then
+        pass "X server gone after $after s, before the saver connected: exit 1, no display"
+    elif [ "$code" = 0 ] && ! grep -q . "$tmp/xio.log"; then pass "X server gone after $after s: quiet, exit 0"
+    else fail "X server gone after $after s: exit $code, $(head -n 1 "$tmp/xio.log")"; kill -KILL "$pid" 2>/dev/null; fi
+done
 
 # ---- refusals ---------------------------------------------------------------
 for args in "-bogus" "-window-id 0x0x1f" "-record $tmp/missing.rec"; do

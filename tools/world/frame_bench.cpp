@@ -1,8 +1,6 @@
 #include "tools/world/frame_bench.h"
 
-#include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <fstream>
 #include <string>
 
@@ -13,21 +11,6 @@
 #include "tools/world/world_figures.h"
 
 namespace {
-
-double nowMs()
-{
-    using namespace std::chrono;
-    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
-}
-
-// This thread's processor time: unlike the wall clock it does not count
-// the time other programs held the processor.
-double processorMs()
-{
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return now.tv_sec * 1000.0 + now.tv_nsec / 1e6;
-}
 
 // A field of /proc/self/status in kB ("VmRSS", "VmHWM"); -1 where there is none.
 int64_t statusKb(const std::string& field)
@@ -41,21 +24,13 @@ int64_t statusKb(const std::string& field)
     return -1;
 }
 
-void printSpread(const char* what, const TimeSpread& spread, int64_t frames)
+void printSpread(const char* what, const TimeSpread& spread)
 {
-    const double mean = frames > 0 ? spread.totalMs / frames : 0.0;
-    std::printf("bench: %s ms per frame: mean %.4f min %.4f max %.4f\n", what, mean, spread.minMs,
-                spread.maxMs);
+    std::printf("bench: %s ms per frame: mean %.4f min %.4f max %.4f\n", what, spread.meanMs(),
+                spread.minMs, spread.maxMs);
 }
 
 }  // namespace
-
-void TimeSpread::add(double ms, int64_t count)
-{
-    minMs = (count == 0 || ms < minMs) ? ms : minMs;
-    maxMs = (count == 0 || ms > maxMs) ? ms : maxMs;
-    totalMs += ms;
-}
 
 FrameBench::FrameBench() { countDrawingTime(true); }
 
@@ -63,17 +38,17 @@ void FrameBench::beginFrame()
 {
     drawingAtStartMs_ = drawingMilliseconds();
     processorAtStartMs_ = processorMs();
-    frameStartMs_ = nowMs();
+    frameStartMs_ = steadyMs();
 }
 
 void FrameBench::endFrame(int64_t frame, int64_t lastFrame)
 {
-    const double whole = nowMs() - frameStartMs_;
-    processor_.add(processorMs() - processorAtStartMs_, frames_);
+    const double whole = steadyMs() - frameStartMs_;
+    processor_.add(processorMs() - processorAtStartMs_);
     const double drawing = drawingMilliseconds() - drawingAtStartMs_;
-    whole_.add(whole, frames_);
-    drawing_.add(drawing, frames_);
-    simulation_.add(whole - drawing, frames_);
+    whole_.add(whole);
+    drawing_.add(drawing);
+    simulation_.add(whole - drawing);
     frames_ += 1;
 
     const int32_t population = vobList != nullptr ? vobList->population() : 0;
@@ -91,12 +66,11 @@ void FrameBench::endFrame(int64_t frame, int64_t lastFrame)
 
 void FrameBench::print(int64_t lastFrame) const
 {
-    const double mean = frames_ > 0 ? whole_.totalMs / frames_ : 0.0;
     std::printf("bench: %lld frames, ms per frame: mean %.4f min %.4f max %.4f\n",
-                static_cast<long long>(frames_), mean, whole_.minMs, whole_.maxMs);
-    printSpread("simulation", simulation_, frames_);
-    printSpread("drawing", drawing_, frames_);
-    printSpread("processor", processor_, frames_);
+                static_cast<long long>(frames_), whole_.meanMs(), whole_.minMs, whole_.maxMs);
+    printSpread("simulation", simulation_);
+    printSpread("drawing", drawing_);
+    printSpread("processor", processor_);
     const FoodSearchCounts searches = foodSearchCounts();
     std::printf("bench: food searches: %lld by the index, %lld by walking the list%s\n",
                 static_cast<long long>(searches.indexed), static_cast<long long>(searches.walked),

@@ -6,13 +6,7 @@
 
 #include <cstdint>
 
-struct TimeSpread {
-    double totalMs = 0;
-    double minMs = 0;
-    double maxMs = 0;
-
-    void add(double ms, int64_t count);
-};
+#include "host/sdl/frame_timing.h"
 
 class FrameBench {
 public:

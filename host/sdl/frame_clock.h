@@ -1,0 +1,24 @@
+// The Linux saver's frame clock as arithmetic on microseconds, so that it can
+// be driven by a clock other than the real one. The host's loop reads the
+// steady clock and waits; this decides when each frame is due.
+#pragma once
+
+#include <cstdint>
+
+struct FrameClock {
+    int64_t period = 10000;  // from the start of one frame to the next
+    int64_t due = 0;         // when the next frame starts
+};
+
+// A clock whose first frame is due at once.
+FrameClock startFrameClock(int64_t period, int64_t now);
+
+// The frame that was due has ended at `now`: the next one is due one period
+// after it was due, a steady tick whatever each frame takes. A late frame
+// lets the next start at once, but after a stall (a stopped X server, a
+// suspended machine) the missed frames are not run in a burst: at most two
+// start at once, then the tick goes on from there.
+void frameDone(FrameClock& clock, int64_t now);
+
+// How long to wait at `now` before the next frame; 0 when it is due.
+int64_t waitBeforeFrame(const FrameClock& clock, int64_t now);
