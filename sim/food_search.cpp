@@ -14,6 +14,7 @@
 #include "sim/entity.h"
 #include "sim/entity_list.h"
 #include "sim/world.h"
+#include "sim/world_memory.h"
 
 namespace {
 
@@ -37,12 +38,15 @@ FoodSearchCounts counts;
 
 bool outsideLimit(int64_t v) { return v > coordinateLimit || v < -coordinateLimit; }
 
+// Its place in foodList when the grid was built is its index in inListOrder.
 struct Deposit {
     int32_t x;
     int32_t y;
-    uint32_t order;  // position in foodList when the grid was built
     Entity* entity;
 };
+
+template <typename T>
+using IndexArray = std::vector<T, WorldAllocator<T>>;
 
 struct FoodGrid {
     const EntityList* list = nullptr;
@@ -51,11 +55,12 @@ struct FoodGrid {
     int64_t minX = 0, minY = 0, maxX = 0, maxY = 0;
     int32_t shift = narrowestShift;
     int64_t columns = 0;
-    std::vector<Deposit> inListOrder;
-    std::vector<uint32_t>
-        bucketStart;                // bucket b holds byBucket[bucketStart[b] .. bucketStart[b+1])
-    std::vector<Deposit> byBucket;  // list order within each bucket
-    std::vector<uint32_t> fillAt;   // scratch of the sort
+    IndexArray<Deposit> inListOrder;
+    // Bucket b holds byBucket[bucketStart[b] .. bucketStart[b + 1]): places
+    // in inListOrder, rising. Places rather than copies keep a deposit's
+    // share of the index small where food grows by the million.
+    IndexArray<uint32_t> bucketStart;
+    IndexArray<uint32_t> byBucket;
 
     int32_t searchesSinceChange = 0;
     bool built = false;
@@ -72,15 +77,24 @@ struct FoodGrid {
 
 FoodGrid grid;
 
+// Arrays that grow by a quarter, not double: in a world whose food grows
+// without bound the index stays a small share of its memory.
+template <typename T>
+void makeRoom(IndexArray<T>& array, size_t size)
+{
+    if (array.capacity() < size)
+        array.reserve(size + size / 4);
+}
+
 void FoodGrid::rebuild()
 {
     usable = true;
     inListOrder.clear();
+    makeRoom(inListOrder, static_cast<size_t>(std::max(foodList->population(), 0)));
     minX = minY = std::numeric_limits<int64_t>::max();
     maxX = maxY = std::numeric_limits<int64_t>::min();
-    uint32_t order = 0;
-    for (const EntityNode* n = foodList->head(); n != nullptr; n = n->next, ++order) {
-        const Deposit d{n->entity->centreX(), n->entity->centreY(), order, n->entity};
+    for (const EntityNode* n = foodList->head(); n != nullptr; n = n->next) {
+        const Deposit d{n->entity->centreX(), n->entity->centreY(), n->entity};
         if (outsideLimit(d.x) || outsideLimit(d.y)) {
             usable = false;
             return;
@@ -105,15 +119,19 @@ void FoodGrid::rebuild()
             break;
     }
     // A counting sort by bucket keeps the list order within each bucket.
-    bucketStart.assign(static_cast<size_t>(columns * rows + 1), 0);
+    // Bucket b is counted two places on, so that after the sums its fill
+    // position sits at b + 1 and ends as the start of b + 1.
+    const size_t buckets = static_cast<size_t>(columns * rows);
+    makeRoom(bucketStart, buckets + 2);
+    bucketStart.assign(buckets + 2, 0);
     for (const Deposit& d : inListOrder)
-        bucketStart[static_cast<size_t>(bucketOf(d) + 1)] += 1;
-    for (size_t b = 1; b < bucketStart.size(); ++b)
+        bucketStart[static_cast<size_t>(bucketOf(d) + 2)] += 1;
+    for (size_t b = 2; b < bucketStart.size(); ++b)
         bucketStart[b] += bucketStart[b - 1];
+    makeRoom(byBucket, inListOrder.size());
     byBucket.resize(inListOrder.size());
-    fillAt.assign(bucketStart.begin(), bucketStart.end() - 1);
-    for (const Deposit& d : inListOrder)
-        byBucket[fillAt[static_cast<size_t>(bucketOf(d))]++] = d;
+    for (uint32_t place = 0; place < inListOrder.size(); ++place)
+        byBucket[bucketStart[static_cast<size_t>(bucketOf(inListOrder[place]) + 1)]++] = place;
 }
 
 bool FoodGrid::search(int64_t x, int64_t y, int64_t rangeX, int64_t rangeY, Entity*& found) const
@@ -139,12 +157,13 @@ bool FoodGrid::search(int64_t x, int64_t y, int64_t rangeX, int64_t rangeY, Enti
         for (int64_t c = c0; c <= c1; ++c) {
             const size_t b = static_cast<size_t>(r * columns + c);
             for (uint32_t i = bucketStart[b]; i < bucketStart[b + 1]; ++i) {
-                const Deposit& d = byBucket[i];
-                if (d.order >= best)
+                const uint32_t place = byBucket[i];
+                if (place >= best)
                     break;  // later in the list than what was found already
+                const Deposit& d = inListOrder[place];
                 if (d.x >= left && d.x <= right && d.y >= top && d.y <= bottom &&
                     d.entity->alive() == 1) {
-                    best = d.order;
+                    best = place;
                     found = d.entity;
                     break;
                 }
@@ -161,6 +180,8 @@ void setFoodSearch(FoodSearch search) { currentSearch = search; }
 FoodSearch foodSearch() { return currentSearch; }
 
 FoodSearchCounts foodSearchCounts() { return counts; }
+
+void releaseFoodIndex() { grid = FoodGrid(); }
 
 Entity* walkForFoodNear(int32_t x, int32_t y, int32_t rangeX, int32_t rangeY)
 {
