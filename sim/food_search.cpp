@@ -24,10 +24,16 @@ constexpr int64_t coordinateLimit = (int64_t{1} << 30) - 1;
 // 32-pixel buckets: a meal search (at most 7 pixels each way) touches at most
 // 2 x 2 of them, a steering search of the presets' radius at most 3 x 3.
 constexpr int32_t narrowestShift = 5;
+// Food laid by the million crowds thousands of deposits into each bucket,
+// and a Vob in a patch it has eaten bare scans them all: such food gets
+// buckets down to 4 pixels.
+constexpr int32_t crowdedShift = 0;
+constexpr int64_t crowdedBucket = 16;
 // Sparse deposits over a wide area get wider buckets rather than many empty ones.
 constexpr int64_t fewestBucketsAllowed = 1024;
 // A search wider than this many buckets is a huge radius: the walk finds its
 // answer among the first deposits.
+// Counted in 32-pixel buckets whatever the grid's.
 constexpr int64_t widestSearchBuckets = 16;
 // Building the grid costs about as much as a few walks of the list: a world
 // of many deposits and a handful of Vobs is better served by walking.
@@ -63,6 +69,7 @@ struct FoodGrid {
     IndexArray<uint32_t> byBucket;
 
     int32_t searchesSinceChange = 0;
+    int64_t nodesWalked = 0;  // by the walks since the change
     bool built = false;
 
     bool current() const { return list == foodList && stamp == foodList->changeStamp(); }
@@ -118,6 +125,11 @@ void FoodGrid::rebuild()
         if (columns * rows <= bucketLimit)
             break;
     }
+    while (shift > crowdedShift && int64_t(inListOrder.size()) > crowdedBucket * columns * rows) {
+        --shift;
+        columns = ((maxX - minX) >> shift) + 1;
+        rows = ((maxY - minY) >> shift) + 1;
+    }
     // A counting sort by bucket keeps the list order within each bucket.
     // Bucket b is counted two places on, so that after the sums its fill
     // position sits at b + 1 and ends as the start of b + 1.
@@ -149,7 +161,8 @@ bool FoodGrid::search(int64_t x, int64_t y, int64_t rangeX, int64_t rangeY, Enti
         return true;
     const int64_t c0 = (left - minX) >> shift, c1 = (right - minX) >> shift;
     const int64_t r0 = (top - minY) >> shift, r1 = (bottom - minY) >> shift;
-    if ((c1 - c0 + 1) * (r1 - r0 + 1) > widestSearchBuckets)
+    const int32_t finer = std::max(narrowestShift - shift, 0);
+    if ((c1 - c0 + 1) * (r1 - r0 + 1) > (widestSearchBuckets << (2 * finer)))
         return false;
 
     uint32_t best = std::numeric_limits<uint32_t>::max();
@@ -183,11 +196,15 @@ FoodSearchCounts foodSearchCounts() { return counts; }
 
 void releaseFoodIndex() { grid = FoodGrid(); }
 
-Entity* walkForFoodNear(int32_t x, int32_t y, int32_t rangeX, int32_t rangeY)
+namespace {
+
+// The walk, adding the nodes it looked at to `visited`.
+Entity* walkCounting(int32_t x, int32_t y, int32_t rangeX, int32_t rangeY, int64_t& visited)
 {
     if (foodList == nullptr)
         return nullptr;
     for (EntityNode* n = foodList->head(); n != nullptr; n = n->next) {
+        visited += 1;
         const Entity& food = *n->entity;
         if (food.alive() == 1 && wrapDistance(food.centreX(), x) < rangeX &&
             wrapDistance(food.centreY(), y) < rangeY)
@@ -196,25 +213,39 @@ Entity* walkForFoodNear(int32_t x, int32_t y, int32_t rangeX, int32_t rangeY)
     return nullptr;
 }
 
+}  // namespace
+
+Entity* walkForFoodNear(int32_t x, int32_t y, int32_t rangeX, int32_t rangeY)
+{
+    int64_t visited = 0;
+    return walkCounting(x, y, rangeX, rangeY, visited);
+}
+
 Entity* firstFoodNear(int32_t x, int32_t y, int32_t rangeX, int32_t rangeY)
 {
-    if (currentSearch == FoodSearch::indexed && foodList != nullptr) {
-        if (!grid.current()) {
-            grid.list = foodList;
-            grid.stamp = foodList->changeStamp();
-            grid.searchesSinceChange = 0;
-            grid.built = false;
-        }
-        if (!grid.built && ++grid.searchesSinceChange > walksBeforeBuilding) {
-            grid.rebuild();
-            grid.built = true;
-        }
-        Entity* found = nullptr;
-        if (grid.built && grid.search(x, y, rangeX, rangeY, found)) {
-            counts.indexed += 1;
-            return found;
-        }
+    if (currentSearch != FoodSearch::indexed || foodList == nullptr) {
+        counts.walked += 1;
+        return walkForFoodNear(x, y, rangeX, rangeY);
+    }
+    if (!grid.current()) {
+        grid.list = foodList;
+        grid.stamp = foodList->changeStamp();
+        grid.searchesSinceChange = 0;
+        grid.nodesWalked = 0;
+        grid.built = false;
+    }
+    // Once the walks have looked at as many nodes as a build does, the
+    // build is cheaper: a search that finds nothing walks the whole list.
+    if (!grid.built && (++grid.searchesSinceChange > walksBeforeBuilding ||
+                        (grid.nodesWalked > 0 && grid.nodesWalked >= foodList->population()))) {
+        grid.rebuild();
+        grid.built = true;
+    }
+    Entity* found = nullptr;
+    if (grid.built && grid.search(x, y, rangeX, rangeY, found)) {
+        counts.indexed += 1;
+        return found;
     }
     counts.walked += 1;
-    return walkForFoodNear(x, y, rangeX, rangeY);
+    return walkCounting(x, y, rangeX, rangeY, grid.nodesWalked);
 }
