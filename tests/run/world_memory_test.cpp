@@ -38,7 +38,7 @@ protected:
     void buildFoodStorm()
     {
         ASSERT_EQ(worldComplete, buildWorld([](OptionsRecord& o) {
-                      o.whirlCount = 500;
+                      o.whirlCount = 200;
                       o.foodStrength = 9999999;
                       o.depositGap = 1;
                   }));
