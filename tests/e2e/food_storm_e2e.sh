@@ -144,7 +144,8 @@ if [ "$RIG_EXIT_CODE" = 0 ]; then
 else
     fail "tovrine.scr /s under Wine: $RIG_EXIT_CODE after $seconds s"
 fi
-if [ "$peak" -gt 0 ]; then within "tovrine.scr under Wine" "$peak" "$budget32"
-else fail "tovrine.scr under Wine: its memory was never read"; fi
+# Closed by the budget, not by something else before the world had grown.
+if [ "$peak" -gt $((budget32 * 1024 * 9 / 10)) ]; then within "tovrine.scr under Wine" "$peak" "$budget32"
+else fail "tovrine.scr under Wine: peak $((peak / 1024)) MiB, short of the budget $budget32 MiB"; fi
 wine reg delete "$key" /v Options /f >/dev/null 2>&1 9>&-
 exit $failed
