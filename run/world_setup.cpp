@@ -10,6 +10,7 @@
 #include "sim/arith.h"
 #include "sim/entity.h"
 #include "sim/entity_list.h"
+#include "sim/food_search.h"
 #include "sim/random.h"
 #include "sim/world.h"
 
@@ -182,6 +183,8 @@ int32_t setUpWorld()
 
 void tearDownWorld()
 {
+    // The food index is built over foodList and is as large as it.
+    releaseFoodIndex();
     deleteAndNull(vobList);
     deleteAndNull(whirlList);
     deleteAndNull(foodList);

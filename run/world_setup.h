@@ -49,8 +49,9 @@ constexpr int32_t whirlBitmap = 111;
 // built so far stays for tearDownWorld. worldOutOfMemory as above.
 int32_t setUpWorld();
 
-// Frees the lists, then the sheets in creation order, then overlayFont and
-// vitalsFont, and nulls every pointer. Safe to call again or before set-up.
+// Frees the food index and the lists, then the sheets in creation order,
+// then overlayFont and vitalsFont, and nulls every pointer. Safe to call
+// again or before set-up.
 void tearDownWorld();
 
 // What set-up could not load: one line per sheet without a bitmap or font

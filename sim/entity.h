@@ -3,7 +3,10 @@
 // which counters their rule reads.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+
+#include "sim/world_memory.h"
 
 class SpriteSheet;
 struct Surface;
@@ -37,6 +40,9 @@ public:
     ~Entity();
     Entity(const Entity&) = delete;
     Entity& operator=(const Entity&) = delete;
+    // Counted in the world's memory (sim/world_memory.h).
+    static void* operator new(std::size_t size) { return takeWorldMemory(size); }
+    static void operator delete(void* block, std::size_t size) { giveWorldMemory(block, size); }
 
     // Takes `sheet` (borrowed) and measures its cells; position, direction,
     // column and row stay as they were.

@@ -2,7 +2,10 @@
 // it: the Vob list's counts are the world statistics of the overlay.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+
+#include "sim/world_memory.h"
 
 class Entity;
 
@@ -10,6 +13,10 @@ struct EntityNode {
     EntityNode* next = nullptr;
     EntityNode* prev = nullptr;
     Entity* entity = nullptr;  // owned: destroyed with the node
+
+    // Counted in the world's memory, as the entity is.
+    static void* operator new(std::size_t size) { return takeWorldMemory(size); }
+    static void operator delete(void* block, std::size_t size) { giveWorldMemory(block, size); }
 };
 
 class EntityList {

@@ -14,6 +14,7 @@
 #include "sim/entity.h"
 #include "sim/entity_list.h"
 #include "sim/world.h"
+#include "sim/world_memory.h"
 
 namespace {
 
@@ -23,10 +24,16 @@ constexpr int64_t coordinateLimit = (int64_t{1} << 30) - 1;
 // 32-pixel buckets: a meal search (at most 7 pixels each way) touches at most
 // 2 x 2 of them, a steering search of the presets' radius at most 3 x 3.
 constexpr int32_t narrowestShift = 5;
+// Food laid by the million crowds thousands of deposits into each bucket,
+// and a Vob in a patch it has eaten bare scans them all: such food gets
+// buckets down to 4 pixels.
+constexpr int32_t crowdedShift = 0;
+constexpr int64_t crowdedBucket = 16;
 // Sparse deposits over a wide area get wider buckets rather than many empty ones.
 constexpr int64_t fewestBucketsAllowed = 1024;
 // A search wider than this many buckets is a huge radius: the walk finds its
 // answer among the first deposits.
+// Counted in 32-pixel buckets whatever the grid's.
 constexpr int64_t widestSearchBuckets = 16;
 // Building the grid costs about as much as a few walks of the list: a world
 // of many deposits and a handful of Vobs is better served by walking.
@@ -37,12 +44,15 @@ FoodSearchCounts counts;
 
 bool outsideLimit(int64_t v) { return v > coordinateLimit || v < -coordinateLimit; }
 
+// Its place in foodList when the grid was built is its index in inListOrder.
 struct Deposit {
     int32_t x;
     int32_t y;
-    uint32_t order;  // position in foodList when the grid was built
     Entity* entity;
 };
+
+template <typename T>
+using IndexArray = std::vector<T, WorldAllocator<T>>;
 
 struct FoodGrid {
     const EntityList* list = nullptr;
@@ -51,13 +61,15 @@ struct FoodGrid {
     int64_t minX = 0, minY = 0, maxX = 0, maxY = 0;
     int32_t shift = narrowestShift;
     int64_t columns = 0;
-    std::vector<Deposit> inListOrder;
-    std::vector<uint32_t>
-        bucketStart;                // bucket b holds byBucket[bucketStart[b] .. bucketStart[b+1])
-    std::vector<Deposit> byBucket;  // list order within each bucket
-    std::vector<uint32_t> fillAt;   // scratch of the sort
+    IndexArray<Deposit> inListOrder;
+    // Bucket b holds byBucket[bucketStart[b] .. bucketStart[b + 1]): places
+    // in inListOrder, rising. Places rather than copies keep a deposit's
+    // share of the index small where food grows by the million.
+    IndexArray<uint32_t> bucketStart;
+    IndexArray<uint32_t> byBucket;
 
     int32_t searchesSinceChange = 0;
+    int64_t nodesWalked = 0;  // by the walks since the change
     bool built = false;
 
     bool current() const { return list == foodList && stamp == foodList->changeStamp(); }
@@ -72,15 +84,24 @@ struct FoodGrid {
 
 FoodGrid grid;
 
+// Arrays that grow by a quarter, not double: in a world whose food grows
+// without bound the index stays a small share of its memory.
+template <typename T>
+void makeRoom(IndexArray<T>& array, size_t size)
+{
+    if (array.capacity() < size)
+        array.reserve(size + size / 4);
+}
+
 void FoodGrid::rebuild()
 {
     usable = true;
     inListOrder.clear();
+    makeRoom(inListOrder, static_cast<size_t>(std::max(foodList->population(), 0)));
     minX = minY = std::numeric_limits<int64_t>::max();
     maxX = maxY = std::numeric_limits<int64_t>::min();
-    uint32_t order = 0;
-    for (const EntityNode* n = foodList->head(); n != nullptr; n = n->next, ++order) {
-        const Deposit d{n->entity->centreX(), n->entity->centreY(), order, n->entity};
+    for (const EntityNode* n = foodList->head(); n != nullptr; n = n->next) {
+        const Deposit d{n->entity->centreX(), n->entity->centreY(), n->entity};
         if (outsideLimit(d.x) || outsideLimit(d.y)) {
             usable = false;
             return;
@@ -104,16 +125,25 @@ void FoodGrid::rebuild()
         if (columns * rows <= bucketLimit)
             break;
     }
+    while (shift > crowdedShift && int64_t(inListOrder.size()) > crowdedBucket * columns * rows) {
+        --shift;
+        columns = ((maxX - minX) >> shift) + 1;
+        rows = ((maxY - minY) >> shift) + 1;
+    }
     // A counting sort by bucket keeps the list order within each bucket.
-    bucketStart.assign(static_cast<size_t>(columns * rows + 1), 0);
+    // Bucket b is counted two places on, so that after the sums its fill
+    // position sits at b + 1 and ends as the start of b + 1.
+    const size_t buckets = static_cast<size_t>(columns * rows);
+    makeRoom(bucketStart, buckets + 2);
+    bucketStart.assign(buckets + 2, 0);
     for (const Deposit& d : inListOrder)
-        bucketStart[static_cast<size_t>(bucketOf(d) + 1)] += 1;
-    for (size_t b = 1; b < bucketStart.size(); ++b)
+        bucketStart[static_cast<size_t>(bucketOf(d) + 2)] += 1;
+    for (size_t b = 2; b < bucketStart.size(); ++b)
         bucketStart[b] += bucketStart[b - 1];
+    makeRoom(byBucket, inListOrder.size());
     byBucket.resize(inListOrder.size());
-    fillAt.assign(bucketStart.begin(), bucketStart.end() - 1);
-    for (const Deposit& d : inListOrder)
-        byBucket[fillAt[static_cast<size_t>(bucketOf(d))]++] = d;
+    for (uint32_t place = 0; place < inListOrder.size(); ++place)
+        byBucket[bucketStart[static_cast<size_t>(bucketOf(inListOrder[place]) + 1)]++] = place;
 }
 
 bool FoodGrid::search(int64_t x, int64_t y, int64_t rangeX, int64_t rangeY, Entity*& found) const
@@ -131,7 +161,8 @@ bool FoodGrid::search(int64_t x, int64_t y, int64_t rangeX, int64_t rangeY, Enti
         return true;
     const int64_t c0 = (left - minX) >> shift, c1 = (right - minX) >> shift;
     const int64_t r0 = (top - minY) >> shift, r1 = (bottom - minY) >> shift;
-    if ((c1 - c0 + 1) * (r1 - r0 + 1) > widestSearchBuckets)
+    const int32_t finer = std::max(narrowestShift - shift, 0);
+    if ((c1 - c0 + 1) * (r1 - r0 + 1) > (widestSearchBuckets << (2 * finer)))
         return false;
 
     uint32_t best = std::numeric_limits<uint32_t>::max();
@@ -139,12 +170,13 @@ bool FoodGrid::search(int64_t x, int64_t y, int64_t rangeX, int64_t rangeY, Enti
         for (int64_t c = c0; c <= c1; ++c) {
             const size_t b = static_cast<size_t>(r * columns + c);
             for (uint32_t i = bucketStart[b]; i < bucketStart[b + 1]; ++i) {
-                const Deposit& d = byBucket[i];
-                if (d.order >= best)
+                const uint32_t place = byBucket[i];
+                if (place >= best)
                     break;  // later in the list than what was found already
+                const Deposit& d = inListOrder[place];
                 if (d.x >= left && d.x <= right && d.y >= top && d.y <= bottom &&
                     d.entity->alive() == 1) {
-                    best = d.order;
+                    best = place;
                     found = d.entity;
                     break;
                 }
@@ -162,11 +194,17 @@ FoodSearch foodSearch() { return currentSearch; }
 
 FoodSearchCounts foodSearchCounts() { return counts; }
 
-Entity* walkForFoodNear(int32_t x, int32_t y, int32_t rangeX, int32_t rangeY)
+void releaseFoodIndex() { grid = FoodGrid(); }
+
+namespace {
+
+// The walk, adding the nodes it looked at to `visited`.
+Entity* walkCounting(int32_t x, int32_t y, int32_t rangeX, int32_t rangeY, int64_t& visited)
 {
     if (foodList == nullptr)
         return nullptr;
     for (EntityNode* n = foodList->head(); n != nullptr; n = n->next) {
+        visited += 1;
         const Entity& food = *n->entity;
         if (food.alive() == 1 && wrapDistance(food.centreX(), x) < rangeX &&
             wrapDistance(food.centreY(), y) < rangeY)
@@ -175,25 +213,39 @@ Entity* walkForFoodNear(int32_t x, int32_t y, int32_t rangeX, int32_t rangeY)
     return nullptr;
 }
 
+}  // namespace
+
+Entity* walkForFoodNear(int32_t x, int32_t y, int32_t rangeX, int32_t rangeY)
+{
+    int64_t visited = 0;
+    return walkCounting(x, y, rangeX, rangeY, visited);
+}
+
 Entity* firstFoodNear(int32_t x, int32_t y, int32_t rangeX, int32_t rangeY)
 {
-    if (currentSearch == FoodSearch::indexed && foodList != nullptr) {
-        if (!grid.current()) {
-            grid.list = foodList;
-            grid.stamp = foodList->changeStamp();
-            grid.searchesSinceChange = 0;
-            grid.built = false;
-        }
-        if (!grid.built && ++grid.searchesSinceChange > walksBeforeBuilding) {
-            grid.rebuild();
-            grid.built = true;
-        }
-        Entity* found = nullptr;
-        if (grid.built && grid.search(x, y, rangeX, rangeY, found)) {
-            counts.indexed += 1;
-            return found;
-        }
+    if (currentSearch != FoodSearch::indexed || foodList == nullptr) {
+        counts.walked += 1;
+        return walkForFoodNear(x, y, rangeX, rangeY);
+    }
+    if (!grid.current()) {
+        grid.list = foodList;
+        grid.stamp = foodList->changeStamp();
+        grid.searchesSinceChange = 0;
+        grid.nodesWalked = 0;
+        grid.built = false;
+    }
+    // Once the walks have looked at as many nodes as a build does, the
+    // build is cheaper: a search that finds nothing walks the whole list.
+    if (!grid.built && (++grid.searchesSinceChange > walksBeforeBuilding ||
+                        (grid.nodesWalked > 0 && grid.nodesWalked >= foodList->population()))) {
+        grid.rebuild();
+        grid.built = true;
+    }
+    Entity* found = nullptr;
+    if (grid.built && grid.search(x, y, rangeX, rangeY, found)) {
+        counts.indexed += 1;
+        return found;
     }
     counts.walked += 1;
-    return walkForFoodNear(x, y, rangeX, rangeY);
+    return walkCounting(x, y, rangeX, rangeY, grid.nodesWalked);
 }

@@ -23,6 +23,9 @@ FoodSearch foodSearch();
 // Deposits must not move while the list is unchanged: they never do.
 Entity* firstFoodNear(int32_t x, int32_t y, int32_t rangeX, int32_t rangeY);
 
+// Gives the index's memory back; the world's tear-down calls it.
+void releaseFoodIndex();
+
 // The reference: the same question answered by walking foodList from its head.
 Entity* walkForFoodNear(int32_t x, int32_t y, int32_t rangeX, int32_t rangeY);
 

@@ -53,6 +53,7 @@ TEST_F(FoodSearchTest, TheIndexFindsTheDepositTheWalkFinds)
     } layouts[] = {
         {"a screen with margins", -60, 860, 0, true},
         {"a crowd", 395, 415, 0, true},
+        {"piled on a few pixels, as a food storm lays them", 390, 394, 0, true},
         {"far apart", -3000000, 3000000, 0, true},
         {"some beyond the limit", -100, 900, 7, false},
         {"near the ends of 32 bits", INT_MIN + 100, INT_MAX - 100, 0, false},
@@ -103,6 +104,30 @@ TEST_F(FoodSearchTest, TheIndexFindsTheDepositTheWalkFinds)
             EXPECT_GT(byWalk, 6000) << layout.name;
         }
     }
+}
+
+// A food storm piles deposits by the thousand onto each pixel: the index
+// narrows its buckets for them and still answers the Vobs' meal searches.
+TEST_F(FoodSearchTest, FoodPiledByTheThousandIsStillSearchedThroughTheIndex)
+{
+    for (int i = 0; i < 4000; ++i)
+        addFood(400 + i % 10, 300 + i / 10 % 10, 100);
+    int32_t place = 0;
+    for (EntityNode* n = foodList->head(); n != nullptr; n = n->next, ++place) {
+        if (place % 3 == 0)
+            n->entity->setAlive(0);  // eaten since the index was built
+    }
+    for (int i = 0; i < 5; ++i)
+        firstFoodNear(0, 0, 1, 1);  // the walks before the index is built
+    const FoodSearchCounts before = foodSearchCounts();
+    for (int32_t x = 395; x < 415; ++x) {
+        for (int32_t range : {5, 7}) {
+            ASSERT_EQ(walkForFoodNear(x, x - 95, range, range),
+                      firstFoodNear(x, x - 95, range, range))
+                << "at (" << x << ", " << x - 95 << ") within " << range;
+        }
+    }
+    EXPECT_EQ(40, foodSearchCounts().indexed - before.indexed);
 }
 
 // ---- whole worlds, run once with each search ----

@@ -1,0 +1,20 @@
+#include "render/machine_memory.h"
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+MachineMemory machineMemory()
+{
+    MachineMemory machine;
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long pageSize = sysconf(_SC_PAGE_SIZE);
+    if (pages > 0 && pageSize > 0)
+        machine.physicalBytes = static_cast<uint64_t>(pages) * static_cast<uint64_t>(pageSize);
+    // A limit set with ulimit -v is the address space there is.
+    rlimit limit;
+    if (getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
+        machine.addressSpaceBytes = static_cast<uint64_t>(limit.rlim_cur);
+    else if (sizeof(void*) == 4)
+        machine.addressSpaceBytes = uint64_t{3} << 30;
+    return machine;
+}
