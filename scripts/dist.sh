@@ -4,97 +4,115 @@
 # file, the same help as a page, README.txt and SHA256SUMS; and the web page:
 # dist/tovrine-VERSION-web.zip with tovrine.html, site/ and SHA256SUMS.
 #
-#   scripts/dist.sh [JOBS]
+#   scripts/dist.sh [JOBS] [all|windows|web]
 #
 # Builds the two savers first; the version is project()'s in CMakeLists.txt,
 # as both builds configured it. Unpacks the zip again and checks its sums.
 set -eu
 cd "$(dirname "$0")/.."
 jobs=${1:-$(nproc)}
-
-for preset in win32 win64; do
-    if [ ! -f "build/$preset/CMakeCache.txt" ]; then
-        cmake --preset "$preset" >/dev/null
-    fi
-    cmake --build "build/$preset" -j "$jobs" --target tovrine-saver >/dev/null
-done
+what=${2:-all}
 
 versionOf() {
     sed -n 's/^#define TOVRINE_VERSION_TEXT "\(.*\)"$/\1/p' "$1/generated/tovrine_version.h"
 }
-version=$(versionOf build/win32)
-if [ -z "$version" ] || [ "$version" != "$(versionOf build/win64)" ]; then
-    echo "dist: the two builds disagree on the version (${version:-none})" >&2
-    exit 1
-fi
-
-# The readme names the registry key the store uses; they must not drift apart.
-key=$(sed -n 's/^const char registryTitle\[\] = "\(.*\)";$/\1/p' settings/win32/registry_store.cpp)
-if [ -z "$key" ] || ! grep -qF "ScreenSavers\\$key" resources/dist/README.txt; then
-    echo "dist: resources/dist/README.txt does not name the settings key (${key:-not found})" >&2
-    exit 1
-fi
-
-# The readme says where to put the help file the pages open, by its name.
-helpFile=$(sed -n 's/^const char helpFile\[\] = "\(.*\)";$/\1/p' settings/win32/configuration_sheet.cpp)
-if [ -z "$helpFile" ] || [ ! -f "resources/help/$helpFile" ] ||
-    ! grep -qF "$helpFile" resources/dist/README.txt; then
-    echo "dist: resources/dist/README.txt or resources/help/ lacks the help file (${helpFile:-not found})" >&2
-    exit 1
-fi
-helpContents="${helpFile%.hlp}.cnt"
-
-name=tovrine-$version-windows
-work=build/dist
-stage=$work/$name
-rm -rf "$work"
-mkdir -p "$stage" dist
-
-# The builds keep their symbols for debugging; the release carries none.
-i686-w64-mingw32-strip --strip-all -o "$stage/tovrine.scr" build/win32/tovrine.scr
-x86_64-w64-mingw32-strip --strip-all -o "$stage/tovrine64.scr" build/win64/tovrine64.scr
-# Notepad before Windows 10 shows bare line feeds as one long line.
-sed -e "s/@VERSION@/$version/g" -e 's/$/\r/' resources/dist/README.txt >"$stage/README.txt"
-cp "resources/help/$helpFile" "resources/help/$helpContents" resources/help/tovrine-help.html "$stage/"
-(cd "$stage" && sha256sum tovrine.scr tovrine64.scr "$helpFile" "$helpContents" tovrine-help.html \
-    README.txt >SHA256SUMS)
-
-# A fixed date in the archive, so the same programs give the same zip.
-zip=dist/$name.zip
-rm -f "$zip"
-(cd "$work" && cmake -E tar cf "../../$zip" --format=zip "--mtime=2026-01-01 00:00:00 UTC" "$name")
-
-mkdir "$work/check"
-(cd "$work/check" && cmake -E tar xf "../../../$zip")
-(cd "$work/check/$name" && sha256sum --quiet -c SHA256SUMS) || {
-    echo "dist: the unpacked files do not match SHA256SUMS" >&2
-    exit 1
-}
-
 size() { stat -c %s "$1"; }
-echo "dist: $zip ($(size "$zip") bytes)"
-for program in tovrine.scr tovrine64.scr; do
-    built=build/win32/$program
-    [ "$program" = tovrine64.scr ] && built=build/win64/$program
-    echo "dist:   $program $(size "$stage/$program") bytes (built: $(size "$built"))"
-done
 
-# The web page, packed the same way.
-scripts/web-build.sh "$jobs" >/dev/null
-webName=tovrine-$version-web
-webWork=build/dist-web
-rm -rf "$webWork"
-mkdir -p "$webWork/$webName"
-cp -r build/web/tovrine.html build/web/site "$webWork/$webName/"
-(cd "$webWork/$webName" && find . -type f ! -name SHA256SUMS | sort | sed 's|^\./||' |
-    xargs sha256sum >SHA256SUMS)
-webZip=dist/$webName.zip
-rm -f "$webZip"
-(cd "$webWork" && cmake -E tar cf "../../$webZip" --format=zip "--mtime=2026-01-01 00:00:00 UTC" "$webName")
-mkdir "$webWork/check"
-(cd "$webWork/check" && cmake -E tar xf "../../../$webZip")
-(cd "$webWork/check/$webName" && sha256sum --quiet -c SHA256SUMS) || {
-    echo "dist: the unpacked web files do not match SHA256SUMS" >&2
-    exit 1
+windows_zip() {
+    for preset in win32 win64; do
+        if [ ! -f "build/$preset/CMakeCache.txt" ]; then
+            cmake --preset "$preset" >/dev/null
+        fi
+        cmake --build "build/$preset" -j "$jobs" --target tovrine-saver >/dev/null
+    done
+
+    version=$(versionOf build/win32)
+    if [ -z "$version" ] || [ "$version" != "$(versionOf build/win64)" ]; then
+        echo "dist: the two builds disagree on the version (${version:-none})" >&2
+        exit 1
+    fi
+
+    # The readme names the registry key the store uses; they must not drift apart.
+    key=$(sed -n 's/^const char registryTitle\[\] = "\(.*\)";$/\1/p' settings/win32/registry_store.cpp)
+    if [ -z "$key" ] || ! grep -qF "ScreenSavers\\$key" resources/dist/README.txt; then
+        echo "dist: resources/dist/README.txt does not name the settings key (${key:-not found})" >&2
+        exit 1
+    fi
+
+    # The readme says where to put the help file the pages open, by its name.
+    helpFile=$(sed -n 's/^const char helpFile\[\] = "\(.*\)";$/\1/p' settings/win32/configuration_sheet.cpp)
+    if [ -z "$helpFile" ] || [ ! -f "resources/help/$helpFile" ] ||
+        ! grep -qF "$helpFile" resources/dist/README.txt; then
+        echo "dist: resources/dist/README.txt or resources/help/ lacks the help file (${helpFile:-not found})" >&2
+        exit 1
+    fi
+    helpContents="${helpFile%.hlp}.cnt"
+
+    name=tovrine-$version-windows
+    work=build/dist
+    stage=$work/$name
+    rm -rf "$work"
+    mkdir -p "$stage" dist
+
+    # The builds keep their symbols for debugging; the release carries none.
+    i686-w64-mingw32-strip --strip-all -o "$stage/tovrine.scr" build/win32/tovrine.scr
+    x86_64-w64-mingw32-strip --strip-all -o "$stage/tovrine64.scr" build/win64/tovrine64.scr
+    # Notepad before Windows 10 shows bare line feeds as one long line.
+    sed -e "s/@VERSION@/$version/g" -e 's/$/\r/' resources/dist/README.txt >"$stage/README.txt"
+    cp "resources/help/$helpFile" "resources/help/$helpContents" resources/help/tovrine-help.html "$stage/"
+    (cd "$stage" && sha256sum tovrine.scr tovrine64.scr "$helpFile" "$helpContents" tovrine-help.html \
+        README.txt >SHA256SUMS)
+
+    # A fixed date in the archive, so the same programs give the same zip.
+    zip=dist/$name.zip
+    rm -f "$zip"
+    (cd "$work" && cmake -E tar cf "../../$zip" --format=zip "--mtime=2026-01-01 00:00:00 UTC" "$name")
+
+    mkdir "$work/check"
+    (cd "$work/check" && cmake -E tar xf "../../../$zip")
+    (cd "$work/check/$name" && sha256sum --quiet -c SHA256SUMS) || {
+        echo "dist: the unpacked files do not match SHA256SUMS" >&2
+        exit 1
+    }
+
+    echo "dist: $zip ($(size "$zip") bytes)"
+    for program in tovrine.scr tovrine64.scr; do
+        built=build/win32/$program
+        [ "$program" = tovrine64.scr ] && built=build/win64/$program
+        echo "dist:   $program $(size "$stage/$program") bytes (built: $(size "$built"))"
+    done
 }
-echo "dist: $webZip ($(size "$webZip") bytes; tovrine.html $(size build/web/tovrine.html) bytes)"
+
+web_zip() {
+    # The web page, packed the same way.
+    scripts/web-build.sh "$jobs" >/dev/null
+    local version
+    version=$(versionOf build/wasm)
+    webName=tovrine-$version-web
+    webWork=build/dist-web
+    rm -rf "$webWork"
+    mkdir -p "$webWork/$webName"
+    cp -r build/web/tovrine.html build/web/site "$webWork/$webName/"
+    (cd "$webWork/$webName" && find . -type f ! -name SHA256SUMS | sort | sed 's|^\./||' |
+        xargs sha256sum >SHA256SUMS)
+    webZip=dist/$webName.zip
+    rm -f "$webZip"
+    (cd "$webWork" && cmake -E tar cf "../../$webZip" --format=zip "--mtime=2026-01-01 00:00:00 UTC" "$webName")
+    mkdir "$webWork/check"
+    (cd "$webWork/check" && cmake -E tar xf "../../../$webZip")
+    (cd "$webWork/check/$webName" && sha256sum --quiet -c SHA256SUMS) || {
+        echo "dist: the unpacked web files do not match SHA256SUMS" >&2
+        exit 1
+    }
+    echo "dist: $webZip ($(size "$webZip") bytes; tovrine.html $(size build/web/tovrine.html) bytes)"
+}
+
+case $what in
+all) windows_zip && web_zip ;;
+windows) windows_zip ;;
+web) web_zip ;;
+*)
+    echo "dist: all, windows or web, not \"$what\"" >&2
+    exit 1
+    ;;
+esac
