@@ -91,7 +91,7 @@ web_zip() {
     webName=tovrine-$version-web
     webWork=build/dist-web
     rm -rf "$webWork"
-    mkdir -p "$webWork/$webName"
+    mkdir -p "$webWork/$webName" dist
     cp -r build/web/tovrine.html build/web/site "$webWork/$webName/"
     (cd "$webWork/$webName" && find . -type f ! -name SHA256SUMS | sort | sed 's|^\./||' |
         xargs sha256sum >SHA256SUMS)
