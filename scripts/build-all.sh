@@ -1,12 +1,9 @@
 #!/bin/sh
-# Configures (once) and builds the presets named, by default the three:
-#   scripts/build-all.sh [JOBS [PRESET...]]
+# Configures (once) and builds the three presets: native, win32, win64.
 set -eu
 cd "$(dirname "$0")/.."
 jobs=${1:-$(nproc)}
-[ $# -gt 0 ] && shift
-presets=${*:-native win32 win64}
-for preset in $presets; do
+for preset in native win32 win64; do
     if [ ! -f "build/$preset/CMakeCache.txt" ]; then
         cmake --preset "$preset" >/dev/null
     fi

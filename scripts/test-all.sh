@@ -1,12 +1,10 @@
 #!/bin/bash
-# Builds everything and runs every test in five chains side by side: the
+# Builds everything, then runs every test in five chains side by side: the
 # native tests (again under the sanitizers, then the fuzz targets' seeds);
 # the Linux saver's end-to-end checks (its own window, a given one, the
 # xscreensaver daemon); the web page's build and browser tests; and, for
 # each Windows build, its tests and
 # end-to-end runs under Wine, on an Xvfb and in a Wine prefix of its own.
-# The first three start once the native build is done, the Windows chains
-# once theirs are.
 # Most of a Wine run is one process waiting on another, so the chains share
 # two cores well. Every chain's output goes to build/test-logs/<chain>.log
 # and is printed when all have ended. Runs every stage and fails if any
@@ -21,6 +19,9 @@ logs=build/test-logs
 echo "== code style"
 scripts/check-format.sh || failed="$failed format"
 
+scripts/build-all.sh "$jobs" || { echo "test-all: build failed"; exit 1; }
+echo "build: $(($(date +%s) - start)) s"
+echo "== the Windows release"; scripts/dist.sh "$jobs" windows || failed="$failed dist"
 
 # stage NAME COMMAND...: one step of a chain; its failure is written to the
 # chain's list of failures and the chain goes on.
@@ -82,27 +83,14 @@ run_chain() {
     ) >"$logs/$name.log" 2>&1 &
 }
 
-# The chains that need only the native build start as soon as it is there,
-# while the Windows builds go on: the two cores stay busy to the end.
 mkdir -p "$logs"
-scripts/build-all.sh "$jobs" native || { echo "test-all: build failed"; exit 1; }
-echo "build native: $(($(date +%s) - start)) s"
-chains="native linux web"
+chains="native linux web win32 win64"
 run_chain native native_chain
 run_chain linux linux_chain
 run_chain web web_chain
+run_chain win32 windows_chain win32
+run_chain win64 windows_chain win64
 echo "== running the chains: $chains (logs in $logs/)"
-if scripts/build-all.sh "$jobs" win32 win64; then
-    echo "build win32 win64: $(($(date +%s) - start)) s"
-    echo "== the Windows release"; scripts/dist.sh "$jobs" windows || failed="$failed dist"
-    chains="$chains win32 win64"
-    run_chain win32 windows_chain win32
-    run_chain win64 windows_chain win64
-    echo "== running the chains: win32 win64"
-else
-    echo "test-all: the Windows builds failed"
-    failed="$failed build"
-fi
 wait
 
 for chain in $chains; do
