@@ -18,6 +18,20 @@ versionOf() {
 }
 size() { stat -c %s "$1"; }
 
+# pack_and_check WORK NAME ZIP: WORK/NAME as ZIP, then unpacked again and
+# checked against its SHA256SUMS. A fixed date in the archive, so the same
+# files give the same zip.
+pack_and_check() {
+    rm -f "$3"
+    (cd "$1" && cmake -E tar cf "../../$3" --format=zip "--mtime=2026-01-01 00:00:00 UTC" "$2")
+    mkdir "$1/check"
+    (cd "$1/check" && cmake -E tar xf "../../../$3")
+    (cd "$1/check/$2" && sha256sum --quiet -c SHA256SUMS) || {
+        echo "dist: the unpacked files of $3 do not match SHA256SUMS" >&2
+        exit 1
+    }
+}
+
 windows_zip() {
     for preset in win32 win64; do
         if [ ! -f "build/$preset/CMakeCache.txt" ]; then
@@ -63,17 +77,8 @@ windows_zip() {
     (cd "$stage" && sha256sum tovrine.scr tovrine64.scr "$helpFile" "$helpContents" tovrine-help.html \
         README.txt >SHA256SUMS)
 
-    # A fixed date in the archive, so the same programs give the same zip.
     zip=dist/$name.zip
-    rm -f "$zip"
-    (cd "$work" && cmake -E tar cf "../../$zip" --format=zip "--mtime=2026-01-01 00:00:00 UTC" "$name")
-
-    mkdir "$work/check"
-    (cd "$work/check" && cmake -E tar xf "../../../$zip")
-    (cd "$work/check/$name" && sha256sum --quiet -c SHA256SUMS) || {
-        echo "dist: the unpacked files do not match SHA256SUMS" >&2
-        exit 1
-    }
+    pack_and_check "$work" "$name" "$zip"
 
     echo "dist: $zip ($(size "$zip") bytes)"
     for program in tovrine.scr tovrine64.scr; do
@@ -96,14 +101,7 @@ web_zip() {
     (cd "$webWork/$webName" && find . -type f ! -name SHA256SUMS | sort | sed 's|^\./||' |
         xargs sha256sum >SHA256SUMS)
     webZip=dist/$webName.zip
-    rm -f "$webZip"
-    (cd "$webWork" && cmake -E tar cf "../../$webZip" --format=zip "--mtime=2026-01-01 00:00:00 UTC" "$webName")
-    mkdir "$webWork/check"
-    (cd "$webWork/check" && cmake -E tar xf "../../../$webZip")
-    (cd "$webWork/check/$webName" && sha256sum --quiet -c SHA256SUMS) || {
-        echo "dist: the unpacked web files do not match SHA256SUMS" >&2
-        exit 1
-    }
+    pack_and_check "$webWork" "$webName" "$webZip"
     echo "dist: $webZip ($(size "$webZip") bytes; tovrine.html $(size build/web/tovrine.html) bytes)"
 }
 

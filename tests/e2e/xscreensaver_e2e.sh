@@ -402,6 +402,20 @@ else
     fail "a named pipe as the settings file: status $status: $(head -c 300 "$work/pipe.log")"
 fi
 
+# window_opens PID: whether a window titled Tovrine appears within 2 s;
+# then ends PID, the saver's timeout (seen: timeout passes the TERM on).
+window_opens() {
+    local window="" pid=$1
+    for _ in $(seq 40); do
+        window=$(xdotool search --name '^Tovrine$' 2>/dev/null | head -n 1)
+        [ -n "$window" ] && break
+        sleep 0.05
+    done
+    kill "$pid" 2>/dev/null
+    wait "$pid"
+    [ -n "$window" ]
+}
+
 # The menu entry, as a desktop starts it: its Exec line with the package's
 # bin on the PATH opens a window titled Tovrine.
 if [ -n "${deb:-}" ] && command -v xdotool >/dev/null; then
@@ -409,16 +423,7 @@ if [ -n "${deb:-}" ] && command -v xdotool >/dev/null; then
     # shellcheck disable=SC2086  # the Exec line's words
     as_user env PATH="$work/unpacked/usr/bin:/usr/bin:/bin" timeout -s TERM -k 5 3 $exec_line \
         >"$work/menu.log" 2>&1 &
-    menuPid=$!
-    window=""
-    for _ in $(seq 40); do
-        window=$(xdotool search --name '^Tovrine$' 2>/dev/null | head -n 1)
-        [ -n "$window" ] && break
-        sleep 0.05
-    done
-    kill "$menuPid" 2>/dev/null  # seen: timeout passes the TERM on
-    wait "$menuPid"
-    if [ -n "$window" ]; then pass "the menu entry ($exec_line) opens a window"
+    if window_opens $!; then pass "the menu entry ($exec_line) opens a window"
     else fail "the menu entry ($exec_line) opened no window: $(head -c 300 "$work/menu.log")"; fi
 fi
 
@@ -426,16 +431,7 @@ fi
 # without DISPLAY.
 as_user env -u DISPLAY timeout -s TERM -k 5 3 "$saver" -display "$DISPLAY" -window \
     >"$work/display.log" 2>&1 &
-displayPid=$!
-window=""
-for _ in $(seq 40); do
-    window=$(xdotool search --name '^Tovrine$' 2>/dev/null | head -n 1)
-    [ -n "$window" ] && break
-    sleep 0.05
-done
-kill "$displayPid" 2>/dev/null  # seen: timeout passes the TERM on
-wait "$displayPid"
-if [ -n "$window" ]; then pass "-display $DISPLAY without DISPLAY opens the window there"
+if window_opens $!; then pass "-display $DISPLAY without DISPLAY opens the window there"
 else fail "-display $DISPLAY opened no window: $(head -c 300 "$work/display.log")"; fi
 
 # Every choice the settings dialog offers must be a command line the saver
