@@ -3,6 +3,13 @@
 
 JOBS ?= $(shell nproc)
 
+# ccache (when installed; CMakeLists.txt turns it on) keys objects by paths
+# relative to the checkout, so another clone of the same sources reuses them;
+# debug information then names the folder of the build that compiled first.
+export CCACHE_BASEDIR := $(CURDIR)
+export CCACHE_NOHASHDIR := 1
+export CCACHE_SLOPPINESS := pch_defines,time_macros,include_file_mtime,include_file_ctime
+
 .PHONY: test run deps build fuzz soak
 
 deps:

@@ -7,6 +7,8 @@ NATIVE="cmake g++ make pkg-config googletest libgtest-dev libbenchmark-dev \
 libsdl2-dev libsdl2-image-dev libsdl2-ttf-dev fonts-dejavu-core fonts-liberation"
 # The code style check.
 STYLE="clang-format"
+# Compiles of a fresh clone or a new build tree reuse earlier ones.
+CACHE="ccache"
 # clang with its runtime libraries (libFuzzer and the sanitizers): the fuzz targets.
 FUZZ="clang libclang-rt-14-dev"
 MINGW="mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix"
@@ -32,7 +34,7 @@ command -v npm >/dev/null 2>&1 || WEB_TESTS="$WEB_TESTS npm"
 WEB="emscripten node-acorn"
 
 missing=""
-for p in $NATIVE $STYLE $FUZZ $MINGW $WINE $WINE32 $PLOTS $SHARDS $LINUX_SAVER $WEB_TESTS $WEB; do
+for p in $NATIVE $STYLE $CACHE $FUZZ $MINGW $WINE $WINE32 $PLOTS $SHARDS $LINUX_SAVER $WEB_TESTS $WEB; do
     if ! dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed$'; then
         missing="$missing $p"
     fi
