@@ -80,8 +80,13 @@
     stage.addEventListener("pointerup", (e) => {
         const start = down;
         down = null;
-        if (!start || e.pointerType === "mouse" || start.onBar)
+        if (!start || e.pointerType === "mouse")
             return;
+        if (start.onBar) {
+            // A double tap is two taps on the world with nothing between.
+            lastTap = -Infinity;
+            return;
+        }
         if (Math.hypot(e.clientX - start.x, e.clientY - start.y) > tapTravel)
             return;
         if (start.full) {
