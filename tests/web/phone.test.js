@@ -157,10 +157,16 @@ testBothWays("full screen on an iPhone", async (browser, url, name) => {
     assert.deepStrictEqual(filled.stage, [0, 0, ...filled.window], `the world fills the window: ${JSON.stringify(filled)}`);
     assert.ok(filled.world[0] >= filled.window[0] - 1 || filled.world[1] >= filled.window[1] - 1, JSON.stringify(filled));
     assert.strictEqual(filled.barShown, false, "the page's controls are hidden");
+    await page.evaluate(() => tovrineTest.run(300));
     await screenshot(page, `iphone-full-screen-${name}`, {});
     await page.touchscreen.tap(100, 300);
     await page.waitForFunction(() => document.getElementById("bar").getClientRects().length > 0, { timeout: 5000 });
     assert.strictEqual(await page.evaluate(() => tovrinePage.inFullScreen()), false);
+    // A double tap on the world goes in and stays.
+    await new Promise((r) => setTimeout(r, 400));
+    await doubleTap(page, 100, 300);
+    await new Promise((r) => setTimeout(r, 300));
+    assert.strictEqual(await page.evaluate(() => tovrinePage.inFullScreen()), true, "a double tap enters it");
     assert.deepStrictEqual(errors, []);
     await page.close();
 });

@@ -92,11 +92,13 @@
         if (start.full) {
             // The tap that leaves full screen starts no double tap.
             lastTap = -Infinity;
+            takenAt = performance.now();
             page.leaveFullScreen();
             return;
         }
         if (e.timeStamp - lastTap < doubleTapMs) {
             lastTap = -Infinity;
+            takenAt = performance.now();
             hideBar();
             page.enterFullScreen();
             return;
@@ -104,6 +106,16 @@
         lastTap = e.timeStamp;
         showBar();
     });
+    // A tap that entered or left full screen is this script's alone: the
+    // mouse presses the browser makes of the taps afterwards (one for each
+    // tap of a double tap) would leave full screen again at once (page.js),
+    // so for a moment they are kept from the page.
+    const mouseAfterTapMs = 800;
+    let takenAt = -Infinity;
+    window.addEventListener("mousedown", (e) => {
+        if (performance.now() - takenAt < mouseAfterTapMs)
+            e.stopPropagation();
+    }, true);
     document.addEventListener("fullscreenchange", hideBar);
     document.addEventListener("tovrine-fullview", hideBar);
 })();
