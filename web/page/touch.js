@@ -10,10 +10,10 @@
     const doubleTapMs = 350;
     const tapTravel = 12;  // CSS pixels a finger may slip in a tap
     const keys = [
-        { key: 112, label: "F1", what: "Cloud" },
-        { key: 113, label: "F2", what: "Numbers" },
-        { key: 114, label: "F3", what: "Near death" },
-        { key: 123, label: "F12", what: "Reset strength" },
+        { key: 112, label: "F1", what: "Cloud", title: "Shows or hides the cloud of figures" },
+        { key: 113, label: "F2", what: "Numbers", title: "Steps through the Vobs' numbers: strength, then life too, then none" },
+        { key: 114, label: "F3", what: "Near death", title: "The Vobs' numbers only near death, or not" },
+        { key: 123, label: "F12", what: "Reset strength", title: "Gives every Vob the same strength" },
     ];
 
     const bar = document.createElement("div");
@@ -36,7 +36,7 @@
     }
 
     for (const k of keys)
-        addButton(`<b>${k.label}</b> ${k.what}`, `What ${k.label} does`, () => {
+        addButton(`<b>${k.label}</b> ${k.what}`, `${k.label}: ${k.title}`, () => {
             page.pressKey(k.key);
             showBar();
         });
