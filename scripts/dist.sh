@@ -2,7 +2,8 @@
 # The Windows release: dist/tovrine-VERSION-windows.zip with tovrine.scr and
 # tovrine64.scr (without debug information), the help file with its contents
 # file, the same help as a page, README.txt and SHA256SUMS; and the web page:
-# dist/tovrine-VERSION-web.zip with tovrine.html, site/ and SHA256SUMS.
+# dist/tovrine-VERSION-web.zip with tovrine.html, site/, README.txt, LICENSE and
+# SHA256SUMS.
 #
 #   scripts/dist.sh [JOBS] [all|windows|web]
 #
@@ -97,7 +98,8 @@ web_zip() {
     webWork=build/dist-web
     rm -rf "$webWork"
     mkdir -p "$webWork/$webName" dist
-    cp -r build/web/tovrine.html build/web/site "$webWork/$webName/"
+    cp -r build/web/tovrine.html build/web/site LICENSE "$webWork/$webName/"
+    sed "s/@VERSION@/$version/g" resources/dist/README-web.txt >"$webWork/$webName/README.txt"
     (cd "$webWork/$webName" && find . -type f ! -name SHA256SUMS | sort | sed 's|^\./||' |
         xargs sha256sum >SHA256SUMS)
     webZip=dist/$webName.zip

@@ -5,6 +5,8 @@ engine's script and wasm), build/web/tovrine.html the same page as one file
 with everything inside, which also opens from disk. Prints the sizes."""
 import argparse
 import gzip
+import hashlib
+import json
 import os
 import re
 import shutil
@@ -34,11 +36,31 @@ def inline_page(html, page_dir, engine_js):
     def style(match):
         return "<style>" + read(os.path.join(page_dir, match.group(1))) + "</style>"
 
+    # Installing and the offline copy belong to the served folder only.
+    html = re.sub(r'\n<link rel="(manifest|apple-touch-icon)" href="[^"]*">', "", html)
     html, scripts = re.subn(r'<script src="([^"/]+\.js)"></script>', script, html)
     html, styles = re.subn(r'<link rel="stylesheet" href="([^"/]+\.css)">', style, html)
     if "tovrine-engine.js" in html or re.search(r'<script src=|rel="stylesheet"', html):
         sys.exit("web-page: a script or style of the page was left outside the single file")
     return html
+
+
+def fill_service_worker(site, version):
+    """sw.js learns the folder's files and a cache name that changes with
+    any of them, so a new version's worker replaces the old copy."""
+    names = sorted(n for n in os.listdir(site) if n != "sw.js")
+    digest = hashlib.sha256()
+    for name in names:
+        digest.update(name.encode() + b"\0" + open(os.path.join(site, name), "rb").read())
+    worker = os.path.join(site, "sw.js")
+    text = read(worker)
+    cache = "tovrine-%s-%s" % (version, digest.hexdigest()[:12])
+    files = ["./"] + [n for n in names if n != "index.html"] + ["index.html"]
+    if '"@CACHE_NAME@"' not in text or '["@FILES@"]' not in text:
+        sys.exit("web-page: sw.js has no place for its cache name or files")
+    text = text.replace('"@CACHE_NAME@"', json.dumps(cache)).replace('["@FILES@"]', json.dumps(files))
+    with open(worker, "w", encoding="utf-8") as f:
+        f.write(text)
 
 
 def main():
@@ -48,6 +70,8 @@ def main():
     parser.add_argument("--engine-single", required=True)
     parser.add_argument("--out", required=True)
     parser.add_argument("--bitmaps", nargs="*", default=[])
+    parser.add_argument("--icons", nargs="*", default=[])
+    parser.add_argument("--version", default="0")
     args = parser.parse_args()
 
     html = read(os.path.join(args.page, "tovrine.html"))
@@ -59,6 +83,9 @@ def main():
         shutil.copyfile(os.path.join(args.page, name), os.path.join(site, target))
     for name in ("tovrine-engine.js", "tovrine-engine.wasm"):
         shutil.copyfile(os.path.join(args.engine_site, name), os.path.join(site, name))
+    for icon in args.icons:
+        shutil.copyfile(icon, os.path.join(site, os.path.basename(icon)))
+    fill_service_worker(site, args.version)
 
     single = inline_page(html, args.page, read(os.path.join(args.engine_single, "tovrine-engine.js")))
     single_path = os.path.join(args.out, "tovrine.html")

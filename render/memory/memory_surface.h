@@ -50,6 +50,21 @@ void closeDisplaySurfaces();
 // A new surface in the given format; null when its memory cannot be had.
 Surface* createSurfaceOfFormat(int32_t width, int32_t height, PixelFormat format);
 
+// A 5-6-5 pixel as XRGB8888 (0x00RRGGBB): each field widened by repeating its
+// top bits, as GDI reads a 16-bit pixel back, so 5-bit 31 becomes 255. The
+// one widening of every picture made from these surfaces (the page's canvas,
+// the Linux window, PNG files), so that they all agree to the pixel.
+inline uint32_t widenField(uint32_t field, int bits)
+{
+    const uint32_t wide = field << (8 - bits);
+    return wide | (wide >> bits);
+}
+inline uint32_t xrgbFrom565(uint32_t p)
+{
+    return widenField((p >> 11) & 0x1F, 5) << 16 | widenField((p >> 5) & 0x3F, 6) << 8 |
+           widenField(p & 0x1F, 5);
+}
+
 // GDI colour (0x00BBGGRR) to the value the surface stores, truncating the
 // bits the format drops, as GDI does when it writes.
 uint32_t storedFromGdi(const Surface* surface, uint32_t colour);

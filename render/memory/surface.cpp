@@ -16,14 +16,6 @@ namespace {
 
 PixelFormat currentFormat = PixelFormat::none;
 
-// Widens an n-bit field to 8 bits the way GDI reads it back: the top bits
-// repeat into the low ones, so 5-bit 31 becomes 255.
-uint32_t widenField(uint32_t field, int bits)
-{
-    uint32_t wide = field << (8 - bits);
-    return wide | (wide >> bits);
-}
-
 bool inside(const Surface* surface, int32_t x, int32_t y)
 {
     return surface && surface->image.pixels && x >= 0 && y >= 0 && x < surface->image.w &&
@@ -149,17 +141,9 @@ uint32_t storedFromGdi(const Surface* surface, uint32_t colour)
 
 uint32_t gdiFromStored(const Surface* surface, uint32_t stored)
 {
-    uint32_t r, g, b;
-    if (surface->image.format == PixelFormat::rgb565) {
-        r = widenField((stored >> 11) & 0x1F, 5);
-        g = widenField((stored >> 5) & 0x3F, 6);
-        b = widenField(stored & 0x1F, 5);
-    } else {
-        r = (stored >> 16) & 0xFF;
-        g = (stored >> 8) & 0xFF;
-        b = stored & 0xFF;
-    }
-    return r | (g << 8) | (b << 16);
+    uint32_t xrgb =
+        surface->image.format == PixelFormat::rgb565 ? xrgbFrom565(stored) : stored & 0xFFFFFF;
+    return (xrgb >> 16) | (xrgb & 0xFF00) | (xrgb & 0xFF) << 16;
 }
 
 uint32_t loadStored(const Surface* surface, int32_t x, int32_t y)

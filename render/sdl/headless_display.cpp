@@ -67,12 +67,40 @@ bool flipDisplay()
     return true;
 }
 
+namespace {
+
+// A 16-bit picture widened as every other picture of the world is
+// (xrgbFrom565), not by SDL's own conversion, which rounds differently.
+SDL_Surface* widenedCopy(const PixelImage& image)
+{
+    SDL_Surface* wide =
+        SDL_CreateRGBSurfaceWithFormat(0, image.w, image.h, 32, SDL_PIXELFORMAT_RGB888);
+    if (!wide)
+        return nullptr;
+    for (int32_t y = 0; y < image.h; ++y) {
+        const uint16_t* in = reinterpret_cast<const uint16_t*>(image.pixels + y * image.pitch);
+        uint32_t* out =
+            reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(wide->pixels) + y * wide->pitch);
+        for (int32_t x = 0; x < image.w; ++x)
+            out[x] = xrgbFrom565(in[x]);
+    }
+    return wide;
+}
+
+}  // namespace
+
 bool saveSurfacePng(Surface* surface, const char* path)
 {
-    SdlSurfaceView view(surface);
-    if (!view.get() || !path)
+    if (!surface || !surface->image.pixels || !path)
         return false;
-    return IMG_SavePNG(view.get(), path) == 0;
+    if (surface->image.format != PixelFormat::rgb565) {
+        SdlSurfaceView view(surface);
+        return view.get() && IMG_SavePNG(view.get(), path) == 0;
+    }
+    SDL_Surface* wide = widenedCopy(surface->image);
+    const bool saved = wide && IMG_SavePNG(wide, path) == 0;
+    SDL_FreeSurface(wide);
+    return saved;
 }
 
 bool readKeyboardState(uint8_t keys[256])

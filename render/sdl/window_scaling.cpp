@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "render/memory/memory_surface.h"
+
 namespace {
 
 constexpr int tileSide = 32;
@@ -44,32 +46,21 @@ struct Taps {
 };
 Taps columnTaps, rowTaps;
 
-// Each field widened by repeating its top bits, as SDL and GDI read 5-6-5.
-uint32_t xrgbFrom565(uint32_t p)
-{
-    uint32_t r = (p >> 11) & 0x1F;
-    uint32_t g = (p >> 5) & 0x3F;
-    uint32_t b = p & 0x1F;
-    return ((r << 3 | r >> 2) << 16) | ((g << 2 | g >> 4) << 8) | (b << 3 | b >> 2);
-}
-
 // The channels of a pixel spread over a 64-bit word, 21 bits apart, so one
 // multiply weighs all three.
-uint64_t spread565(uint32_t p)
-{
-    return (static_cast<uint64_t>(p & 0xF800) << 31) | (static_cast<uint64_t>(p & 0x07E0) << 16) |
-           (p & 0x001F);
-}
 uint64_t spreadXrgb(uint32_t p)
 {
     return (static_cast<uint64_t>(p & 0xFF0000) << 26) | (static_cast<uint64_t>(p & 0xFF00) << 13) |
            (p & 0xFF);
 }
+// A 16-bit pixel is averaged in the channels every picture shows it with, so
+// a window pixel over one colour has that colour exactly.
+uint64_t spread565(uint32_t p) { return spreadXrgb(xrgbFrom565(p)); }
 
 struct Same16 {
     using In = uint16_t;
     static uint64_t spread(In p) { return spread565(p); }
-    static constexpr uint32_t red = 31, green = 63, blue = 31;
+    static constexpr uint32_t red = 255, green = 255, blue = 255;
     using Out = uint16_t;
     static Out convert(In p) { return p; }
     static Out convertInRow(In p) { return p; }
@@ -77,7 +68,7 @@ struct Same16 {
 struct Wide16 {
     using In = uint16_t;
     static uint64_t spread(In p) { return spread565(p); }
-    static constexpr uint32_t red = 31, green = 63, blue = 31;
+    static constexpr uint32_t red = 255, green = 255, blue = 255;
     using Out = uint32_t;
     static Out convert(In p) { return wide[p]; }
     // Without the table: whole rows of it vectorize.

@@ -19,8 +19,8 @@ namespace {
 uint8_t* rgba = nullptr;
 size_t rgbaBytes = 0;
 bool quitFlag = false;
-// 5-6-5 to RGBA as one little-endian word, each field widened by repeating
-// its top bits as GDI reads a 16-bit pixel; made on first use.
+// 5-6-5 to RGBA as one little-endian word, widened as every picture of the
+// world is (xrgbFrom565); made on first use.
 uint32_t* rgbaFrom565 = nullptr;
 
 bool make565Table()
@@ -31,9 +31,8 @@ bool make565Table()
     if (!rgbaFrom565)
         return false;
     for (uint32_t p = 0; p < 0x10000; ++p) {
-        const uint32_t r = (p >> 11) & 0x1F, g = (p >> 5) & 0x3F, b = p & 0x1F;
-        rgbaFrom565[p] =
-            0xFF000000u | (b << 3 | b >> 2) << 16 | (g << 2 | g >> 4) << 8 | (r << 3 | r >> 2);
+        const uint32_t x = xrgbFrom565(p);
+        rgbaFrom565[p] = 0xFF000000u | (x & 0xFF) << 16 | (x & 0xFF00) | ((x >> 16) & 0xFF);
     }
     return true;
 }

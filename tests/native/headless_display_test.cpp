@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "render/memory/memory_surface.h"
 #include "tests/render/display_fixture.h"
 #include "tests/render/pixel_probe.h"
 
@@ -120,6 +121,35 @@ TEST(HeadlessInput, MotionIsConsumedByAReadButButtonsStay)
     ASSERT_TRUE(openHeadlessDisplay(8, 8, 16));
     ASSERT_TRUE(readMouseState(mouse));
     EXPECT_EQ(mouse.buttons[2], 0);
+    closeHeadlessDisplay();
+}
+
+// Every 16-bit value reaches the PNG widened as the page and the Linux window
+// widen it, so pictures of the same frame agree to the pixel.
+TEST(HeadlessOutput, SixteenBitPngWidensEveryValueAsThePageDoes)
+{
+    ASSERT_TRUE(openHeadlessDisplay(256, 256, 16));
+    beginPixelAccess(backSurface);
+    for (uint32_t p = 0; p < 0x10000; ++p)
+        storeStored(backSurface, p & 0xFF, p >> 8, p);
+    endPixelAccess(backSurface);
+    std::string path = testing::TempDir() + "tovrine-every-565.png";
+    ASSERT_TRUE(saveSurfacePng(backSurface, path.c_str()));
+    SDL_Surface* loaded = IMG_Load(path.c_str());
+    ASSERT_NE(loaded, nullptr);
+    SDL_Surface* rgb = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGB888, 0);
+    ASSERT_NE(rgb, nullptr);
+    int wrong = 0;
+    for (uint32_t p = 0; p < 0x10000; ++p) {
+        const uint32_t* row = reinterpret_cast<const uint32_t*>(static_cast<uint8_t*>(rgb->pixels) +
+                                                                (p >> 8) * rgb->pitch);
+        wrong += (row[p & 0xFF] & 0xFFFFFF) != xrgbFrom565(p);
+    }
+    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(xrgbFrom565(0x2104), 0x212021u);  // 4, 8, 4: 4 * 255 / 31 would give 32
+    SDL_FreeSurface(rgb);
+    SDL_FreeSurface(loaded);
+    std::remove(path.c_str());
     closeHeadlessDisplay();
 }
 

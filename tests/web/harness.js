@@ -34,8 +34,14 @@ const types = { ".html": "text/html", ".js": "text/javascript", ".css": "text/cs
     ".wasm": "application/wasm", ".png": "image/png" };
 
 // Serves `dir` on 127.0.0.1 at a free port; GET only, nothing outside it.
-function serve(dir) {
+// `heard` (if given) is told of every request and may refuse it (false): the
+// connection is dropped, as when the network is down.
+function serve(dir, heard = () => true) {
     const server = http.createServer((request, response) => {
+        if (heard(request) === false) {
+            request.socket.destroy();
+            return;
+        }
         let name = decodeURIComponent(new URL(request.url, "http://x").pathname);
         if (name.endsWith("/"))
             name += "index.html";

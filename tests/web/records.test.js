@@ -130,12 +130,14 @@ testBothWays("records and links", async (browser, url, name) => {
         assert.deepStrictEqual((await state(page)).record, storm, `${what}: the world keeps its record`);
     }
 
-    // Damaged stored settings fall back to the built-in ones without a word.
+    // Damaged stored settings fall back to the built-in ones without a word,
+    // in the size of the world's place (as with no settings at all).
     const builtIn = await preset(0);
     await page.evaluate(() => localStorage.setItem("Tovrine (Doreroder v.1.1)/Options", "AAAA"));
     await reload(page, base);
     now = await state(page);
-    assert.deepStrictEqual(now.record, builtIn);
+    const apartFromSize = (r) => [...r.slice(0, 64), ...r.slice(72)];
+    assert.deepStrictEqual(apartFromSize(now.record), apartFromSize(builtIn));
     assert.strictEqual(now.message, "");
     assert.deepStrictEqual(errors, []);
     await page.close();

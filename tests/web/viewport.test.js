@@ -35,14 +35,13 @@ testBothWays("the world's shape and speed", async (browser, url, name) => {
     };
     const sizes = [[1280, 800], [1920, 1080], [700, 1000], [390, 844], [1024, 400]];
     for (const record of ["800 x 600", "1024 x 600"]) {
-        if (record !== "800 x 600")
-            await page.evaluate(() => {
-                const M = tovrineTest.module;
-                M._tovrine_load_preset(0);
-                const bytes = M.HEAPU8.slice(M._tovrine_record_buffer(), M._tovrine_record_buffer() + 128);
-                new DataView(bytes.buffer).setInt32(64, 1024, true);
-                return tovrineTest.importBytes(bytes);
-            });
+        await page.evaluate((width) => {
+            const M = tovrineTest.module;
+            M._tovrine_load_preset(0);
+            const bytes = M.HEAPU8.slice(M._tovrine_record_buffer(), M._tovrine_record_buffer() + 128);
+            new DataView(bytes.buffer).setInt32(64, width, true);
+            return tovrineTest.importBytes(bytes);
+        }, Number(record.split(" ")[0]));
         for (const [width, height] of sizes) {
             const { stage, shown, width: w, height: h } = await fit(width, height);
             const where = `${record} in ${width} x ${height}: ${JSON.stringify({ stage, shown })}`;

@@ -8,6 +8,7 @@
     const recordSize = 128;
     // The store keeps the record as the registry does, under the saver's key.
     const storageKey = "Tovrine (Doreroder v.1.1)/Options";
+    const seedKey = "Tovrine (Doreroder v.1.1)/Seed";
     const functionKeys = new Set([112, 113, 114, 123]);  // F1 F2 F3 F12
     const ok = 0, refused = 1, outOfMemory = 2;
     // The chart: one sample every 25 frames (a quarter second of world time),
@@ -427,13 +428,19 @@
 
     function showNotice(message) {
         const dialog = $("notice");
-        $("notice-text").textContent = message;
+        $("notice-text").textContent = flowing(message);
         return new Promise((resolve) => {
             dialog.addEventListener("close", () => resolve(dialog.returnValue === "ok"), { once: true });
             dialog.returnValue = "cancel";
             dialog.showModal();
             $("notice-ok").focus();
         });
+    }
+
+    // The module's texts break their lines for a dialog of fixed width; the
+    // page lets them flow, keeping the blank lines between paragraphs.
+    function flowing(message) {
+        return message.replace(/\r\n/g, "\n").split(/\n{2,}/).map((p) => p.replace(/\n/g, " ")).join("\n\n");
     }
 
     let lastApply = Promise.resolve();
@@ -454,7 +461,7 @@
         const record = formRecord();
         const refusal = recordRefusal(record);
         if (refusal) {
-            message.textContent = refusal;
+            message.textContent = flowing(refusal);
             return;
         }
         if (typeof M._tovrine_entity_notice === "function") {
@@ -465,11 +472,13 @@
         }
         const failure = startWorld(record, seed);
         if (failure) {
-            message.textContent = failure;
+            message.textContent = flowing(failure);
             return;
         }
         storeRecord(applied);
         forgetLink();
+        // The new world starts in sight (on a phone the form is below it).
+        stage.scrollIntoView({ block: "nearest" });
     }
 
     // ---- the store ----
@@ -490,9 +499,14 @@
         return toBase64(bytes).replace(/\+/g, "-").replace(/\//g, "_").replace(/=+$/, "");
     }
 
+    // The seed the person fixed goes with the record, so a reload shows the same world.
     function storeRecord(bytes) {
         try {
             window.localStorage.setItem(storageKey, toBase64(bytes));
+            if (appliedSeed === null)
+                window.localStorage.removeItem(seedKey);
+            else
+                window.localStorage.setItem(seedKey, String(appliedSeed));
         } catch (e) {
             // No storage (a private window, a file page in some browsers): the
             // settings last as long as the page.
@@ -517,6 +531,16 @@
             return null;
         }
         return recordRefusal(bytes) === "" ? bytes : null;
+    }
+
+    // The stored seed, or null (none, or not a seed).
+    function storedSeed() {
+        try {
+            const seed = parseSeed(window.localStorage.getItem(seedKey) || "");
+            return seed === undefined ? null : seed;
+        } catch (e) {
+            return null;
+        }
     }
 
     // ---- record files ----
@@ -617,17 +641,33 @@
     }
 
     // ---- full screen, as the saver: any key but the function keys, a click or
-    // real mouse travel leaves it ----
+    // real mouse travel leaves it. The world alone in the window (saver_mode.js)
+    // counts as full screen: it is the saver mode, and full screen where the
+    // browser has no element full screen (iPhones) ----
 
     let mouseAnchor = null;
+    const fullView = () => window.tovrineFullView || { active: () => false, enter() {}, leave() {} };
 
     function inFullScreen() {
-        return document.fullscreenElement === stage;
+        return document.fullscreenElement === stage || fullView().active();
+    }
+
+    function enterFullScreen() {
+        mouseAnchor = null;
+        if (typeof stage.requestFullscreen === "function")
+            stage.requestFullscreen().catch(() => fullView().enter(false));
+        else
+            fullView().enter(false);
     }
 
     function leaveFullScreen() {
-        if (inFullScreen())
+        if (document.fullscreenElement === stage)
             document.exitFullscreen().catch(() => {});
+        fullView().leave();
+    }
+
+    function fittedToPlace(bytes) {
+        return window.tovrineWorldSize ? window.tovrineWorldSize.fitted(bytes) : bytes;
     }
 
     // ---- wiring ----
@@ -659,10 +699,7 @@
             $("panel-button").setAttribute("aria-expanded", String(!side.hidden));
             $("panel-button").textContent = side.hidden ? "Show the panel" : "Hide the panel";
         });
-        $("fullscreen-button").addEventListener("click", () => {
-            mouseAnchor = null;
-            stage.requestFullscreen().catch(() => {});
-        });
+        $("fullscreen-button").addEventListener("click", enterFullScreen);
 
         document.addEventListener("keydown", (e) => {
             if (functionKeys.has(e.keyCode)) {
@@ -697,10 +734,11 @@
             if (Math.abs(e.screenX - mouseAnchor.x) + Math.abs(e.screenY - mouseAnchor.y) > 4)
                 leaveFullScreen();
         });
-        document.addEventListener("fullscreenchange", () => {
-            mouseAnchor = null;
-            fitCanvas();
-        });
+        for (const change of ["fullscreenchange", "tovrine-fullview"])
+            document.addEventListener(change, () => {
+                mouseAnchor = null;
+                fitCanvas();
+            });
         new ResizeObserver(fitCanvas).observe(stage);
         window.addEventListener("hashchange", () => openLink(window.location.hash));
 
@@ -743,10 +781,12 @@
         // A link names its own world; without one (or when it is damaged) the
         // stored settings run, or the built-in ones.
         openLink(window.location.hash);
+        // With neither, the world takes the size of the place it has
+        // (world_size.js), as the sheet starts from the desktop's mode.
         if (applied === null) {
             const stored = storedRecord();
-            if (!stored || startWorld(stored, null))
-                startWorld(presetRecord(0), null);
+            if (!stored || startWorld(stored, storedSeed()))
+                startWorld(fittedToPlace(presetRecord(0)), null);
         }
         window.requestAnimationFrame(onAnimationFrame);
         resolveReady();
@@ -783,6 +823,27 @@
         lastApply: () => lastApply,
     };
     window.tovrineTest = tovrineTest;
+
+    // ---- what the page's other scripts use (touch.js, wakelock.js,
+    // saver_mode.js, world_size.js) ----
+    window.tovrinePage = {
+        ready,
+        stage,
+        canvas,
+        // A function key pressed and let go, as from the keyboard.
+        pressKey(keyCode) {
+            if (M && functionKeys.has(keyCode)) {
+                M._tovrine_key(keyCode, 1);
+                M._tovrine_key(keyCode, 0);
+            }
+        },
+        inFullScreen,
+        enterFullScreen,
+        leaveFullScreen,
+        // The lab's pause, where the page has one: the touch bar shows a
+        // Pause button only when this is a function.
+        pauseToggle: undefined,
+    };
 
     main();
 })();
