@@ -1,8 +1,8 @@
 # What a Linux user installs, and the Debian package of it: the saver where
 # xscreensaver looks for its hacks (and a link to it on the PATH), its
 # options for xscreensaver-settings, tovrine-setup, its manual page, its
-# artwork, a menu entry with its icon, and the package's copyright and
-# changelog. The saver finds the artwork two levels above its own folder, in
+# artwork, a menu entry with its icon, its entry among the desktops' screen
+# savers, and the package's copyright, changelog and README.Debian. The saver finds the artwork two levels above its own folder, in
 # share/tovrine/bitmaps, under any prefix.
 #
 #   cmake --install build/native --prefix DIR
@@ -27,6 +27,14 @@ endif()
 install(PROGRAMS ${TOVRINE_LINUX_FILES}/tovrine-setup DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${TOVRINE_LINUX_FILES}/tovrine.desktop
     DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# Where MATE and the desktops like it list screen savers: the hack by its
+# full path, as Debian's xscreensaver lists its own, written at install time
+# so that it names the prefix the files go to.
+install(CODE "
+    set(hack \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBEXECDIR}/xscreensaver/tovrine\")
+    set(entry \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/applications/screensavers/tovrine.desktop\")
+    configure_file(${TOVRINE_LINUX_FILES}/tovrine-screensaver.desktop.in \"\${entry}\" @ONLY)
+    message(STATUS \"Installing: \${entry}\")")
 
 install(FILES ${TOVRINE_LINUX_FILES}/tovrine.xml
     DESTINATION ${CMAKE_INSTALL_DATADIR}/xscreensaver/config)
@@ -59,6 +67,7 @@ install(FILES ${CMAKE_BINARY_DIR}/linux/tovrine-setup.1.gz
     DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${TOVRINE_ICON} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/48x48/apps)
 install(FILES ${TOVRINE_LINUX_FILES}/copyright ${CMAKE_BINARY_DIR}/linux/changelog.gz
+    ${TOVRINE_LINUX_FILES}/README.Debian
     DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tovrine)
 
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/resources/bitmaps/
@@ -92,4 +101,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xscreensaver")
+# Removing the package tells how to take Tovrine out of ~/.xscreensaver,
+# which tovrine-setup wrote and no package may touch.
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${TOVRINE_LINUX_FILES}/postrm)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

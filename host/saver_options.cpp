@@ -52,6 +52,7 @@ const SwitchOption switchOptions[] = {
 
 // Every hack takes these; the ones that mean nothing here are read and left.
 const char* const ignoredFlags[] = {"install", "noinstall", "mono", "pair", "sync"};
+const char* const ignoredValueOptions[] = {"visual", "foreground", "background", "xrm"};
 
 // "-name" and "--name" alike; empty for anything that is not an option.
 std::string optionName(const char* argument)
@@ -83,17 +84,26 @@ int64_t readNumber(const std::string& name, const char* text, int64_t low, int64
     return number;
 }
 
+// Past this, a side or an offset is no window of any screen: X itself
+// counts them in 16 bits.
+constexpr int64_t largestGeometry = 32768;
+
+enum class GeometryText { read, tooLarge, unreadable };
+
 // [=][W{xX}H][{+-}X{+-}Y], as XParseGeometry reads it.
-bool parseGeometry(const char* text, WindowGeometry& geometry)
+GeometryText parseGeometry(const char* text, WindowGeometry& geometry)
 {
-    auto digits = [](const char*& at, int32_t& value) {
+    bool tooLarge = false;
+    auto digits = [&tooLarge](const char*& at, int32_t& value) {
         if (*at < '0' || *at > '9')
             return false;
         int64_t number = 0;
         while (*at >= '0' && *at <= '9') {
             number = number * 10 + (*at++ - '0');
-            if (number > largestWorldSide * 4)
-                return false;
+            if (number > largestGeometry) {
+                tooLarge = true;
+                number = largestGeometry;
+            }
         }
         value = static_cast<int32_t>(number);
         return true;
@@ -103,21 +113,52 @@ bool parseGeometry(const char* text, WindowGeometry& geometry)
     if (*at >= '0' && *at <= '9') {
         if (!digits(at, read.width) || (*at != 'x' && *at != 'X') || !digits(++at, read.height) ||
             read.width == 0 || read.height == 0)
-            return false;
+            return GeometryText::unreadable;
     }
     if (*at == '+' || *at == '-') {
         read.fromRight = *at++ == '-';
         if (!digits(at, read.x) || (*at != '+' && *at != '-'))
-            return false;
+            return GeometryText::unreadable;
         read.fromBottom = *at++ == '-';
         if (!digits(at, read.y))
-            return false;
+            return GeometryText::unreadable;
         read.placed = true;
     }
     if (*at != '\0' || (read.width == 0 && !read.placed))
-        return false;
+        return GeometryText::unreadable;
+    if (tooLarge)
+        return GeometryText::tooLarge;
     geometry = read;
+    return GeometryText::read;
+}
+
+// A seed as tovrine-world takes it: a run is asked for by its seed, so one
+// that is not exactly a seed is refused rather than read as another.
+bool parseSeed(const char* text, uint32_t& seed)
+{
+    int64_t number = 0;
+    if (!parseWholeNumber(text, 0, UINT32_MAX, number))
+        return false;
+    seed = static_cast<uint32_t>(number);
     return true;
+}
+
+void takeGeometry(const char* value, SaverOptions& options)
+{
+    WindowGeometry geometry;
+    const std::string quoted = "-geometry \"" + std::string(value) + "\"";
+    switch (parseGeometry(value, geometry)) {
+    case GeometryText::read:
+        options.geometry = geometry;
+        break;
+    case GeometryText::tooLarge:
+        options.warnings.push_back(quoted + " is too large (sides and offsets of at most " +
+                                   std::to_string(largestGeometry) + " pixels): left out");
+        break;
+    case GeometryText::unreadable:
+        options.warnings.push_back(quoted + " is not WIDTHxHEIGHT+X+Y: left out");
+        break;
+    }
 }
 
 // Options with a value; false with `error` when the value cannot be used.
@@ -153,12 +194,15 @@ bool takeValue(const std::string& name, const char* value, SaverOptions& options
     } else if (name == "display") {
         options.display = value;
     } else if (name == "geometry") {
-        WindowGeometry geometry;
-        if (parseGeometry(value, geometry))
-            options.geometry = geometry;
-        else
-            options.warnings.push_back("-geometry \"" + std::string(value) +
-                                       "\" is not WIDTHxHEIGHT+X+Y: left out");
+        takeGeometry(value, options);
+    } else if (name == "seed") {
+        uint32_t seed = 0;
+        if (!parseSeed(value, seed)) {
+            error = "-seed wants a whole number from 0 to 4294967295, not \"" + std::string(value) +
+                    "\"";
+            return false;
+        }
+        options.seed = seed;
     }
     return true;
 }
@@ -169,8 +213,14 @@ bool takesValue(const std::string& name)
         if (name == knob.name)
             return true;
     }
+    // -visual, -foreground, -background and -xrm are taken and left: the
+    // world is drawn in true colour, in its own colours, from no resources.
+    for (const char* ignored : ignoredValueOptions) {
+        if (name == ignored)
+            return true;
+    }
     return name == "window-id" || name == "record" || name == "delay" || name == "bench" ||
-           name == "display" || name == "geometry" || name == "visual";
+           name == "display" || name == "geometry" || name == "seed";
 }
 
 // Options without a value; false when the name is none of them.
@@ -316,7 +366,7 @@ std::string saverUsage()
     return "usage: tovrine [-window | -root | -window-id ID | -fullscreen] [-native-size]\n"
            "               [-record FILE] [-preset N] [-vobs N] [-whirls N] [-max-entities N]\n"
            "               [-iq 0|1] [-wrap | -no-wrap] [-cloud | -no-cloud] [-stats 0|1|2]\n"
-           "               [-delay MICROSECONDS] [-fps | -no-fps] [-display NAME]\n"
+           "               [-seed S] [-delay MICROSECONDS] [-fps | -no-fps] [-display NAME]\n"
            "               [-geometry WxH+X+Y] [-help] [--version]\n"
            "  -window          a window of its own (the default)\n"
            "  -root            the window in $XSCREENSAVER_WINDOW, else the root window\n"
@@ -332,11 +382,13 @@ std::string saverUsage()
            "  -wrap, -no-wrap  the world's edges wrap around\n"
            "  -cloud, -no-cloud  the cloud with the world's figures\n"
            "  -stats 0|1|2     numbers above the Vobs: never, always, near death\n"
+           "  -seed S          the run tovrine-world --seed S gives, 0 to 4294967295\n"
            "  -delay N         microseconds between frames (default 10000)\n"
            "  -fps             frames per second in a corner\n"
            "  -display NAME    the X display (default $DISPLAY)\n"
            "  -geometry WxH+X+Y  the size and place of a window of its own\n"
-           "  -install, -visual V, -mono, -pair: taken and ignored, as by every hack\n"
+           "  -install, -visual V, -mono, -pair, -foreground C, -background C, -xrm R:\n"
+           "                   taken and ignored, as by every hack\n"
            "Settings: the first preset, then $XDG_CONFIG_HOME/tovrine/options.rec\n"
            "(else ~/.config/tovrine/options.rec), -record, -preset, then the options above.\n"
            "Every option may also be written with two dashes.\n";

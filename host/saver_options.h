@@ -40,6 +40,8 @@ struct SaverOptions {
     int64_t delayMicroseconds = 10000;
     bool showFps = false;
     int64_t benchFrames = 0;  // hidden: time this many frames, print, end
+    // -seed: the run tovrine-world gives for that seed; else the clock's.
+    std::optional<uint32_t> seed;
     bool help = false;
     bool version = false;
     std::string display;                     // -display; empty: $DISPLAY
@@ -59,7 +61,7 @@ std::string saverVersionLine();
 
 // Reads argv[1..]; each option with one dash or two. An unknown option or
 // one without its value is unknownOption (the caller shows the usage); a
-// window id or -record name that cannot be one is refusedValue. Both come
+// window id, -record name or -seed that cannot be one is refusedValue. Both come
 // with `error` set. Numbers are read as the configuration pages read their
 // boxes; one that had to be adjusted adds a line to options.warnings, as
 // does a -geometry that cannot be read.

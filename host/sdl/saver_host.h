@@ -17,10 +17,10 @@ struct SaverOverlay {
     std::vector<std::string> notices;  // the settings that were adjusted, for a while
 };
 
-// Builds the world on the open display. False when it cannot run: with
-// `error` set (lines for standard error), or empty when a stop cut set-up
-// short.
-bool buildSaverWorld(std::string& error);
+// Builds the world on the open display, its random draws from `seed`. False
+// when it cannot run: with `error` set (lines for standard error), or empty
+// when a stop cut set-up short.
+bool buildSaverWorld(uint32_t seed, std::string& error);
 // One frame of the world, then `overlay` on the visible picture. False
 // with `error` set when the run cannot go on (memory ran out).
 bool runSaverFrame(const SaverOverlay& overlay, std::string& error);
@@ -37,6 +37,7 @@ struct SaverRun {
     int64_t delayMicroseconds = 10000;  // from the start of one frame to the next
     bool showFps = false;
     int64_t benchFrames = 0;  // > 0: as fast as possible, then the timings
+    uint32_t seed = 0;        // the world's random draws
     std::vector<std::string> notices;
 };
 

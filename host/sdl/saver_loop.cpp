@@ -92,6 +92,15 @@ private:
 
 void lostWindow() { requestStop(); }
 
+// Xlib lets no program go on without its connection: the message, then the
+// end (by the stop's signal, if the daemon sent one first).
+void lostServer(const char* displayName)
+{
+    reportFailure(std::string("lost the display \"") + displayName +
+                  "\": its X server ended or closed the connection");
+    endProcess(exitFailure);
+}
+
 struct Loop {
     const SaverRun& run;
     int32_t givenWidth = 0;
@@ -254,11 +263,11 @@ int32_t runOnDisplay(SaverRun& run)
     std::string error;
     if (!startWindowVideo(error))
         return reportFailure(error);
-    installQuietXErrors(lostWindow);
+    installQuietXErrors(lostWindow, lostServer);
     int32_t result = 0;
     if (!openWindowDisplay(window, error))
         result = stopRequested() ? 0 : reportFailure(error);
-    else if (buildSaverWorld(error))
+    else if (buildSaverWorld(run.seed, error))
         result = runFrames(run);
     else if (!error.empty())
         result = reportFailure(error);
@@ -287,7 +296,7 @@ int32_t runSaver(SaverRun run)
     if (stopRequested())
         return 0;
     // Before any connection: one that breaks at once ends quietly too.
-    installQuietXErrors(lostWindow);
+    installQuietXErrors(lostWindow, lostServer);
     std::string error;
     if (!openX11Display(run.displayName, error))
         return reportFailure(error);

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <string>
 
 #include "host/saver_options.h"
@@ -91,6 +92,8 @@ int run(int argc, char** argv)
     saver.delayMicroseconds = options.delayMicroseconds;
     saver.showFps = options.showFps;
     saver.benchFrames = options.benchFrames;
+    // Without -seed, each run is another world, as on Windows.
+    saver.seed = options.seed ? *options.seed : static_cast<uint32_t>(std::time(nullptr));
     // Started by hand, the adjusted settings are told on the picture too.
     if (options.target == SaverTarget::ownWindow || options.target == SaverTarget::fullScreen)
         saver.notices = options.warnings;

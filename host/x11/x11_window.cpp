@@ -13,6 +13,7 @@
 namespace {
 
 void (*onLostWindow)() = nullptr;
+void (*onLostServer)(const char*) = nullptr;
 Display* display = nullptr;
 Window watchedWindow = 0;
 bool watchedGone = false;
@@ -53,16 +54,23 @@ int quietErrorHandler(Display* from, XErrorEvent* event)
 }
 
 // The connection itself is gone (the X server ended): there is nothing left
-// to draw on, and Xlib will not let the process go on. End as told to.
-int quietIoErrorHandler(Display*) { _exit(0); }
+// to draw on, and Xlib will not let the process go on.
+int lostServerHandler(Display* from)
+{
+    const char* name = from ? XDisplayString(from) : "";
+    if (onLostServer)
+        onLostServer(name ? name : "");
+    _exit(1);
+}
 
 }  // namespace
 
-void installQuietXErrors(void (*lostWindow)())
+void installQuietXErrors(void (*lostWindow)(), void (*lostServer)(const char* displayName))
 {
     onLostWindow = lostWindow;
+    onLostServer = lostServer;
     XSetErrorHandler(quietErrorHandler);
-    XSetIOErrorHandler(quietIoErrorHandler);
+    XSetIOErrorHandler(lostServerHandler);
 }
 
 bool openX11Display(const std::string& name, std::string& error)
@@ -72,7 +80,11 @@ bool openX11Display(const std::string& name, std::string& error)
     if (display)
         return true;
     const char* shown = XDisplayName(name.empty() ? nullptr : name.c_str());
-    error = std::string("cannot open the display \"") + (shown ? shown : "") + "\"";
+    if (shown == nullptr || *shown == '\0')
+        error = "DISPLAY is not set: tovrine draws on an X11 display";
+    else
+        error = std::string("cannot open the display \"") + shown +
+                "\": no X server answers there, or this user may not use it";
     return false;
 }
 

@@ -6,15 +6,15 @@
 #include <cstdint>
 #include <string>
 
-// Puts handlers over Xlib's (and SDL's) that never end the process with a
-// message: a lost connection (the X server ended) ends it quietly with 0;
+// Puts handlers over Xlib's (and SDL's): a lost connection (the X server
+// ended) calls lostServer with the display's name, which must not return;
 // an error about the watched window calls lostWindow; any other error gives
 // one line on standard error, once for each kind. Called before the first
 // connection opens and again after SDL's video starts, as SDL puts its own.
-void installQuietXErrors(void (*lostWindow)());
+void installQuietXErrors(void (*lostWindow)(), void (*lostServer)(const char* displayName));
 
 // Opens the connection: `name` (empty: $DISPLAY). False with `error` set
-// when there is no display.
+// to what the user can do when there is no display.
 bool openX11Display(const std::string& name, std::string& error);
 // Closes the connection; the watched window is forgotten.
 void closeX11Display();

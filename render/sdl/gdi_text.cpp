@@ -1,4 +1,9 @@
-// Text drawn as GDI's TextOutA draws it onto a surface's device context.
+// Text drawn as GDI's TextOutA draws it onto a surface's device context,
+// and the Linux saver's own messages in UTF-8 the same way.
+#include "render/sdl/utf8_text.h"
+
+#include <vector>
+
 #include "render/memory/display_drawing.h"
 #include "render/memory/drawing_clock.h"
 #include "render/memory/memory_surface.h"
@@ -13,6 +18,50 @@ const uint16_t windows1252High[32] = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 uint32_t codePoint(uint8_t ch) { return ch >= 0x80 && ch < 0xA0 ? windows1252High[ch - 0x80] : ch; }
+
+// The byte of the ANSI code page for a character, or -1 where it has none;
+// its glyph is then rendered for each use instead of kept.
+int32_t ansiByte(uint32_t character)
+{
+    if (character < 0x80 || (character >= 0xA0 && character <= 0xFF))
+        return static_cast<int32_t>(character);
+    for (int32_t i = 0; i < 32; ++i) {
+        if (windows1252High[i] == character)
+            return 0x80 + i;
+    }
+    return -1;
+}
+
+// The characters of UTF-8 text. A byte that starts no well-formed sequence
+// (Latin-1 file names exist too) stands for itself in the ANSI code page.
+std::vector<uint32_t> utf8Characters(const char* text)
+{
+    std::vector<uint32_t> characters;
+    const auto* at = reinterpret_cast<const unsigned char*>(text);
+    while (*at != 0) {
+        const unsigned char lead = *at;
+        const int32_t length = lead >= 0xF0 && lead <= 0xF4   ? 4
+                               : lead >= 0xE0 && lead <= 0xEF ? 3
+                               : lead >= 0xC2 && lead <= 0xDF ? 2
+                                                              : 1;
+        uint32_t character = length == 1 ? lead : lead & (0x7F >> length);
+        int32_t taken = 1;
+        while (taken < length && (at[taken] & 0xC0) == 0x80)
+            character = (character << 6) | (at[taken++] & 0x3F);
+        const uint32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+        const bool wellFormed =
+            length == 1 || (taken == length && character >= least[length] &&
+                            character <= 0x10FFFF && (character < 0xD800 || character > 0xDFFF));
+        if (length > 1 && wellFormed) {
+            characters.push_back(character);
+            at += length;
+        } else {
+            characters.push_back(codePoint(lead));
+            at += 1;
+        }
+    }
+    return characters;
+}
 
 void fillBox(Surface* surface, int32_t left, int32_t top, int32_t right, int32_t bottom)
 {
@@ -38,23 +87,37 @@ void stampGlyph(Surface* surface, const SDL_Surface* glyph, int32_t x, int32_t y
     }
 }
 
-// Rendered once per face and character: the countdown redraws its line
-// every frame.
-SDL_Surface* renderedGlyph(Font* font, uint8_t ch)
+// Rendered once per face and character of the code page: the countdown
+// redraws its line every frame. Others are rendered for each use and freed
+// by the caller (owned true).
+SDL_Surface* renderedGlyph(Font* font, uint32_t character, bool& owned)
 {
-    SDL_Surface*& kept = font->glyphs[ch];
+    const int32_t byte = ansiByte(character);
+    owned = byte < 0;
+    if (owned)
+        return TTF_RenderGlyph32_Solid(font->ttf, character, SDL_Color{255, 255, 255, 255});
+    SDL_Surface*& kept = font->glyphs[byte];
     if (!kept)
-        kept = TTF_RenderGlyph32_Solid(font->ttf, codePoint(ch), SDL_Color{255, 255, 255, 255});
+        kept = TTF_RenderGlyph32_Solid(font->ttf, character, SDL_Color{255, 255, 255, 255});
     return kept;
 }
 
-void drawCharacter(Surface* surface, Font* font, uint8_t ch, int32_t penX, int32_t y,
+int32_t advanceOf(Font* font, uint32_t character)
+{
+    int minx, maxx, miny, maxy, advance;
+    if (TTF_GlyphMetrics32(font->ttf, character, &minx, &maxx, &miny, &maxy, &advance) != 0)
+        return 0;
+    return advance;
+}
+
+void drawCharacter(Surface* surface, Font* font, uint32_t character, int32_t penX, int32_t y,
                    uint32_t stored)
 {
     int minx, maxx, miny, maxy, advance;
-    if (TTF_GlyphMetrics32(font->ttf, codePoint(ch), &minx, &maxx, &miny, &maxy, &advance) != 0)
+    if (TTF_GlyphMetrics32(font->ttf, character, &minx, &maxx, &miny, &maxy, &advance) != 0)
         return;
-    SDL_Surface* glyph = renderedGlyph(font, ch);
+    bool owned = false;
+    SDL_Surface* glyph = renderedGlyph(font, character, owned);
     if (!glyph)
         return;  // blanks have no ink and may render nothing
     // A solid rendering starts at the ink's left edge when it lies left of
@@ -65,36 +128,45 @@ void drawCharacter(Surface* surface, Font* font, uint8_t ch, int32_t penX, int32
                    stored);
         SDL_UnlockSurface(glyph);
     }
+    if (owned)
+        SDL_FreeSurface(glyph);
 }
 
-}  // namespace
-
-int32_t characterAdvance(Font* font, uint8_t ch)
+// The run's characters come from forEach(each), which calls each(character)
+// in order: text of either encoding, read where it lies.
+template <typename ForEach>
+void drawCharacters(Surface* surface, Font* font, ForEach forEach, int32_t x, int32_t y,
+                    uint32_t colour, bool opaque)
 {
-    int minx, maxx, miny, maxy, advance;
-    if (TTF_GlyphMetrics32(font->ttf, codePoint(ch), &minx, &maxx, &miny, &maxy, &advance) != 0)
-        return 0;
-    return advance;
-}
-
-void drawTextRun(Surface* surface, Font* font, const char* text, int32_t x, int32_t y,
-                 uint32_t colour, bool opaque)
-{
-    if (!surface || !surface->image.pixels || !font || !text)
+    if (!surface || !surface->image.pixels || !font)
         return;
     if (opaque) {
         int32_t width = 0;
-        for (const char* p = text; *p; ++p)
-            width += characterAdvance(font, static_cast<uint8_t>(*p));
+        forEach([&](uint32_t character) { width += advanceOf(font, character); });
         fillBox(surface, x, y, x + width, y + font->cellHeight);
     }
     uint32_t stored = storedFromGdi(surface, colour & 0xFFFFFF);
     int32_t pen = x;
-    for (const char* p = text; *p; ++p) {
-        uint8_t ch = static_cast<uint8_t>(*p);
-        drawCharacter(surface, font, ch, pen, y, stored);
-        pen += characterAdvance(font, ch);
-    }
+    forEach([&](uint32_t character) {
+        drawCharacter(surface, font, character, pen, y, stored);
+        pen += advanceOf(font, character);
+    });
+}
+
+}  // namespace
+
+int32_t characterAdvance(Font* font, uint8_t ch) { return advanceOf(font, codePoint(ch)); }
+
+void drawTextRun(Surface* surface, Font* font, const char* text, int32_t x, int32_t y,
+                 uint32_t colour, bool opaque)
+{
+    if (!text)
+        return;
+    auto ansi = [text](auto each) {
+        for (const char* p = text; *p; ++p)
+            each(codePoint(static_cast<uint8_t>(*p)));
+    };
+    drawCharacters(surface, font, ansi, x, y, colour, opaque);
 }
 
 int drawGdiText(Surface* surface, const char* text, int32_t x, int32_t y, Font* font,
@@ -104,5 +176,20 @@ int drawGdiText(Surface* surface, const char* text, int32_t x, int32_t y, Font* 
     if (skipsDrawingOnto(surface))
         return 0;
     drawTextRun(surface, font, text, x, y, colour, backgroundMode != transparentBackground);
+    return 0;
+}
+
+int drawUtf8Text(Surface* surface, const char* text, int32_t x, int32_t y, Font* font,
+                 uint32_t colour, int32_t backgroundMode)
+{
+    DrawingTimer timer;
+    if (skipsDrawingOnto(surface) || !text)
+        return 0;
+    const std::vector<uint32_t> characters = utf8Characters(text);
+    auto decoded = [&characters](auto each) {
+        for (uint32_t character : characters)
+            each(character);
+    };
+    drawCharacters(surface, font, decoded, x, y, colour, backgroundMode != transparentBackground);
     return 0;
 }

@@ -241,11 +241,15 @@ bool stopPending()
 bool startWindowVideo(std::string& error)
 {
     // Signals are the saver's (they end the run at the next frame), and the
-    // framebuffer is plain X11, not software OpenGL.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
-    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    // framebuffer is plain X11, not software OpenGL. Over what the
+    // environment says: SDL_VIDEODRIVER=wayland, set for games, would take
+    // the saver away from the X window it is given.
+    const char* const hints[][2] = {{SDL_HINT_NO_SIGNAL_HANDLERS, "1"},
+                                    {SDL_HINT_VIDEODRIVER, "x11"},
+                                    {SDL_HINT_FRAMEBUFFER_ACCELERATION, "0"},
+                                    {SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1"}};
+    for (const auto& hint : hints)
+        SDL_SetHintWithPriority(hint[0], hint[1], SDL_HINT_OVERRIDE);
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         error = std::string("cannot start the video: ") + SDL_GetError();
         return false;

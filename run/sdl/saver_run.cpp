@@ -1,13 +1,13 @@
 // The Linux saver's run: the world's set-up, its frames, the function keys
 // and what is laid over the picture. The host calls these (host/sdl).
 #include <cstdint>
-#include <ctime>
 #include <string>
 #include <vector>
 
 #include "host/sdl/saver_host.h"
 #include "render/glyph_font.h"
 #include "render/sdl/resource_directory.h"
+#include "render/sdl/utf8_text.h"
 #include "run/frame_driver.h"
 #include "run/function_keys.h"
 #include "run/world_setup.h"
@@ -20,15 +20,16 @@ constexpr int32_t overlayLineHeight = 18;
 
 void drawOverlayLine(const std::string& text, int32_t line)
 {
-    drawGdiText(primarySurface, text.c_str(), 4, displayHeight - overlayLineHeight * line,
-                overlayFontHandle(), textColour, opaqueBackground);
+    // The host's lines are UTF-8 (file names), not the world's ANSI text.
+    drawUtf8Text(primarySurface, text.c_str(), 4, displayHeight - overlayLineHeight * line,
+                 overlayFontHandle(), textColour, opaqueBackground);
 }
 
 }  // namespace
 
-bool buildSaverWorld(std::string& error)
+bool buildSaverWorld(uint32_t seed, std::string& error)
 {
-    seedRandom(static_cast<uint32_t>(std::time(nullptr)));
+    seedRandom(seed);
     int32_t result = setUpWorld();
     if (result == worldOutOfMemory) {
         error = outOfMemory;

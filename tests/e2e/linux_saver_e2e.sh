@@ -4,7 +4,13 @@
 #   tests/e2e/linux_saver_e2e.sh [BUILD_DIR]     (default build/native)
 #
 # 1. -window: Vobs, whirls and the cloud in its own window, at 16 and 32
-#    bits; F1 hides the cloud; Escape ends with 0.
+#    bits, with SDL_VIDEODRIVER naming wayland and offscreen (X11 all the
+#    same); F1 hides the cloud; Escape ends with 0.
+#    -seed: a frame of the window, a few seconds in, is one of tovrine-world's
+#    for that seed, pixel for pixel (and none of another seed's), with
+#    -foreground, -background and -xrm taken and ignored; a
+#    settings file under a home of UTF-8 "hömé" is named on the picture as
+#    under a home of those letters in Latin-1 (one text, one picture).
 # 2. -window-id: the world inside a preview-sized window made here and
 #    nothing outside it; it follows a resize; destroying the window ends
 #    the saver with 0.
@@ -16,8 +22,8 @@
 # 5. Stops that must stop: the X server stopped (SIGSTOP) and SIGTERM to the
 #    saver, ended within 2 s; SIGTERM during a -delay of 5 s, within a
 #    second; no display, a message and 1 within a second in every mode; an
-#    8-bit display, a message and 1; an X server that dies under a run, a
-#    quiet ending with 0.
+#    8-bit display, a message and 1; DISPLAY not set, that message and 1; an
+#    X server that dies under a run, a message and 1.
 # Also: an unknown option, a -record file that is not there, a window id
 # that is none and missing artwork end with 1 and a message (a damaged
 # record or a value out of range only give a message: xscreensaver_e2e.sh).
@@ -83,16 +89,17 @@ wait_exit() {
 depth32=tests/world/records/alg0-800x600x32.rec
 # ---- 1: its own window ---------------------------------------------------
 own_window() {
-    local depth=$1 args=()
+    local depth=$1 driver=$2 args=()
     [ "$depth" = 32 ] && args=(-record "$depth32")
-    "$saver" -window "${args[@]}" >"$tmp/own.log" 2>&1 &
+    # Set for games, it must not take the saver away from X11.
+    SDL_VIDEODRIVER=$driver "$saver" -window "${args[@]}" >"$tmp/own.log" 2>&1 &
     local pid=$! id=""
     for _ in $(seq 50); do
         id=$(xdotool search --name '^Tovrine$' 2>/dev/null | head -n 1)
         [ -n "$id" ] && break
         sleep 0.1
     done
-    [ -n "$id" ] || { fail "own window at $depth bits: no window"; kill "$pid"; return; }
+    [ -n "$id" ] || { fail "own window at $depth bits, SDL_VIDEODRIVER=$driver: no window: $(head -n 1 "$tmp/own.log")"; kill "$pid"; return; }
     eval "$(xdotool getwindowgeometry --shell "$id")"
     local world="$WIDTH $HEIGHT"
     local all cloud drawn=no look
@@ -111,7 +118,7 @@ own_window() {
         sleep 0.5
     done
     if [ "$drawn" = yes ]; then
-        pass "own window at $depth bits ($world): $all, cloud $cloud"
+        pass "own window at $depth bits ($world), SDL_VIDEODRIVER=$driver: $all, cloud $cloud"
     else
         fail "own window at $depth bits ($world): $all, cloud $cloud"
     fi
@@ -134,8 +141,88 @@ own_window() {
     if [ "$code" = 0 ]; then pass "Escape ends with 0"
     else fail "Escape: exit $code"; kill "$pid" 2>/dev/null; cat "$tmp/own.log"; fi
 }
-own_window 16
-own_window 32
+own_window 16 wayland
+own_window 32 offscreen
+
+# ---- -seed: the run tovrine-world gives ------------------------------------
+# window_frame PNG SECONDS ARGS...: the saver's own window with ARGS, as it
+# is SECONDS after it opened.
+window_frame() {
+    local png=$1 seconds=$2 pid id=""
+    shift 2
+    "$saver" -window "$@" >"$tmp/seed.log" 2>&1 &
+    pid=$!
+    for _ in $(seq 50); do
+        id=$(xdotool search --name '^Tovrine$' 2>/dev/null | head -n 1)
+        [ -n "$id" ] && break
+        sleep 0.1
+    done
+    sleep "$seconds"
+    [ -n "$id" ] && import -window "$id" "$png" 2>/dev/null
+    kill -TERM "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+    [ -s "$png" ]
+}
+# first_frame PNG ARGS...: a frame every 10 s; the first one, on the screen
+# for those seconds, once the world is built.
+first_frame() { window_frame "$1" 1.5 -delay 10000000 "${@:2}"; }
+differing() { compare -metric AE "$1" "$2" null: 2>&1; }
+# frames_like PNG FOLDER: the frames of FOLDER with the same pixels as PNG.
+frames_like() {
+    local signature
+    signature=$(identify -format '%#' "$1")
+    identify -format '%f %#\n' "$2"/*.png | sed -n "s/^frame-0*\([0-9]*\)\.png $signature\$/\1/p"
+}
+world=$build/tools/world/tovrine-world
+if [ ! -x "$world" ]; then
+    fail "-seed: no $world to compare with"
+else
+    # The runner's frames are made while the window runs (it mostly waits).
+    runners=()
+    for seed in 7 1000; do
+        "$world" --record "$depth32" --seed "$seed" --frames 40 --png "$tmp/world-$seed" --every 1 &
+        runners+=($!)
+    done
+    # Five frames a second: some 15 frames in after 3 s, the Vobs set out.
+    window_frame "$shots/seed-7.png" 3 -delay 200000 -record "$depth32" -seed 7 \
+        -foreground red -background '#000' -xrm '*fps: True'
+    shown=$?
+    wait "${runners[@]}"
+    if [ "$shown" = 0 ]; then
+        same=$(frames_like "$shots/seed-7.png" "$tmp/world-7" | head -n 1)
+        other=$(frames_like "$shots/seed-7.png" "$tmp/world-1000" | head -n 1)
+        if [ -n "$same" ] && [ "$same" -ge 5 ] && [ -z "$other" ]; then
+            pass "-seed 7: the window showed frame $same of tovrine-world --seed 7, pixel for pixel (no frame of seed 1000)"
+        else
+            fail "-seed 7: the window matches frame ${same:-none} of seed 7, ${other:-none} of seed 1000 ($shots/seed-7.png)"
+        fi
+    else
+        fail "-seed 7: no window: $(head -n 2 "$tmp/seed.log")"
+    fi
+fi
+
+# The settings file's notice names it on the picture: the same picture for a
+# home called "hömé" in UTF-8 and in Latin-1, and not that of "hÃ¶mÃ©", the
+# UTF-8 bytes read as Latin-1.
+notice_frame() {
+    mkdir -p "$1/.config/tovrine"
+    head -c 50 /dev/zero >"$1/.config/tovrine/options.rec"
+    HOME=$1 XDG_CONFIG_HOME= first_frame "$2" -seed 7
+}
+utf8=$(printf '%s/h\303\266m\303\251' "$tmp") latin1=$(printf '%s/h\366m\351' "$tmp")
+misread=$(printf '%s/h\303\203\302\266m\303\203\302\251' "$tmp")
+if notice_frame "$utf8" "$shots/notice-utf8.png" && notice_frame "$latin1" "$tmp/notice-latin1.png" &&
+    notice_frame "$misread" "$tmp/notice-misread.png"; then
+    same=$(differing "$shots/notice-utf8.png" "$tmp/notice-latin1.png")
+    misread=$(differing "$shots/notice-utf8.png" "$tmp/notice-misread.png")
+    if [ "$same" = 0 ] && [ "${misread:-0}" -gt 100 ]; then
+        pass "a home of \"hömé\" is named so on the picture (as in Latin-1; $misread pixels from \"hÃ¶mÃ©\")"
+    else
+        fail "a home of \"hömé\": $same pixels differ from the Latin-1 name's picture, $misread from \"hÃ¶mÃ©\""
+    fi
+else
+    fail "the notice of a settings file: no window"
+fi
 
 # ---- 2: a window of another program --------------------------------------
 coproc HOST { python3 "$here/host_window.py" 320 240 600 100; }
@@ -264,6 +351,13 @@ sleep 1.5
 sigterm_ends "$pid" 1000 "-delay 5000000"
 
 # No display: never SDL's off-screen drivers, where nobody would see it.
+env -u DISPLAY timeout 10 "$saver" -window >/dev/null 2>"$tmp/nodisplay.log"
+code=$?
+if [ "$code" = 1 ] && [ "$(cat "$tmp/nodisplay.log")" = "tovrine: DISPLAY is not set: tovrine draws on an X11 display" ]; then
+    pass "DISPLAY not set: exit 1, $(head -n 1 "$tmp/nodisplay.log")"
+else
+    fail "DISPLAY not set: exit $code, $(head -n 1 "$tmp/nodisplay.log")"
+fi
 for args in "-window" "-fullscreen" "-root" "-window-id 0x200001"; do
     start=$(date +%s%N)
     # shellcheck disable=SC2086
@@ -284,7 +378,8 @@ if [ "$code" = 1 ] && grep -q "bits per pixel" "$tmp/depth8.log"; then pass "8-b
 else fail "8-bit display: exit $code, $(head -n 1 "$tmp/depth8.log")"; fi
 end_spare
 
-# The X server ends under a run, while it starts and later: no Xlib message.
+# The X server ends under a run, while it starts and later: one line of
+# ours (no Xlib message) and 1.
 for after in 0.04 0.3 2; do
     spare_xvfb 640x480x24
     DISPLAY=$spare_display "$saver" -window >"$tmp/xio.log" 2>&1 &
@@ -293,9 +388,10 @@ for after in 0.04 0.3 2; do
     end_spare
     wait_exit "$pid" 3
     # Gone before the saver connected (a slow start): that is no display.
-    if [ "$code" = 1 ] && [ "$(cat "$tmp/xio.log")" = "tovrine: cannot open the display \"$spare_display\"" ]; then
+    if [ "$code" = 1 ] && grep -q "^tovrine: cannot open the display \"$spare_display\"" "$tmp/xio.log"; then
         pass "X server gone after $after s, before the saver connected: exit 1, no display"
-    elif [ "$code" = 0 ] && ! grep -q . "$tmp/xio.log"; then pass "X server gone after $after s: quiet, exit 0"
+    elif [ "$code" = 1 ] && [ "$(cat "$tmp/xio.log")" = "tovrine: lost the display \"$spare_display\": its X server ended or closed the connection" ]; then
+        pass "X server gone after $after s: exit 1, $(cat "$tmp/xio.log")"
     else fail "X server gone after $after s: exit $code, $(head -n 1 "$tmp/xio.log")"; kill -KILL "$pid" 2>/dev/null; fi
 done
 

@@ -11,10 +11,13 @@
 # time from tovrine-setup to the world is printed). A damaged options.rec
 # and a typo in a value on the daemon's command line must still show the
 # world; the daemon must log the hack's ending as a normal one, and
-# `-deactivate` end it within a second, leaving no process behind. A named
+# `-deactivate` end it within a second, leaving no process behind. The
+# daemon's user has SDL_VIDEODRIVER=wayland set, as some do for games. A named
 # pipe as -record ends the saver with a message and 1 at once, and as the
-# settings file only gives a message. Last, the saver runs with every choice
-# of its settings dialog. The daemon will not run hacks as root, so when
+# settings file only gives a message. The saver runs with every choice of
+# its settings dialog. Last, tovrine-setup --remove undoes --only, and with
+# the hack gone (the package removed) the daemon blanks without a word of
+# tovrine. The daemon will not run hacks as root, so when
 # this runs as root (CI does) the daemon and the saver run as nobody.
 # Screenshots land in out/e2e-xscreensaver/. Exits non-zero if anything
 # failed.
@@ -93,7 +96,8 @@ if (cd "$build" && cpack -G DEB -B "$work/package") >"$work/cpack.log" 2>&1 &&
         usr/share/man/man6/tovrine.6x.gz usr/share/tovrine/bitmaps/107_vob.bmp \
         usr/bin/tovrine usr/bin/tovrine-setup usr/share/man/man1/tovrine-setup.1.gz \
         usr/share/doc/tovrine/copyright usr/share/doc/tovrine/changelog.gz \
-        usr/share/applications/tovrine.desktop usr/share/icons/hicolor/48x48/apps/tovrine.png; do
+        usr/share/applications/tovrine.desktop usr/share/icons/hicolor/48x48/apps/tovrine.png \
+        usr/share/applications/screensavers/tovrine.desktop usr/share/doc/tovrine/README.Debian; do
         grep -Eq " \./$path( -> .*)?\$" "$work/contents" || missing="$missing $path"
     done
     depends=$(dpkg-deb -f "$deb" Depends)
@@ -105,6 +109,12 @@ if (cd "$build" && cpack -G DEB -B "$work/package") >"$work/cpack.log" 2>&1 &&
     credits=$(awk '/<_description>/ { on = 1; next } /<\/_description>/ { on = 0 }
                    on && NF { last = $0 } END { print last }' \
         "$work/unpacked/usr/share/xscreensaver/config/tovrine.xml")
+    # The desktops' screen-saver entry runs the hack where the package puts it.
+    saverEntry=$work/unpacked/usr/share/applications/screensavers/tovrine.desktop
+    entryExec=$(sed -n 's/^Exec=//p' "$saverEntry" 2>/dev/null)
+    entryCategories=$(sed -n 's/^Categories=//p' "$saverEntry" 2>/dev/null)
+    # Removing the package tells how to undo tovrine-setup.
+    removalNote=$(dpkg-deb -I "$deb" postrm 2>/dev/null | grep -c "tovrine-setup --remove")
     # lintian takes seconds: it judges the package while the daemon runs.
     lintian "$deb" >"$work/lintian.log" 2>&1 &
     lintianPid=$!
@@ -113,6 +123,10 @@ if (cd "$build" && cpack -G DEB -B "$work/package") >"$work/cpack.log" 2>&1 &&
         fail "the package's dependencies lack SDL2 or the fonts: $depends"
     elif [ -n "$manWarnings" ]; then fail "the manual page: $manWarnings"
     elif [ "$onPath" != "tovrine $version" ]; then fail "tovrine on the PATH says: $onPath"
+    elif [ "$entryExec" != "/usr/libexec/xscreensaver/tovrine --root" ] ||
+        [ "$entryCategories" != "Screensaver;" ] || ! grep -q '^OnlyShowIn=' "$saverEntry"; then
+        fail "the screensavers entry: Exec=$entryExec Categories=$entryCategories"
+    elif [ "${removalNote:-0}" -lt 1 ]; then fail "the package's postrm does not tell of tovrine-setup --remove"
     elif ! echo "$credits" | grep -Eq '; [0-9]{4}\.$'; then
         fail "the settings dialog's credits line would be: $credits"
     else
@@ -135,6 +149,7 @@ list_entries() {
          END { n = split(text, e, /\\n/)
                for (i = 1; i <= n; i++) { gsub(/\\/, "", e[i]); if (e[i] ~ /[a-z]/) print e[i] } }' "$1"
 }
+resource_of() { sed -n "s/^$1:[[:space:]]*//p" "$2" | head -n 1; }
 setup_case() {
     local name=$1 expect=$2 dir=$work/setup-$1 file entries
     mkdir -p "$dir" && cat >"$dir/original"
@@ -143,10 +158,10 @@ setup_case() {
     if [ "$name" = link ]; then
         mv "$file" "$dir/dotfile" && ln -s dotfile "$file" && file=$dir/dotfile
     fi
-    HOME=$dir "$prefix/bin/tovrine-setup" --random >"$dir/log" 2>&1 </dev/null ||
+    env -u XDG_CONFIG_HOME HOME="$dir" "$prefix/bin/tovrine-setup" --random >"$dir/log" 2>&1 </dev/null ||
         { fail "tovrine-setup, $name: $(cat "$dir/log")"; return; }
     cp "$file" "$dir/once"
-    HOME=$dir "$prefix/bin/tovrine-setup" --random >/dev/null 2>&1 </dev/null
+    env -u XDG_CONFIG_HOME HOME="$dir" "$prefix/bin/tovrine-setup" --random >/dev/null 2>&1 </dev/null
     entries=$(list_entries "$file")
     if [ "$(echo "$entries" | grep -c 'tovrine --root')" != 1 ] ||
         [ "$(echo "$entries" | grep -c -- '-root')" != "$expect" ]; then
@@ -157,6 +172,17 @@ setup_case() {
         fail "tovrine-setup, $name: a second run changed the file again"
     elif [ "$name" = link ] && [ ! -L "$dir/.xscreensaver" ]; then
         fail "tovrine-setup, link: ~/.xscreensaver is no longer a link"
+    fi
+    # --only, then --remove: the original without its Tovrine lines, its
+    # mode and selection as they were (blank lines aside).
+    env -u XDG_CONFIG_HOME HOME="$dir" "$prefix/bin/tovrine-setup" --only >/dev/null 2>&1 </dev/null
+    env -u XDG_CONFIG_HOME HOME="$dir" "$prefix/bin/tovrine-setup" --remove >"$dir/log" 2>&1 </dev/null ||
+        { fail "tovrine-setup --remove, $name: $(cat "$dir/log")"; return; }
+    grep -v tovrine "$dir/original" >"$dir/expected"
+    if ! diff -B "$dir/expected" "$file" >"$dir/diff"; then
+        fail "tovrine-setup --only then --remove, $name: $(tr '\n' ' ' <"$dir/diff")"
+    elif [ "$name" = link ] && [ ! -L "$dir/.xscreensaver" ]; then
+        fail "tovrine-setup --remove, link: ~/.xscreensaver is no longer a link"
     fi
 }
 setup_case dialog 3 <<'EOF'
@@ -189,7 +215,19 @@ programs: \
   maze -root \n\
 
 EOF
-[ "$failed" -eq 0 ] && pass "tovrine-setup keeps every shape of ~/.xscreensaver whole"
+# Tovrine in the middle of the list, selected by hand: the selection and the
+# mode were never --only's, so --remove takes the line out and moves the
+# selection of a later entry with it.
+dir=$work/setup-middle && mkdir -p "$dir"
+printf 'mode:\t\tone\nselected:\t%s\nprograms: \\\n  maze -root \\n\\\n  tovrine --root \\n\\\n  qix -root \\n\n' 1 >"$dir/.xscreensaver"
+env -u XDG_CONFIG_HOME HOME="$dir" "$prefix/bin/tovrine-setup" --remove >"$dir/log" 2>&1 </dev/null
+[ "$(resource_of mode "$dir/.xscreensaver")" = random ] && [ "$(resource_of selected "$dir/.xscreensaver")" = -1 ] ||
+    fail "tovrine-setup --remove of a Tovrine selected by hand: $(tr '\n' ' ' <"$dir/.xscreensaver")"
+printf 'mode:\t\tone\nselected:\t%s\nprograms: \\\n  maze -root \\n\\\n  tovrine --root \\n\\\n  qix -root \\n\n' 2 >"$dir/.xscreensaver"
+env -u XDG_CONFIG_HOME HOME="$dir" "$prefix/bin/tovrine-setup" --remove >"$dir/log" 2>&1 </dev/null
+[ "$(resource_of mode "$dir/.xscreensaver")" = one ] && [ "$(resource_of selected "$dir/.xscreensaver")" = 1 ] ||
+    fail "tovrine-setup --remove moved no selection: $(tr '\n' ' ' <"$dir/.xscreensaver")"
+[ "$failed" -eq 0 ] && pass "tovrine-setup keeps every shape of ~/.xscreensaver whole, and --remove undoes it"
 
 mkdir -p "$home" "$shots"
 rm -f "$shots"/*.png
@@ -216,7 +254,8 @@ export DISPLAY
 # start_daemon: starts it and waits until it answers; false if it ended
 # first or never answered.
 start_daemon() {
-    as_user xscreensaver -no-splash -verbose >>"$work/daemon.log" 2>&1 </dev/null &
+    as_user env SDL_VIDEODRIVER=wayland xscreensaver -no-splash -verbose \
+        >>"$work/daemon.log" 2>&1 </dev/null &
     daemonPid=$!
     for _ in $(seq 100); do
         as_user timeout 5 xscreensaver-command -version >/dev/null 2>&1 && return 0
@@ -465,6 +504,43 @@ for round in 0 1 2 3 4 5 6 7; do
     fi
 done
 [ "$failed" -eq 0 ] && pass "every choice of the settings dialog runs (last: $args)"
+
+# Undone as README.Debian and the package's removal ask: tovrine-setup
+# --remove, then the package's files go. The daemon is back in its default
+# mode, random, and blanks without ever trying tovrine (where mode "one"
+# would have it report "tovrine" crashed with status 127 at every blank).
+if as_user "$prefix/bin/tovrine-setup" --remove >"$work/remove.log" 2>&1 </dev/null; then
+    mode=$(resource_of mode "$home/.xscreensaver")
+    if grep -q "tovrine --root" "$home/.xscreensaver" || [ "$mode" != random ]; then
+        fail "after tovrine-setup --remove: mode $mode, $(grep -c "tovrine --root" "$home/.xscreensaver") tovrine lines"
+    fi
+else
+    fail "tovrine-setup --remove ended with $?: $(cat "$work/remove.log")"
+fi
+mv "$saver" "$work/tovrine.removed"
+mark=$(($(wc -l <"$work/daemon.log") + 1))
+as_user xscreensaver-command -activate >/dev/null 2>&1 || fail "after --remove: xscreensaver-command -activate"
+# The daemon fades out first (3 s here), then starts a screen saver on its
+# window, and reports at once a child that could not start.
+forked=""
+for _ in $(seq 100); do
+    sleep 0.1
+    forked=$(tail -n +"$mark" "$work/daemon.log" | sed -n 's/.*forked "\([^ "]*\).* on window .*/\1/p')
+    [ -n "$forked" ] && break
+done
+sleep 0.5
+after=$(tail -n +"$mark" "$work/daemon.log")
+# The hack by its path, or by its name in the daemon's lines of a child.
+tried=$(echo "$after" | grep -E "xscreensaver/tovrine|tovrine --root|\(tovrine\)")
+if [ -n "$tried" ]; then
+    fail "after tovrine-setup --remove and without the hack the daemon still tried tovrine: $(echo "$tried" | head -n 3)"
+elif [ -z "$forked" ]; then
+    fail "after tovrine-setup --remove the daemon started no screen saver"
+else
+    pass "after tovrine-setup --remove and without the hack the daemon blanks with $forked and no word of tovrine"
+fi
+as_user xscreensaver-command -deactivate >/dev/null 2>&1
+mv "$work/tovrine.removed" "$saver"
 
 if [ -n "${lintianPid:-}" ]; then
     wait "$lintianPid"

@@ -133,6 +133,41 @@ TEST(SaverOptions, ReadsEachOptionWithOneOrTwoDashesAndAdjustsWhatThePagesWouldA
          V::accepted,
          [](const SaverOptions& o) { return !o.geometry; },
          1},
+        {{"-geometry", "40000x40000"},
+         V::accepted,
+         [](const SaverOptions& o) {
+             return !o.geometry && o.warnings[0].find("is too large") != std::string::npos;
+         },
+         1},
+        {{"-geometry", "640x480+0+99999999999"},
+         V::accepted,
+         [](const SaverOptions& o) {
+             return !o.geometry && o.warnings[0].find("is too large") != std::string::npos;
+         },
+         1},
+        {{"-geometry", "40000x"},
+         V::accepted,
+         [](const SaverOptions& o) {
+             return !o.geometry && o.warnings[0].find("is not WIDTHxHEIGHT") != std::string::npos;
+         },
+         1},
+        // Colours and resources mean nothing to this world.
+        {{"-foreground", "red", "--background", "#000", "-xrm", "*delay: 5", "-visual", "best"},
+         V::accepted,
+         [](const SaverOptions& o) { return o.delayMicroseconds == 10000 && !o.geometry; }},
+        {{"-xrm"}, V::unknownOption, any},
+        {{"-foreground"}, V::unknownOption, any},
+        // A seed names one run: only an exact one is taken.
+        {{"-seed", "0"}, V::accepted, [](const SaverOptions& o) { return *o.seed == 0; }},
+        {{"--seed", "4294967295"},
+         V::accepted,
+         [](const SaverOptions& o) { return *o.seed == 4294967295u; }},
+        {{}, V::accepted, [](const SaverOptions& o) { return !o.seed; }},
+        {{"-seed", "4294967296"}, V::refusedValue, any},
+        {{"-seed", "-1"}, V::refusedValue, any},
+        {{"-seed", "7x"}, V::refusedValue, any},
+        {{"-seed", ""}, V::refusedValue, any},
+        {{"-seed"}, V::unknownOption, any},
         {{"-display"}, V::unknownOption, any},
         {{"-bogus"}, V::unknownOption, any},
         {{"root"}, V::unknownOption, any},

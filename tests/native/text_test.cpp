@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "render/glyph_font.h"
+#include "render/sdl/utf8_text.h"
 #include "tests/render/display_fixture.h"
 #include "tests/render/pixel_probe.h"
 
@@ -118,6 +119,51 @@ TEST_P(TextAt, GridWithoutASurfaceLeavesTheMetricsUntouched)
     EXPECT_EQ(cellHeight, 8);
     EXPECT_EQ(charExtra, 9);
     EXPECT_EQ(widths[0], 0);
+}
+
+// The saver's own lines are UTF-8: each character looks as the world's
+// ANSI text draws it, and a byte that starts no UTF-8 character (a Latin-1
+// file name) stays that byte of the code page.
+TEST_P(TextAt, Utf8TextDrawsTheCharactersTheAnsiTextDraws)
+{
+    struct Case {
+        const char* utf8;
+        const char* ansi;
+    };
+    const Case cases[] = {
+        {"h\xC3\xB6m\xC3\xA9", "h\xF6m\xE9"},              // "hömé"
+        {"\xE2\x82\xAC 5", "\x80 5"},                      // the euro sign, of 0x80..0x9F
+        {"h\xF6m\xE9", "h\xF6m\xE9"},                      // Latin-1 bytes
+        {"end \xC3", "end \xC3"},                          // cut short
+        {"\xC0\xAF\xED\xA0\x80", "\xC0\xAF\xED\xA0\x80"},  // overlong, a surrogate
+    };
+    Surface* ansi = primarySurface;
+    for (const Case& c : cases) {
+        fillSurface(backSurface, keyColour);
+        fillSurface(ansi, keyColour);
+        EXPECT_EQ(drawUtf8Text(backSurface, c.utf8, 5, 5, font, textColour, opaqueBackground), 0);
+        drawGdiText(ansi, c.ansi, 5, 5, font, textColour, opaqueBackground);
+        PixelRect all = {0, 0, 320, 40};
+        EXPECT_GT(countIn(backSurface, all, textColour), 10) << c.ansi;
+        EXPECT_EQ(countDiffering(backSurface, ansi, all), 0) << c.ansi;
+    }
+    // The bytes of UTF-8 drawn as ANSI are what the saver used to show.
+    drawGdiText(ansi, "h\xC3\xB6m\xC3\xA9", 5, 5, font, textColour, opaqueBackground);
+    drawUtf8Text(backSurface, "h\xC3\xB6m\xC3\xA9", 5, 5, font, textColour, opaqueBackground);
+    EXPECT_GT(countDiffering(backSurface, ansi, PixelRect{0, 0, 320, 40}), 10);
+}
+
+// Beyond the code page (Cyrillic, Greek) the face's own glyphs are drawn,
+// each one advancing the pen.
+TEST_P(TextAt, Utf8TextBeyondTheCodePageHasItsGlyphs)
+{
+    fillSurface(backSurface, keyColour);
+    drawUtf8Text(backSurface, "\xD0\x96", 5, 5, font, textColour, transparentBackground);
+    const int32_t one = countIn(backSurface, PixelRect{0, 0, 320, 40}, textColour);
+    EXPECT_GT(one, 5);
+    fillSurface(backSurface, keyColour);
+    drawUtf8Text(backSurface, "\xD0\x96\xD0\x96", 5, 5, font, textColour, transparentBackground);
+    EXPECT_EQ(countIn(backSurface, PixelRect{0, 0, 320, 40}, textColour), 2 * one);
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, TextAt, ::testing::Values(16, 32));
