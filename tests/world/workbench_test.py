@@ -133,7 +133,8 @@ class Sweep(unittest.TestCase):
 
 
 def folder_bytes(path):
-    """Every file below path and its bytes; the manifest without its command line."""
+    """Every file below path and its bytes; the manifest without the lines of how,
+    where and when it was run."""
     files = {}
     for root, _, names in os.walk(path):
         for name in names:
@@ -141,7 +142,9 @@ def folder_bytes(path):
             with open(full, "rb") as f:
                 data = f.read()
             if name == "manifest.txt":
-                data = b"\n".join(l for l in data.split(b"\n") if not l.startswith(b"command "))
+                data = b"\n".join(l for l in data.split(b"\n")
+                                   if not l.startswith((b"command ", b"host ", b"started ",
+                                                        b"ended ")))
             files[os.path.relpath(full, path)] = data
     return files
 
@@ -229,6 +232,130 @@ class Grid(unittest.TestCase):
                      ("--merge", os.path.join(shards, "shard-%d" % k))])
         self.assertEqual(0, joined.returncode, joined.stderr)
         self.assertEqual(folder_bytes(out), folder_bytes(merged))
+
+
+def whole_folder(path):
+    """Every file below path with its bytes, the manifest included whole."""
+    files = {}
+    for root, _, names in os.walk(path):
+        for name in names:
+            with open(os.path.join(root, name), "rb") as f:
+                files[os.path.relpath(os.path.join(root, name), path)] = f.read()
+    return files
+
+
+class Folders(unittest.TestCase):
+    TINY = ["--seeds", "1-2", "--frames", "30", "--jobs", "1"]
+
+    def test_two_sweeps_started_together_never_share_a_folder(self):
+        base = work_dir("together")
+        sweeps = {"a": ["--preset", "0"] + self.TINY, "b": ["--preset", "2"] + self.TINY}
+        expected = {}
+        for key, args in sweeps.items():
+            alone = os.path.join(base, "alone-" + key)
+            self.assertEqual(0, run([SWEEP] + args + ["--out", alone]).returncode)
+            with open(os.path.join(alone, "runs.csv"), "rb") as f:
+                expected[key] = f.read()
+        for attempt in range(20):
+            out = os.path.join(base, "try-%d" % attempt)
+            started = {key: subprocess.Popen([SWEEP] + args + ["--out", out],
+                                             stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
+                                             text=True)
+                       for key, args in sweeps.items()}
+            ended = {key: (p.wait(), p.communicate()[1]) for key, p in started.items()}
+            winners = [key for key, (code, _) in ended.items() if code == 0]
+            self.assertEqual(1, len(winners), (attempt, ended))
+            loser = "b" if winners[0] == "a" else "a"
+            code, said = ended[loser]
+            self.assertEqual(1, code, said)
+            # Refused while the other runs (naming its command line), or after
+            # it finished, as any folder that holds a sweep.
+            self.assertTrue(("in use by another sweep, started as: " + SWEEP) in said
+                            or "holds another sweep (finished)" in said, said)
+            if "started as" in said:
+                self.assertIn(" ".join(sweeps[winners[0]]), said)
+            with open(os.path.join(out, "runs.csv"), "rb") as f:
+                self.assertTrue(f.read() == expected[winners[0]], "try %d mixed" % attempt)
+
+    def test_a_record_edited_during_a_sweep_changes_nothing(self):
+        out = work_dir("edited")
+        record = os.path.join(out, "design.rec")
+        shutil.copy(os.path.join(RECORDS, "rebirths.rec"), record)
+        args = ["--record", record, "--seeds", "1-4", "--frames", "200", "--jobs", "1"]
+        straight = os.path.join(out, "straight")
+        self.assertEqual(0, run([SWEEP] + args + ["--out", straight]).returncode)
+        # The first run overwrites the record with another algorithm's.
+        editor = os.path.join(out, "editor.sh")
+        with open(editor, "w") as f:
+            f.write("#!/bin/sh\n[ -e %s.done ] || { %s make --preset 6 --out %s && "
+                    "touch %s.done; }\nexec %s \"$@\"\n" % (editor, RECORD, record, editor, WORLD))
+        os.chmod(editor, 0o755)
+        edited = os.path.join(out, "edited")
+        made = run([SWEEP] + args + ["--runner", editor, "--out", edited])
+        self.assertEqual(0, made.returncode, made.stderr)
+        self.assertTrue(os.path.exists(editor + ".done"))
+        for name in ("runs.csv", "records.csv", "design.csv", "inputs/record-1.rec"):
+            with open(os.path.join(straight, name), "rb") as a, \
+                    open(os.path.join(edited, name), "rb") as b:
+                self.assertTrue(a.read() == b.read(), name + " differs")
+        resumed = run([SWEEP] + args + ["--out", edited, "--resume"])
+        self.assertEqual(1, resumed.returncode)
+        self.assertIn("has changed since the sweep began", resumed.stderr)
+
+    def test_merging_into_a_shard_is_refused_and_leaves_it_as_it_was(self):
+        out = work_dir("merge-into")
+        grid = ["--preset", "0,2", "--seeds", "1-3", "--frames", "40", "--jobs", "1"]
+        for k in (1, 2):
+            shard = run([SWEEP] + grid + ["--shard", "%d/2" % k, "--out",
+                                          os.path.join(out, "shards", "s%d" % k)])
+            self.assertEqual(0, shard.returncode, shard.stderr)
+        s1 = os.path.join(out, "shards", "s1")
+        s2 = os.path.join(out, "shards", "s2")
+        before = whole_folder(s1)
+        refused = run([SWEEP, "--merge", s1, "--merge", s2, "--out", s1, "--force"])
+        self.assertEqual(1, refused.returncode)
+        self.assertIn("is one of the shards", refused.stderr)
+        self.assertEqual(before, whole_folder(s1))
+        # --merge-all finds the shards; a missing or doubled one is refused.
+        merged = os.path.join(out, "merged")
+        self.assertEqual(0, run([SWEEP, "--merge", s1, "--merge", s2, "--out", merged]).returncode)
+        all_merged = os.path.join(out, "all")
+        done = run([SWEEP, "--merge-all", os.path.join(out, "shards"), "--out", all_merged])
+        self.assertEqual(0, done.returncode, done.stderr)
+        self.assertEqual(folder_bytes(merged), folder_bytes(all_merged))
+        shutil.copytree(s1, os.path.join(out, "shards", "s1-again"))
+        doubled = run([SWEEP, "--merge-all", os.path.join(out, "shards"), "--out",
+                       os.path.join(out, "doubled")])
+        self.assertIn("shard 1/2", doubled.stderr)
+        self.assertIn("is shard 1/2 too", doubled.stderr)
+        shutil.rmtree(s2)
+        shutil.rmtree(os.path.join(out, "shards", "s1-again"))
+        missing = run([SWEEP, "--merge-all", os.path.join(out, "shards"), "--out",
+                       os.path.join(out, "missing")])
+        self.assertEqual(1, missing.returncode)
+        self.assertIn("shard 2/2 is missing", missing.stderr)
+
+    def test_a_full_disk_fails_the_sweep_and_its_manifest_says_why(self):
+        with open("/dev/full", "w") as full:
+            stats = subprocess.run([WORLD, "--frames", "5", "--stats"], stdout=full,
+                                   stderr=subprocess.PIPE, text=True)
+        self.assertEqual(1, stats.returncode)
+        self.assertIn("cannot write standard output: No space left on device", stats.stderr)
+        # A small tmpfs of its own, in a mount namespace of its own.
+        out = work_dir("full-disk")
+        script = ("mount -t tmpfs -o size=96k tovrine-full %s && "
+                  "%s --preset 2 --seeds 1-2 --frames 4000 --keep-csv --jobs 1 --out %s/sweep; "
+                  "echo \"sweep exit $?\"; cat %s/sweep/manifest.txt"
+                  % (out, SWEEP, out, out))
+        namespace = ["unshare", "--mount"] + ([] if os.getuid() == 0 else ["--map-root-user"])
+        result = run(namespace + ["sh", "-c", script])
+        if "sweep exit" not in result.stdout:
+            print("SKIPPED: no tmpfs can be mounted here (%s)" % result.stderr.strip())
+            self.skipTest("no tmpfs can be mounted here: " + result.stderr.strip())
+        self.assertIn("sweep exit 1", result.stdout)
+        self.assertIn("No space left on device", result.stderr)
+        self.assertIn("state failed: ", result.stdout)
+        self.assertIn("No space left on device", result.stdout.split("state ")[1])
 
 
 class Processes(unittest.TestCase):

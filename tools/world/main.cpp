@@ -16,6 +16,7 @@
 #ifndef _WIN32
 #include "tools/world/frame_bench.h"
 #endif
+#include "tools/world/output_file.h"
 #include "tools/world/runner_options.h"
 #include "tools/world/world_figures.h"
 
@@ -153,11 +154,16 @@ public:
         write(frame, figures, watch_->observe(figures));
     }
 
+    // The first failed write of --stats, or 0.
+    int statsFailure() const { return statsFailure_; }
+
 private:
     void write(int64_t frame, const WorldFigures& figures, const FrameChanges& changes)
     {
-        if (stats_)
-            std::fputs((formatWorldFigures(frame, figures) + "\n").c_str(), stdout);
+        errno = 0;
+        if (stats_ && std::fputs((formatWorldFigures(frame, figures) + "\n").c_str(), stdout) < 0 &&
+            statsFailure_ == 0)
+            statsFailure_ = errno != 0 ? errno : EIO;
         if (csv_ != nullptr)
             csv_->noteWrite(std::fprintf(
                 csv_->file(), "%s\n",
@@ -167,9 +173,10 @@ private:
     bool stats_;
     CsvOutput* csv_;
     std::optional<CivilizationWatch> watch_;
+    int statsFailure_ = 0;
 };
 
-int runWorld(const RunnerOptions& options, CsvOutput* csv)
+int runWorld(const RunnerOptions& options, CsvOutput* csv, int& statsFailure)
 {
     if (!options.pngDirectory.empty()) {
         std::error_code error;
@@ -225,6 +232,7 @@ int runWorld(const RunnerOptions& options, CsvOutput* csv)
             }
         }
     }
+    statsFailure = figures.statsFailure();
     if (bench)
         bench->print(options.frames);
     return 0;
@@ -267,10 +275,16 @@ int main(int argc, char** argv)
 #ifndef _WIN32
     setDisplayDrawing(!options.noDraw);
 #endif
-    int result = runWorld(options, csv);
+    int statsFailure = 0;
+    int result = runWorld(options, csv, statsFailure);
     tearDownWorld();
     closeHeadlessDisplay();
     if (csv != nullptr && !csv->close(result == 0, error) && result == 0)
+        result = fail(error);
+    // Figures that never reached their reader are a failure, not a run.
+    if (result == 0 && statsFailure != 0)
+        result = fail(std::string("cannot write standard output: ") + std::strerror(statsFailure));
+    if (result == 0 && !finishStandardOutput(error))
         result = fail(error);
     return result;
 }

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstring>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -14,12 +15,14 @@
 
 #include "host/whole_number.h"
 #include "settings/options_record.h"
+#include "tools/world/folder_lock.h"
+#include "tools/world/output_file.h"
 #include "tools/world/process_pool.h"
 #include "tools/world/run_summary.h"
 #include "tools/world/runner_options.h"
+#include "tools/world/sweep_folder.h"
 #include "tools/world/sweep_options.h"
 #include "tools/world/sweep_report.h"
-#include "tovrine_version.h"
 
 namespace fs = std::filesystem;
 
@@ -30,8 +33,6 @@ constexpr int exitFailure = 1;
 constexpr int exitUsage = 2;
 // Population samples per run for the band plot.
 constexpr int64_t populationPoints = 500;
-constexpr char manifestName[] = "manifest.txt";
-constexpr char manifestTag[] = "tovrine-sweep manifest 1";
 
 int fail(const std::string& message)
 {
@@ -77,7 +78,9 @@ bool nameRecords(const SweepOptions& options, std::vector<OptionsRecord>& bases,
             stored = presetAlgorithms[subject.preset];
             record.source = "preset " + std::to_string(subject.preset);
         } else {
-            if (!loadStoredRecord(subject.recordPath, stored, error))
+            const std::string& path =
+                subject.copyPath.empty() ? subject.recordPath : subject.copyPath;
+            if (!loadStoredRecord(path, stored, error))
                 return false;
             record.source = subject.recordPath;
         }
@@ -101,11 +104,30 @@ bool nameRecords(const SweepOptions& options, std::vector<OptionsRecord>& bases,
     return true;
 }
 
+// The record as the web page's share link carries it.
+std::string base64Url(const OptionsRecord& record)
+{
+    static const char digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
+    unsigned char bytes[optionsRecordSize];
+    std::memcpy(bytes, &record, optionsRecordSize);
+    std::string text;
+    for (size_t i = 0; i < optionsRecordSize; i += 3) {
+        const size_t left = optionsRecordSize - i;
+        const uint32_t group = uint32_t{bytes[i]} << 16 |
+                               (left > 1 ? uint32_t{bytes[i + 1]} << 8 : 0) |
+                               (left > 2 ? bytes[i + 2] : 0);
+        for (size_t d = 0; d < std::min<size_t>(4, left + 1); ++d)
+            text += digits[(group >> (18 - 6 * d)) & 63];
+    }
+    return text;
+}
+
 std::vector<FieldSetting> pointSettings(const SweepOptions& options, const DesignPoint& point)
 {
     std::vector<FieldSetting> settings;
-    for (size_t f = 0; f < options.varied.size(); ++f)
-        settings.push_back(FieldSetting{options.varied[f].name, point.values[f], ""});
+    const std::vector<std::string> names = pointFieldNames(options);
+    for (size_t f = 0; f < names.size(); ++f)
+        settings.push_back(FieldSetting{names[f], point.values[f], ""});
     return settings;
 }
 
@@ -132,18 +154,13 @@ bool expandGrid(const SweepOptions& options, std::vector<SweepRecord>& points, s
             return false;
         SweepRecord cell = subjects[point.subject];
         cell.values = point.values;
+        if (!options.designPath.empty())
+            cell.number = static_cast<int64_t>(points.size() % options.designRows.size()) + 1;
+        cell.pageRecord = base64Url(record);
         points.push_back(cell);
     }
     return true;
 }
-
-struct Job {
-    size_t index;  // in the whole sweep
-    size_t point;
-    uint32_t seed;
-    std::string stem;  // runs/run-P-seed-S
-    const char* state = "pending";
-};
 
 // Seed by seed, every design point in turn: slow and fast algorithms mix
 // from the start, which keeps the estimate of the time left honest. Shard
@@ -163,181 +180,6 @@ std::vector<Job> jobsOf(const SweepOptions& options, size_t points)
     return jobs;
 }
 
-struct Manifest {
-    std::string design;
-    std::string shard = "1/1";
-    std::string state;
-};
-
-bool readManifest(const fs::path& path, Manifest& manifest)
-{
-    std::ifstream in(path);
-    std::string line;
-    if (!std::getline(in, line) || line != manifestTag)
-        return false;
-    while (std::getline(in, line)) {
-        const size_t space = line.find(' ');
-        const std::string key = line.substr(0, space);
-        const std::string value = space == std::string::npos ? "" : line.substr(space + 1);
-        if (key == "design")
-            manifest.design = value;
-        else if (key == "shard")
-            manifest.shard = value;
-        else if (key == "state")
-            manifest.state = value;
-    }
-    return !manifest.design.empty();
-}
-
-class ManifestWriter {
-public:
-    ManifestWriter(const std::string& directory, const SweepOptions& options,
-                   const std::string& command)
-        : path_((fs::path(directory) / manifestName).string()), options_(options), command_(command)
-    {
-    }
-
-    // Throttled while runs end, so that a long sweep does not spend its
-    // time rewriting it; `now` writes at once.
-    bool write(const std::vector<Job>& jobs, const std::string& state, bool now, std::string& error)
-    {
-        const auto time = std::chrono::steady_clock::now();
-        if (!now && time - last_ < std::chrono::seconds(1))
-            return true;
-        last_ = time;
-        size_t done = 0;
-        for (const Job& job : jobs)
-            done += std::string(job.state) == "done" ? 1 : 0;
-        const std::string partial = path_ + ".partial";
-        std::ofstream out(partial, std::ios::trunc);
-        out << manifestTag << "\n"
-            << "version " << TOVRINE_VERSION_TEXT << "\n"
-            << "command " << command_ << "\n"
-            << "design " << joined(designArguments(options_), "\t") << "\n"
-            << "seeds " << options_.firstSeed << "-" << options_.lastSeed << "\n";
-        for (const VariedField& varied : options_.varied) {
-            std::vector<std::string> values;
-            for (int64_t value : varied.values)
-                values.push_back(std::to_string(value));
-            out << "vary " << varied.name << "=" << joined(values, ",") << "\n";
-        }
-        out << "shard " << options_.shard << "/" << options_.shards << "\n"
-            << "state " << state << "\n"
-            << "runs " << done << " of " << jobs.size() << " done\n";
-        for (const Job& job : jobs)
-            out << "run " << job.index << " " << job.stem << " " << job.state << "\n";
-        out.close();
-        if (!out || std::rename(partial.c_str(), path_.c_str()) != 0) {
-            error = "cannot write \"" + path_ + "\"";
-            return false;
-        }
-        return true;
-    }
-
-private:
-    std::string path_;
-    const SweepOptions& options_;
-    std::string command_;
-    std::chrono::steady_clock::time_point last_{};
-};
-
-std::string spaced(std::string text)
-{
-    std::replace(text.begin(), text.end(), '\t', ' ');
-    return text;
-}
-
-bool isRunFile(const std::string& name)
-{
-    return name.rfind("run-", 0) == 0 || name == ".writable";
-}
-
-// What a sweep leaves and --force may clear: nothing else is ever removed.
-bool isSweepFile(const fs::directory_entry& entry)
-{
-    const std::string name = entry.path().filename().string();
-    std::string bare = name;
-    if (bare.size() > 8 && bare.compare(bare.size() - 8, 8, ".partial") == 0)
-        bare.resize(bare.size() - 8);
-    if (entry.is_directory()) {
-        if (name != "runs")
-            return false;
-        std::error_code code;
-        for (const fs::directory_entry& inside : fs::directory_iterator(entry.path(), code))
-            if (!isRunFile(inside.path().filename().string()))
-                return false;
-        return !code;
-    }
-    const std::vector<std::string> names = reportFileNames();
-    return bare == manifestName || std::find(names.begin(), names.end(), bare) != names.end();
-}
-
-// A new or empty folder, a sweep to finish (--resume) or to clear
-// (--force); anything else is refused, so that no file of another sweep
-// stays beside this one's.
-bool prepareFolder(const SweepOptions& options, bool& resumed, std::string& error)
-{
-    const fs::path directory = options.outDirectory;
-    resumed = false;
-    std::error_code code;
-    std::vector<fs::directory_entry> entries;
-    if (fs::is_directory(directory, code))
-        for (const fs::directory_entry& entry : fs::directory_iterator(directory, code))
-            entries.push_back(entry);
-    if (!entries.empty()) {
-        Manifest manifest;
-        const bool ours = readManifest(directory / manifestName, manifest);
-        const std::string design = joined(designArguments(options), "\t");
-        const std::string shard =
-            std::to_string(options.shard) + "/" + std::to_string(options.shards);
-        if (ours && options.resume) {
-            if (manifest.design != design || manifest.shard != shard) {
-                error = "\"" + directory.string() + "\" holds another sweep (" +
-                        (manifest.shard != shard ? "shard " + manifest.shard
-                                                 : "arguments: " + spaced(manifest.design)) +
-                        "); --resume goes on only with the same grid, seeds and frames";
-                return false;
-            }
-            resumed = true;
-        } else if (options.force) {
-            for (const fs::directory_entry& entry : entries)
-                if (!isSweepFile(entry)) {
-                    error = "\"" + directory.string() + "\" holds " +
-                            entry.path().filename().string() +
-                            ", which no sweep writes: --force clears only a sweep's files";
-                    return false;
-                }
-            for (const fs::directory_entry& entry : entries)
-                fs::remove_all(entry.path(), code);
-        } else if (ours) {
-            error = "\"" + directory.string() + "\" holds another sweep (" + manifest.state +
-                    "); --resume finishes it, --force clears it, or choose another folder";
-            return false;
-        } else {
-            error = "\"" + directory.string() +
-                    "\" is not empty and holds no sweep's manifest: choose a new or empty folder" +
-                    (std::all_of(entries.begin(), entries.end(), isSweepFile)
-                         ? " (or --force to clear an older sweep's files)"
-                         : "");
-            return false;
-        }
-    }
-    fs::create_directories(directory / "runs", code);
-    const std::string probe = (directory / "runs" / ".writable").string();
-    std::FILE* file = code ? nullptr : std::fopen(probe.c_str(), "w");
-    if (file == nullptr) {
-        error = "cannot write into \"" + directory.string() + "\"" +
-                (code ? ": " + code.message() : "");
-        return false;
-    }
-    std::fclose(file);
-    fs::remove(probe, code);
-    // A report of before is no longer this folder's until the sweep ends.
-    for (const std::string& name : reportFileNames())
-        fs::remove(directory / name, code);
-    return true;
-}
-
 PoolCommand commandFor(const SweepOptions& options, const DesignPoint& point, const Job& job,
                        const std::string& runsDirectory, const std::string& runner)
 {
@@ -347,7 +189,7 @@ PoolCommand commandFor(const SweepOptions& options, const DesignPoint& point, co
     if (subject.preset >= 0)
         command.argv.insert(command.argv.end(), {"--preset", std::to_string(subject.preset)});
     else
-        command.argv.insert(command.argv.end(), {"--record", subject.recordPath});
+        command.argv.insert(command.argv.end(), {"--record", subject.copyPath});
     for (const FieldSetting& setting : options.sets)
         command.argv.insert(command.argv.end(), {"--set", settingText(setting)});
     for (const FieldSetting& setting : pointSettings(options, point))
@@ -378,8 +220,9 @@ std::string lastLines(const std::string& path, size_t count)
 ReportLayout layoutOf(const SweepOptions& options)
 {
     ReportLayout layout;
-    for (const VariedField& varied : options.varied)
-        layout.fields.push_back(varied.name);
+    layout.fields = pointFieldNames(options);
+    layout.numbered = !options.designPath.empty();
+    layout.ciText = options.ciText;
     layout.frames = options.frames;
     layout.every = sampleStep(options.frames, populationPoints);
     layout.sampleEvery = options.sampleEvery;
@@ -407,19 +250,59 @@ void placeSummaries(const SweepOptions& options, const std::vector<Job>& jobs,
     _exit(128 + signal);
 }
 
-int sweep(const SweepOptions& options, const std::string& command)
+// Ends a sweep that cannot go on: its manifest says that it failed and why.
+int failSweep(ManifestWriter& manifest, const std::vector<Job>& jobs, const std::string& error)
+{
+    std::string ignored;
+    manifest.write(jobs, "failed: " + error + "; --resume runs what is missing", true, ignored);
+    return fail(error);
+}
+
+// The folder locked, prepared and given its copies of the inputs; the grid
+// checked again on the copies, which are what the runs read.
+bool takeFolder(FolderLock& lock, SweepOptions& options, const std::string& command,
+                const std::string& inputsFrom, bool& resumed, std::vector<SweepRecord>& points,
+                std::string& error)
+{
+    points.clear();
+    if (!lock.take(options.outDirectory, command, error))
+        return false;
+    if (!prepareFolder(options, resumed, error)) {
+        lock.abandon();
+        return false;
+    }
+    return placeInputs(options, resumed, inputsFrom, error) && expandGrid(options, points, error);
+}
+
+// What the ended runs left behind is not a result.
+void clearLeftovers(const std::string& runsDirectory)
+{
+    std::error_code ignored;
+    for (const fs::directory_entry& entry : fs::directory_iterator(runsDirectory, ignored)) {
+        const std::string name = entry.path().filename().string();
+        const bool partial = name.size() > 8 && name.compare(name.size() - 8, 8, ".partial") == 0;
+        const bool errors = name.size() > 4 && name.compare(name.size() - 4, 4, ".err") == 0;
+        if (partial || errors)
+            fs::remove(entry.path(), ignored);
+    }
+}
+
+int sweep(SweepOptions options, const std::string& command)
 {
     std::string error;
     std::vector<SweepRecord> points;
     if (!expandGrid(options, points, error))
         return fail(error);
-    bool resumed = false;
-    if (!prepareFolder(options, resumed, error))
-        return fail(error);
     const std::string runner =
         options.runnerPath.empty() ? runnerBesideThisProgram() : options.runnerPath;
     if (access(runner.c_str(), X_OK) != 0)
         return fail("cannot run \"" + runner + "\" (give --runner PATH)");
+    FolderLock lock;
+    bool resumed = false;
+    Provenance provenance;
+    if (!takeFolder(lock, options, command, "", resumed, points, error) ||
+        !collectProvenance(options, command, runner, provenance, error))
+        return fail(error);
 
     const std::string runsDirectory = (fs::path(options.outDirectory) / "runs").string();
     const std::vector<DesignPoint> grid = designPoints(options);
@@ -438,7 +321,7 @@ int sweep(const SweepOptions& options, const std::string& command)
             commandFor(options, grid[jobs[j].point], jobs[j], runsDirectory, runner));
         jobOfCommand.push_back(j);
     }
-    ManifestWriter manifest(options.outDirectory, options, command);
+    ManifestWriter manifest(options.outDirectory, options, provenance);
     if (!manifest.write(jobs, "unfinished", true, error))
         return fail(error);
     if (resumed)
@@ -478,28 +361,17 @@ int sweep(const SweepOptions& options, const std::string& command)
     };
     const PoolResult result = runProcessPool(commands, width < 1 ? 1 : width, finished);
     if (!result.complete) {
-        // What the ended runs left behind is not a result.
-        std::error_code ignored;
-        for (const fs::directory_entry& entry : fs::directory_iterator(runsDirectory, ignored)) {
-            const std::string name = entry.path().filename().string();
-            const bool partial =
-                name.size() > 8 && name.compare(name.size() - 8, 8, ".partial") == 0;
-            const bool errors = name.size() > 4 && name.compare(name.size() - 4, 4, ".err") == 0;
-            if (partial || errors)
-                fs::remove(entry.path(), ignored);
-        }
-        std::string state = result.stopSignal != 0
-                                ? "stopped by signal " + std::to_string(result.stopSignal) +
-                                      "; --resume finishes it"
-                                : "failed; --resume runs what is missing";
+        clearLeftovers(runsDirectory);
+        if (result.stopSignal == 0)
+            return failSweep(manifest, jobs, error.empty() ? "the sweep was stopped" : error);
         std::string ignoredError;
-        manifest.write(jobs, state, true, ignoredError);
-        if (result.stopSignal != 0) {
-            std::fprintf(stderr, "\ntovrine-sweep: stopped; %s says what is missing\n",
-                         (fs::path(options.outDirectory) / manifestName).c_str());
-            endBySignal(result.stopSignal);
-        }
-        return fail(error.empty() ? "the sweep was stopped" : error);
+        manifest.write(jobs,
+                       "stopped by signal " + std::to_string(result.stopSignal) +
+                           "; --resume finishes it",
+                       true, ignoredError);
+        std::fprintf(stderr, "\ntovrine-sweep: stopped; %s says what is missing\n",
+                     (fs::path(options.outDirectory) / manifestName).c_str());
+        endBySignal(result.stopSignal);
     }
     if (options.shards > 1) {
         if (!manifest.write(jobs,
@@ -507,7 +379,7 @@ int sweep(const SweepOptions& options, const std::string& command)
                                 std::to_string(options.shards) +
                                 "; tovrine-sweep --merge joins the shards",
                             true, error))
-            return fail(error);
+            return failSweep(manifest, jobs, error);
         std::fprintf(stderr, "tovrine-sweep: shard %d/%d: %zu runs in %s\n", options.shard,
                      options.shards, jobs.size(), options.outDirectory.c_str());
         return 0;
@@ -515,7 +387,7 @@ int sweep(const SweepOptions& options, const std::string& command)
     placeSummaries(options, jobs, summaries, points);
     if (!writeSweepReport(options.outDirectory, points, layoutOf(options), error) ||
         !manifest.write(jobs, "finished", true, error))
-        return fail(error);
+        return failSweep(manifest, jobs, error);
     std::fprintf(stderr, "tovrine-sweep: %zu runs; the summary is in %s/records.csv\n", jobs.size(),
                  options.outDirectory.c_str());
     return 0;
@@ -523,33 +395,39 @@ int sweep(const SweepOptions& options, const std::string& command)
 
 bool copyFile(const fs::path& from, const fs::path& to, std::string& error)
 {
-    std::error_code code;
-    fs::copy_file(from, to, fs::copy_options::overwrite_existing, code);
-    if (code)
-        error = "cannot copy \"" + from.string() + "\": " + code.message();
-    return !code;
+    std::string bytes;
+    return readWholeFile(from.string(), bytes, error) && writeFileWhole(to.string(), bytes, error);
 }
 
-// The finished shards' folders joined into what one unsharded sweep writes.
-int merge(const SweepOptions& mergeOptions, const std::string& command)
+bool sameFolder(const std::string& a, const std::string& b)
 {
-    std::vector<Manifest> manifests(mergeOptions.mergeFrom.size());
-    for (size_t i = 0; i < manifests.size(); ++i) {
-        const fs::path path = fs::path(mergeOptions.mergeFrom[i]) / manifestName;
-        if (!readManifest(path, manifests[i]))
-            return fail("\"" + mergeOptions.mergeFrom[i] + "\" holds no sweep's manifest");
-        if (manifests[i].state.rfind("finished", 0) != 0)
-            return fail("\"" + mergeOptions.mergeFrom[i] + "\" is unfinished (" +
-                        manifests[i].state + ")");
-        if (manifests[i].design != manifests[0].design)
-            return fail("\"" + mergeOptions.mergeFrom[i] + "\" and \"" + mergeOptions.mergeFrom[0] +
-                        "\" are shards of different sweeps");
+    std::error_code code;
+    return fs::equivalent(a, b, code) && !code;
+}
+
+// Every file of a shard's inputs folder, by name.
+std::vector<std::pair<std::string, std::string>> inputFiles(const std::string& folder)
+{
+    std::vector<std::pair<std::string, std::string>> files;
+    std::error_code code;
+    for (const fs::directory_entry& entry :
+         fs::directory_iterator(fs::path(folder) / inputsName, code)) {
+        std::string bytes, ignored;
+        readWholeFile(entry.path().string(), bytes, ignored);
+        files.emplace_back(entry.path().filename().string(), bytes);
     }
-    // The sweep the shards share, as its arguments give it.
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+// The shards' sweep, as the arguments in their manifest give it.
+bool shardsSweep(const Manifest& manifest, const SweepOptions& mergeOptions, SweepOptions& options,
+                 std::string& error)
+{
     std::vector<std::string> words = {"tovrine-sweep"};
     for (size_t start = 0, tab;; start = tab + 1) {
-        tab = manifests[0].design.find('\t', start);
-        words.push_back(manifests[0].design.substr(start, tab - start));
+        tab = manifest.design.find('\t', start);
+        words.push_back(manifest.design.substr(start, tab - start));
         if (tab == std::string::npos)
             break;
     }
@@ -559,10 +437,40 @@ int merge(const SweepOptions& mergeOptions, const std::string& command)
     std::vector<const char*> argv;
     for (const std::string& word : words)
         argv.push_back(word.c_str());
+    if (!parseSweepArguments(static_cast<int>(argv.size()), argv.data(), options, error)) {
+        error = "the shards' arguments do not parse: " + error;
+        return false;
+    }
+    return true;
+}
+
+// The finished shards' folders joined into what one unsharded sweep writes.
+int merge(const SweepOptions& mergeOptions, const std::vector<std::string>& folders,
+          const std::string& command)
+{
+    for (const std::string& folder : folders)
+        if (sameFolder(folder, mergeOptions.outDirectory))
+            return fail("--out \"" + mergeOptions.outDirectory + "\" is one of the shards (\"" +
+                        folder + "\"): the merge goes into another folder; nothing was changed");
+    std::vector<Manifest> manifests(folders.size());
+    for (size_t i = 0; i < manifests.size(); ++i) {
+        const fs::path path = fs::path(folders[i]) / manifestName;
+        if (!readManifest(path.string(), manifests[i]))
+            return fail("\"" + folders[i] + "\" holds no sweep's manifest");
+        if (manifests[i].state.rfind("finished", 0) != 0)
+            return fail("\"" + folders[i] + "\" is unfinished (" + manifests[i].state + ")");
+        if (manifests[i].design != manifests[0].design)
+            return fail("\"" + folders[i] + "\" and \"" + folders[0] +
+                        "\" are shards of different sweeps");
+        if (manifests[i].digests != manifests[0].digests ||
+            inputFiles(folders[i]) != inputFiles(folders[0]))
+            return fail("\"" + folders[i] + "\" and \"" + folders[0] +
+                        "\" ran other programs or inputs (their manifests' sha256 lines differ)");
+    }
     SweepOptions options;
     std::string error;
-    if (!parseSweepArguments(static_cast<int>(argv.size()), argv.data(), options, error))
-        return fail("the shards' arguments do not parse: " + error);
+    if (!shardsSweep(manifests[0], mergeOptions, options, error))
+        return fail(error);
     int64_t shards = 0;
     std::vector<std::string> folderOfShard;
     for (size_t i = 0; i < manifests.size(); ++i) {
@@ -572,47 +480,88 @@ int merge(const SweepOptions& mergeOptions, const std::string& command)
         if (slash == std::string::npos ||
             !parseWholeNumber(shard.substr(0, slash).c_str(), 1, 100000, k) ||
             !parseWholeNumber(shard.substr(slash + 1).c_str(), 1, 100000, n))
-            return fail("\"" + mergeOptions.mergeFrom[i] + "\" names no shard K/N");
+            return fail("\"" + folders[i] + "\" names no shard K/N");
         if (shards == 0) {
             shards = n;
             folderOfShard.assign(static_cast<size_t>(n), "");
         }
         if (n != shards || k < 1 || k > n || !folderOfShard[k - 1].empty())
-            return fail("shard " + shard + " of \"" + mergeOptions.mergeFrom[i] +
-                        "\" does not fit the others");
-        folderOfShard[k - 1] = mergeOptions.mergeFrom[i];
+            return fail("shard " + shard + " of \"" + folders[i] + "\" does not fit the others" +
+                        (n == shards && !folderOfShard[k - 1].empty()
+                             ? " (\"" + folderOfShard[k - 1] + "\" is shard " + shard + " too)"
+                             : ""));
+        folderOfShard[k - 1] = folders[i];
     }
     for (size_t k = 0; k < folderOfShard.size(); ++k)
         if (folderOfShard[k].empty())
             return fail("shard " + std::to_string(k + 1) + "/" + std::to_string(shards) +
                         " is missing");
+    if (!options.designPath.empty() &&
+        (!readWholeFile(designCopyPath(folders[0]), options.designBytes, error) ||
+         !parseDesign(options.designBytes, options, error)))
+        return fail(error);
 
     std::vector<SweepRecord> points;
     bool resumed = false;
-    if (!expandGrid(options, points, error) || !prepareFolder(options, resumed, error))
+    FolderLock lock;
+    if (!takeFolder(lock, options, command, folders[0], resumed, points, error))
         return fail(error);
+    Provenance provenance;
+    provenance.command = command;
+    provenance.started = utcNow();
+    provenance.host = hostName();
+    // What made the runs: the shards' programs and inputs.
+    provenance.commit = manifests[0].commit;
+    provenance.digests = manifests[0].digests;
     const fs::path runs = fs::path(options.outDirectory) / "runs";
     std::vector<Job> jobs = jobsOf(options, designPoints(options).size());
     std::vector<RunSummary> summaries(jobs.size());
+    ManifestWriter manifest(options.outDirectory, options, provenance);
     for (size_t j = 0; j < jobs.size(); ++j) {
         const fs::path from = fs::path(folderOfShard[jobs[j].index % shards]) / "runs";
         const std::string summary = jobs[j].stem + ".summary";
         if (!loadRunSummary((from / summary).string(), summaries[j], error) ||
             !copyFile(from / summary, runs / summary, error))
-            return fail(error);
+            return failSweep(manifest, jobs, error);
         if (options.keepCsv &&
             !copyFile(from / (jobs[j].stem + ".csv"), runs / (jobs[j].stem + ".csv"), error))
-            return fail(error);
+            return failSweep(manifest, jobs, error);
         jobs[j].state = "done";
     }
-    ManifestWriter manifest(options.outDirectory, options, command);
     placeSummaries(options, jobs, summaries, points);
     if (!writeSweepReport(options.outDirectory, points, layoutOf(options), error) ||
         !manifest.write(jobs, "finished", true, error))
-        return fail(error);
+        return failSweep(manifest, jobs, error);
     std::fprintf(stderr, "tovrine-sweep: %zu shards, %zu runs merged into %s\n",
                  folderOfShard.size(), jobs.size(), options.outDirectory.c_str());
     return 0;
+}
+
+// The shards' folders directly under `directory` (those whose manifest names
+// a shard K/N with N above 1), in name order.
+bool shardFoldersUnder(const std::string& directory, const std::string& out,
+                       std::vector<std::string>& folders, std::string& error)
+{
+    std::error_code code;
+    for (const fs::directory_entry& entry : fs::directory_iterator(directory, code)) {
+        Manifest manifest;
+        if (!entry.is_directory() || sameFolder(entry.path().string(), out) ||
+            !readManifest((entry.path() / manifestName).string(), manifest) ||
+            (manifest.shard.size() > 1 &&
+             manifest.shard.compare(manifest.shard.size() - 2, 2, "/1") == 0))
+            continue;
+        folders.push_back(entry.path().string());
+    }
+    if (code) {
+        error = "cannot read \"" + directory + "\": " + code.message();
+        return false;
+    }
+    if (folders.empty()) {
+        error = "\"" + directory + "\" holds no shard's folder";
+        return false;
+    }
+    std::sort(folders.begin(), folders.end());
+    return true;
 }
 
 }  // namespace
@@ -627,11 +576,23 @@ int main(int argc, char** argv)
     }
     if (options.help) {
         std::fputs(sweepUsage().c_str(), stdout);
-        return 0;
+        return finishStandardOutput(error) ? 0 : fail(error);
     }
     std::vector<std::string> words;
     for (int i = 0; i < argc; ++i)
         words.push_back(shellQuoted(argv[i]));
     const std::string command = joined(words, " ");
-    return options.mergeFrom.empty() ? sweep(options, command) : merge(options, command);
+    if (!options.mergeAll.empty()) {
+        std::vector<std::string> folders;
+        if (!shardFoldersUnder(options.mergeAll, options.outDirectory, folders, error))
+            return fail(error);
+        return merge(options, folders, command);
+    }
+    if (!options.mergeFrom.empty())
+        return merge(options, options.mergeFrom, command);
+    if (!options.designPath.empty() &&
+        (!readWholeFile(options.designPath, options.designBytes, error) ||
+         !parseDesign(options.designBytes, options, error)))
+        return fail(error);
+    return sweep(options, command);
 }

@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include <algorithm>
+
 #include "host/whole_number.h"
 #include "settings/options_record.h"
 #include "settings/record_fields.h"
@@ -47,7 +49,7 @@ bool takePresets(const std::string& value, SweepOptions& options, std::string& e
 {
     if (lowered(value) == "all") {
         for (int32_t i = 0; i < presetCount; ++i)
-            addSubject(options, SweepSubject{i, ""});
+            addSubject(options, SweepSubject{i, "", ""});
         return true;
     }
     for (const std::string& word : splitCommas(value)) {
@@ -57,7 +59,7 @@ bool takePresets(const std::string& value, SweepOptions& options, std::string& e
                     "\"; the presets are 'all' or, by number or name:" + presetList();
             return false;
         }
-        addSubject(options, SweepSubject{preset, ""});
+        addSubject(options, SweepSubject{preset, "", ""});
     }
     return true;
 }
@@ -177,10 +179,29 @@ bool takeShard(const std::string& value, SweepOptions& options, std::string& err
     return true;
 }
 
+// A percentage above 0 and below 100 with at most two decimals: "95", "99.5".
+bool takeLevel(const std::string& value, SweepOptions& options, std::string& error)
+{
+    const size_t dot = value.find('.');
+    const std::string whole = value.substr(0, dot);
+    const std::string fraction = dot == std::string::npos ? "" : value.substr(dot + 1);
+    int64_t number = 0, part = 0;
+    if (!parseWholeNumber(whole.c_str(), 1, 99, number) || fraction.size() > 2 ||
+        (dot != std::string::npos && !parseWholeNumber(fraction.c_str(), 0, 99, part))) {
+        error = "--ci wants a level in percent from 1 to 99.99, such as 95 or 99.5, not \"" +
+                value + "\"";
+        return false;
+    }
+    options.ciText = value;
+    return true;
+}
+
 bool takeValue(const std::string& name, const std::string& value, SweepOptions& options,
                std::string& error)
 {
     int64_t number = 0;
+    if (name == "--ci")
+        return takeLevel(value, options, error);
     if (name == "--preset")
         return takePresets(value, options, error);
     if (name == "--seeds")
@@ -223,11 +244,15 @@ bool takeValue(const std::string& name, const std::string& value, SweepOptions& 
             return false;
         }
     if (name == "--record")
-        addSubject(options, SweepSubject{-1, value});
+        addSubject(options, SweepSubject{-1, value, ""});
     else if (name == "--out")
         options.outDirectory = value;
     else if (name == "--merge")
         options.mergeFrom.push_back(value);
+    else if (name == "--merge-all")
+        options.mergeAll = value;
+    else if (name == "--design")
+        options.designPath = value;
     else
         options.runnerPath = value;
     return true;
@@ -235,9 +260,9 @@ bool takeValue(const std::string& name, const std::string& value, SweepOptions& 
 
 bool takesValue(const std::string& name)
 {
-    for (const char* known :
-         {"--preset", "--record", "--seeds", "--frames", "--jobs", "--out", "--runner", "--set",
-          "--vary", "--from-frame", "--sample", "--shard", "--merge"})
+    for (const char* known : {"--preset", "--record", "--seeds", "--frames", "--jobs", "--out",
+                              "--runner", "--set", "--vary", "--from-frame", "--sample", "--shard",
+                              "--merge", "--merge-all", "--design", "--ci"})
         if (name == known)
             return true;
     return false;
@@ -337,13 +362,18 @@ bool parseSweepArguments(int argc, const char* const* argv, SweepOptions& option
         error = "--out DIR is needed for the summary";
         return false;
     }
-    if (!options.mergeFrom.empty()) {
+    if (!options.mergeFrom.empty() || !options.mergeAll.empty()) {
         // What to merge comes from the shards' manifests.
-        if (!options.subjects.empty() || options.shards > 1 || options.resume) {
-            error = "--merge takes only the shards' folders, --out and --force";
+        if (!options.subjects.empty() || options.shards > 1 || options.resume ||
+            (!options.mergeFrom.empty() && !options.mergeAll.empty())) {
+            error = "--merge and --merge-all take only the shards' folders, --out and --force";
             return false;
         }
         return true;
+    }
+    if (!options.designPath.empty() && !options.varied.empty()) {
+        error = "--design gives the design points: no --vary beside it";
+        return false;
     }
     for (const VariedField& varied : options.varied)
         for (const FieldSetting& set : options.sets)
@@ -375,6 +405,10 @@ bool parseSweepArguments(int argc, const char* const* argv, SweepOptions& option
 
 int64_t sweepRunCount(const SweepOptions& options)
 {
+    if (!options.designPath.empty())
+        return (int64_t{options.lastSeed} - options.firstSeed + 1) *
+               static_cast<int64_t>(options.subjects.size()) *
+               static_cast<int64_t>(std::max<size_t>(options.designRows.size(), 1));
     // -1 once past the bound, so that no product overflows.
     int64_t runs = (int64_t{options.lastSeed} - options.firstSeed + 1) *
                    static_cast<int64_t>(options.subjects.size());
@@ -389,6 +423,12 @@ int64_t sweepRunCount(const SweepOptions& options)
 std::vector<DesignPoint> designPoints(const SweepOptions& options)
 {
     std::vector<DesignPoint> points;
+    if (!options.designPath.empty()) {
+        for (size_t subject = 0; subject < options.subjects.size(); ++subject)
+            for (const std::vector<int64_t>& row : options.designRows)
+                points.push_back(DesignPoint{subject, row});
+        return points;
+    }
     for (size_t subject = 0; subject < options.subjects.size(); ++subject) {
         std::vector<size_t> at(options.varied.size(), 0);
         while (true) {
@@ -423,6 +463,8 @@ std::vector<std::string> designArguments(const SweepOptions& options)
             list += (list.empty() ? "" : ",") + std::to_string(value);
         args.insert(args.end(), {"--vary", varied.name + "=" + list});
     }
+    if (!options.designPath.empty())
+        args.insert(args.end(), {"--design", options.designPath});
     args.insert(args.end(),
                 {"--seeds",
                  std::to_string(options.firstSeed) + "-" + std::to_string(options.lastSeed),
@@ -430,9 +472,102 @@ std::vector<std::string> designArguments(const SweepOptions& options)
                  std::to_string(options.fromFrame)});
     if (options.sampleEvery > 0)
         args.insert(args.end(), {"--sample", std::to_string(options.sampleEvery)});
+    if (options.ciText != "95")
+        args.insert(args.end(), {"--ci", options.ciText});
     if (options.draw)
         args.push_back("--draw");
     if (options.keepCsv)
         args.push_back("--keep-csv");
     return args;
+}
+
+std::vector<std::string> pointFieldNames(const SweepOptions& options)
+{
+    if (!options.designPath.empty())
+        return options.designFields;
+    std::vector<std::string> names;
+    for (const VariedField& varied : options.varied)
+        names.push_back(varied.name);
+    return names;
+}
+
+namespace {
+
+std::vector<std::string> designCells(std::string line)
+{
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    return splitCommas(line);
+}
+
+}  // namespace
+
+bool parseDesign(const std::string& text, SweepOptions& options, std::string& error)
+{
+    const std::string where = "design \"" + options.designPath + "\"";
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end; start < text.size(); start = end + 1) {
+        end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        lines.push_back(text.substr(start, end - start));
+    }
+    if (lines.empty()) {
+        error = where + " is empty: it wants a header of field names";
+        return false;
+    }
+    options.designFields = designCells(lines[0]);
+    for (size_t f = 0; f < options.designFields.size(); ++f) {
+        const std::string& name = options.designFields[f];
+        if (findRecordField(name) == nullptr) {
+            error = where + ": the header names \"" + name +
+                    "\", which is no whole-number field of the record (tovrine-record "
+                    "fields lists them)";
+            return false;
+        }
+        for (size_t g = 0; g < f; ++g)
+            if (options.designFields[g] == name) {
+                error = where + ": the header names " + name + " twice";
+                return false;
+            }
+        for (const FieldSetting& set : options.sets)
+            if (set.name == name) {
+                error = name + " is both set and in the design";
+                return false;
+            }
+    }
+    options.designRows.clear();
+    for (size_t l = 1; l < lines.size(); ++l) {
+        if (designCells(lines[l]) == std::vector<std::string>{""})
+            continue;  // a blank line, often the last
+        const std::vector<std::string> cells = designCells(lines[l]);
+        const std::string at = where + ", line " + std::to_string(l + 1) + ": ";
+        if (cells.size() != options.designFields.size()) {
+            error = at + std::to_string(cells.size()) + " values for " +
+                    std::to_string(options.designFields.size()) + " fields";
+            return false;
+        }
+        std::vector<int64_t> row;
+        for (size_t f = 0; f < cells.size(); ++f) {
+            FieldSetting setting;
+            if (!parseFieldSetting(options.designFields[f] + "=" + cells[f], setting, error)) {
+                error = at + error;
+                return false;
+            }
+            row.push_back(setting.number);
+        }
+        options.designRows.push_back(row);
+    }
+    if (options.designRows.empty()) {
+        error = where + " holds no design point";
+        return false;
+    }
+    const int64_t runs = sweepRunCount(options);
+    if (runs > largestSweep) {
+        error = "a sweep of " + std::to_string(runs) + " runs is more than the " +
+                std::to_string(largestSweep) + " one sweep takes";
+        return false;
+    }
+    return true;
 }

@@ -11,7 +11,8 @@
 // One algorithm of a sweep: a built-in preset, or a stored record file.
 struct SweepSubject {
     int32_t preset = -1;     // 0..6, or -1 for a record file
-    std::string recordPath;  // set when preset is -1
+    std::string recordPath;  // set when preset is -1: the file as named, the runs' label
+    std::string copyPath;    // the sweep folder's copy, which the runs read; empty before
 };
 
 // A field swept over values (--vary).
@@ -21,9 +22,14 @@ struct VariedField {
 };
 
 struct SweepOptions {
-    std::vector<SweepSubject> subjects;  // in the order given, repeats dropped
-    std::vector<FieldSetting> sets;      // over every subject
-    std::vector<VariedField> varied;     // the grid, in the order given
+    std::vector<SweepSubject> subjects;            // in the order given, repeats dropped
+    std::vector<FieldSetting> sets;                // over every subject
+    std::vector<VariedField> varied;               // the grid, in the order given
+    std::string designPath;                        // --design: one design point per row instead
+    std::vector<std::string> designFields;         // its header, once loaded
+    std::vector<std::vector<int64_t>> designRows;  // its rows, in its order
+    std::string designBytes;                       // the file as read, which the folder keeps
+    std::string ciText = "95";                     // --ci: the level of the intervals, in percent
     uint32_t firstSeed = 1;
     uint32_t lastSeed = 8;
     int64_t frames = 2000;
@@ -34,6 +40,7 @@ struct SweepOptions {
     int32_t shards = 1;
     std::string outDirectory;
     std::vector<std::string> mergeFrom;  // --merge: shard folders to join
+    std::string mergeAll;                // --merge-all: the folder that holds them
     std::string runnerPath;              // empty: tovrine-world beside tovrine-sweep
     bool draw = false;                   // runs draw their frames (for timing the drawing)
     bool keepCsv = false;                // keep each run's CSV under OUT/runs/
@@ -74,3 +81,11 @@ std::vector<DesignPoint> designPoints(const SweepOptions& options);
 std::vector<std::string> designArguments(const SweepOptions& options);
 
 int64_t sweepRunCount(const SweepOptions& options);
+
+// The fields each design point sets: the varied ones, or the design's columns.
+std::vector<std::string> pointFieldNames(const SweepOptions& options);
+
+// A design file: a header of field names, then one row of their values per
+// design point. Each value is checked as --set would check it. False with
+// `error` naming the line.
+bool parseDesign(const std::string& text, SweepOptions& options, std::string& error);
