@@ -19,6 +19,7 @@
 #include "tools/world/output_file.h"
 #include "tools/world/process_pool.h"
 #include "tools/world/run_summary.h"
+#include "tools/world/slurm_script.h"
 #include "tools/world/runner_options.h"
 #include "tools/world/sweep_folder.h"
 #include "tools/world/sweep_options.h"
@@ -53,18 +54,6 @@ std::string joined(const std::vector<std::string>& words, const std::string& bet
     for (const std::string& word : words)
         text += (text.empty() ? "" : between) + word;
     return text;
-}
-
-std::string shellQuoted(const std::string& word)
-{
-    if (!word.empty() &&
-        word.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
-                               "0123456789-_=+/.,:@") == std::string::npos)
-        return word;
-    std::string out = "'";
-    for (char c : word)
-        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
 }
 
 // Names every algorithm; refuses what the saver would refuse to load.
@@ -564,6 +553,58 @@ bool shardFoldersUnder(const std::string& directory, const std::string& out,
     return true;
 }
 
+std::string absolute(const std::string& path)
+{
+    std::error_code code;
+    const fs::path whole = fs::absolute(path, code);
+    return code ? path : whole.lexically_normal().string();
+}
+
+// Writes (or prints, for "-") the job array of the sweep as given.
+int writeSlurmScript(SweepOptions options)
+{
+    std::string error;
+    std::vector<SweepRecord> points;
+    if (!expandGrid(options, points, error))
+        return fail(error);
+    SlurmJob job;
+    job.sweepProgram = absolute(runnerBesideThisProgram());
+    job.sweepProgram = (fs::path(job.sweepProgram).parent_path() / "tovrine-sweep").string();
+    for (SweepSubject& subject : options.subjects)
+        if (subject.preset < 0)
+            subject.recordPath = absolute(subject.recordPath);
+    if (!options.designPath.empty())
+        options.designPath = absolute(options.designPath);
+    job.sweepWords = designArguments(options);
+    if (!options.runnerPath.empty())
+        job.sweepWords.insert(job.sweepWords.end(), {"--runner", absolute(options.runnerPath)});
+    job.outDirectory = absolute(options.outDirectory);
+    job.shardsDirectory = job.outDirectory + ".shards";
+    const int64_t runs = sweepRunCount(options);
+    job.shards = static_cast<int>(
+        std::min<int64_t>(runs, options.slurmShards > 0 ? options.slurmShards : 32));
+    job.cpusPerTask = options.slurmCpus;
+    const std::string script = slurmScript(job);
+    if (options.slurmPath == "-") {
+        std::fputs(script.c_str(), stdout);
+        return finishStandardOutput(error) ? 0 : fail(error);
+    }
+    std::error_code code;
+    fs::create_directories(job.shardsDirectory, code);
+    if (code)
+        return fail("cannot create \"" + job.shardsDirectory + "\": " + code.message());
+    if (!writeFileWhole(options.slurmPath, script, error))
+        return fail(error);
+    fs::permissions(options.slurmPath, fs::perms::owner_exec | fs::perms::group_exec,
+                    fs::perm_options::add, code);
+    std::fprintf(stderr,
+                 "tovrine-sweep: %s: %d shards of %lld runs, %d processors each; "
+                 "sh %s submits them and their merge\n",
+                 options.slurmPath.c_str(), job.shards, static_cast<long long>(runs),
+                 job.cpusPerTask, options.slurmPath.c_str());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -594,5 +635,5 @@ int main(int argc, char** argv)
         (!readWholeFile(options.designPath, options.designBytes, error) ||
          !parseDesign(options.designBytes, options, error)))
         return fail(error);
-    return sweep(options, command);
+    return options.slurmPath.empty() ? sweep(options, command) : writeSlurmScript(options);
 }

@@ -215,9 +215,12 @@ bool takeValue(const std::string& name, const std::string& value, SweepOptions& 
         return parseFieldSetting(value, setting, error) &&
                addFieldSetting(options.sets, setting, error);
     }
-    if (name == "--frames" || name == "--jobs" || name == "--from-frame" || name == "--sample") {
+    if (name == "--frames" || name == "--jobs" || name == "--from-frame" || name == "--sample" ||
+        name == "--slurm-shards" || name == "--slurm-cpus") {
         const int64_t low = name == "--from-frame" ? 0 : 1;
-        const int64_t high = name == "--jobs" ? 1024 : INT32_MAX;
+        const int64_t high = name == "--jobs" || name == "--slurm-cpus" ? 1024
+                             : name == "--slurm-shards"                 ? 100000
+                                                                        : INT32_MAX;
         if (!parseWholeNumber(value.c_str(), low, high, number)) {
             error = name + " wants a whole number from " + std::to_string(low) + " to " +
                     std::to_string(high) + ", not \"" + value + "\"";
@@ -229,6 +232,10 @@ bool takeValue(const std::string& name, const std::string& value, SweepOptions& 
             options.jobs = static_cast<int32_t>(number);
         else if (name == "--from-frame")
             options.fromFrame = number;
+        else if (name == "--slurm-shards")
+            options.slurmShards = static_cast<int32_t>(number);
+        else if (name == "--slurm-cpus")
+            options.slurmCpus = static_cast<int32_t>(number);
         else
             options.sampleEvery = number;
         return true;
@@ -253,6 +260,8 @@ bool takeValue(const std::string& name, const std::string& value, SweepOptions& 
         options.mergeAll = value;
     else if (name == "--design")
         options.designPath = value;
+    else if (name == "--slurm")
+        options.slurmPath = value;
     else
         options.runnerPath = value;
     return true;
@@ -260,9 +269,10 @@ bool takeValue(const std::string& name, const std::string& value, SweepOptions& 
 
 bool takesValue(const std::string& name)
 {
-    for (const char* known : {"--preset", "--record", "--seeds", "--frames", "--jobs", "--out",
-                              "--runner", "--set", "--vary", "--from-frame", "--sample", "--shard",
-                              "--merge", "--merge-all", "--design", "--ci"})
+    for (const char* known :
+         {"--preset", "--record", "--seeds", "--frames", "--jobs", "--out", "--runner", "--set",
+          "--vary", "--from-frame", "--sample", "--shard", "--merge", "--merge-all", "--design",
+          "--ci", "--slurm", "--slurm-shards", "--slurm-cpus"})
         if (name == known)
             return true;
     return false;
@@ -294,8 +304,10 @@ std::string sweepUsage()
            "                     [--seeds FIRST-LAST] [--frames N] [--jobs N] [--draw]\n"
            "                     [--keep-csv] [--runner PATH] [--set F=V]... [--vary F=...]...\n"
            "                     [--from-frame F] [--sample N] [--shard K/N]\n"
-           "                     [--resume | --force]\n"
-           "       tovrine-sweep --merge DIR --merge DIR... --out DIR [--force]\n"
+           "                     [--design FILE.csv] [--ci LEVEL] [--resume | --force]\n"
+           "                     [--slurm FILE [--slurm-shards N] [--slurm-cpus N]]\n"
+           "       tovrine-sweep (--merge DIR --merge DIR... | --merge-all DIR) --out DIR "
+           "[--force]\n"
            "  --preset LIST  built-in algorithms: 'all', or numbers 0 to 6 or names,\n"
            "                 separated by commas (\"2,The Tovrine\")\n"
            "  --record FILE  a stored 128-byte settings record (an exported slot)\n"
@@ -315,7 +327,18 @@ std::string sweepUsage()
            "  --sample N     DIR/samples.csv: every run's figures every N frames\n"
            "  --shard K/N    run only share K of N: the runs numbered i (from 0, seed by\n"
            "                 seed, every design point in turn) with i mod N = K-1\n"
+           "  --design FILE  one design point per row: a header of field names (as --set\n"
+           "                 takes them), then their values; instead of --vary\n"
+           "  --ci LEVEL     the level of the confidence intervals in percent (default 95)\n"
            "  --merge DIR    (repeated) join the finished shards' folders into --out\n"
+           "  --merge-all DIR  join every shard folder directly under DIR into --out; a\n"
+           "                 missing or doubled shard is refused\n"
+           "  --slurm FILE   write the sweep as a Slurm job array instead of running it\n"
+           "                 ('-' prints it): 'sh FILE' submits one task per shard and a\n"
+           "                 merge job into --out that waits for them; shards go to\n"
+           "                 OUT.shards/\n"
+           "  --slurm-shards N  tasks of the array (default: one per run, at most 32)\n"
+           "  --slurm-cpus N    processors per task, its runs at once (default 1)\n"
            "  --resume       finish the sweep in --out: run only what is missing\n"
            "  --force        clear the sweep in --out first\n";
 }
@@ -370,6 +393,16 @@ bool parseSweepArguments(int argc, const char* const* argv, SweepOptions& option
             return false;
         }
         return true;
+    }
+    if (options.slurmPath.empty() && (options.slurmShards > 0 || options.slurmCpus != 1)) {
+        error = "--slurm-shards and --slurm-cpus shape the job array of --slurm FILE";
+        return false;
+    }
+    if (!options.slurmPath.empty() &&
+        (options.shards > 1 || options.resume || options.force || options.jobs > 0)) {
+        error = "--slurm makes the shards (--slurm-shards), their processes (--slurm-cpus) "
+                "and their resumption itself: no --shard, --jobs, --resume or --force beside it";
+        return false;
     }
     if (!options.designPath.empty() && !options.varied.empty()) {
         error = "--design gives the design points: no --vary beside it";

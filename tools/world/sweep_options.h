@@ -42,6 +42,9 @@ struct SweepOptions {
     std::vector<std::string> mergeFrom;  // --merge: shard folders to join
     std::string mergeAll;                // --merge-all: the folder that holds them
     std::string runnerPath;              // empty: tovrine-world beside tovrine-sweep
+    std::string slurmPath;               // --slurm: the job array's script ("-": print it)
+    int32_t slurmShards = 0;             // its tasks; 0: one per run up to 32
+    int32_t slurmCpus = 1;               // processors per task
     bool draw = false;                   // runs draw their frames (for timing the drawing)
     bool keepCsv = false;                // keep each run's CSV under OUT/runs/
     bool resume = false;
