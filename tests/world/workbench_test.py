@@ -18,6 +18,7 @@ WORLD = os.environ.get("TOVRINE_WORLD", "")
 RECORD = os.environ.get("TOVRINE_RECORD", "")
 SWEEP = os.environ.get("TOVRINE_SWEEP", "")
 PLOT = os.environ.get("TOVRINE_PLOT", "")
+DESIGN = os.environ.get("TOVRINE_DESIGN", "")
 RECORDS = os.environ.get("TOVRINE_RECORDS", "")
 GOLDEN = os.environ.get("TOVRINE_GOLDEN", "")
 WORK = os.environ.get("TOVRINE_WORK", "/tmp/tovrine-workbench")
@@ -356,6 +357,73 @@ class Folders(unittest.TestCase):
         self.assertIn("No space left on device", result.stderr)
         self.assertIn("state failed: ", result.stdout)
         self.assertIn("No space left on device", result.stdout.split("state ")[1])
+
+
+class Designs(unittest.TestCase):
+    def test_a_saltelli_and_a_morris_design_swept_give_their_tables_and_plots(self):
+        out = work_dir("designs")
+        fields = ["--field", "whirlCount=1:6", "--field", "initialVobs=2:20"]
+        saltelli = os.path.join(out, "saltelli.csv")
+        made = run([DESIGN, "saltelli"] + fields + ["--points", "4", "--out", saltelli])
+        self.assertEqual(0, made.returncode, made.stderr)
+        rows = read_csv(saltelli)
+        self.assertEqual(["whirlCount", "initialVobs"], rows[0])
+        self.assertEqual(4 * 4, len(rows) - 1)
+        for row in rows[1:]:
+            self.assertTrue(1 <= int(row[0]) <= 6 and 2 <= int(row[1]) <= 20, row)
+        grid = ["--preset", "0", "--design", saltelli, "--seeds", "1-2", "--frames", "100"]
+        swept = os.path.join(out, "saltelli-sweep")
+        done = run([SWEEP] + grid + ["--out", swept])
+        self.assertEqual(0, done.returncode, done.stderr)
+        runs = rows_of(os.path.join(swept, "runs.csv"))
+        self.assertEqual(32, len(runs))
+        # Each run is its design row's: the point column names the row.
+        for r in runs:
+            self.assertEqual(rows[int(r["point"])], [r["whirlCount"], r["initialVobs"]])
+        # Shards of a design sweep merge into the same folder.
+        for k in (1, 2):
+            self.assertEqual(0, run([SWEEP] + grid + ["--shard", "%d/2" % k, "--out",
+                                                      os.path.join(out, "s", str(k))]).returncode)
+        merged = os.path.join(out, "merged")
+        joined = run([SWEEP, "--merge-all", os.path.join(out, "s"), "--out", merged])
+        self.assertEqual(0, joined.returncode, joined.stderr)
+        self.assertEqual(folder_bytes(swept), folder_bytes(merged))
+        indices = run([DESIGN, "sobol-indices", swept, "--bootstrap", "50",
+                       "--out", os.path.join(out, "sobol")])
+        self.assertEqual(0, indices.returncode, indices.stderr)
+        table = rows_of(os.path.join(out, "sobol.csv"))
+        self.assertEqual(["whirlCount", "initialVobs"], [r["field"] for r in table])
+        for r in table:
+            self.assertLessEqual(float(r["ST_ci95_low"]), float(r["ST"]))
+        morris = os.path.join(out, "morris.csv")
+        self.assertEqual(0, run([DESIGN, "morris"] + fields + ["--trajectories", "4",
+                                                               "--out", morris]).returncode)
+        morris_sweep = os.path.join(out, "morris-sweep")
+        self.assertEqual(0, run([SWEEP, "--preset", "0", "--design", morris, "--seeds", "1",
+                                 "--frames", "100", "--out", morris_sweep]).returncode)
+        effects = run([DESIGN, "morris-effects", morris_sweep, "--out",
+                       os.path.join(out, "effects")])
+        self.assertEqual(0, effects.returncode, effects.stderr)
+        table = rows_of(os.path.join(out, "effects.csv"))
+        # A civilization of initialVobs Vobs lives 100 frames without a death here.
+        self.assertGreater(float(table[1]["mu_star"]), float(table[0]["mu_star"]))
+        for prefix in ("sobol", "effects"):
+            with open(os.path.join(out, prefix + ".png"), "rb") as png:
+                self.assertEqual(b"\x89PNG\r\n\x1a\n", png.read(8))
+        # The Saltelli analysis refuses what is not its design.
+        wrong = run([DESIGN, "sobol-indices", morris_sweep, "--out", os.path.join(out, "x")])
+        self.assertEqual(1, wrong.returncode)
+        self.assertIn("not a Saltelli design", wrong.stderr)
+
+    def test_every_command_of_the_designers_scripts_has_its_help(self):
+        for script, commands in ((PLOT, ["run", "compare", "lifetimes", "outcome", "survival"]),
+                                 (DESIGN, ["lhs", "sobol", "random", "saltelli", "morris",
+                                           "sobol-indices", "morris-effects"])):
+            for command in [[]] + [[c] for c in commands]:
+                with self.subTest(script=os.path.basename(script), command=command):
+                    shown = run([script] + command + ["--help"])
+                    self.assertEqual(0, shown.returncode, shown.stderr)
+                    self.assertIn("usage:", shown.stdout)
 
 
 class Processes(unittest.TestCase):
