@@ -538,18 +538,35 @@ class PlotGrid(unittest.TestCase):
     def test_outcome_and_survival_plots_and_clean_refusals_of_wrong_files(self):
         out = work_dir("plot-grid")
         sweep = os.path.join(out, "sweep")
-        made = run([SWEEP, "--preset", "0", "--vary", "whirlCount=1,3", "--vary", "vobIQ=0,1",
-                    "--seeds", "1-2", "--frames", "300", "--out", sweep])
+        made = run([SWEEP, "--preset", "0", "--set", "initialVobs=3", "--vary", "whirlCount=1,3",
+                    "--vary", "vobIQ=0,1", "--seeds", "1-2", "--frames", "300", "--out", sweep])
         self.assertEqual(0, made.returncode, made.stderr)
         for command in (["outcome", sweep, "--x", "whirlCount", "--lines", "vobIQ"],
-                        ["survival", sweep]):
-            prefix = os.path.join(out, command[0])
+                        ["outcome", sweep, "--x", "whirlCount", "--where", "vobIQ=1",
+                         "--measure", "extinctions"],
+                        ["survival", sweep, "--dpi", "60"]):
+            prefix = os.path.join(out, command[0] + str(len(command)))
             drawn = run([PLOT] + command + ["--out", prefix])
             self.assertEqual(0, drawn.returncode, drawn.stderr)
             with open(prefix + ".svg") as svg:
                 text = svg.read()
-            self.assertIn("The Original VobLife Algorithm", text)
-            self.assertIn("vobIQ", text)
+            for shown in ("The Original VobLife Algorithm", "vobIQ",
+                          # The field the sweep fixed is in the title.
+                          "fixed: initialVobs=3"):
+                self.assertTrue(shown in text, "%s lacks %r" % (prefix, shown))
+            # No tick below 0: counts, their bands and an all-zero figure.
+            self.assertFalse("\u22120" in text, prefix + " has a tick below 0")
+        with open(os.path.join(out, "outcome8.svg")) as svg:
+            text = svg.read()
+        # One series: no legend; the axis named with the field's unit.
+        self.assertTrue("whirl count (whirls)" in text)
+        self.assertFalse("legend" in text, "a legend for one series")
+        titled = run([PLOT, "survival", sweep, "--title", "Figure 3", "--xlabel", "time",
+                      "--logx", "--out", os.path.join(out, "titled")])
+        self.assertEqual(0, titled.returncode, titled.stderr)
+        with open(os.path.join(out, "titled.svg")) as svg:
+            text = svg.read()
+        self.assertTrue("Figure 3" in text and "Kaplan" not in text)
         # A run stopped in the middle of a row, a file of another kind, a
         # second varied field left open: one line each, never a traceback.
         cut = os.path.join(out, "cut.csv")
