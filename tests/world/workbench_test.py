@@ -4,6 +4,7 @@
 CTest runs one test at a time with the programs' paths in the environment:
 TOVRINE_WORLD, TOVRINE_SWEEP, TOVRINE_PLOT, TOVRINE_RECORDS, TOVRINE_GOLDEN, TOVRINE_WORK.
 """
+import base64
 import csv
 import hashlib
 import os
@@ -335,6 +336,52 @@ class Folders(unittest.TestCase):
                        os.path.join(out, "missing")])
         self.assertEqual(1, missing.returncode)
         self.assertIn("shard 2/2 is missing", missing.stderr)
+
+    def test_the_folder_says_what_made_it_and_every_run_opens_in_the_web_page(self):
+        out = work_dir("provenance")
+        record = os.path.join(RECORDS, "rebirths.rec")
+        made = run([SWEEP, "--record", record, "--preset", "1", "--vary", "whirlCount=2,3"]
+                   + self.TINY + ["--out", out])
+        self.assertEqual(0, made.returncode, made.stderr)
+        with open(os.path.join(out, "manifest.txt")) as f:
+            lines = f.read().splitlines()
+        fields = {}
+        for line in lines:
+            key, _, value = line.partition(" ")
+            fields.setdefault(key, []).append(value)
+
+        def digest(path):
+            with open(path, "rb") as f:
+                return hashlib.sha256(f.read()).hexdigest()
+        self.assertEqual(["tovrine-sweep " + digest(SWEEP), "tovrine-world " + digest(WORLD),
+                          "inputs/record-1.rec %s %s" % (digest(record), record)],
+                         fields["sha256"])
+        for key in ("started", "ended"):
+            self.assertRegex(fields[key][0], r"^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ$")
+        self.assertTrue(fields["host"][0])
+        self.assertIn("--vary whirlCount=2,3", fields["command"][0])
+        if "commit" in fields:
+            self.assertRegex(fields["commit"][0], r"^[0-9a-f]{40}(-modified)?$")
+        # The same first columns in every table.
+        for name in ("runs.csv", "records.csv", "design.csv", "survival.csv", "population.csv",
+                     "lifetimes.csv"):
+            with open(os.path.join(out, name)) as f:
+                self.assertEqual("name,source,whirlCount", f.readline()[:22], name)
+        # The link carries the run's record, --vary applied, and its seed, as
+        # the page's share links do.
+        runs = rows_of(os.path.join(out, "runs.csv"))
+        row = [r for r in runs if r["source"] == record and r["whirlCount"] == "3"][1]
+        page, fragment = row["link"].split("#")
+        self.assertEqual("tovrine.html", page)
+        parts = dict(p.split("=", 1) for p in fragment.split("&"))
+        self.assertEqual(row["seed"], parts["seed"])
+        encoded = parts["record"]
+        linked = base64.urlsafe_b64decode(encoded + "=" * (-len(encoded) % 4))
+        shown = run([RECORD, "make", "--record", record, "--set", "whirlCount=3", "--out",
+                     os.path.join(out, "expected.rec")])
+        self.assertEqual(0, shown.returncode, shown.stderr)
+        with open(os.path.join(out, "expected.rec"), "rb") as f:
+            self.assertEqual(f.read(), linked)
 
     def test_a_full_disk_fails_the_sweep_and_its_manifest_says_why(self):
         with open("/dev/full", "w") as full:
