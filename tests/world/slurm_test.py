@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 """tovrine-sweep --slurm on a real single-node Slurm cluster: Debian's munged,
-slurmctld and slurmd on loopback ports, their state in a temporary folder. The
+slurmctld and slurmd on loopback ports, their state in a temporary folder, as
+an unprivileged user (nobody, when the test runs as root). The
 generated job array runs a small sweep, one of its tasks is requeued while it
 runs, and the merged folder must be the one a local run writes.
 
@@ -39,6 +40,20 @@ def wait_for(what, condition, seconds):
     raise AssertionError("waited %d s for %s" % (seconds, what))
 
 
+def unprivileged():
+    """The user the cluster runs as and the words that run a command as it:
+    this one, or nobody when this is root (as CI runs), since the daemons and
+    the jobs need no privilege on a single node of one user."""
+    if os.getuid() != 0:
+        return getpass.getuser(), []
+    try:
+        group = subprocess.run(["id", "-gn", "nobody"], capture_output=True, text=True,
+                               check=True).stdout.strip()
+    except (OSError, subprocess.CalledProcessError):
+        return "root", []
+    return "nobody", ["setpriv", "--reuid=nobody", "--regid=" + group, "--clear-groups"]
+
+
 class Cluster:
     """The three daemons as children of this process, ended by their ids."""
 
@@ -47,18 +62,24 @@ class Cluster:
         self.children = []
         self.conf = os.path.join(folder, "slurm.conf")
         self.env = dict(os.environ, SLURM_CONF=self.conf)
+        self.user, self.as_user = unprivileged()
+        if self.as_user:
+            shutil.chown(folder, self.user)
 
     def start(self):
         f = self.folder
-        subprocess.run(["mungekey", "--create", "--keyfile", f + "/munge.key"], check=True)
+        subprocess.run(self.as_user + ["mungekey", "--create", "--keyfile", f + "/munge.key"],
+                       check=True)
         self.spawn("munged", ["munged", "--foreground", "--force", "--socket", f + "/munge.socket",
                               "--key-file", f + "/munge.key", "--pid-file", f + "/munged.pid",
                               "--seed-file", f + "/munged.seed", "--log-file",
                               f + "/munged.log"])
         wait_for("munged", lambda: os.path.exists(f + "/munge.socket"), 10)
-        user = getpass.getuser()
-        os.makedirs(f + "/state")
-        os.makedirs(f + "/spool")
+        user = self.user
+        for name in ("state", "spool"):
+            os.makedirs(os.path.join(f, name))
+            if self.as_user:
+                shutil.chown(os.path.join(f, name), user)
         controller, node = free_port(), free_port()
         with open(self.conf, "w") as conf:
             # cred_expire is also how long a requeued task waits (two minutes
@@ -88,17 +109,18 @@ class Cluster:
 
     def spawn(self, name, args):
         log = open(os.path.join(self.folder, name + ".out"), "w")
-        self.children.append(subprocess.Popen(args, stdout=log, stderr=subprocess.STDOUT,
-                                              env=self.env))
+        self.children.append(subprocess.Popen(self.as_user + args, stdout=log,
+                                              stderr=subprocess.STDOUT, env=self.env))
         log.close()
 
     def run(self, args, **kwargs):
+        """A command as the cluster's user."""
         kwargs.setdefault("env", self.env)
-        return subprocess.run(args, capture_output=True, text=True, **kwargs)
+        return subprocess.run(self.as_user + args, capture_output=True, text=True, **kwargs)
 
     def stop(self):
         if self.children:
-            self.run(["scancel", "--user", getpass.getuser()])
+            self.run(["scancel", "--user", self.user])
         for child in reversed(self.children):
             child.terminate()
             try:
@@ -133,11 +155,12 @@ class Slurm(unittest.TestCase):
             try:
                 cluster.start()
             except (AssertionError, subprocess.CalledProcessError):
-                if os.getuid() != 0:
+                if cluster.user != "root":
                     print("SKIPPED: the daemons refuse to run as %s\n%s"
-                          % (getpass.getuser(), cluster.logs()))
+                          % (cluster.user, cluster.logs()))
                     self.skipTest("Slurm's daemons do not run unprivileged here")
                 raise
+            print("the cluster runs as %s" % cluster.user)
             self.check_sweep(cluster, folder)
         except AssertionError:
             print(cluster.logs())

@@ -393,8 +393,10 @@ class Folders(unittest.TestCase):
         out = work_dir("full-disk")
         script = ("mount -t tmpfs -o size=96k tovrine-full %s && "
                   "%s --preset 2 --seeds 1-2 --frames 4000 --keep-csv --jobs 1 --out %s/sweep; "
-                  "echo \"sweep exit $?\"; cat %s/sweep/manifest.txt"
-                  % (out, SWEEP, out, out))
+                  "echo \"sweep exit $?\"; cat %s/sweep/manifest.txt; "
+                  "mkdir %s/small && mount -t tmpfs -o size=4k tovrine-full %s/small && "
+                  "%s --frames 100 --png %s/small --every 100; echo \"pictures exit $?\""
+                  % (out, SWEEP, out, out, out, out, WORLD, out))
         namespace = ["unshare", "--mount"] + ([] if os.getuid() == 0 else ["--map-root-user"])
         result = run(namespace + ["sh", "-c", script])
         if "sweep exit" not in result.stdout:
@@ -404,6 +406,9 @@ class Folders(unittest.TestCase):
         self.assertIn("No space left on device", result.stderr)
         self.assertIn("state failed: ", result.stdout)
         self.assertIn("No space left on device", result.stdout.split("state ")[1])
+        # A picture cut off by the full disk is a failure too, not a frame.
+        self.assertIn("pictures exit 1", result.stdout)
+        self.assertIn("frame-000100.png: No space left on device", result.stderr)
 
 
 class Designs(unittest.TestCase):

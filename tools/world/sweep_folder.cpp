@@ -294,8 +294,11 @@ bool placeOne(const std::string& given, const std::string& bytes, const std::str
     if (!resumed)
         return writeFileWhole(copy, bytes, error);
     std::string kept;
-    if (!readWholeFile(copy, kept, error))
+    if (!readWholeFile(copy, kept, error)) {
+        error = "the sweep's copy of \"" + given + "\" is missing (" + error +
+                "): --force begins the sweep again";
         return false;
+    }
     if (kept != bytes) {
         error = "\"" + given + "\" has changed since the sweep began (its copy is \"" + copy +
                 "\"): --resume goes on only with the inputs it began with";
