@@ -251,7 +251,9 @@ class Folders(unittest.TestCase):
 
     def test_two_sweeps_started_together_never_share_a_folder(self):
         base = work_dir("together")
-        sweeps = {"a": ["--preset", "0"] + self.TINY, "b": ["--preset", "2"] + self.TINY}
+        # One short run each: the second is refused while the first runs or after.
+        tiny = ["--seeds", "1", "--frames", "20"]
+        sweeps = {"a": ["--preset", "0"] + tiny, "b": ["--preset", "2"] + tiny}
         expected = {}
         for key, args in sweeps.items():
             alone = os.path.join(base, "alone-" + key)
