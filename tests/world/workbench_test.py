@@ -425,7 +425,7 @@ class Designs(unittest.TestCase):
         self.assertEqual(4 * 4, len(rows) - 1)
         for row in rows[1:]:
             self.assertTrue(1 <= int(row[0]) <= 6 and 2 <= int(row[1]) <= 20, row)
-        grid = ["--preset", "0", "--design", saltelli, "--seeds", "1-2", "--frames", "100"]
+        grid = ["--preset", "0", "--design", saltelli, "--seeds", "1-2", "--frames", "60"]
         swept = os.path.join(out, "saltelli-sweep")
         done = run([SWEEP] + grid + ["--out", swept])
         self.assertEqual(0, done.returncode, done.stderr)
@@ -454,12 +454,12 @@ class Designs(unittest.TestCase):
                                                                "--out", morris]).returncode)
         morris_sweep = os.path.join(out, "morris-sweep")
         self.assertEqual(0, run([SWEEP, "--preset", "0", "--design", morris, "--seeds", "1",
-                                 "--frames", "100", "--out", morris_sweep]).returncode)
+                                 "--frames", "60", "--out", morris_sweep]).returncode)
         effects = run([DESIGN, "morris-effects", morris_sweep, "--out",
                        os.path.join(out, "effects")])
         self.assertEqual(0, effects.returncode, effects.stderr)
         table = rows_of(os.path.join(out, "effects.csv"))
-        # A civilization of initialVobs Vobs lives 100 frames without a death here.
+        # A civilization of initialVobs Vobs lives 60 frames without a death here.
         self.assertGreater(float(table[1]["mu_star"]), float(table[0]["mu_star"]))
         for prefix in ("sobol", "effects"):
             with open(os.path.join(out, prefix + ".png"), "rb") as png:

@@ -40,8 +40,13 @@ void FolderLock::abandon()
 {
     if (fd_ < 0)
         return;
+    // The folder is as it was: no lock file it did not have, no command line
+    // of a sweep that never ran in it.
     if (created_)
         unlink(path_.c_str());
+    else if (ftruncate(fd_, 0) != 0)
+        std::fprintf(stderr, "tovrine-sweep: note: cannot empty %s: %s\n", path_.c_str(),
+                     std::strerror(errno));
     close(fd_);
     fd_ = -1;
 }
