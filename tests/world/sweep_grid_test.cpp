@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/world/design_file.h"
 #include "tools/world/sweep_options.h"
 
 namespace {

@@ -22,6 +22,7 @@
 #include "tools/world/slurm_script.h"
 #include "tools/world/runner_options.h"
 #include "tools/world/sweep_folder.h"
+#include "tools/world/design_file.h"
 #include "tools/world/sweep_options.h"
 #include "tools/world/sweep_report.h"
 

@@ -64,6 +64,10 @@ std::string sweepUsage();
 bool parseSweepArguments(int argc, const char* const* argv, SweepOptions& options,
                          std::string& error);
 
+// "a,b,,c" as its four parts: the lists of the command line and the
+// cells of a design file's line.
+std::vector<std::string> splitCommas(const std::string& text);
+
 // The preset a --preset word names: its number, or its name ignoring case.
 // -1 when it names none.
 int32_t presetByWord(const std::string& word);
@@ -87,8 +91,3 @@ int64_t sweepRunCount(const SweepOptions& options);
 
 // The fields each design point sets: the varied ones, or the design's columns.
 std::vector<std::string> pointFieldNames(const SweepOptions& options);
-
-// A design file: a header of field names, then one row of their values per
-// design point. Each value is checked as --set would check it. False with
-// `error` naming the line.
-bool parseDesign(const std::string& text, SweepOptions& options, std::string& error);
