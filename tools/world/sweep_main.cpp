@@ -581,6 +581,11 @@ int writeSlurmScript(SweepOptions options)
         job.sweepWords.insert(job.sweepWords.end(), {"--runner", absolute(options.runnerPath)});
     job.outDirectory = absolute(options.outDirectory);
     job.shardsDirectory = job.outDirectory + ".shards";
+    // The merge job clears what a merge of before left: nothing else may be there.
+    std::error_code code;
+    if (fs::exists(job.outDirectory, code) && !fs::is_empty(job.outDirectory, code))
+        return fail("\"" + options.outDirectory +
+                    "\" is not empty: the job array's merge goes into a new or empty folder");
     const int64_t runs = sweepRunCount(options);
     job.shards = static_cast<int>(
         std::min<int64_t>(runs, options.slurmShards > 0 ? options.slurmShards : 32));
@@ -590,7 +595,6 @@ int writeSlurmScript(SweepOptions options)
         std::fputs(script.c_str(), stdout);
         return finishStandardOutput(error) ? 0 : fail(error);
     }
-    std::error_code code;
     fs::create_directories(job.shardsDirectory, code);
     if (code)
         return fail("cannot create \"" + job.shardsDirectory + "\": " + code.message());
