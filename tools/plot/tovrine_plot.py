@@ -145,10 +145,17 @@ def plot_run(args):
 
 
 def point_label(row, header, first, last):
-    """The name and the varied fields' values: the columns between two known ones."""
+    """The name and the varied fields' values: the columns between two known
+    ones; a design's row number too, since two rows may hold the same values."""
     fields = [f for f in header[header.index(first) + 1:header.index(last)] if f != "point"]
     values = ", ".join("%s=%s" % (f, row[f]) for f in fields)
+    if row.get("point"):
+        values = "point %s: %s" % (row["point"], values)
     return row["name"] + (" [%s]" % values if values else "")
+
+
+# More series than a legend can name: drawn thin and unnamed.
+MOST_NAMED = 12
 
 
 def sweep_words(sweep):
@@ -170,17 +177,21 @@ def sweep_design(sweep):
 
 
 def fixed_text(sweep, names=()):
-    """What the sweep held fixed: every --set field, and the record files the
-    algorithms came from. '' when nothing was."""
+    """What the sweep held fixed: every --set field, the record files the
+    algorithms came from and the design it swept. '' when nothing was."""
     words = sweep_words(sweep)
     sets = [value for key, value in zip(words, words[1:]) if key == "--set"]
     records = [os.path.basename(value) for key, value in zip(words, words[1:])
                if key == "--record"]
+    designs = [os.path.basename(value) for key, value in zip(words, words[1:])
+               if key == "--design"]
     parts = []
     if sets:
         parts.append("fixed: " + ", ".join(sets))
     if records:
         parts.append("record%s: %s" % ("s" if len(records) > 1 else "", ", ".join(records)))
+    if designs:
+        parts.append("design: " + designs[0])
     return "; ".join(parts)
 
 
@@ -191,6 +202,7 @@ def title_lines(*lines):
 def plot_compare(args):
     path = os.path.join(args.sweep, "population.csv")
     rows = read_rows(path, ("name", "source", "frame", "q1", "median", "q3"))
+    rows = [r for r in rows if all(r.get(k) == v for k, v in args.where)]
     with open(path, newline="") as f:
         header = next(csv.reader(f))
     groups = {}
@@ -210,16 +222,19 @@ def plot_compare(args):
     # Algorithms that keep the same population lie on one line: the styles
     # differ so that each still shows, and the legend gives the end figure.
     styles = ["-", "--", "-.", ":"]
+    named = len(groups) <= MOST_NAMED
     for i, (name, rows) in enumerate(groups.items()):
         frames = [number(r, "frame", path, int) for r in rows]
         colour = colours(i % 10)
         medians = [number(r, "median", path) for r in rows]
-        axes.fill_between(frames, [max(0, number(r, "q1", path)) for r in rows],
-                          [number(r, "q3", path) for r in rows],
-                          color=colour, alpha=0.18, linewidth=0)
-        axes.plot(frames, medians, color=colour, linewidth=1.8, linestyle=styles[i % len(styles)],
+        if named:
+            axes.fill_between(frames, [max(0, number(r, "q1", path)) for r in rows],
+                              [number(r, "q3", path) for r in rows],
+                              color=colour, alpha=0.18, linewidth=0)
+        axes.plot(frames, medians, color=colour, linewidth=1.8 if named else 0.7,
+                  linestyle=styles[i % len(styles)] if named else "-",
                   label="%s%s: %g at frame %d" % (name, sources.get(name, ""), medians[-1],
-                                                  frames[-1]))
+                                                  frames[-1]) if named else None)
     ylabel = "Vobs alive (Vobs)"
     if args.log:
         # Linear from 0 to 1, so that an empty world still shows.
@@ -232,13 +247,18 @@ def plot_compare(args):
         axes.set_ylim(bottom=0)
         ylabel = "Vobs alive (Vobs, logarithmic scale)"
     axes.grid(alpha=0.3)
-    axes.legend(loc="upper left", bbox_to_anchor=(1.01, 1.0), fontsize="small",
-                title="%s (line: median, band: quartiles)"
-                % ("algorithm" if len(names) > 1 or len(groups) == 1 else "design point"),
-                title_fontsize="small")
+    if named:
+        axes.legend(loc="upper left", bbox_to_anchor=(1.01, 1.0), fontsize="small",
+                    title="%s (line: median, band: quartiles)"
+                    % ("algorithm" if len(names) > 1 or len(groups) == 1 else "design point"),
+                    title_fontsize="small")
     single = names[0] + sources.get(names[0], "") if len(names) == 1 else "each algorithm"
     finish(figure, axes, args, title_lines(
-        "Population of %s: median and quartile band over %s" % (single, seeds),
+        "Population of %s: median%s over %s%s" % (
+            single, " and quartile band" if named else "", seeds,
+            "".join("; %s = %s" % w for w in args.where)),
+        "" if named else "%d design points, too many to name: --where FIELD=VALUE picks some"
+        % len(groups),
         fixed_text(args.sweep)), "frame", ylabel)
 
 
@@ -481,6 +501,8 @@ def main():
     compare = commands.add_parser("compare", help="median population and quartiles per algorithm")
     compare.add_argument("sweep", help="output folder of tovrine-sweep")
     compare.add_argument("--log", action="store_true", help="logarithmic population axis")
+    compare.add_argument("--where", action="append", type=where_pair, default=[],
+                         help="FIELD=VALUE: only those design points")
     compare.set_defaults(draw=plot_compare)
     lifetimes = commands.add_parser("lifetimes", help="histogram of civilization lifetimes")
     lifetimes.add_argument("sweep", help="output folder of tovrine-sweep")
