@@ -448,6 +448,12 @@ def plot_survival(args):
         axes.plot([0, last], [1, 1], color="dimgray", linewidth=2.2, alpha=0.6,
                   label="no run died out (%d design point%s: %s)"
                   % (len(level), "s" if len(level) > 1 else "", "; ".join(shown)))
+        # Every one of their runs is censored at the end.
+        axes.plot([last], [1], marker="+", markersize=12, markeredgewidth=2, color="dimgray",
+                  linestyle="none", clip_on=False)
+        runs = sum(number(groups[label][0], "at_risk", path, int) for label in level)
+        axes.annotate("%d censored" % runs, (last, 1), textcoords="offset points",
+                      xytext=(-6, -12), ha="right", fontsize="small", color="dimgray")
     axes.set_xlim(0, last)
     axes.set_ylim(0, 1.04)
     axes.grid(alpha=0.3)
