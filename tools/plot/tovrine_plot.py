@@ -26,21 +26,27 @@ import csv
 import os
 import sys
 
-# Debian's python3 with python3-matplotlib (scripts/install-deps.sh): the
-# first line names it, not whichever python3 comes first on the PATH.
-import matplotlib
-
-matplotlib.use("Agg")  # files only, no display needed
-import matplotlib.pyplot as plt  # noqa: E402
-import matplotlib.ticker  # noqa: E402
-
 # The field table with units, shared with tools/design.
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "design"))
 import record_fields  # noqa: E402
 
-# SVG text stays text, and the same input gives the same file.
-plt.rcParams["svg.fonttype"] = "none"
-plt.rcParams["svg.hashsalt"] = "tovrine"
+# Debian's python3 with python3-matplotlib (scripts/install-deps.sh): the
+# first line names it, not whichever python3 comes first on the PATH. Loaded
+# once the command line is read, so that --help answers at once.
+matplotlib = None
+plt = None
+
+
+def load_matplotlib():
+    global matplotlib, plt
+    import matplotlib as library
+    library.use("Agg")  # files only, no display needed
+    import matplotlib.pyplot
+    import matplotlib.ticker  # noqa: F401
+    matplotlib, plt = library, matplotlib.pyplot
+    # SVG text stays text, and the same input gives the same file.
+    plt.rcParams["svg.fonttype"] = "none"
+    plt.rcParams["svg.hashsalt"] = "tovrine"
 
 
 class PlotError(Exception):
@@ -532,6 +538,7 @@ def main():
     for command in (run, compare, lifetimes, outcome, survival):
         add_common(command)
     args = parser.parse_args()
+    load_matplotlib()
     try:
         args.draw(args)
     except PlotError as error:
