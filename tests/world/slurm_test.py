@@ -18,7 +18,7 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from workbench_test import folder_bytes  # noqa: E402
+from workbench_test import folder_bytes, main  # noqa: E402
 
 WORLD = os.environ.get("TOVRINE_WORLD", "")
 SWEEP = os.environ.get("TOVRINE_SWEEP", "")
@@ -218,4 +218,4 @@ class Slurm(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    unittest.main()
+    main()
