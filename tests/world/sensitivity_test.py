@@ -65,9 +65,9 @@ class FieldTable(unittest.TestCase):
             words = line.split()
             if words[0] != "algorithmName":
                 ranges[words[0]] = (int(words[1]), int(words[3]))
-        self.assertEqual(ranges, {name: spec[:2] for name, spec in record_fields.FIELDS.items()})
-        for name, spec in record_fields.FIELDS.items():
-            self.assertRegex(spec[2], r"\(.+\)$", name + " has no unit")
+        self.assertEqual(ranges, {name: field[:2] for name, field in record_fields.FIELDS.items()})
+        for name, field in record_fields.FIELDS.items():
+            self.assertRegex(field[2], r"\(.+\)$", name + " has no unit")
 
 
 if __name__ == "__main__":
