@@ -713,12 +713,15 @@ class BadInput(unittest.TestCase):
                 self.assertIn(message, result.stderr)
                 self.assertEqual("", result.stdout)
         self.assertFalse(os.path.exists(os.path.join(out, "runs.csv")))
-        # Figures that cannot be written are a failure, not a run.
-        with open("/dev/full", "w") as full:
-            stats = subprocess.run([WORLD, "--frames", "5", "--stats"], stdout=full,
-                                   stderr=subprocess.PIPE, text=True)
-        self.assertEqual(1, stats.returncode)
-        self.assertIn("cannot write standard output: No space left on device", stats.stderr)
+        # Output that cannot be written is a failure, not a result.
+        for program, args in ((WORLD, ["--frames", "5", "--stats"]), (WORLD, ["--help"]),
+                              (SWEEP, ["--help"]), (RECORD, ["show", "--preset", "1"])):
+            with open("/dev/full", "w") as full:
+                written = subprocess.run([program] + args, stdout=full, stderr=subprocess.PIPE,
+                                         text=True)
+            self.assertEqual(1, written.returncode, args)
+            self.assertIn("cannot write standard output: No space left on device",
+                          written.stderr)
 
 
 def main():

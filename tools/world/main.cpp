@@ -277,7 +277,7 @@ int main(int argc, char** argv)
     }
     if (options.help) {
         std::fputs(runnerUsage().c_str(), stdout);
-        return 0;
+        return finishStandardOutput(error) ? 0 : fail(error);
     }
 #ifdef _WIN32
     if (options.noDraw)
