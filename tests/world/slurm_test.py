@@ -86,7 +86,9 @@ class Cluster:
             # by default), and the scheduler looks at waiting jobs once a
             # minute: both short here, so the test ends in well under one.
             conf.write("\n".join([
-                "ClusterName=tovrine-test", "SlurmctldHost=%s(127.0.0.1)" % socket.gethostname(),
+                "ClusterName=tovrine-test",
+                # The controller knows itself by its short host name.
+                "SlurmctldHost=%s(127.0.0.1)" % socket.gethostname().split(".")[0],
                 "SlurmctldPort=%d" % controller, "SlurmdPort=%d" % node,
                 "SlurmUser=%s" % user, "SlurmdUser=%s" % user, "AuthType=auth/munge",
                 "AuthInfo=socket=%s/munge.socket,cred_expire=5" % f, "CredType=cred/munge",
