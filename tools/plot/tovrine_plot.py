@@ -29,6 +29,7 @@ import sys
 # The field table with units, shared with tools/design.
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "design"))
 import record_fields  # noqa: E402
+from sweep_folder import fixed_text, sweep_words  # noqa: E402
 
 # Debian's python3 with python3-matplotlib (scripts/install-deps.sh): the
 # first line names it, not whichever python3 comes first on the PATH. Loaded
@@ -164,41 +165,10 @@ def point_label(row, header, first, last):
 MOST_NAMED = 12
 
 
-def sweep_words(sweep):
-    """The sweep's arguments from its manifest, as a list of words."""
-    try:
-        with open(os.path.join(sweep, "manifest.txt")) as f:
-            for line in f:
-                if line.startswith("design "):
-                    return line[len("design "):].rstrip("\n").split("\t")
-    except OSError:
-        pass
-    return []
-
-
 def sweep_design(sweep):
     """The sweep's arguments from its manifest: {'--frames': '2000', ...}."""
     words = sweep_words(sweep)
     return dict(zip(words, words[1:]))
-
-
-def fixed_text(sweep, names=()):
-    """What the sweep held fixed: every --set field, the record files the
-    algorithms came from and the design it swept. '' when nothing was."""
-    words = sweep_words(sweep)
-    sets = [value for key, value in zip(words, words[1:]) if key == "--set"]
-    records = [os.path.basename(value) for key, value in zip(words, words[1:])
-               if key == "--record"]
-    designs = [os.path.basename(value) for key, value in zip(words, words[1:])
-               if key == "--design"]
-    parts = []
-    if sets:
-        parts.append("fixed: " + ", ".join(sets))
-    if records:
-        parts.append("record%s: %s" % ("s" if len(records) > 1 else "", ", ".join(records)))
-    if designs:
-        parts.append("design: " + designs[0])
-    return "; ".join(parts)
 
 
 def title_lines(*lines):
