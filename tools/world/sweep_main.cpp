@@ -245,10 +245,10 @@ int writeSlurmScript(SweepOptions options)
     fs::permissions(options.slurmPath, fs::perms::owner_exec | fs::perms::group_exec,
                     fs::perm_options::add, code);
     std::fprintf(stderr,
-                 "tovrine-sweep: %s: %d shards of %lld runs, %d processors each; "
+                 "tovrine-sweep: %s: %d shards of %lld runs, %d processor%s each; "
                  "sh %s submits them and their merge\n",
                  options.slurmPath.c_str(), job.shards, static_cast<long long>(runs),
-                 job.cpusPerTask, options.slurmPath.c_str());
+                 job.cpusPerTask, job.cpusPerTask == 1 ? "" : "s", options.slurmPath.c_str());
     return 0;
 }
 
