@@ -103,6 +103,7 @@ class Cluster:
                 "SelectTypeParameters=CR_CPU", "ReturnToService=2", "KillWait=2",
                 "MinJobAge=300", "NodeName=tovrine-node NodeAddr=127.0.0.1 CPUs=2 State=UNKNOWN",
                 "PartitionName=test Nodes=tovrine-node Default=YES MaxTime=INFINITE State=UP",
+                "PartitionName=sweeps Nodes=tovrine-node Default=NO MaxTime=INFINITE State=UP",
                 ""]))
         self.spawn("slurmctld", ["slurmctld", "-D", "-f", self.conf])
         self.spawn("slurmd", ["slurmd", "-D", "-f", self.conf, "-N", "tovrine-node"])
@@ -185,11 +186,17 @@ class Slurm(unittest.TestCase):
         out = os.path.join(folder, "merged")
         script = os.path.join(folder, "sweep.sh")
         made = cluster.run([SWEEP] + grid + ["--out", out, "--slurm", script,
-                                             "--slurm-shards", "2"])
+                                             "--slurm-shards", "2",
+                                             "--slurm-option", "--partition=sweeps"])
         self.assertEqual(0, made.returncode, made.stderr)
         submitted = cluster.run(["sh", script], cwd="/", env=dict(cluster.env, TOVRINE_PAUSE="0.4"))
         self.assertEqual(0, submitted.returncode, submitted.stderr)
         array = submitted.stdout.split("array job ")[1].split()[0]
+        merge_job = submitted.stdout.split("merge job ")[1].split()[0]
+        # Both jobs went where --slurm-option sent them, not to the default.
+        for job in (array, merge_job):
+            shown = cluster.run(["scontrol", "show", "job", job]).stdout
+            self.assertIn("Partition=sweeps", shown)
         shard = os.path.join(out + ".shards", "shard-1", "manifest.txt")
 
         def a_run_done():

@@ -46,6 +46,8 @@ std::string slurmScript(const SlurmJob& job)
     // A requeued task writes on after what it wrote before.
     text += "#SBATCH --open-mode=append\n";
     text += "#SBATCH --output=" + job.shardsDirectory + "/slurm-%A_%a.log\n";
+    for (const std::string& option : job.options)
+        text += "#SBATCH " + option + "\n";
     text += "set -eu\n";
     text += "shards=" + shellQuoted(job.shardsDirectory) + "\n";
     text += "if [ -z \"${SLURM_ARRAY_TASK_ID:-}\" ]; then\n";
@@ -54,6 +56,8 @@ std::string slurmScript(const SlurmJob& job)
     text += "    array=${array%%;*}\n";
     text +=
         "    merge=$(sbatch --parsable --job-name=tovrine-merge --dependency=afterok:$array \\\n";
+    if (!job.options.empty())
+        text += "        " + quotedWords(job.options) + " \\\n";
     text += "        --kill-on-invalid-dep=yes --output=\"$shards/slurm-merge-%j.log\" \\\n";
     text += "        --wrap " + shellQuoted("exec " + merge) + ")\n";
     text += "    echo \"tovrine-sweep: array job $array (" + shards +

@@ -12,6 +12,7 @@ struct SlurmJob {
     std::string shardsDirectory;          // absolute: shard-K folders and the tasks' logs
     int shards = 1;
     int cpusPerTask = 1;
+    std::vector<std::string> options;  // of sbatch, for the array and the merge
 };
 
 // The script. Run by sh, it submits the array and the merge job depending

@@ -232,6 +232,7 @@ int writeSlurmScript(SweepOptions options)
     job.shards = static_cast<int>(
         std::min<int64_t>(runs, options.slurmShards > 0 ? options.slurmShards : 32));
     job.cpusPerTask = options.slurmCpus;
+    job.options = options.slurmOptions;
     const std::string script = slurmScript(job);
     if (options.slurmPath == "-") {
         std::fputs(script.c_str(), stdout);

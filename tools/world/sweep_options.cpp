@@ -252,7 +252,14 @@ bool takeValue(const std::string& name, const std::string& value, SweepOptions& 
         options.designPath = value;
     else if (name == "--slurm")
         options.slurmPath = value;
-    else
+    else if (name == "--slurm-option") {
+        if (value[0] != '-') {
+            error = "--slurm-option wants an option of sbatch, such as --partition=short, not \"" +
+                    value + "\"";
+            return false;
+        }
+        options.slurmOptions.push_back(value);
+    } else
         options.runnerPath = value;
     return true;
 }
@@ -260,9 +267,10 @@ bool takeValue(const std::string& name, const std::string& value, SweepOptions& 
 bool takesValue(const std::string& name)
 {
     for (const char* known :
-         {"--preset", "--record", "--seeds", "--frames", "--jobs", "--out", "--runner", "--set",
-          "--vary", "--from-frame", "--sample", "--shard", "--merge", "--merge-all", "--design",
-          "--ci", "--slurm", "--slurm-shards", "--slurm-cpus"})
+         {"--preset", "--record", "--seeds",        "--frames",     "--jobs",
+          "--out",    "--runner", "--set",          "--vary",       "--from-frame",
+          "--sample", "--shard",  "--merge",        "--merge-all",  "--design",
+          "--ci",     "--slurm",  "--slurm-shards", "--slurm-cpus", "--slurm-option"})
         if (name == known)
             return true;
     return false;
@@ -272,7 +280,7 @@ bool takesValue(const std::string& name)
 bool repeatable(const std::string& name)
 {
     return name == "--preset" || name == "--record" || name == "--set" || name == "--vary" ||
-           name == "--merge";
+           name == "--merge" || name == "--slurm-option";
 }
 
 }  // namespace
@@ -305,7 +313,8 @@ std::string sweepUsage()
            "                     [--keep-csv] [--runner PATH] [--set F=V]... [--vary F=...]...\n"
            "                     [--from-frame F] [--sample N] [--shard K/N]\n"
            "                     [--design FILE.csv] [--ci LEVEL] [--resume | --force]\n"
-           "                     [--slurm FILE [--slurm-shards N] [--slurm-cpus N]]\n"
+           "                     [--slurm FILE [--slurm-shards N] [--slurm-cpus N]\n"
+           "                      [--slurm-option O]...]\n"
            "       tovrine-sweep (--merge DIR --merge DIR... | --merge-all DIR) --out DIR "
            "[--force]\n"
            "  --preset LIST  built-in algorithms: 'all', or numbers 0 to 6 or names,\n"
@@ -339,6 +348,8 @@ std::string sweepUsage()
            "                 OUT.shards/\n"
            "  --slurm-shards N  tasks of the array (default: one per run, at most 32)\n"
            "  --slurm-cpus N    processors per task, its runs at once (default 1)\n"
+           "  --slurm-option O  (repeated) an option of sbatch for both jobs, such as\n"
+           "                 --partition=short or --time=2:00:00\n"
            "  --resume       finish the sweep in --out: run only what is missing\n"
            "  --force        clear the sweep in --out first\n";
 }
@@ -394,8 +405,10 @@ bool parseSweepArguments(int argc, const char* const* argv, SweepOptions& option
         }
         return true;
     }
-    if (options.slurmPath.empty() && (options.slurmShards > 0 || options.slurmCpus != 1)) {
-        error = "--slurm-shards and --slurm-cpus shape the job array of --slurm FILE";
+    if (options.slurmPath.empty() &&
+        (options.slurmShards > 0 || options.slurmCpus != 1 || !options.slurmOptions.empty())) {
+        error = "--slurm-shards, --slurm-cpus and --slurm-option shape the job array of --slurm "
+                "FILE";
         return false;
     }
     if (!options.slurmPath.empty() &&

@@ -39,14 +39,15 @@ struct SweepOptions {
     int32_t shard = 1;        // this process runs share `shard` of `shards`
     int32_t shards = 1;
     std::string outDirectory;
-    std::vector<std::string> mergeFrom;  // --merge: shard folders to join
-    std::string mergeAll;                // --merge-all: the folder that holds them
-    std::string runnerPath;              // empty: tovrine-world beside tovrine-sweep
-    std::string slurmPath;               // --slurm: the job array's script ("-": print it)
-    int32_t slurmShards = 0;             // its tasks; 0: one per run up to 32
-    int32_t slurmCpus = 1;               // processors per task
-    bool draw = false;                   // runs draw their frames (for timing the drawing)
-    bool keepCsv = false;                // keep each run's CSV under OUT/runs/
+    std::vector<std::string> mergeFrom;     // --merge: shard folders to join
+    std::string mergeAll;                   // --merge-all: the folder that holds them
+    std::string runnerPath;                 // empty: tovrine-world beside tovrine-sweep
+    std::string slurmPath;                  // --slurm: the job array's script ("-": print it)
+    int32_t slurmShards = 0;                // its tasks; 0: one per run up to 32
+    int32_t slurmCpus = 1;                  // processors per task
+    std::vector<std::string> slurmOptions;  // sbatch options of both jobs (--partition=...)
+    bool draw = false;                      // runs draw their frames (for timing the drawing)
+    bool keepCsv = false;                   // keep each run's CSV under OUT/runs/
     bool resume = false;
     bool force = false;
     bool help = false;
