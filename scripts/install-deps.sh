@@ -16,8 +16,12 @@ WINE="wine wine64 xvfb xdotool x11-apps imagemagick"
 WINE32="wine32:i386"
 # The plots of tools/plot (tovrine-sweep's pictures, make compare).
 PLOTS="python3 python3-matplotlib"
-# GNU parallel: the sweep's shards are tested run side by side with it.
-SHARDS="parallel"
+# GNU parallel: the sweep's shards are tested run side by side with it; Slurm
+# and munge: a single-node cluster that the sweep's job arrays are tested on.
+SHARDS="parallel slurm-wlm munge"
+# The sweep's intervals (Student's t from Boost.Math) and the designs of
+# tools/design (scipy.stats.qmc).
+STATISTICS="libboost-math-dev python3-scipy"
 # The Linux saver (Xlib) and the window its end-to-end check draws into (Tk).
 NATIVE="$NATIVE libx11-dev python3-tk"
 # The Linux saver's .deb (dpkg-shlibdeps finds its library dependencies) and
@@ -34,7 +38,7 @@ command -v npm >/dev/null 2>&1 || WEB_TESTS="$WEB_TESTS npm"
 WEB="emscripten node-acorn"
 
 missing=""
-for p in $NATIVE $STYLE $CACHE $FUZZ $MINGW $WINE $WINE32 $PLOTS $SHARDS $LINUX_SAVER $WEB_TESTS $WEB; do
+for p in $NATIVE $STYLE $CACHE $FUZZ $MINGW $WINE $WINE32 $PLOTS $SHARDS $STATISTICS $LINUX_SAVER $WEB_TESTS $WEB; do
     if ! dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed$'; then
         missing="$missing $p"
     fi

@@ -1,6 +1,7 @@
 // tovrine-sweep's command line (arguments separated by NUL bytes), read as
 // its main reads it. A bad argument ends with its message; a good line
-// names something to sweep (or shards to merge), an output folder, a seed
+// names something to sweep (or shards to merge, by folder or by the folder
+// that holds them), an output folder, a seed
 // range in order, a grid of values each field takes, a sweep no larger than
 // the bound, and arguments that give the same grid back.
 #include <cstddef>
@@ -23,8 +24,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             __builtin_trap();  // a bad argument ends with its message
         return 0;
     }
-    if (options.help || !options.mergeFrom.empty()) {
-        if (!options.help && (options.outDirectory.empty() || !options.subjects.empty()))
+    const bool merging = !options.mergeFrom.empty() || !options.mergeAll.empty();
+    if (options.help || merging) {
+        if (!options.help && (options.outDirectory.empty() || !options.subjects.empty() ||
+                              (!options.mergeFrom.empty() && !options.mergeAll.empty())))
             __builtin_trap();
         return 0;
     }

@@ -26,7 +26,7 @@ TEST(SweepReport, SurvivalCountsRunsThatLivedOnUntilTheirEndAndNoLonger)
 {
     const std::string dir = "/tmp/tovrine-report-test-" + std::to_string(getpid());
     std::filesystem::create_directories(dir);
-    SweepRecord point{"A", "preset 0", {7}, {}, {}};
+    SweepRecord point{"A", "preset 0", 0, "", {7}, {}, {}};
     for (int64_t first : {100, -1, 100, 300}) {
         RunSummary run;
         run.frames = 500;
@@ -40,30 +40,50 @@ TEST(SweepReport, SurvivalCountsRunsThatLivedOnUntilTheirEndAndNoLonger)
     layout.frames = 500;
     std::string error;
     ASSERT_TRUE(writeSweepReport(dir, {point}, layout, error)) << error;
+    // Greenwood: at 100, 0.5^2 * 2/(4*2) = 1/16, so 0.5 -+ 1.96 / 4; at 300,
+    // 0.25^2 * (1/4 + 1/2) = 3/64.
     EXPECT_EQ(
-        (std::vector<std::string>{"name,source,whirlCount,frame,at_risk,died_out,survival",
-                                  "A,preset 0,7,0,4,0,1.000", "A,preset 0,7,100,4,2,0.500",
-                                  "A,preset 0,7,300,2,1,0.250", "A,preset 0,7,500,1,0,0.250"}),
+        (std::vector<std::string>{
+            "name,source,whirlCount,frame,at_risk,died_out,censored,survival,ci95_low,"
+            "ci95_high",
+            "A,preset 0,7,0,4,0,0,1.000,1.000,1.000", "A,preset 0,7,100,4,2,0,0.500,0.010,0.990",
+            "A,preset 0,7,300,2,1,0,0.250,0.000,0.674",
+            "A,preset 0,7,500,1,0,1,0.250,0.000,0.674"}),
         lines(dir + "/survival.csv"));
     // Three died out; the median is where the curve first reaches one half.
     // Mean population 17.5, sd 5, half-width t(3) * 5 / 2.
     const std::vector<std::string> design = lines(dir + "/design.csv");
     ASSERT_EQ(2u, design.size());
-    EXPECT_EQ(0u, design[1].find("A,preset 0,7,4,3,100,0.250,17.500,5.000,9.545,25.455,"))
+    EXPECT_EQ(0u, design[1].find("A,preset 0,7,4,3,100,0.250,17.500,5.000,9.544,25.456,"))
         << design[1];
     std::filesystem::remove_all(dir);
 }
 
-TEST(SweepReport, TheIntervalsQuantileShrinksTowardsTheNormalOne)
+TEST(SweepReport, KaplanMeierReachesOneHalfExactlyWhenHalfTheRunsHaveDied)
 {
-    EXPECT_DOUBLE_EQ(12.706, studentT975(1));
-    EXPECT_DOUBLE_EQ(3.182, studentT975(3));
-    EXPECT_DOUBLE_EQ(2.042, studentT975(30));
-    for (int64_t df = 2; df < 2000; ++df)
-        EXPECT_LT(studentT975(df), studentT975(df - 1)) << df;
-    EXPECT_NEAR(2.040, studentT975(31), 0.001);
-    EXPECT_NEAR(2.009, studentT975(50), 0.001);
-    EXPECT_NEAR(1.962, studentT975(1000), 0.001);
+    // 30 runs, 15 died at distinct frames: the curve is exactly 1/2 at the
+    // fifteenth death, which is the median, not the next frame.
+    std::vector<int64_t> deaths;
+    for (int64_t i = 0; i < 15; ++i)
+        deaths.push_back(673 + i);
+    const std::vector<SurvivalStep> steps = kaplanMeier(deaths, 30, 2000);
+    EXPECT_EQ(687, medianTime(steps));
+    EXPECT_EQ(1, steps[15].numerator);
+    EXPECT_EQ(2, steps[15].denominator);
+    EXPECT_EQ(-1, medianTime(kaplanMeier({5, 9}, 5, 100)));
+}
+
+TEST(SweepReport, StudentQuantilesAreTheLibrarysToTheLastDigit)
+{
+    // Published two-sided values at 95 %, 99 % and 90 %.
+    const struct {
+        double level;
+        int64_t df;
+        double quantile;
+    } known[] = {{0.95, 1, 12.7062047362},  {0.95, 3, 3.1824463053}, {0.95, 29, 2.0452296421},
+                 {0.95, 100, 1.9839715185}, {0.99, 5, 4.0321429836}, {0.90, 10, 1.8124611228}};
+    for (const auto& k : known)
+        EXPECT_NEAR(k.quantile, studentTQuantile(k.level, k.df), 1e-9) << k.level << " " << k.df;
 }
 
 }  // namespace

@@ -17,24 +17,37 @@
       point; runs that never died out count until their last frame
       (survival.csv of tovrine-sweep)
 
-Each writes PREFIX.png and PREFIX.svg.
+Each writes PREFIX.png and PREFIX.svg, and takes --title, --xlabel, --ylabel,
+--logx and --dpi. Titles name every field a sweep fixed (--set) and where its
+algorithms came from; axes are labelled with the fields' units.
 """
 import argparse
 import csv
 import os
 import sys
 
+# The field table with units, shared with tools/design.
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "design"))
+import record_fields  # noqa: E402
+from sweep_folder import fixed_text, sweep_words  # noqa: E402
+
 # Debian's python3 with python3-matplotlib (scripts/install-deps.sh): the
-# first line names it, not whichever python3 comes first on the PATH.
-import matplotlib
+# first line names it, not whichever python3 comes first on the PATH. Loaded
+# once the command line is read, so that --help answers at once.
+matplotlib = None
+plt = None
 
-matplotlib.use("Agg")  # files only, no display needed
-import matplotlib.pyplot as plt  # noqa: E402
-import matplotlib.ticker  # noqa: E402
 
-# SVG text stays text, and the same input gives the same file.
-plt.rcParams["svg.fonttype"] = "none"
-plt.rcParams["svg.hashsalt"] = "tovrine"
+def load_matplotlib():
+    global matplotlib, plt
+    import matplotlib as library
+    library.use("Agg")  # files only, no display needed
+    import matplotlib.pyplot
+    import matplotlib.ticker  # noqa: F401
+    matplotlib, plt = library, matplotlib.pyplot
+    # SVG text stays text, and the same input gives the same file.
+    plt.rcParams["svg.fonttype"] = "none"
+    plt.rcParams["svg.hashsalt"] = "tovrine"
 
 
 class PlotError(Exception):
@@ -73,12 +86,33 @@ def number(row, column, path, kind=float):
         raise PlotError("%s: %s is \"%s\", not a number" % (path, column, row[column]))
 
 
-def save(figure, prefix):
+def finish(figure, axes, args, title, xlabel, ylabel, counts=True):
+    """What every plot shares: the title (or --title), the axes' labels (or
+    --xlabel, --ylabel), a logarithmic frame axis (--logx), a count axis that
+    starts at 0 and shows an all-zero figure on 0 to 1, a legend only for
+    more than one series, and the files at --dpi."""
+    axes.set_title(args.title if args.title is not None else title, loc="left",
+                   fontsize="medium")
+    axes.set_xlabel(args.xlabel if args.xlabel is not None else xlabel)
+    axes.set_ylabel(args.ylabel if args.ylabel is not None else ylabel)
+    if args.logx:
+        left = max(axes.get_xlim()[0], 1)
+        axes.set_xscale("log")
+        axes.set_xlim(left=left)
+    if counts and axes.get_yscale() == "linear":
+        axes.set_ylim(bottom=0, top=max(axes.get_ylim()[1], 1))
+    handles, _ = axes.get_legend_handles_labels()
+    if len(handles) < 2 and axes.get_legend() is not None:
+        axes.get_legend().remove()
+    save(figure, args.out, args.dpi)
+
+
+def save(figure, prefix, dpi=110):
     directory = os.path.dirname(prefix)
     if directory:
         os.makedirs(directory, exist_ok=True)
     figure.tight_layout()
-    figure.savefig(prefix + ".png", dpi=110)
+    figure.savefig(prefix + ".png", dpi=dpi)
     figure.savefig(prefix + ".svg", metadata={"Date": None})
     plt.close(figure)
     print(prefix + ".png", prefix + ".svg")
@@ -107,34 +141,49 @@ def plot_run(args):
     for i, frame in enumerate(starts):
         axes.axvline(frame, color="tab:red", alpha=0.4, linewidth=0.8,
                      label="new civilization" if i == 0 else None)
-    axes.set_title("%s: population over time%s" % (name, " (" + args.subtitle + ")"
-                                                   if args.subtitle else ""), loc="left")
-    axes.set_xlabel("frame")
-    axes.set_ylabel("Vobs alive")
     axes.set_xlim(frames[0], frames[-1])
-    axes.set_ylim(bottom=0)
     axes.grid(alpha=0.3)
     # Above the plot, so that it never covers the line.
     axes.legend(loc="lower right", bbox_to_anchor=(1.0, 1.01), ncol=2, fontsize="small",
                 frameon=False)
-    save(figure, args.out)
+    finish(figure, axes, args, "%s: population over time%s"
+           % (name, " (" + args.subtitle + ")" if args.subtitle else ""),
+           "frame", "Vobs alive (Vobs)")
 
 
 def point_label(row, header, first, last):
-    """The name and the varied fields' values: the columns between two known ones."""
-    fields = header[header.index(first) + 1:header.index(last)]
+    """The name and the varied fields' values: the columns between two known
+    ones; a design's row number too, since two rows may hold the same values."""
+    fields = [f for f in header[header.index(first) + 1:header.index(last)] if f != "point"]
     values = ", ".join("%s=%s" % (f, row[f]) for f in fields)
+    if row.get("point"):
+        values = "point %s: %s" % (row["point"], values)
     return row["name"] + (" [%s]" % values if values else "")
+
+
+# More series than a legend can name: drawn thin and unnamed.
+MOST_NAMED = 12
+
+
+def sweep_design(sweep):
+    """The sweep's arguments from its manifest: {'--frames': '2000', ...}."""
+    words = sweep_words(sweep)
+    return dict(zip(words, words[1:]))
+
+
+def title_lines(*lines):
+    return "\n".join(line for line in lines if line)
 
 
 def plot_compare(args):
     path = os.path.join(args.sweep, "population.csv")
-    rows = read_rows(path, ("name", "frame", "q1", "median", "q3"))
+    rows = read_rows(path, ("name", "source", "frame", "q1", "median", "q3"))
+    rows = [r for r in rows if all(r.get(k) == v for k, v in args.where)]
     with open(path, newline="") as f:
         header = next(csv.reader(f))
     groups = {}
     for row in rows:
-        groups.setdefault(point_label(row, header, "name", "frame"), []).append(row)
+        groups.setdefault(point_label(row, header, "source", "frame"), []).append(row)
     if not groups:
         raise PlotError("%s holds no runs" % args.sweep)
     names = sorted({r["name"] for r in rows})
@@ -142,28 +191,27 @@ def plot_compare(args):
         # One algorithm over a grid: its name goes in the title.
         groups = {label[len(names[0]):].strip(" []"): group for label, group in groups.items()}
     seeds = seed_range(args.sweep)
-    sources = record_sources(args.sweep)
+    sources = {r["name"]: " (%s)" % r["source"] for r in rows
+               if r["source"].startswith("preset ")}
     figure, axes = plt.subplots(figsize=(11, 6))
     colours = plt.get_cmap("tab10")
     # Algorithms that keep the same population lie on one line: the styles
     # differ so that each still shows, and the legend gives the end figure.
     styles = ["-", "--", "-.", ":"]
+    named = len(groups) <= MOST_NAMED
     for i, (name, rows) in enumerate(groups.items()):
         frames = [number(r, "frame", path, int) for r in rows]
         colour = colours(i % 10)
         medians = [number(r, "median", path) for r in rows]
-        axes.fill_between(frames, [number(r, "q1", path) for r in rows],
-                          [number(r, "q3", path) for r in rows],
-                          color=colour, alpha=0.18, linewidth=0)
-        axes.plot(frames, medians, color=colour, linewidth=1.8, linestyle=styles[i % len(styles)],
+        if named:
+            axes.fill_between(frames, [max(0, number(r, "q1", path)) for r in rows],
+                              [number(r, "q3", path) for r in rows],
+                              color=colour, alpha=0.18, linewidth=0)
+        axes.plot(frames, medians, color=colour, linewidth=1.8 if named else 0.7,
+                  linestyle=styles[i % len(styles)] if named else "-",
                   label="%s%s: %g at frame %d" % (name, sources.get(name, ""), medians[-1],
-                                                  frames[-1]))
-    axes.set_title("Population of %s: median and quartile band over %s"
-                   % ("each algorithm" if len(names) > 1 else names[0], seeds), loc="left",
-                   fontsize="medium")
-    axes.set_xlabel("frame")
-    axes.set_ylabel("Vobs alive")
-    axes.set_ylim(bottom=0)
+                                                  frames[-1]) if named else None)
+    ylabel = "Vobs alive (Vobs)"
     if args.log:
         # Linear from 0 to 1, so that an empty world still shows.
         axes.set_yscale("symlog", linthresh=1, linscale=0.4)
@@ -172,22 +220,22 @@ def plot_compare(args):
         axes.set_yticks([t for t in ticks if t <= max(top * 1.5, 1)])
         axes.yaxis.set_major_formatter(matplotlib.ticker.FuncFormatter(lambda v, _: "%g" % v))
         axes.yaxis.set_minor_locator(matplotlib.ticker.NullLocator())
-        axes.set_ylabel("Vobs alive (logarithmic scale)")
+        axes.set_ylim(bottom=0)
+        ylabel = "Vobs alive (Vobs, logarithmic scale)"
     axes.grid(alpha=0.3)
-    axes.legend(loc="upper left", bbox_to_anchor=(1.01, 1.0), fontsize="small",
-                title="%s (line: median, band: quartiles)"
-                % ("algorithm" if len(names) > 1 or len(groups) == 1 else "design point"),
-                title_fontsize="small")
-    save(figure, args.out)
-
-
-def record_sources(sweep):
-    """Name -> " (preset N)" for the presets of a sweep; record files are named already."""
-    try:
-        rows = read_rows(os.path.join(sweep, "records.csv"), ("name", "source"))
-    except (OSError, PlotError):
-        return {}
-    return {r["name"]: " (%s)" % r["source"] for r in rows if r["source"].startswith("preset ")}
+    if named:
+        axes.legend(loc="upper left", bbox_to_anchor=(1.01, 1.0), fontsize="small",
+                    title="%s (line: median, band: quartiles)"
+                    % ("algorithm" if len(names) > 1 or len(groups) == 1 else "design point"),
+                    title_fontsize="small")
+    single = names[0] + sources.get(names[0], "") if len(names) == 1 else "each algorithm"
+    finish(figure, axes, args, title_lines(
+        "Population of %s: median%s over %s%s" % (
+            single, " and quartile band" if named else "", seeds,
+            "".join("; %s = %s" % w for w in args.where)),
+        "" if named else "%d design points, too many to name: --where FIELD=VALUE picks some"
+        % len(groups),
+        fixed_text(args.sweep)), "frame", ylabel)
 
 
 def seed_range(sweep):
@@ -220,40 +268,37 @@ def plot_lifetimes(args):
     if not any(ended.values()):
         axes.text(0.5, 0.5, "no civilization died out", transform=axes.transAxes,
                   ha="center", va="center", fontsize="large", color="dimgray")
-        axes.set_ylim(0, 1)
-    axes.set_ylim(bottom=0)
     axes.set_xlim(0, longest)
     axes.yaxis.set_major_locator(matplotlib.ticker.MaxNLocator(integer=True))
-    axes.set_title("Lifetimes of the civilizations that died out, over %s" % seed_range(args.sweep))
-    axes.set_xlabel("lifetime (frames from birth to the last Vob's death)")
-    axes.set_ylabel("civilizations")
     axes.grid(alpha=0.3)
     axes.legend(loc="upper left", bbox_to_anchor=(1.01, 1.0), fontsize="small",
                 title="algorithm", title_fontsize="small")
-    save(figure, args.out)
-
-
-def sweep_design(sweep):
-    """The sweep's arguments from its manifest: {'--frames': '2000', ...}."""
-    try:
-        with open(os.path.join(sweep, "manifest.txt")) as f:
-            for line in f:
-                if line.startswith("design "):
-                    words = line[len("design "):].rstrip("\n").split("\t")
-                    return dict(zip(words, words[1:]))
-    except OSError:
-        pass
-    return {}
+    names = list(groups)
+    one = "" if len(names) != 1 else "%s (%d died out, %d alive at the end): " % (
+        names[0], len(ended[names[0]]), alive[names[0]])
+    finish(figure, axes, args, title_lines(
+        "%sLifetimes of the civilizations that died out, over %s" % (one, seed_range(args.sweep)),
+        fixed_text(args.sweep)),
+        "lifetime (frames from birth to the last Vob's death)", "civilizations")
 
 
 MEASURES = {
-    "mean_population": "mean Vobs alive",
-    "lowest_population": "fewest Vobs alive",
-    "highest_population": "most Vobs alive",
+    "mean_population": "mean Vobs alive (Vobs)",
+    "lowest_population": "fewest Vobs alive (Vobs)",
+    "highest_population": "most Vobs alive (Vobs)",
     "civilizations": "civilizations per run",
     "extinctions": "extinctions per run",
-    "food_at_end": "food deposits at the end",
+    "food_at_end": "food deposits at the end (deposits)",
 }
+
+
+def interval_columns(header, measure):
+    """The interval's low and high columns of a measure, whatever its level."""
+    for column in header:
+        if column.startswith(measure + "_ci") and column.endswith("_low"):
+            level = column[len(measure) + 3:-4].replace("_", ".")
+            return column, column[:-4] + "_high", level
+    raise PlotError("design.csv has no interval of %s" % measure)
 
 
 def plot_outcome(args):
@@ -261,7 +306,7 @@ def plot_outcome(args):
     measure = args.measure
     if measure not in MEASURES:
         raise PlotError("--measure is one of %s" % ", ".join(MEASURES))
-    columns = [measure + "_mean", measure + "_ci95_low", measure + "_ci95_high", args.x]
+    columns = [measure + "_mean", args.x]
     if args.lines:
         columns.append(args.lines)
     rows = read_rows(path, columns)
@@ -270,7 +315,8 @@ def plot_outcome(args):
         raise PlotError("%s: no design point left to draw" % path)
     with open(path, newline="") as f:
         header = next(csv.reader(f))
-    fields = header[header.index("source") + 1:header.index("runs")]
+    low_column, high_column, level = interval_columns(header, measure)
+    fields = [f for f in header[header.index("source") + 1:header.index("runs")] if f != "point"]
     others = [f for f in fields if f not in (args.x, args.lines)
               and len({r[f] for r in rows}) > 1]
     if others:
@@ -291,37 +337,37 @@ def plot_outcome(args):
         group.sort(key=lambda r: number(r, args.x, path))
         xs = [number(r, args.x, path) for r in group]
         means = [number(r, measure + "_mean", path) for r in group]
-        # One seed leaves no interval: its cells are empty.
-        low = [number(r, measure + "_ci95_low", path) if r[measure + "_ci95_low"] else m
+        # One seed leaves no interval: its cells are empty. A count's band
+        # stops at 0, below which no count goes.
+        low = [max(0.0, number(r, low_column, path)) if r[low_column] else m
                for r, m in zip(group, means)]
-        high = [number(r, measure + "_ci95_high", path) if r[measure + "_ci95_high"] else m
+        high = [number(r, high_column, path) if r[high_column] else m
                 for r, m in zip(group, means)]
         colour = colours(i / max(len(groups) - 1, 1)) if len(groups) > 6 else colours(i % 10)
         axes.fill_between(xs, low, high, color=colour, alpha=0.2, linewidth=0)
         axes.plot(xs, means, color=colour, marker=markers[i % len(markers)], markersize=4,
-                  linewidth=1.6, label=label or "mean")
+                  linewidth=1.6, label=label or "mean", clip_on=False)
     window = ""
     if measure.endswith("_population") and design:
         window = " over frames %s to %s" % (design.get("--from-frame", "1"),
                                             design.get("--frames", "?"))
     names = sorted({r["name"] for r in rows})
-    axes.set_title("%s: %s%s against %s\nmean across %s with its 95 %% confidence band%s"
-                   % (", ".join(names) if len(names) <= 2 else "%d algorithms" % len(names),
-                      MEASURES[measure], window, args.x, seeds,
-                      "".join("; %s = %s" % w for w in args.where)), loc="left",
-                   fontsize="medium")
     values = sorted({number(r, args.x, path) for r in rows})
-    if len(values) <= 12:
+    if len(values) <= 12 and not args.logx:
         # Few values (a switch such as vobIQ): ticks at those alone.
         axes.set_xticks(values)
         axes.xaxis.set_major_formatter(matplotlib.ticker.FuncFormatter(lambda v, _: "%g" % v))
-    axes.set_xlabel(args.x)
-    axes.set_ylabel(MEASURES[measure] + window)
-    axes.set_ylim(bottom=min(0, axes.get_ylim()[0]))
     axes.grid(alpha=0.3)
     axes.legend(loc="upper left", bbox_to_anchor=(1.01, 1.0), fontsize="small",
                 title=args.lines or None, title_fontsize="small")
-    save(figure, args.out)
+    finish(figure, axes, args, title_lines(
+        "%s: %s%s against %s" % (", ".join(names) if len(names) <= 2
+                                 else "%d algorithms" % len(names),
+                                 MEASURES[measure].split(" (")[0], window, args.x),
+        "mean across %s with its %s %% confidence band%s"
+        % (seeds, level, "".join("; %s = %s" % w for w in args.where)),
+        fixed_text(args.sweep)),
+        record_fields.axis_label(args.x), MEASURES[measure] + window)
 
 
 def plot_survival(args):
@@ -332,6 +378,7 @@ def plot_survival(args):
         raise PlotError("%s: no design point left to draw" % path)
     with open(path, newline="") as f:
         header = next(csv.reader(f))
+    band = [c for c in header if c.startswith("ci") and c.endswith("_low")]
     groups = {}
     for row in rows:
         groups.setdefault(point_label(row, header, "source", "frame"), []).append(row)
@@ -358,23 +405,53 @@ def plot_survival(args):
         axes.step(frames + [last], survival + [survival[-1]], where="post", color=colour,
                   linewidth=1.6, linestyle=styles[(i // 10) % len(styles)],
                   label="%s: %d of %d died out" % (label, died, runs))
+        if band:
+            # Greenwood's band around the curve.
+            low = [number(r, band[0], path) for r in group]
+            high = [number(r, band[0][:-4] + "_high", path) for r in group]
+            axes.fill_between(frames + [last], low + [low[-1]], high + [high[-1]], step="post",
+                              color=colour, alpha=0.15, linewidth=0)
+        # The runs still alive at the end are censored there: a mark, and
+        # how many, beside the curve's end.
+        censored = sum(number(r, "censored", path, int) for r in group if "censored" in r)
+        if censored:
+            axes.plot([last], [survival[-1]], marker="+", markersize=12, markeredgewidth=2,
+                      color=colour, linestyle="none", clip_on=False)
+            axes.annotate("%d censored" % censored, (last, survival[-1]), textcoords="offset "
+                          "points", xytext=(-6, 6), ha="right", fontsize="small", color=colour)
     if level:
         shown = level if len(level) <= 4 else level[:3] + ["..."]
         axes.plot([0, last], [1, 1], color="dimgray", linewidth=2.2, alpha=0.6,
                   label="no run died out (%d design point%s: %s)"
                   % (len(level), "s" if len(level) > 1 else "", "; ".join(shown)))
+        # Every one of their runs is censored at the end.
+        axes.plot([last], [1], marker="+", markersize=12, markeredgewidth=2, color="dimgray",
+                  linestyle="none", clip_on=False)
+        runs = sum(number(groups[label][0], "at_risk", path, int) for label in level)
+        axes.annotate("%d censored" % runs, (last, 1), textcoords="offset points",
+                      xytext=(-6, -12), ha="right", fontsize="small", color="dimgray")
     axes.set_xlim(0, last)
-    axes.set_ylim(-0.02, 1.04)
-    axes.set_title("%sRuns whose first civilization still lives (Kaplan-Meier), over %s;\n"
-                   "runs still alive at the end count until then"
-                   % (names[0] + ": " if len(names) == 1 else "", seed_range(args.sweep)),
-                   loc="left", fontsize="medium")
-    axes.set_xlabel("frame")
-    axes.set_ylabel("share of runs not yet died out")
+    axes.set_ylim(0, 1.04)
     axes.grid(alpha=0.3)
     axes.legend(loc="upper left", bbox_to_anchor=(0.0, -0.12), fontsize="small", ncol=2,
                 frameon=False)
-    save(figure, args.out)
+    band_text = ("; band: Greenwood's %s %% interval" % band[0][2:-4].replace("_", ".")
+                 if band and dropping else "")
+    one = ""
+    if len(groups) == 1 and dropping:
+        label = list(dropping)[0]
+        group = dropping[label]
+        one = ": %d of %d died out" % (sum(number(r, "died_out", path, int) for r in group),
+                                       number(group[0], "at_risk", path, int))
+    # The one line for the points where no run died out needs no legend,
+    # but its points are named.
+    alone = "no run died out: " + "; ".join(level) if level and not dropping else ""
+    finish(figure, axes, args, title_lines(
+        "%sRuns whose first civilization still lives (Kaplan-Meier), over %s%s"
+        % (names[0] + ": " if len(names) == 1 else "", seed_range(args.sweep), one), alone,
+        "+: runs still alive at the end, censored there%s" % band_text,
+        fixed_text(args.sweep)),
+        "frame", "share of runs not yet died out", counts=False)
 
 
 def where_pair(text):
@@ -383,27 +460,37 @@ def where_pair(text):
     return tuple(text.split("=", 1))
 
 
+def add_common(parser):
+    """The options every plot takes."""
+    parser.add_argument("--out", required=True, help="writes OUT.png and OUT.svg")
+    parser.add_argument("--title", help="the title instead of the one made from the files")
+    parser.add_argument("--xlabel", help="the horizontal axis's label")
+    parser.add_argument("--ylabel", help="the vertical axis's label")
+    parser.add_argument("--logx", action="store_true", help="a logarithmic horizontal axis")
+    parser.add_argument("--dpi", type=int, default=110, help="the PNG's resolution (default 110)")
+
+
 def main():
-    parser = argparse.ArgumentParser(description=__doc__,
+    # argparse formats help texts with %: a percent sign is written %%.
+    parser = argparse.ArgumentParser(description=__doc__.replace("%", "%%"),
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
     commands = parser.add_subparsers(dest="command", required=True)
     run = commands.add_parser("run", help="population over time of one run")
     run.add_argument("csv", help="CSV of tovrine-world --csv")
     run.add_argument("--name", help="the algorithm's name for the title")
     run.add_argument("--subtitle", help="e.g. 'seed 7'")
-    run.add_argument("--out", required=True, help="writes OUT.png and OUT.svg")
     run.set_defaults(draw=plot_run)
     compare = commands.add_parser("compare", help="median population and quartiles per algorithm")
     compare.add_argument("sweep", help="output folder of tovrine-sweep")
-    compare.add_argument("--out", required=True, help="writes OUT.png and OUT.svg")
     compare.add_argument("--log", action="store_true", help="logarithmic population axis")
+    compare.add_argument("--where", action="append", type=where_pair, default=[],
+                         help="FIELD=VALUE: only those design points")
     compare.set_defaults(draw=plot_compare)
     lifetimes = commands.add_parser("lifetimes", help="histogram of civilization lifetimes")
     lifetimes.add_argument("sweep", help="output folder of tovrine-sweep")
-    lifetimes.add_argument("--out", required=True, help="writes OUT.png and OUT.svg")
     lifetimes.set_defaults(draw=plot_lifetimes)
     outcome = commands.add_parser("outcome", help="a figure against a varied field, with its "
-                                  "95 % confidence band")
+                                  "confidence band (95 %% unless the sweep's --ci said otherwise)")
     outcome.add_argument("sweep", help="output folder of tovrine-sweep --vary")
     outcome.add_argument("--x", required=True, help="the varied field along the axis")
     outcome.add_argument("--lines", help="a second varied field: one line per value")
@@ -411,15 +498,17 @@ def main():
                          help="one of: " + ", ".join(MEASURES) + " (default mean_population)")
     outcome.add_argument("--where", action="append", type=where_pair, default=[],
                          help="FIELD=VALUE: only those design points")
-    outcome.add_argument("--out", required=True, help="writes OUT.png and OUT.svg")
     outcome.set_defaults(draw=plot_outcome)
-    survival = commands.add_parser("survival", help="runs not yet died out against the frame")
+    survival = commands.add_parser("survival", help="runs not yet died out against the frame, "
+                                   "with censoring marks and Greenwood's band")
     survival.add_argument("sweep", help="output folder of tovrine-sweep")
     survival.add_argument("--where", action="append", type=where_pair, default=[],
                           help="FIELD=VALUE: only those design points")
-    survival.add_argument("--out", required=True, help="writes OUT.png and OUT.svg")
     survival.set_defaults(draw=plot_survival)
+    for command in (run, compare, lifetimes, outcome, survival):
+        add_common(command)
     args = parser.parse_args()
+    load_matplotlib()
     try:
         args.draw(args)
     except PlotError as error:

@@ -8,6 +8,7 @@
 #include "host/whole_number.h"
 #include "settings/options_record.h"
 #include "settings/record_fields.h"
+#include "tools/world/output_file.h"
 #include "tools/world/record_edit.h"
 #include "tools/world/runner_options.h"
 #include "tools/world/sweep_options.h"
@@ -158,9 +159,7 @@ int set(const std::vector<std::string>& args)
     return 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+int runCommand(int argc, char** argv)
 {
     if (argc < 2)
         return usageError("which command?");
@@ -179,4 +178,16 @@ int main(int argc, char** argv)
     if (command == "set")
         return set(args);
     return usageError("unknown command \"" + command + "\"");
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const int result = runCommand(argc, argv);
+    // What was printed must have reached its reader (a full disk, a closed pipe).
+    std::string error;
+    if (!finishStandardOutput(error))
+        return fail(error);
+    return result;
 }

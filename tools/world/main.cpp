@@ -14,8 +14,11 @@
 #include "sim/food_search.h"
 #include "sim/random.h"
 #ifndef _WIN32
+#include <sys/statvfs.h>
+
 #include "tools/world/frame_bench.h"
 #endif
+#include "tools/world/output_file.h"
 #include "tools/world/runner_options.h"
 #include "tools/world/world_figures.h"
 
@@ -153,11 +156,16 @@ public:
         write(frame, figures, watch_->observe(figures));
     }
 
+    // The first failed write of --stats, or 0.
+    int statsFailure() const { return statsFailure_; }
+
 private:
     void write(int64_t frame, const WorldFigures& figures, const FrameChanges& changes)
     {
-        if (stats_)
-            std::fputs((formatWorldFigures(frame, figures) + "\n").c_str(), stdout);
+        errno = 0;
+        if (stats_ && std::fputs((formatWorldFigures(frame, figures) + "\n").c_str(), stdout) < 0 &&
+            statsFailure_ == 0)
+            statsFailure_ = errno != 0 ? errno : EIO;
         if (csv_ != nullptr)
             csv_->noteWrite(std::fprintf(
                 csv_->file(), "%s\n",
@@ -167,9 +175,31 @@ private:
     bool stats_;
     CsvOutput* csv_;
     std::optional<CivilizationWatch> watch_;
+    int statsFailure_ = 0;
 };
 
-int runWorld(const RunnerOptions& options, CsvOutput* csv)
+// SDL_image's writer does not report a write that failed at its close (a
+// full disk): a picture counts as written when it ends in its end chunk. A
+// cut-off one on a full file system is said as such.
+bool wholePng(const std::string& path)
+{
+    static const unsigned char end[12] = {0, 0, 0, 0, 'I', 'E', 'N', 'D', 0xae, 0x42, 0x60, 0x82};
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    unsigned char last[12] = {};
+    const bool whole = file != nullptr && std::fseek(file, -12, SEEK_END) == 0 &&
+                       std::fread(last, 1, sizeof last, file) == sizeof last &&
+                       std::memcmp(last, end, sizeof end) == 0;
+    if (file != nullptr)
+        std::fclose(file);
+#ifndef _WIN32
+    struct statvfs space;
+    if (!whole && statvfs(path.c_str(), &space) == 0 && space.f_bavail == 0)
+        errno = ENOSPC;
+#endif
+    return whole;
+}
+
+int runWorld(const RunnerOptions& options, CsvOutput* csv, int& statsFailure)
 {
     if (!options.pngDirectory.empty()) {
         std::error_code error;
@@ -218,13 +248,18 @@ int runWorld(const RunnerOptions& options, CsvOutput* csv)
             // Renamed once whole, so a stopped run leaves no half picture.
             std::string path = framePath(options.pngDirectory, frame, options.frames);
             const std::string partial = path + ".partial";
-            if (!saveSurfacePng(primarySurface, partial.c_str()) ||
+            errno = 0;
+            if (!saveSurfacePng(primarySurface, partial.c_str()) || !wholePng(partial) ||
                 std::rename(partial.c_str(), path.c_str()) != 0) {
+                const int cause = errno;
                 std::remove(partial.c_str());
-                return fail("cannot write " + path);
+                return fail(
+                    "cannot write " + path +
+                    (cause != 0 ? std::string(": ") + std::strerror(cause) : std::string()));
             }
         }
     }
+    statsFailure = figures.statsFailure();
     if (bench)
         bench->print(options.frames);
     return 0;
@@ -242,7 +277,7 @@ int main(int argc, char** argv)
     }
     if (options.help) {
         std::fputs(runnerUsage().c_str(), stdout);
-        return 0;
+        return finishStandardOutput(error) ? 0 : fail(error);
     }
 #ifdef _WIN32
     if (options.noDraw)
@@ -267,10 +302,16 @@ int main(int argc, char** argv)
 #ifndef _WIN32
     setDisplayDrawing(!options.noDraw);
 #endif
-    int result = runWorld(options, csv);
+    int statsFailure = 0;
+    int result = runWorld(options, csv, statsFailure);
     tearDownWorld();
     closeHeadlessDisplay();
     if (csv != nullptr && !csv->close(result == 0, error) && result == 0)
+        result = fail(error);
+    // Figures that never reached their reader are a failure, not a run.
+    if (result == 0 && statsFailure != 0)
+        result = fail(std::string("cannot write standard output: ") + std::strerror(statsFailure));
+    if (result == 0 && !finishStandardOutput(error))
         result = fail(error);
     return result;
 }

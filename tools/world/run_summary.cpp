@@ -4,6 +4,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
+
+#include "tools/world/output_file.h"
 
 namespace {
 
@@ -133,38 +136,25 @@ constexpr char summaryTag[] = "tovrine-run-summary 1";
 
 bool storeRunSummary(const std::string& path, const RunSummary& summary, std::string& error)
 {
-    const std::string partial = path + ".partial";
-    {
-        std::ofstream out(partial, std::ios::trunc);
-        out << summaryTag << "\n"
-            << summary.frames << " " << summary.civilizations << " " << summary.extinctions << " "
-            << summary.firstExtinction << " " << summary.populationTotal << " "
-            << summary.lowestPopulation << " " << summary.highestPopulation << " "
-            << summary.foodAtEnd << " " << summary.lives.size() << " "
-            << summary.populationSamples.size() << " " << summary.sampledRows.size() << "\n";
-        // The mean is kept as its own digits: dividing again could differ.
-        char mean[64];
-        std::snprintf(mean, sizeof mean, "%a", summary.meanPopulation);
-        out << mean << "\n";
-        for (const CivilizationLife& life : summary.lives)
-            out << life.born << " " << life.lifetime << " " << (life.ended ? 1 : 0) << "\n";
-        for (int64_t sample : summary.populationSamples)
-            out << sample << "\n";
-        for (const std::string& row : summary.sampledRows)
-            out << row << "\n";
-        out << "end\n";
-        out.close();
-        if (!out) {
-            error = "cannot write \"" + partial + "\"";
-            std::remove(partial.c_str());
-            return false;
-        }
-    }
-    if (std::rename(partial.c_str(), path.c_str()) != 0) {
-        error = "cannot rename \"" + partial + "\" to \"" + path + "\"";
-        return false;
-    }
-    return true;
+    std::ostringstream out;
+    out << summaryTag << "\n"
+        << summary.frames << " " << summary.civilizations << " " << summary.extinctions << " "
+        << summary.firstExtinction << " " << summary.populationTotal << " "
+        << summary.lowestPopulation << " " << summary.highestPopulation << " " << summary.foodAtEnd
+        << " " << summary.lives.size() << " " << summary.populationSamples.size() << " "
+        << summary.sampledRows.size() << "\n";
+    // The mean is kept as its own digits: dividing again could differ.
+    char mean[64];
+    std::snprintf(mean, sizeof mean, "%a", summary.meanPopulation);
+    out << mean << "\n";
+    for (const CivilizationLife& life : summary.lives)
+        out << life.born << " " << life.lifetime << " " << (life.ended ? 1 : 0) << "\n";
+    for (int64_t sample : summary.populationSamples)
+        out << sample << "\n";
+    for (const std::string& row : summary.sampledRows)
+        out << row << "\n";
+    out << "end\n";
+    return writeFileWhole(path, out.str(), error);
 }
 
 bool loadRunSummary(const std::string& path, RunSummary& summary, std::string& error)

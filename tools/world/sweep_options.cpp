@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include <algorithm>
+
 #include "host/whole_number.h"
 #include "settings/options_record.h"
 #include "settings/record_fields.h"
@@ -15,16 +17,6 @@ std::string lowered(std::string text)
     for (char& c : text)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return text;
-}
-
-std::vector<std::string> splitCommas(const std::string& text)
-{
-    std::vector<std::string> parts;
-    size_t start = 0;
-    for (size_t comma; (comma = text.find(',', start)) != std::string::npos; start = comma + 1)
-        parts.push_back(text.substr(start, comma - start));
-    parts.push_back(text.substr(start));
-    return parts;
 }
 
 void addSubject(SweepOptions& options, const SweepSubject& subject)
@@ -47,7 +39,7 @@ bool takePresets(const std::string& value, SweepOptions& options, std::string& e
 {
     if (lowered(value) == "all") {
         for (int32_t i = 0; i < presetCount; ++i)
-            addSubject(options, SweepSubject{i, ""});
+            addSubject(options, SweepSubject{i, "", ""});
         return true;
     }
     for (const std::string& word : splitCommas(value)) {
@@ -57,7 +49,7 @@ bool takePresets(const std::string& value, SweepOptions& options, std::string& e
                     "\"; the presets are 'all' or, by number or name:" + presetList();
             return false;
         }
-        addSubject(options, SweepSubject{preset, ""});
+        addSubject(options, SweepSubject{preset, "", ""});
     }
     return true;
 }
@@ -177,10 +169,29 @@ bool takeShard(const std::string& value, SweepOptions& options, std::string& err
     return true;
 }
 
+// A percentage above 0 and below 100 with at most two decimals: "95", "99.5".
+bool takeLevel(const std::string& value, SweepOptions& options, std::string& error)
+{
+    const size_t dot = value.find('.');
+    const std::string whole = value.substr(0, dot);
+    const std::string fraction = dot == std::string::npos ? "" : value.substr(dot + 1);
+    int64_t number = 0, part = 0;
+    if (!parseWholeNumber(whole.c_str(), 1, 99, number) || fraction.size() > 2 ||
+        (dot != std::string::npos && !parseWholeNumber(fraction.c_str(), 0, 99, part))) {
+        error = "--ci wants a level in percent from 1 to 99.99, such as 95 or 99.5, not \"" +
+                value + "\"";
+        return false;
+    }
+    options.ciText = value;
+    return true;
+}
+
 bool takeValue(const std::string& name, const std::string& value, SweepOptions& options,
                std::string& error)
 {
     int64_t number = 0;
+    if (name == "--ci")
+        return takeLevel(value, options, error);
     if (name == "--preset")
         return takePresets(value, options, error);
     if (name == "--seeds")
@@ -194,9 +205,12 @@ bool takeValue(const std::string& name, const std::string& value, SweepOptions& 
         return parseFieldSetting(value, setting, error) &&
                addFieldSetting(options.sets, setting, error);
     }
-    if (name == "--frames" || name == "--jobs" || name == "--from-frame" || name == "--sample") {
+    if (name == "--frames" || name == "--jobs" || name == "--from-frame" || name == "--sample" ||
+        name == "--slurm-shards" || name == "--slurm-cpus") {
         const int64_t low = name == "--from-frame" ? 0 : 1;
-        const int64_t high = name == "--jobs" ? 1024 : INT32_MAX;
+        const int64_t high = name == "--jobs" || name == "--slurm-cpus" ? 1024
+                             : name == "--slurm-shards"                 ? 100000
+                                                                        : INT32_MAX;
         if (!parseWholeNumber(value.c_str(), low, high, number)) {
             error = name + " wants a whole number from " + std::to_string(low) + " to " +
                     std::to_string(high) + ", not \"" + value + "\"";
@@ -208,6 +222,10 @@ bool takeValue(const std::string& name, const std::string& value, SweepOptions& 
             options.jobs = static_cast<int32_t>(number);
         else if (name == "--from-frame")
             options.fromFrame = number;
+        else if (name == "--slurm-shards")
+            options.slurmShards = static_cast<int32_t>(number);
+        else if (name == "--slurm-cpus")
+            options.slurmCpus = static_cast<int32_t>(number);
         else
             options.sampleEvery = number;
         return true;
@@ -223,12 +241,25 @@ bool takeValue(const std::string& name, const std::string& value, SweepOptions& 
             return false;
         }
     if (name == "--record")
-        addSubject(options, SweepSubject{-1, value});
+        addSubject(options, SweepSubject{-1, value, ""});
     else if (name == "--out")
         options.outDirectory = value;
     else if (name == "--merge")
         options.mergeFrom.push_back(value);
-    else
+    else if (name == "--merge-all")
+        options.mergeAll = value;
+    else if (name == "--design")
+        options.designPath = value;
+    else if (name == "--slurm")
+        options.slurmPath = value;
+    else if (name == "--slurm-option") {
+        if (value[0] != '-') {
+            error = "--slurm-option wants an option of sbatch, such as --partition=short, not \"" +
+                    value + "\"";
+            return false;
+        }
+        options.slurmOptions.push_back(value);
+    } else
         options.runnerPath = value;
     return true;
 }
@@ -236,8 +267,10 @@ bool takeValue(const std::string& name, const std::string& value, SweepOptions& 
 bool takesValue(const std::string& name)
 {
     for (const char* known :
-         {"--preset", "--record", "--seeds", "--frames", "--jobs", "--out", "--runner", "--set",
-          "--vary", "--from-frame", "--sample", "--shard", "--merge"})
+         {"--preset", "--record", "--seeds",        "--frames",     "--jobs",
+          "--out",    "--runner", "--set",          "--vary",       "--from-frame",
+          "--sample", "--shard",  "--merge",        "--merge-all",  "--design",
+          "--ci",     "--slurm",  "--slurm-shards", "--slurm-cpus", "--slurm-option"})
         if (name == known)
             return true;
     return false;
@@ -247,10 +280,20 @@ bool takesValue(const std::string& name)
 bool repeatable(const std::string& name)
 {
     return name == "--preset" || name == "--record" || name == "--set" || name == "--vary" ||
-           name == "--merge";
+           name == "--merge" || name == "--slurm-option";
 }
 
 }  // namespace
+
+std::vector<std::string> splitCommas(const std::string& text)
+{
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (size_t comma; (comma = text.find(',', start)) != std::string::npos; start = comma + 1)
+        parts.push_back(text.substr(start, comma - start));
+    parts.push_back(text.substr(start));
+    return parts;
+}
 
 int32_t presetByWord(const std::string& word)
 {
@@ -269,8 +312,11 @@ std::string sweepUsage()
            "                     [--seeds FIRST-LAST] [--frames N] [--jobs N] [--draw]\n"
            "                     [--keep-csv] [--runner PATH] [--set F=V]... [--vary F=...]...\n"
            "                     [--from-frame F] [--sample N] [--shard K/N]\n"
-           "                     [--resume | --force]\n"
-           "       tovrine-sweep --merge DIR --merge DIR... --out DIR [--force]\n"
+           "                     [--design FILE.csv] [--ci LEVEL] [--resume | --force]\n"
+           "                     [--slurm FILE [--slurm-shards N] [--slurm-cpus N]\n"
+           "                      [--slurm-option O]...]\n"
+           "       tovrine-sweep (--merge DIR --merge DIR... | --merge-all DIR) --out DIR "
+           "[--force]\n"
            "  --preset LIST  built-in algorithms: 'all', or numbers 0 to 6 or names,\n"
            "                 separated by commas (\"2,The Tovrine\")\n"
            "  --record FILE  a stored 128-byte settings record (an exported slot)\n"
@@ -290,7 +336,20 @@ std::string sweepUsage()
            "  --sample N     DIR/samples.csv: every run's figures every N frames\n"
            "  --shard K/N    run only share K of N: the runs numbered i (from 0, seed by\n"
            "                 seed, every design point in turn) with i mod N = K-1\n"
+           "  --design FILE  one design point per row: a header of field names (as --set\n"
+           "                 takes them), then their values; instead of --vary\n"
+           "  --ci LEVEL     the level of the confidence intervals in percent (default 95)\n"
            "  --merge DIR    (repeated) join the finished shards' folders into --out\n"
+           "  --merge-all DIR  join every shard folder directly under DIR into --out; a\n"
+           "                 missing or doubled shard is refused\n"
+           "  --slurm FILE   write the sweep as a Slurm job array instead of running it\n"
+           "                 ('-' prints it): 'sh FILE' submits one task per shard and a\n"
+           "                 merge job into --out that waits for them; shards go to\n"
+           "                 OUT.shards/\n"
+           "  --slurm-shards N  tasks of the array (default: one per run, at most 32)\n"
+           "  --slurm-cpus N    processors per task, its runs at once (default 1)\n"
+           "  --slurm-option O  (repeated) an option of sbatch for both jobs, such as\n"
+           "                 --partition=short or --time=2:00:00\n"
            "  --resume       finish the sweep in --out: run only what is missing\n"
            "  --force        clear the sweep in --out first\n";
 }
@@ -337,13 +396,30 @@ bool parseSweepArguments(int argc, const char* const* argv, SweepOptions& option
         error = "--out DIR is needed for the summary";
         return false;
     }
-    if (!options.mergeFrom.empty()) {
+    if (!options.mergeFrom.empty() || !options.mergeAll.empty()) {
         // What to merge comes from the shards' manifests.
-        if (!options.subjects.empty() || options.shards > 1 || options.resume) {
-            error = "--merge takes only the shards' folders, --out and --force";
+        if (!options.subjects.empty() || options.shards > 1 || options.resume ||
+            (!options.mergeFrom.empty() && !options.mergeAll.empty())) {
+            error = "--merge and --merge-all take only the shards' folders, --out and --force";
             return false;
         }
         return true;
+    }
+    if (options.slurmPath.empty() &&
+        (options.slurmShards > 0 || options.slurmCpus != 1 || !options.slurmOptions.empty())) {
+        error = "--slurm-shards, --slurm-cpus and --slurm-option shape the job array of --slurm "
+                "FILE";
+        return false;
+    }
+    if (!options.slurmPath.empty() &&
+        (options.shards > 1 || options.resume || options.force || options.jobs > 0)) {
+        error = "--slurm makes the shards (--slurm-shards), their processes (--slurm-cpus) "
+                "and their resumption itself: no --shard, --jobs, --resume or --force beside it";
+        return false;
+    }
+    if (!options.designPath.empty() && !options.varied.empty()) {
+        error = "--design gives the design points: no --vary beside it";
+        return false;
     }
     for (const VariedField& varied : options.varied)
         for (const FieldSetting& set : options.sets)
@@ -375,6 +451,10 @@ bool parseSweepArguments(int argc, const char* const* argv, SweepOptions& option
 
 int64_t sweepRunCount(const SweepOptions& options)
 {
+    if (!options.designPath.empty())
+        return (int64_t{options.lastSeed} - options.firstSeed + 1) *
+               static_cast<int64_t>(options.subjects.size()) *
+               static_cast<int64_t>(std::max<size_t>(options.designRows.size(), 1));
     // -1 once past the bound, so that no product overflows.
     int64_t runs = (int64_t{options.lastSeed} - options.firstSeed + 1) *
                    static_cast<int64_t>(options.subjects.size());
@@ -389,6 +469,12 @@ int64_t sweepRunCount(const SweepOptions& options)
 std::vector<DesignPoint> designPoints(const SweepOptions& options)
 {
     std::vector<DesignPoint> points;
+    if (!options.designPath.empty()) {
+        for (size_t subject = 0; subject < options.subjects.size(); ++subject)
+            for (const std::vector<int64_t>& row : options.designRows)
+                points.push_back(DesignPoint{subject, row});
+        return points;
+    }
     for (size_t subject = 0; subject < options.subjects.size(); ++subject) {
         std::vector<size_t> at(options.varied.size(), 0);
         while (true) {
@@ -423,6 +509,8 @@ std::vector<std::string> designArguments(const SweepOptions& options)
             list += (list.empty() ? "" : ",") + std::to_string(value);
         args.insert(args.end(), {"--vary", varied.name + "=" + list});
     }
+    if (!options.designPath.empty())
+        args.insert(args.end(), {"--design", options.designPath});
     args.insert(args.end(),
                 {"--seeds",
                  std::to_string(options.firstSeed) + "-" + std::to_string(options.lastSeed),
@@ -430,9 +518,21 @@ std::vector<std::string> designArguments(const SweepOptions& options)
                  std::to_string(options.fromFrame)});
     if (options.sampleEvery > 0)
         args.insert(args.end(), {"--sample", std::to_string(options.sampleEvery)});
+    if (options.ciText != "95")
+        args.insert(args.end(), {"--ci", options.ciText});
     if (options.draw)
         args.push_back("--draw");
     if (options.keepCsv)
         args.push_back("--keep-csv");
     return args;
+}
+
+std::vector<std::string> pointFieldNames(const SweepOptions& options)
+{
+    if (!options.designPath.empty())
+        return options.designFields;
+    std::vector<std::string> names;
+    for (const VariedField& varied : options.varied)
+        names.push_back(varied.name);
+    return names;
 }

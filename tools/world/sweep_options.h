@@ -11,7 +11,8 @@
 // One algorithm of a sweep: a built-in preset, or a stored record file.
 struct SweepSubject {
     int32_t preset = -1;     // 0..6, or -1 for a record file
-    std::string recordPath;  // set when preset is -1
+    std::string recordPath;  // set when preset is -1: the file as named, the runs' label
+    std::string copyPath;    // the sweep folder's copy, which the runs read; empty before
 };
 
 // A field swept over values (--vary).
@@ -21,9 +22,14 @@ struct VariedField {
 };
 
 struct SweepOptions {
-    std::vector<SweepSubject> subjects;  // in the order given, repeats dropped
-    std::vector<FieldSetting> sets;      // over every subject
-    std::vector<VariedField> varied;     // the grid, in the order given
+    std::vector<SweepSubject> subjects;            // in the order given, repeats dropped
+    std::vector<FieldSetting> sets;                // over every subject
+    std::vector<VariedField> varied;               // the grid, in the order given
+    std::string designPath;                        // --design: one design point per row instead
+    std::vector<std::string> designFields;         // its header, once loaded
+    std::vector<std::vector<int64_t>> designRows;  // its rows, in its order
+    std::string designBytes;                       // the file as read, which the folder keeps
+    std::string ciText = "95";                     // --ci: the level of the intervals, in percent
     uint32_t firstSeed = 1;
     uint32_t lastSeed = 8;
     int64_t frames = 2000;
@@ -33,10 +39,15 @@ struct SweepOptions {
     int32_t shard = 1;        // this process runs share `shard` of `shards`
     int32_t shards = 1;
     std::string outDirectory;
-    std::vector<std::string> mergeFrom;  // --merge: shard folders to join
-    std::string runnerPath;              // empty: tovrine-world beside tovrine-sweep
-    bool draw = false;                   // runs draw their frames (for timing the drawing)
-    bool keepCsv = false;                // keep each run's CSV under OUT/runs/
+    std::vector<std::string> mergeFrom;     // --merge: shard folders to join
+    std::string mergeAll;                   // --merge-all: the folder that holds them
+    std::string runnerPath;                 // empty: tovrine-world beside tovrine-sweep
+    std::string slurmPath;                  // --slurm: the job array's script ("-": print it)
+    int32_t slurmShards = 0;                // its tasks; 0: one per run up to 32
+    int32_t slurmCpus = 1;                  // processors per task
+    std::vector<std::string> slurmOptions;  // sbatch options of both jobs (--partition=...)
+    bool draw = false;                      // runs draw their frames (for timing the drawing)
+    bool keepCsv = false;                   // keep each run's CSV under OUT/runs/
     bool resume = false;
     bool force = false;
     bool help = false;
@@ -53,6 +64,10 @@ std::string sweepUsage();
 // algorithms or output folder. Reads no file and exits nothing.
 bool parseSweepArguments(int argc, const char* const* argv, SweepOptions& options,
                          std::string& error);
+
+// "a,b,,c" as its four parts: the lists of the command line and the
+// cells of a design file's line.
+std::vector<std::string> splitCommas(const std::string& text);
 
 // The preset a --preset word names: its number, or its name ignoring case.
 // -1 when it names none.
@@ -74,3 +89,6 @@ std::vector<DesignPoint> designPoints(const SweepOptions& options);
 std::vector<std::string> designArguments(const SweepOptions& options);
 
 int64_t sweepRunCount(const SweepOptions& options);
+
+// The fields each design point sets: the varied ones, or the design's columns.
+std::vector<std::string> pointFieldNames(const SweepOptions& options);

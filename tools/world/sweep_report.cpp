@@ -6,10 +6,20 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <numeric>
 
+#include <boost/math/distributions/normal.hpp>
+#include <boost/math/distributions/students_t.hpp>
+
+#include "tools/world/output_file.h"
 #include "tools/world/world_figures.h"
 
 namespace {
+
+double normalQuantile(double level)
+{
+    return boost::math::quantile(boost::math::normal(), 0.5 + level / 2);
+}
 
 // Fixed notation: the same numbers give the same bytes everywhere.
 std::string decimal(double value)
@@ -31,50 +41,13 @@ std::string quoted(const std::string& text)
 }
 
 // Written as NAME.partial; renamed by the report once every file is whole.
-class CsvFile {
-public:
-    CsvFile(const std::string& directory, const char* name)
-        : path_(directory + "/" + name + ".partial"), file_(std::fopen(path_.c_str(), "w"))
-    {
-        if (file_ == nullptr)
-            failure_ = errno;
-    }
-    ~CsvFile()
-    {
-        if (file_ != nullptr)
-            std::fclose(file_);
-    }
-    void line(const std::string& text)
-    {
-        if (file_ != nullptr)
-            std::fprintf(file_, "%s\n", text.c_str());
-    }
-    bool close(std::string& error)
-    {
-        if (file_ != nullptr && std::fflush(file_) != 0 && failure_ == 0)
-            failure_ = errno;
-        if (file_ != nullptr && std::ferror(file_) != 0 && failure_ == 0)
-            failure_ = EIO;
-        if (file_ != nullptr && std::fclose(file_) != 0 && failure_ == 0)
-            failure_ = errno;
-        file_ = nullptr;
-        if (failure_ == 0)
-            return true;
-        error = "cannot write \"" + path_ + "\": " + std::strerror(failure_);
-        std::remove(path_.c_str());
-        return false;
-    }
+using CsvFile = PartialFile;
 
-private:
-    std::string path_;
-    std::FILE* file_;
-    int failure_ = 0;
-};
-
-// "name,source" and the varied fields' columns.
+// "name,source", the design file's row and the varied fields' columns: the
+// same first columns in every table, so that any two join on them.
 std::string pointHeader(const ReportLayout& layout)
 {
-    std::string header = "name,source";
+    std::string header = layout.numbered ? "name,source,point" : "name,source";
     for (const std::string& field : layout.fields)
         header += "," + field;
     return header;
@@ -83,14 +56,29 @@ std::string pointHeader(const ReportLayout& layout)
 std::string pointColumns(const SweepRecord& record)
 {
     std::string columns = quoted(record.name) + "," + quoted(record.source);
+    if (record.number > 0)
+        columns += "," + std::to_string(record.number);
     for (int64_t value : record.values)
         columns += "," + std::to_string(value);
     return columns;
 }
 
-// Mean, standard deviation and the 95 % confidence interval of the mean;
-// the last three are empty for fewer than two runs.
-std::string spread(const std::vector<double>& values)
+// "ci95", "ci99_5": a column name without a dot.
+std::string levelName(const ReportLayout& layout)
+{
+    std::string name = "ci" + layout.ciText;
+    std::replace(name.begin(), name.end(), '.', '_');
+    return name;
+}
+
+double levelOf(const ReportLayout& layout)
+{
+    return std::strtod(layout.ciText.c_str(), nullptr) / 100.0;
+}
+
+// Mean, standard deviation and the confidence interval of the mean; the last
+// three are empty for fewer than two runs.
+std::string spread(const std::vector<double>& values, double level)
 {
     const double n = static_cast<double>(values.size());
     double mean = 0;
@@ -103,48 +91,26 @@ std::string spread(const std::vector<double>& values)
     for (double v : values)
         squares += (v - mean) * (v - mean);
     const double sd = std::sqrt(squares / (n - 1));
-    const double half = studentT975(static_cast<int64_t>(values.size()) - 1) * sd / std::sqrt(n);
+    const double half =
+        studentTQuantile(level, static_cast<int64_t>(values.size()) - 1) * sd / std::sqrt(n);
     return decimal(mean) + "," + decimal(sd) + "," + decimal(mean - half) + "," +
            decimal(mean + half);
 }
 
-// Kaplan-Meier estimate of the time to a run's first extinction; runs that
+// Kaplan-Meier curve of the time to a run's first extinction; runs that
 // never died out are censored at their last frame.
-struct SurvivalStep {
-    int64_t frame;
-    int64_t atRisk;
-    int64_t died;
-    double survival;
-};
-
 std::vector<SurvivalStep> survivalOf(const SweepRecord& record, int64_t frames)
 {
     std::vector<int64_t> times;
     for (const RunSummary& r : record.runs)
         if (r.firstExtinction >= 0)
             times.push_back(r.firstExtinction);
-    std::sort(times.begin(), times.end());
-    std::vector<SurvivalStep> steps;
-    double survival = 1.0;
-    int64_t atRisk = static_cast<int64_t>(record.runs.size());
-    size_t i = 0;
-    auto step = [&](int64_t frame) {
-        int64_t died = 0;
-        while (i < times.size() && times[i] == frame) {
-            ++died;
-            ++i;
-        }
-        if (atRisk > 0)
-            survival *= 1.0 - static_cast<double>(died) / static_cast<double>(atRisk);
-        steps.push_back(SurvivalStep{frame, atRisk, died, survival});
-        atRisk -= died;
-    };
-    step(0);
-    while (i < times.size())
-        step(times[i]);
-    if (steps.back().frame < frames)
-        step(frames);
-    return steps;
+    return kaplanMeier(times, static_cast<int64_t>(record.runs.size()), frames);
+}
+
+double survivalValue(const SurvivalStep& step)
+{
+    return step.denominator > 0 ? static_cast<double>(step.numerator) / step.denominator : 0.0;
 }
 
 struct Measure {
@@ -158,7 +124,7 @@ const std::vector<Measure>& measures()
 {
     static const std::vector<Measure> all = {
         {"civilizations", [](const RunSummary& r) { return double(r.civilizations); }},
-        {"first_extinction",
+        {"first_extinction_or_end",
          [](const RunSummary& r) {
              return double(r.firstExtinction < 0 ? r.frames : r.firstExtinction);
          }},
@@ -170,11 +136,15 @@ const std::vector<Measure>& measures()
     return all;
 }
 
+// Opens the run in the web page: its record and seed, as the page's share
+// links carry them (relative to the folder the page is in).
+constexpr char pageLink[] = "tovrine.html#record=";
+
 void writeRuns(CsvFile& csv, const std::vector<SweepRecord>& records, const ReportLayout& layout)
 {
     csv.line(pointHeader(layout) +
              ",seed,frames,civilizations,extinctions,first_extinction,"
-             "mean_population,lowest_population,highest_population,food_at_end");
+             "mean_population,lowest_population,highest_population,food_at_end,link");
     for (const SweepRecord& record : records)
         for (size_t i = 0; i < record.runs.size(); ++i) {
             const RunSummary& r = record.runs[i];
@@ -183,7 +153,8 @@ void writeRuns(CsvFile& csv, const std::vector<SweepRecord>& records, const Repo
                      std::to_string(r.extinctions) + "," +
                      (r.firstExtinction < 0 ? "" : std::to_string(r.firstExtinction)) + "," +
                      decimal(r.meanPopulation) + "," + std::to_string(r.lowestPopulation) + "," +
-                     std::to_string(r.highestPopulation) + "," + std::to_string(r.foodAtEnd));
+                     std::to_string(r.highestPopulation) + "," + std::to_string(r.foodAtEnd) + "," +
+                     pageLink + record.pageRecord + "&seed=" + std::to_string(record.seeds[i]));
         }
 }
 
@@ -214,6 +185,7 @@ void writeRecords(CsvFile& csv, const std::vector<SweepRecord>& records, const R
 // measure, and the survival of the first extinction.
 void writeDesign(CsvFile& csv, const std::vector<SweepRecord>& records, const ReportLayout& layout)
 {
+    const std::string level = levelName(layout);
     struct Figure {
         const char* column;
         std::function<double(const RunSummary&)> value;
@@ -229,8 +201,8 @@ void writeDesign(CsvFile& csv, const std::vector<SweepRecord>& records, const Re
     std::string header =
         pointHeader(layout) + ",runs,runs_died_out,first_extinction_median,survival_at_end";
     for (const Figure& f : figures)
-        header += std::string(",") + f.column + "_mean," + f.column + "_sd," + f.column +
-                  "_ci95_low," + f.column + "_ci95_high";
+        header += std::string(",") + f.column + "_mean," + f.column + "_sd," + f.column + "_" +
+                  level + "_low," + f.column + "_" + level + "_high";
     csv.line(header);
     for (const SweepRecord& record : records) {
         int64_t diedOut = 0;
@@ -238,20 +210,16 @@ void writeDesign(CsvFile& csv, const std::vector<SweepRecord>& records, const Re
             diedOut += r.firstExtinction >= 0 ? 1 : 0;
         const std::vector<SurvivalStep> steps = survivalOf(record, layout.frames);
         // The median time to the first extinction: empty while over half live on.
-        std::string median;
-        for (const SurvivalStep& s : steps)
-            if (s.survival <= 0.5 && s.died > 0) {
-                median = std::to_string(s.frame);
-                break;
-            }
+        const int64_t median = medianTime(steps);
         std::string line = pointColumns(record) + "," + std::to_string(record.runs.size()) + "," +
-                           std::to_string(diedOut) + "," + median + "," +
-                           decimal(steps.back().survival);
+                           std::to_string(diedOut) + "," +
+                           (median < 0 ? std::string() : std::to_string(median)) + "," +
+                           decimal(survivalValue(steps.back()));
         for (const Figure& f : figures) {
             std::vector<double> values;
             for (const RunSummary& r : record.runs)
                 values.push_back(f.value(r));
-            line += "," + spread(values);
+            line += "," + spread(values, levelOf(layout));
         }
         csv.line(line);
     }
@@ -260,12 +228,22 @@ void writeDesign(CsvFile& csv, const std::vector<SweepRecord>& records, const Re
 void writeSurvival(CsvFile& csv, const std::vector<SweepRecord>& records,
                    const ReportLayout& layout)
 {
-    csv.line(pointHeader(layout) + ",frame,at_risk,died_out,survival");
+    const std::string level = levelName(layout);
+    const double z = normalQuantile(levelOf(layout));
+    csv.line(pointHeader(layout) + ",frame,at_risk,died_out,censored,survival," + level + "_low," +
+             level + "_high");
     for (const SweepRecord& record : records)
-        for (const SurvivalStep& s : survivalOf(record, layout.frames))
+        for (const SurvivalStep& s : survivalOf(record, layout.frames)) {
+            // Greenwood's variance, the band cut to what a share can be.
+            const double survival = survivalValue(s);
+            const double half = z * survival * std::sqrt(s.greenwood);
+            const int64_t censored = s.frame == layout.frames ? s.atRisk - s.died : 0;
             csv.line(pointColumns(record) + "," + std::to_string(s.frame) + "," +
                      std::to_string(s.atRisk) + "," + std::to_string(s.died) + "," +
-                     decimal(s.survival));
+                     std::to_string(censored) + "," + decimal(survival) + "," +
+                     decimal(std::max(0.0, survival - half)) + "," +
+                     decimal(std::min(1.0, survival + half)));
+        }
 }
 
 void writeSamples(CsvFile& csv, const std::vector<SweepRecord>& records, const ReportLayout& layout)
@@ -285,10 +263,7 @@ void writePopulation(CsvFile& csv, const std::vector<SweepRecord>& records,
 {
     const int64_t frames = layout.frames;
     const int64_t every = layout.every;
-    std::string header = "name";
-    for (const std::string& field : layout.fields)
-        header += "," + field;
-    csv.line(header + ",frame,q1,median,q3");
+    csv.line(pointHeader(layout) + ",frame,q1,median,q3");
     for (const SweepRecord& record : records) {
         const size_t samples = record.runs.empty() ? 0 : record.runs[0].populationSamples.size();
         for (size_t s = 0; s < samples; ++s) {
@@ -299,11 +274,8 @@ void writePopulation(CsvFile& csv, const std::vector<SweepRecord>& records,
             const int64_t frame = static_cast<int64_t>(s) * every;
             if (frame > frames)
                 break;
-            std::string columns = quoted(record.name);
-            for (int64_t value : record.values)
-                columns += "," + std::to_string(value);
-            csv.line(columns + "," + std::to_string(frame) + "," + decimal(q.q1) + "," +
-                     decimal(q.median) + "," + decimal(q.q3));
+            csv.line(pointColumns(record) + "," + std::to_string(frame) + "," + decimal(q.q1) +
+                     "," + decimal(q.median) + "," + decimal(q.q3));
         }
     }
 }
@@ -311,16 +283,11 @@ void writePopulation(CsvFile& csv, const std::vector<SweepRecord>& records,
 void writeLifetimes(CsvFile& csv, const std::vector<SweepRecord>& records,
                     const ReportLayout& layout)
 {
-    std::string header = "name";
-    for (const std::string& field : layout.fields)
-        header += "," + field;
-    csv.line(header + ",seed,civilization,born,lifetime,died_out");
+    csv.line(pointHeader(layout) + ",seed,civilization,born,lifetime,died_out");
     for (const SweepRecord& record : records)
         for (size_t i = 0; i < record.runs.size(); ++i) {
             const std::vector<CivilizationLife>& lives = record.runs[i].lives;
-            std::string columns = quoted(record.name);
-            for (int64_t value : record.values)
-                columns += "," + std::to_string(value);
+            const std::string columns = pointColumns(record);
             for (size_t c = 0; c < lives.size(); ++c)
                 csv.line(columns + "," + std::to_string(record.seeds[i]) + "," +
                          std::to_string(c + 1) + "," + std::to_string(lives[c].born) + "," +
@@ -330,21 +297,56 @@ void writeLifetimes(CsvFile& csv, const std::vector<SweepRecord>& records,
 
 }  // namespace
 
-double studentT975(int64_t df)
+double studentTQuantile(double level, int64_t df)
 {
-    static const double table[] = {12.706, 4.303, 3.182, 2.776, 2.571, 2.447, 2.365, 2.306,
-                                   2.262,  2.228, 2.201, 2.179, 2.160, 2.145, 2.131, 2.120,
-                                   2.110,  2.101, 2.093, 2.086, 2.080, 2.074, 2.069, 2.064,
-                                   2.060,  2.056, 2.052, 2.048, 2.045, 2.042};
     if (df < 1)
         return 0;
-    if (df <= 30)
-        return table[df - 1];
-    // Cornish-Fisher expansion about the normal quantile: within 0.001 past 30.
-    const double z = 1.959964;
-    const double n = static_cast<double>(df);
-    return z + (z * z * z + z) / (4 * n) +
-           (5 * std::pow(z, 5) + 16 * z * z * z + 3 * z) / (96 * n * n);
+    const boost::math::students_t distribution(static_cast<double>(df));
+    return boost::math::quantile(distribution, 0.5 + level / 2);
+}
+
+std::vector<SurvivalStep> kaplanMeier(std::vector<int64_t> eventFrames, int64_t runs,
+                                      int64_t lastFrame)
+{
+    std::sort(eventFrames.begin(), eventFrames.end());
+    std::vector<SurvivalStep> steps;
+    SurvivalStep now{0, runs, 0, 1, 1, 0.0};
+    size_t i = 0;
+    auto step = [&](int64_t frame) {
+        now.frame = frame;
+        now.died = 0;
+        while (i < eventFrames.size() && eventFrames[i] == frame) {
+            ++now.died;
+            ++i;
+        }
+        if (now.atRisk > 0 && now.died > 0) {
+            // S *= (n - d) / n in whole numbers, reduced each step.
+            now.numerator *= now.atRisk - now.died;
+            now.denominator *= now.atRisk;
+            const int64_t common = std::gcd(now.numerator, now.denominator);
+            now.numerator /= common == 0 ? 1 : common;
+            now.denominator /= common == 0 ? 1 : common;
+            if (now.atRisk > now.died)
+                now.greenwood += static_cast<double>(now.died) /
+                                 (static_cast<double>(now.atRisk) * (now.atRisk - now.died));
+        }
+        steps.push_back(now);
+        now.atRisk -= now.died;
+    };
+    step(0);
+    while (i < eventFrames.size())
+        step(eventFrames[i]);
+    if (steps.back().frame < lastFrame)
+        step(lastFrame);
+    return steps;
+}
+
+int64_t medianTime(const std::vector<SurvivalStep>& steps)
+{
+    for (const SurvivalStep& s : steps)
+        if (s.died > 0 && 2 * s.numerator <= s.denominator)
+            return s.frame;
+    return -1;
 }
 
 std::vector<std::string> reportFileNames()
@@ -359,7 +361,7 @@ bool writeSweepReport(const std::string& directory, const std::vector<SweepRecor
     std::vector<std::string> names;
     bool ok = true;
     auto write = [&](const char* name, const std::function<void(CsvFile&)>& body) {
-        CsvFile csv(directory, name);
+        CsvFile csv(directory + "/" + name);
         body(csv);
         ok = csv.close(error) && ok;
         names.push_back(name);

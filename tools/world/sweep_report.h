@@ -14,6 +14,8 @@
 struct SweepRecord {
     std::string name;             // the algorithm's name, made unique within the sweep
     std::string source;           // "preset N" or the record file
+    int64_t number = 0;           // the design file's row, from 1; 0 for a grid
+    std::string pageRecord;       // the record as the web page's link carries it
     std::vector<int64_t> values;  // of the varied fields, in their order
     std::vector<uint32_t> seeds;
     std::vector<RunSummary> runs;  // one per seed, in seed order
@@ -21,6 +23,8 @@ struct SweepRecord {
 
 struct ReportLayout {
     std::vector<std::string> fields;  // the varied fields: a column each
+    bool numbered = false;            // a "point" column: the design file's row
+    std::string ciText = "95";        // the intervals' level in percent
     int64_t frames = 0;
     int64_t every = 1;        // population band step
     int64_t sampleEvery = 0;  // 0: no samples.csv
@@ -35,5 +39,26 @@ std::vector<std::string> reportFileNames();
 bool writeSweepReport(const std::string& directory, const std::vector<SweepRecord>& records,
                       const ReportLayout& layout, std::string& error);
 
-// The two-sided 95 % quantile of Student's t with `df` degrees of freedom.
-double studentT975(int64_t df);
+// The quantile of Student's t with `df` degrees of freedom that leaves
+// (1 - level) / 2 above it: the half-width factor of a two-sided interval at
+// `level` (0.95 for 95 %).
+double studentTQuantile(double level, int64_t df);
+
+// The Kaplan-Meier curve of a time to an event, from counts: at each frame
+// where runs died out, how many were at risk and how many died. Survival is
+// kept as the exact fraction survivors / runs while no run is censored
+// before the end, so a curve that reaches one half is exactly one half.
+struct SurvivalStep {
+    int64_t frame;
+    int64_t atRisk;
+    int64_t died;
+    int64_t numerator;  // survival = numerator / denominator
+    int64_t denominator;
+    double greenwood;  // sum of died / (atRisk (atRisk - died)) so far
+};
+std::vector<SurvivalStep> kaplanMeier(std::vector<int64_t> eventFrames, int64_t runs,
+                                      int64_t lastFrame);
+
+// The median time: the first frame where survival is at or below one half;
+// -1 while more than half still live.
+int64_t medianTime(const std::vector<SurvivalStep>& steps);

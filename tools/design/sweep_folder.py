@@ -1,0 +1,33 @@
+"""What a sweep's folder says of itself, for the titles of the designers' plots."""
+import os
+
+
+def sweep_words(sweep):
+    """The sweep's arguments from its manifest, as a list of words."""
+    try:
+        with open(os.path.join(sweep, "manifest.txt")) as f:
+            for line in f:
+                if line.startswith("design "):
+                    return line[len("design "):].rstrip("\n").split("\t")
+    except OSError:
+        pass
+    return []
+
+
+def fixed_text(sweep):
+    """What the sweep held fixed: every --set field, the record files the
+    algorithms came from and the design it swept. '' when nothing was."""
+    words = sweep_words(sweep)
+    sets = [value for key, value in zip(words, words[1:]) if key == "--set"]
+    records = [os.path.basename(value) for key, value in zip(words, words[1:])
+               if key == "--record"]
+    designs = [os.path.basename(value) for key, value in zip(words, words[1:])
+               if key == "--design"]
+    parts = []
+    if sets:
+        parts.append("fixed: " + ", ".join(sets))
+    if records:
+        parts.append("record%s: %s" % ("s" if len(records) > 1 else "", ", ".join(records)))
+    if designs:
+        parts.append("design: " + designs[0])
+    return "; ".join(parts)

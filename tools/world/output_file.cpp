@@ -1,0 +1,131 @@
+#include "tools/world/output_file.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+namespace {
+
+// errno after a failed stdio call, which may leave it 0 (a short write of a
+// full device reports itself at the flush).
+int failureCode() { return errno != 0 ? errno : EIO; }
+
+bool writeAll(std::FILE* file, const std::string& text, int& failure)
+{
+    errno = 0;
+    if (!text.empty() && std::fwrite(text.data(), 1, text.size(), file) != text.size())
+        failure = failureCode();
+    if (failure == 0 && std::fflush(file) != 0)
+        failure = failureCode();
+    errno = 0;
+    if (std::fclose(file) != 0 && failure == 0)
+        failure = failureCode();
+    return failure == 0;
+}
+
+}  // namespace
+
+std::string writeError(const std::string& path, int code)
+{
+    return "cannot write \"" + path + "\": " + std::strerror(code);
+}
+
+bool writeFileWhole(const std::string& path, const std::string& text, std::string& error)
+{
+    const std::string partial = path + ".partial";
+    std::FILE* file = std::fopen(partial.c_str(), "wb");
+    int failure = 0;
+    if (file == nullptr)
+        failure = failureCode();
+    else if (writeAll(file, text, failure)) {
+        std::error_code code;
+        std::filesystem::rename(partial, path, code);
+        if (!code)
+            return true;
+        failure = code.value();
+    }
+    std::remove(partial.c_str());
+    error = writeError(path, failure);
+    return false;
+}
+
+bool overwriteFile(const std::string& path, const std::string& text, std::string& error)
+{
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    int failure = 0;
+    if (file == nullptr)
+        failure = failureCode();
+    else if (writeAll(file, text, failure))
+        return true;
+    error = writeError(path, failure);
+    return false;
+}
+
+bool readWholeFile(const std::string& path, std::string& bytes, std::string& error)
+{
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        error = "cannot read \"" + path + "\": " + std::strerror(errno);
+        return false;
+    }
+    bytes.clear();
+    char buffer[65536];
+    size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        bytes.append(buffer, got);
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed)
+        error = "cannot read \"" + path + "\"";
+    return !failed;
+}
+
+bool finishStandardOutput(std::string& error)
+{
+    errno = 0;
+    if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0)
+        return true;
+    error = std::string("cannot write standard output: ") + std::strerror(failureCode());
+    return false;
+}
+
+PartialFile::PartialFile(const std::string& path)
+    : partial_(path + ".partial"), file_(std::fopen(partial_.c_str(), "wb"))
+{
+    if (file_ == nullptr)
+        failure_ = failureCode();
+}
+
+PartialFile::~PartialFile()
+{
+    if (file_ != nullptr)
+        std::fclose(file_);
+}
+
+void PartialFile::line(const std::string& text)
+{
+    if (file_ == nullptr || failure_ != 0)
+        return;
+    errno = 0;
+    if (std::fputs(text.c_str(), file_) < 0 || std::fputc('\n', file_) == EOF)
+        failure_ = failureCode();
+}
+
+bool PartialFile::close(std::string& error)
+{
+    std::FILE* file = file_;
+    file_ = nullptr;
+    if (file != nullptr) {
+        errno = 0;
+        if (std::fflush(file) != 0 && failure_ == 0)
+            failure_ = failureCode();
+        if (std::fclose(file) != 0 && failure_ == 0)
+            failure_ = failureCode();
+    }
+    if (failure_ == 0)
+        return true;
+    std::string path = partial_.substr(0, partial_.size() - 8);
+    error = writeError(path, failure_);
+    std::remove(partial_.c_str());
+    return false;
+}

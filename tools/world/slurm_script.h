@@ -1,0 +1,23 @@
+// A sweep as a Slurm job array: one task per shard, each resumable after a
+// requeue, and a merge job that waits for them all.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct SlurmJob {
+    std::string sweepProgram;             // absolute
+    std::vector<std::string> sweepWords;  // the sweep's own arguments, paths made absolute
+    std::string outDirectory;             // absolute: the merged folder
+    std::string shardsDirectory;          // absolute: shard-K folders and the tasks' logs
+    int shards = 1;
+    int cpusPerTask = 1;
+    std::vector<std::string> options;  // of sbatch, for the array and the merge
+};
+
+// The script. Run by sh, it submits the array and the merge job depending
+// on it; run by Slurm as a task of the array, it runs that task's shard.
+std::string slurmScript(const SlurmJob& job);
+
+// The word as the shell reads it back: quoted only when it must be.
+std::string shellQuoted(const std::string& word);
