@@ -6,6 +6,7 @@
 #include "sim/entity.h"
 #include "sim/entity_list.h"
 #include "sim/world.h"
+#include "sim/world_memory.h"
 
 namespace {
 
@@ -20,7 +21,7 @@ int32_t cellCount(const Entity& entity) { return entity.columns() * entity.rows(
 
 }  // namespace
 
-EntityNode* tickFood(EntityNode* node)
+EntityNode* tickFood(World& world, EntityNode* node)
 {
     Entity& food = *node->entity;
     countDown(food);
@@ -37,10 +38,10 @@ EntityNode* tickFood(EntityNode* node)
             food.draw(backSurface, fullCellSize, fullCellSize);
         return node->next;
     }
-    return foodList->remove(node);
+    return world.foodList->remove(node);
 }
 
-EntityNode* tickRemains(EntityNode* node)
+EntityNode* tickRemains(World& world, EntityNode* node)
 {
     Entity& remains = *node->entity;
     countDown(remains);
@@ -52,5 +53,5 @@ EntityNode* tickRemains(EntityNode* node)
         remains.draw(backSurface, fullCellSize, fullCellSize);
         return node->next;
     }
-    return remainsList->remove(node);
+    return world.remainsList->remove(node);
 }

@@ -258,7 +258,7 @@ int32_t runOnDisplay(SaverRun& run)
     int32_t result = 0;
     if (!openWindowDisplay(window, error))
         result = stopRequested() ? 0 : reportFailure(error);
-    else if (buildSaverWorld(error))
+    else if (buildSaverWorld(run.record, error))
         result = runFrames(run);
     else if (!error.empty())
         result = reportFailure(error);

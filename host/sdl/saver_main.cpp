@@ -80,10 +80,10 @@ int run(int argc, char** argv)
     SaverStart start = prepareSaverStart(argc, argv, options, record);
     if (start != SaverStart::run)
         return start == SaverStart::endSuccess ? 0 : 1;
-    liveOptions = record;
     findResources();
 
     SaverRun saver;
+    saver.record = record;
     saver.window = windowFor(options, record);
     if (options.geometry && options.target == SaverTarget::ownWindow)
         placeOwnWindow(*options.geometry, saver.window);

@@ -100,12 +100,14 @@ void keepCountsSmall(OptionsRecord& record)
     }
 }
 
-int64_t ticksOfLastFrame()
+int64_t ticksOfLastFrame(const World& world)
 {
     int64_t ticks = ticksOfAFrame;
-    for (const EntityList* list : {vobList, whirlList, foodList, remainsList})
+    for (const EntityList* list :
+         {world.vobList, world.whirlList, world.foodList, world.remainsList})
         ticks += list != nullptr ? list->population() : 0;
-    if (vobList != nullptr && vobList->population() == 0 && liveOptions.initialVobs != 0)
+    if (world.vobList != nullptr && world.vobList->population() == 0 &&
+        world.liveOptions.initialVobs != 0)
         ticks += ticksOfMourning;
     return ticks;
 }
@@ -121,44 +123,44 @@ bool openDisplayFor(const OptionsRecord& record)
                                1 + (record.screenHeight - 1) % tallestDisplay, record.screenDepth);
 }
 
-void warmUpWhirls()
+void warmUpWhirls(World& world)
 {
-    for (EntityNode* node = whirlList->head(); node != nullptr; node = node->next) {
-        if (node != whirlList->head())
+    for (EntityNode* node = world.whirlList->head(); node != nullptr; node = node->next) {
+        if (node != world.whirlList->head())
             node->entity->setLife(warmedUpLife);
     }
 }
 
-void runFrames()
+void runFrames(World& world)
 {
     int64_t ticks = 0;
     for (int32_t frame = 0; frame < mostFrames && (frame < fewFrames || ticks < tickBudget);
          ++frame) {
         // A strength reset early and one later, as F12 would ask.
-        strengthResetRequested = frame == 2 || frame == 170 ? 1 : 0;
-        if (runFrame() != frameDone)
+        world.strengthResetRequested = frame == 2 || frame == 170 ? 1 : 0;
+        if (runFrame(world) != frameDone)
             return;
-        ticks += ticksOfLastFrame();
+        ticks += ticksOfLastFrame(world);
     }
 }
 
 void runRecord(const OptionsRecord& record, int64_t failure)
 {
-    liveOptions = record;
-    rebirthCountdown = firstCountdown;
-    strengthResetRequested = 0;
+    World world;
+    world.liveOptions = record;
     if (!openDisplayFor(record))
         __builtin_trap();
-    seedRandom(1);
+    seedRandom(world.random, 1);
     allocationsBeforeFailure = failure;
     liveBlocks = 0;
     limiting = true;
-    if (setUpWorld() == worldComplete) {
-        warmUpWhirls();
-        runFrames();
+    if (setUpWorld(world) == worldComplete) {
+        world.rebirthCountdown = firstCountdown;
+        warmUpWhirls(world);
+        runFrames(world);
     }
     limiting = false;
-    tearDownWorld();
+    tearDownWorld(world);
     closeHeadlessDisplay();
 }
 

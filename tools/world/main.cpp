@@ -13,6 +13,7 @@
 #include "settings/options_record.h"
 #include "sim/food_search.h"
 #include "sim/random.h"
+#include "sim/world.h"
 #ifndef _WIN32
 #include "tools/world/frame_bench.h"
 #endif
@@ -39,10 +40,10 @@ std::string framePath(const std::string& directory, int64_t frame, int64_t lastF
     return (std::filesystem::path(directory) / name).string();
 }
 
-bool reportMissingParts()
+bool reportMissingParts(const World& world)
 {
     bool missing = false;
-    for (const std::string& part : missingWorldParts()) {
+    for (const std::string& part : missingWorldParts(world)) {
         std::fprintf(stderr, "tovrine-world: %s\n", part.c_str());
         missing = true;
     }
@@ -135,11 +136,14 @@ private:
 // The figures of every frame, to stdout (--stats) and to the CSV file.
 class FigureOutput {
 public:
-    FigureOutput(bool stats, CsvOutput* csv) : stats_(stats), csv_(csv) {}
+    FigureOutput(const World& world, bool stats, CsvOutput* csv)
+        : world_(world), stats_(stats), csv_(csv)
+    {
+    }
 
     void start()
     {
-        WorldFigures figures = collectWorldFigures();
+        WorldFigures figures = collectWorldFigures(world_);
         watch_.emplace(figures);
         if (csv_ != nullptr)
             csv_->noteWrite(std::fprintf(csv_->file(), "%s\n", csvHeader().c_str()));
@@ -149,7 +153,7 @@ public:
     {
         if (!stats_ && csv_ == nullptr)
             return;
-        WorldFigures figures = collectWorldFigures();
+        WorldFigures figures = collectWorldFigures(world_);
         write(frame, figures, watch_->observe(figures));
     }
 
@@ -164,12 +168,13 @@ private:
                 formatCsvRow(frame, figures, changes, watch_->civilizations()).c_str()));
     }
 
+    const World& world_;
     bool stats_;
     CsvOutput* csv_;
     std::optional<CivilizationWatch> watch_;
 };
 
-int runWorld(const RunnerOptions& options, CsvOutput* csv)
+int runWorld(World& world, const RunnerOptions& options, CsvOutput* csv)
 {
     if (!options.pngDirectory.empty()) {
         std::error_code error;
@@ -177,15 +182,15 @@ int runWorld(const RunnerOptions& options, CsvOutput* csv)
         if (error)
             return fail("cannot create \"" + options.pngDirectory + "\": " + error.message());
     }
-    seedRandom(options.seed);
-    int32_t setUp = setUpWorld();
+    seedRandom(world.random, options.seed);
+    int32_t setUp = setUpWorld(world);
     if (setUp == worldOutOfMemory)
         return fail("out of memory while building the world");
     if (setUp != worldComplete)
         return fail("world set-up was interrupted");
-    if (reportMissingParts() || quitRequested())
+    if (reportMissingParts(world) || quitRequested())
         return fail("the world is incomplete");
-    FigureOutput figures(options.stats, csv);
+    FigureOutput figures(world, options.stats, csv);
     figures.start();
 
 #ifdef _WIN32
@@ -194,8 +199,8 @@ int runWorld(const RunnerOptions& options, CsvOutput* csv)
         return fail("--bench is measured on the native build only");
     struct NoBench {
         void beginFrame() {}
-        void endFrame(int64_t, int64_t) {}
-        void print(int64_t) const {}
+        void endFrame(const World&, int64_t, int64_t) {}
+        void print(const World&, int64_t) const {}
     };
     std::optional<NoBench> bench;
 #else
@@ -206,10 +211,10 @@ int runWorld(const RunnerOptions& options, CsvOutput* csv)
     for (int64_t frame = 1; frame <= options.frames; ++frame) {
         if (bench)
             bench->beginFrame();
-        if (runFrame() == frameOutOfMemory)
+        if (runFrame(world) == frameOutOfMemory)
             return fail("out of memory at frame " + std::to_string(frame));
         if (bench)
-            bench->endFrame(frame, options.frames);
+            bench->endFrame(world, frame, options.frames);
         if (quitRequested())
             return fail("the run was ended at frame " + std::to_string(frame) +
                         " (a sheet could not be measured)");
@@ -226,7 +231,7 @@ int runWorld(const RunnerOptions& options, CsvOutput* csv)
         }
     }
     if (bench)
-        bench->print(options.frames);
+        bench->print(world, options.frames);
     return 0;
 }
 
@@ -258,8 +263,9 @@ int main(int argc, char** argv)
             return fail(error);
         csv = &csvFile;
     }
-    liveOptions = record;
-    setFoodSearch(options.walkFood ? FoodSearch::walk : FoodSearch::indexed);
+    World world;
+    world.liveOptions = record;
+    world.food.search = options.walkFood ? FoodSearch::walk : FoodSearch::indexed;
     if (!openHeadlessDisplay(record.screenWidth, record.screenHeight, record.screenDepth))
         return fail("cannot open a " + std::to_string(record.screenWidth) + " x " +
                     std::to_string(record.screenHeight) + " x " +
@@ -267,8 +273,8 @@ int main(int argc, char** argv)
 #ifndef _WIN32
     setDisplayDrawing(!options.noDraw);
 #endif
-    int result = runWorld(options, csv);
-    tearDownWorld();
+    int result = runWorld(world, options, csv);
+    tearDownWorld(world);
     closeHeadlessDisplay();
     if (csv != nullptr && !csv->close(result == 0, error) && result == 0)
         result = fail(error);

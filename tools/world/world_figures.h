@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+struct World;
+
 struct WorldFigures {
     int32_t vobs = 0;
     int32_t history = 0;
@@ -22,7 +24,7 @@ struct WorldFigures {
 
 // Counts of the four lists and sums over vobList's entities; a list that
 // does not exist counts as empty.
-WorldFigures collectWorldFigures();
+WorldFigures collectWorldFigures(const World& world);
 
 // "frame vobs history peak food remains whirls strengthSum xSum ySum".
 std::string formatWorldFigures(int64_t frame, const WorldFigures& figures);
