@@ -1,7 +1,6 @@
 #include "sim/world_memory.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace {
 
@@ -24,7 +23,7 @@ uint64_t heapBytes(std::size_t bytes)
 // A whole number of mebibytes from 1 up; 0 when unset or not one.
 uint64_t budgetFromEnvironment()
 {
-    const char* text = std::getenv("TOVRINE_WORLD_MEMORY_MB");
+    const char* text = environmentValue("TOVRINE_WORLD_MEMORY_MB");
     if (text == nullptr || *text == '\0')
         return 0;
     uint64_t megabytes = 0;

@@ -12,7 +12,7 @@
 #include <new>
 #include <utility>
 
-#include "render/machine_memory.h"
+#include "platform/services.h"
 
 // A quarter of the machine's memory and of the process's address space, at
 // most 1 GiB and at least 64 MiB (the largest built-in world needs 35 MB).

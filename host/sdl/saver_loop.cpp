@@ -138,6 +138,9 @@ bool followGivenWindow(Loop& loop)
 // What happened since the last look; false when the run is to end.
 bool lookAround(Loop& loop)
 {
+    // A sheet that could not be read ends the run as a stop does.
+    if (windowQuitRequested())
+        requestStop();
     if (stopRequested())
         return false;
     bool goOn =
@@ -224,6 +227,7 @@ int32_t runOnDisplay(SaverRun& run)
     ScreenFacts screen = defaultScreenFacts();
     int32_t depth = screen.depth;
     WindowRequest& window = run.window;
+    window.stopFlag = stopFlag();
     if (window.kind == WindowKind::given) {
         if (window.windowId == 0)
             window.windowId = rootTargetWindow();

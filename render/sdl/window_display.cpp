@@ -57,6 +57,8 @@ struct Presenter {
 };
 
 Presenter presenter;
+const volatile std::sig_atomic_t* openerStopFlag = nullptr;
+bool quitRequested = false;
 bool videoStarted = false;
 
 // The largest rectangle of the world's aspect ratio, centred.
@@ -223,7 +225,7 @@ void takeEvent(const SDL_Event& event, WindowInput& input)
 // saver's own window what would end it at the next frame.
 bool stopPending()
 {
-    if (windowRunStopping())
+    if (quitRequested || (openerStopFlag != nullptr && *openerStopFlag != 0))
         return true;
     if (!isOwnWindow())
         return false;
@@ -260,6 +262,8 @@ bool openWindowDisplay(const WindowRequest& request, std::string& error)
     releaseWindow();
     if (!videoStarted && !startWindowVideo(error))
         return false;
+    openerStopFlag = request.stopFlag;
+    quitRequested = false;
     presenter.kind = request.kind;
     presenter.windowId = request.windowId;
     presenter.window = makeWindow(request, error);
@@ -379,7 +383,9 @@ bool readMouseState(MouseState& mouse)
     return true;
 }
 
-void requestQuit() { stopWindowRun(); }
+void requestQuit() { quitRequested = true; }
+
+bool windowQuitRequested() { return quitRequested; }
 
 void* ownWindowConnection()
 {

@@ -1,12 +1,12 @@
 // The Linux saver's run: the world's set-up, its frames, the function keys
 // and what is laid over the picture. The host calls these (host/sdl).
 #include <cstdint>
-#include <ctime>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "host/sdl/saver_host.h"
+#include "platform/services.h"
 #include "render/glyph_font.h"
 #include "render/sdl/resource_directory.h"
 #include "run/frame_driver.h"
@@ -35,7 +35,7 @@ bool buildSaverWorld(const OptionsRecord& record, std::string& error)
 {
     world = std::make_unique<World>();
     world->liveOptions = record;
-    seedRandom(world->random, static_cast<uint32_t>(std::time(nullptr)));
+    seedRandom(world->random, clockSeed());
     int32_t result = setUpWorld(*world);
     if (result == worldOutOfMemory) {
         error = outOfMemory;

@@ -1,7 +1,6 @@
 // The world in the page: the calls of host/web/web_api.h. One world at a
 // time, built from a record the page hands over, advanced by the page's
 // clock and shown on its canvas.
-#include <chrono>
 #include <cstring>
 #include <new>
 #include <memory>
@@ -10,6 +9,7 @@
 #include <vector>
 
 #include "host/saver_options.h"
+#include "platform/services.h"
 #include "host/web/page_fields.h"
 #include "host/web/web_api.h"
 #include "render/web/web_display.h"
@@ -21,7 +21,7 @@
 #include "settings/options_record.h"
 #include "sim/random.h"
 #include "sim/world.h"
-#include "tools/world/world_figures.h"
+#include "run/world_figures.h"
 
 namespace {
 
@@ -106,13 +106,6 @@ int32_t judgeRecord(int32_t length, OptionsRecord& record)
         setMessage(notEnoughMemory);
         return TOVRINE_OUT_OF_MEMORY;
     }
-}
-
-uint32_t clockSeed()
-{
-    const auto now = std::chrono::system_clock::now().time_since_epoch();
-    return static_cast<uint32_t>(
-        std::chrono::duration_cast<std::chrono::microseconds>(now).count());
 }
 
 void endWorld()

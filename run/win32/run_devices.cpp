@@ -1,8 +1,7 @@
 // The display and input devices of a full-screen run: taken at set-up in a
 // fixed order, given back at tear-down in a fixed order.
 
-#include <ctime>
-
+#include "platform/services.h"
 #include "render/display.h"
 #include "render/win32/direct_draw_surface.h"
 #include "render/win32/input_devices.h"
@@ -196,7 +195,7 @@ SetUpFailure takeEverything(HWND window, const char*& failure)
         result = takeInput(window, failure);
     if (result != SetUpFailure::none)
         return result;
-    seedRandom(saverWorld.random, static_cast<uint32_t>(time(nullptr)));
+    seedRandom(saverWorld.random, clockSeed());
     return buildWorld(failure);
 }
 

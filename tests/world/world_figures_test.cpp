@@ -6,7 +6,7 @@
 #include "sim/entity.h"
 #include "sim/entity_list.h"
 #include "sim/world.h"
-#include "tools/world/world_figures.h"
+#include "run/world_figures.h"
 
 namespace {
 

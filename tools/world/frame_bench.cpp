@@ -8,7 +8,7 @@
 #include "sim/entity_list.h"
 #include "sim/food_search.h"
 #include "sim/world.h"
-#include "tools/world/world_figures.h"
+#include "run/world_figures.h"
 
 namespace {
 

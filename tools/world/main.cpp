@@ -18,7 +18,7 @@
 #include "tools/world/frame_bench.h"
 #endif
 #include "tools/world/runner_options.h"
-#include "tools/world/world_figures.h"
+#include "run/world_figures.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <functional>
 
-#include "tools/world/world_figures.h"
+#include "run/world_figures.h"
 
 namespace {
 

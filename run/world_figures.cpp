@@ -1,4 +1,4 @@
-#include "tools/world/world_figures.h"
+#include "run/world_figures.h"
 
 #include <cstdio>
 

@@ -1,4 +1,5 @@
-// The figures tovrine-world prints for a frame.
+// A world's figures for a frame: what tovrine-world prints, the sweeps
+// summarise and the page charts, read from the world without changing it.
 #pragma once
 
 #include <cstdint>
