@@ -295,7 +295,8 @@ int32_t runSaver(SaverRun run)
     std::string error;
     if (!openX11Display(run.displayName, error))
         return reportFailure(error);
-    // SDL opens its own connection: to the same display.
+    // SDL opens its own connection, to the display that DISPLAY names: the
+    // same one. The only place -display reaches the environment.
     if (!run.displayName.empty())
         setenv("DISPLAY", run.displayName.c_str(), 1);
     int32_t result = runOnDisplay(run);

@@ -1,7 +1,6 @@
 // Text drawn as GDI's TextOutA draws it onto a surface's device context.
-#include "render/memory/display_drawing.h"
-#include "render/memory/drawing_clock.h"
 #include "render/memory/memory_surface.h"
+#include "render/memory/text_run.h"
 #include "render/sdl/sdl_font.h"
 
 namespace {
@@ -13,11 +12,6 @@ const uint16_t windows1252High[32] = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 uint32_t codePoint(uint8_t ch) { return ch >= 0x80 && ch < 0xA0 ? windows1252High[ch - 0x80] : ch; }
-
-void fillBox(Surface* surface, int32_t left, int32_t top, int32_t right, int32_t bottom)
-{
-    fillStored(surface, PixelRect{left, top, right, bottom}, 0);
-}
 
 // Copies the ink of one rendered glyph (index 0 is the background of a
 // solid rendering) at (x, y), clipped to the rows [top, bottom) and to the
@@ -48,6 +42,8 @@ SDL_Surface* renderedGlyph(Font* font, uint8_t ch)
     return kept;
 }
 
+}  // namespace
+
 void drawCharacter(Surface* surface, Font* font, uint8_t ch, int32_t penX, int32_t y,
                    uint32_t stored)
 {
@@ -67,8 +63,6 @@ void drawCharacter(Surface* surface, Font* font, uint8_t ch, int32_t penX, int32
     }
 }
 
-}  // namespace
-
 int32_t characterAdvance(Font* font, uint8_t ch)
 {
     int minx, maxx, miny, maxy, advance;
@@ -80,29 +74,6 @@ int32_t characterAdvance(Font* font, uint8_t ch)
 void drawTextRun(Surface* surface, Font* font, const char* text, int32_t x, int32_t y,
                  uint32_t colour, bool opaque)
 {
-    if (!surface || !surface->image.pixels || !font || !text)
-        return;
-    if (opaque) {
-        int32_t width = 0;
-        for (const char* p = text; *p; ++p)
-            width += characterAdvance(font, static_cast<uint8_t>(*p));
-        fillBox(surface, x, y, x + width, y + font->cellHeight);
-    }
-    uint32_t stored = storedFromGdi(surface, colour & 0xFFFFFF);
-    int32_t pen = x;
-    for (const char* p = text; *p; ++p) {
-        uint8_t ch = static_cast<uint8_t>(*p);
-        drawCharacter(surface, font, ch, pen, y, stored);
-        pen += characterAdvance(font, ch);
-    }
-}
-
-int drawGdiText(Surface* surface, const char* text, int32_t x, int32_t y, Font* font,
-                uint32_t colour, int32_t backgroundMode)
-{
-    DrawingTimer timer;
-    if (skipsDrawingOnto(surface))
-        return 0;
-    drawTextRun(surface, font, text, x, y, colour, backgroundMode != transparentBackground);
-    return 0;
+    if (font)
+        drawGlyphRun(surface, glyphSourceOf(font), text, x, y, colour, opaque);
 }

@@ -6,6 +6,7 @@
 // The window's framebuffer is SDL's plain X11 one (shared-memory images):
 // with SDL's default, software OpenGL on a machine without a GPU, a frame
 // costs many times more processor time for the same picture.
+#include "render/memory/memory_surface.h"
 #include "render/sdl/window_display.h"
 
 #include <SDL.h>
@@ -13,17 +14,10 @@
 
 #include <chrono>
 #include <cstring>
-#include <utility>
 #include <vector>
 
 #include "render/sdl/sdl_surface.h"
 #include "render/sdl/window_scaling.h"
-
-int32_t displayWidth = 0;
-int32_t displayHeight = 0;
-int32_t displayDepth = 0;
-Surface* primarySurface = nullptr;
-Surface* backSurface = nullptr;
 
 namespace {
 
@@ -357,13 +351,7 @@ WindowInput pumpWindowInput()
 
 // Like a hardware flip, the two buffers trade places; the frame clock shows
 // the new visible one once anything it adds is drawn.
-bool flipDisplay()
-{
-    if (!primarySurface || !backSurface)
-        return false;
-    std::swap(primarySurface->image, backSurface->image);
-    return true;
-}
+bool flipDisplay() { return swapDisplaySurfaces(); }
 
 bool readKeyboardState(uint8_t keys[256])
 {

@@ -5,12 +5,6 @@
 #include "render/win32/input_devices.h"
 #include "render/win32/win32_surface.h"
 
-int32_t displayWidth = 0;
-int32_t displayHeight = 0;
-int32_t displayDepth = 0;
-Surface* primarySurface = nullptr;
-Surface* backSurface = nullptr;
-
 namespace {
 
 LPDIRECTINPUTDEVICE keyboardDevice = nullptr;
