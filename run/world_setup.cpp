@@ -99,9 +99,7 @@ bool spawnInitialVobs(World& world)
 
 void addWhirl(World& world)
 {
-    world.whirlList->append(
-        makeInWorld<Entity>(world.memory, world.whirlSheet, cyclicAnimation, world.size));
-    Entity* whirl = world.whirlList->last();
+    Entity* whirl = addEntity(world, *world.whirlList, world.whirlSheet, cyclicAnimation);
     whirl->setDepositPoint(whirl->x(), whirl->y());
     whirl->setFrameDelay(0);
     whirl->setSpeed(3);
@@ -229,9 +227,7 @@ bool userInterrupted()
 void addFoundingVob(World& world)
 {
     const OptionsRecord& o = world.liveOptions;
-    world.vobList->append(
-        makeInWorld<Entity>(world.memory, world.vobSheet, directionalAnimation, world.size));
-    Entity* vob = world.vobList->last();
+    Entity* vob = addEntity(world, *world.vobList, world.vobSheet, directionalAnimation);
     vob->setStrength(wrapAdd(randomInRange(world.random, 1, o.birthStrength), o.greenLevel));
     if (vob->strength() <= o.greenLevel)
         vob->adoptSheet(world.weakVobSheet);

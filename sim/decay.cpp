@@ -6,7 +6,6 @@
 #include "sim/entity.h"
 #include "sim/entity_list.h"
 #include "sim/world.h"
-#include "sim/world_memory.h"
 
 namespace {
 

@@ -10,7 +10,6 @@
 #include "sim/food_search.h"
 #include "sim/random.h"
 #include "sim/world.h"
-#include "sim/world_memory.h"
 
 namespace {
 
@@ -30,9 +29,7 @@ void adoptSheetAfterMeal(World& world, Entity& vob)
 void bearChild(World& world)
 {
     const OptionsRecord& o = world.liveOptions;
-    world.vobList->append(
-        makeInWorld<Entity>(world.memory, world.vobSheet, directionalAnimation, world.size));
-    Entity* child = world.vobList->last();
+    Entity* child = addEntity(world, *world.vobList, world.vobSheet, directionalAnimation);
     const double r = nextRandom(world.random) / 32768.0;
     child->setStrength(truncToInt32(301 * r + o.greenLevel + 300));
     if (child->strength() <= o.greenLevel)
@@ -183,9 +180,7 @@ void leaveRemains(World& world, const Entity& vob)
 {
     if (world.remainsList == nullptr)
         return;
-    world.remainsList->append(
-        makeInWorld<Entity>(world.memory, world.remainsSheet, cyclicAnimation, world.size));
-    Entity* remains = world.remainsList->last();
+    Entity* remains = addEntity(world, *world.remainsList, world.remainsSheet, cyclicAnimation);
     const int32_t frames = 2 * remains->columns() * remains->rows() - 2;
     remains->setStrength(frames);
     remains->setStrengthCap(frames);

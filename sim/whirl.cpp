@@ -8,7 +8,6 @@
 #include "sim/entity_list.h"
 #include "sim/random.h"
 #include "sim/world.h"
-#include "sim/world_memory.h"
 
 namespace {
 
@@ -37,9 +36,7 @@ void maybeSpeedUp(World& world, Entity& whirl)
 void dropFood(World& world, Entity& whirl)
 {
     whirl.setDepositPoint(whirl.x(), whirl.y());
-    world.foodList->append(
-        makeInWorld<Entity>(world.memory, world.foodSheet, cyclicAnimation, world.size));
-    Entity* food = world.foodList->last();
+    Entity* food = addEntity(world, *world.foodList, world.foodSheet, cyclicAnimation);
     food->setPosition(whirl.depositX() + whirl.cellWidth() / 2,
                       whirl.depositY() + whirl.cellHeight() / 2);
     food->setStrength(world.liveOptions.foodStrength);

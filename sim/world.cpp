@@ -17,6 +17,12 @@ void deleteAndNull(T*& object)
 
 World::~World() { releaseWorld(*this); }
 
+Entity* addEntity(World& world, EntityList& list, SpriteSheet* sheet, int32_t animMode)
+{
+    list.append(makeInWorld<Entity>(world.memory, sheet, animMode, world.size));
+    return list.last();
+}
+
 void releaseWorld(World& world)
 {
     // The food index is built over foodList and is as large as it.

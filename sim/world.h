@@ -62,6 +62,11 @@ struct World {
     WorldMemory memory;
 };
 
+// A new entity of the world on `sheet`, appended to `list` (one of the
+// world's) and configured through what comes back. Throws std::bad_alloc
+// past the world's memory budget, leaving the list as it was.
+Entity* addEntity(World& world, EntityList& list, SpriteSheet* sheet, int32_t animMode);
+
 // Frees the food index and the lists, then the sheets in creation order,
 // then the fonts, and nulls every pointer; the counters stay. Safe to call
 // again or on a world never built.

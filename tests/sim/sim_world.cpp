@@ -125,9 +125,7 @@ void SimWorld::TearDown()
 
 Entity* SimWorld::addVob(int32_t x, int32_t y, int32_t strength)
 {
-    world.vobList->append(
-        makeInWorld<Entity>(world.memory, world.vobSheet, directionalAnimation, world.size));
-    Entity* vob = world.vobList->last();
+    Entity* vob = addEntity(world, *world.vobList, world.vobSheet, directionalAnimation);
     vob->setPosition(x, y);
     vob->setStrength(strength);
     return vob;
@@ -135,9 +133,7 @@ Entity* SimWorld::addVob(int32_t x, int32_t y, int32_t strength)
 
 Entity* SimWorld::addFood(int32_t x, int32_t y, int32_t units)
 {
-    world.foodList->append(
-        makeInWorld<Entity>(world.memory, world.foodSheet, cyclicAnimation, world.size));
-    Entity* food = world.foodList->last();
+    Entity* food = addEntity(world, *world.foodList, world.foodSheet, cyclicAnimation);
     food->setPosition(x, y);
     food->setStrength(units);
     food->setStrengthCap(units);
@@ -147,9 +143,7 @@ Entity* SimWorld::addFood(int32_t x, int32_t y, int32_t units)
 
 Entity* SimWorld::addWhirl()
 {
-    world.whirlList->append(
-        makeInWorld<Entity>(world.memory, world.whirlSheet, cyclicAnimation, world.size));
-    Entity* whirl = world.whirlList->last();
+    Entity* whirl = addEntity(world, *world.whirlList, world.whirlSheet, cyclicAnimation);
     whirl->setDepositPoint(whirl->x(), whirl->y());
     whirl->setFrameDelay(0);
     whirl->setSpeed(3);
