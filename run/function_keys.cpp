@@ -1,6 +1,7 @@
 #include "run/function_keys.h"
 
 #include "settings/options_record.h"
+#include "sim/arith.h"
 #include "sim/world.h"
 
 namespace {
@@ -46,7 +47,9 @@ void pressFunctionKey(World& world, FunctionKey key)
     OptionsRecord& o = world.liveOptions;
     switch (key) {
     case FunctionKey::f1:
-        o.showCloud = (o.showCloud + 1) % 2;
+        // A stored record may hold any 32-bit value: the step wraps as a
+        // register does instead of overflowing.
+        o.showCloud = wrapAdd(o.showCloud, 1) % 2;
         break;
     case FunctionKey::f2:
         stepStatsDisplay(o);
