@@ -5,6 +5,7 @@
 # in build/web/.
 file(GLOB TOVRINE_WEB_SOURCES CONFIGURE_DEPENDS
     render/memory/*.cpp render/web/*.cpp run/web/*.cpp host/web/*.cpp)
+list(APPEND TOVRINE_WEB_SOURCES ${PROJECT_SOURCE_DIR}/platform/web.cpp)
 # The calls the page makes: linked into each program (an object library's
 # objects alone make no program).
 list(FILTER TOVRINE_WEB_SOURCES EXCLUDE REGEX "run/web/web_run\\.cpp$")
@@ -26,7 +27,7 @@ add_custom_command(OUTPUT ${TOVRINE_WEB_BITMAP_SOURCE}
     COMMENT "The world's bitmaps for the page" VERBATIM)
 
 add_library(tovrine_web OBJECT ${TOVRINE_CORE_SOURCES} ${TOVRINE_WEB_SOURCES}
-    ${PROJECT_SOURCE_DIR}/tools/world/world_figures.cpp ${TOVRINE_WEB_BITMAP_SOURCE})
+    ${TOVRINE_WEB_BITMAP_SOURCE})
 target_include_directories(tovrine_web PUBLIC ${PROJECT_SOURCE_DIR} ${TOVRINE_VERSION_DIR})
 # A world too large for memory is caught as std::bad_alloc, as natively.
 target_compile_options(tovrine_web PUBLIC -fexceptions -O2)

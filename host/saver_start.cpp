@@ -27,12 +27,6 @@ SaverStart prepareSaverStart(int argc, const char* const* argv, SaverOptions& op
         std::puts(options.help ? saverUsage().c_str() : saverVersionLine().c_str());
         return SaverStart::endSuccess;
     }
-#ifndef _WIN32
-    // Xlib and SDL both open the display that DISPLAY names.
-    if (!options.display.empty())
-        setenv("DISPLAY", options.display.c_str(), 1);
-#endif
-
     RecordFiles files;
     StoredRecord stored;
     if (!options.recordPath.empty()) {

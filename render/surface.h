@@ -1,6 +1,8 @@
 // The drawing interface between the world and the platform. Declared here
-// once; defined by exactly one backend per build (render/win32 on DirectDraw
-// and GDI, render/sdl on SDL2 surfaces). Colours follow GDI: 0x00BBGGRR.
+// once; defined by exactly one backend per build: render/win32 on DirectDraw
+// and GDI, render/memory's surfaces in plain memory for the native and web
+// builds (render/sdl and render/web add their fonts, pictures and windows).
+// Colours follow GDI: 0x00BBGGRR.
 #pragma once
 
 #include <cstdint>

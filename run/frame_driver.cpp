@@ -14,84 +14,82 @@
 #include "sim/whirl.h"
 #include "sim/world.h"
 
-int32_t rebirthCountdown = rebirthFrames;
-int32_t strengthResetRequested = 0;
-
 namespace {
 
 constexpr int32_t resetStrength = 50;
 
-using NodeRule = EntityNode* (*)(EntityNode*);
+using NodeRule = EntityNode* (*)(World&, EntityNode*);
 
 // Each rule returns the node to visit next, so nodes may vanish or be
 // appended while the walk goes on.
-void advanceList(const EntityList* list, NodeRule rule)
+void advanceList(World& world, const EntityList* list, NodeRule rule)
 {
     if (list == nullptr)
         return;
     for (EntityNode* node = list->head(); node != nullptr;)
-        node = rule(node);
+        node = rule(world, node);
 }
 
-void advanceWorld()
+void advanceWorld(World& world)
 {
-    advanceList(foodList, tickFood);
-    advanceList(vobList, tickVob);
-    advanceList(remainsList, tickRemains);
-    advanceList(whirlList, tickWhirl);
+    advanceList(world, world.foodList, tickFood);
+    advanceList(world, world.vobList, tickVob);
+    advanceList(world, world.remainsList, tickRemains);
+    advanceList(world, world.whirlList, tickWhirl);
 }
 
-void drawCloud()
+void drawCloud(World& world)
 {
-    if (cloudSheet != nullptr)
-        blitSprite(cloudSheet, backSurface, 0, 5, 1);
-    if (overlayFont == nullptr || vobList == nullptr)
+    if (world.cloudSheet != nullptr)
+        blitSprite(world.cloudSheet, backSurface, 0, 5, 1);
+    if (world.overlayFont == nullptr || world.vobList == nullptr)
         return;
-    overlayFont->drawText(backSurface, "History: ", 15, 15, 1);
-    overlayFont->drawNumber(backSurface, vobList->history(), 50, 15, 1);
-    overlayFont->drawText(backSurface, "Peak:    ", 15, 30, 1);
-    overlayFont->drawNumber(backSurface, vobList->peak(), 50, 30, 1);
-    overlayFont->drawText(backSurface, "Spawns:  ", 15, 45, 1);
-    overlayFont->drawNumber(backSurface, vobList->population(), 50, 45, 1);
+    world.overlayFont->drawText(backSurface, "History: ", 15, 15, 1);
+    world.overlayFont->drawNumber(backSurface, world.vobList->history(), 50, 15, 1);
+    world.overlayFont->drawText(backSurface, "Peak:    ", 15, 30, 1);
+    world.overlayFont->drawNumber(backSurface, world.vobList->peak(), 50, 30, 1);
+    world.overlayFont->drawText(backSurface, "Spawns:  ", 15, 45, 1);
+    world.overlayFont->drawNumber(backSurface, world.vobList->population(), 50, 45, 1);
 }
 
 // A Vob on megaVobSheet keeps it: its own rule switches it at exact levels.
-void resetStrengths()
+void resetStrengths(World& world)
 {
-    strengthResetRequested = 0;
-    if (vobList == nullptr)
+    world.strengthResetRequested = 0;
+    if (world.vobList == nullptr)
         return;
-    for (EntityNode* node = vobList->head(); node != nullptr; node = node->next) {
+    for (EntityNode* node = world.vobList->head(); node != nullptr; node = node->next) {
         node->entity->setStrength(resetStrength);
-        if (node->entity->strength() <= liveOptions.greenLevel)
-            node->entity->adoptSheet(weakVobSheet);
+        if (node->entity->strength() <= world.liveOptions.greenLevel)
+            node->entity->adoptSheet(world.weakVobSheet);
     }
 }
 
-void showCountdown()
+void showCountdown(World& world)
 {
-    int32_t x = displayWidth / 2 - 80;
-    int32_t y = displayHeight / 2;
+    int32_t x = world.size.width / 2 - 80;
+    int32_t y = world.size.height / 2;
     drawGdiText(backSurface, "your civlization died, T-1 to birth of new civilization", x, y,
-                overlayFontHandle(), textColour, transparentBackground);
-    drawGdiNumber(backSurface, rebirthCountdown, x, y + 15, overlayFontHandle(), textColour,
-                  transparentBackground);
+                overlayFontHandle(world), textColour, transparentBackground);
+    drawGdiNumber(backSurface, world.rebirthCountdown, x, y + 15, overlayFontHandle(world),
+                  textColour, transparentBackground);
 }
 
 // Drawn straight onto the visible surface: the birth happens within one
 // frame, before its flip.
-bool bearNewCivilization()
+bool bearNewCivilization(World& world)
 {
-    int32_t x = displayWidth / 2 - 80;
-    int32_t y = displayHeight / 2;
-    drawGdiText(primarySurface, "spawning vobs", x, y, overlayFontHandle(), textColour,
+    int32_t x = world.size.width / 2 - 80;
+    int32_t y = world.size.height / 2;
+    drawGdiText(primarySurface, "spawning vobs", x, y, overlayFontHandle(world), textColour,
                 opaqueBackground);
-    vobList->resetCounts();
-    for (int32_t j = 0; j < foundingVobCount() && vobList->population() < liveOptions.maxEntities;
+    world.vobList->resetCounts();
+    for (int32_t j = 0;
+         j < foundingVobCount(world) && world.vobList->population() < world.liveOptions.maxEntities;
          ++j) {
-        drawGdiNumber(primarySurface, j, x, y + 15, overlayFontHandle(), textColour,
+        drawGdiNumber(primarySurface, j, x, y + 15, overlayFontHandle(world), textColour,
                       transparentBackground);
-        addFoundingVob();
+        addFoundingVob(world);
         if (userInterrupted())
             return false;
     }
@@ -100,18 +98,19 @@ bool bearNewCivilization()
 
 // Judged afresh every frame: an empty world counts down and, at 0, is
 // repopulated. With no founding Vobs configured it stays empty and silent.
-bool runCivilizationCycle()
+bool runCivilizationCycle(World& world)
 {
-    if (vobList == nullptr || vobList->population() != 0 || liveOptions.initialVobs == 0)
+    if (world.vobList == nullptr || world.vobList->population() != 0 ||
+        world.liveOptions.initialVobs == 0)
         return true;
-    rebirthCountdown -= 1;
-    showCountdown();
-    if (rebirthCountdown > 0)
+    world.rebirthCountdown -= 1;
+    showCountdown(world);
+    if (world.rebirthCountdown > 0)
         return true;
     // Armed again even when the user or the memory cuts the birth short:
     // left at 0, the next extinction would count below 0 and never see a rebirth.
-    rebirthCountdown = rebirthFrames;
-    return bearNewCivilization();
+    world.rebirthCountdown = rebirthFrames;
+    return bearNewCivilization(world);
 }
 
 void present()
@@ -124,20 +123,21 @@ void present()
 
 }  // namespace
 
-int32_t runFrame()
+int32_t runFrame(World& world)
 {
+    world.frames += 1;
     fillSurface(backSurface, keyColour);
     try {
-        advanceWorld();
-        if (liveOptions.showCloud != 0)
-            drawCloud();
-        if (strengthResetRequested != 0)
-            resetStrengths();
-        if (!runCivilizationCycle())
+        advanceWorld(world);
+        if (world.liveOptions.showCloud != 0)
+            drawCloud(world);
+        if (world.strengthResetRequested != 0)
+            resetStrengths(world);
+        if (!runCivilizationCycle(world))
             return rebirthInterrupted;
     } catch (const std::bad_alloc&) {
         // Give the memory back now, so that the caller can still close.
-        tearDownWorld();
+        tearDownWorld(world);
         return frameOutOfMemory;
     }
     present();

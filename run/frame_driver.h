@@ -4,8 +4,6 @@
 
 #include <cstdint>
 
-// Frames to wait after the last Vob has died before a new civilization.
-constexpr int32_t rebirthFrames = 200;
 // A flip that keeps failing (surfaces lost to another program) is given up
 // after this many tries, dropping the frame rather than the message loop.
 constexpr int32_t flipAttempts = 8;
@@ -20,11 +18,8 @@ constexpr int32_t rebirthInterrupted = 1;
 // calls find no world and only clear and flip the screen.
 constexpr int32_t frameOutOfMemory = 2;
 
-// Counts down while the world is extinct; armed again after every rebirth,
-// finished or interrupted.
-extern int32_t rebirthCountdown;
-// Set by F12; the next frame gives every Vob strength 50 and clears it.
-extern int32_t strengthResetRequested;
+struct World;
 
-// Called once per frame tick after set-up has succeeded.
-int32_t runFrame();
+// Called once per frame tick after set-up has succeeded. Advances `world` by
+// one frame, drawn on the display's back surface and flipped.
+int32_t runFrame(World& world);

@@ -1,7 +1,8 @@
 #include "run/function_keys.h"
 
-#include "run/frame_driver.h"
 #include "settings/options_record.h"
+#include "sim/arith.h"
+#include "sim/world.h"
 
 namespace {
 
@@ -16,15 +17,15 @@ constexpr NamedKey namedKeys[] = {
     {"F12", FunctionKey::f12},
 };
 
-void stepStatsDisplay()
+void stepStatsDisplay(OptionsRecord& o)
 {
-    if (liveOptions.statsMode == 0 && liveOptions.includeLife == 0)
-        liveOptions.statsMode = 1;
-    else if (liveOptions.statsMode != 0 && liveOptions.includeLife == 0)
-        liveOptions.includeLife = 1;
+    if (o.statsMode == 0 && o.includeLife == 0)
+        o.statsMode = 1;
+    else if (o.statsMode != 0 && o.includeLife == 0)
+        o.includeLife = 1;
     else {
-        liveOptions.statsMode = 0;
-        liveOptions.includeLife = 0;
+        o.statsMode = 0;
+        o.includeLife = 0;
     }
 }
 
@@ -41,20 +42,23 @@ bool functionKeyNamed(const std::string& name, FunctionKey& key)
     return false;
 }
 
-void pressFunctionKey(FunctionKey key)
+void pressFunctionKey(World& world, FunctionKey key)
 {
+    OptionsRecord& o = world.liveOptions;
     switch (key) {
     case FunctionKey::f1:
-        liveOptions.showCloud = (liveOptions.showCloud + 1) % 2;
+        // A stored record may hold any 32-bit value: the step wraps as a
+        // register does instead of overflowing.
+        o.showCloud = wrapAdd(o.showCloud, 1) % 2;
         break;
     case FunctionKey::f2:
-        stepStatsDisplay();
+        stepStatsDisplay(o);
         break;
     case FunctionKey::f3:
-        liveOptions.statsMode = liveOptions.statsMode == 2 ? 0 : 2;
+        o.statsMode = o.statsMode == 2 ? 0 : 2;
         break;
     case FunctionKey::f12:
-        strengthResetRequested = 1;
+        world.strengthResetRequested = 1;
         break;
     }
 }

@@ -4,6 +4,8 @@
 
 #include <string>
 
+struct World;
+
 enum class FunctionKey { f1, f2, f3, f12 };
 
 // The function key named `name` as the platforms name their keys ("F1",
@@ -12,7 +14,7 @@ enum class FunctionKey { f1, f2, f3, f12 };
 bool functionKeyNamed(const std::string& name, FunctionKey& key);
 
 // F1 toggles the cloud; F2 steps the numbers above the Vobs (none, always,
-// always with meals); F3 switches near-death numbers; F12 asks the next
-// frame to reset every Vob's strength. Called on every key press, repeats
-// included.
-void pressFunctionKey(FunctionKey key);
+// always with meals); F3 switches near-death numbers (all three in the
+// world's live record); F12 asks the world's next frame to reset every Vob's
+// strength. Called on every key press, repeats included.
+void pressFunctionKey(World& world, FunctionKey key);

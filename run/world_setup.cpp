@@ -14,9 +14,6 @@
 #include "sim/random.h"
 #include "sim/world.h"
 
-SpriteSheet* cloudSheet = nullptr;
-GlyphFont* overlayFont = nullptr;
-
 namespace {
 
 constexpr int32_t escapeScanCode = 1;
@@ -24,95 +21,100 @@ constexpr uint8_t keyDownBit = 0x80;
 constexpr int32_t mouseTravelThreshold = 5;
 
 struct SheetSlot {
-    SpriteSheet** sheet;
+    SpriteSheet* World::*sheet;
     int32_t bitmapId;
     const char* name;
 };
 
 // Creation order; tear-down releases them in the same order.
 const SheetSlot worldSheets[] = {
-    {&cloudSheet, cloudBitmap, "cloud"},        {&vobSheet, vobBitmap, "vob"},
-    {&weakVobSheet, weakVobBitmap, "weak vob"}, {&megaVobSheet, megaVobBitmap, "mega vob"},
-    {&remainsSheet, remainsBitmap, "remains"},  {&foodSheet, foodBitmap, "food"},
-    {&whirlSheet, whirlBitmap, "whirl"},
+    {&World::cloudSheet, cloudBitmap, "cloud"},
+    {&World::vobSheet, vobBitmap, "vob"},
+    {&World::weakVobSheet, weakVobBitmap, "weak vob"},
+    {&World::megaVobSheet, megaVobBitmap, "mega vob"},
+    {&World::remainsSheet, remainsBitmap, "remains"},
+    {&World::foodSheet, foodBitmap, "food"},
+    {&World::whirlSheet, whirlBitmap, "whirl"},
 };
 
 struct FontSlot {
-    GlyphFont** font;
+    GlyphFont* World::*font;
     const char* face;
     int32_t height;
     int32_t weight;
 };
 
 const FontSlot worldFonts[] = {
-    {&overlayFont, "Westminster", 13, 100},
-    {&vitalsFont, "Arial", 11, 600},
+    {&World::overlayFont, "Westminster", 13, 100},
+    {&World::vitalsFont, "Arial", 11, 600},
 };
 
 // Progress goes straight to the visible surface: nothing is flipped while
 // set-up runs. The black box of each text wipes what stood under it.
-void showProgressText(const char* text)
+void showProgressText(const World& world, const char* text)
 {
-    drawGdiText(primarySurface, text, 10, 10, overlayFontHandle(), textColour, opaqueBackground);
+    drawGdiText(primarySurface, text, 10, 10, overlayFontHandle(world), textColour,
+                opaqueBackground);
 }
 
-void showProgressCount(int32_t count)
+void showProgressCount(const World& world, int32_t count)
 {
-    drawGdiNumber(primarySurface, count, 10, 25, overlayFontHandle(), textColour, opaqueBackground);
+    drawGdiNumber(primarySurface, count, 10, 25, overlayFontHandle(world), textColour,
+                  opaqueBackground);
 }
 
-void createSheets()
+void createSheets(World& world)
 {
     for (const SheetSlot& slot : worldSheets)
-        *slot.sheet = new SpriteSheet(slot.bitmapId);
+        world.*slot.sheet = new SpriteSheet(slot.bitmapId);
 }
 
-void createLists()
+void createLists(World& world)
 {
-    vobList = new EntityList;
-    whirlList = new EntityList;
-    foodList = new EntityList;
-    remainsList = new EntityList;
+    world.vobList = new EntityList(world.memory);
+    world.whirlList = new EntityList(world.memory);
+    world.foodList = new EntityList(world.memory);
+    world.remainsList = new EntityList(world.memory);
 }
 
-void createFonts()
+void createFonts(World& world)
 {
     for (const FontSlot& slot : worldFonts)
-        *slot.font = new GlyphFont(slot.face, slot.height, slot.weight);
+        world.*slot.font = new GlyphFont(slot.face, slot.height, slot.weight);
 }
 
 // The founding Vobs, bounded by the entity limit.
-bool spawnInitialVobs()
+bool spawnInitialVobs(World& world)
 {
-    for (int32_t i = 0; i < foundingVobCount() && vobList->population() < liveOptions.maxEntities;
+    for (int32_t i = 0;
+         i < foundingVobCount(world) && world.vobList->population() < world.liveOptions.maxEntities;
          ++i) {
-        showProgressCount(i);
-        addFoundingVob();
+        showProgressCount(world, i);
+        addFoundingVob(world);
         if (userInterrupted())
             return false;
     }
     return true;
 }
 
-void addWhirl()
+void addWhirl(World& world)
 {
-    whirlList->append(new Entity(whirlSheet, cyclicAnimation));
-    Entity* whirl = whirlList->last();
+    Entity* whirl = addEntity(world, *world.whirlList, world.whirlSheet, cyclicAnimation);
     whirl->setDepositPoint(whirl->x(), whirl->y());
     whirl->setFrameDelay(0);
     whirl->setSpeed(3);
     // Start each whirl at its own cell so that they do not spin in step.
     int32_t cells = whirl->columns() * whirl->rows();
-    double r = nextRandom() / 32768.0;
+    double r = nextRandom(world.random) / 32768.0;
     whirl->setFrame(truncToInt32(cells - cells * r - 1));
 }
 
 // Whirls are not bounded by the entity limit: it counts Vobs only.
-bool spawnWhirls()
+bool spawnWhirls(World& world)
 {
-    for (int32_t i = 0; i < whirlsToBuild(); ++i) {
-        showProgressCount(i);
-        addWhirl();
+    for (int32_t i = 0; i < whirlsToBuild(world); ++i) {
+        showProgressCount(world, i);
+        addWhirl(world);
         if (userInterrupted())
             return false;
     }
@@ -135,76 +137,78 @@ bool mouseDisturbed()
     return button || mouse.x > mouseTravelThreshold || mouse.y > mouseTravelThreshold;
 }
 
-template <typename T>
-void deleteAndNull(T*& object)
+// A new world's run state: no frames yet, no rebirth under way, no reset
+// pending. What hosts set beforehand (the record, the seed) stays.
+void startRunState(World& world)
 {
-    delete object;
-    object = nullptr;
+    world.size = WorldSize{displayWidth, displayHeight};
+    world.rebirthCountdown = rebirthFrames;
+    world.strengthResetRequested = 0;
+    world.frames = 0;
 }
 
-int32_t buildWorld()
+int32_t buildWorld(World& world)
 {
-    createSheets();
-    createLists();
-    createFonts();
+    startRunState(world);
+    createSheets(world);
+    createLists(world);
+    createFonts(world);
 
-    showProgressText("spawning vobs");
-    if (!spawnInitialVobs())
+    showProgressText(world, "spawning vobs");
+    if (!spawnInitialVobs(world))
         return worldInterrupted;
 
-    showProgressText("generating whirls");
-    drawGdiText(primarySurface, "                 ", 10, 25, overlayFontHandle(), textColour,
+    showProgressText(world, "generating whirls");
+    drawGdiText(primarySurface, "                 ", 10, 25, overlayFontHandle(world), textColour,
                 opaqueBackground);
-    if (!spawnWhirls())
+    if (!spawnWhirls(world))
         return worldInterrupted;
     return worldComplete;
 }
 
 }  // namespace
 
-Font* overlayFontHandle() { return overlayFont != nullptr ? overlayFont->font() : nullptr; }
+Font* overlayFontHandle(const World& world)
+{
+    return world.overlayFont != nullptr ? world.overlayFont->font() : nullptr;
+}
 
-int32_t foundingVobCount() { return std::min(liveOptions.initialVobs, largestStoredCount); }
+int32_t foundingVobCount(const World& world)
+{
+    return std::min(world.liveOptions.initialVobs, largestStoredCount);
+}
 
-int32_t whirlsToBuild() { return std::min(liveOptions.whirlCount, largestStoredCount); }
+int32_t whirlsToBuild(const World& world)
+{
+    return std::min(world.liveOptions.whirlCount, largestStoredCount);
+}
 
-int32_t setUpWorld()
+int32_t setUpWorld(World& world)
 {
     // A failed earlier attempt leaves its objects behind; start clean.
-    tearDownWorld();
+    tearDownWorld(world);
     try {
-        return buildWorld();
+        return buildWorld(world);
     } catch (const std::bad_alloc&) {
         // Whatever was built goes at once: the caller needs memory to close.
-        tearDownWorld();
+        tearDownWorld(world);
         return worldOutOfMemory;
     }
 }
 
-void tearDownWorld()
-{
-    // The food index is built over foodList and is as large as it.
-    releaseFoodIndex();
-    deleteAndNull(vobList);
-    deleteAndNull(whirlList);
-    deleteAndNull(foodList);
-    deleteAndNull(remainsList);
-    for (const SheetSlot& slot : worldSheets)
-        deleteAndNull(*slot.sheet);
-    for (const FontSlot& slot : worldFonts)
-        deleteAndNull(*slot.font);
-}
+void tearDownWorld(World& world) { releaseWorld(world); }
 
-std::vector<std::string> missingWorldParts()
+std::vector<std::string> missingWorldParts(const World& world)
 {
     std::vector<std::string> missing;
     for (const SheetSlot& slot : worldSheets) {
-        if (*slot.sheet == nullptr || (*slot.sheet)->surface() == nullptr)
+        const SpriteSheet* sheet = world.*slot.sheet;
+        if (sheet == nullptr || sheet->surface() == nullptr)
             missing.push_back("bitmap " + std::to_string(slot.bitmapId) + " (" + slot.name +
                               " sheet) could not be loaded");
     }
     for (const FontSlot& slot : worldFonts) {
-        const GlyphFont* font = *slot.font;
+        const GlyphFont* font = world.*slot.font;
         if (font == nullptr || font->font() == nullptr || font->cellHeight() <= 0)
             missing.push_back("font \"" + std::string(slot.face) + "\" " +
                               std::to_string(slot.height) + "/" + std::to_string(slot.weight) +
@@ -220,13 +224,13 @@ bool userInterrupted()
     return escapeHeld() || mouseDisturbed();
 }
 
-void addFoundingVob()
+void addFoundingVob(World& world)
 {
-    vobList->append(new Entity(vobSheet, directionalAnimation));
-    Entity* vob = vobList->last();
-    vob->setStrength(wrapAdd(randomInRange(1, liveOptions.birthStrength), liveOptions.greenLevel));
-    if (vob->strength() <= liveOptions.greenLevel)
-        vob->adoptSheet(weakVobSheet);
-    else if (vob->strength() >= liveOptions.megaLevel)
-        vob->adoptSheet(megaVobSheet);
+    const OptionsRecord& o = world.liveOptions;
+    Entity* vob = addEntity(world, *world.vobList, world.vobSheet, directionalAnimation);
+    vob->setStrength(wrapAdd(randomInRange(world.random, 1, o.birthStrength), o.greenLevel));
+    if (vob->strength() <= o.greenLevel)
+        vob->adoptSheet(world.weakVobSheet);
+    else if (vob->strength() >= o.megaLevel)
+        vob->adoptSheet(world.megaVobSheet);
 }

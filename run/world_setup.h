@@ -6,16 +6,11 @@
 #include <string>
 #include <vector>
 
-class GlyphFont;
-class SpriteSheet;
 struct Font;
+struct World;
 
-// Owned by the run (the other sheets, lists and vitalsFont are in sim/world.h).
-extern SpriteSheet* cloudSheet;
-extern GlyphFont* overlayFont;  // the cloud's figures and the messages
-
-// overlayFont's handle for the device-context messages; null without it.
-Font* overlayFontHandle();
+// The world's overlayFont's handle for the device-context messages; null without it.
+Font* overlayFontHandle(const World& world);
 
 // Results of setUpWorld.
 constexpr int32_t worldComplete = 0;
@@ -30,10 +25,10 @@ constexpr int32_t worldOutOfMemory = 2;
 // boxes take five digits). A stored record is user-writable, so a larger
 // count is taken as this: set-up and rebirths stay bounded in memory and time.
 constexpr int32_t largestStoredCount = 99999;
-// liveOptions' initialVobs and whirlCount so bounded; set-up and the rebirth
-// of a civilization count with them.
-int32_t foundingVobCount();
-int32_t whirlsToBuild();
+// The live record's initialVobs and whirlCount so bounded; set-up and the
+// rebirth of a civilization count with them.
+int32_t foundingVobCount(const World& world);
+int32_t whirlsToBuild(const World& world);
 
 // Bitmap ids of the world's sheets.
 constexpr int32_t cloudBitmap = 116;
@@ -44,19 +39,21 @@ constexpr int32_t remainsBitmap = 112;
 constexpr int32_t foodBitmap = 110;
 constexpr int32_t whirlBitmap = 111;
 
-// Called by the run's device set-up after seeding the generator and clearing
-// both display surfaces. worldInterrupted when the user stopped it; what was
-// built so far stays for tearDownWorld. worldOutOfMemory as above.
-int32_t setUpWorld();
+// Builds `world` from its liveOptions and random seed, which the caller has
+// set: its size is the display's, its run state starts afresh. Called by the
+// run's device set-up after clearing both display surfaces. worldInterrupted
+// when the user stopped it; what was built so far stays for tearDownWorld.
+// worldOutOfMemory as above.
+int32_t setUpWorld(World& world);
 
 // Frees the food index and the lists, then the sheets in creation order,
 // then overlayFont and vitalsFont, and nulls every pointer. Safe to call
 // again or before set-up.
-void tearDownWorld();
+void tearDownWorld(World& world);
 
 // What set-up could not load: one line per sheet without a bitmap or font
 // that could not be built; empty when the world is whole.
-std::vector<std::string> missingWorldParts();
+std::vector<std::string> missingWorldParts(const World& world);
 
 // The direct poll of long loops: Escape held, a mouse button (of the first
 // three) down, or the mouse moved right or down by more than 5 since the last
@@ -65,4 +62,4 @@ bool userInterrupted();
 
 // One Vob of a new civilization at the screen centre: strength greenLevel
 // plus a draw up to birthStrength, and the sheet that strength calls for.
-void addFoundingVob();
+void addFoundingVob(World& world);

@@ -68,7 +68,9 @@ constexpr int presetCount = 7;
 // The seven built-in algorithms in slot order; slot 0 is also the default.
 extern const OptionsRecord presetAlgorithms[presetCount];
 
-// The one record in use by this process; starts as presetAlgorithms[0].
+// The configuration sheet's record: its pages edit it and store it as
+// "Options". A running world reads its own copy (World::liveOptions in
+// sim/world.h). Starts as presetAlgorithms[0].
 extern OptionsRecord liveOptions;
 
 // The name up to its terminator, never more than the field's 44 bytes.

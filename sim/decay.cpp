@@ -20,7 +20,7 @@ int32_t cellCount(const Entity& entity) { return entity.columns() * entity.rows(
 
 }  // namespace
 
-EntityNode* tickFood(EntityNode* node)
+EntityNode* tickFood(World& world, EntityNode* node)
 {
     Entity& food = *node->entity;
     countDown(food);
@@ -37,10 +37,10 @@ EntityNode* tickFood(EntityNode* node)
             food.draw(backSurface, fullCellSize, fullCellSize);
         return node->next;
     }
-    return foodList->remove(node);
+    return world.foodList->remove(node);
 }
 
-EntityNode* tickRemains(EntityNode* node)
+EntityNode* tickRemains(World& world, EntityNode* node)
 {
     Entity& remains = *node->entity;
     countDown(remains);
@@ -52,5 +52,5 @@ EntityNode* tickRemains(EntityNode* node)
         remains.draw(backSurface, fullCellSize, fullCellSize);
         return node->next;
     }
-    return remainsList->remove(node);
+    return world.remainsList->remove(node);
 }

@@ -3,8 +3,9 @@
 #pragma once
 
 struct EntityNode;
+struct World;
 
 // For nodes of foodList; returns the successor, or what removal returns.
-EntityNode* tickFood(EntityNode* node);
+EntityNode* tickFood(World& world, EntityNode* node);
 // For nodes of remainsList; returns the successor, or what removal returns.
-EntityNode* tickRemains(EntityNode* node);
+EntityNode* tickRemains(World& world, EntityNode* node);

@@ -29,16 +29,16 @@ int32_t scanCellSize(Surface* surface, bool horizontal, bool canRead)
 
 }  // namespace
 
-Entity::Entity(SpriteSheet* sheet, int32_t animMode)
+Entity::Entity(SpriteSheet* sheet, int32_t animMode, WorldSize world)
 {
     adoptSheet(sheet);
     animMode_ = animMode;
-    reset();
+    reset(world);
 }
 
-Entity* Entity::withOwnSheet(int32_t bitmapId, int32_t animMode)
+Entity* Entity::withOwnSheet(int32_t bitmapId, int32_t animMode, WorldSize world)
 {
-    Entity* entity = new Entity(new SpriteSheet(bitmapId), animMode);
+    Entity* entity = new Entity(new SpriteSheet(bitmapId), animMode, world);
     entity->sheetShared_ = 0;
     return entity;
 }
@@ -63,7 +63,7 @@ void Entity::adoptSheet(SpriteSheet* sheet)
     measureCells();
 }
 
-void Entity::reset()
+void Entity::reset(WorldSize world)
 {
     prevX_ = prevY_ = 0;
     frameTick_ = 0;
@@ -72,8 +72,8 @@ void Entity::reset()
     speed_ = 1;
     strength_ = 1;
     strengthCap_ = life_ = steerHold_ = depositX_ = depositY_ = 0;
-    x_ = displayWidth / 2 - cellWidth_ / 2;
-    y_ = displayHeight / 2 - cellHeight_ / 2;
+    x_ = world.width / 2 - cellWidth_ / 2;
+    y_ = world.height / 2 - cellHeight_ / 2;
     if (animMode_ == directionalAnimation) {
         setDirection(directionStill);
         row_ = 0;

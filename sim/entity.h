@@ -3,10 +3,7 @@
 // which counters their rule reads.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
-
-#include "sim/world_memory.h"
 
 class SpriteSheet;
 struct Surface;
@@ -30,25 +27,30 @@ constexpr int32_t directionDownRight = 8;
 // Width or height for draw meaning "the cell's own size".
 constexpr int32_t fullCellSize = -999;
 
+// The world's size in pixels: entities are born at its centre and move
+// within it. The display's size when the world was set up.
+struct WorldSize {
+    int32_t width = 0;
+    int32_t height = 0;
+};
+
 class Entity {
 public:
     // The world's way: borrows one of its shared sheets. Starts at the
-    // centre of the display.
-    Entity(SpriteSheet* sheet, int32_t animMode);
+    // centre of the world. A world's entities are made in its memory
+    // (makeInWorld, sim/world_memory.h).
+    Entity(SpriteSheet* sheet, int32_t animMode, WorldSize world);
     // Loads its own sheet from a bitmap resource and releases it when done.
-    static Entity* withOwnSheet(int32_t bitmapId, int32_t animMode);
+    static Entity* withOwnSheet(int32_t bitmapId, int32_t animMode, WorldSize world);
     ~Entity();
     Entity(const Entity&) = delete;
     Entity& operator=(const Entity&) = delete;
-    // Counted in the world's memory (sim/world_memory.h).
-    static void* operator new(std::size_t size) { return takeWorldMemory(size); }
-    static void operator delete(void* block, std::size_t size) { giveWorldMemory(block, size); }
 
     // Takes `sheet` (borrowed) and measures its cells; position, direction,
     // column and row stay as they were.
     void adoptSheet(SpriteSheet* sheet);
-    // Back to the creation values, centred on the display.
-    void reset();
+    // Back to the creation values, centred in the world.
+    void reset(WorldSize world);
     // Reads the cell grid that the artwork draws around every cell.
     void measureCells();
 
@@ -70,8 +72,9 @@ public:
     int32_t takeSteerHold();
 
     // One step in the current direction, stopping at or wrapping round the
-    // screen edges (defined in entity_motion.cpp with the two below).
-    void move();
+    // world's edges (wrapEdges of the live record; defined in
+    // entity_motion.cpp with the two below).
+    void move(WorldSize world, int32_t wrapEdges);
     // One animation step.
     void advanceFrame();
     // The current cell at (x, y); fullCellSize keeps the cell's own size.

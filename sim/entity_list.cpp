@@ -17,9 +17,9 @@ void EntityList::append(Entity* entity)
     // counts stay as they were.
     EntityNode* node = nullptr;
     try {
-        node = new EntityNode;
+        node = makeInWorld<EntityNode>(*memory_);
     } catch (...) {
-        delete entity;
+        endInWorld(*memory_, entity);
         throw;
     }
     changeStamp_ = nextChangeStamp();
@@ -56,9 +56,14 @@ EntityNode* EntityList::remove(EntityNode* node)
     else
         tail_ = node->prev;
 
-    delete node->entity;
-    delete node;
+    destroy(node);
     return next;
+}
+
+void EntityList::destroy(EntityNode* node) noexcept
+{
+    endInWorld(*memory_, node->entity);
+    endInWorld(*memory_, node);
 }
 
 Entity* EntityList::last() const { return tail_ != nullptr ? tail_->entity : nullptr; }
@@ -70,8 +75,7 @@ void EntityList::clear()
     changeStamp_ = nextChangeStamp();
     while (head_ != nullptr) {
         EntityNode* next = head_->next;
-        delete head_->entity;
-        delete head_;
+        destroy(head_);
         head_ = next;
     }
     tail_ = nullptr;

@@ -13,20 +13,19 @@ struct EntityNode {
     EntityNode* next = nullptr;
     EntityNode* prev = nullptr;
     Entity* entity = nullptr;  // owned: destroyed with the node
-
-    // Counted in the world's memory, as the entity is.
-    static void* operator new(std::size_t size) { return takeWorldMemory(size); }
-    static void operator delete(void* block, std::size_t size) { giveWorldMemory(block, size); }
 };
 
 class EntityList {
 public:
-    EntityList() = default;
+    // Nodes and entities are counted in `memory`, the account of the world
+    // the list belongs to.
+    explicit EntityList(WorldMemory& memory) : memory_(&memory) {}
     ~EntityList();
     EntityList(const EntityList&) = delete;
     EntityList& operator=(const EntityList&) = delete;
 
-    // Takes ownership and links the entity at the tail; configure it through last().
+    // Takes ownership and links the entity at the tail; configure it through
+    // last(). The entity was made in the list's account (makeInWorld).
     // Out of memory: frees the entity, leaves the list as it was, throws bad_alloc.
     void append(Entity* entity);
     // Unlinks and destroys the node and its entity; returns its successor, so
@@ -47,6 +46,9 @@ public:
     uint64_t changeStamp() const { return changeStamp_; }
 
 private:
+    void destroy(EntityNode* node) noexcept;
+
+    WorldMemory* memory_;
     int32_t population_ = 0;
     int32_t history_ = 0;
     int32_t peak_ = 0;

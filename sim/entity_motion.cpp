@@ -1,8 +1,6 @@
 // Moving, animating and drawing an entity: shared by every kind.
-#include "render/display.h"
 #include "render/sprite_sheet.h"
 #include "render/surface.h"
-#include "settings/options_record.h"
 #include "sim/entity.h"
 
 namespace {
@@ -18,32 +16,32 @@ struct Bounds {
     bool wrap;
 };
 
-Bounds moveBounds(int32_t cellWidth, int32_t cellHeight)
+Bounds moveBounds(WorldSize world, int32_t wrapEdges, int32_t cellWidth, int32_t cellHeight)
 {
-    if (liveOptions.wrapEdges != 0)
-        return {-wrapMargin, displayWidth, -wrapMargin, displayHeight, true};
-    return {0, displayWidth - cellWidth, 0, displayHeight - cellHeight, false};
+    if (wrapEdges != 0)
+        return {-wrapMargin, world.width, -wrapMargin, world.height, true};
+    return {0, world.width - cellWidth, 0, world.height - cellHeight, false};
 }
 
 // The targets are asymmetric on purpose: vertically they lie just outside the
 // screen so that an entity with speed 2 or more re-enters on its next step.
-void wrapRound(int32_t& x, int32_t& y)
+void wrapRound(WorldSize world, int32_t& x, int32_t& y)
 {
     if (x <= -wrapMargin)
-        x = displayWidth - 1;
-    else if (x >= displayWidth)
+        x = world.width - 1;
+    else if (x >= world.width)
         x = -(wrapMargin - 1);
     if (y <= -wrapMargin)
-        y = displayHeight + 1;
-    else if (y >= displayHeight)
+        y = world.height + 1;
+    else if (y >= world.height)
         y = -(wrapMargin + 1);
 }
 
 }  // namespace
 
-void Entity::move()
+void Entity::move(WorldSize world, int32_t wrapEdges)
 {
-    const Bounds b = moveBounds(cellWidth_, cellHeight_);
+    const Bounds b = moveBounds(world, wrapEdges, cellWidth_, cellHeight_);
     const int32_t s = speed_;
     prevX_ = x_;
     prevY_ = y_;
@@ -103,7 +101,7 @@ void Entity::move()
     y_ += dy;
 
     if (b.wrap)
-        wrapRound(x_, y_);
+        wrapRound(world, x_, y_);
 }
 
 void Entity::advanceFrame()

@@ -39,9 +39,6 @@ constexpr int64_t widestSearchBuckets = 16;
 // of many deposits and a handful of Vobs is better served by walking.
 constexpr int32_t walksBeforeBuilding = 4;
 
-FoodSearch currentSearch = FoodSearch::indexed;
-FoodSearchCounts counts;
-
 bool outsideLimit(int64_t v) { return v > coordinateLimit || v < -coordinateLimit; }
 
 // Its place in foodList when the grid was built is its index in inListOrder.
@@ -54,7 +51,15 @@ struct Deposit {
 template <typename T>
 using IndexArray = std::vector<T, WorldAllocator<T>>;
 
+}  // namespace
+
 struct FoodGrid {
+    explicit FoodGrid(WorldMemory& memory)
+        : inListOrder(WorldAllocator<Deposit>(memory)),
+          bucketStart(WorldAllocator<uint32_t>(memory)), byBucket(WorldAllocator<uint32_t>(memory))
+    {
+    }
+
     const EntityList* list = nullptr;
     uint64_t stamp = 0;
     bool usable = false;  // false: some centre is beyond the limit
@@ -72,17 +77,20 @@ struct FoodGrid {
     int64_t nodesWalked = 0;  // by the walks since the change
     bool built = false;
 
-    bool current() const { return list == foodList && stamp == foodList->changeStamp(); }
+    bool current(const EntityList* foodList) const
+    {
+        return list == foodList && stamp == foodList->changeStamp();
+    }
     int64_t bucketOf(const Deposit& d) const
     {
         return ((d.y - minY) >> shift) * columns + ((d.x - minX) >> shift);
     }
-    void rebuild();
+    void rebuild(const EntityList* foodList);
     // False when the walk must answer; otherwise `found` is the answer.
     bool search(int64_t x, int64_t y, int64_t rangeX, int64_t rangeY, Entity*& found) const;
 };
 
-FoodGrid grid;
+namespace {
 
 // Arrays that grow by a quarter, not double: in a world whose food grows
 // without bound the index stays a small share of its memory.
@@ -93,7 +101,9 @@ void makeRoom(IndexArray<T>& array, size_t size)
         array.reserve(size + size / 4);
 }
 
-void FoodGrid::rebuild()
+}  // namespace
+
+void FoodGrid::rebuild(const EntityList* foodList)
 {
     usable = true;
     inListOrder.clear();
@@ -186,20 +196,17 @@ bool FoodGrid::search(int64_t x, int64_t y, int64_t rangeX, int64_t rangeY, Enti
     return true;
 }
 
-}  // namespace
-
-void setFoodSearch(FoodSearch search) { currentSearch = search; }
-
-FoodSearch foodSearch() { return currentSearch; }
-
-FoodSearchCounts foodSearchCounts() { return counts; }
-
-void releaseFoodIndex() { grid = FoodGrid(); }
+void releaseFoodIndex(World& world)
+{
+    delete world.food.grid;
+    world.food.grid = nullptr;
+}
 
 namespace {
 
 // The walk, adding the nodes it looked at to `visited`.
-Entity* walkCounting(int32_t x, int32_t y, int32_t rangeX, int32_t rangeY, int64_t& visited)
+Entity* walkCounting(const EntityList* foodList, int32_t x, int32_t y, int32_t rangeX,
+                     int32_t rangeY, int64_t& visited)
 {
     if (foodList == nullptr)
         return nullptr;
@@ -215,19 +222,25 @@ Entity* walkCounting(int32_t x, int32_t y, int32_t rangeX, int32_t rangeY, int64
 
 }  // namespace
 
-Entity* walkForFoodNear(int32_t x, int32_t y, int32_t rangeX, int32_t rangeY)
+Entity* walkForFoodNear(const EntityList* foodList, int32_t x, int32_t y, int32_t rangeX,
+                        int32_t rangeY)
 {
     int64_t visited = 0;
-    return walkCounting(x, y, rangeX, rangeY, visited);
+    return walkCounting(foodList, x, y, rangeX, rangeY, visited);
 }
 
-Entity* firstFoodNear(int32_t x, int32_t y, int32_t rangeX, int32_t rangeY)
+Entity* firstFoodNear(World& world, int32_t x, int32_t y, int32_t rangeX, int32_t rangeY)
 {
-    if (currentSearch != FoodSearch::indexed || foodList == nullptr) {
+    const EntityList* foodList = world.foodList;
+    FoodSearchCounts& counts = world.food.counts;
+    if (world.food.search != FoodSearch::indexed || foodList == nullptr) {
         counts.walked += 1;
-        return walkForFoodNear(x, y, rangeX, rangeY);
+        return walkForFoodNear(foodList, x, y, rangeX, rangeY);
     }
-    if (!grid.current()) {
+    if (world.food.grid == nullptr)
+        world.food.grid = new FoodGrid(world.memory);
+    FoodGrid& grid = *world.food.grid;
+    if (!grid.current(foodList)) {
         grid.list = foodList;
         grid.stamp = foodList->changeStamp();
         grid.searchesSinceChange = 0;
@@ -238,7 +251,7 @@ Entity* firstFoodNear(int32_t x, int32_t y, int32_t rangeX, int32_t rangeY)
     // build is cheaper: a search that finds nothing walks the whole list.
     if (!grid.built && (++grid.searchesSinceChange > walksBeforeBuilding ||
                         (grid.nodesWalked > 0 && grid.nodesWalked >= foodList->population()))) {
-        grid.rebuild();
+        grid.rebuild(foodList);
         grid.built = true;
     }
     Entity* found = nullptr;
@@ -247,5 +260,5 @@ Entity* firstFoodNear(int32_t x, int32_t y, int32_t rangeX, int32_t rangeY)
         return found;
     }
     counts.walked += 1;
-    return walkCounting(x, y, rangeX, rangeY, grid.nodesWalked);
+    return walkCounting(foodList, x, y, rangeX, rangeY, grid.nodesWalked);
 }

@@ -16,39 +16,38 @@ namespace {
 // A hold of this many frames keeps a Vob on the course it steered.
 constexpr int32_t steerHoldFrames = 80;
 
-void adoptSheetAfterMeal(Entity& vob)
+void adoptSheetAfterMeal(World& world, Entity& vob)
 {
-    const OptionsRecord& o = liveOptions;
+    const OptionsRecord& o = world.liveOptions;
     if (vob.strength() >= o.megaLevel)
-        vob.adoptSheet(megaVobSheet);
+        vob.adoptSheet(world.megaVobSheet);
     else if (vob.strength() >= o.greenLevel)
-        vob.adoptSheet(vobSheet);
+        vob.adoptSheet(world.vobSheet);
 }
 
 // Children start at the centre of the screen, not at the parent.
-void bearChild()
+void bearChild(World& world)
 {
-    const OptionsRecord& o = liveOptions;
-    vobList->append(new Entity(vobSheet, directionalAnimation));
-    Entity* child = vobList->last();
-    const double r = nextRandom() / 32768.0;
+    const OptionsRecord& o = world.liveOptions;
+    Entity* child = addEntity(world, *world.vobList, world.vobSheet, directionalAnimation);
+    const double r = nextRandom(world.random) / 32768.0;
     child->setStrength(truncToInt32(301 * r + o.greenLevel + 300));
     if (child->strength() <= o.greenLevel)
-        child->adoptSheet(weakVobSheet);
+        child->adoptSheet(world.weakVobSheet);
     else if (child->strength() >= o.megaLevel)
-        child->adoptSheet(megaVobSheet);
+        child->adoptSheet(world.megaVobSheet);
 }
 
-void spawnIfReady(Entity& vob)
+void spawnIfReady(World& world, Entity& vob)
 {
-    const OptionsRecord& o = liveOptions;
+    const OptionsRecord& o = world.liveOptions;
     if (vob.life() < o.spawnLevel || o.spawnLevel == 0)
         return;
     vob.setLife(0);
     // Stops at the limit: a stored birthSpawns of two billion would
     // otherwise spin that often on every spawning.
-    for (int32_t i = 0; i < o.birthSpawns && vobList->population() < o.maxEntities; ++i)
-        bearChild();
+    for (int32_t i = 0; i < o.birthSpawns && world.vobList->population() < o.maxEntities; ++i)
+        bearChild(world);
 }
 
 // The direction from the eaten deposit's centre towards the next food; the
@@ -76,12 +75,12 @@ int32_t directionTowards(int32_t gx, int32_t gy, int32_t fx, int32_t fy, int32_t
 }
 
 // With Vob IQ: head for the first living deposit near the one just eaten.
-void steerTowardsNextFood(Entity& vob, const Entity& eaten)
+void steerTowardsNextFood(World& world, Entity& vob, const Entity& eaten)
 {
     const int32_t fx = eaten.centreX();
     const int32_t fy = eaten.centreY();
-    const int32_t radius = saturatingAdd(liveOptions.depositGap, 10);
-    const Entity* g = firstFoodNear(fx, fy, radius, radius);
+    const int32_t radius = saturatingAdd(world.liveOptions.depositGap, 10);
+    const Entity* g = firstFoodNear(world, fx, fy, radius, radius);
     if (g == nullptr)
         return;
     vob.setDirection(directionTowards(g->centreX(), g->centreY(), fx, fy, eaten.cellWidth() / 5,
@@ -89,17 +88,17 @@ void steerTowardsNextFood(Entity& vob, const Entity& eaten)
     vob.setSteerHold(steerHoldFrames);
 }
 
-void eat(Entity& vob, Entity& food)
+void eat(World& world, Entity& vob, Entity& food)
 {
-    const OptionsRecord& o = liveOptions;
+    const OptionsRecord& o = world.liveOptions;
     if (vob.strength() <= o.maxStrength)
         vob.addStrength(food.strength());
-    adoptSheetAfterMeal(vob);
+    adoptSheetAfterMeal(world, vob);
     vob.addLife(1);
-    spawnIfReady(vob);
+    spawnIfReady(world, vob);
     food.setAlive(0);
     if (o.vobIQ == 1) {
-        steerTowardsNextFood(vob, food);
+        steerTowardsNextFood(world, vob, food);
         // Snap onto the meal so the steering starts from where the food was.
         vob.setPosition(food.centreX() - vob.cellWidth() / 2,
                         food.centreY() - vob.cellHeight() / 2);
@@ -108,25 +107,25 @@ void eat(Entity& vob, Entity& food)
 
 // At most one deposit a frame: the first in list order whose centre is
 // closer than a third of the Vob's cell on both axes.
-void eatTouchedFood(Entity& vob)
+void eatTouchedFood(World& world, Entity& vob)
 {
-    Entity* food =
-        firstFoodNear(vob.centreX(), vob.centreY(), vob.cellWidth() / 3, vob.cellHeight() / 3);
+    Entity* food = firstFoodNear(world, vob.centreX(), vob.centreY(), vob.cellWidth() / 3,
+                                 vob.cellHeight() / 3);
     if (food != nullptr)
-        eat(vob, *food);
+        eat(world, vob, *food);
 }
 
-void wander(Entity& vob)
+void wander(World& world, Entity& vob)
 {
-    if (vob.takeSteerHold() == 0 && chance1000() < 20)
-        vob.setDirection(randomDirection());
+    if (vob.takeSteerHold() == 0 && chance1000(world.random) < 20)
+        vob.setDirection(randomDirection(world.random));
 }
 
 // A resting Vob looks about now and then.
-void glance(Entity& vob)
+void glance(World& world, Entity& vob)
 {
-    if (vob.direction() == directionStill && chance1000() < 80)
-        vob.setFrame(randomGlance());
+    if (vob.direction() == directionStill && chance1000(world.random) < 80)
+        vob.setFrame(randomGlance(world.random));
 }
 
 void setSpeedByStrength(Entity& vob)
@@ -141,48 +140,47 @@ void setSpeedByStrength(Entity& vob)
 
 // Moving costs one point; resting now and then regains one. A Vob pushing
 // against an edge has not moved and pays nothing.
-void payForMoving(Entity& vob)
+void payForMoving(World& world, Entity& vob)
 {
     const bool moved =
         vob.direction() != directionStill && (vob.x() != vob.prevX() || vob.y() != vob.prevY());
     if (moved)
         vob.addStrength(-1);
-    else if (chance100() < 5)
+    else if (chance100(world.random) < 5)
         vob.addStrength(1);
 }
 
 // A Vob losing a point a frame changes its look as it passes the levels.
-void adoptSheetAtExactLevel(Entity& vob)
+void adoptSheetAtExactLevel(World& world, Entity& vob)
 {
-    const OptionsRecord& o = liveOptions;
+    const OptionsRecord& o = world.liveOptions;
     if (vob.strength() == o.greenLevel)
-        vob.adoptSheet(weakVobSheet);
+        vob.adoptSheet(world.weakVobSheet);
     else if (vob.strength() == o.megaLevel)
-        vob.adoptSheet(megaVobSheet);
+        vob.adoptSheet(world.megaVobSheet);
     else if (vob.strength() == saturatingAdd(o.megaLevel, -1))
-        vob.adoptSheet(vobSheet);
+        vob.adoptSheet(world.vobSheet);
 }
 
-void drawVitals(const Entity& vob)
+void drawVitals(World& world, const Entity& vob)
 {
-    const OptionsRecord& o = liveOptions;
+    const OptionsRecord& o = world.liveOptions;
     const bool show = o.statsMode == 1 || (o.statsMode == 2 && vob.strength() <= o.greenLevel);
-    if (!show || vitalsFont == nullptr)
+    if (!show || world.vitalsFont == nullptr)
         return;
     if (o.includeLife != 0) {
-        vitalsFont->drawNumber(backSurface, vob.strength(), vob.x(), vob.y() - 30, 1);
-        vitalsFont->drawNumber(backSurface, vob.life(), vob.x(), vob.y() - 15, 1);
+        world.vitalsFont->drawNumber(backSurface, vob.strength(), vob.x(), vob.y() - 30, 1);
+        world.vitalsFont->drawNumber(backSurface, vob.life(), vob.x(), vob.y() - 15, 1);
     } else {
-        vitalsFont->drawNumber(backSurface, vob.strength(), vob.x(), vob.y() - 15, 1);
+        world.vitalsFont->drawNumber(backSurface, vob.strength(), vob.x(), vob.y() - 15, 1);
     }
 }
 
-void leaveRemains(const Entity& vob)
+void leaveRemains(World& world, const Entity& vob)
 {
-    if (remainsList == nullptr)
+    if (world.remainsList == nullptr)
         return;
-    remainsList->append(new Entity(remainsSheet, cyclicAnimation));
-    Entity* remains = remainsList->last();
+    Entity* remains = addEntity(world, *world.remainsList, world.remainsSheet, cyclicAnimation);
     const int32_t frames = 2 * remains->columns() * remains->rows() - 2;
     remains->setStrength(frames);
     remains->setStrengthCap(frames);
@@ -192,30 +190,32 @@ void leaveRemains(const Entity& vob)
 
 }  // namespace
 
-EntityNode* tickVob(EntityNode* node)
+EntityNode* tickVob(World& world, EntityNode* node)
 {
     // Thousands of Vobs lie scattered over the heap: fetch the next one
     // while this one is worked on.
     if (node->next != nullptr)
         __builtin_prefetch(node->next->entity);
     Entity& vob = *node->entity;
-    eatTouchedFood(vob);
-    wander(vob);
-    glance(vob);
+    eatTouchedFood(world, vob);
+    wander(world, vob);
+    glance(world, vob);
     setSpeedByStrength(vob);
-    payForMoving(vob);
-    if (vob.strength() > liveOptions.maxStrength)
-        vob.setStrength(liveOptions.maxStrength);
+    payForMoving(world, vob);
+    if (vob.strength() > world.liveOptions.maxStrength)
+        vob.setStrength(world.liveOptions.maxStrength);
     if (vob.strength() <= 0)
         vob.setAlive(0);
-    adoptSheetAtExactLevel(vob);
-    vob.move();  // the dead move too: their remains lie where the step ends
+    adoptSheetAtExactLevel(world, vob);
+    vob.move(
+        world.size,
+        world.liveOptions.wrapEdges);  // the dead move too: their remains lie where the step ends
 
     if (vob.alive() == 1) {
         vob.drawAdvance(backSurface, fullCellSize, fullCellSize);
-        drawVitals(vob);
+        drawVitals(world, vob);
         return node->next;
     }
-    leaveRemains(vob);
-    return vobList->remove(node);
+    leaveRemains(world, vob);
+    return world.vobList->remove(node);
 }

@@ -2,8 +2,9 @@
 #pragma once
 
 struct EntityNode;
+struct World;
 
 // Eats, grows, spawns, wanders, pays for moving, dies and leaves remains.
 // Returns the node to visit next: the successor, or the one that followed a
 // Vob that died. Children are appended to vobList and visited in the same walk.
-EntityNode* tickVob(EntityNode* node);
+EntityNode* tickVob(World& world, EntityNode* node);

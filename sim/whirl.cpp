@@ -16,58 +16,58 @@ constexpr int32_t warmUpFrames = 150;
 
 // A moving whirl turns now and then; a still one starts rarely. Exactly one
 // of the two draws is made each frame.
-void chooseDirection(Entity& whirl)
+void chooseDirection(World& world, Entity& whirl)
 {
     if (whirl.direction() != directionStill) {
-        if (chance1000() < 20)
-            whirl.setDirection(randomDirection());
-    } else if (chance9000() < 60) {
-        whirl.setDirection(randomDirection());
+        if (chance1000(world.random) < 20)
+            whirl.setDirection(randomDirection(world.random));
+    } else if (chance9000(world.random) < 60) {
+        whirl.setDirection(randomDirection(world.random));
     }
 }
 
-void maybeSpeedUp(Entity& whirl)
+void maybeSpeedUp(World& world, Entity& whirl)
 {
-    if (chance15000() < 20)
-        whirl.setSpeed(randomInRange(1, 1) + 3);  // the draw is made; its value is always 4
+    if (chance15000(world.random) < 20)
+        whirl.setSpeed(randomInRange(world.random, 1, 1) +
+                       3);  // the draw is made; its value is always 4
 }
 
-void dropFood(Entity& whirl)
+void dropFood(World& world, Entity& whirl)
 {
     whirl.setDepositPoint(whirl.x(), whirl.y());
-    foodList->append(new Entity(foodSheet, cyclicAnimation));
-    Entity* food = foodList->last();
+    Entity* food = addEntity(world, *world.foodList, world.foodSheet, cyclicAnimation);
     food->setPosition(whirl.depositX() + whirl.cellWidth() / 2,
                       whirl.depositY() + whirl.cellHeight() / 2);
-    food->setStrength(liveOptions.foodStrength);
-    food->setStrengthCap(liveOptions.foodStrength);
+    food->setStrength(world.liveOptions.foodStrength);
+    food->setStrengthCap(world.liveOptions.foodStrength);
     food->setFrameDelay(0);
 }
 
 // One deposit at most per frame, once the whirl is far enough from its last.
-void depositIfFarEnough(Entity& whirl)
+void depositIfFarEnough(World& world, Entity& whirl)
 {
-    const OptionsRecord& o = liveOptions;
+    const OptionsRecord& o = world.liveOptions;
     if (o.depositGap == 0 || o.foodStrength == 0 || whirl.direction() == directionStill ||
-        foodList == nullptr)
+        world.foodList == nullptr)
         return;
     if (wrapDistance(whirl.depositX(), whirl.x()) > o.depositGap ||
         wrapDistance(whirl.depositY(), whirl.y()) > o.depositGap)
-        dropFood(whirl);
+        dropFood(world, whirl);
 }
 
 }  // namespace
 
-EntityNode* tickWhirl(EntityNode* node)
+EntityNode* tickWhirl(World& world, EntityNode* node)
 {
     Entity& whirl = *node->entity;
-    chooseDirection(whirl);
-    maybeSpeedUp(whirl);
+    chooseDirection(world, whirl);
+    maybeSpeedUp(world, whirl);
     if (whirl.life() > warmUpFrames)
-        whirl.move();
+        whirl.move(world.size, world.liveOptions.wrapEdges);
     else
         whirl.addLife(1);
     whirl.drawAdvance(backSurface, fullCellSize, fullCellSize);
-    depositIfFarEnough(whirl);
+    depositIfFarEnough(world, whirl);
     return node->next;
 }

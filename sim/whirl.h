@@ -3,7 +3,8 @@
 #pragma once
 
 struct EntityNode;
+struct World;
 
 // Drifts, spins and drops a food deposit after travelling depositGap pixels.
 // Never removes a node; returns the successor.
-EntityNode* tickWhirl(EntityNode* node);
+EntityNode* tickWhirl(World& world, EntityNode* node);

@@ -1,15 +1,40 @@
 #include "sim/world.h"
 
-EntityList* vobList = nullptr;
-EntityList* whirlList = nullptr;
-EntityList* foodList = nullptr;
-EntityList* remainsList = nullptr;
+#include "render/glyph_font.h"
+#include "render/sprite_sheet.h"
+#include "sim/entity_list.h"
 
-SpriteSheet* vobSheet = nullptr;
-SpriteSheet* weakVobSheet = nullptr;
-SpriteSheet* megaVobSheet = nullptr;
-SpriteSheet* remainsSheet = nullptr;
-SpriteSheet* foodSheet = nullptr;
-SpriteSheet* whirlSheet = nullptr;
+namespace {
 
-GlyphFont* vitalsFont = nullptr;
+template <typename T>
+void deleteAndNull(T*& object)
+{
+    delete object;
+    object = nullptr;
+}
+
+}  // namespace
+
+World::~World() { releaseWorld(*this); }
+
+Entity* addEntity(World& world, EntityList& list, SpriteSheet* sheet, int32_t animMode)
+{
+    list.append(makeInWorld<Entity>(world.memory, sheet, animMode, world.size));
+    return list.last();
+}
+
+void releaseWorld(World& world)
+{
+    // The food index is built over foodList and is as large as it.
+    releaseFoodIndex(world);
+    deleteAndNull(world.vobList);
+    deleteAndNull(world.whirlList);
+    deleteAndNull(world.foodList);
+    deleteAndNull(world.remainsList);
+    for (SpriteSheet** sheet :
+         {&world.cloudSheet, &world.vobSheet, &world.weakVobSheet, &world.megaVobSheet,
+          &world.remainsSheet, &world.foodSheet, &world.whirlSheet})
+        deleteAndNull(*sheet);
+    deleteAndNull(world.overlayFont);
+    deleteAndNull(world.vitalsFont);
+}

@@ -1,7 +1,6 @@
 #include "sim/world_memory.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace {
 
@@ -11,9 +10,6 @@ constexpr uint64_t mebibyte = uint64_t{1} << 20;
 constexpr uint64_t largestBudget = uint64_t{1} << 30;
 // Every built-in world fits, on whatever machine it ran before.
 constexpr uint64_t smallestBudget = 64 * mebibyte;
-
-uint64_t budget = 0;  // 0: not chosen yet
-uint64_t inUse = 0;
 
 // A heap block costs its header and its rounding too: counted so, the
 // budget bounds what the process really holds.
@@ -27,7 +23,7 @@ uint64_t heapBytes(std::size_t bytes)
 // A whole number of mebibytes from 1 up; 0 when unset or not one.
 uint64_t budgetFromEnvironment()
 {
-    const char* text = std::getenv("TOVRINE_WORLD_MEMORY_MB");
+    const char* text = environmentValue("TOVRINE_WORLD_MEMORY_MB");
     if (text == nullptr || *text == '\0')
         return 0;
     uint64_t megabytes = 0;
@@ -53,36 +49,32 @@ uint64_t worldMemoryBudgetFor(const MachineMemory& machine)
     return std::max(chosen, smallestBudget);
 }
 
-uint64_t worldMemoryBudget()
+uint64_t worldMemoryBudget(WorldMemory& memory)
 {
-    if (budget == 0) {
-        budget = worldMemoryBudgetFor(machineMemory());
+    if (memory.budget == 0) {
+        memory.budget = worldMemoryBudgetFor(machineMemory());
         const uint64_t lowered = budgetFromEnvironment();
         if (lowered != 0)
-            budget = std::min(budget, lowered);
+            memory.budget = std::min(memory.budget, lowered);
     }
-    return budget;
+    return memory.budget;
 }
 
-void setWorldMemoryBudget(uint64_t bytes) { budget = bytes; }
-
-uint64_t worldMemoryInUse() { return inUse; }
-
-void* takeWorldMemory(std::size_t bytes)
+void* takeWorldMemory(WorldMemory& memory, std::size_t bytes)
 {
     const uint64_t cost = heapBytes(bytes);
-    const uint64_t limit = worldMemoryBudget();
-    if (inUse > limit || cost > limit - inUse)
+    const uint64_t limit = worldMemoryBudget(memory);
+    if (memory.inUse > limit || cost > limit - memory.inUse)
         throw std::bad_alloc();
     void* block = ::operator new(bytes);
-    inUse += cost;
+    memory.inUse += cost;
     return block;
 }
 
-void giveWorldMemory(void* block, std::size_t bytes) noexcept
+void giveWorldMemory(WorldMemory& memory, void* block, std::size_t bytes) noexcept
 {
     if (block == nullptr)
         return;
-    inUse -= heapBytes(bytes);
+    memory.inUse -= heapBytes(bytes);
     ::operator delete(block);
 }

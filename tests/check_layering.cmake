@@ -8,6 +8,7 @@ file(GLOB_RECURSE core_files
     ${SOURCE_DIR}/run/*.h ${SOURCE_DIR}/run/*.cpp
     ${SOURCE_DIR}/host/*.h ${SOURCE_DIR}/host/*.cpp
     ${SOURCE_DIR}/render/*.h ${SOURCE_DIR}/render/*.cpp
+    ${SOURCE_DIR}/platform/*.h
     ${SOURCE_DIR}/tools/artgen/*.h ${SOURCE_DIR}/tools/artgen/*.cpp)
 set(platform_headers "windows|windef|winbase|wingdi|winuser|winreg|winnt|windowsx|mmsystem|commctrl|prsht|objbase|shellapi|scrnsave|ddraw|dinput|d3d[0-9a-z]*|dsound|SDL[^>\"]*|X11/[^>\"]*|emscripten[^>\"]*")
 set(bad "")

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "render/sdl/window_display.h"
+#include "settings/options_record.h"
 
 // What the host lays over the picture after each frame.
 struct SaverOverlay {
@@ -17,10 +18,10 @@ struct SaverOverlay {
     std::vector<std::string> notices;  // the settings that were adjusted, for a while
 };
 
-// Builds the world on the open display, its random draws from `seed`. False
-// when it cannot run: with `error` set (lines for standard error), or empty
-// when a stop cut set-up short.
-bool buildSaverWorld(uint32_t seed, std::string& error);
+// Builds the world of `record` on the open display, its random draws from
+// `seed`. False when it cannot run: with `error` set (lines for standard
+// error), or empty when a stop cut set-up short.
+bool buildSaverWorld(const OptionsRecord& record, uint32_t seed, std::string& error);
 // One frame of the world, then `overlay` on the visible picture. False
 // with `error` set when the run cannot go on (memory ran out).
 bool runSaverFrame(const SaverOverlay& overlay, std::string& error);
@@ -32,6 +33,7 @@ void endSaverRun();
 
 // The host's side: what the command line and the settings asked for.
 struct SaverRun {
+    OptionsRecord record;               // the world's settings
     WindowRequest window;               // a given window of id 0: the one -root means
     std::string displayName;            // -display; empty: $DISPLAY
     int64_t delayMicroseconds = 10000;  // from the start of one frame to the next

@@ -147,6 +147,9 @@ bool followGivenWindow(Loop& loop)
 // What happened since the last look; false when the run is to end.
 bool lookAround(Loop& loop)
 {
+    // A sheet that could not be read ends the run as a stop does.
+    if (windowQuitRequested())
+        requestStop();
     if (stopRequested())
         return false;
     bool goOn =
@@ -233,6 +236,7 @@ int32_t runOnDisplay(SaverRun& run)
     ScreenFacts screen = defaultScreenFacts();
     int32_t depth = screen.depth;
     WindowRequest& window = run.window;
+    window.stopFlag = stopFlag();
     if (window.kind == WindowKind::given) {
         if (window.windowId == 0)
             window.windowId = rootTargetWindow();
@@ -267,7 +271,7 @@ int32_t runOnDisplay(SaverRun& run)
     int32_t result = 0;
     if (!openWindowDisplay(window, error))
         result = stopRequested() ? 0 : reportFailure(error);
-    else if (buildSaverWorld(run.seed, error))
+    else if (buildSaverWorld(run.record, run.seed, error))
         result = runFrames(run);
     else if (!error.empty())
         result = reportFailure(error);
@@ -300,7 +304,8 @@ int32_t runSaver(SaverRun run)
     std::string error;
     if (!openX11Display(run.displayName, error))
         return reportFailure(error);
-    // SDL opens its own connection: to the same display.
+    // SDL opens its own connection, to the display that DISPLAY names: the
+    // same one. The only place -display reaches the environment.
     if (!run.displayName.empty())
         setenv("DISPLAY", run.displayName.c_str(), 1);
     int32_t result = runOnDisplay(run);

@@ -4,13 +4,13 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <string>
 
 #include "host/saver_options.h"
 #include "host/saver_start.h"
 #include "host/sdl/saver_host.h"
 #include "host/sdl/saver_stop.h"
+#include "platform/services.h"
 #include "render/sdl/resource_directory.h"
 #include "settings/options_record.h"
 
@@ -81,10 +81,10 @@ int run(int argc, char** argv)
     SaverStart start = prepareSaverStart(argc, argv, options, record);
     if (start != SaverStart::run)
         return start == SaverStart::endSuccess ? 0 : 1;
-    liveOptions = record;
     findResources();
 
     SaverRun saver;
+    saver.record = record;
     saver.window = windowFor(options, record);
     if (options.geometry && options.target == SaverTarget::ownWindow)
         placeOwnWindow(*options.geometry, saver.window);
@@ -93,7 +93,7 @@ int run(int argc, char** argv)
     saver.showFps = options.showFps;
     saver.benchFrames = options.benchFrames;
     // Without -seed, each run is another world, as on Windows.
-    saver.seed = options.seed ? *options.seed : static_cast<uint32_t>(std::time(nullptr));
+    saver.seed = options.seed ? *options.seed : clockSeed();
     // Started by hand, the adjusted settings are told on the picture too.
     if (options.target == SaverTarget::ownWindow || options.target == SaverTarget::fullScreen)
         saver.notices = options.warnings;

@@ -9,8 +9,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "render/sdl/window_display.h"
-
 namespace {
 
 constexpr int stopSignals[] = {SIGTERM, SIGINT, SIGHUP};
@@ -106,6 +104,8 @@ void requestStop()
 
 bool stopRequested() { return stopping != 0; }
 
+const volatile std::sig_atomic_t* stopFlag() { return &stopping; }
+
 int stopWakeFd() { return wakePipe[0]; }
 
 void endProcess(int code)
@@ -115,7 +115,3 @@ void endProcess(int code)
         dieBy(caughtSignal);
     std::exit(code);
 }
-
-// The window display's polls and requestQuit reach the stop state here.
-bool windowRunStopping() { return stopRequested(); }
-void stopWindowRun() { requestStop(); }

@@ -4,6 +4,8 @@
 // and the loading screen's polls read it.
 #pragma once
 
+#include <csignal>
+
 // Catches the three signals, with a fallback for an X call that never
 // returns: a second after the first signal, or at a second signal, the
 // process ends by that signal whatever it was doing. Called first in main:
@@ -13,6 +15,9 @@ void catchStopSignals();
 // The run ends at the next frame. Async-signal-safe.
 void requestStop();
 bool stopRequested();
+// The flag itself, for the window display's polls while set-up or a rebirth
+// holds the loop.
+const volatile std::sig_atomic_t* stopFlag();
 
 // Readable once a stop was asked for: the wait between frames polls it with
 // the X connections, so a stop that comes just before the wait is not

@@ -207,10 +207,6 @@ int32_t runSaverWindow(HWND parent)
     return quitCode;
 }
 
-// The frame's way of ending the run: the loop above sees the quit message at
-// its next turn.
-void requestQuit() { PostQuitMessage(0); }
-
 void resetSaverHost()
 {
     saverWindow = nullptr;

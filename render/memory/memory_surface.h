@@ -47,6 +47,10 @@ DisplaySurfaces openDisplaySurfaces(int32_t width, int32_t height, int32_t depth
 // Releases them and clears the size, depth and format; safe when none is open.
 void closeDisplaySurfaces();
 
+// The flip of every display in memory: the two surfaces trade their pixels.
+// False while either is missing.
+bool swapDisplaySurfaces();
+
 // A new surface in the given format; null when its memory cannot be had.
 Surface* createSurfaceOfFormat(int32_t width, int32_t height, PixelFormat format);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "render/memory/display_drawing.h"
 #include "render/memory/drawing_clock.h"
@@ -109,6 +110,14 @@ void closeDisplaySurfaces()
     displayHeight = 0;
     displayDepth = 0;
     setDisplayPixelFormat(PixelFormat::none);
+}
+
+bool swapDisplaySurfaces()
+{
+    if (!primarySurface || !backSurface)
+        return false;
+    std::swap(primarySurface->image, backSurface->image);
+    return true;
 }
 
 int32_t surfaceWidth(const Surface* surface)

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "render/memory/memory_surface.h"
+#include "render/memory/text_run.h"
 #include "render/sdl/sdl_font.h"
 
 namespace {
@@ -176,28 +177,7 @@ void deleteFont(Font* font)
     delete font;  // its face stays open for the next font of that file and height
 }
 
-bool renderGlyphGrid(Surface* surface, Font* font, int32_t firstChar, int32_t lastChar,
-                     int32_t* charWidths, int32_t& cellWidth, int32_t& cellHeight,
-                     int32_t& charExtra)
+GlyphSource glyphSourceOf(Font* font)
 {
-    if (!surface || !surface->image.pixels || !font)
-        return false;
-    for (int32_t c = firstChar; c <= lastChar; ++c)
-        charWidths[c - firstChar] = characterAdvance(font, static_cast<uint8_t>(c));
-    cellWidth = maxCharWidth(font);
-    cellHeight = font->cellHeight;
-    charExtra = 0;
-
-    int32_t column = 0, row = 0;
-    for (int32_t c = firstChar; c <= lastChar; ++c) {
-        char text[2] = {static_cast<char>(c), 0};
-        drawTextRun(surface, font, text, column * cellWidth, row * cellHeight, textColour, true);
-        if (column == 9) {
-            column = 0;
-            row += 1;
-        } else {
-            column += 1;
-        }
-    }
-    return true;
+    return GlyphSource{font, font->cellHeight, maxCharWidth, characterAdvance, drawCharacter};
 }

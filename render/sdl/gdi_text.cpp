@@ -1,13 +1,13 @@
 // Text drawn as GDI's TextOutA draws it onto a surface's device context,
-// and the Linux saver's own messages in UTF-8 the same way.
-#include "render/sdl/utf8_text.h"
-
+// and the Linux saver's own messages in UTF-8 the same way, in the same fonts.
 #include <vector>
 
 #include "render/memory/display_drawing.h"
 #include "render/memory/drawing_clock.h"
 #include "render/memory/memory_surface.h"
+#include "render/memory/text_run.h"
 #include "render/sdl/sdl_font.h"
+#include "render/sdl/utf8_text.h"
 
 namespace {
 
@@ -63,11 +63,6 @@ std::vector<uint32_t> utf8Characters(const char* text)
     return characters;
 }
 
-void fillBox(Surface* surface, int32_t left, int32_t top, int32_t right, int32_t bottom)
-{
-    fillStored(surface, PixelRect{left, top, right, bottom}, 0);
-}
-
 // Copies the ink of one rendered glyph (index 0 is the background of a
 // solid rendering) at (x, y), clipped to the rows [top, bottom) and to the
 // surface.
@@ -110,8 +105,8 @@ int32_t advanceOf(Font* font, uint32_t character)
     return advance;
 }
 
-void drawCharacter(Surface* surface, Font* font, uint32_t character, int32_t penX, int32_t y,
-                   uint32_t stored)
+void inkCharacter(Surface* surface, Font* font, uint32_t character, int32_t penX, int32_t y,
+                  uint32_t stored)
 {
     int minx, maxx, miny, maxy, advance;
     if (TTF_GlyphMetrics32(font->ttf, character, &minx, &maxx, &miny, &maxy, &advance) != 0)
@@ -132,64 +127,43 @@ void drawCharacter(Surface* surface, Font* font, uint32_t character, int32_t pen
         SDL_FreeSurface(glyph);
 }
 
-// The run's characters come from forEach(each), which calls each(character)
-// in order: text of either encoding, read where it lies.
-template <typename ForEach>
-void drawCharacters(Surface* surface, Font* font, ForEach forEach, int32_t x, int32_t y,
-                    uint32_t colour, bool opaque)
-{
-    if (!surface || !surface->image.pixels || !font)
-        return;
-    if (opaque) {
-        int32_t width = 0;
-        forEach([&](uint32_t character) { width += advanceOf(font, character); });
-        fillBox(surface, x, y, x + width, y + font->cellHeight);
-    }
-    uint32_t stored = storedFromGdi(surface, colour & 0xFFFFFF);
-    int32_t pen = x;
-    forEach([&](uint32_t character) {
-        drawCharacter(surface, font, character, pen, y, stored);
-        pen += advanceOf(font, character);
-    });
-}
-
 }  // namespace
+
+void drawCharacter(Surface* surface, Font* font, uint8_t ch, int32_t penX, int32_t y,
+                   uint32_t stored)
+{
+    inkCharacter(surface, font, codePoint(ch), penX, y, stored);
+}
 
 int32_t characterAdvance(Font* font, uint8_t ch) { return advanceOf(font, codePoint(ch)); }
 
 void drawTextRun(Surface* surface, Font* font, const char* text, int32_t x, int32_t y,
                  uint32_t colour, bool opaque)
 {
-    if (!text)
-        return;
-    auto ansi = [text](auto each) {
-        for (const char* p = text; *p; ++p)
-            each(codePoint(static_cast<uint8_t>(*p)));
-    };
-    drawCharacters(surface, font, ansi, x, y, colour, opaque);
+    if (font)
+        drawGlyphRun(surface, glyphSourceOf(font), text, x, y, colour, opaque);
 }
 
-int drawGdiText(Surface* surface, const char* text, int32_t x, int32_t y, Font* font,
-                uint32_t colour, int32_t backgroundMode)
-{
-    DrawingTimer timer;
-    if (skipsDrawingOnto(surface))
-        return 0;
-    drawTextRun(surface, font, text, x, y, colour, backgroundMode != transparentBackground);
-    return 0;
-}
-
+// UTF-8 reaches characters beyond the code page, which the glyph runs of the
+// world's text (a byte each) cannot name, so the run is walked here.
 int drawUtf8Text(Surface* surface, const char* text, int32_t x, int32_t y, Font* font,
                  uint32_t colour, int32_t backgroundMode)
 {
     DrawingTimer timer;
-    if (skipsDrawingOnto(surface) || !text)
+    if (!surface || skipsDrawingOnto(surface) || !surface->image.pixels || !text || !font)
         return 0;
     const std::vector<uint32_t> characters = utf8Characters(text);
-    auto decoded = [&characters](auto each) {
+    if (backgroundMode != transparentBackground) {
+        int32_t width = 0;
         for (uint32_t character : characters)
-            each(character);
-    };
-    drawCharacters(surface, font, decoded, x, y, colour, backgroundMode != transparentBackground);
+            width += advanceOf(font, character);
+        fillStored(surface, PixelRect{x, y, x + width, y + font->cellHeight}, 0);
+    }
+    const uint32_t stored = storedFromGdi(surface, colour & 0xFFFFFF);
+    int32_t pen = x;
+    for (uint32_t character : characters) {
+        inkCharacter(surface, font, character, pen, y, stored);
+        pen += advanceOf(font, character);
+    }
     return 0;
 }

@@ -1,20 +1,14 @@
 // A display without a screen: the primary and back surfaces live in memory,
 // a flip swaps their pixels, and input is whatever a test injected.
+#include "render/memory/memory_surface.h"
 #include "render/sdl/headless_display.h"
 
 #include <SDL_image.h>
 
 #include <cstring>
-#include <utility>
 
 #include "render/memory/display_drawing.h"
 #include "render/sdl/sdl_surface.h"
-
-int32_t displayWidth = 0;
-int32_t displayHeight = 0;
-int32_t displayDepth = 0;
-Surface* primarySurface = nullptr;
-Surface* backSurface = nullptr;
 
 namespace {
 
@@ -62,7 +56,7 @@ bool flipDisplay()
         flipsToFail -= 1;
         return false;
     }
-    std::swap(primarySurface->image, backSurface->image);
+    swapDisplaySurfaces();
     flipsDone += 1;
     return true;
 }

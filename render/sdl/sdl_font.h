@@ -26,3 +26,6 @@ void drawTextRun(Surface* surface, Font* font, const char* text, int32_t x, int3
 
 // Advance width of one character (a byte of the ANSI code page).
 int32_t characterAdvance(Font* font, uint8_t ch);
+// The ink of one character with its pen at penX and the cell's top at y.
+void drawCharacter(Surface* surface, Font* font, uint8_t ch, int32_t penX, int32_t y,
+                   uint32_t stored);

@@ -6,6 +6,7 @@
 // The window's framebuffer is SDL's plain X11 one (shared-memory images):
 // with SDL's default, software OpenGL on a machine without a GPU, a frame
 // costs many times more processor time for the same picture.
+#include "render/memory/memory_surface.h"
 #include "render/sdl/window_display.h"
 
 #include <SDL.h>
@@ -13,17 +14,10 @@
 
 #include <chrono>
 #include <cstring>
-#include <utility>
 #include <vector>
 
 #include "render/sdl/sdl_surface.h"
 #include "render/sdl/window_scaling.h"
-
-int32_t displayWidth = 0;
-int32_t displayHeight = 0;
-int32_t displayDepth = 0;
-Surface* primarySurface = nullptr;
-Surface* backSurface = nullptr;
 
 namespace {
 
@@ -57,6 +51,8 @@ struct Presenter {
 };
 
 Presenter presenter;
+const volatile std::sig_atomic_t* openerStopFlag = nullptr;
+bool quitRequested = false;
 bool videoStarted = false;
 
 // The largest rectangle of the world's aspect ratio, centred.
@@ -223,7 +219,7 @@ void takeEvent(const SDL_Event& event, WindowInput& input)
 // saver's own window what would end it at the next frame.
 bool stopPending()
 {
-    if (windowRunStopping())
+    if (quitRequested || (openerStopFlag != nullptr && *openerStopFlag != 0))
         return true;
     if (!isOwnWindow())
         return false;
@@ -264,6 +260,8 @@ bool openWindowDisplay(const WindowRequest& request, std::string& error)
     releaseWindow();
     if (!videoStarted && !startWindowVideo(error))
         return false;
+    openerStopFlag = request.stopFlag;
+    quitRequested = false;
     presenter.kind = request.kind;
     presenter.windowId = request.windowId;
     presenter.window = makeWindow(request, error);
@@ -357,13 +355,7 @@ WindowInput pumpWindowInput()
 
 // Like a hardware flip, the two buffers trade places; the frame clock shows
 // the new visible one once anything it adds is drawn.
-bool flipDisplay()
-{
-    if (!primarySurface || !backSurface)
-        return false;
-    std::swap(primarySurface->image, backSurface->image);
-    return true;
-}
+bool flipDisplay() { return swapDisplaySurfaces(); }
 
 bool readKeyboardState(uint8_t keys[256])
 {
@@ -383,7 +375,9 @@ bool readMouseState(MouseState& mouse)
     return true;
 }
 
-void requestQuit() { stopWindowRun(); }
+void requestQuit() { quitRequested = true; }
+
+bool windowQuitRequested() { return quitRequested; }
 
 void* ownWindowConnection()
 {

@@ -4,6 +4,7 @@
 // full screen) or another program's, taken by its X window id.
 #pragma once
 
+#include <csignal>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -29,14 +30,15 @@ struct WindowRequest {
     int32_t y = 0;
     bool fromRight = false;
     bool fromBottom = false;
+    // The opener's stop state, read while set-up or a rebirth holds the
+    // loop: once it is set the polls report Escape held, so those stop too.
+    const volatile std::sig_atomic_t* stopFlag = nullptr;
 };
 
-// Supplied by the program that opens the window (the saver's host), which
-// owns the run's one stop state: whether the run is to end (the loading
-// screen's polls then report Escape held, so that set-up stops too), and
-// asking for that end (requestQuit).
-bool windowRunStopping();
-void stopWindowRun();
+// True once requestQuit asked for the end (a sheet that could not be read);
+// the polls then report Escape held. The opener reads it after each frame
+// and ends the run.
+bool windowQuitRequested();
 
 // Starts SDL's video alone, on X11 only (never an off-screen driver, where
 // nobody would see the saver), so that the caller can put its own X error

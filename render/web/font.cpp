@@ -4,9 +4,8 @@
 #include <strings.h>
 
 #include "render/glyph_font.h"
-#include "render/memory/display_drawing.h"
-#include "render/memory/drawing_clock.h"
 #include "render/memory/memory_surface.h"
+#include "render/memory/text_run.h"
 #include "render/web/glyph_faces.h"
 
 struct Font {
@@ -43,7 +42,7 @@ const GlyphShape* shapeOf(const Font* font, uint8_t ch)
     return &font->face->shapes[ch - firstGlyph];
 }
 
-int32_t advanceOf(const Font* font, uint8_t ch)
+int32_t advanceOf(Font* font, uint8_t ch)
 {
     const GlyphShape* shape = shapeOf(font, ch);
     return shape ? shape->advance : 0;
@@ -51,17 +50,19 @@ int32_t advanceOf(const Font* font, uint8_t ch)
 
 // The ink of one character with its pen at x and the cell's top at y,
 // kept within the cell's rows and the surface.
-void stampCharacter(Surface* surface, const Font* font, const GlyphShape& shape, int32_t x,
-                    int32_t y, uint32_t stored)
+void stampCharacter(Surface* surface, Font* font, uint8_t ch, int32_t x, int32_t y, uint32_t stored)
 {
-    const uint8_t* ink = font->face->ink + shape.inkOffset;
-    const int32_t rowBytes = (shape.width + 7) / 8;
-    for (int32_t row = 0; row < shape.height; ++row) {
-        const int32_t dy = y + shape.top + row;
+    const GlyphShape* shape = shapeOf(font, ch);
+    if (!shape)
+        return;
+    const uint8_t* ink = font->face->ink + shape->inkOffset;
+    const int32_t rowBytes = (shape->width + 7) / 8;
+    for (int32_t row = 0; row < shape->height; ++row) {
+        const int32_t dy = y + shape->top + row;
         if (dy < y || dy >= y + font->face->cellHeight || dy < 0 || dy >= surface->image.h)
             continue;
-        for (int32_t column = 0; column < shape.width; ++column) {
-            const int32_t dx = x + shape.left + column;
+        for (int32_t column = 0; column < shape->width; ++column) {
+            const int32_t dx = x + shape->left + column;
             if ((ink[row * rowBytes + column / 8] & (0x80 >> column % 8)) != 0 && dx >= 0 &&
                 dx < surface->image.w)
                 storeStored(surface, dx, dy, stored);
@@ -69,28 +70,7 @@ void stampCharacter(Surface* surface, const Font* font, const GlyphShape& shape,
     }
 }
 
-void drawTextRun(Surface* surface, const Font* font, const char* text, int32_t x, int32_t y,
-                 uint32_t colour, bool opaque)
-{
-    if (!surface || !surface->image.pixels || !font || !text)
-        return;
-    if (opaque) {
-        int32_t width = 0;
-        for (const char* p = text; *p; ++p)
-            width += advanceOf(font, static_cast<uint8_t>(*p));
-        if (width > 0)
-            fillStored(surface, PixelRect{x, y, x + width, y + font->face->cellHeight}, 0);
-    }
-    const uint32_t stored = storedFromGdi(surface, colour & 0xFFFFFF);
-    int32_t pen = x;
-    for (const char* p = text; *p; ++p) {
-        const GlyphShape* shape = shapeOf(font, static_cast<uint8_t>(*p));
-        if (!shape)
-            continue;
-        stampCharacter(surface, font, *shape, pen, y, stored);
-        pen += shape->advance;
-    }
-}
+int32_t faceCellWidth(Font* font) { return font->face->cellWidth; }
 
 }  // namespace
 
@@ -101,37 +81,7 @@ Font* createFont(const char* face, int32_t height, int32_t weight)
 
 void deleteFont(Font* font) { delete font; }
 
-bool renderGlyphGrid(Surface* surface, Font* font, int32_t firstChar, int32_t lastChar,
-                     int32_t* charWidths, int32_t& cellWidth, int32_t& cellHeight,
-                     int32_t& charExtra)
+GlyphSource glyphSourceOf(Font* font)
 {
-    if (!surface || !surface->image.pixels || !font)
-        return false;
-    for (int32_t c = firstChar; c <= lastChar; ++c)
-        charWidths[c - firstChar] = advanceOf(font, static_cast<uint8_t>(c));
-    cellWidth = font->face->cellWidth;
-    cellHeight = font->face->cellHeight;
-    charExtra = 0;
-    int32_t column = 0, row = 0;
-    for (int32_t c = firstChar; c <= lastChar; ++c) {
-        const char text[2] = {static_cast<char>(c), 0};
-        drawTextRun(surface, font, text, column * cellWidth, row * cellHeight, textColour, true);
-        if (column == 9) {
-            column = 0;
-            row += 1;
-        } else {
-            column += 1;
-        }
-    }
-    return true;
-}
-
-int drawGdiText(Surface* surface, const char* text, int32_t x, int32_t y, Font* font,
-                uint32_t colour, int32_t backgroundMode)
-{
-    DrawingTimer timer;
-    if (skipsDrawingOnto(surface))
-        return 0;
-    drawTextRun(surface, font, text, x, y, colour, backgroundMode != transparentBackground);
-    return 0;
+    return GlyphSource{font, font->face->cellHeight, faceCellWidth, advanceOf, stampCharacter};
 }

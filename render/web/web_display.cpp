@@ -2,17 +2,11 @@
 // function keys); the direct polls of long loops read nothing, so a set-up or
 // a rebirth, which run within one call, is never cut short by a key that was
 // pressed before it.
+#include "render/memory/memory_surface.h"
 #include "render/web/web_display.h"
 
 #include <cstdlib>
 #include <cstring>
-#include <utility>
-
-int32_t displayWidth = 0;
-int32_t displayHeight = 0;
-int32_t displayDepth = 0;
-Surface* primarySurface = nullptr;
-Surface* backSurface = nullptr;
 
 namespace {
 
@@ -93,13 +87,7 @@ bool takeQuitRequest()
 }
 
 // Like a hardware flip, the two buffers trade places.
-bool flipDisplay()
-{
-    if (!primarySurface || !backSurface)
-        return false;
-    std::swap(primarySurface->image, backSurface->image);
-    return true;
-}
+bool flipDisplay() { return swapDisplaySurfaces(); }
 
 bool readKeyboardState(uint8_t keys[256])
 {

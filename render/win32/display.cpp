@@ -5,12 +5,6 @@
 #include "render/win32/input_devices.h"
 #include "render/win32/win32_surface.h"
 
-int32_t displayWidth = 0;
-int32_t displayHeight = 0;
-int32_t displayDepth = 0;
-Surface* primarySurface = nullptr;
-Surface* backSurface = nullptr;
-
 namespace {
 
 LPDIRECTINPUTDEVICE keyboardDevice = nullptr;
@@ -53,6 +47,10 @@ bool flipDisplay()
         primary->Restore();
     return result == DD_OK;
 }
+
+// The frame's way of ending the run: the host's message loop sees the quit
+// message at its next turn.
+void requestQuit() { PostQuitMessage(0); }
 
 bool readKeyboardState(uint8_t keys[256]) { return readDevice(keyboardDevice, 256, keys); }
 

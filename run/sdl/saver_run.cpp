@@ -1,6 +1,7 @@
 // The Linux saver's run: the world's set-up, its frames, the function keys
 // and what is laid over the picture. The host calls these (host/sdl).
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,31 +13,37 @@
 #include "run/function_keys.h"
 #include "run/world_setup.h"
 #include "sim/random.h"
+#include "sim/world.h"
 
 namespace {
 
 const char* const outOfMemory = "Error: Not enough memory for this algorithm.";
 constexpr int32_t overlayLineHeight = 18;
 
+// The one world of the saver's window, from its set-up to the end of the run.
+std::unique_ptr<World> world;
+
 void drawOverlayLine(const std::string& text, int32_t line)
 {
     // The host's lines are UTF-8 (file names), not the world's ANSI text.
     drawUtf8Text(primarySurface, text.c_str(), 4, displayHeight - overlayLineHeight * line,
-                 overlayFontHandle(), textColour, opaqueBackground);
+                 overlayFontHandle(*world), textColour, opaqueBackground);
 }
 
 }  // namespace
 
-bool buildSaverWorld(uint32_t seed, std::string& error)
+bool buildSaverWorld(const OptionsRecord& record, uint32_t seed, std::string& error)
 {
-    seedRandom(seed);
-    int32_t result = setUpWorld();
+    world = std::make_unique<World>();
+    world->liveOptions = record;
+    seedRandom(world->random, seed);
+    int32_t result = setUpWorld(*world);
     if (result == worldOutOfMemory) {
         error = outOfMemory;
         return false;
     }
     // Checked first: a sheet that cannot be measured also stops set-up.
-    std::vector<std::string> missing = missingWorldParts();
+    std::vector<std::string> missing = missingWorldParts(*world);
     if (!missing.empty()) {
         for (const std::string& part : missing)
             error += part + "\n";
@@ -50,7 +57,7 @@ bool buildSaverWorld(uint32_t seed, std::string& error)
 
 bool runSaverFrame(const SaverOverlay& overlay, std::string& error)
 {
-    if (runFrame() == frameOutOfMemory) {
+    if (runFrame(*world) == frameOutOfMemory) {
         error = outOfMemory;
         return false;
     }
@@ -69,8 +76,9 @@ bool pressSaverKey(const std::string& name)
     FunctionKey key;
     if (!functionKeyNamed(name, key))
         return false;
-    pressFunctionKey(key);
+    if (world != nullptr)
+        pressFunctionKey(*world, key);
     return true;
 }
 
-void endSaverRun() { tearDownWorld(); }
+void endSaverRun() { world.reset(); }

@@ -1,14 +1,15 @@
 // The world in the page: the calls of host/web/web_api.h. One world at a
 // time, built from a record the page hands over, advanced by the page's
 // clock and shown on its canvas.
-#include <chrono>
 #include <cstring>
 #include <new>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "host/saver_options.h"
+#include "platform/services.h"
 #include "host/web/page_fields.h"
 #include "host/web/web_api.h"
 #include "render/web/web_display.h"
@@ -19,7 +20,8 @@
 #include "settings/algorithm_check.h"
 #include "settings/options_record.h"
 #include "sim/random.h"
-#include "tools/world/world_figures.h"
+#include "sim/world.h"
+#include "run/world_figures.h"
 
 namespace {
 
@@ -47,7 +49,8 @@ uint32_t worldSeed = 1;
 // Set when the running world ended (out of memory): ticks do nothing until
 // a new world is started.
 bool worldEnded = false;
-double frames = 0;
+// The page's one world, from its set-up to the next.
+std::unique_ptr<World> world;
 TickClock tickClock;
 std::optional<CivilizationWatch> civilizations;
 
@@ -105,17 +108,10 @@ int32_t judgeRecord(int32_t length, OptionsRecord& record)
     }
 }
 
-uint32_t clockSeed()
-{
-    const auto now = std::chrono::system_clock::now().time_since_epoch();
-    return static_cast<uint32_t>(
-        std::chrono::duration_cast<std::chrono::microseconds>(now).count());
-}
-
 void endWorld()
 {
     civilizations.reset();
-    tearDownWorld();
+    world.reset();
     closeWebDisplay();
 }
 
@@ -124,10 +120,6 @@ void endWorld()
 int32_t buildWorld(const OptionsRecord& record, uint32_t seed)
 {
     endWorld();
-    liveOptions = record;
-    rebirthCountdown = rebirthFrames;
-    strengthResetRequested = 0;
-    frames = 0;
     worldEnded = false;
     tickClock.restart();
     try {
@@ -142,14 +134,16 @@ int32_t buildWorld(const OptionsRecord& record, uint32_t seed)
             setMessage(notEnoughMemory);
             return TOVRINE_OUT_OF_MEMORY;
         }
-        seedRandom(seed);
-        const int32_t result = setUpWorld();
+        world = std::make_unique<World>();
+        world->liveOptions = record;
+        seedRandom(world->random, seed);
+        const int32_t result = setUpWorld(*world);
         if (result == worldOutOfMemory) {
             endWorld();
             setMessage(notEnoughMemory);
             return TOVRINE_OUT_OF_MEMORY;
         }
-        const std::vector<std::string> missing = missingWorldParts();
+        const std::vector<std::string> missing = missingWorldParts(*world);
         if (result != worldComplete || !missing.empty() || takeQuitRequest()) {
             endWorld();
             std::string text = "Error: Couldn't load sprites.";
@@ -163,7 +157,7 @@ int32_t buildWorld(const OptionsRecord& record, uint32_t seed)
         setMessage(notEnoughMemory);
         return TOVRINE_OUT_OF_MEMORY;
     }
-    civilizations.emplace(collectWorldFigures());
+    civilizations.emplace(collectWorldFigures(*world));
     setMessage("");
     return TOVRINE_OK;
 }
@@ -182,7 +176,13 @@ int32_t tovrine_load_preset(int32_t index)
     return TOVRINE_OK;
 }
 
-void tovrine_load_current(void) { std::memcpy(recordBuffer, &liveOptions, optionsRecordSize); }
+void tovrine_load_current(void)
+{
+    const OptionsRecord& current = world != nullptr ? world->liveOptions
+                                   : haveWorld      ? worldRecord
+                                                    : presetAlgorithms[0];
+    std::memcpy(recordBuffer, &current, optionsRecordSize);
+}
 
 int32_t tovrine_preset_count(void) { return presetCount; }
 
@@ -236,10 +236,9 @@ int32_t tovrine_tick(void)
 {
     if (!haveWorld || worldEnded)
         return TOVRINE_OUT_OF_MEMORY;
-    const int32_t result = runFrame();
-    frames += 1;
+    const int32_t result = runFrame(*world);
     if (civilizations)
-        civilizations->observe(collectWorldFigures());
+        civilizations->observe(collectWorldFigures(*world));
     if (result == frameOutOfMemory || takeQuitRequest()) {
         worldEnded = true;
         setMessage(notEnoughMemory);
@@ -262,12 +261,17 @@ int32_t tovrine_civilizations(void)
     return civilizations ? static_cast<int32_t>(civilizations->civilizations()) : 0;
 }
 
-double tovrine_frame_count(void) { return frames; }
+double tovrine_frame_count(void)
+{
+    return world != nullptr ? static_cast<double>(world->frames) : 0;
+}
 
 const char* tovrine_stats(void)
 {
+    if (world == nullptr)
+        return "";
     return textResult(
-        [] { return formatWorldFigures(static_cast<int64_t>(frames), collectWorldFigures()); });
+        [] { return formatWorldFigures(world->frames, collectWorldFigures(*world)); });
 }
 
 uint8_t* tovrine_present(void) { return const_cast<uint8_t*>(presentRgba()); }
@@ -278,20 +282,20 @@ int32_t tovrine_height(void) { return displayHeight; }
 
 void tovrine_key(int32_t key_code, int32_t down)
 {
-    if (down == 0)
+    if (down == 0 || world == nullptr)
         return;
     switch (key_code) {
     case 112:
-        pressFunctionKey(FunctionKey::f1);
+        pressFunctionKey(*world, FunctionKey::f1);
         break;
     case 113:
-        pressFunctionKey(FunctionKey::f2);
+        pressFunctionKey(*world, FunctionKey::f2);
         break;
     case 114:
-        pressFunctionKey(FunctionKey::f3);
+        pressFunctionKey(*world, FunctionKey::f3);
         break;
     case 123:
-        pressFunctionKey(FunctionKey::f12);
+        pressFunctionKey(*world, FunctionKey::f12);
         break;
     }
 }

@@ -1,8 +1,7 @@
 // The display and input devices of a full-screen run: taken at set-up in a
 // fixed order, given back at tear-down in a fixed order.
 
-#include <ctime>
-
+#include "platform/services.h"
 #include "render/display.h"
 #include "render/win32/direct_draw_surface.h"
 #include "render/win32/input_devices.h"
@@ -53,9 +52,10 @@ void releaseDisplaySurface(Surface*& surface)
 
 void chooseDisplayMode()
 {
-    displayWidth = liveOptions.screenWidth;
-    displayHeight = liveOptions.screenHeight;
-    displayDepth = liveOptions.screenDepth;
+    const OptionsRecord& record = saverWorld.liveOptions;
+    displayWidth = record.screenWidth;
+    displayHeight = record.screenHeight;
+    displayDepth = record.screenDepth;
     if (!setUpAttempts.desktopMode())
         return;
     DDSURFACEDESC mode;
@@ -177,7 +177,7 @@ SetUpFailure takeInput(HWND window, const char*& failure)
 SetUpFailure buildWorld(const char*& failure)
 {
     failure = "Error: Couldn't load sprites.";
-    int32_t result = setUpWorld();
+    int32_t result = setUpWorld(saverWorld);
     if (result == worldOutOfMemory) {
         failure = "Error: Not enough memory for this algorithm.";
         return SetUpFailure::outOfMemory;
@@ -185,7 +185,7 @@ SetUpFailure buildWorld(const char*& failure)
     if (result != worldComplete)
         return SetUpFailure::interrupted;
     // A sheet or font that could not be made would fail every later frame.
-    return missingWorldParts().empty() ? SetUpFailure::none : SetUpFailure::other;
+    return missingWorldParts(saverWorld).empty() ? SetUpFailure::none : SetUpFailure::other;
 }
 
 SetUpFailure takeEverything(HWND window, const char*& failure)
@@ -195,7 +195,7 @@ SetUpFailure takeEverything(HWND window, const char*& failure)
         result = takeInput(window, failure);
     if (result != SetUpFailure::none)
         return result;
-    seedRandom(static_cast<uint32_t>(time(nullptr)));
+    seedRandom(saverWorld.random, clockSeed());
     return buildWorld(failure);
 }
 
@@ -243,7 +243,7 @@ void tearDownRun()
     useInputDevices(nullptr, nullptr);
     releaseDevice(keyboardDevice);
     releaseDevice(mouseDevice);
-    tearDownWorld();
+    tearDownWorld(saverWorld);
     releaseObject(directInput);
     useDirectDraw(nullptr);
     if (directDraw != nullptr)

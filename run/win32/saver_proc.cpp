@@ -12,6 +12,7 @@
 #include "settings/options_record.h"
 #include "settings/settings_store.h"
 
+World saverWorld;
 bool devicesReady = false;
 int32_t mouseMoveGrace = 5;
 
@@ -27,7 +28,7 @@ bool handleFunctionKey(WPARAM key)
     if (key < VK_F1 || key > VK_F24 ||
         !functionKeyNamed("F" + std::to_string(key - VK_F1 + 1), function))
         return false;
-    pressFunctionKey(function);
+    pressFunctionKey(saverWorld, function);
     return true;
 }
 
@@ -37,7 +38,7 @@ void runOneFrame(HWND window)
     // made while it runs, not a whole run's worth of small moves.
     forgetMouseMotion();
     // The world has outgrown the machine's memory and is gone: end the run.
-    if (runFrame() == frameOutOfMemory)
+    if (runFrame(saverWorld) == frameOutOfMemory)
         PostMessageA(window, WM_CLOSE, 0, 0);
 }
 
@@ -73,7 +74,7 @@ LRESULT saverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
         // is not a whole record (a hand edit, another program): its few
         // bytes would otherwise stand over the defaults' first fields.
         if (inspectSettingsValue("Options") == StoredValueShape::wholeRecord)
-            readSettingsValue(liveOptions, "Options");
+            readSettingsValue(saverWorld.liveOptions, "Options");
         SetTimer(window, frameTimer, framePeriodMs, nullptr);
         return 0;
     case WM_DESTROY:

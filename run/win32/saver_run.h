@@ -9,6 +9,11 @@
 
 #include "render/win32/direct_draw_surface.h"
 #include "render/win32/input_devices.h"
+#include "sim/world.h"
+
+// The world of the saver window's run: its record is read on the window's
+// creation, the world is built by setUpRun and ended by tearDownRun.
+extern World saverWorld;
 
 // The DirectDraw object and the input devices of a full-screen run: made by
 // setUpRun, which hands them to the drawing backend, and released by

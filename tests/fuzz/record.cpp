@@ -1,45 +1,62 @@
 // A stored settings record of any length, read as the saver reads "Options",
-// through world set-up and the frame driver on a small headless display.
+// built into a world in memory and run for a few dozen frames on a small
+// headless display.
 //
-// Speed is what lets the fuzzer try records by the hundred thousand, so every
-// input gets a display of at most 64 x 48 and a few frames, and only a world
-// that stays small runs on: long enough for the whirls to lay food, the Vobs
-// to eat, spawn and die, and an extinct world to be born again.
+// Each input is one World value: nothing of a run outlives it, so an input
+// costs what its world costs and the fuzzer tries records by the thousand a
+// second. Mutation goes by field as well as by byte: a field of the record's
+// table (settings/record_fields.h) takes its range's ends, a step beyond
+// them, 0, the 32-bit extremes or a value within; libFuzzer's own byte
+// mutations do the rest. A display of at most 64 x 48 keeps frames cheap,
+// and whirls start warmed up and an extinction is mourned briefly, so that
+// food, meals, spawning, deaths and rebirths all come within the frames.
 //
 // Every path of set-up that a record decides is reached:
 // - a mode the display refuses: the run takes the desktop's mode instead;
 // - counts beyond what the pages store: built up to the bound, or until
 //   memory runs out;
-// - memory that runs out: the machine is small (a world that grows past a
-//   few hundred entities runs out), and the world never reads the last four
-//   bytes of the algorithm's name: when they are not 0 they choose the
-//   allocation from which on memory is exhausted, in set-up or in a frame.
-#include <algorithm>
+// - memory that runs out: every world has the budget of a small machine (a
+//   world past a few hundred entities runs out), and the world never reads
+//   the last four bytes of the algorithm's name, the input's choice: when
+//   its lower 28 bits are not 0 they lower the budget, so that set-up or a
+//   frame runs out where the input chooses.
+// The choice's top four bits choose the rest of a run: a function key
+// pressed now and then (bits 28 and 29: none, F1, F2, F3), the food search
+// by walking the list (bit 30), and drawing (bit 31). Drawing onto the
+// display costs most of a frame and decides nothing of the world (the
+// runner's --no-draw gives the same figures), so it is done only for the
+// inputs that ask, so that the sanitizers still see the blits and text of
+// fuzzed worlds.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
-#include <new>
+#include <limits>
+#include <random>
 #include <string>
 
 #include "render/sdl/headless_display.h"
 #include "run/frame_driver.h"
+#include "run/function_keys.h"
 #include "run/world_setup.h"
 #include "settings/options_record.h"
+#include "settings/record_fields.h"
 #include "sim/entity.h"
 #include "sim/entity_list.h"
+#include "sim/food_search.h"
 #include "sim/random.h"
 #include "sim/world.h"
 #include "tools/world/runner_options.h"
 
+extern "C" size_t LLVMFuzzerMutate(uint8_t* data, size_t size, size_t maxSize);
+
 namespace {
 
 constexpr int32_t fewFrames = 3;
-constexpr int32_t mostFrames = 240;
+constexpr int32_t mostFrames = 40;
 // Ticks an input may spend on frames beyond the first few: a frame costs one
 // for each entity and a few of its own (the clearing, the cloud), and a
 // frame of mourning, which draws its line of text, about twenty.
-constexpr int64_t tickBudget = 1500;
+constexpr int64_t tickBudget = 1200;
 constexpr int64_t ticksOfAFrame = 4, ticksOfMourning = 20;
 // Whirls sit still for their first 150 frames. All but the first start
 // warmed up, so that food, meals and spawning come within a few frames.
@@ -50,46 +67,38 @@ constexpr int32_t firstCountdown = 2;
 // Founders and whirls beyond this, up to what the pages store, cost more
 // than they teach: such a count is taken modulo it.
 constexpr int32_t mostOfAKind = 80;
-// Blocks of the world's memory (an entity takes two) that may be live at
-// once; beyond, memory runs out.
-constexpr int64_t mostLiveBlocks = 700;
+// A small machine's world: a few hundred entities with their nodes.
+constexpr uint64_t smallBudget = 48 * 1024;
 constexpr int32_t widestDisplay = 64, tallestDisplay = 48;
 // The desktop's mode, taken when the stored one is refused.
 constexpr int32_t desktopWidth = 40, desktopHeight = 30, desktopDepth = 32;
-constexpr size_t failureChoiceOffset = offsetof(OptionsRecord, algorithmName) + 40;
+constexpr size_t budgetChoiceOffset = offsetof(OptionsRecord, algorithmName) + 40;
 
-bool limiting = false;                  // the limits hold only while the world runs
-int64_t allocationsBeforeFailure = -1;  // below 0: no such failure
-int64_t liveBlocks = 0;
-
-void* allocate(std::size_t size)
-{
-    if (limiting) {
-        if (allocationsBeforeFailure == 0 || liveBlocks >= mostLiveBlocks)
-            throw std::bad_alloc();
-        if (allocationsBeforeFailure > 0)
-            allocationsBeforeFailure -= 1;
-        liveBlocks += 1;
-    }
-    void* block = std::malloc(size != 0 ? size : 1);
-    if (block == nullptr)
-        throw std::bad_alloc();
-    return block;
-}
-
-void release(void* block)
-{
-    if (block != nullptr && limiting)
-        liveBlocks -= 1;
-    std::free(block);
-}
-
-int64_t chosenFailure(const OptionsRecord& record)
+uint32_t budgetChoice(const OptionsRecord& record)
 {
     uint32_t choice = 0;
-    std::memcpy(&choice, reinterpret_cast<const char*>(&record) + failureChoiceOffset,
+    std::memcpy(&choice, reinterpret_cast<const char*>(&record) + budgetChoiceOffset,
                 sizeof choice);
-    return choice == 0 ? -1 : static_cast<int64_t>((choice - 1) % 4096);
+    return choice;
+}
+
+constexpr uint32_t drawingBit = 0x80000000u;
+constexpr uint32_t walkFoodBit = 0x40000000u;
+constexpr int32_t keyShift = 28;
+constexpr uint32_t budgetBits = 0x0FFFFFFFu;
+
+uint64_t memoryBudget(const OptionsRecord& record)
+{
+    const uint32_t choice = budgetChoice(record) & budgetBits;
+    return choice == 0 ? smallBudget : 1 + (choice - 1) % smallBudget;
+}
+
+void pressChosenKey(World& world, uint32_t choice)
+{
+    const FunctionKey keys[] = {FunctionKey::f1, FunctionKey::f2, FunctionKey::f3};
+    const uint32_t key = (choice >> keyShift) & 3;
+    if (key != 0)
+        pressFunctionKey(world, keys[key - 1]);
 }
 
 void keepCountsSmall(OptionsRecord& record)
@@ -100,107 +109,174 @@ void keepCountsSmall(OptionsRecord& record)
     }
 }
 
-int64_t ticksOfLastFrame()
+int64_t ticksOfLastFrame(const World& world)
 {
     int64_t ticks = ticksOfAFrame;
-    for (const EntityList* list : {vobList, whirlList, foodList, remainsList})
+    for (const EntityList* list :
+         {world.vobList, world.whirlList, world.foodList, world.remainsList})
         ticks += list != nullptr ? list->population() : 0;
-    if (vobList != nullptr && vobList->population() == 0 && liveOptions.initialVobs != 0)
+    if (world.vobList != nullptr && world.vobList->population() == 0 &&
+        world.liveOptions.initialVobs != 0)
         ticks += ticksOfMourning;
     return ticks;
 }
 
 // The stored mode shrunk to a small display, or the desktop's when the
-// display refuses the stored one.
+// display refuses the stored one. The display is the platform's and stays
+// open from input to input while the mode stays the same.
 bool openDisplayFor(const OptionsRecord& record)
 {
     std::string refusal;
-    if (!checkDisplayMode(record, refusal))
-        return openHeadlessDisplay(desktopWidth, desktopHeight, desktopDepth);
-    return openHeadlessDisplay(1 + (record.screenWidth - 1) % widestDisplay,
-                               1 + (record.screenHeight - 1) % tallestDisplay, record.screenDepth);
+    int32_t width = desktopWidth, height = desktopHeight, depth = desktopDepth;
+    if (checkDisplayMode(record, refusal)) {
+        width = 1 + (record.screenWidth - 1) % widestDisplay;
+        height = 1 + (record.screenHeight - 1) % tallestDisplay;
+        depth = record.screenDepth;
+    }
+    clearQuitRequest();
+    if (primarySurface != nullptr && width == displayWidth && height == displayHeight &&
+        depth == displayDepth)
+        return true;
+    return openHeadlessDisplay(width, height, depth);
 }
 
-void warmUpWhirls()
+void warmUpWhirls(World& world)
 {
-    for (EntityNode* node = whirlList->head(); node != nullptr; node = node->next) {
-        if (node != whirlList->head())
+    for (EntityNode* node = world.whirlList->head(); node != nullptr; node = node->next) {
+        if (node != world.whirlList->head())
             node->entity->setLife(warmedUpLife);
     }
 }
 
-void runFrames()
+void runFrames(World& world, uint32_t choice)
 {
     int64_t ticks = 0;
     for (int32_t frame = 0; frame < mostFrames && (frame < fewFrames || ticks < tickBudget);
          ++frame) {
         // A strength reset early and one later, as F12 would ask.
-        strengthResetRequested = frame == 2 || frame == 170 ? 1 : 0;
-        if (runFrame() != frameDone)
+        world.strengthResetRequested = frame == 2 || frame == 30 ? 1 : 0;
+        if (frame % 8 == 1)
+            pressChosenKey(world, choice);
+        if (runFrame(world) != frameDone)
             return;
-        ticks += ticksOfLastFrame();
+        ticks += ticksOfLastFrame(world);
     }
 }
 
-void runRecord(const OptionsRecord& record, int64_t failure)
+void runRecord(const OptionsRecord& stored)
 {
-    liveOptions = record;
-    rebirthCountdown = firstCountdown;
-    strengthResetRequested = 0;
+    OptionsRecord record = stored;
+    keepCountsSmall(record);
     if (!openDisplayFor(record))
         __builtin_trap();
-    seedRandom(1);
-    allocationsBeforeFailure = failure;
-    liveBlocks = 0;
-    limiting = true;
-    if (setUpWorld() == worldComplete) {
-        warmUpWhirls();
-        runFrames();
+    const uint32_t choice = budgetChoice(record);
+    setDisplayDrawing((choice & drawingBit) != 0);
+    World world;
+    world.liveOptions = record;
+    world.food.search = (choice & walkFoodBit) != 0 ? FoodSearch::walk : FoodSearch::indexed;
+    world.memory.budget = memoryBudget(record);
+    seedRandom(world.random, 1);
+    if (setUpWorld(world) == worldComplete) {
+        world.rebirthCountdown = firstCountdown;
+        warmUpWhirls(world);
+        runFrames(world, choice);
     }
-    limiting = false;
-    tearDownWorld();
-    closeHeadlessDisplay();
+    tearDownWorld(world);
+    // Whatever the input, the world gives back all it took.
+    if (world.memory.inUse != 0)
+        __builtin_trap();
+}
+
+// The store's rule: a shorter value fills only the first bytes over the
+// defaults; a longer one is not read at all.
+OptionsRecord storedRecord(const uint8_t* data, size_t size)
+{
+    OptionsRecord record = presetAlgorithms[0];
+    if (size <= sizeof record)
+        std::memcpy(&record, data, size);
+    return record;
+}
+
+// A value at or just past an edge of the field's range, or within it.
+int32_t edgeValue(const RecordField& field, std::minstd_rand& draw)
+{
+    constexpr int32_t least = std::numeric_limits<int32_t>::min();
+    constexpr int32_t most = std::numeric_limits<int32_t>::max();
+    const int64_t span = int64_t{field.high} - field.low + 1;
+    switch (draw() % 8) {
+    case 0:
+        return field.low;
+    case 1:
+        return field.high;
+    case 2:
+        return field.low == least ? least : field.low - 1;
+    case 3:
+        return field.high == most ? most : field.high + 1;
+    case 4:
+        return 0;
+    case 5:
+        return draw() % 2 == 0 ? least : most;
+    case 6:
+        return field.endsOnly ? (field.low + field.high) / 2
+                              : static_cast<int32_t>(field.low + int64_t(draw()) % span);
+    default:
+        // Small values, where most of the rules' thresholds lie.
+        return static_cast<int32_t>(draw() % 41) - 8;
+    }
 }
 
 }  // namespace
 
-// Every form that frees with the plain delete, libFuzzer's own included.
-void* operator new(std::size_t size) { return allocate(size); }
-void* operator new[](std::size_t size) { return allocate(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept
-{
-    return std::malloc(size != 0 ? size : 1);
-}
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
-{
-    return std::malloc(size != 0 ? size : 1);
-}
-void operator delete(void* block) noexcept { release(block); }
-void operator delete[](void* block) noexcept { release(block); }
-void operator delete(void* block, std::size_t) noexcept { release(block); }
-void operator delete[](void* block, std::size_t) noexcept { release(block); }
+// A world's sheets and fonts are large blocks made and freed with every
+// input: with the sanitizer's default quarantine every input would touch
+// fresh pages. A smaller one still holds freed memory for many inputs.
+extern "C" const char* __asan_default_options() { return "quarantine_size_mb=16"; }
 
 // The drawing backend keeps what it decodes for the process: one world of
-// each depth first, so that every input meets the same allocations.
+// each depth first, drawn, so that every input meets the same allocations.
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     for (int32_t depth : {16, 32}) {
         OptionsRecord record = presetAlgorithms[0];
         record.screenDepth = depth;
-        runRecord(record, -1);
+        std::memcpy(reinterpret_cast<char*>(&record) + budgetChoiceOffset, &drawingBit,
+                    sizeof drawingBit);
+        runRecord(record);
     }
     return 0;
 }
 
+// Two mutations in three change one to three fields of the whole record to
+// the edges of their ranges (or the memory budget's choice); the third is
+// libFuzzer's own, byte by byte.
+extern "C" size_t LLVMFuzzerCustomMutator(uint8_t* data, size_t size, size_t maxSize,
+                                          unsigned int seed)
+{
+    std::minstd_rand draw(seed);
+    if (draw() % 3 == 0 || maxSize < sizeof(OptionsRecord))
+        return LLVMFuzzerMutate(data, size, maxSize);
+    OptionsRecord record = storedRecord(data, size);
+    const std::vector<RecordField>& fields = recordFields();
+    for (uint32_t changes = 1 + draw() % 3; changes > 0; --changes) {
+        const size_t pick = draw() % (fields.size() + 1);
+        if (pick == fields.size()) {
+            uint32_t choice = draw() % 3 == 0 ? 0 : 1 + draw() % smallBudget;
+            // A key and the walk now and then, drawing one time in four.
+            choice |= static_cast<uint32_t>(draw() % 8) << keyShift;
+            if (draw() % 4 == 0)
+                choice |= drawingBit;
+            std::memcpy(reinterpret_cast<char*>(&record) + budgetChoiceOffset, &choice,
+                        sizeof choice);
+        } else {
+            record.*fields[pick].member = edgeValue(fields[pick], draw);
+        }
+    }
+    std::memcpy(data, &record, sizeof record);
+    return sizeof record;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    // The store's rule: a shorter value fills only the first bytes over the
-    // defaults; a longer one is not read at all.
-    OptionsRecord record = presetAlgorithms[0];
-    if (size <= sizeof record)
-        std::memcpy(&record, data, size);
-    const int64_t failure = chosenFailure(record);
-    keepCountsSmall(record);
-    runRecord(record, failure);
+    runRecord(storedRecord(data, size));
     return 0;
 }

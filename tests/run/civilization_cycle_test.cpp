@@ -20,12 +20,12 @@ constexpr int32_t escapeKey = 1;
 
 // What an extinct frame must show: the message and the countdown, and
 // nothing else in a world without whirls or cloud.
-Surface* expectedCountdownFrame(int32_t countdown)
+Surface* expectedCountdownFrame(const World& world, int32_t countdown)
 {
     Surface* expected = runtest::blankScreen();
     drawGdiText(expected, "your civlization died, T-1 to birth of new civilization", 320, 300,
-                overlayFont->font(), textColour, transparentBackground);
-    drawGdiNumber(expected, countdown, 320, 315, overlayFont->font(), textColour,
+                world.overlayFont->font(), textColour, transparentBackground);
+    drawGdiNumber(expected, countdown, 320, 315, world.overlayFont->font(), textColour,
                   transparentBackground);
     return expected;
 }
@@ -34,9 +34,9 @@ TEST_F(CivilizationCycle, FirstExtinctFrameShowsTheMessageAnd199)
 {
     buildEmptyWorld(10);
     runFrames(1);
-    EXPECT_EQ(199, rebirthCountdown);
+    EXPECT_EQ(199, world.rebirthCountdown);
 
-    Surface* expected = expectedCountdownFrame(199);
+    Surface* expected = expectedCountdownFrame(world, 199);
     EXPECT_GT(litPixels(expected, runtest::wholeScreen()), 100) << "the text was drawn";
     EXPECT_EQ(0, differingPixels(expected, primarySurface, runtest::wholeScreen()));
     releaseSurface(expected);
@@ -49,22 +49,23 @@ TEST_F(CivilizationCycle, TheTwoHundredthExtinctFrameShows0AndBearsTheFounders)
                   o.showCloud = 0;
               }));
     doomAllVobs();
-    liveOptions.initialVobs = 6;
+    world.liveOptions.initialVobs = 6;
     runFrames(1);  // the founders die; their remains are drawn from now on
-    ASSERT_EQ(0, vobList->population());
-    ASSERT_EQ(10, vobList->history());
-    EXPECT_EQ(rebirthFrames - 1, rebirthCountdown) << "the frame of the deaths already counts";
+    ASSERT_EQ(0, world.vobList->population());
+    ASSERT_EQ(10, world.vobList->history());
+    EXPECT_EQ(rebirthFrames - 1, world.rebirthCountdown)
+        << "the frame of the deaths already counts";
 
     runFrames(198);
-    EXPECT_EQ(1, rebirthCountdown);
-    EXPECT_EQ(0, vobList->population());
+    EXPECT_EQ(1, world.rebirthCountdown);
+    EXPECT_EQ(0, world.vobList->population());
 
     runFrames(1);
-    EXPECT_EQ(rebirthFrames, rebirthCountdown);
-    EXPECT_EQ(6, vobList->population());
-    EXPECT_EQ(6, vobList->history()) << "the counts start again with the new civilization";
-    EXPECT_EQ(6, vobList->peak());
-    for (EntityNode* node = vobList->head(); node != nullptr; node = node->next) {
+    EXPECT_EQ(rebirthFrames, world.rebirthCountdown);
+    EXPECT_EQ(6, world.vobList->population());
+    EXPECT_EQ(6, world.vobList->history()) << "the counts start again with the new civilization";
+    EXPECT_EQ(6, world.vobList->peak());
+    for (EntityNode* node = world.vobList->head(); node != nullptr; node = node->next) {
         EXPECT_EQ(393, node->entity->x()) << "not advanced before the next frame";
         EXPECT_GE(node->entity->strength(), 101);
         EXPECT_LE(node->entity->strength(), 1300);
@@ -76,8 +77,8 @@ TEST_F(CivilizationCycle, NoFoundersConfiguredKeepsAnEmptyWorldSilent)
 {
     buildEmptyWorld(0);
     runFrames(300);
-    EXPECT_EQ(rebirthFrames, rebirthCountdown);
-    EXPECT_EQ(0, vobList->population());
+    EXPECT_EQ(rebirthFrames, world.rebirthCountdown);
+    EXPECT_EQ(0, world.vobList->population());
     EXPECT_EQ(0, litPixels(primarySurface, runtest::wholeScreen()));
     EXPECT_EQ(300, flipCount());
 }
@@ -85,40 +86,40 @@ TEST_F(CivilizationCycle, NoFoundersConfiguredKeepsAnEmptyWorldSilent)
 TEST_F(CivilizationCycle, RebirthStopsAtTheEntityLimit)
 {
     buildEmptyWorld(10);
-    liveOptions.maxEntities = 4;
+    world.liveOptions.maxEntities = 4;
     runFrames(rebirthFrames);
-    EXPECT_EQ(4, vobList->population());
-    EXPECT_EQ(rebirthFrames, rebirthCountdown);
+    EXPECT_EQ(4, world.vobList->population());
+    EXPECT_EQ(rebirthFrames, world.rebirthCountdown);
 
     // A limit of 0 bears nobody; the countdown simply starts over.
     doomAllVobs();
-    liveOptions.maxEntities = 0;
+    world.liveOptions.maxEntities = 0;
     runFrames(rebirthFrames);
-    EXPECT_EQ(0, vobList->population());
-    EXPECT_EQ(rebirthFrames, rebirthCountdown);
+    EXPECT_EQ(0, world.vobList->population());
+    EXPECT_EQ(rebirthFrames, world.rebirthCountdown);
 }
 
 TEST_F(CivilizationCycle, RebirthBearsAtMostTheLargestStorableCount)
 {
     buildEmptyWorld(INT32_MAX);
-    liveOptions.maxEntities = INT32_MAX;
+    world.liveOptions.maxEntities = INT32_MAX;
     runFrames(rebirthFrames);
-    EXPECT_EQ(largestStoredCount, vobList->population());
+    EXPECT_EQ(largestStoredCount, world.vobList->population());
 }
 
 TEST_F(CivilizationCycle, BirthStrengthOneAndZeroGiveFixedStrengthsAndTheirSheets)
 {
     buildEmptyWorld(6);
-    liveOptions.birthStrength = 1;
+    world.liveOptions.birthStrength = 1;
     runFrames(rebirthFrames);
-    ASSERT_EQ(6, vobList->population());
-    expectEveryVob(101, vobSheet);
+    ASSERT_EQ(6, world.vobList->population());
+    expectEveryVob(101, world.vobSheet);
 
     doomAllVobs();
-    liveOptions.birthStrength = 0;
+    world.liveOptions.birthStrength = 0;
     runFrames(rebirthFrames);
-    ASSERT_EQ(6, vobList->population());
-    expectEveryVob(100, weakVobSheet);
+    ASSERT_EQ(6, world.vobList->population());
+    expectEveryVob(100, world.weakVobSheet);
 }
 
 TEST_F(CivilizationCycle, EscapeDuringRebirthKeepsOneVobSkipsTheFlipAndRearms)
@@ -128,22 +129,22 @@ TEST_F(CivilizationCycle, EscapeDuringRebirthKeepsOneVobSkipsTheFlipAndRearms)
     int32_t flips = flipCount();
 
     setKeyState(escapeKey, true);
-    EXPECT_EQ(rebirthInterrupted, runFrame());
-    EXPECT_EQ(1, vobList->population());
-    EXPECT_EQ(1, vobList->history());
-    EXPECT_EQ(1, vobList->peak());
+    EXPECT_EQ(rebirthInterrupted, runFrame(world));
+    EXPECT_EQ(1, world.vobList->population());
+    EXPECT_EQ(1, world.vobList->history());
+    EXPECT_EQ(1, world.vobList->peak());
     EXPECT_EQ(flips, flipCount()) << "an interrupted frame is not shown";
-    EXPECT_EQ(rebirthFrames, rebirthCountdown);
+    EXPECT_EQ(rebirthFrames, world.rebirthCountdown);
 
     // The world goes on; when that one Vob dies the next cycle counts from
     // the top again instead of running below 0 for good.
     setKeyState(escapeKey, false);
     doomAllVobs();
     runFrames(1);
-    EXPECT_EQ(0, vobList->population());
-    EXPECT_EQ(rebirthFrames - 1, rebirthCountdown);
+    EXPECT_EQ(0, world.vobList->population());
+    EXPECT_EQ(rebirthFrames - 1, world.rebirthCountdown);
     runFrames(rebirthFrames - 1);
-    EXPECT_EQ(10, vobList->population());
+    EXPECT_EQ(10, world.vobList->population());
 }
 
 TEST_F(CivilizationCycle, MouseLeftOrUpOrAFourthButtonDoesNotStopARebirth)
@@ -152,8 +153,8 @@ TEST_F(CivilizationCycle, MouseLeftOrUpOrAFourthButtonDoesNotStopARebirth)
     runFrames(rebirthFrames - 1);
     setMouseMotion(-500, -500, 0);
     setMouseButton(3, true);
-    EXPECT_EQ(frameDone, runFrame());
-    EXPECT_EQ(10, vobList->population());
+    EXPECT_EQ(frameDone, runFrame(world));
+    EXPECT_EQ(10, world.vobList->population());
 }
 
 TEST_F(CivilizationCycle, AnUnreadableKeyboardAndMouseCountAsNoInput)
@@ -162,8 +163,8 @@ TEST_F(CivilizationCycle, AnUnreadableKeyboardAndMouseCountAsNoInput)
     runFrames(rebirthFrames - 1);
     setKeyState(escapeKey, true);
     setInputReadable(false);
-    EXPECT_EQ(frameDone, runFrame());
-    EXPECT_EQ(10, vobList->population());
+    EXPECT_EQ(frameDone, runFrame(world));
+    EXPECT_EQ(10, world.vobList->population());
 }
 
 // The poll shared by set-up and rebirth, case by case.

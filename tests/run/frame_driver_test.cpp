@@ -21,16 +21,16 @@ using FrameDriver = RunWorldTest;
 // centre, well away from it.
 const PixelRect cloudCorner = {0, 0, 140, 90};
 
-Surface* expectedCloud(int32_t history, int32_t peak, int32_t population)
+Surface* expectedCloud(const World& world, int32_t history, int32_t peak, int32_t population)
 {
     Surface* expected = runtest::blankScreen();
-    blitSprite(cloudSheet, expected, 0, 5, 1);
-    overlayFont->drawText(expected, "History: ", 15, 15, 1);
-    overlayFont->drawNumber(expected, history, 50, 15, 1);
-    overlayFont->drawText(expected, "Peak:    ", 15, 30, 1);
-    overlayFont->drawNumber(expected, peak, 50, 30, 1);
-    overlayFont->drawText(expected, "Spawns:  ", 15, 45, 1);
-    overlayFont->drawNumber(expected, population, 50, 45, 1);
+    blitSprite(world.cloudSheet, expected, 0, 5, 1);
+    world.overlayFont->drawText(expected, "History: ", 15, 15, 1);
+    world.overlayFont->drawNumber(expected, history, 50, 15, 1);
+    world.overlayFont->drawText(expected, "Peak:    ", 15, 30, 1);
+    world.overlayFont->drawNumber(expected, peak, 50, 30, 1);
+    world.overlayFont->drawText(expected, "Spawns:  ", 15, 45, 1);
+    world.overlayFont->drawNumber(expected, population, 50, 45, 1);
     return expected;
 }
 
@@ -38,19 +38,21 @@ TEST_F(FrameDriver, CloudShowsHistoryPeakAndPopulation)
 {
     // Three different figures: history 8, peak 7, population 6.
     ASSERT_EQ(worldComplete, buildWorld([](OptionsRecord& o) { o.initialVobs = 7; }));
-    vobList->remove(vobList->head());
-    vobList->append(new Entity(vobSheet, directionalAnimation));
-    vobList->last()->setStrength(500);
-    vobList->head()->entity->setStrength(-1000);  // dies this frame
+    world.vobList->remove(world.vobList->head());
+    world.vobList->append(
+        makeInWorld<Entity>(world.memory, world.vobSheet, directionalAnimation, world.size));
+    world.vobList->last()->setStrength(500);
+    world.vobList->head()->entity->setStrength(-1000);  // dies this frame
     runFrames(1);
-    ASSERT_EQ(6, vobList->population());
-    ASSERT_EQ(7, vobList->peak());
-    ASSERT_EQ(8, vobList->history());
+    ASSERT_EQ(6, world.vobList->population());
+    ASSERT_EQ(7, world.vobList->peak());
+    ASSERT_EQ(8, world.vobList->history());
 
-    Surface* expected = expectedCloud(8, 7, 6);
+    Surface* expected = expectedCloud(world, 8, 7, 6);
     EXPECT_EQ(0, differingPixels(expected, primarySurface, cloudCorner));
     releaseSurface(expected);
-    for (auto wrong : {expectedCloud(7, 8, 6), expectedCloud(8, 6, 7), expectedCloud(6, 7, 8)}) {
+    for (auto wrong : {expectedCloud(world, 7, 8, 6), expectedCloud(world, 8, 6, 7),
+                       expectedCloud(world, 6, 7, 8)}) {
         EXPECT_GT(differingPixels(wrong, primarySurface, cloudCorner), 0)
             << "the figures are what tells these apart";
         releaseSurface(wrong);
@@ -64,7 +66,7 @@ TEST_F(FrameDriver, CloudOffDrawsNeitherCloudNorFiguresButTheWorldStillShows)
     EXPECT_EQ(0, litPixels(primarySurface, cloudCorner));
     EXPECT_GT(litPixels(primarySurface, PixelRect{300, 200, 500, 400}), 0);
 
-    liveOptions.showCloud = 1;  // read afresh every frame
+    world.liveOptions.showCloud = 1;  // read afresh every frame
     runFrames(1);
     EXPECT_GT(litPixels(primarySurface, cloudCorner), 100);
 }
@@ -80,24 +82,25 @@ TEST_F(FrameDriver, EachFrameStartsFromABlackBackBuffer)
 TEST_F(FrameDriver, StrengthResetWithGreenLevelAtLeast50MakesEveryVobWeak)
 {
     ASSERT_EQ(worldComplete, buildWorld([](OptionsRecord& o) { o.greenLevel = 50; }));
-    strengthResetRequested = 1;
+    world.strengthResetRequested = 1;
     runFrames(1);
-    EXPECT_EQ(0, strengthResetRequested) << "the request is used up";
-    ASSERT_EQ(10, vobList->population());
-    expectEveryVob(50, weakVobSheet);
+    EXPECT_EQ(0, world.strengthResetRequested) << "the request is used up";
+    ASSERT_EQ(10, world.vobList->population());
+    expectEveryVob(50, world.weakVobSheet);
 }
 
 TEST_F(FrameDriver, StrengthResetWithGreenLevelBelow50KeepsEverySheet)
 {
     ASSERT_EQ(worldComplete, buildWorld([](OptionsRecord& o) { o.greenLevel = 49; }));
-    Entity* mega = vobList->head()->entity;
+    Entity* mega = world.vobList->head()->entity;
     mega->setStrength(2000);
-    mega->adoptSheet(megaVobSheet);
-    strengthResetRequested = 1;
+    mega->adoptSheet(world.megaVobSheet);
+    world.strengthResetRequested = 1;
     runFrames(1);
-    for (EntityNode* node = vobList->head(); node != nullptr; node = node->next) {
+    for (EntityNode* node = world.vobList->head(); node != nullptr; node = node->next) {
         EXPECT_EQ(50, node->entity->strength());
-        EXPECT_EQ(node->entity == mega ? megaVobSheet : vobSheet, node->entity->sheet());
+        EXPECT_EQ(node->entity == mega ? world.megaVobSheet : world.vobSheet,
+                  node->entity->sheet());
     }
 }
 
@@ -106,7 +109,7 @@ TEST_F(FrameDriver, WithoutARequestStrengthsFollowTheRules)
     ASSERT_EQ(worldComplete, buildWorld());
     runFrames(1);
     bool anyOther = false;
-    for (EntityNode* node = vobList->head(); node != nullptr; node = node->next)
+    for (EntityNode* node = world.vobList->head(); node != nullptr; node = node->next)
         anyOther = anyOther || node->entity->strength() != 50;
     EXPECT_TRUE(anyOther);
 }

@@ -8,29 +8,20 @@
 #include "sim/random.h"
 #include "sim/world.h"
 
-void RunWorldTest::SetUp()
-{
-    ASSERT_TRUE(openHeadlessDisplay(800, 600, 16));
-    liveOptions = presetAlgorithms[0];
-    rebirthCountdown = rebirthFrames;
-    strengthResetRequested = 0;
-}
+void RunWorldTest::SetUp() { ASSERT_TRUE(openHeadlessDisplay(800, 600, 16)); }
 
 void RunWorldTest::TearDown()
 {
-    tearDownWorld();
+    tearDownWorld(world);
     closeHeadlessDisplay();
-    liveOptions = presetAlgorithms[0];
-    rebirthCountdown = rebirthFrames;
-    strengthResetRequested = 0;
 }
 
 int32_t RunWorldTest::buildWorld(const std::function<void(OptionsRecord&)>& tweak)
 {
     if (tweak)
-        tweak(liveOptions);
-    seedRandom(1);
-    return setUpWorld();
+        tweak(world.liveOptions);
+    seedRandom(world.random, 1);
+    return setUpWorld(world);
 }
 
 void RunWorldTest::buildEmptyWorld(int32_t founders)
@@ -40,26 +31,26 @@ void RunWorldTest::buildEmptyWorld(int32_t founders)
                   o.whirlCount = 0;
                   o.showCloud = 0;
               }));
-    liveOptions.initialVobs = founders;
+    world.liveOptions.initialVobs = founders;
 }
 
 void RunWorldTest::doomAllVobs()
 {
-    for (EntityNode* node = vobList->head(); node != nullptr; node = node->next)
+    for (EntityNode* node = world.vobList->head(); node != nullptr; node = node->next)
         node->entity->setStrength(-1000);
 }
 
 void RunWorldTest::runFrames(int32_t count)
 {
     for (int32_t i = 0; i < count; ++i)
-        ASSERT_EQ(frameDone, runFrame()) << "frame " << i;
+        ASSERT_EQ(frameDone, runFrame(world)) << "frame " << i;
 }
 
 void RunWorldTest::expectEveryVob(int32_t strength, const SpriteSheet* sheet)
 {
-    ASSERT_NE(nullptr, vobList->head());
+    ASSERT_NE(nullptr, world.vobList->head());
     int32_t index = 0;
-    for (EntityNode* node = vobList->head(); node != nullptr; node = node->next, ++index) {
+    for (EntityNode* node = world.vobList->head(); node != nullptr; node = node->next, ++index) {
         EXPECT_EQ(strength, node->entity->strength()) << "Vob " << index;
         EXPECT_EQ(sheet, node->entity->sheet()) << "Vob " << index;
     }

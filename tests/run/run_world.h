@@ -9,6 +9,7 @@
 
 #include "render/surface.h"
 #include "settings/options_record.h"
+#include "sim/world.h"
 #include "tests/sim/surface_probe.h"
 
 class EntityList;
@@ -29,6 +30,8 @@ protected:
     void runFrames(int32_t count);
     // Every Vob has `strength` and shows `sheet`; there is at least one.
     void expectEveryVob(int32_t strength, const SpriteSheet* sheet);
+
+    World world;
 };
 
 namespace runtest {

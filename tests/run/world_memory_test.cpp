@@ -21,17 +21,15 @@ constexpr uint64_t GiB = uint64_t{1} << 30;
 
 class WorldMemory : public RunWorldTest {
 protected:
-    // The index that earlier tests' worlds left is not this world's.
     void SetUp() override
     {
         RunWorldTest::SetUp();
-        releaseFoodIndex();
-        before = worldMemoryInUse();
+        before = world.memory.inUse;
     }
     void TearDown() override
     {
         RunWorldTest::TearDown();
-        setWorldMemoryBudget(0);
+        world.memory.budget = 0;
     }
     // Food that lasts for ever, laid at every step of every moving whirl,
     // once the whirls have warmed up: the world grows on every frame.
@@ -68,50 +66,52 @@ TEST(WorldMemoryBudget, IsAQuarterOfTheMachineBetween64MiBAnd1GiB)
 TEST_F(WorldMemory, TheListsAndTheFoodIndexGiveBackAllTheyTook)
 {
     buildFoodStorm();
-    const uint64_t held = worldMemoryInUse() - before;
-    ASSERT_GT(foodList->population(), 100);
+    const uint64_t held = world.memory.inUse - before;
+    ASSERT_GT(world.foodList->population(), 100);
     // Each entity with its node costs at least their two sizes.
-    const int32_t entities = vobList->population() + whirlList->population() +
-                             foodList->population() + remainsList->population();
+    const int32_t entities = world.vobList->population() + world.whirlList->population() +
+                             world.foodList->population() + world.remainsList->population();
     EXPECT_GE(held, uint64_t(entities) * (sizeof(Entity) + sizeof(EntityNode)));
     runFrames(20);
-    EXPECT_GT(worldMemoryInUse() - before, held) << "the food laid since";
-    tearDownWorld();
-    EXPECT_EQ(before, worldMemoryInUse());
+    EXPECT_GT(world.memory.inUse - before, held) << "the food laid since";
+    tearDownWorld(world);
+    EXPECT_EQ(before, world.memory.inUse);
 }
 
 TEST_F(WorldMemory, AnAppendPastTheBudgetFailsAndLeavesTheListAsItWas)
 {
     ASSERT_EQ(worldComplete, buildWorld());
-    const uint64_t held = worldMemoryInUse();
+    const uint64_t held = world.memory.inUse;
     // Room for the entity, not for its node.
-    setWorldMemoryBudget(held + sizeof(Entity) + 16);
-    const int32_t population = foodList->population();
-    EXPECT_THROW(foodList->append(new Entity(foodSheet, cyclicAnimation)), std::bad_alloc);
-    EXPECT_EQ(population, foodList->population());
-    EXPECT_EQ(held, worldMemoryInUse());
+    world.memory.budget = held + sizeof(Entity) + 16;
+    const int32_t population = world.foodList->population();
+    EXPECT_THROW(world.foodList->append(makeInWorld<Entity>(world.memory, world.foodSheet,
+                                                            cyclicAnimation, world.size)),
+                 std::bad_alloc);
+    EXPECT_EQ(population, world.foodList->population());
+    EXPECT_EQ(held, world.memory.inUse);
 }
 
 TEST_F(WorldMemory, AWorldPastItsBudgetEndsAsOneThatRanOutOfMemory)
 {
     // Set-up: a budget the whirls alone pass.
-    setWorldMemoryBudget(before + 64 * 1024);
+    world.memory.budget = before + 64 * 1024;
     EXPECT_EQ(worldOutOfMemory, buildWorld([](OptionsRecord& o) { o.whirlCount = 5000; }));
-    EXPECT_EQ(nullptr, whirlList);
-    EXPECT_EQ(before, worldMemoryInUse());
+    EXPECT_EQ(nullptr, world.whirlList);
+    EXPECT_EQ(before, world.memory.inUse);
 
     // Running: the food passes a budget a little above the world.
-    setWorldMemoryBudget(0);
-    liveOptions = presetAlgorithms[0];
+    world.memory.budget = 0;
+    world.liveOptions = presetAlgorithms[0];
     buildFoodStorm();
-    setWorldMemoryBudget(worldMemoryInUse() + 256 * 1024);
+    world.memory.budget = world.memory.inUse + 256 * 1024;
     int32_t result = frameDone;
     int32_t frames = 0;
     for (; result == frameDone && frames < 100; ++frames)
-        result = runFrame();
+        result = runFrame(world);
     EXPECT_EQ(frameOutOfMemory, result) << "after " << frames << " frames";
-    EXPECT_EQ(nullptr, foodList);
-    EXPECT_EQ(before, worldMemoryInUse());
+    EXPECT_EQ(nullptr, world.foodList);
+    EXPECT_EQ(before, world.memory.inUse);
 }
 
 }  // namespace

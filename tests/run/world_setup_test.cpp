@@ -32,37 +32,37 @@ void expectSheetSize(const SpriteSheet* sheet, int32_t width, int32_t height, co
 TEST_F(WorldSetUp, LoadsEachSheetFromItsOwnBitmapAndBuildsListsAndFonts)
 {
     ASSERT_EQ(worldComplete, buildWorld());
-    expectSheetSize(cloudSheet, 87, 66, "cloud");
-    expectSheetSize(vobSheet, 129, 49, "vob");
-    expectSheetSize(weakVobSheet, 129, 49, "weak vob");
-    expectSheetSize(megaVobSheet, 194, 76, "mega vob");
-    expectSheetSize(remainsSheet, 169, 139, "remains");
-    expectSheetSize(foodSheet, 41, 9, "food");
-    expectSheetSize(whirlSheet, 226, 181, "whirl");
-    EXPECT_NE(vobSheet, weakVobSheet);
+    expectSheetSize(world.cloudSheet, 87, 66, "cloud");
+    expectSheetSize(world.vobSheet, 129, 49, "vob");
+    expectSheetSize(world.weakVobSheet, 129, 49, "weak vob");
+    expectSheetSize(world.megaVobSheet, 194, 76, "mega vob");
+    expectSheetSize(world.remainsSheet, 169, 139, "remains");
+    expectSheetSize(world.foodSheet, 41, 9, "food");
+    expectSheetSize(world.whirlSheet, 226, 181, "whirl");
+    EXPECT_NE(world.vobSheet, world.weakVobSheet);
 
-    ASSERT_NE(nullptr, foodList);
-    ASSERT_NE(nullptr, remainsList);
-    EXPECT_EQ(0, foodList->population());
-    EXPECT_EQ(0, remainsList->population());
-    ASSERT_NE(nullptr, overlayFont);
-    ASSERT_NE(nullptr, vitalsFont);
-    EXPECT_NE(nullptr, overlayFont->font());
-    EXPECT_GT(vitalsFont->cellHeight(), 0);
-    EXPECT_TRUE(missingWorldParts().empty());
+    ASSERT_NE(nullptr, world.foodList);
+    ASSERT_NE(nullptr, world.remainsList);
+    EXPECT_EQ(0, world.foodList->population());
+    EXPECT_EQ(0, world.remainsList->population());
+    ASSERT_NE(nullptr, world.overlayFont);
+    ASSERT_NE(nullptr, world.vitalsFont);
+    EXPECT_NE(nullptr, world.overlayFont->font());
+    EXPECT_GT(world.vitalsFont->cellHeight(), 0);
+    EXPECT_TRUE(missingWorldParts(world).empty());
 }
 
 TEST_F(WorldSetUp, DefaultFoundersStartAtTheCentreWithStrengthsOfTheMiddleSheet)
 {
     ASSERT_EQ(worldComplete, buildWorld());
-    ASSERT_EQ(10, vobList->population());
-    EXPECT_EQ(10, vobList->history());
-    EXPECT_EQ(10, vobList->peak());
-    for (EntityNode* node = vobList->head(); node != nullptr; node = node->next) {
+    ASSERT_EQ(10, world.vobList->population());
+    EXPECT_EQ(10, world.vobList->history());
+    EXPECT_EQ(10, world.vobList->peak());
+    for (EntityNode* node = world.vobList->head(); node != nullptr; node = node->next) {
         const Entity* vob = node->entity;
         EXPECT_GE(vob->strength(), 101);
         EXPECT_LE(vob->strength(), 1300);
-        EXPECT_EQ(vobSheet, vob->sheet());
+        EXPECT_EQ(world.vobSheet, vob->sheet());
         EXPECT_EQ(directionalAnimation, vob->animMode());
         EXPECT_EQ(393, vob->x());
         EXPECT_EQ(293, vob->y());
@@ -82,9 +82,9 @@ TEST_F(WorldSetUp, FounderCountFollowsInitialVobsCappedByMaxEntities)
                       o.initialVobs = c.initialVobs;
                       o.maxEntities = c.maxEntities;
                   }));
-        EXPECT_EQ(c.expected, vobList->population())
+        EXPECT_EQ(c.expected, world.vobList->population())
             << "initialVobs " << c.initialVobs << ", maxEntities " << c.maxEntities;
-        EXPECT_EQ(2, whirlList->population()) << "whirls are built whatever the Vobs";
+        EXPECT_EQ(2, world.whirlList->population()) << "whirls are built whatever the Vobs";
     }
 }
 
@@ -94,11 +94,11 @@ TEST_F(WorldSetUp, WhirlsAreNotCappedByTheEntityLimit)
                   o.whirlCount = 7;
                   o.maxEntities = 2;
               }));
-    EXPECT_EQ(7, whirlList->population());
-    EXPECT_EQ(2, vobList->population());
+    EXPECT_EQ(7, world.whirlList->population());
+    EXPECT_EQ(2, world.vobList->population());
 
     ASSERT_EQ(worldComplete, buildWorld([](OptionsRecord& o) { o.whirlCount = 0; }));
-    EXPECT_EQ(0, whirlList->population());
+    EXPECT_EQ(0, world.whirlList->population());
 }
 
 // A hand-edited record once asked for 1.4 billion whirls and took the
@@ -110,42 +110,42 @@ TEST_F(WorldSetUp, CountsBeyondWhatThePagesStoreAreTakenAsTheLargestStorable)
                   o.maxEntities = INT32_MAX;
                   o.whirlCount = 1400000000;
               }));
-    EXPECT_EQ(largestStoredCount, vobList->population());
-    EXPECT_EQ(largestStoredCount, whirlList->population());
+    EXPECT_EQ(largestStoredCount, world.vobList->population());
+    EXPECT_EQ(largestStoredCount, world.whirlList->population());
 
     // The largest storable counts themselves are built in full.
     ASSERT_EQ(worldComplete, buildWorld([](OptionsRecord& o) {
                   o.initialVobs = largestStoredCount - 1;
                   o.whirlCount = largestStoredCount;
               }));
-    EXPECT_EQ(largestStoredCount - 1, vobList->population());
-    EXPECT_EQ(largestStoredCount, whirlList->population());
+    EXPECT_EQ(largestStoredCount - 1, world.vobList->population());
+    EXPECT_EQ(largestStoredCount, world.whirlList->population());
 }
 
 TEST_F(WorldSetUp, BirthStrengthOneAndZeroGiveFixedStrengthsAndTheirSheets)
 {
     ASSERT_EQ(worldComplete, buildWorld([](OptionsRecord& o) { o.birthStrength = 1; }));
-    expectEveryVob(101, vobSheet);
+    expectEveryVob(101, world.vobSheet);
 
     ASSERT_EQ(worldComplete, buildWorld([](OptionsRecord& o) { o.birthStrength = 0; }));
-    expectEveryVob(100, weakVobSheet);
+    expectEveryVob(100, world.weakVobSheet);
 
     // At or above the mega level a founder is born mega.
     ASSERT_EQ(worldComplete, buildWorld([](OptionsRecord& o) {
                   o.birthStrength = 1;
                   o.megaLevel = 101;
               }));
-    expectEveryVob(101, megaVobSheet);
-    EXPECT_EQ(23, vobList->last()->cellWidth()) << "adopting re-measures the cells";
+    expectEveryVob(101, world.megaVobSheet);
+    EXPECT_EQ(23, world.vobList->last()->cellWidth()) << "adopting re-measures the cells";
 }
 
 TEST_F(WorldSetUp, WhirlsStartReadyToSpinAtTheirOwnCell)
 {
     ASSERT_EQ(worldComplete, buildWorld([](OptionsRecord& o) { o.whirlCount = 40; }));
     bool differentStarts = false;
-    for (EntityNode* node = whirlList->head(); node != nullptr; node = node->next) {
+    for (EntityNode* node = world.whirlList->head(); node != nullptr; node = node->next) {
         const Entity* whirl = node->entity;
-        EXPECT_EQ(whirlSheet, whirl->sheet());
+        EXPECT_EQ(world.whirlSheet, whirl->sheet());
         EXPECT_EQ(cyclicAnimation, whirl->animMode());
         EXPECT_EQ(whirl->x(), whirl->depositX());
         EXPECT_EQ(whirl->y(), whirl->depositY());
@@ -154,7 +154,8 @@ TEST_F(WorldSetUp, WhirlsStartReadyToSpinAtTheirOwnCell)
         EXPECT_GE(whirl->column(), 0);
         EXPECT_LE(whirl->column(), 19);
         EXPECT_EQ(0, whirl->row());
-        differentStarts = differentStarts || whirl->column() != whirlList->head()->entity->column();
+        differentStarts =
+            differentStarts || whirl->column() != world.whirlList->head()->entity->column();
     }
     EXPECT_TRUE(differentStarts);
 }
@@ -162,15 +163,15 @@ TEST_F(WorldSetUp, WhirlsStartReadyToSpinAtTheirOwnCell)
 // One draw per founder and one per whirl, nothing else: a replay depends on it.
 TEST_F(WorldSetUp, MakesExactlyOneDrawPerVobAndPerWhirl)
 {
-    seedRandom(12345);
+    seedRandom(world.random, 12345);
     for (int i = 0; i < 10 + 3; ++i)
-        nextRandom();
-    uint32_t expected = randomState();
+        nextRandom(world.random);
+    uint32_t expected = randomState(world.random);
 
-    liveOptions.whirlCount = 3;
-    seedRandom(12345);
-    ASSERT_EQ(worldComplete, setUpWorld());
-    EXPECT_EQ(expected, randomState());
+    world.liveOptions.whirlCount = 3;
+    seedRandom(world.random, 12345);
+    ASSERT_EQ(worldComplete, setUpWorld(world));
+    EXPECT_EQ(expected, randomState(world.random));
 }
 
 TEST_F(WorldSetUp, ShowsItsProgressOnTheVisibleSurface)
@@ -184,13 +185,13 @@ TEST_F(WorldSetUp, EscapeStopsItRightAfterTheEntityInProgress)
 {
     setKeyState(1, true);
     ASSERT_EQ(worldInterrupted, buildWorld());
-    EXPECT_EQ(1, vobList->population());
-    EXPECT_EQ(0, whirlList->population());
+    EXPECT_EQ(1, world.vobList->population());
+    EXPECT_EQ(0, world.whirlList->population());
 
     // Without founders, the first whirl is the entity in progress.
     ASSERT_EQ(worldInterrupted, buildWorld([](OptionsRecord& o) { o.initialVobs = 0; }));
-    EXPECT_EQ(0, vobList->population());
-    EXPECT_EQ(1, whirlList->population());
+    EXPECT_EQ(0, world.vobList->population());
+    EXPECT_EQ(1, world.whirlList->population());
 }
 
 TEST_F(WorldSetUp, AnotherAttemptAfterAnInterruptionStartsFromNothing)
@@ -198,23 +199,25 @@ TEST_F(WorldSetUp, AnotherAttemptAfterAnInterruptionStartsFromNothing)
     setKeyState(1, true);
     ASSERT_EQ(worldInterrupted, buildWorld());
     setKeyState(1, false);
-    ASSERT_EQ(worldComplete, setUpWorld());
-    EXPECT_EQ(10, vobList->population());
-    EXPECT_EQ(10, vobList->history());
-    EXPECT_EQ(2, whirlList->population());
+    ASSERT_EQ(worldComplete, setUpWorld(world));
+    EXPECT_EQ(10, world.vobList->population());
+    EXPECT_EQ(10, world.vobList->history());
+    EXPECT_EQ(2, world.whirlList->population());
 }
 
 TEST_F(WorldSetUp, TearDownReleasesEverythingAndMayBeRepeated)
 {
     ASSERT_EQ(worldComplete, buildWorld());
-    tearDownWorld();
-    const void* const released[] = {
-        vobList,      whirlList,    foodList,  remainsList, cloudSheet,  vobSheet,  weakVobSheet,
-        megaVobSheet, remainsSheet, foodSheet, whirlSheet,  overlayFont, vitalsFont};
+    tearDownWorld(world);
+    const void* const released[] = {world.vobList,      world.whirlList,    world.foodList,
+                                    world.remainsList,  world.cloudSheet,   world.vobSheet,
+                                    world.weakVobSheet, world.megaVobSheet, world.remainsSheet,
+                                    world.foodSheet,    world.whirlSheet,   world.overlayFont,
+                                    world.vitalsFont};
     for (const void* p : released)
         EXPECT_EQ(nullptr, p);
-    tearDownWorld();
-    EXPECT_EQ(nullptr, vobList);
+    tearDownWorld(world);
+    EXPECT_EQ(nullptr, world.vobList);
 }
 
 // A broken installation: every bitmap missing. Set-up names each one, and
@@ -227,7 +230,7 @@ TEST_F(WorldSetUp, MissingBitmapsAreNamedAndNothingCrashes)
     empty.restore();
 
     EXPECT_EQ(worldComplete, result);
-    std::vector<std::string> missing = missingWorldParts();
+    std::vector<std::string> missing = missingWorldParts(world);
     ASSERT_EQ(7u, missing.size());
     const char* ids[] = {"116", "107", "106", "113", "112", "110", "111"};
     for (size_t i = 0; i < 7; ++i)
@@ -236,7 +239,7 @@ TEST_F(WorldSetUp, MissingBitmapsAreNamedAndNothingCrashes)
     EXPECT_TRUE(quitRequested()) << "an unmeasurable sheet ends the run";
 
     for (int i = 0; i < 300; ++i)
-        runFrame();
+        runFrame(world);
     EXPECT_EQ(300, flipCount());
 }
 

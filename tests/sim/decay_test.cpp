@@ -20,8 +20,9 @@ class DecayTest : public SimWorld {
 protected:
     Entity* addRemains(int32_t x, int32_t y)
     {
-        remainsList->append(new Entity(remainsSheet, cyclicAnimation));
-        Entity* remains = remainsList->last();
+        world.remainsList->append(
+            makeInWorld<Entity>(world.memory, world.remainsSheet, cyclicAnimation, world.size));
+        Entity* remains = world.remainsList->last();
         remains->setStrength(82);
         remains->setStrengthCap(82);
         remains->setFrameDelay(0);
@@ -45,16 +46,16 @@ TEST_F(DecayTest, FourUnitsShowCellsTwoThreeFourThenGo)
     Entity* food = addFood(100, 100, 4);
     for (int32_t cell : {2, 3, 4}) {
         clearScreen();
-        tickAll(foodList, tickFood);
-        ASSERT_EQ(foodList->population(), 1);
+        tickAll(world.foodList, tickFood);
+        ASSERT_EQ(world.foodList->population(), 1);
         EXPECT_EQ(food->column(), cell);
         // Cell c starts at (8c - 7, 1) on the sheet.
         EXPECT_EQ(pixelAt(backSurface, 103, 103),
-                  pixelAt(foodSheet->surface(), 8 * cell - 7 + 3, 4));
+                  pixelAt(world.foodSheet->surface(), 8 * cell - 7 + 3, 4));
     }
     clearScreen();
-    EXPECT_EQ(tickFood(foodList->head()), nullptr);
-    EXPECT_EQ(foodList->population(), 0);
+    EXPECT_EQ(tickFood(world, world.foodList->head()), nullptr);
+    EXPECT_EQ(world.foodList->population(), 0);
     EXPECT_FALSE(drawnAt(100, 100, 7, 7));
 }
 
@@ -64,10 +65,10 @@ TEST_F(DecayTest, AHundredUnitsShrinkEveryTwentyFiveFrames)
     std::vector<int32_t> changes;  // units left when the cell moved on
     int32_t column = food->column();
     int frames = 0;
-    while (foodList->head() != nullptr) {
-        tickAll(foodList, tickFood);
+    while (world.foodList->head() != nullptr) {
+        tickAll(world.foodList, tickFood);
         ++frames;
-        if (foodList->head() != nullptr && food->column() != column) {
+        if (world.foodList->head() != nullptr && food->column() != column) {
             column = food->column();
             changes.push_back(food->strength());
         }
@@ -82,8 +83,8 @@ TEST_F(DecayTest, TooFewUnitsVanishOnTheFirstTick)
     for (int32_t units : {3, 1, 0, -5}) {
         addFood(100, 100, units);
         clearScreen();
-        tickAll(foodList, tickFood);
-        EXPECT_EQ(foodList->population(), 0) << units;
+        tickAll(world.foodList, tickFood);
+        EXPECT_EQ(world.foodList->population(), 0) << units;
         EXPECT_FALSE(drawnAt(100, 100, 7, 7)) << units;
     }
 }
@@ -94,15 +95,15 @@ TEST_F(DecayTest, AnEatenDepositIsDrawnThatFrameAndGoneTheNext)
     Entity* vob = addVob(393, 293, 200);
     Entity* food = addFoodAround(*vob, 0, 0, 320);
     clearScreen();
-    tickAll(foodList, tickFood);
+    tickAll(world.foodList, tickFood);
     EXPECT_TRUE(drawnAt(food->x(), food->y(), 7, 7));
     tickFirstVob();
     EXPECT_EQ(food->alive(), 0);
     EXPECT_EQ(vob->strength(), 200 + 319);
 
     clearScreen();
-    tickAll(foodList, tickFood);
-    EXPECT_EQ(foodList->population(), 0);
+    tickAll(world.foodList, tickFood);
+    EXPECT_EQ(world.foodList->population(), 0);
 }
 
 TEST_F(DecayTest, RemovingExpiredFoodKeepsTheWalkGoing)
@@ -110,11 +111,11 @@ TEST_F(DecayTest, RemovingExpiredFoodKeepsTheWalkGoing)
     Entity* first = addFood(10, 10, 50);
     addFood(30, 10, 1);  // expires this frame
     Entity* third = addFood(50, 10, 50);
-    tickAll(foodList, tickFood);
-    EXPECT_EQ(foodList->population(), 2);
+    tickAll(world.foodList, tickFood);
+    EXPECT_EQ(world.foodList->population(), 2);
     EXPECT_EQ(first->strength(), 49);
     EXPECT_EQ(third->strength(), 49);
-    EXPECT_EQ(foodList->head()->next->entity, third);
+    EXPECT_EQ(world.foodList->head()->next->entity, third);
 }
 
 TEST_F(DecayTest, RemainsLastEightyOneDrawnFramesAndShowFortyOneCells)
@@ -123,11 +124,11 @@ TEST_F(DecayTest, RemainsLastEightyOneDrawnFramesAndShowFortyOneCells)
     std::set<std::pair<int32_t, int32_t>> cells;
     int drawnFrames = 0;
     int ticks = 0;
-    while (remainsList->head() != nullptr) {
+    while (world.remainsList->head() != nullptr) {
         clearScreen();
-        tickAll(remainsList, tickRemains);
+        tickAll(world.remainsList, tickRemains);
         ++ticks;
-        if (remainsList->head() != nullptr) {
+        if (world.remainsList->head() != nullptr) {
             cells.insert({remains->column(), remains->row()});
             if (drawnAt(200, 200, 23, 22))
                 ++drawnFrames;
@@ -142,13 +143,13 @@ TEST_F(DecayTest, RemainsOfAVobAreTickedInTheFrameOfDeath)
 {
     addMovingVob(1);
     tickFirstVob();
-    ASSERT_EQ(vobList->population(), 0);
-    tickAll(remainsList, tickRemains);
-    ASSERT_EQ(remainsList->population(), 1);
-    Entity* remains = remainsList->last();
+    ASSERT_EQ(world.vobList->population(), 0);
+    tickAll(world.remainsList, tickRemains);
+    ASSERT_EQ(world.remainsList->population(), 1);
+    Entity* remains = world.remainsList->last();
     EXPECT_EQ(remains->strength(), 81);
     EXPECT_EQ(remains->column(), 1) << "81 is odd: no step yet";
-    EXPECT_EQ(pixelAt(backSurface, 402 + 5, 300 + 5), pixelAt(remainsSheet->surface(), 6, 6));
+    EXPECT_EQ(pixelAt(backSurface, 402 + 5, 300 + 5), pixelAt(world.remainsSheet->surface(), 6, 6));
     EXPECT_NE(pixelAt(backSurface, 402 + 5, 300 + 5), 0u);
 }
 
@@ -157,24 +158,26 @@ TEST_F(DecayTest, SheetsTooSmallForTheStepsDoNotStopTheProgram)
     // One cell: a deposit's step divides by 0 cells; it vanishes at once.
     SpriteSheet oneCell(120);
     ASSERT_NE(oneCell.surface(), nullptr);
-    foodList->append(new Entity(&oneCell, cyclicAnimation));
-    foodList->last()->setStrength(50);
-    foodList->last()->setStrengthCap(50);
-    tickAll(foodList, tickFood);
-    EXPECT_EQ(foodList->population(), 0);
+    world.foodList->append(
+        makeInWorld<Entity>(world.memory, &oneCell, cyclicAnimation, world.size));
+    world.foodList->last()->setStrength(50);
+    world.foodList->last()->setStrengthCap(50);
+    tickAll(world.foodList, tickFood);
+    EXPECT_EQ(world.foodList->population(), 0);
 
     // Three cells: the remains' step divides by 0; they stay and never animate.
     SpriteSheet threeCells(121);
-    remainsList->append(new Entity(&threeCells, cyclicAnimation));
-    Entity* remains = remainsList->last();
+    world.remainsList->append(
+        makeInWorld<Entity>(world.memory, &threeCells, cyclicAnimation, world.size));
+    Entity* remains = world.remainsList->last();
     remains->setStrength(4);
     remains->setStrengthCap(4);
     remains->setFrameDelay(0);
     for (int i = 0; i < 3; ++i) {
-        tickAll(remainsList, tickRemains);
-        ASSERT_EQ(remainsList->population(), 1);
+        tickAll(world.remainsList, tickRemains);
+        ASSERT_EQ(world.remainsList->population(), 1);
         EXPECT_EQ(remains->column(), 1);
     }
-    tickAll(remainsList, tickRemains);
-    EXPECT_EQ(remainsList->population(), 0);
+    tickAll(world.remainsList, tickRemains);
+    EXPECT_EQ(world.remainsList->population(), 0);
 }

@@ -16,7 +16,8 @@ protected:
     {
         std::vector<Entity*> added;
         for (int i = 1; i <= n; ++i) {
-            list.append(new Entity(foodSheet, cyclicAnimation));
+            list.append(
+                makeInWorld<Entity>(world.memory, world.foodSheet, cyclicAnimation, world.size));
             list.last()->setStrength(i);
             added.push_back(list.last());
         }
@@ -42,7 +43,7 @@ protected:
 
 TEST_F(EntityListTest, RemovingTheMiddleKeepsHistoryAndPeak)
 {
-    EntityList list;
+    EntityList list(world.memory);
     fill(list, 3);
     EntityNode* middle = list.head()->next;
     EntityNode* returned = list.remove(middle);
@@ -56,7 +57,7 @@ TEST_F(EntityListTest, RemovingTheMiddleKeepsHistoryAndPeak)
 
 TEST_F(EntityListTest, RemovingHeadTailAndOnlyNodeRelinks)
 {
-    EntityList list;
+    EntityList list(world.memory);
     fill(list, 3);
     EntityNode* second = list.remove(list.head());
     EXPECT_EQ(second, list.head());
@@ -66,7 +67,7 @@ TEST_F(EntityListTest, RemovingHeadTailAndOnlyNodeRelinks)
     EXPECT_EQ(walk(list), (std::vector<int32_t>{2}));
 
     // The new tail must be where the next append links.
-    list.append(new Entity(foodSheet, cyclicAnimation));
+    list.append(makeInWorld<Entity>(world.memory, world.foodSheet, cyclicAnimation, world.size));
     list.last()->setStrength(9);
     EXPECT_EQ(walk(list), (std::vector<int32_t>{2, 9}));
 
@@ -76,14 +77,14 @@ TEST_F(EntityListTest, RemovingHeadTailAndOnlyNodeRelinks)
     EXPECT_EQ(list.last(), nullptr);
     EXPECT_EQ(list.population(), 0);
 
-    list.append(new Entity(foodSheet, cyclicAnimation));
+    list.append(makeInWorld<Entity>(world.memory, world.foodSheet, cyclicAnimation, world.size));
     list.last()->setStrength(5);
     EXPECT_EQ(walk(list), (std::vector<int32_t>{5}));
 }
 
 TEST_F(EntityListTest, PeakIsTheLargestPopulationSeen)
 {
-    EntityList list;
+    EntityList list(world.memory);
     fill(list, 3);
     list.remove(list.head());
     list.remove(list.head());
@@ -97,7 +98,7 @@ TEST_F(EntityListTest, PeakIsTheLargestPopulationSeen)
 
 TEST_F(EntityListTest, ResetCountsOnAnEmptyListStartsAgainFromOne)
 {
-    EntityList list;
+    EntityList list(world.memory);
     fill(list, 4);
     while (list.head() != nullptr)
         list.remove(list.head());
@@ -113,7 +114,7 @@ TEST_F(EntityListTest, ResetCountsOnAnEmptyListStartsAgainFromOne)
 
 TEST_F(EntityListTest, ClearEmptiesButKeepsTheCounters)
 {
-    EntityList list;
+    EntityList list(world.memory);
     fill(list, 3);
     list.clear();
     EXPECT_EQ(list.head(), nullptr);
@@ -128,7 +129,7 @@ TEST_F(EntityListTest, ClearEmptiesButKeepsTheCounters)
 
 TEST_F(EntityListTest, RemovingNothingChangesNothing)
 {
-    EntityList list;
+    EntityList list(world.memory);
     fill(list, 1);
     EXPECT_EQ(list.remove(nullptr), nullptr);
     EXPECT_EQ(list.population(), 1);
@@ -136,7 +137,7 @@ TEST_F(EntityListTest, RemovingNothingChangesNothing)
 
 TEST_F(EntityListTest, AWalkSeesNodesAppendedDuringIt)
 {
-    EntityList list;
+    EntityList list(world.memory);
     fill(list, 2);
     std::vector<int32_t> seen;
     for (EntityNode* n = list.head(); n != nullptr; n = n->next) {

@@ -25,7 +25,7 @@ void expectWorldGridsMeasured()
         SCOPED_TRACE(g.bitmapId);
         SpriteSheet sheet(g.bitmapId);
         ASSERT_NE(sheet.surface(), nullptr);
-        Entity e(&sheet, cyclicAnimation);
+        Entity e(&sheet, cyclicAnimation, WorldSize{800, 600});
         EXPECT_EQ(e.cellWidth(), g.cellWidth);
         EXPECT_EQ(e.cellHeight(), g.cellHeight);
         EXPECT_EQ(e.columns(), g.columns);
@@ -44,10 +44,10 @@ TEST_F(EntityTest, MeasuresTheCellGridOfEveryWorldSheet)
 
 TEST_F(EntityTest, NewEntityStartsCentredWithCreationValues)
 {
-    Entity vob(vobSheet, directionalAnimation);
+    Entity vob(world.vobSheet, directionalAnimation, world.size);
     EXPECT_EQ(vob.x(), 393);
     EXPECT_EQ(vob.y(), 293);
-    EXPECT_EQ(vob.sheet(), vobSheet);
+    EXPECT_EQ(vob.sheet(), world.vobSheet);
     EXPECT_EQ(vob.sheetShared(), 1);
     EXPECT_EQ(vob.column(), 1);
     EXPECT_EQ(vob.row(), 0);
@@ -60,23 +60,23 @@ TEST_F(EntityTest, NewEntityStartsCentredWithCreationValues)
     EXPECT_EQ(vob.life(), 0);
     EXPECT_EQ(vob.steerHold(), 0);
 
-    Entity whirl(whirlSheet, cyclicAnimation);
+    Entity whirl(world.whirlSheet, cyclicAnimation, world.size);
     EXPECT_EQ(whirl.x(), 400 - 22);
     EXPECT_EQ(whirl.y(), 300 - 22);
 }
 
 TEST_F(EntityTest, AdoptingASheetRemeasuresButKeepsPlaceAndLook)
 {
-    Entity vob(vobSheet, directionalAnimation);
+    Entity vob(world.vobSheet, directionalAnimation, world.size);
     vob.setPosition(100, 120);
     vob.setDirection(directionLeft);
     vob.setFrameDelay(0);
-    vob.move();
+    vob.move(world.size, world.liveOptions.wrapEdges);
     vob.advanceFrame();  // row 1 after a real step
     ASSERT_EQ(vob.row(), 1);
 
-    vob.adoptSheet(megaVobSheet);
-    EXPECT_EQ(vob.sheet(), megaVobSheet);
+    vob.adoptSheet(world.megaVobSheet);
+    EXPECT_EQ(vob.sheet(), world.megaVobSheet);
     EXPECT_EQ(vob.cellWidth(), 23);
     EXPECT_EQ(vob.cellHeight(), 24);
     EXPECT_EQ(vob.x(), 99);
@@ -88,8 +88,8 @@ TEST_F(EntityTest, AdoptingASheetRemeasuresButKeepsPlaceAndLook)
 
 TEST_F(EntityTest, DirectionsOutsideOneToEightMeanStill)
 {
-    Entity vob(vobSheet, directionalAnimation);
-    Entity whirl(whirlSheet, cyclicAnimation);
+    Entity vob(world.vobSheet, directionalAnimation, world.size);
+    Entity whirl(world.whirlSheet, cyclicAnimation, world.size);
     whirl.setFrame(4);
     for (int32_t bad : {9, 0, -1}) {
         vob.setDirection(directionDownRight);
@@ -111,7 +111,7 @@ TEST_F(EntityTest, DirectionsOutsideOneToEightMeanStill)
 
 TEST_F(EntityTest, StrengthCapClampsOnlyWhenSet)
 {
-    Entity e(foodSheet, cyclicAnimation);
+    Entity e(world.foodSheet, cyclicAnimation, world.size);
     e.setStrength(2000000000);
     e.addStrength(100000000);
     EXPECT_EQ(e.strength(), 2100000000) << "cap 0 never clamps";
@@ -125,7 +125,7 @@ TEST_F(EntityTest, StrengthCapClampsOnlyWhenSet)
 
 TEST_F(EntityTest, SteerHoldCountsDownAsItIsTaken)
 {
-    Entity vob(vobSheet, directionalAnimation);
+    Entity vob(world.vobSheet, directionalAnimation, world.size);
     EXPECT_EQ(vob.takeSteerHold(), 0);
     EXPECT_EQ(vob.steerHold(), 0);
     vob.setSteerHold(80);
@@ -140,20 +140,20 @@ TEST_F(EntityTest, UnreadableSheetEndsTheRunWithoutCrashing)
 {
     SpriteSheet missing(4242);  // no such bitmap: no surface
     ASSERT_EQ(missing.surface(), nullptr);
-    Entity e(&missing, cyclicAnimation);
+    Entity e(&missing, cyclicAnimation, world.size);
     EXPECT_TRUE(quitRequested());
     EXPECT_EQ(e.cellWidth(), 0);
     e.draw(backSurface, fullCellSize, fullCellSize);  // nothing to draw, nothing breaks
     clearQuitRequest();
 
-    Entity none(nullptr, directionalAnimation);
+    Entity none(nullptr, directionalAnimation, world.size);
     EXPECT_TRUE(quitRequested());
     none.draw(backSurface, fullCellSize, fullCellSize);
 }
 
 TEST_F(EntityTest, OwnedSheetIsMeasuredAndSurvivesBeingAdoptedAgain)
 {
-    Entity* own = Entity::withOwnSheet(107, directionalAnimation);
+    Entity* own = Entity::withOwnSheet(107, directionalAnimation, world.size);
     EXPECT_EQ(own->sheetShared(), 0);
     EXPECT_EQ(own->cellWidth(), 15);
     SpriteSheet* sheet = own->sheet();
@@ -162,10 +162,10 @@ TEST_F(EntityTest, OwnedSheetIsMeasuredAndSurvivesBeingAdoptedAgain)
     ASSERT_NE(own->sheet()->surface(), nullptr);
     EXPECT_EQ(own->columns(), 8);
 
-    own->adoptSheet(vobSheet);  // releases its own, borrows the world's
+    own->adoptSheet(world.vobSheet);  // releases its own, borrows the world's
     EXPECT_EQ(own->sheetShared(), 1);
     delete own;
-    EXPECT_NE(vobSheet->surface(), nullptr) << "a borrowed sheet outlives its entity";
+    EXPECT_NE(world.vobSheet->surface(), nullptr) << "a borrowed sheet outlives its entity";
 }
 
 TEST(ProgramSheets, MeasureAsTheirGridsSay)

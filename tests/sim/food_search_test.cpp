@@ -1,5 +1,5 @@
 // The food index must answer every search with the deposit the walk of
-// foodList finds, and whole worlds must run the same with either.
+// world.foodList finds, and whole worlds must run the same with either.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -27,7 +27,7 @@ class FoodSearchTest : public SimWorld {
 protected:
     void TearDown() override
     {
-        setFoodSearch(FoodSearch::indexed);
+        world.food.search = FoodSearch::indexed;
         SimWorld::TearDown();
     }
 };
@@ -66,36 +66,38 @@ TEST_F(FoodSearchTest, TheIndexFindsTheDepositTheWalkFinds)
 
     for (const auto& layout : layouts) {
         clearLists();
-        const FoodSearchCounts before = foodSearchCounts();
+        const FoodSearchCounts before = world.food.counts;
         for (int step = 0; step < 600; ++step) {
             const int change = pick(0, 9);
-            if (change < 5 || foodList->population() == 0) {
+            if (change < 5 || world.foodList->population() == 0) {
                 const bool far = layout.farEveryNth != 0 && step % layout.farEveryNth == 0;
                 const int32_t x = far ? (1 << 30) + pick(0, 100) : pick(layout.low, layout.high);
                 addFood(x, pick(layout.low, layout.high), 100);
             } else if (change < 8) {
-                nodeAt(foodList, pick(0, foodList->population() - 1))->entity->setAlive(0);
+                nodeAt(world.foodList, pick(0, world.foodList->population() - 1))
+                    ->entity->setAlive(0);
             } else {
-                foodList->remove(nodeAt(foodList, pick(0, foodList->population() - 1)));
+                world.foodList->remove(
+                    nodeAt(world.foodList, pick(0, world.foodList->population() - 1)));
             }
             for (int q = 0; q < 16; ++q) {
                 int32_t x = pick(layout.low, layout.high), y = pick(layout.low, layout.high);
                 const int32_t rangeX = ranges[pick(0, 14)];
                 const int32_t rangeY = q % 2 == 0 ? rangeX : ranges[pick(0, 14)];
-                if (q < 12 && foodList->population() > 0) {
+                if (q < 12 && world.foodList->population() > 0) {
                     const Entity& near =
-                        *nodeAt(foodList, pick(0, foodList->population() - 1))->entity;
+                        *nodeAt(world.foodList, pick(0, world.foodList->population() - 1))->entity;
                     const int32_t reach = std::min(rangeX, 40);
                     x = near.centreX() + (reach > 0 ? pick(-reach - 1, reach + 1) : pick(-2, 2));
                     y = near.centreY() + (reach > 0 ? pick(-reach - 1, reach + 1) : pick(-2, 2));
                 }
-                ASSERT_EQ(walkForFoodNear(x, y, rangeX, rangeY),
-                          firstFoodNear(x, y, rangeX, rangeY))
+                ASSERT_EQ(walkForFoodNear(world.foodList, x, y, rangeX, rangeY),
+                          firstFoodNear(world, x, y, rangeX, rangeY))
                     << layout.name << ", step " << step << ": search at (" << x << ", " << y
                     << ") within " << rangeX << " x " << rangeY;
             }
         }
-        const FoodSearchCounts after = foodSearchCounts();
+        const FoodSearchCounts after = world.food.counts;
         const int64_t byIndex = after.indexed - before.indexed;
         const int64_t byWalk = after.walked - before.walked;
         if (layout.indexAnswers) {
@@ -113,21 +115,21 @@ TEST_F(FoodSearchTest, FoodPiledByTheThousandIsStillSearchedThroughTheIndex)
     for (int i = 0; i < 4000; ++i)
         addFood(400 + i % 10, 300 + i / 10 % 10, 100);
     int32_t place = 0;
-    for (EntityNode* n = foodList->head(); n != nullptr; n = n->next, ++place) {
+    for (EntityNode* n = world.foodList->head(); n != nullptr; n = n->next, ++place) {
         if (place % 3 == 0)
             n->entity->setAlive(0);  // eaten since the index was built
     }
     for (int i = 0; i < 5; ++i)
-        firstFoodNear(0, 0, 1, 1);  // the walks before the index is built
-    const FoodSearchCounts before = foodSearchCounts();
+        firstFoodNear(world, 0, 0, 1, 1);  // the walks before the index is built
+    const FoodSearchCounts before = world.food.counts;
     for (int32_t x = 395; x < 415; ++x) {
         for (int32_t range : {5, 7}) {
-            ASSERT_EQ(walkForFoodNear(x, x - 95, range, range),
-                      firstFoodNear(x, x - 95, range, range))
+            ASSERT_EQ(walkForFoodNear(world.foodList, x, x - 95, range, range),
+                      firstFoodNear(world, x, x - 95, range, range))
                 << "at (" << x << ", " << x - 95 << ") within " << range;
         }
     }
-    EXPECT_EQ(40, foodSearchCounts().indexed - before.indexed);
+    EXPECT_EQ(40, world.food.counts.indexed - before.indexed);
 }
 
 // ---- whole worlds, run once with each search ----
@@ -208,10 +210,10 @@ struct FoodActivity {
     int64_t indexedSearches = 0;
 };
 
-int32_t sheetNumber(const SpriteSheet* sheet)
+int32_t sheetNumber(const World& world, const SpriteSheet* sheet)
 {
-    const SpriteSheet* sheets[] = {vobSheet,     weakVobSheet, megaVobSheet,
-                                   remainsSheet, foodSheet,    whirlSheet};
+    const SpriteSheet* sheets[] = {world.vobSheet,     world.weakVobSheet, world.megaVobSheet,
+                                   world.remainsSheet, world.foodSheet,    world.whirlSheet};
     for (int32_t i = 0; i < 6; ++i)
         if (sheet == sheets[i])
             return i;
@@ -225,16 +227,17 @@ uint64_t mix(uint64_t sum, int64_t value)
 
 // Everything a frame leaves behind: the generator, the rebirth count, the
 // lists' counters and every field of every entity in list order.
-uint64_t stateDigest()
+uint64_t stateDigest(const World& world)
 {
-    uint64_t sum = mix(14695981039346656037u, randomState());
-    sum = mix(sum, rebirthCountdown);
-    for (const EntityList* list : {foodList, vobList, remainsList, whirlList}) {
+    uint64_t sum = mix(14695981039346656037u, randomState(world.random));
+    sum = mix(sum, world.rebirthCountdown);
+    for (const EntityList* list :
+         {world.foodList, world.vobList, world.remainsList, world.whirlList}) {
         for (int32_t v : {list->population(), list->history(), list->peak()})
             sum = mix(sum, v);
         for (const EntityNode* n = list->head(); n != nullptr; n = n->next) {
             const Entity& e = *n->entity;
-            for (int32_t v : {sheetNumber(e.sheet()),
+            for (int32_t v : {sheetNumber(world, e.sheet()),
                               e.animMode(),
                               e.columns(),
                               e.rows(),
@@ -278,37 +281,34 @@ uint64_t pictureDigest()
 std::vector<uint64_t> replay(const WorldCase& c, FoodSearch search, FoodActivity& activity)
 {
     std::vector<uint64_t> digests;
-    setFoodSearch(search);
-    liveOptions = c.record;
-    rebirthCountdown = rebirthFrames;
-    strengthResetRequested = 0;
+    World world;
+    world.food.search = search;
+    world.liveOptions = c.record;
     if (!openHeadlessDisplay(c.record.screenWidth, c.record.screenHeight, c.record.screenDepth)) {
         ADD_FAILURE() << "cannot open the display";
         return digests;
     }
-    seedRandom(c.seed);
-    EXPECT_EQ(worldComplete, setUpWorld());
-    const FoodSearchCounts before = foodSearchCounts();
-    for (int32_t frame = 0; frame < c.frames && foodList != nullptr; ++frame) {
-        const int32_t population = foodList->population(), history = foodList->history();
-        runFrame();
-        const int32_t laid = foodList->history() - history;
-        const int32_t removed = population + laid - foodList->population();
+    seedRandom(world.random, c.seed);
+    EXPECT_EQ(worldComplete, setUpWorld(world));
+    const FoodSearchCounts before = world.food.counts;
+    for (int32_t frame = 0; frame < c.frames && world.foodList != nullptr; ++frame) {
+        const int32_t population = world.foodList->population(),
+                      history = world.foodList->history();
+        runFrame(world);
+        const int32_t laid = world.foodList->history() - history;
+        const int32_t removed = population + laid - world.foodList->population();
         int32_t eaten = 0;
-        for (const EntityNode* n = foodList->head(); n != nullptr; n = n->next)
+        for (const EntityNode* n = world.foodList->head(); n != nullptr; n = n->next)
             eaten += n->entity->alive() == 0;
         if (laid > 0 && removed > 0 && eaten > 0)
             activity.framesLaidEatenAndRemoved += 1;
-        digests.push_back(stateDigest());
+        digests.push_back(stateDigest(world));
         if (frame % 50 == 49)
             digests.push_back(pictureDigest());
     }
-    activity.indexedSearches += foodSearchCounts().indexed - before.indexed;
-    tearDownWorld();
+    activity.indexedSearches += world.food.counts.indexed - before.indexed;
+    tearDownWorld(world);
     closeHeadlessDisplay();
-    setFoodSearch(FoodSearch::indexed);
-    liveOptions = presetAlgorithms[0];
-    rebirthCountdown = rebirthFrames;
     return digests;
 }
 

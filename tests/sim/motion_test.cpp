@@ -14,14 +14,14 @@ using MotionTest = SimWorld;
 
 TEST_F(MotionTest, WithoutWrappingTheCornerHoldsAndTheSpriteRests)
 {
-    liveOptions.wrapEdges = 0;
-    Entity vob(vobSheet, directionalAnimation);
+    world.liveOptions.wrapEdges = 0;
+    Entity vob(world.vobSheet, directionalAnimation, world.size);
     vob.setPosition(2, 2);
     vob.setDirection(directionUpLeft);
     vob.setSpeed(2);
     vob.setFrameDelay(0);
     for (int i = 0; i < 3; ++i) {
-        vob.move();
+        vob.move(world.size, world.liveOptions.wrapEdges);
         vob.advanceFrame();
         EXPECT_EQ(vob.x(), 2);
         EXPECT_EQ(vob.y(), 2);
@@ -63,13 +63,13 @@ TEST_F(MotionTest, StepsStopAtOrWrapRoundTheEdges)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        liveOptions.wrapEdges = c.wrap;
-        Entity vob(vobSheet, directionalAnimation);
+        world.liveOptions.wrapEdges = c.wrap;
+        Entity vob(world.vobSheet, directionalAnimation, world.size);
         vob.setSpeed(c.speed);
         vob.setPosition(c.x, c.y);
         vob.setDirection(c.direction);
         for (int32_t i = 0; i < c.steps; ++i)
-            vob.move();
+            vob.move(world.size, world.liveOptions.wrapEdges);
         EXPECT_EQ(vob.x(), c.endX);
         EXPECT_EQ(vob.y(), c.endY);
         if (c.steps == 1) {
@@ -81,20 +81,20 @@ TEST_F(MotionTest, StepsStopAtOrWrapRoundTheEdges)
 
 TEST_F(MotionTest, DirectionalAnimationWalksRowsOneAndTwo)
 {
-    Entity vob(vobSheet, directionalAnimation);
+    Entity vob(world.vobSheet, directionalAnimation, world.size);
     vob.setDirection(directionRight);
     vob.setSpeed(2);
     // Delay 3: each cell is held for four frames; the first step leaves row 0
     // after three, since the count starts at 0.
     const int32_t expected[] = {0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 1, 1, 1, 1, 2};
     for (int32_t row : expected) {
-        vob.move();
+        vob.move(world.size, world.liveOptions.wrapEdges);
         vob.advanceFrame();
         EXPECT_EQ(vob.row(), row);
         EXPECT_EQ(vob.column(), directionRight);
     }
     vob.setDirection(directionStill);
-    vob.move();
+    vob.move(world.size, world.liveOptions.wrapEdges);
     vob.advanceFrame();
     EXPECT_EQ(vob.row(), 0) << "a step that changed nothing shows the resting row";
     EXPECT_EQ(vob.frameTick(), 0);
@@ -102,7 +102,7 @@ TEST_F(MotionTest, DirectionalAnimationWalksRowsOneAndTwo)
 
 TEST_F(MotionTest, CyclicAnimationShowsEveryCellOnceAndRepeats)
 {
-    Entity whirl(whirlSheet, cyclicAnimation);
+    Entity whirl(world.whirlSheet, cyclicAnimation, world.size);
     whirl.setFrameDelay(0);
     std::set<std::pair<int32_t, int32_t>> shown;
     for (int i = 0; i < 20; ++i) {
@@ -123,7 +123,7 @@ TEST_F(MotionTest, CyclicAnimationShowsEveryCellOnceAndRepeats)
 
 TEST_F(MotionTest, CyclicAnimationBringsAColumnBeyondTheSheetBack)
 {
-    Entity food(foodSheet, cyclicAnimation);
+    Entity food(world.foodSheet, cyclicAnimation, world.size);
     food.setFrameDelay(0);
     food.setFrame(9);
     food.advanceFrame();
@@ -133,10 +133,10 @@ TEST_F(MotionTest, CyclicAnimationBringsAColumnBeyondTheSheetBack)
 
 TEST_F(MotionTest, DrawCopiesExactlyTheCurrentCell)
 {
-    Entity vob(vobSheet, directionalAnimation);
+    Entity vob(world.vobSheet, directionalAnimation, world.size);
     vob.setDirection(directionLeft);  // column 3
     vob.setFrameDelay(0);
-    vob.move();
+    vob.move(world.size, world.liveOptions.wrapEdges);
     vob.advanceFrame();  // row 1
     ASSERT_EQ(vob.column(), 3);
     ASSERT_EQ(vob.row(), 1);
@@ -144,7 +144,7 @@ TEST_F(MotionTest, DrawCopiesExactlyTheCurrentCell)
     vob.draw(backSurface, fullCellSize, fullCellSize);
 
     // Source (33, 17)-(48, 32); its top-left pixel is transparent.
-    Surface* sheet = vobSheet->surface();
+    Surface* sheet = world.vobSheet->surface();
     EXPECT_EQ(pixelAt(backSurface, 100, 200), 0u);
     for (int32_t j = 0; j < 15; ++j) {
         for (int32_t i = 0; i < 15; ++i) {
@@ -165,10 +165,10 @@ TEST_F(MotionTest, DrawCopiesExactlyTheCurrentCell)
 
 TEST_F(MotionTest, DrawAtTheEdgeIsCutOffNotLost)
 {
-    Entity vob(vobSheet, directionalAnimation);
+    Entity vob(world.vobSheet, directionalAnimation, world.size);
     vob.setPosition(-5, 590);
     vob.draw(backSurface, fullCellSize, fullCellSize);
-    Surface* sheet = vobSheet->surface();
+    Surface* sheet = world.vobSheet->surface();
     // Cell (1, 0) starts at (1, 1); screen (0, 590) shows its pixel (6, 1).
     EXPECT_EQ(pixelAt(backSurface, 0, 590), pixelAt(sheet, 6, 1));
     EXPECT_EQ(pixelAt(backSurface, 9, 599), pixelAt(sheet, 15, 10));
@@ -176,7 +176,7 @@ TEST_F(MotionTest, DrawAtTheEdgeIsCutOffNotLost)
 
 TEST_F(MotionTest, ColumnOutsideTheSheetDrawsNothing)
 {
-    Entity vob(vobSheet, directionalAnimation);
+    Entity vob(world.vobSheet, directionalAnimation, world.size);
     vob.setPosition(300, 300);
     vob.setFrame(9);
     vob.draw(backSurface, fullCellSize, fullCellSize);
@@ -185,12 +185,12 @@ TEST_F(MotionTest, ColumnOutsideTheSheetDrawsNothing)
 
 TEST_F(MotionTest, DrawAdvanceShowsTheNextCell)
 {
-    Entity food(foodSheet, cyclicAnimation);
+    Entity food(world.foodSheet, cyclicAnimation, world.size);
     food.setFrameDelay(0);
     food.setPosition(50, 60);
     food.drawAdvance(backSurface, fullCellSize, fullCellSize);
     EXPECT_EQ(food.column(), 2);
     // Cell 2 starts at (9, 1) on the sheet.
-    EXPECT_EQ(pixelAt(backSurface, 53, 63), pixelAt(foodSheet->surface(), 12, 4));
+    EXPECT_EQ(pixelAt(backSurface, 53, 63), pixelAt(world.foodSheet->surface(), 12, 4));
     EXPECT_NE(pixelAt(backSurface, 53, 63), 0u);
 }

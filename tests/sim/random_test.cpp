@@ -7,59 +7,64 @@
 
 TEST(RandomGenerator, FirstValuesOfSeedOne)
 {
-    seedRandom(1);
-    EXPECT_EQ(nextRandom(), 41);
-    EXPECT_EQ(nextRandom(), 18467);
-    EXPECT_EQ(nextRandom(), 6334);
+    Random random;
+    seedRandom(random, 1);
+    EXPECT_EQ(nextRandom(random), 41);
+    EXPECT_EQ(nextRandom(random), 18467);
+    EXPECT_EQ(nextRandom(random), 6334);
 }
 
 TEST(RandomGenerator, SameSeedGivesSameSequenceAndValuesStayIn15Bits)
 {
-    seedRandom(987654321u);
+    Random random;
+    seedRandom(random, 987654321u);
     int32_t first[200];
     for (int32_t& v : first) {
-        v = nextRandom();
+        v = nextRandom(random);
         ASSERT_GE(v, 0);
         ASSERT_LE(v, 32767);
     }
-    seedRandom(987654321u);
+    seedRandom(random, 987654321u);
     for (int32_t v : first)
-        EXPECT_EQ(nextRandom(), v);
+        EXPECT_EQ(nextRandom(random), v);
 }
 
 TEST(RandomGenerator, TestSeedsLandOnTheRequestedValues)
 {
+    Random random;
     // The helpers the other tests rely on.
     for (int32_t value : {0, 1, 12345, 32767}) {
-        seedSoNextIs(value);
-        EXPECT_EQ(nextRandom(), value);
+        seedSoNextIs(random, value);
+        EXPECT_EQ(nextRandom(random), value);
     }
-    seedQuietDraws(40);
+    seedQuietDraws(random, 40);
     for (int i = 0; i < 40; ++i)
-        EXPECT_LE(nextRandom(), 30000);
+        EXPECT_LE(nextRandom(random), 30000);
 }
 
 TEST(RandomRange, EveryDrawConsumesExactlyOneValue)
 {
-    seedRandom(77);
-    nextRandom();
-    const uint32_t afterOne = randomState();
+    Random random;
+    seedRandom(random, 77);
+    nextRandom(random);
+    const uint32_t afterOne = randomState(random);
 
-    seedRandom(77);
-    EXPECT_EQ(randomInRange(1, 1), 1);
-    EXPECT_EQ(randomState(), afterOne);
+    seedRandom(random, 77);
+    EXPECT_EQ(randomInRange(random, 1, 1), 1);
+    EXPECT_EQ(randomState(random), afterOne);
 
-    using Draw = int32_t (*)();
+    using Draw = int32_t (*)(Random&);
     for (Draw draw :
          {chance100, chance1000, chance9000, chance15000, randomDirection, randomGlance}) {
-        seedRandom(77);
-        draw();
-        EXPECT_EQ(randomState(), afterOne);
+        seedRandom(random, 77);
+        draw(random);
+        EXPECT_EQ(randomState(random), afterOne);
     }
 }
 
 TEST(RandomRange, ResultsForChosenGeneratorValues)
 {
+    Random random;
     const int32_t min = std::numeric_limits<int32_t>::min();
     const int32_t max = std::numeric_limits<int32_t>::max();
     const struct {
@@ -69,7 +74,7 @@ TEST(RandomRange, ResultsForChosenGeneratorValues)
         {"a single-value range is always that value", 1, 1, 0, 1},
         {"a single-value range is always that value", 1, 1, 1, 1},
         {"a single-value range is always that value", 1, 1, 32767, 1},
-        // randomInRange(1, 0) is how a birth strength of 0 is drawn: always 0.
+        // randomInRange(random, 1, 0) is how a birth strength of 0 is drawn: always 0.
         {"a reversed range 1..0 is always 0", 1, 0, 0, 0},
         {"a reversed range 1..0 is always 0", 1, 0, 1, 0},
         {"a reversed range 1..0 is always 0", 1, 0, 16384, 0},
@@ -83,16 +88,17 @@ TEST(RandomRange, ResultsForChosenGeneratorValues)
         {"extreme bounds do not overflow", max, min, 0, min},
     };
     for (const auto& c : cases) {
-        seedSoNextIs(c.value);
-        EXPECT_EQ(randomInRange(c.lo, c.hi), c.expected)
+        seedSoNextIs(random, c.value);
+        EXPECT_EQ(randomInRange(random, c.lo, c.hi), c.expected)
             << c.name << ": " << c.lo << ".." << c.hi << " at " << c.value;
     }
 }
 
 TEST(RandomRange, NamedDrawsCoverTheirRanges)
 {
+    Random random;
     struct Case {
-        int32_t (*draw)();
+        int32_t (*draw)(Random&);
         int32_t lowest;       // for generator value 32767
         int32_t highest;      // for generator value 0
         int32_t nextHighest;  // for generator value 1
@@ -102,12 +108,12 @@ TEST(RandomRange, NamedDrawsCoverTheirRanges)
         {chance15000, 1, 15000, 14999}, {randomDirection, 1, 8, 7}, {randomGlance, 2, 8, 7},
     };
     for (const Case& c : cases) {
-        seedSoNextIs(32767);
-        EXPECT_EQ(c.draw(), c.lowest);
-        seedSoNextIs(0);
-        EXPECT_EQ(c.draw(), c.highest);
-        seedSoNextIs(1);
-        EXPECT_EQ(c.draw(), c.nextHighest);
+        seedSoNextIs(random, 32767);
+        EXPECT_EQ(c.draw(random), c.lowest);
+        seedSoNextIs(random, 0);
+        EXPECT_EQ(c.draw(random), c.highest);
+        seedSoNextIs(random, 1);
+        EXPECT_EQ(c.draw(random), c.nextHighest);
     }
 }
 

@@ -99,41 +99,33 @@ void SimWorld::TearDownTestSuite()
 void SimWorld::SetUp()
 {
     ASSERT_TRUE(openHeadlessDisplay(800, 600, 16));
-    vobSheet = new SpriteSheet(107);
-    weakVobSheet = new SpriteSheet(106);
-    megaVobSheet = new SpriteSheet(113);
-    remainsSheet = new SpriteSheet(112);
-    foodSheet = new SpriteSheet(110);
-    whirlSheet = new SpriteSheet(111);
-    ASSERT_NE(vobSheet->surface(), nullptr);
-    ASSERT_NE(whirlSheet->surface(), nullptr);
+    world.size = WorldSize{displayWidth, displayHeight};
+    world.vobSheet = new SpriteSheet(107);
+    world.weakVobSheet = new SpriteSheet(106);
+    world.megaVobSheet = new SpriteSheet(113);
+    world.remainsSheet = new SpriteSheet(112);
+    world.foodSheet = new SpriteSheet(110);
+    world.whirlSheet = new SpriteSheet(111);
+    ASSERT_NE(world.vobSheet->surface(), nullptr);
+    ASSERT_NE(world.whirlSheet->surface(), nullptr);
 
-    vobList = new EntityList;
-    whirlList = new EntityList;
-    foodList = new EntityList;
-    remainsList = new EntityList;
-    liveOptions = presetAlgorithms[0];
-    seedRandom(1);
+    world.vobList = new EntityList(world.memory);
+    world.whirlList = new EntityList(world.memory);
+    world.foodList = new EntityList(world.memory);
+    world.remainsList = new EntityList(world.memory);
+    world.liveOptions = presetAlgorithms[0];
+    seedRandom(world.random, 1);
 }
 
 void SimWorld::TearDown()
 {
-    for (EntityList** list : {&vobList, &whirlList, &foodList, &remainsList}) {
-        delete *list;
-        *list = nullptr;
-    }
-    for (SpriteSheet** sheet :
-         {&vobSheet, &weakVobSheet, &megaVobSheet, &remainsSheet, &foodSheet, &whirlSheet}) {
-        delete *sheet;
-        *sheet = nullptr;
-    }
+    releaseWorld(world);
     closeHeadlessDisplay();
 }
 
 Entity* SimWorld::addVob(int32_t x, int32_t y, int32_t strength)
 {
-    vobList->append(new Entity(vobSheet, directionalAnimation));
-    Entity* vob = vobList->last();
+    Entity* vob = addEntity(world, *world.vobList, world.vobSheet, directionalAnimation);
     vob->setPosition(x, y);
     vob->setStrength(strength);
     return vob;
@@ -141,8 +133,7 @@ Entity* SimWorld::addVob(int32_t x, int32_t y, int32_t strength)
 
 Entity* SimWorld::addFood(int32_t x, int32_t y, int32_t units)
 {
-    foodList->append(new Entity(foodSheet, cyclicAnimation));
-    Entity* food = foodList->last();
+    Entity* food = addEntity(world, *world.foodList, world.foodSheet, cyclicAnimation);
     food->setPosition(x, y);
     food->setStrength(units);
     food->setStrengthCap(units);
@@ -152,8 +143,7 @@ Entity* SimWorld::addFood(int32_t x, int32_t y, int32_t units)
 
 Entity* SimWorld::addWhirl()
 {
-    whirlList->append(new Entity(whirlSheet, cyclicAnimation));
-    Entity* whirl = whirlList->last();
+    Entity* whirl = addEntity(world, *world.whirlList, world.whirlSheet, cyclicAnimation);
     whirl->setDepositPoint(whirl->x(), whirl->y());
     whirl->setFrameDelay(0);
     whirl->setSpeed(3);
@@ -175,14 +165,14 @@ Entity* SimWorld::addMovingVob(int32_t strength)
 
 EntityNode* SimWorld::tickFirstVob()
 {
-    seedQuietDraws(8);
-    return tickVob(vobList->head());
+    seedQuietDraws(world.random, 8);
+    return tickVob(world, world.vobList->head());
 }
 
-void SimWorld::tickAll(EntityList* list, EntityNode* (*rule)(EntityNode*))
+void SimWorld::tickAll(EntityList* list, EntityNode* (*rule)(World&, EntityNode*))
 {
     for (EntityNode* node = list->head(); node != nullptr;)
-        node = rule(node);
+        node = rule(world, node);
 }
 
 int32_t SimWorld::nodeCount(const EntityList* list) const
@@ -195,7 +185,7 @@ int32_t SimWorld::nodeCount(const EntityList* list) const
 
 void SimWorld::clearLists()
 {
-    for (EntityList* list : {foodList, vobList, remainsList, whirlList}) {
+    for (EntityList* list : {world.foodList, world.vobList, world.remainsList, world.whirlList}) {
         list->clear();
         list->resetCounts();
     }

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "render/surface.h"
+#include "sim/world.h"
 #include "tests/sim/surface_probe.h"
 
 class Entity;
@@ -37,8 +38,10 @@ protected:
     EntityNode* tickFirstVob();
 
     // One pass of the rule over the whole list, as the frame driver walks it.
-    void tickAll(EntityList* list, EntityNode* (*rule)(EntityNode*));
+    void tickAll(EntityList* list, EntityNode* (*rule)(World&, EntityNode*));
     int32_t nodeCount(const EntityList* list) const;
     // Empties the four lists and starts their counts again.
     void clearLists();
+
+    World world;
 };

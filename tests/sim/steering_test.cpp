@@ -17,8 +17,8 @@ protected:
     void SetUp() override
     {
         SimWorld::SetUp();
-        liveOptions.vobIQ = 1;
-        liveOptions.depositGap = 15;  // search radius 25
+        world.liveOptions.vobIQ = 1;
+        world.liveOptions.depositGap = 15;  // search radius 25
     }
 
     // A still Vob of strength 200 (speed 3) that eats food centred at
@@ -26,8 +26,8 @@ protected:
     // after its tick.
     Entity* eatWithNextFoodAt(int32_t gx, int32_t gy)
     {
-        vobList->clear();
-        foodList->clear();
+        world.vobList->clear();
+        world.foodList->clear();
         Entity* vob = addVob(400 - 7 + 2, 300 - 7 - 1, 200);  // centre (402, 299)
         addFood(400 - 3, 300 - 3, 50);
         addFood(400 + gx - 3, 300 + gy - 3, 50);
@@ -68,8 +68,8 @@ TEST_F(SteeringTest, TurnsTowardsTheNextFood)
 
 TEST_F(SteeringTest, FoodOnTheSameCentreKeepsTheDirectionButHolds)
 {
-    vobList->clear();
-    foodList->clear();
+    world.vobList->clear();
+    world.foodList->clear();
     Entity* vob = addVob(393, 293, 200);
     vob->setDirection(directionLeft);
     addFood(397, 297, 50);
@@ -92,8 +92,8 @@ TEST_F(SteeringTest, NothingWithinTheRadiusLeavesTheCourse)
 
 TEST_F(SteeringTest, DeadDepositsAreNoTarget)
 {
-    vobList->clear();
-    foodList->clear();
+    world.vobList->clear();
+    world.foodList->clear();
     Entity* vob = addVob(393, 293, 200);
     addFood(397, 297, 50);
     addFood(397 + 10, 297, 50)->setAlive(0);
@@ -116,12 +116,12 @@ TEST_F(SteeringTest, SnapsOntoTheMealsCentreBeforeTheStep)
 
 TEST_F(SteeringTest, SnapUsesTheCellOfTheSheetTakenAtTheMeal)
 {
-    vobList->clear();
-    foodList->clear();
+    world.vobList->clear();
+    world.foodList->clear();
     Entity* vob = addVob(394, 292, 1500);
     addFood(397, 297, 200);  // 1700: mega, 23 x 24
     tickFirstVob();
-    ASSERT_EQ(vob->sheet(), megaVobSheet);
+    ASSERT_EQ(vob->sheet(), world.megaVobSheet);
     EXPECT_EQ(vob->x(), 400 - 11);
     EXPECT_EQ(vob->y(), 300 - 12);
 }
@@ -132,22 +132,23 @@ TEST_F(SteeringTest, AHeldCourseMakesNoWanderingDraws)
     ASSERT_EQ(vob->direction(), directionRight);
     // Generator value 32767 would make any wandering test turn.
     for (int frame = 0; frame < 79; ++frame) {
-        seedSoNextIs(32767);
-        const uint32_t start = randomState();
-        tickVob(vobList->head());
-        ASSERT_EQ(drawsSince(start), 0) << frame;
+        seedSoNextIs(world.random, 32767);
+        const uint32_t start = randomState(world.random);
+        tickVob(world, world.vobList->head());
+        ASSERT_EQ(drawsSince(world.random, start), 0) << frame;
         ASSERT_EQ(vob->direction(), directionRight) << frame;
     }
     EXPECT_EQ(vob->steerHold(), 0);
-    seedSoNextIs(32767);
-    const uint32_t start = randomState();
-    tickVob(vobList->head());
-    EXPECT_EQ(drawsSince(start), 2) << "hold spent: the wander test and its direction";
+    seedSoNextIs(world.random, 32767);
+    const uint32_t start = randomState(world.random);
+    tickVob(world, world.vobList->head());
+    EXPECT_EQ(drawsSince(world.random, start), 2)
+        << "hold spent: the wander test and its direction";
 }
 
 TEST_F(SteeringTest, WithoutVobIqThereIsNoSteeringOrSnap)
 {
-    liveOptions.vobIQ = 0;
+    world.liveOptions.vobIQ = 0;
     Entity* vob = eatWithNextFoodAt(10, 0);
     EXPECT_EQ(vob->direction(), 0);
     EXPECT_EQ(vob->steerHold(), 0);

@@ -20,8 +20,8 @@ protected:
     void SetUp() override
     {
         SimWorld::SetUp();
-        vitalsFont = new GlyphFont("Arial", 11, 600);
-        ASSERT_GT(vitalsFont->cellHeight(), 0);
+        world.vitalsFont = new GlyphFont("Arial", 11, 600);
+        ASSERT_GT(world.vitalsFont->cellHeight(), 0);
         expected = createSurface(800, 600);
         ASSERT_NE(expected, nullptr);
     }
@@ -29,15 +29,15 @@ protected:
     void TearDown() override
     {
         releaseSurface(expected);
-        delete vitalsFont;
-        vitalsFont = nullptr;
+        delete world.vitalsFont;
+        world.vitalsFont = nullptr;
         SimWorld::TearDown();
     }
 
     // A still Vob at (400, 300) ticked once with quiet draws.
     Entity* tickStillVob(int32_t strength)
     {
-        vobList->clear();
+        world.vobList->clear();
         fillSurface(backSurface, keyColour);
         Entity* vob = addVob(400, 300, strength);
         tickFirstVob();
@@ -49,9 +49,9 @@ protected:
     {
         fillSurface(expected, keyColour);
         if (withUpper)
-            vitalsFont->drawNumber(expected, upper, vob.x(), vob.y() - 30, 1);
+            world.vitalsFont->drawNumber(expected, upper, vob.x(), vob.y() - 30, 1);
         if (withLower)
-            vitalsFont->drawNumber(expected, lower, vob.x(), vob.y() - 15, 1);
+            world.vitalsFont->drawNumber(expected, lower, vob.x(), vob.y() - 15, 1);
         const PixelRect band = {vob.x() - 2, vob.y() - 30, vob.x() + 60, vob.y()};
         return differingPixels(backSurface, expected, band) == 0 &&
                (litPixels(backSurface, band) > 0) == (withUpper || withLower);
@@ -80,8 +80,8 @@ TEST_F(VitalsTest, ShownNumbersFollowTheStatsModeAndLife)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        liveOptions.statsMode = c.statsMode;
-        liveOptions.includeLife = c.includeLife;
+        world.liveOptions.statsMode = c.statsMode;
+        world.liveOptions.includeLife = c.includeLife;
         Entity* vob = tickStillVob(c.strength);
         EXPECT_TRUE(bandShows(*vob, c.upper, c.lower, c.withUpper, c.withLower));
     }
@@ -89,9 +89,9 @@ TEST_F(VitalsTest, ShownNumbersFollowTheStatsModeAndLife)
 
 TEST_F(VitalsTest, TheSpawningMealShowsLifeZero)
 {
-    liveOptions.statsMode = 1;
-    liveOptions.includeLife = 1;
-    liveOptions.spawnLevel = 3;
+    world.liveOptions.statsMode = 1;
+    world.liveOptions.includeLife = 1;
+    world.liveOptions.spawnLevel = 3;
     Entity* vob = addVob(100, 100, 200);
     for (int meal = 1; meal <= 3; ++meal) {
         fillSurface(backSurface, keyColour);

@@ -17,8 +17,8 @@ protected:
     // Whether a still Vob on `sheet` eats food placed (dx, dy) from its centre.
     bool eatsAt(SpriteSheet* sheet, int32_t strength, int32_t dx, int32_t dy)
     {
-        vobList->clear();
-        foodList->clear();
+        world.vobList->clear();
+        world.foodList->clear();
         Entity* vob = addVob(400, 300, strength);
         vob->adoptSheet(sheet);
         Entity* food = addFoodAround(*vob, dx, dy);
@@ -32,18 +32,18 @@ protected:
 TEST_F(VobTest, ContactNeedsCentresWithinAThirdOfTheCell)
 {
     // 15 x 15: 15 / 3 = 5, so 4 pixels touch and 5 do not, on either axis.
-    EXPECT_TRUE(eatsAt(vobSheet, 200, 4, 4));
-    EXPECT_TRUE(eatsAt(vobSheet, 200, -4, -4));
-    EXPECT_FALSE(eatsAt(vobSheet, 200, 5, 0));
-    EXPECT_FALSE(eatsAt(vobSheet, 200, 0, 5));
-    EXPECT_FALSE(eatsAt(vobSheet, 200, -5, 0));
-    EXPECT_FALSE(eatsAt(vobSheet, 200, 0, -5));
+    EXPECT_TRUE(eatsAt(world.vobSheet, 200, 4, 4));
+    EXPECT_TRUE(eatsAt(world.vobSheet, 200, -4, -4));
+    EXPECT_FALSE(eatsAt(world.vobSheet, 200, 5, 0));
+    EXPECT_FALSE(eatsAt(world.vobSheet, 200, 0, 5));
+    EXPECT_FALSE(eatsAt(world.vobSheet, 200, -5, 0));
+    EXPECT_FALSE(eatsAt(world.vobSheet, 200, 0, -5));
     // 23 x 24 mega cells reach 6 across (23 / 3 = 7) and 7 down or up (24 / 3 = 8).
-    EXPECT_TRUE(eatsAt(megaVobSheet, 2000, 6, 7));
-    EXPECT_TRUE(eatsAt(megaVobSheet, 2000, -6, -7));
-    EXPECT_FALSE(eatsAt(megaVobSheet, 2000, 7, 0));
-    EXPECT_FALSE(eatsAt(megaVobSheet, 2000, 0, 8));
-    EXPECT_FALSE(eatsAt(megaVobSheet, 2000, 0, -8));
+    EXPECT_TRUE(eatsAt(world.megaVobSheet, 2000, 6, 7));
+    EXPECT_TRUE(eatsAt(world.megaVobSheet, 2000, -6, -7));
+    EXPECT_FALSE(eatsAt(world.megaVobSheet, 2000, 7, 0));
+    EXPECT_FALSE(eatsAt(world.megaVobSheet, 2000, 0, 8));
+    EXPECT_FALSE(eatsAt(world.megaVobSheet, 2000, 0, -8));
 }
 
 TEST_F(VobTest, AMealAddsTheDepositsUnitsAndCountsALife)
@@ -97,13 +97,13 @@ TEST_F(VobTest, AVobAboveMaxStrengthGainsNothingButStillConsumesTheFood)
 TEST_F(VobTest, AHugeMealNeverWrapsIntoDeath)
 {
     // Only a hand-made stored record gets here; 32-bit sums would wrap negative.
-    liveOptions.maxStrength = 2147483647;
+    world.liveOptions.maxStrength = 2147483647;
     Entity* vob = addVob(400, 300, 2000000000);
     addFoodAround(*vob, 0, 0, 1000000000);
     tickFirstVob();
     EXPECT_EQ(vob->alive(), 1);
     EXPECT_EQ(vob->strength(), 2147483647);
-    EXPECT_EQ(vobList->population(), 1);
+    EXPECT_EQ(world.vobList->population(), 1);
 }
 
 TEST_F(VobTest, MealsChangeTheSheetAtTheLevels)
@@ -115,14 +115,14 @@ TEST_F(VobTest, MealsChangeTheSheetAtTheLevels)
         SpriteSheet* after;
         int32_t cellWidth;
     } cases[] = {
-        {"1600 reaches the mega level", vobSheet, 1500, 100, megaVobSheet, 23},
-        {"110 is back above the green level", weakVobSheet, 60, 50, vobSheet, 15},
-        {"30 is still weak", weakVobSheet, 10, 20, weakVobSheet, 15},
+        {"1600 reaches the mega level", world.vobSheet, 1500, 100, world.megaVobSheet, 23},
+        {"110 is back above the green level", world.weakVobSheet, 60, 50, world.vobSheet, 15},
+        {"30 is still weak", world.weakVobSheet, 10, 20, world.weakVobSheet, 15},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        vobList->clear();
-        foodList->clear();
+        world.vobList->clear();
+        world.foodList->clear();
         Entity* vob = addVob(400, 300, c.strength);
         vob->adoptSheet(c.before);
         addFoodAround(*vob, 0, 0, c.units);
@@ -137,23 +137,23 @@ TEST_F(VobTest, LosingStrengthSwitchesSheetsOnlyAtExactLevels)
     Entity* vob = addMovingVob(101);
     tickFirstVob();
     EXPECT_EQ(vob->strength(), 100);
-    EXPECT_EQ(vob->sheet(), weakVobSheet);
+    EXPECT_EQ(vob->sheet(), world.weakVobSheet);
 
-    vob->adoptSheet(vobSheet);
+    vob->adoptSheet(world.vobSheet);
     vob->setStrength(1601);
     tickFirstVob();
-    EXPECT_EQ(vob->sheet(), megaVobSheet);
+    EXPECT_EQ(vob->sheet(), world.megaVobSheet);
     tickFirstVob();
     EXPECT_EQ(vob->strength(), 1599);
-    EXPECT_EQ(vob->sheet(), vobSheet);
+    EXPECT_EQ(vob->sheet(), world.vobSheet);
 
     // Clamped down past the mega level: keeps the mega look until a level is met.
-    liveOptions.maxStrength = 1000;
-    vob->adoptSheet(megaVobSheet);
+    world.liveOptions.maxStrength = 1000;
+    vob->adoptSheet(world.megaVobSheet);
     vob->setStrength(2000);
     tickFirstVob();
     EXPECT_EQ(vob->strength(), 1000);
-    EXPECT_EQ(vob->sheet(), megaVobSheet);
+    EXPECT_EQ(vob->sheet(), world.megaVobSheet);
 }
 
 TEST_F(VobTest, SpeedFollowsStrength)
@@ -163,7 +163,7 @@ TEST_F(VobTest, SpeedFollowsStrength)
         int32_t speed;
     } cases[] = {{501, 4}, {500, 3}, {51, 3}, {50, 2}, {1, 2}};
     for (const auto& c : cases) {
-        vobList->clear();
+        world.vobList->clear();
         Entity* vob = addVob(400, 300, c.strength);
         tickFirstVob();
         EXPECT_EQ(vob->speed(), c.speed) << c.strength;
@@ -172,7 +172,7 @@ TEST_F(VobTest, SpeedFollowsStrength)
 
 TEST_F(VobTest, MovingCostsOneAndAVobAgainstTheEdgePaysNothing)
 {
-    liveOptions.wrapEdges = 0;
+    world.liveOptions.wrapEdges = 0;
     Entity* vob = addMovingVob(200);
     tickFirstVob();
     EXPECT_EQ(vob->strength(), 199);
@@ -192,11 +192,11 @@ TEST_F(VobTest, AResterNeverPaysAndGainsAboutFourPercentOfFrames)
 {
     Entity* vob = addVob(400, 300, 200);
     vob->setSteerHold(1000000);  // no wandering off
-    seedRandom(12345);
+    seedRandom(world.random, 12345);
     int gains = 0;
     for (int i = 0; i < 20000; ++i) {
         const int32_t before = vob->strength();
-        tickVob(vobList->head());
+        tickVob(world, world.vobList->head());
         ASSERT_GE(vob->strength(), before);
         gains += vob->strength() - before;
     }
@@ -211,16 +211,16 @@ TEST_F(VobTest, WanderingDrawsOnlyWithoutAHold)
 {
     // Generator value 32767 makes any chance 1: a turn if wandering draws it.
     Entity* vob = addVob(400, 300, 200);
-    seedSoNextIs(32767);
-    tickVob(vobList->head());
+    seedSoNextIs(world.random, 32767);
+    tickVob(world, world.vobList->head());
     EXPECT_NE(vob->direction(), 0);
     EXPECT_EQ(vob->column(), vob->direction());
 
-    vobList->clear();
+    world.vobList->clear();
     Entity* held = addVob(400, 300, 200);
     held->setSteerHold(5);
-    seedSoNextIs(32767);
-    tickVob(vobList->head());
+    seedSoNextIs(world.random, 32767);
+    tickVob(world, world.vobList->head());
     EXPECT_EQ(held->steerHold(), 4);
     EXPECT_EQ(held->direction(), 0) << "the value went to glancing instead";
     EXPECT_GE(held->column(), 2);
@@ -232,34 +232,34 @@ TEST_F(VobTest, DrawsPerFrameFollowTheVobsState)
 {
     // Still, no hold: wander test, glance test, rest test.
     Entity* vob = addVob(400, 300, 200);
-    seedQuietDraws(10);
-    uint32_t start = randomState();
-    tickVob(vobList->head());
-    EXPECT_EQ(drawsSince(start), 3);
+    seedQuietDraws(world.random, 10);
+    uint32_t start = randomState(world.random);
+    tickVob(world, world.vobList->head());
+    EXPECT_EQ(drawsSince(world.random, start), 3);
 
     // Moving with a hold: only the rest test, until a step has really been
     // taken; then no draw at all.
     vob->setDirection(directionDown);
     vob->setSteerHold(10);
-    start = randomState();
-    tickVob(vobList->head());
-    EXPECT_EQ(drawsSince(start), 1);
-    start = randomState();
-    tickVob(vobList->head());
-    EXPECT_EQ(drawsSince(start), 0);
+    start = randomState(world.random);
+    tickVob(world, world.vobList->head());
+    EXPECT_EQ(drawsSince(world.random, start), 1);
+    start = randomState(world.random);
+    tickVob(world, world.vobList->head());
+    EXPECT_EQ(drawsSince(world.random, start), 0);
 }
 
 TEST_F(VobTest, DeathLeavesRemainsWhereTheLastStepEnded)
 {
     addVob(100, 100, 500);
     addMovingVob(1);
-    EntityNode* node = vobList->head()->next;
-    seedQuietDraws(8);
-    EXPECT_EQ(tickVob(node), nullptr) << "the tail died: the walk ends";
-    EXPECT_EQ(vobList->population(), 1);
-    EXPECT_EQ(nodeCount(vobList), 1);
-    ASSERT_EQ(remainsList->population(), 1);
-    Entity* remains = remainsList->last();
+    EntityNode* node = world.vobList->head()->next;
+    seedQuietDraws(world.random, 8);
+    EXPECT_EQ(tickVob(world, node), nullptr) << "the tail died: the walk ends";
+    EXPECT_EQ(world.vobList->population(), 1);
+    EXPECT_EQ(nodeCount(world.vobList), 1);
+    ASSERT_EQ(world.remainsList->population(), 1);
+    Entity* remains = world.remainsList->last();
     EXPECT_EQ(remains->x(), 402) << "after this frame's step (speed 2 for strength 1)";
     EXPECT_EQ(remains->y(), 300);
     EXPECT_EQ(remains->strength(), 82);
@@ -275,11 +275,11 @@ TEST_F(VobTest, DeathInTheMiddleReturnsTheNextVob)
     addVob(100, 100, 500);
     addMovingVob(1);
     addVob(200, 200, 500);
-    EntityNode* middle = vobList->head()->next;
+    EntityNode* middle = world.vobList->head()->next;
     EntityNode* third = middle->next;
-    seedQuietDraws(8);
-    EXPECT_EQ(tickVob(middle), third);
-    EXPECT_EQ(vobList->head()->next, third);
+    seedQuietDraws(world.random, 8);
+    EXPECT_EQ(tickVob(world, middle), third);
+    EXPECT_EQ(world.vobList->head()->next, third);
 }
 
 TEST_F(VobTest, ALivingVobIsDrawnAfterItsStep)
@@ -288,112 +288,114 @@ TEST_F(VobTest, ALivingVobIsDrawnAfterItsStep)
     tickFirstVob();
     ASSERT_EQ(vob->x(), 403);
     // Column 1 (right), row 0: the first frames of a step hold the resting row.
-    EXPECT_EQ(pixelAt(backSurface, 403 + 5, 300 + 5), pixelAt(vobSheet->surface(), 1 + 5, 1 + 5));
+    EXPECT_EQ(pixelAt(backSurface, 403 + 5, 300 + 5),
+              pixelAt(world.vobSheet->surface(), 1 + 5, 1 + 5));
     EXPECT_NE(pixelAt(backSurface, 403 + 5, 300 + 5), 0u);
 }
 
 TEST_F(VobTest, TheSpawnLevelMealBearsChildrenAtTheCentre)
 {
-    liveOptions.spawnLevel = 3;
+    world.liveOptions.spawnLevel = 3;
     Entity* vob = addVob(100, 100, 200);
     for (int meal = 1; meal <= 2; ++meal) {
         addFoodAround(*vob, 0, 0, 10);
         tickFirstVob();
         EXPECT_EQ(vob->life(), meal);
     }
-    EXPECT_EQ(vobList->population(), 1);
+    EXPECT_EQ(world.vobList->population(), 1);
     addFoodAround(*vob, 0, 0, 10);
     tickFirstVob();
     EXPECT_EQ(vob->life(), 0);
-    ASSERT_EQ(vobList->population(), 4);
-    EXPECT_EQ(vobList->history(), 4);
-    for (EntityNode* n = vobList->head()->next; n != nullptr; n = n->next) {
+    ASSERT_EQ(world.vobList->population(), 4);
+    EXPECT_EQ(world.vobList->history(), 4);
+    for (EntityNode* n = world.vobList->head()->next; n != nullptr; n = n->next) {
         EXPECT_EQ(n->entity->x(), 393);
         EXPECT_EQ(n->entity->y(), 293);
         EXPECT_GE(n->entity->strength(), 400);
         EXPECT_LE(n->entity->strength(), 700);
-        EXPECT_EQ(n->entity->sheet(), vobSheet);
+        EXPECT_EQ(n->entity->sheet(), world.vobSheet);
     }
 }
 
 TEST_F(VobTest, NewbornStrengthRunsFromGreenPlus300ToGreenPlus600)
 {
-    liveOptions.spawnLevel = 1;
-    liveOptions.birthSpawns = 1;
-    liveOptions.megaLevel = 550;
+    world.liveOptions.spawnLevel = 1;
+    world.liveOptions.birthSpawns = 1;
+    world.liveOptions.megaLevel = 550;
     const struct {
         int32_t value;
         int32_t strength;
     } cases[] = {{0, 400}, {32767, 700}, {16384, 550}};
     for (const auto& c : cases) {
-        vobList->clear();
-        foodList->clear();
+        world.vobList->clear();
+        world.foodList->clear();
         Entity* vob = addVob(100, 100, 200);
         addFoodAround(*vob, 0, 0, 10);
-        seedSoNextIs(c.value);  // the child's draw comes before any other
-        tickVob(vobList->head());
-        ASSERT_EQ(nodeCount(vobList), 2);
-        Entity* child = vobList->last();
+        seedSoNextIs(world.random, c.value);  // the child's draw comes before any other
+        tickVob(world, world.vobList->head());
+        ASSERT_EQ(nodeCount(world.vobList), 2);
+        Entity* child = world.vobList->last();
         EXPECT_EQ(child->strength(), c.strength);
-        EXPECT_EQ(child->sheet(), c.strength >= 550 ? megaVobSheet : vobSheet) << c.strength;
+        EXPECT_EQ(child->sheet(), c.strength >= 550 ? world.megaVobSheet : world.vobSheet)
+            << c.strength;
     }
 }
 
 TEST_F(VobTest, SpawningStopsAtMaxEntitiesAndStillResetsLife)
 {
-    liveOptions.spawnLevel = 1;
-    liveOptions.birthSpawns = 3;
-    liveOptions.maxEntities = 2;
+    world.liveOptions.spawnLevel = 1;
+    world.liveOptions.birthSpawns = 3;
+    world.liveOptions.maxEntities = 2;
     Entity* vob = addVob(100, 100, 200);
     addFoodAround(*vob, 0, 0, 10);
-    seedQuietDraws(10);
-    uint32_t start = randomState();
-    tickVob(vobList->head());
-    EXPECT_EQ(vobList->population(), 2);
+    seedQuietDraws(world.random, 10);
+    uint32_t start = randomState(world.random);
+    tickVob(world, world.vobList->head());
+    EXPECT_EQ(world.vobList->population(), 2);
     EXPECT_EQ(vob->life(), 0);
-    EXPECT_EQ(drawsSince(start), 1 + 3) << "one draw for the one child born";
+    EXPECT_EQ(drawsSince(world.random, start), 1 + 3) << "one draw for the one child born";
 
     addFoodAround(*vob, 0, 0, 10);
-    tickVob(vobList->head());
-    EXPECT_EQ(vobList->population(), 2);
+    tickVob(world, world.vobList->head());
+    EXPECT_EQ(world.vobList->population(), 2);
     EXPECT_EQ(vob->life(), 0);
 
-    liveOptions.maxEntities = 0;
-    liveOptions.birthSpawns = 5;
+    world.liveOptions.maxEntities = 0;
+    world.liveOptions.birthSpawns = 5;
     addFoodAround(*vob, 0, 0, 10);
-    tickVob(vobList->head());
-    EXPECT_EQ(vobList->population(), 2);
+    tickVob(world, world.vobList->head());
+    EXPECT_EQ(world.vobList->population(), 2);
 
-    liveOptions.maxEntities = 100;
-    liveOptions.birthSpawns = 0;
+    world.liveOptions.maxEntities = 100;
+    world.liveOptions.birthSpawns = 0;
     addFoodAround(*vob, 0, 0, 10);
-    tickVob(vobList->head());
-    EXPECT_EQ(vobList->population(), 2);
+    tickVob(world, world.vobList->head());
+    EXPECT_EQ(world.vobList->population(), 2);
     EXPECT_EQ(vob->life(), 0);
 }
 
 TEST_F(VobTest, NoSpawningWhenSpawnLevelIsZero)
 {
-    liveOptions.spawnLevel = 0;
+    world.liveOptions.spawnLevel = 0;
     Entity* vob = addVob(100, 100, 200);
     for (int i = 0; i < 3; ++i) {
         addFoodAround(*vob, 0, 0, 10);
         tickFirstVob();
     }
     EXPECT_EQ(vob->life(), 3);
-    EXPECT_EQ(vobList->population(), 1);
+    EXPECT_EQ(world.vobList->population(), 1);
 }
 
 TEST_F(VobTest, ChildrenAreTickedInTheFrameOfTheirBirth)
 {
-    liveOptions.spawnLevel = 1;
-    liveOptions.birthSpawns = 2;
+    world.liveOptions.spawnLevel = 1;
+    world.liveOptions.birthSpawns = 2;
     Entity* vob = addVob(100, 100, 200);
     addFoodAround(*vob, 0, 0, 10);
-    seedQuietDraws(20);
-    tickAll(vobList, tickVob);
-    ASSERT_EQ(vobList->population(), 3);
-    for (EntityNode* n = vobList->head()->next; n != nullptr; n = n->next) {
+    seedQuietDraws(world.random, 20);
+    tickAll(world.vobList, tickVob);
+    ASSERT_EQ(world.vobList->population(), 3);
+    for (EntityNode* n = world.vobList->head()->next; n != nullptr; n = n->next) {
         EXPECT_EQ(n->entity->prevX(), 393) << "moved (or tried to) this frame";
         EXPECT_GE(n->entity->speed(), 3) << "speed set by its own rule";
     }
@@ -406,9 +408,9 @@ TEST_F(VobTest, AStarvingVobDiesWhenItsStrengthRunsOut)
     addMovingVob(3);
     for (int frame = 1; frame <= 2; ++frame) {
         tickFirstVob();
-        ASSERT_EQ(vobList->population(), 1) << frame;
+        ASSERT_EQ(world.vobList->population(), 1) << frame;
     }
     tickFirstVob();
-    EXPECT_EQ(vobList->population(), 0);
-    EXPECT_EQ(remainsList->population(), 1);
+    EXPECT_EQ(world.vobList->population(), 0);
+    EXPECT_EQ(world.remainsList->population(), 1);
 }

@@ -23,13 +23,13 @@ class WorldRun : public SimWorld {
 protected:
     void populate(uint32_t seed)
     {
-        seedRandom(seed);
-        const OptionsRecord& o = liveOptions;
-        for (int32_t i = 0; i < o.initialVobs && vobList->population() < o.maxEntities; ++i)
-            addFoundingVob();
+        seedRandom(world.random, seed);
+        const OptionsRecord& o = world.liveOptions;
+        for (int32_t i = 0; i < o.initialVobs && world.vobList->population() < o.maxEntities; ++i)
+            addFoundingVob(world);
         for (int32_t i = 0; i < o.whirlCount; ++i) {
             Entity* whirl = addWhirl();
-            const double r = nextRandom() / 32768.0;
+            const double r = nextRandom(world.random) / 32768.0;
             whirl->setFrame(truncToInt32(20 - 20 * r - 1));
         }
     }
@@ -37,38 +37,40 @@ protected:
     void frame()
     {
         fillSurface(backSurface, keyColour);
-        tickAll(foodList, tickFood);
-        tickAll(vobList, tickVob);
-        tickAll(remainsList, tickRemains);
-        tickAll(whirlList, tickWhirl);
+        tickAll(world.foodList, tickFood);
+        tickAll(world.vobList, tickVob);
+        tickAll(world.remainsList, tickRemains);
+        tickAll(world.whirlList, tickWhirl);
     }
 
     // What a frame leaves behind must hold whatever the draws were.
     void checkInvariants()
     {
-        for (EntityList* list : {foodList, vobList, remainsList, whirlList}) {
+        for (EntityList* list :
+             {world.foodList, world.vobList, world.remainsList, world.whirlList}) {
             ASSERT_EQ(list->population(), nodeCount(list));
             ASSERT_GE(list->history(), list->peak());
             ASSERT_GE(list->peak(), list->population());
         }
-        for (EntityNode* n = vobList->head(); n != nullptr; n = n->next) {
+        for (EntityNode* n = world.vobList->head(); n != nullptr; n = n->next) {
             ASSERT_EQ(n->entity->alive(), 1);
             ASSERT_GT(n->entity->strength(), 0);
-            ASSERT_LE(n->entity->strength(), liveOptions.maxStrength);
+            ASSERT_LE(n->entity->strength(), world.liveOptions.maxStrength);
         }
-        for (EntityNode* n = remainsList->head(); n != nullptr; n = n->next) {
+        for (EntityNode* n = world.remainsList->head(); n != nullptr; n = n->next) {
             ASSERT_GE(n->entity->strength(), 1);
             ASSERT_LE(n->entity->strength(), 81);
         }
-        for (EntityNode* n = foodList->head(); n != nullptr; n = n->next)
+        for (EntityNode* n = world.foodList->head(); n != nullptr; n = n->next)
             ASSERT_LE(n->entity->strength(), n->entity->strengthCap());
     }
 
     // Everything a frame can change, folded into one number.
     uint64_t fingerprint()
     {
-        uint64_t sum = randomState();
-        for (EntityList* list : {foodList, vobList, remainsList, whirlList}) {
+        uint64_t sum = randomState(world.random);
+        for (EntityList* list :
+             {world.foodList, world.vobList, world.remainsList, world.whirlList}) {
             for (EntityNode* n = list->head(); n != nullptr; n = n->next) {
                 const Entity& e = *n->entity;
                 for (int32_t v : {e.x(), e.y(), e.strength(), e.direction(), e.column(), e.row(),
@@ -84,21 +86,21 @@ protected:
 
 TEST_F(WorldRun, ThousandsOfFramesKeepTheListsConsistent)
 {
-    liveOptions.vobIQ = 1;
-    liveOptions.whirlCount = 6;
-    liveOptions.initialVobs = 40;
-    liveOptions.maxEntities = 60;
+    world.liveOptions.vobIQ = 1;
+    world.liveOptions.whirlCount = 6;
+    world.liveOptions.initialVobs = 40;
+    world.liveOptions.maxEntities = 60;
     populate(7);
     for (int i = 0; i < 4000; ++i) {
         frame();
         checkInvariants();
         if (HasFatalFailure())
             FAIL() << "frame " << i;
-        ASSERT_LE(vobList->population(), 60);
+        ASSERT_LE(world.vobList->population(), 60);
     }
-    EXPECT_GT(remainsList->history(), 0) << "Vobs died";
-    EXPECT_GT(foodList->history(), 0) << "whirls dropped food";
-    EXPECT_GT(vobList->history(), 40) << "Vobs were born";
+    EXPECT_GT(world.remainsList->history(), 0) << "Vobs died";
+    EXPECT_GT(world.foodList->history(), 0) << "whirls dropped food";
+    EXPECT_GT(world.vobList->history(), 40) << "Vobs were born";
 }
 
 TEST_F(WorldRun, TheSameSeedReplaysTheSameWorld)
@@ -107,14 +109,14 @@ TEST_F(WorldRun, TheSameSeedReplaysTheSameWorld)
     for (int i = 0; i < 1500; ++i)
         frame();
     const uint64_t first = fingerprint();
-    const int32_t history = vobList->history();
+    const int32_t history = world.vobList->history();
 
     clearLists();
     populate(20261207);
     for (int i = 0; i < 1500; ++i)
         frame();
     EXPECT_EQ(fingerprint(), first);
-    EXPECT_EQ(vobList->history(), history);
+    EXPECT_EQ(world.vobList->history(), history);
 }
 
 TEST_F(WorldRun, HostileSettingsDoNotBreakTheWorld)
@@ -130,24 +132,25 @@ TEST_F(WorldRun, HostileSettingsDoNotBreakTheWorld)
     };
     for (const auto& c : cases) {
         clearLists();
-        liveOptions = presetAlgorithms[0];
-        liveOptions.vobIQ = 1;
-        liveOptions.wrapEdges = 0;
-        liveOptions.whirlCount = 4;
-        liveOptions.foodStrength = c.foodStrength;
-        liveOptions.depositGap = c.depositGap;
-        liveOptions.spawnLevel = c.spawnLevel;
-        liveOptions.birthSpawns = c.birthSpawns;
-        liveOptions.maxEntities = c.maxEntities;
-        liveOptions.greenLevel = c.greenLevel;
+        world.liveOptions = presetAlgorithms[0];
+        world.liveOptions.vobIQ = 1;
+        world.liveOptions.wrapEdges = 0;
+        world.liveOptions.whirlCount = 4;
+        world.liveOptions.foodStrength = c.foodStrength;
+        world.liveOptions.depositGap = c.depositGap;
+        world.liveOptions.spawnLevel = c.spawnLevel;
+        world.liveOptions.birthSpawns = c.birthSpawns;
+        world.liveOptions.maxEntities = c.maxEntities;
+        world.liveOptions.greenLevel = c.greenLevel;
         populate(3);
-        for (EntityNode* n = whirlList->head(); n != nullptr; n = n->next) {
+        for (EntityNode* n = world.whirlList->head(); n != nullptr; n = n->next) {
             n->entity->setLife(151);
             n->entity->setDirection(directionDownRight);
         }
         for (int i = 0; i < 600; ++i) {
             frame();
-            for (EntityList* list : {foodList, vobList, remainsList, whirlList})
+            for (EntityList* list :
+                 {world.foodList, world.vobList, world.remainsList, world.whirlList})
                 ASSERT_EQ(list->population(), nodeCount(list));
         }
     }

@@ -42,7 +42,7 @@ class SaverWindow : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        saved = liveOptions;
+        saved = saverWorld.liveOptions;
         resetSaverHost();
         resetSaverRun();
         saverInstance = GetModuleHandleA(nullptr);
@@ -57,8 +57,8 @@ protected:
         drainQuit();
         resetSaverHost();
         resetSaverRun();
-        liveOptions = saved;
-        strengthResetRequested = 0;
+        saverWorld.liveOptions = saved;
+        saverWorld.strengthResetRequested = 0;
     }
 
     void openFullScreen()
@@ -126,10 +126,10 @@ TEST_F(SaverWindow, TakesTheStoredSettingsOnlyWhenTheyAreAWholeRecord)
     };
     for (const auto& c : cases) {
         ASSERT_TRUE(writeRawValue("Options", c.bytes, c.type));
-        liveOptions = presetAlgorithms[0];
+        saverWorld.liveOptions = presetAlgorithms[0];
         openFullScreen();
         const OptionsRecord& expected = c.taken ? presetAlgorithms[2] : presetAlgorithms[0];
-        EXPECT_EQ(recordBytes(&liveOptions, 128), recordBytes(&expected, 128)) << c.what;
+        EXPECT_EQ(recordBytes(&saverWorld.liveOptions, 128), recordBytes(&expected, 128)) << c.what;
         DestroyWindow(window);
         window = nullptr;
         resetSaverHost();
@@ -187,18 +187,18 @@ TEST_F(SaverWindow, FunctionKeysChangeTheLiveSettingsAndNeverClose)
         {VK_F3, 1, 0, 1, 2, 0, 1}, {VK_F3, 2, 1, 1, 0, 1, 1},
     };
     for (const auto& c : cases) {
-        liveOptions.statsMode = c.statsMode;
-        liveOptions.includeLife = c.includeLife;
-        liveOptions.showCloud = c.showCloud;
+        saverWorld.liveOptions.statsMode = c.statsMode;
+        saverWorld.liveOptions.includeLife = c.includeLife;
+        saverWorld.liveOptions.showCloud = c.showCloud;
         EXPECT_EQ(SendMessageA(window, WM_KEYDOWN, c.key, 0), 0);
-        EXPECT_EQ(liveOptions.statsMode, c.expectStats) << "key " << c.key;
-        EXPECT_EQ(liveOptions.includeLife, c.expectLife) << "key " << c.key;
-        EXPECT_EQ(liveOptions.showCloud, c.expectCloud) << "key " << c.key;
+        EXPECT_EQ(saverWorld.liveOptions.statsMode, c.expectStats) << "key " << c.key;
+        EXPECT_EQ(saverWorld.liveOptions.includeLife, c.expectLife) << "key " << c.key;
+        EXPECT_EQ(saverWorld.liveOptions.showCloud, c.expectCloud) << "key " << c.key;
         EXPECT_FALSE(closeWasPosted(window));
     }
-    strengthResetRequested = 0;
+    saverWorld.strengthResetRequested = 0;
     SendMessageA(window, WM_KEYDOWN, VK_F12, 0);
-    EXPECT_EQ(strengthResetRequested, 1);
+    EXPECT_EQ(saverWorld.strengthResetRequested, 1);
     EXPECT_FALSE(closeWasPosted(window));
 }
 

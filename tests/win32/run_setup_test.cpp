@@ -89,7 +89,7 @@ class RunSetUpInVirtualDesktop : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        saved = liveOptions;
+        saved = saverWorld.liveOptions;
         resetSaverHost();
         resetSaverRun();
         saverInstance = GetModuleHandleA(nullptr);
@@ -98,9 +98,9 @@ protected:
         ASSERT_NE(window, nullptr);
         KillTimer(window, 1);
         // After the window's creation, which loads whatever the registry holds.
-        liveOptions = presetAlgorithms[0];
-        liveOptions.initialVobs = 20;
-        liveOptions.whirlCount = 5;
+        saverWorld.liveOptions = presetAlgorithms[0];
+        saverWorld.liveOptions.initialVobs = 20;
+        saverWorld.liveOptions.whirlCount = 5;
     }
     void TearDown() override
     {
@@ -112,7 +112,7 @@ protected:
         }
         resetSaverHost();
         resetSaverRun();
-        liveOptions = saved;
+        saverWorld.liveOptions = saved;
     }
 
     OptionsRecord saved{};
@@ -121,9 +121,9 @@ protected:
 
 TEST_F(RunSetUpInVirtualDesktop, TakesTheModeBuildsTheWorldAndGivesEverythingBack)
 {
-    liveOptions.screenWidth = 800;
-    liveOptions.screenHeight = 600;
-    liveOptions.screenDepth = 16;
+    saverWorld.liveOptions.screenWidth = 800;
+    saverWorld.liveOptions.screenHeight = 600;
+    saverWorld.liveOptions.screenDepth = 16;
     int cursorBefore = cursorCount();
 
     ASSERT_EQ(setUpRun(window), 0);
@@ -133,9 +133,9 @@ TEST_F(RunSetUpInVirtualDesktop, TakesTheModeBuildsTheWorldAndGivesEverythingBac
     ASSERT_NE(primarySurface, nullptr);
     ASSERT_NE(backSurface, nullptr);
     EXPECT_EQ(surfaceWidth(backSurface), 800);
-    ASSERT_NE(vobList, nullptr);
-    EXPECT_EQ(vobList->population(), 20);
-    EXPECT_EQ(whirlList->population(), 5);
+    ASSERT_NE(saverWorld.vobList, nullptr);
+    EXPECT_EQ(saverWorld.vobList->population(), 20);
+    EXPECT_EQ(saverWorld.whirlList->population(), 5);
     EXPECT_EQ(cursorCount(), cursorBefore - 1);
 
     std::vector<RECT> clip = backClipList();
@@ -149,16 +149,16 @@ TEST_F(RunSetUpInVirtualDesktop, TakesTheModeBuildsTheWorldAndGivesEverythingBac
     EXPECT_EQ(primarySurface, nullptr);
     EXPECT_EQ(directDraw, nullptr);
     EXPECT_EQ(keyboardDevice, nullptr);
-    EXPECT_EQ(vobList, nullptr);
+    EXPECT_EQ(saverWorld.vobList, nullptr);
     EXPECT_EQ(cursorCount(), cursorBefore);
     EXPECT_NE(GetSystemMetrics(SM_CXSCREEN), 800);
 }
 
 TEST_F(RunSetUpInVirtualDesktop, ARefusedModeFallsBackToTheDesktopsOwnAfterItsBox)
 {
-    liveOptions.screenWidth = 123;
-    liveOptions.screenHeight = 45;
-    liveOptions.screenDepth = 16;
+    saverWorld.liveOptions.screenWidth = 123;
+    saverWorld.liveOptions.screenHeight = 45;
+    saverWorld.liveOptions.screenDepth = 16;
     int desktopWidth = GetSystemMetrics(SM_CXSCREEN);
     int cursorBefore = cursorCount();
     BoxAnswerer answerer;
@@ -181,9 +181,9 @@ TEST_F(RunSetUpInVirtualDesktop, ARefusedModeFallsBackToTheDesktopsOwnAfterItsBo
 
 TEST_F(RunSetUpInVirtualDesktop, SetUpThatStillFailsInTheDesktopsModeEndsTheSaverAfterItsBox)
 {
-    liveOptions.screenWidth = 123;
-    liveOptions.screenHeight = 45;
-    liveOptions.screenDepth = 16;
+    saverWorld.liveOptions.screenWidth = 123;
+    saverWorld.liveOptions.screenHeight = 45;
+    saverWorld.liveOptions.screenDepth = 16;
     BoxAnswerer answerer;
     EXPECT_EQ(setUpRun(window), 1);
     // A module without the world's bitmaps: the sprites cannot be loaded.
@@ -205,8 +205,8 @@ TEST_F(RunSetUpInVirtualDesktop, SetUpThatStillFailsInTheDesktopsModeEndsTheSave
 // password dialog); the ticks meanwhile must not take the screen again.
 TEST_F(RunSetUpInVirtualDesktop, AStoppedLoadingScreenClosesQuietlyAndNoLaterTickSetsUpAgain)
 {
-    liveOptions.initialVobs = 5000;
-    liveOptions.maxEntities = 5000;
+    saverWorld.liveOptions.initialVobs = 5000;
+    saverWorld.liveOptions.maxEntities = 5000;
     int desktopWidth = GetSystemMetrics(SM_CXSCREEN);
     BoxAnswerer answerer;
     {
@@ -220,7 +220,7 @@ TEST_F(RunSetUpInVirtualDesktop, AStoppedLoadingScreenClosesQuietlyAndNoLaterTic
     for (int i = 0; i < 3; ++i)
         tick(window);
     EXPECT_EQ(directDraw, nullptr);
-    EXPECT_EQ(vobList, nullptr);
+    EXPECT_EQ(saverWorld.vobList, nullptr);
     EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), desktopWidth);
     EXPECT_TRUE(answerer.boxes().empty());
 }
@@ -251,7 +251,7 @@ TEST_F(RunSetUpInVirtualDesktop, ThreeFailedAttemptsEndTheSaverAndLaterTicksTryN
         tick(window);
     EXPECT_EQ(answerer.boxes().size(), 3u);
     EXPECT_EQ(directDraw, nullptr);
-    EXPECT_EQ(vobList, nullptr);
+    EXPECT_EQ(saverWorld.vobList, nullptr);
 }
 
 }  // namespace

@@ -19,10 +19,10 @@
 namespace {
 
 // Which of the world's sheets: the addresses differ from run to run.
-int64_t sheetNumber(const SpriteSheet* sheet)
+int64_t sheetNumber(const World& world, const SpriteSheet* sheet)
 {
-    const SpriteSheet* sheets[] = {vobSheet,     weakVobSheet, megaVobSheet,
-                                   remainsSheet, foodSheet,    whirlSheet};
+    const SpriteSheet* sheets[] = {world.vobSheet,     world.weakVobSheet, world.megaVobSheet,
+                                   world.remainsSheet, world.foodSheet,    world.whirlSheet};
     for (int64_t i = 0; i < 6; ++i)
         if (sheet == sheets[i])
             return i;
@@ -31,23 +31,39 @@ int64_t sheetNumber(const SpriteSheet* sheet)
 
 // Every field of every entity in list order, the lists' counters, the
 // countdown and the generator: anything a rule could ever read.
-std::string worldState()
+std::string worldState(const World& world)
 {
-    std::string state = std::to_string(randomState()) + " " + std::to_string(rebirthCountdown);
-    for (const EntityList* list : {foodList, vobList, remainsList, whirlList}) {
+    std::string state =
+        std::to_string(randomState(world.random)) + " " + std::to_string(world.rebirthCountdown);
+    for (const EntityList* list :
+         {world.foodList, world.vobList, world.remainsList, world.whirlList}) {
         state += " |" + std::to_string(list->population()) + "," + std::to_string(list->history()) +
                  "," + std::to_string(list->peak());
         for (const EntityNode* node = list->head(); node != nullptr; node = node->next) {
             const Entity& e = *node->entity;
-            for (int64_t value :
-                 {sheetNumber(e.sheet()),   int64_t(e.animMode()),  int64_t(e.columns()),
-                  int64_t(e.rows()),        int64_t(e.column()),    int64_t(e.row()),
-                  int64_t(e.prevX()),       int64_t(e.prevY()),     int64_t(e.frameTick()),
-                  int64_t(e.frameDelay()),  int64_t(e.alive()),     int64_t(e.x()),
-                  int64_t(e.y()),           int64_t(e.cellWidth()), int64_t(e.cellHeight()),
-                  int64_t(e.direction()),   int64_t(e.speed()),     int64_t(e.strength()),
-                  int64_t(e.strengthCap()), int64_t(e.life()),      int64_t(e.steerHold()),
-                  int64_t(e.depositX()),    int64_t(e.depositY())})
+            for (int64_t value : {sheetNumber(world, e.sheet()),
+                                  int64_t(e.animMode()),
+                                  int64_t(e.columns()),
+                                  int64_t(e.rows()),
+                                  int64_t(e.column()),
+                                  int64_t(e.row()),
+                                  int64_t(e.prevX()),
+                                  int64_t(e.prevY()),
+                                  int64_t(e.frameTick()),
+                                  int64_t(e.frameDelay()),
+                                  int64_t(e.alive()),
+                                  int64_t(e.x()),
+                                  int64_t(e.y()),
+                                  int64_t(e.cellWidth()),
+                                  int64_t(e.cellHeight()),
+                                  int64_t(e.direction()),
+                                  int64_t(e.speed()),
+                                  int64_t(e.strength()),
+                                  int64_t(e.strengthCap()),
+                                  int64_t(e.life()),
+                                  int64_t(e.steerHold()),
+                                  int64_t(e.depositX()),
+                                  int64_t(e.depositY())})
                 state += " " + std::to_string(value);
         }
     }
@@ -77,21 +93,19 @@ Outcome runWorld(const OptionsRecord& record, uint32_t seed, int32_t frames, boo
     Outcome outcome;
     EXPECT_TRUE(openHeadlessDisplay(800, 600, 16));
     setDisplayDrawing(draw);
-    liveOptions = record;
-    rebirthCountdown = rebirthFrames;
-    seedRandom(seed);
-    EXPECT_EQ(worldComplete, setUpWorld());
+    World world;
+    world.liveOptions = record;
+    seedRandom(world.random, seed);
+    EXPECT_EQ(worldComplete, setUpWorld(world));
     for (int32_t frame = 0; frame < frames; ++frame) {
-        const int32_t population = vobList->population();
-        EXPECT_EQ(frameDone, runFrame());
-        outcome.reborn = outcome.reborn || (population == 0 && vobList->population() > 0);
-        outcome.states.push_back(worldState());
+        const int32_t population = world.vobList->population();
+        EXPECT_EQ(frameDone, runFrame(world));
+        outcome.reborn = outcome.reborn || (population == 0 && world.vobList->population() > 0);
+        outcome.states.push_back(worldState(world));
         outcome.drewSomething = outcome.drewSomething || backSurfaceHasInk();
     }
-    tearDownWorld();
+    tearDownWorld(world);
     closeHeadlessDisplay();
-    liveOptions = presetAlgorithms[0];
-    rebirthCountdown = rebirthFrames;
     return outcome;
 }
 

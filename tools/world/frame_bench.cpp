@@ -8,7 +8,7 @@
 #include "sim/entity_list.h"
 #include "sim/food_search.h"
 #include "sim/world.h"
-#include "tools/world/world_figures.h"
+#include "run/world_figures.h"
 
 namespace {
 
@@ -41,7 +41,7 @@ void FrameBench::beginFrame()
     frameStartMs_ = steadyMs();
 }
 
-void FrameBench::endFrame(int64_t frame, int64_t lastFrame)
+void FrameBench::endFrame(const World& world, int64_t frame, int64_t lastFrame)
 {
     const double whole = steadyMs() - frameStartMs_;
     processor_.add(processorMs() - processorAtStartMs_);
@@ -51,7 +51,7 @@ void FrameBench::endFrame(int64_t frame, int64_t lastFrame)
     simulation_.add(whole - drawing);
     frames_ += 1;
 
-    const int32_t population = vobList != nullptr ? vobList->population() : 0;
+    const int32_t population = world.vobList != nullptr ? world.vobList->population() : 0;
     if (population > largestPopulation_) {
         largestPopulation_ = population;
         largestPopulationFrame_ = frame;
@@ -64,17 +64,17 @@ void FrameBench::endFrame(int64_t frame, int64_t lastFrame)
         residentLastKb_ = statusKb("VmRSS");
 }
 
-void FrameBench::print(int64_t lastFrame) const
+void FrameBench::print(const World& world, int64_t lastFrame) const
 {
     std::printf("bench: %lld frames, ms per frame: mean %.4f min %.4f max %.4f\n",
                 static_cast<long long>(frames_), whole_.meanMs(), whole_.minMs, whole_.maxMs);
     printSpread("simulation", simulation_);
     printSpread("drawing", drawing_);
     printSpread("processor", processor_);
-    const FoodSearchCounts searches = foodSearchCounts();
+    const FoodSearchCounts searches = world.food.counts;
     std::printf("bench: food searches: %lld by the index, %lld by walking the list%s\n",
                 static_cast<long long>(searches.indexed), static_cast<long long>(searches.walked),
-                foodSearch() == FoodSearch::walk ? " (--walk-food)" : "");
+                world.food.search == FoodSearch::walk ? " (--walk-food)" : "");
     std::printf("bench: resident memory kB: frame 1 %lld, frame %lld %lld, last %lld, peak %lld\n",
                 static_cast<long long>(residentFirstKb_), static_cast<long long>(lastFrame / 2),
                 static_cast<long long>(residentHalfwayKb_), static_cast<long long>(residentLastKb_),
@@ -82,5 +82,5 @@ void FrameBench::print(int64_t lastFrame) const
     std::printf("bench: largest population %d at frame %lld\n", largestPopulation_,
                 static_cast<long long>(largestPopulationFrame_));
     std::printf("bench: last frame: %s\n",
-                formatWorldFigures(lastFrame, collectWorldFigures()).c_str());
+                formatWorldFigures(lastFrame, collectWorldFigures(world)).c_str());
 }

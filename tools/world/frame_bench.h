@@ -8,13 +8,15 @@
 
 #include "host/sdl/frame_timing.h"
 
+struct World;
+
 class FrameBench {
 public:
     // Switches the backend's drawing clock on.
     FrameBench();
     void beginFrame();
-    void endFrame(int64_t frame, int64_t lastFrame);
-    void print(int64_t lastFrame) const;
+    void endFrame(const World& world, int64_t frame, int64_t lastFrame);
+    void print(const World& world, int64_t lastFrame) const;
 
 private:
     int64_t frames_ = 0;

@@ -13,6 +13,7 @@
 #include "settings/options_record.h"
 #include "sim/food_search.h"
 #include "sim/random.h"
+#include "sim/world.h"
 #ifndef _WIN32
 #include <sys/statvfs.h>
 
@@ -20,7 +21,7 @@
 #endif
 #include "tools/world/output_file.h"
 #include "tools/world/runner_options.h"
-#include "tools/world/world_figures.h"
+#include "run/world_figures.h"
 
 namespace {
 
@@ -42,10 +43,10 @@ std::string framePath(const std::string& directory, int64_t frame, int64_t lastF
     return (std::filesystem::path(directory) / name).string();
 }
 
-bool reportMissingParts()
+bool reportMissingParts(const World& world)
 {
     bool missing = false;
-    for (const std::string& part : missingWorldParts()) {
+    for (const std::string& part : missingWorldParts(world)) {
         std::fprintf(stderr, "tovrine-world: %s\n", part.c_str());
         missing = true;
     }
@@ -138,11 +139,14 @@ private:
 // The figures of every frame, to stdout (--stats) and to the CSV file.
 class FigureOutput {
 public:
-    FigureOutput(bool stats, CsvOutput* csv) : stats_(stats), csv_(csv) {}
+    FigureOutput(const World& world, bool stats, CsvOutput* csv)
+        : world_(world), stats_(stats), csv_(csv)
+    {
+    }
 
     void start()
     {
-        WorldFigures figures = collectWorldFigures();
+        WorldFigures figures = collectWorldFigures(world_);
         watch_.emplace(figures);
         if (csv_ != nullptr)
             csv_->noteWrite(std::fprintf(csv_->file(), "%s\n", csvHeader().c_str()));
@@ -152,7 +156,7 @@ public:
     {
         if (!stats_ && csv_ == nullptr)
             return;
-        WorldFigures figures = collectWorldFigures();
+        WorldFigures figures = collectWorldFigures(world_);
         write(frame, figures, watch_->observe(figures));
     }
 
@@ -172,6 +176,7 @@ private:
                 formatCsvRow(frame, figures, changes, watch_->civilizations()).c_str()));
     }
 
+    const World& world_;
     bool stats_;
     CsvOutput* csv_;
     std::optional<CivilizationWatch> watch_;
@@ -199,7 +204,7 @@ bool wholePng(const std::string& path)
     return whole;
 }
 
-int runWorld(const RunnerOptions& options, CsvOutput* csv, int& statsFailure)
+int runWorld(World& world, const RunnerOptions& options, CsvOutput* csv, int& statsFailure)
 {
     if (!options.pngDirectory.empty()) {
         std::error_code error;
@@ -207,15 +212,15 @@ int runWorld(const RunnerOptions& options, CsvOutput* csv, int& statsFailure)
         if (error)
             return fail("cannot create \"" + options.pngDirectory + "\": " + error.message());
     }
-    seedRandom(options.seed);
-    int32_t setUp = setUpWorld();
+    seedRandom(world.random, options.seed);
+    int32_t setUp = setUpWorld(world);
     if (setUp == worldOutOfMemory)
         return fail("out of memory while building the world");
     if (setUp != worldComplete)
         return fail("world set-up was interrupted");
-    if (reportMissingParts() || quitRequested())
+    if (reportMissingParts(world) || quitRequested())
         return fail("the world is incomplete");
-    FigureOutput figures(options.stats, csv);
+    FigureOutput figures(world, options.stats, csv);
     figures.start();
 
 #ifdef _WIN32
@@ -224,8 +229,8 @@ int runWorld(const RunnerOptions& options, CsvOutput* csv, int& statsFailure)
         return fail("--bench is measured on the native build only");
     struct NoBench {
         void beginFrame() {}
-        void endFrame(int64_t, int64_t) {}
-        void print(int64_t) const {}
+        void endFrame(const World&, int64_t, int64_t) {}
+        void print(const World&, int64_t) const {}
     };
     std::optional<NoBench> bench;
 #else
@@ -236,10 +241,10 @@ int runWorld(const RunnerOptions& options, CsvOutput* csv, int& statsFailure)
     for (int64_t frame = 1; frame <= options.frames; ++frame) {
         if (bench)
             bench->beginFrame();
-        if (runFrame() == frameOutOfMemory)
+        if (runFrame(world) == frameOutOfMemory)
             return fail("out of memory at frame " + std::to_string(frame));
         if (bench)
-            bench->endFrame(frame, options.frames);
+            bench->endFrame(world, frame, options.frames);
         if (quitRequested())
             return fail("the run was ended at frame " + std::to_string(frame) +
                         " (a sheet could not be measured)");
@@ -261,7 +266,7 @@ int runWorld(const RunnerOptions& options, CsvOutput* csv, int& statsFailure)
     }
     statsFailure = figures.statsFailure();
     if (bench)
-        bench->print(options.frames);
+        bench->print(world, options.frames);
     return 0;
 }
 
@@ -293,8 +298,9 @@ int main(int argc, char** argv)
             return fail(error);
         csv = &csvFile;
     }
-    liveOptions = record;
-    setFoodSearch(options.walkFood ? FoodSearch::walk : FoodSearch::indexed);
+    World world;
+    world.liveOptions = record;
+    world.food.search = options.walkFood ? FoodSearch::walk : FoodSearch::indexed;
     if (!openHeadlessDisplay(record.screenWidth, record.screenHeight, record.screenDepth))
         return fail("cannot open a " + std::to_string(record.screenWidth) + " x " +
                     std::to_string(record.screenHeight) + " x " +
@@ -303,8 +309,8 @@ int main(int argc, char** argv)
     setDisplayDrawing(!options.noDraw);
 #endif
     int statsFailure = 0;
-    int result = runWorld(options, csv, statsFailure);
-    tearDownWorld();
+    int result = runWorld(world, options, csv, statsFailure);
+    tearDownWorld(world);
     closeHeadlessDisplay();
     if (csv != nullptr && !csv->close(result == 0, error) && result == 0)
         result = fail(error);

@@ -5,6 +5,7 @@
 
 #include "host/record_file.h"
 #include "host/whole_number.h"
+#include "tools/world/argument_loop.h"
 
 namespace {
 
@@ -107,42 +108,19 @@ bool parseRunnerArguments(int argc, const char* const* argv, RunnerOptions& opti
                           std::string& error)
 {
     bool presetGiven = false;
-    std::vector<std::string> seen;
-    for (int i = 1; i < argc; ++i) {
-        std::string name = argv[i];
-        // Only --set may come again (for other fields): a second value of
-        // any other option would silently win.
-        if (name != "--set") {
-            for (const std::string& known : seen)
-                if (known == name) {
-                    error = name + " is given twice";
-                    return false;
-                }
-            seen.push_back(name);
-        }
-        if (name == "--stats") {
-            options.stats = true;
-        } else if (name == "--bench") {
-            options.bench = true;
-        } else if (name == "--walk-food") {
-            options.walkFood = true;
-        } else if (name == "--no-draw") {
-            options.noDraw = true;
-        } else if (name == "--help" || name == "-h") {
-            options.help = true;
-        } else if (takesValue(name)) {
-            if (i + 1 >= argc) {
-                error = name + " wants a value";
-                return false;
-            }
-            if (!takeOption(name, argv[++i], options, error))
-                return false;
-            presetGiven = presetGiven || name == "--preset";
-        } else {
-            error = "unknown argument \"" + name + "\"";
-            return false;
-        }
-    }
+    ArgumentRules rules;
+    // Only --set may come again (for other fields).
+    rules.repeatable = [](const std::string& name) { return name == "--set"; };
+    rules.switches = {{"--stats", &options.stats},        {"--bench", &options.bench},
+                      {"--walk-food", &options.walkFood}, {"--no-draw", &options.noDraw},
+                      {"--help", &options.help},          {"-h", &options.help}};
+    rules.takesValue = takesValue;
+    rules.takeValue = [&](const std::string& name, const char* value, std::string& fault) {
+        presetGiven = presetGiven || name == "--preset";
+        return takeOption(name, value, options, fault);
+    };
+    if (!readArguments(argc, argv, rules, error))
+        return false;
     if (presetGiven && !options.recordPath.empty()) {
         error = "--preset and --record exclude each other";
         return false;

@@ -9,6 +9,7 @@
 #include "host/whole_number.h"
 #include "settings/options_record.h"
 #include "settings/record_fields.h"
+#include "tools/world/argument_loop.h"
 
 namespace {
 
@@ -357,39 +358,17 @@ std::string sweepUsage()
 bool parseSweepArguments(int argc, const char* const* argv, SweepOptions& options,
                          std::string& error)
 {
-    std::vector<std::string> seen;
-    for (int i = 1; i < argc; ++i) {
-        std::string name = argv[i];
-        if (!repeatable(name)) {
-            for (const std::string& known : seen)
-                if (known == name) {
-                    error = name + " is given twice";
-                    return false;
-                }
-            seen.push_back(name);
-        }
-        if (name == "--draw") {
-            options.draw = true;
-        } else if (name == "--keep-csv") {
-            options.keepCsv = true;
-        } else if (name == "--resume") {
-            options.resume = true;
-        } else if (name == "--force") {
-            options.force = true;
-        } else if (name == "--help" || name == "-h") {
-            options.help = true;
-        } else if (takesValue(name)) {
-            if (i + 1 >= argc) {
-                error = name + " wants a value";
-                return false;
-            }
-            if (!takeValue(name, argv[++i], options, error))
-                return false;
-        } else {
-            error = "unknown argument \"" + name + "\"";
-            return false;
-        }
-    }
+    ArgumentRules rules;
+    rules.repeatable = repeatable;
+    rules.switches = {{"--draw", &options.draw},     {"--keep-csv", &options.keepCsv},
+                      {"--resume", &options.resume}, {"--force", &options.force},
+                      {"--help", &options.help},     {"-h", &options.help}};
+    rules.takesValue = takesValue;
+    rules.takeValue = [&options](const std::string& name, const char* value, std::string& fault) {
+        return takeValue(name, value, options, fault);
+    };
+    if (!readArguments(argc, argv, rules, error))
+        return false;
     if (options.help)
         return true;
     if (options.outDirectory.empty()) {

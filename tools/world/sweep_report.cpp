@@ -11,8 +11,8 @@
 #include <boost/math/distributions/normal.hpp>
 #include <boost/math/distributions/students_t.hpp>
 
+#include "run/world_figures.h"
 #include "tools/world/output_file.h"
-#include "tools/world/world_figures.h"
 
 namespace {
 

@@ -17,14 +17,14 @@ namespace {
 
 using OutOfMemory = RunWorldTest;
 
-void expectWorldFreed()
+void expectWorldFreed(const World& world)
 {
-    EXPECT_EQ(nullptr, vobList);
-    EXPECT_EQ(nullptr, whirlList);
-    EXPECT_EQ(nullptr, foodList);
-    EXPECT_EQ(nullptr, remainsList);
-    EXPECT_EQ(nullptr, vobSheet);
-    EXPECT_EQ(nullptr, overlayFont);
+    EXPECT_EQ(nullptr, world.vobList);
+    EXPECT_EQ(nullptr, world.whirlList);
+    EXPECT_EQ(nullptr, world.foodList);
+    EXPECT_EQ(nullptr, world.remainsList);
+    EXPECT_EQ(nullptr, world.vobSheet);
+    EXPECT_EQ(nullptr, world.overlayFont);
 }
 
 TEST_F(OutOfMemory, SetUpReportsItAndFreesWhatItBuiltWhereverItRunsOut)
@@ -37,14 +37,14 @@ TEST_F(OutOfMemory, SetUpReportsItAndFreesWhatItBuiltWhereverItRunsOut)
         result = buildWorld();
         stopFailingAllocations();
         if (result == worldOutOfMemory)
-            expectWorldFreed();
+            expectWorldFreed(world);
         else
             EXPECT_EQ(0, refusedAllocations());
     }
     EXPECT_EQ(worldComplete, result);
     // Sheets, lists, fonts, ten Vobs and two whirls: each failed in turn.
     EXPECT_GT(allowed, 30);
-    EXPECT_EQ(10, vobList->population());
+    EXPECT_EQ(10, world.vobList->population());
 }
 
 TEST_F(OutOfMemory, AFrameReportsItFreesTheWorldAndLaterFramesOnlyClearAndFlip)
@@ -66,14 +66,14 @@ TEST_F(OutOfMemory, AFrameReportsItFreesTheWorldAndLaterFramesOnlyClearAndFlip)
                           Case{"rebirth", extinct, 0}, Case{"rebirth", extinct, 5}}) {
         c.prepare();
         failAllocationsAfter(c.allowed);
-        int32_t result = runFrame();
+        int32_t result = runFrame(world);
         stopFailingAllocations();
         ASSERT_EQ(frameOutOfMemory, result) << c.name << ", " << c.allowed << " allowed";
-        expectWorldFreed();
-        EXPECT_EQ(rebirthFrames, rebirthCountdown) << c.name;
+        expectWorldFreed(world);
+        EXPECT_EQ(rebirthFrames, world.rebirthCountdown) << c.name;
 
         int32_t flips = flipCount();
-        EXPECT_EQ(frameDone, runFrame()) << c.name;
+        EXPECT_EQ(frameDone, runFrame(world)) << c.name;
         EXPECT_EQ(flips + 1, flipCount()) << c.name;
     }
 }

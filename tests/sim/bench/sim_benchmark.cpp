@@ -14,7 +14,7 @@
 
 namespace {
 
-struct BenchWorld {
+struct BenchWorld : World {
     BenchWorld()
     {
         openHeadlessDisplay(800, 600, 16);
@@ -23,36 +23,30 @@ struct BenchWorld {
         megaVobSheet = new SpriteSheet(113);
         remainsSheet = new SpriteSheet(112);
         foodSheet = new SpriteSheet(110);
-        vobList = new EntityList;
-        foodList = new EntityList;
-        remainsList = new EntityList;
+        vobList = new EntityList(memory);
+        foodList = new EntityList(memory);
+        remainsList = new EntityList(memory);
         liveOptions = presetAlgorithms[0];
         liveOptions.statsMode = 0;
-        seedRandom(1);
+        seedRandom(random, 1);
     }
     ~BenchWorld()
     {
-        delete vobList;
-        delete foodList;
-        delete remainsList;
-        for (SpriteSheet* s : {vobSheet, weakVobSheet, megaVobSheet, remainsSheet, foodSheet})
-            delete s;
-        vobList = foodList = remainsList = nullptr;
-        vobSheet = weakVobSheet = megaVobSheet = remainsSheet = foodSheet = nullptr;
+        releaseWorld(*this);
         closeHeadlessDisplay();
     }
 };
 
-int32_t scatter(int32_t range) { return randomInRange(0, range); }
+int32_t scatter(World& world, int32_t range) { return randomInRange(world.random, 0, range); }
 
 // One re-measurement of a sheet, as a Vob crossing a level does.
 void adoptSheet(benchmark::State& state)
 {
     BenchWorld world;
-    Entity vob(vobSheet, directionalAnimation);
+    Entity vob(world.vobSheet, directionalAnimation, world.size);
     bool mega = false;
     for (auto _ : state) {
-        vob.adoptSheet(mega ? megaVobSheet : vobSheet);
+        vob.adoptSheet(mega ? world.megaVobSheet : world.vobSheet);
         mega = !mega;
         benchmark::DoNotOptimize(vob.cellWidth());
     }
@@ -65,19 +59,21 @@ void vobPass(benchmark::State& state)
 {
     BenchWorld world;
     for (int64_t i = 0; i < state.range(0); ++i) {
-        vobList->append(new Entity(vobSheet, directionalAnimation));
-        vobList->last()->setPosition(scatter(780), scatter(580));
-        vobList->last()->setStrength(1000);
-        vobList->last()->setSteerHold(1 << 30);
+        world.vobList->append(
+            makeInWorld<Entity>(world.memory, world.vobSheet, directionalAnimation, world.size));
+        world.vobList->last()->setPosition(scatter(world, 780), scatter(world, 580));
+        world.vobList->last()->setStrength(1000);
+        world.vobList->last()->setSteerHold(1 << 30);
     }
     for (int64_t i = 0; i < state.range(1); ++i) {
-        foodList->append(new Entity(foodSheet, cyclicAnimation));
-        foodList->last()->setPosition(scatter(790), scatter(590));
-        foodList->last()->setStrength(1);  // eaten food is dead but stays listed
+        world.foodList->append(
+            makeInWorld<Entity>(world.memory, world.foodSheet, cyclicAnimation, world.size));
+        world.foodList->last()->setPosition(scatter(world, 790), scatter(world, 590));
+        world.foodList->last()->setStrength(1);  // eaten food is dead but stays listed
     }
     for (auto _ : state) {
-        for (EntityNode* n = vobList->head(); n != nullptr;)
-            n = tickVob(n);
+        for (EntityNode* n = world.vobList->head(); n != nullptr;)
+            n = tickVob(world, n);
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
@@ -92,10 +88,12 @@ void appendToLongList(benchmark::State& state)
 {
     BenchWorld world;
     for (int i = 0; i < 5000; ++i)
-        vobList->append(new Entity(vobSheet, directionalAnimation));
+        world.vobList->append(
+            makeInWorld<Entity>(world.memory, world.vobSheet, directionalAnimation, world.size));
     for (auto _ : state) {
-        vobList->append(new Entity(vobSheet, directionalAnimation));
-        vobList->remove(vobList->head());
+        world.vobList->append(
+            makeInWorld<Entity>(world.memory, world.vobSheet, directionalAnimation, world.size));
+        world.vobList->remove(world.vobList->head());
     }
 }
 BENCHMARK(appendToLongList);

@@ -1,4 +1,4 @@
-#include "tools/world/world_figures.h"
+#include "run/world_figures.h"
 
 #include <cstdio>
 
@@ -19,12 +19,14 @@ int64_t countedSince(int32_t before, int32_t now)
 
 }  // namespace
 
-WorldFigures collectWorldFigures()
+WorldFigures collectWorldFigures(const World& world)
 {
+    const EntityList* vobList = world.vobList;
+    const EntityList* remainsList = world.remainsList;
     WorldFigures figures;
-    figures.food = populationOf(foodList);
+    figures.food = populationOf(world.foodList);
     figures.remains = populationOf(remainsList);
-    figures.whirls = populationOf(whirlList);
+    figures.whirls = populationOf(world.whirlList);
     figures.remainsHistory = remainsList != nullptr ? remainsList->history() : 0;
     if (vobList == nullptr)
         return figures;

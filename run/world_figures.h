@@ -1,8 +1,11 @@
-// The figures tovrine-world prints for a frame.
+// A world's figures for a frame: what tovrine-world prints, the sweeps
+// summarise and the page charts, read from the world without changing it.
 #pragma once
 
 #include <cstdint>
 #include <string>
+
+struct World;
 
 struct WorldFigures {
     int32_t vobs = 0;
@@ -22,7 +25,7 @@ struct WorldFigures {
 
 // Counts of the four lists and sums over vobList's entities; a list that
 // does not exist counts as empty.
-WorldFigures collectWorldFigures();
+WorldFigures collectWorldFigures(const World& world);
 
 // "frame vobs history peak food remains whirls strengthSum xSum ySum".
 std::string formatWorldFigures(int64_t frame, const WorldFigures& figures);

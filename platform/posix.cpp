@@ -1,7 +1,10 @@
-#include "render/machine_memory.h"
+#include "platform/services.h"
 
 #include <sys/resource.h>
 #include <unistd.h>
+
+#include <cstdlib>
+#include <ctime>
 
 MachineMemory machineMemory()
 {
@@ -18,3 +21,7 @@ MachineMemory machineMemory()
         machine.addressSpaceBytes = uint64_t{3} << 30;
     return machine;
 }
+
+uint32_t clockSeed() { return static_cast<uint32_t>(std::time(nullptr)); }
+
+const char* environmentValue(const char* name) { return std::getenv(name); }

@@ -1,6 +1,9 @@
-#include "render/machine_memory.h"
+#include "platform/services.h"
 
 #include <windows.h>
+
+#include <cstdlib>
+#include <ctime>
 
 MachineMemory machineMemory()
 {
@@ -14,3 +17,7 @@ MachineMemory machineMemory()
     machine.addressSpaceBytes = status.dwTotalVirtual;  // 2 GB for the 32-bit saver
     return machine;
 }
+
+uint32_t clockSeed() { return static_cast<uint32_t>(time(nullptr)); }
+
+const char* environmentValue(const char* name) { return std::getenv(name); }
