@@ -23,7 +23,7 @@ bool readArguments(int argc, const char* const* argv, const ArgumentRules& rules
     std::vector<std::string> seen;
     for (int i = 1; i < argc; ++i) {
         const std::string name = argv[i];
-        if (!rules.repeatable(name)) {
+        if (!rules.mayRepeat(name)) {
             if (std::find(seen.begin(), seen.end(), name) != seen.end()) {
                 error = name + " is given twice";
                 return false;
@@ -32,7 +32,7 @@ bool readArguments(int argc, const char* const* argv, const ArgumentRules& rules
         }
         if (takeSwitch(rules, name))
             continue;
-        if (!rules.takesValue(name)) {
+        if (!rules.hasValue(name)) {
             error = "unknown argument \"" + name + "\"";
             return false;
         }
@@ -40,7 +40,7 @@ bool readArguments(int argc, const char* const* argv, const ArgumentRules& rules
             error = name + " wants a value";
             return false;
         }
-        if (!rules.takeValue(name, argv[++i], error))
+        if (!rules.readValue(name, argv[++i], error))
             return false;
     }
     return true;

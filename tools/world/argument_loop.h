@@ -14,11 +14,11 @@ struct ArgumentSwitch {
 };
 
 struct ArgumentRules {
-    std::function<bool(const std::string& name)> repeatable;
+    std::function<bool(const std::string& name)> mayRepeat;
     std::vector<ArgumentSwitch> switches;
-    std::function<bool(const std::string& name)> takesValue;
+    std::function<bool(const std::string& name)> hasValue;
     // False with `error` set when the value is malformed or out of range.
-    std::function<bool(const std::string& name, const char* value, std::string& error)> takeValue;
+    std::function<bool(const std::string& name, const char* value, std::string& error)> readValue;
 };
 
 // Reads argv[1..]. False with `error` set at the first argument that is

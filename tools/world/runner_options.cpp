@@ -110,12 +110,12 @@ bool parseRunnerArguments(int argc, const char* const* argv, RunnerOptions& opti
     bool presetGiven = false;
     ArgumentRules rules;
     // Only --set may come again (for other fields).
-    rules.repeatable = [](const std::string& name) { return name == "--set"; };
+    rules.mayRepeat = [](const std::string& name) { return name == "--set"; };
     rules.switches = {{"--stats", &options.stats},        {"--bench", &options.bench},
                       {"--walk-food", &options.walkFood}, {"--no-draw", &options.noDraw},
                       {"--help", &options.help},          {"-h", &options.help}};
-    rules.takesValue = takesValue;
-    rules.takeValue = [&](const std::string& name, const char* value, std::string& fault) {
+    rules.hasValue = takesValue;
+    rules.readValue = [&](const std::string& name, const char* value, std::string& fault) {
         presetGiven = presetGiven || name == "--preset";
         return takeOption(name, value, options, fault);
     };

@@ -359,12 +359,12 @@ bool parseSweepArguments(int argc, const char* const* argv, SweepOptions& option
                          std::string& error)
 {
     ArgumentRules rules;
-    rules.repeatable = repeatable;
+    rules.mayRepeat = repeatable;
     rules.switches = {{"--draw", &options.draw},     {"--keep-csv", &options.keepCsv},
                       {"--resume", &options.resume}, {"--force", &options.force},
                       {"--help", &options.help},     {"-h", &options.help}};
-    rules.takesValue = takesValue;
-    rules.takeValue = [&options](const std::string& name, const char* value, std::string& fault) {
+    rules.hasValue = takesValue;
+    rules.readValue = [&options](const std::string& name, const char* value, std::string& fault) {
         return takeValue(name, value, options, fault);
     };
     if (!readArguments(argc, argv, rules, error))
