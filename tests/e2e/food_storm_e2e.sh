@@ -23,7 +23,7 @@
 # --large-modes is the quick storm of make test: each saver of the given
 # Windows builds at 1024 x 768 x 32 and x 16 (the storm with 2 000 and 500
 # whirls, so that food spreads over the screen within seconds) draws it for
-# STORM_SECONDS (default 30; 12 at 16 bits), then ends on a key with 0. At 32
+# STORM_SECONDS (default 30; 15 at 16 bits), then ends on a key with 0. At 32
 # bits the frame's present used to crash both savers after 8 to 27 seconds
 # (Wine's front buffer read after it was freed; see render/win32/display.cpp).
 set -u
@@ -61,7 +61,7 @@ large_modes() {
         for depth in 32 16; do
             record=$tmp/storm-$depth.rec
             whirls=2000 seconds=${STORM_SECONDS:-30}
-            [ "$depth" = 16 ] && whirls=500 seconds=$((seconds * 2 / 5))
+            [ "$depth" = 16 ] && whirls=500 seconds=$((seconds / 2))
             "$record_tool" make --record tests/world/records/food-storm.rec --set whirlCount=$whirls \
                 --set screenWidth=1024 --set screenHeight=768 --set screenDepth=$depth \
                 --out "$record" || return 1
