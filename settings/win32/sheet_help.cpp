@@ -5,7 +5,6 @@
 #include "settings/win32/sheet_help.h"
 
 #include <shellapi.h>
-#include <shlwapi.h>
 #include <winver.h>
 
 #include <cstdio>
