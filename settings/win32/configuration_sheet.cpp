@@ -56,7 +56,7 @@ const char* helpTopicOf(HWND page)
 {
     HWND sheet = GetParent(page);
     LRESULT index = sheet ? PropSheet_HwndToIndex(sheet, page) : -1;
-    if (index < 0 || index >= 4)
+    if (index < 0 || index >= static_cast<LRESULT>(sizeof sheetPages / sizeof sheetPages[0]))
         return "contents";
     return sheetPages[index].helpTopic;
 }
