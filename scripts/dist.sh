@@ -1,7 +1,9 @@
 #!/bin/sh
 # The Windows release: dist/tovrine-VERSION-windows.zip with tovrine.scr and
 # tovrine64.scr (without debug information), the help file with its contents
-# file, the same help as a page, README.txt and SHA256SUMS; and the web page:
+# file, the same help as a page, README.txt and SHA256SUMS, and beside it the
+# setup program dist/tovrine-VERSION-setup.exe of the same files
+# (resources/dist/setup.nsi, NSIS); and the web page:
 # dist/tovrine-VERSION-web.zip with tovrine.html, site/, README.txt, LICENSE and
 # SHA256SUMS.
 #
@@ -55,7 +57,7 @@ windows_zip() {
     fi
 
     # The readme says where to put the help file the pages open, by its name.
-    helpFile=$(sed -n 's/^const char helpFile\[\] = "\(.*\)";$/\1/p' settings/win32/configuration_sheet.cpp)
+    helpFile=$(sed -n 's/^const char helpFile\[\] = "\(.*\)";$/\1/p' settings/win32/sheet_help.cpp)
     if [ -z "$helpFile" ] || [ ! -f "resources/help/$helpFile" ] ||
         ! grep -qF "$helpFile" resources/dist/README.txt; then
         echo "dist: resources/dist/README.txt or resources/help/ lacks the help file (${helpFile:-not found})" >&2
@@ -81,7 +83,12 @@ windows_zip() {
     zip=dist/$name.zip
     pack_and_check "$work" "$name" "$zip"
 
+    setup=dist/tovrine-$version-setup.exe
+    makensis -V2 -DVERSION="$version" -DSTAGE="$PWD/$stage" -DICON="$PWD/resources/tovrine.ico" -DOUTFILE="$PWD/$setup" \
+        resources/dist/setup.nsi >/dev/null
+
     echo "dist: $zip ($(size "$zip") bytes)"
+    echo "dist: $setup ($(size "$setup") bytes)"
     for program in tovrine.scr tovrine64.scr; do
         built=build/win32/$program
         [ "$program" = tovrine64.scr ] && built=build/win64/$program

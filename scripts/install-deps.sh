@@ -14,6 +14,8 @@ FUZZ="clang libclang-rt-14-dev"
 MINGW="mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix"
 WINE="wine wine64 xvfb xdotool x11-apps imagemagick"
 WINE32="wine32:i386"
+# The Windows setup program of make dist (makensis).
+SETUP="nsis"
 # The plots of tools/plot (tovrine-sweep's pictures, make compare).
 PLOTS="python3 python3-matplotlib"
 # GNU parallel: the sweep's shards are tested run side by side with it; Slurm
@@ -38,7 +40,7 @@ command -v npm >/dev/null 2>&1 || WEB_TESTS="$WEB_TESTS npm"
 WEB="emscripten node-acorn"
 
 missing=""
-for p in $NATIVE $STYLE $CACHE $FUZZ $MINGW $WINE $WINE32 $PLOTS $SHARDS $STATISTICS $LINUX_SAVER $WEB_TESTS $WEB; do
+for p in $NATIVE $STYLE $CACHE $FUZZ $MINGW $WINE $WINE32 $SETUP $PLOTS $SHARDS $STATISTICS $LINUX_SAVER $WEB_TESTS $WEB; do
     if ! dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed$'; then
         missing="$missing $p"
     fi

@@ -33,18 +33,36 @@ void useInputDevices(LPDIRECTINPUTDEVICE keyboard, LPDIRECTINPUTDEVICE mouse)
     mouseDevice = mouse;
 }
 
-// One flip. Lost surfaces are restored (the primary brings its back buffer
-// with it) and the frame is reported as not shown: the frame driver's
-// bounded retries then drop it, so the message loop never waits on a
-// display that is gone.
+// Shows the frame by copying the whole back buffer onto the primary rather
+// than by Flip. Wine's DirectDraw (8.0, without 3D) gives the system memory
+// of its own swap-chain back buffer back to the heap after every Flip, while
+// that buffer's device context keeps pointing at it; the next Flip draws
+// through the stale context, which works only while the heap hands the same
+// address back. Once the world's growing heap takes that address (seen at
+// 1024 x 768 x 32 within seconds of a food storm), Flip reads freed memory
+// and the saver crashes. A blit onto the primary
+// never touches that buffer, and on Windows it shows the same picture.
+//
+// Lost surfaces are restored and the frame is reported as not shown: the
+// frame driver's bounded retries then drop it, so the message loop never
+// waits on a display that is gone. Wine's Blt onto a lost primary reports
+// success, so the surfaces are asked first. On Windows the primary brings
+// its back buffer with it (the back's own Restore is refused as implicitly
+// created); under Wine the back needs its own.
 bool flipDisplay()
 {
     LPDIRECTDRAWSURFACE primary = directDrawSurface(primarySurface);
-    if (!primary)
+    LPDIRECTDRAWSURFACE back = directDrawSurface(backSurface);
+    if (!primary || !back)
         return false;
-    HRESULT result = primary->Flip(nullptr, DDFLIP_WAIT);
-    if (result == DDERR_SURFACELOST)
+    HRESULT result = DDERR_SURFACELOST;
+    if (primary->IsLost() == DD_OK && back->IsLost() == DD_OK)
+        result = primary->Blt(nullptr, back, nullptr, DDBLT_WAIT, nullptr);
+    if (result == DDERR_SURFACELOST) {
         primary->Restore();
+        if (back->IsLost() == DDERR_SURFACELOST)
+            back->Restore();
+    }
     return result == DD_OK;
 }
 

@@ -64,8 +64,10 @@ INT_PTR notifyResult(HWND page, LONG_PTR result);
 // acknowledged, Help opening the help file; other notifications ignored.
 INT_PTR finishNotification(HWND page, const NMHDR& note);
 
-// Opens the help file at its contents, owned by the page: the Help button
-// (PSN_HELP) and F1 (WM_HELP, which the sheet never turns into PSN_HELP).
+// Opens the help, owned by the page (see showSheetHelp): the Help button
+// (PSN_HELP) and F1 (WM_HELP, which the sheet never turns into PSN_HELP; the
+// sheet passes on the F1 that reaches it). The web page opens at the page's
+// own topic.
 INT_PTR openHelp(HWND page);
 
 // The pages' message boxes have no owner window.

@@ -8,26 +8,58 @@
 
 #include "settings/page_text.h"
 #include "settings/win32/configuration_pages.h"
+#include "settings/win32/sheet_help.h"
 
 namespace {
 
 const int sheetIcon = 164;
-const char helpFile[] = "tovrine doreroder.hlp";
 
 struct PageDescription {
     int templateId;
     const char* title;
     DLGPROC procedure;
+    const char* helpTopic;  // its section of tovrine-help.html
 };
 
 const PageDescription sheetPages[] = {
-    {130, "Playing God!", algorithmPageProc},
-    {134, "System/Limits", limitsPageProc},
-    {153, "Load/Save", slotsPageProc},
-    {135, "Happy Happy", aboutPageProc},
+    {130, "Playing God!", algorithmPageProc, "page_god"},
+    {134, "System/Limits", limitsPageProc, "page_limits"},
+    {153, "Load/Save", slotsPageProc, "page_slots"},
+    {135, "Happy Happy", aboutPageProc, "page_about"},
 };
 
 HINSTANCE sheetInstance;
+WNDPROC sheetProcedure = nullptr;
+
+// F1 where no page control has the focus (the tabs, OK, Cancel, Help, or a
+// page without boxes) reaches the sheet, not a page: it asks for the help
+// of the page on show.
+LRESULT CALLBACK sheetHelpProc(HWND sheet, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_HELP) {
+        HWND page = PropSheet_GetCurrentPageHwnd(sheet);
+        openHelp(page ? page : sheet);
+        return TRUE;
+    }
+    return CallWindowProcA(sheetProcedure, sheet, message, wParam, lParam);
+}
+
+int CALLBACK sheetCallback(HWND sheet, UINT message, LPARAM)
+{
+    if (message == PSCB_INITIALIZED)
+        sheetProcedure = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(sheet, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(sheetHelpProc)));
+    return 0;
+}
+
+const char* helpTopicOf(HWND page)
+{
+    HWND sheet = GetParent(page);
+    LRESULT index = sheet ? PropSheet_HwndToIndex(sheet, page) : -1;
+    if (index < 0 || index >= static_cast<LRESULT>(sizeof sheetPages / sizeof sheetPages[0]))
+        return "contents";
+    return sheetPages[index].helpTopic;
+}
 
 }  // namespace
 
@@ -48,7 +80,9 @@ INT_PTR showConfigurationSheet(HWND parent)
     PROPSHEETHEADERA header;
     ZeroMemory(&header, sizeof header);
     header.dwSize = sizeof header;
-    header.dwFlags = PSH_PROPSHEETPAGE | PSH_USEICONID | PSH_NOAPPLYNOW | PSH_HASHELP;
+    header.dwFlags =
+        PSH_PROPSHEETPAGE | PSH_USEICONID | PSH_NOAPPLYNOW | PSH_HASHELP | PSH_USECALLBACK;
+    header.pfnCallback = sheetCallback;
     header.hwndParent = parent;
     header.hInstance = instance;
     header.pszIcon = MAKEINTRESOURCEA(sheetIcon);
@@ -99,7 +133,7 @@ INT_PTR finishNotification(HWND page, const NMHDR& note)
 
 INT_PTR openHelp(HWND page)
 {
-    WinHelpA(page, helpFile, HELP_FINDER, 0);
+    showSheetHelp(page, helpTopicOf(page));
     return TRUE;
 }
 

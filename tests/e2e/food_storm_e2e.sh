@@ -5,6 +5,7 @@
 #
 #   tests/e2e/food_storm_e2e.sh [NATIVE_BUILD [WIN32_BUILD]]
 #                                   (default build/native build/win32)
+#   tests/e2e/food_storm_e2e.sh --large-modes WINDOWS_BUILD... [--native NATIVE_BUILD]
 #
 # 1. tovrine-world: "out of memory at frame N" and 1.
 # 2. tovrine, the Linux saver, in its own window on a private Xvfb: its
@@ -18,8 +19,104 @@
 # the 32-bit saver). WINE_SECONDS bounds the Wine run (default 1800: at 64
 # MiB it takes about 6 minutes, drawing 99 999 whirls a frame). Exits non-zero
 # if anything failed.
+#
+# --large-modes is the quick storm of make test: each saver of the given
+# Windows builds at 1024 x 768 x 32 and x 16 (the storm with 2 000 and 500
+# whirls, so that food spreads over the screen within seconds) draws it for
+# STORM_SECONDS (default 30; 15 at 16 bits), then ends on a key with 0. At 32
+# bits the frame's present used to crash both savers after 8 to 27 seconds
+# (Wine's front buffer read after it was freed; see render/win32/display.cpp).
 set -u
 cd "$(dirname "$0")/../.."
+
+# ---- --large-modes: the quick storm at 1024 x 768 ------------------------
+large_modes() {
+    local native=build/native builds=() failed=0
+    while [ $# -gt 0 ]; do
+        case "$1" in
+            --native) native=$2; shift 2 ;;
+            *) builds+=("$1"); shift ;;
+        esac
+    done
+    local record_tool=$native/tools/record/tovrine-record
+    [ -x "$record_tool" ] || { echo "food storm: $record_tool is missing" >&2; return 2; }
+    local tmp
+    tmp=$(mktemp -d "${TMPDIR:-/tmp}/tovrine-large-storm.XXXXXX")
+    export TOVRINE_XVFB_SCREEN=1024x768x24
+    . scripts/wine-rig.sh
+    rig_start || return 1
+    local key='HKCU\Control Panel\Desktop\ScreenSavers\Tovrine (Doreroder v.1.1)'
+    local build depth saver launcher record whirls seconds
+    for build in "${builds[@]}"; do
+        saver=$build/tovrine.scr
+        [ -f "$saver" ] || saver=$build/tovrine64.scr
+        launcher=$build/tests/report_exit.exe
+        if [ ! -f "$saver" ] || [ ! -f "$launcher" ]; then
+            echo "food storm: FAILED: $build has no saver or report_exit.exe"
+            failed=1
+            continue
+        fi
+        saver=$(cd "$(dirname "$saver")" && pwd)/$(basename "$saver")
+        launcher=$(cd "$(dirname "$launcher")" && pwd)/report_exit.exe
+        for depth in 32 16; do
+            record=$tmp/storm-$depth.rec
+            whirls=2000 seconds=${STORM_SECONDS:-30}
+            [ "$depth" = 16 ] && whirls=500 seconds=$((seconds / 2))
+            "$record_tool" make --record tests/world/records/food-storm.rec --set whirlCount=$whirls \
+                --set screenWidth=1024 --set screenHeight=768 --set screenDepth=$depth \
+                --out "$record" || return 1
+            wine reg add "$key" /v Options /t REG_BINARY /d "$(xxd -p "$record" | tr -d '\n')" \
+                /f >/dev/null 2>&1 9>&-
+            large_mode_run "$(basename "$saver") at 1024x768x$depth" "$tmp/shot.png" "$seconds" \
+                "$launcher" "$saver" || failed=1
+        done
+    done
+    wine reg delete "$key" /v Options /f >/dev/null 2>&1 9>&-
+    rm -rf "$tmp"
+    return $failed
+}
+
+# Share of the screen's pixels that are not black.
+lit_share() {
+    convert "$1" -fill white +opaque black -colorspace gray -format '%[fx:mean]' info: 2>/dev/null
+}
+
+# large_mode_run NAME SHOT SECONDS LAUNCHER SAVER: the saver draws the
+# storm for SECONDS, food on a good part of the screen by then, and a key
+# ends it with 0.
+large_mode_run() {
+    local name=$1 shot=$2 seconds=$3 lit i
+    shift 3
+    rig_launch "storm,1024x768" "$@" /s
+    for i in $(seq "$seconds"); do
+        sleep 1
+        [ -s "$RIG_LAUNCH_RESULT" ] && break
+    done
+    if [ -s "$RIG_LAUNCH_RESULT" ]; then
+        rig_wait_launched 1
+        echo "food storm: FAILED: $name: ended with $RIG_EXIT_CODE after $i s"
+        return 1
+    fi
+    rig_screenshot "$shot"
+    lit=$(lit_share "$shot")
+    rig_key a
+    if ! rig_wait_launched 10; then
+        echo "food storm: FAILED: $name: exit code $RIG_EXIT_CODE after $seconds s and a key"
+        return 1
+    fi
+    if ! awk -v l="$lit" 'BEGIN { exit !(l > 0.1) }'; then
+        echo "food storm: FAILED: $name: after $seconds s only $lit of the screen is lit"
+        return 1
+    fi
+    echo "food storm: ok: $name: drew the storm for $seconds s (lit share $lit), ended on a key"
+}
+
+if [ "${1:-}" = --large-modes ]; then
+    shift
+    large_modes "$@"
+    exit
+fi
+
 native=$(cd "${1:-build/native}" && pwd)
 win32=${2:-build/win32}
 record=$(pwd)/tests/world/records/food-storm.rec

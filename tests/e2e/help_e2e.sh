@@ -72,9 +72,23 @@ indexButton="85 28"
 [ -n "$saver" ] && [ -f "$launcher" ] || { echo "help-e2e: $build has no saver or report_exit.exe" >&2; exit 2; }
 [ -f "$helpFile" ] || { echo "help-e2e: $helpFile is missing" >&2; exit 2; }
 mkdir -p "$shots" && rm -f "$shots"/*.png
+# The browser: Wine's winebrowser hands every page to xdg-open, here a
+# stand-in that writes down what it was given.
+browserDir=$(mktemp -d "${TMPDIR:-/tmp}/tovrine-help-browser.XXXXXX")
+opened=$browserDir/opened
+printf '#!/bin/sh\nprintf "%%s\\n" "$*" >>"%s"\n' "$opened" >"$browserDir/xdg-open"
+chmod +x "$browserDir/xdg-open"
+: >"$opened"
+export PATH="$browserDir:$PATH"
 rig_start || exit 1
+trap 'rig_stop; restore_viewer; rm -rf "$browserDir"' EXIT
 windows="$WINEPREFIX/drive_c/windows"
-rm -f "$windows/tovrine doreroder."*
+rm -f "$windows/tovrine doreroder."* "$windows/tovrine-help.html"
+restore_viewer() {
+    [ -f "$windows/winhlp32.exe.away" ] && mv -f "$windows/winhlp32.exe.away" "$windows/winhlp32.exe"
+    return 0
+}
+restore_viewer
 
 rig_launch "" "$launcher" "$saver" /c
 if ! wait_for sheet; then
@@ -124,6 +138,25 @@ else
     fail "F1 opened no viewer"
 fi
 
+# F1 right after a tab is clicked (the tabs have the focus) and on the about
+# page, which has no boxes: the sheet passes it on.
+for tab in 40:playing-god 262:happy-happy; do
+    close_viewer
+    xdotool mousemove --window "$window" "${tab%%:*}" 14 click 1 2>/dev/null
+    sleep 0.7
+    xdotool key F1
+    if wait_for viewer; then pass "F1 right after the ${tab#*:} tab is clicked opens the viewer"
+    else fail "F1 right after the ${tab#*:} tab is clicked opened no viewer"; fi
+done
+close_viewer
+xdotool mousemove --window "$window" 40 14 click 1 2>/dev/null
+sleep 0.5
+xdotool mousemove --window "$window" 85 52 click 1 2>/dev/null
+sleep 0.3
+xdotool key F1
+wait_for viewer
+[ -s "$opened" ] && fail "the browser was asked for a page while WinHelp works: $(cat "$opened")"
+
 # From the contents a jump opens a topic, and the index lists keywords.
 helpWindow=$(viewer)
 if [ -n "$helpWindow" ]; then
@@ -167,5 +200,54 @@ xdotool windowfocus --sync "$window" 2>/dev/null
 xdotool key Escape
 rig_wait_launched 10
 [ "$RIG_EXIT_CODE" = 1034 ] && pass "Cancel still ends the mode with 1034" || fail "Cancel: exit code $RIG_EXIT_CODE"
+
+# ---- Without a WinHelp viewer: the web page in the browser ----------------
+# opened_topic TOPIC WHAT: waits up to 10 s for the browser to be handed
+# tovrine-help.html at TOPIC.
+opened_topic() {
+    local i
+    for i in $(seq 100); do
+        if grep -q "tovrine-help\.html#$1\$" "$opened"; then
+            pass "$2 opens tovrine-help.html at #$1"
+            : >"$opened"
+            return 0
+        fi
+        sleep 0.1
+    done
+    fail "$2 did not open tovrine-help.html at #$1 (the browser got: $(tr '\n' ' ' <"$opened"))"
+    : >"$opened"
+}
+mv "$windows/winhlp32.exe" "$windows/winhlp32.exe.away"
+beside=$browserDir/saver
+mkdir -p "$beside"
+cp "$saver" resources/help/tovrine-help.html "$beside/"
+rig_launch "" "$launcher" "Z:${beside//\//\\}\\$(basename "$saver")" /c
+if ! wait_for sheet; then
+    fail "no window titled Tovrine without the viewer"
+    rig_wait_launched 5
+    exit 1
+fi
+sleep 1
+window=$(sheet)
+for tab in 40:page_god 120:page_limits 190:page_slots 262:page_about; do
+    xdotool mousemove --window "$window" "${tab%%:*}" 14 click 1 2>/dev/null
+    sleep 0.7
+    xdotool mousemove --window "$window" $helpButton click 1 2>/dev/null
+    opened_topic "${tab#*:}" "Help on ${tab#*:}"
+done
+xdotool mousemove --window "$window" 262 14 click 1 2>/dev/null
+sleep 0.7
+xdotool key F1
+opened_topic page_about "F1 right after the about tab is clicked"
+xdotool mousemove --window "$window" 120 14 click 1 2>/dev/null
+sleep 0.7
+xdotool key F1
+opened_topic page_limits "F1 right after the System/Limits tab is clicked"
+[ -z "$(viewer)" ] || fail "a help viewer opened though winhlp32.exe is gone"
+rig_screenshot "$shots/8-without-viewer.png"
+xdotool windowfocus --sync "$window" 2>/dev/null
+xdotool key Escape
+rig_wait_launched 10
+restore_viewer
 echo "help-e2e $name: screenshots in $shots"
 exit $failed

@@ -12,9 +12,10 @@
 
 namespace {
 
-// The front of the flipping pair, counting its flips and failing those a
-// test asks to fail; everything else goes to the real surface. It is never
-// handed to DirectDraw as a parameter, only called.
+// The front of the flipping pair, counting the frames shown on it (the
+// whole back surface blitted onto it) and failing those a test asks to
+// fail; everything else goes to the real surface. It is never handed to
+// DirectDraw as a parameter, only called.
 class FlipCounter final : public IDirectDrawSurface {
 public:
     explicit FlipCounter(LPDIRECTDRAWSURFACE real) : real_(real) {}
@@ -35,14 +36,15 @@ public:
         }
         return left;
     }
-    STDMETHOD(Flip)(LPDIRECTDRAWSURFACE target, DWORD flags) override
+    STDMETHOD(Blt)(LPRECT d, LPDIRECTDRAWSURFACE s, LPRECT r, DWORD f, LPDDBLTFX fx) override
     {
-        if (toFail > 0) {
+        const bool shows = d == nullptr && r == nullptr && s != nullptr && s == backBuffer();
+        if (shows && toFail > 0) {
             toFail -= 1;
             return DDERR_WASSTILLDRAWING;
         }
-        HRESULT result = real_->Flip(target, flags);
-        if (result == DD_OK)
+        HRESULT result = real_->Blt(d, s, r, f, fx);
+        if (shows && result == DD_OK)
             flips += 1;
         return result;
     }
@@ -50,8 +52,6 @@ public:
     STDMETHOD(name) params override { return real_->name args; }
     FORWARD(AddAttachedSurface, (LPDIRECTDRAWSURFACE s), (s))
     FORWARD(AddOverlayDirtyRect, (LPRECT r), (r))
-    FORWARD(Blt, (LPRECT d, LPDIRECTDRAWSURFACE s, LPRECT r, DWORD f, LPDDBLTFX fx),
-            (d, s, r, f, fx))
     FORWARD(BltBatch, (LPDDBLTBATCH b, DWORD c, DWORD f), (b, c, f))
     FORWARD(BltFast, (DWORD x, DWORD y, LPDIRECTDRAWSURFACE s, LPRECT r, DWORD t), (x, y, s, r, t))
     FORWARD(DeleteAttachedSurface, (DWORD f, LPDIRECTDRAWSURFACE s), (f, s))
@@ -63,6 +63,7 @@ public:
     FORWARD(GetClipper, (LPDIRECTDRAWCLIPPER * c), (c))
     FORWARD(GetColorKey, (DWORD f, LPDDCOLORKEY k), (f, k))
     FORWARD(GetDC, (HDC * dc), (dc))
+    FORWARD(Flip, (LPDIRECTDRAWSURFACE s, DWORD f), (s, f))
     FORWARD(GetFlipStatus, (DWORD f), (f))
     FORWARD(GetOverlayPosition, (LPLONG x, LPLONG y), (x, y))
     FORWARD(GetPalette, (LPDIRECTDRAWPALETTE * p), (p))
@@ -85,6 +86,16 @@ public:
 #undef FORWARD
 
 private:
+    LPDIRECTDRAWSURFACE backBuffer()
+    {
+        DDSCAPS caps{DDSCAPS_BACKBUFFER};
+        LPDIRECTDRAWSURFACE back = nullptr;
+        if (real_->GetAttachedSurface(&caps, &back) != DD_OK || !back)
+            return nullptr;
+        back->Release();  // the pair keeps it
+        return back;
+    }
+
     LPDIRECTDRAWSURFACE real_;
     ULONG refs_ = 1;
 };

@@ -102,7 +102,11 @@ TEST(Resources, DescriptionIsStringOne)
 {
     char text[64] = {};
     ASSERT_GT(LoadStringA(self(), 1, text, sizeof text), 0);
+#ifdef _WIN64
+    EXPECT_STREQ(text, "Marrowick (64-bit)");
+#else
     EXPECT_STREQ(text, "Marrowick");
+#endif
 }
 
 TEST(Resources, Icon164IsThereAndIcon100IsNot)
@@ -154,6 +158,11 @@ bool versionHas(const std::string& key, const std::string& value)
 TEST(Resources, VersionInformationNamesTheProduct)
 {
     EXPECT_TRUE(versionHas("ProductName", "Tovrine"));
+#ifdef _WIN64
+    EXPECT_TRUE(versionHas("FileDescription", "Tovrine screen saver (64-bit)"));
+#else
+    EXPECT_TRUE(versionHas("FileDescription", "Tovrine screen saver"));
+#endif
     EXPECT_TRUE(versionHas("ProductVersion", TOVRINE_VERSION_TEXT));
     EXPECT_TRUE(versionHas("FileVersion", TOVRINE_VERSION_TEXT));
 
