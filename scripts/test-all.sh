@@ -47,6 +47,12 @@ native_chain() {
 linux_chain() {
     stage linux-e2e tests/e2e/linux_saver_e2e.sh build/native
     stage xscreensaver-e2e tests/e2e/xscreensaver_e2e.sh build/native
+    # Both Windows savers in the food storm at 1024 x 768 (about 100 s). In
+    # this chain, whose checks are few, on a Wine prefix of its own, so that
+    # it runs beside the Windows chains instead of after them; the web chain's
+    # browser tests are the longer.
+    stage storm-1024x768 env TOVRINE_WINEPREFIX="$PWD/build/wine-prefix-storm" \
+        tests/e2e/food_storm_e2e.sh --large-modes build/win32 build/win64
 }
 
 # The web page: its build (emscripten), then its browser tests in headless
@@ -55,11 +61,6 @@ web_chain() {
     stage web-build scripts/web-build.sh "$jobs"
     stage web tests/web/run.sh
     stage web-dist scripts/dist.sh "$jobs" web
-    # Both Windows savers in the food storm at 1024 x 768 (about 100 s). In
-    # this chain, the shortest, on a Wine prefix of its own, so that it runs
-    # beside the Windows chains instead of after them.
-    stage storm-1024x768 env TOVRINE_WINEPREFIX="$PWD/build/wine-prefix-storm" \
-        tests/e2e/food_storm_e2e.sh --large-modes build/win32 build/win64
 }
 
 windows_chain() {
