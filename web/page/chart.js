@@ -1,0 +1,111 @@
+// The chart of the last five minutes: one sample every 25 frames (a quarter
+// second of world time), redrawn at most four times a second, on a log scale
+// so that figures from one to many thousands share it.
+(function (T) {
+    "use strict";
+
+    const sampleFrames = 25;
+    const chartSamples = 1200;
+    const chartRedrawMs = 250;
+    const series = [
+        { key: "vobs", label: "Vobs", colour: "#ff5a4a" },
+        { key: "food", label: "Food", colour: "#5ad15a" },
+        { key: "remains", label: "Remains", colour: "#9c9c9c" },
+        { key: "history", label: "History", colour: "#5aa8ff" },
+        { key: "civilizations", label: "Civilizations", colour: "#ffd24a" },
+    ];
+    const $ = (id) => document.getElementById(id);
+
+    let samples = [];
+    let lastSampleFrame = -Infinity;
+    let lastDraw = 0;
+
+    function clear() {
+        samples = [];
+        lastSampleFrame = -Infinity;
+    }
+
+    function buildLegend() {
+        const legend = $("legend");
+        for (const s of series) {
+            const item = document.createElement("li");
+            item.innerHTML = `<span class="swatch" style="background:${s.colour}"></span>${s.label}<output id="figure-${s.key}">-</output>`;
+            legend.appendChild(item);
+        }
+    }
+
+    // Takes the figures of `frame` when a sample is due; `figures` is called
+    // only then.
+    function sample(frame, figures, now) {
+        if (frame - lastSampleFrame < sampleFrames)
+            return;
+        lastSampleFrame = frame;
+        samples.push(figures());
+        if (samples.length > chartSamples)
+            samples.splice(0, samples.length - chartSamples);
+        if (now - lastDraw >= chartRedrawMs) {
+            lastDraw = now;
+            draw();
+        }
+    }
+
+    function draw() {
+        const chart = $("chart");
+        const g = chart.getContext("2d");
+        // Drawn at the size it is shown, in the screen's own pixels, so it stays sharp.
+        const box = chart.getBoundingClientRect();
+        const ratio = window.devicePixelRatio || 1;
+        const width = Math.max(1, Math.round(box.width)), height = Math.max(1, Math.round(box.height));
+        if (chart.width !== Math.round(width * ratio) || chart.height !== Math.round(height * ratio)) {
+            chart.width = Math.round(width * ratio);
+            chart.height = Math.round(height * ratio);
+        }
+        g.setTransform(ratio, 0, 0, ratio, 0, 0);
+        const left = 34, top = 6, bottom = 6;
+        g.fillStyle = "#000";
+        g.fillRect(0, 0, width, height);
+        let largest = 10;
+        for (const f of samples)
+            for (const s of series)
+                if (f[s.key] > largest)
+                    largest = f[s.key];
+        const decades = Math.ceil(Math.log10(largest + 1));
+        const y = (v) => top + (height - top - bottom) * (1 - Math.log10(v + 1) / decades);
+        g.font = "10px sans-serif";
+        g.textAlign = "right";
+        g.textBaseline = "middle";
+        for (let d = 0; d <= decades; d++) {
+            const v = Math.pow(10, d) - (d === 0 ? 1 : 0);
+            g.strokeStyle = "#2a2a2a";
+            g.beginPath();
+            g.moveTo(left, y(v));
+            g.lineTo(width, y(v));
+            g.stroke();
+            g.fillStyle = "#888";
+            g.fillText(d === 0 ? "0" : d < 4 ? String(v) : `1e${d}`, left - 4, y(v));
+        }
+        // The first minute fills the width; later ones squeeze in up to five.
+        const span = Math.min(chartSamples, Math.max(samples.length, chartSamples / 5));
+        const step = (width - left) / (span - 1);
+        const start = width - (samples.length - 1) * step;
+        const minutes = Math.round((span * sampleFrames) / 6000);
+        g.textAlign = "right";
+        g.textBaseline = "top";
+        g.fillStyle = "#888";
+        g.fillText(`the last ${minutes} min`, width - 4, 2);
+        for (const s of series) {
+            if (samples.length === 0 || samples[0][s.key] === undefined)
+                continue;
+            g.strokeStyle = s.colour;
+            g.lineWidth = 1.5;
+            g.beginPath();
+            samples.forEach((f, i) => (i ? g.lineTo : g.moveTo).call(g, start + i * step, y(f[s.key])));
+            g.stroke();
+        }
+        const last = samples[samples.length - 1];
+        for (const s of series)
+            $(`figure-${s.key}`).textContent = last && last[s.key] !== undefined ? last[s.key] : "-";
+    }
+
+    T.chart = { buildLegend, clear, sample, draw };
+})(self.tovrine = self.tovrine || {});

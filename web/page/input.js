@@ -1,0 +1,65 @@
+// Keys and the mouse: the function keys reach the world; full screen is
+// left as the saver is left: any other key, a click or real mouse travel.
+(function (T) {
+    "use strict";
+
+    const $ = (id) => document.getElementById(id);
+    const functionKeys = new Set([112, 113, 114, 123]);  // F1 F2 F3 F12
+    let mouseAnchor = null;
+
+    function stage() {
+        return $("stage");
+    }
+
+    function inFullScreen() {
+        return document.fullscreenElement === stage();
+    }
+
+    function leaveFullScreen() {
+        if (inFullScreen())
+            document.exitFullscreen().catch(() => {});
+    }
+
+    function onKeyDown(e) {
+        if (functionKeys.has(e.keyCode)) {
+            e.preventDefault();
+            T.engine.key(e.keyCode, 1);
+        } else if (inFullScreen()) {
+            e.preventDefault();
+            leaveFullScreen();
+        }
+    }
+
+    function onMouseMove(e) {
+        if (!inFullScreen())
+            return;
+        // Travel is measured from where the mouse first showed up, so the
+        // move the browser reports on entering does not count.
+        if (mouseAnchor === null) {
+            mouseAnchor = { x: e.screenX, y: e.screenY };
+            return;
+        }
+        if (Math.abs(e.screenX - mouseAnchor.x) + Math.abs(e.screenY - mouseAnchor.y) > 4)
+            leaveFullScreen();
+    }
+
+    function wire() {
+        $("fullscreen-button").addEventListener("click", () => {
+            mouseAnchor = null;
+            stage().requestFullscreen().catch(() => {});
+        });
+        document.addEventListener("keydown", onKeyDown);
+        document.addEventListener("keyup", (e) => {
+            if (functionKeys.has(e.keyCode))
+                T.engine.key(e.keyCode, 0);
+        });
+        stage().addEventListener("mousedown", () => leaveFullScreen());
+        stage().addEventListener("mousemove", onMouseMove);
+        document.addEventListener("fullscreenchange", () => {
+            mouseAnchor = null;
+            T.page.fitCanvas();
+        });
+    }
+
+    T.input = { wire };
+})(self.tovrine = self.tovrine || {});
