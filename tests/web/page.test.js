@@ -16,9 +16,9 @@ const cloudCorner = { x: 0, y: 0, w: 0.12, h: 0.12 };
 
 testBothWays("the world and its cloud", async (browser, url, name) => {
     const { page, errors } = await openPage(browser, url);
-    await page.evaluate(() => {
-        tovrineTest.startPreset(0, 1);
-        tovrineTest.run(300);
+    await page.evaluate(async () => {
+        await tovrineTest.startPreset(0, 1);
+        await tovrineTest.run(300);
     });
     await screenshot(page, `desktop-${name}`);
     const shown = await colourCounts(page, await screenshot(page, `world-${name}`, "#world"), colours);
@@ -71,11 +71,11 @@ testBothWays("the world and its cloud", async (browser, url, name) => {
     });
     await type("Birth Strength", "5000");
     assert.match(await apply(), /Max Strength/, "birth strength above the maximum is refused");
-    assert.strictEqual(await page.evaluate(() => tovrineTest.figures().frame) > 0, true, "the world goes on");
+    assert.strictEqual(await page.evaluate(async () => (await tovrineTest.figures()).frame) > 0, true, "the world goes on");
     await type("Birth Strength", "1200");
     await type("Vobs", "25 Vobs");
     await apply();
-    let figures = await page.evaluate(() => tovrineTest.figures());
+    let figures = await page.evaluate(() => tovrineTest.lastApply().then(() => tovrineTest.figures()));
     assert.deepStrictEqual([figures.frame, figures.vobs], [0, 25], "Apply starts a world of 25 Vobs");
     const notice = async (answer, vobs) => {
         await type("Vobs", vobs);
@@ -91,9 +91,9 @@ testBothWays("the world and its cloud", async (browser, url, name) => {
     assert.strictEqual(await (await field("Vobs")).evaluate((e) => e.value), "99999", "the box's largest");
 
     // The clock runs the world by itself once the test lets go.
-    const frame = await page.evaluate(() => tovrineTest.figures().frame);
+    const frame = await page.evaluate(async () => (await tovrineTest.figures()).frame);
     await page.evaluate(() => tovrineTest.resume());
-    await page.waitForFunction((f) => tovrineTest.figures().frame > f + 20, { timeout: 10000 }, frame);
+    await page.waitForFunction(async (f) => (await tovrineTest.figures()).frame > f + 20, { timeout: 10000 }, frame);
 
     await page.setViewport({ width: 390, height: 844 });
     await page.evaluate(() => new Promise((r) => requestAnimationFrame(() => requestAnimationFrame(r))));

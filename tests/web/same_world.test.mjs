@@ -41,55 +41,43 @@ function nativeRun(c, dir) {
 // The same run in the page, its figures after set-up and after every frame.
 function pageRun(page, c) {
     const bytes = c.record ? [...fs.readFileSync(c.record)] : null;
-    return page.evaluate(({ bytes, preset, seed, frames }) => {
-        const M = window.tovrineTest.module;
-        if (bytes)
-            M.HEAPU8.set(bytes.slice(0, 128), M._tovrine_record_buffer());
-        else
-            M._tovrine_load_preset(preset);
-        if (M._tovrine_start(bytes ? bytes.length : 128, 1, seed) !== 0)
-            return { error: M.UTF8ToString(M._tovrine_message()), lines: [] };
-        const lines = [M.UTF8ToString(M._tovrine_stats())];
-        for (let i = 0; i < frames; i++) {
-            if (M._tovrine_tick() !== 0)
-                return { error: M.UTF8ToString(M._tovrine_message()), lines };
-            lines.push(M.UTF8ToString(M._tovrine_stats()));
-        }
-        return { lines };
+    return page.evaluate(async ({ bytes, preset, seed, frames }) => {
+        const failure = bytes ? await tovrineTest.startRecord(bytes, seed) : await tovrineTest.startPreset(preset, seed);
+        if (failure)
+            return { error: failure, lines: [] };
+        return { lines: await tovrineTest.runLines(frames) };
     }, { bytes, preset: c.preset, seed: c.seed, frames: c.frames });
 }
 
-// Pixels of the page's last frame that differ from the runner's PNG (decoded
-// by the browser), and the sizes. At 16 bits only the 5-6-5 value counts: the
-// page widens it by repeating the top bits, as the Linux saver's window does,
-// the runner's PNG by another rounding.
+// Pixels of the PNG the page saves of its last frame that differ from the
+// runner's PNG (both decoded by the browser), and the sizes. At 16 bits only
+// the 5-6-5 value counts: the page widens it by repeating the top bits, as
+// the Linux saver's window does, the runner's PNG by another rounding.
 function pictureDifference(page, png) {
-    return page.evaluate(async (data) => {
-        const M = window.tovrineTest.module;
-        const image = new Image();
-        image.src = `data:image/png;base64,${data}`;
-        await image.decode();
-        const c = document.createElement("canvas");
-        c.width = image.width;
-        c.height = image.height;
-        const g = c.getContext("2d");
-        g.drawImage(image, 0, 0);
-        const native = g.getImageData(0, 0, c.width, c.height).data;
-        const w = M._tovrine_width(), h = M._tovrine_height();
-        const p = M._tovrine_present();
-        const shown = M.HEAPU8.subarray(p, p + w * h * 4);
-        M._tovrine_load_current();
-        const depth = new DataView(M.HEAPU8.buffer, M._tovrine_record_buffer()).getInt32(72, true);
+    return page.evaluate(async (native) => {
+        const decode = async (data) => {
+            const image = new Image();
+            image.src = `data:image/png;base64,${data}`;
+            await image.decode();
+            const c = Object.assign(document.createElement("canvas"), { width: image.width, height: image.height });
+            const g = c.getContext("2d");
+            g.drawImage(image, 0, 0);
+            return { width: c.width, height: c.height, data: g.getImageData(0, 0, c.width, c.height).data };
+        };
+        const theirs = await decode(native);
+        const ours = await decode(await tovrineTest.png());
+        const record = new Uint8Array(tovrineTest.appliedRecord());
+        const depth = new DataView(record.buffer).getInt32(72, true);
         const drop = depth === 16 ? [3, 2, 3] : [0, 0, 0];
         let differing = 0;
-        if (w === c.width && h === c.height)
-            for (let i = 0; i < shown.length; i += 4)
+        if (ours.width === theirs.width && ours.height === theirs.height)
+            for (let i = 0; i < ours.data.length; i += 4)
                 for (let k = 0; k < 3; k++)
-                    if (shown[i + k] >> drop[k] !== native[i + k] >> drop[k]) {
+                    if (ours.data[i + k] >> drop[k] !== theirs.data[i + k] >> drop[k]) {
                         differing++;
                         break;
                     }
-        return { differing, page: `${w} x ${h}`, native: `${c.width} x ${c.height}` };
+        return { differing, depth, page: `${ours.width} x ${ours.height}`, native: `${theirs.width} x ${theirs.height}` };
     }, png.toString("base64"));
 }
 
@@ -128,7 +116,8 @@ for (const where of ["file", "served"]) {
                 assert.equal(got.lines.length, expected.lines.length);
                 const picture = await pictureDifference(page, expected.png);
                 assert.equal(picture.page, picture.native);
-                assert.equal(picture.differing, 0, `pixels of frame ${c.frames} differ from the runner's`);
+                assert.equal(picture.differing, 0,
+                    `pixels of the page's PNG of frame ${c.frames} (${picture.depth} bits) differ from the runner's`);
             });
         }
         assert.deepEqual(errors, []);

@@ -34,16 +34,18 @@
         }
     }
 
-    // Takes the figures of `frame` when a sample is due; `figures` is called
-    // only then.
-    function sample(frame, figures, now) {
-        if (frame - lastSampleFrame < sampleFrames)
-            return;
-        lastSampleFrame = frame;
-        samples.push(figures());
+    // Takes the samples a batch of frames brought (one every 25 frames of the
+    // world) and redraws when the last drawing is old enough.
+    function add(newSamples, now) {
+        for (const f of newSamples) {
+            if (f.frame - lastSampleFrame < sampleFrames)
+                continue;
+            lastSampleFrame = f.frame;
+            samples.push(f);
+        }
         if (samples.length > chartSamples)
             samples.splice(0, samples.length - chartSamples);
-        if (now - lastDraw >= chartRedrawMs) {
+        if (newSamples.length && now - lastDraw >= chartRedrawMs) {
             lastDraw = now;
             draw();
         }
@@ -107,5 +109,5 @@
             $(`figure-${s.key}`).textContent = last && last[s.key] !== undefined ? last[s.key] : "-";
     }
 
-    T.chart = { buildLegend, clear, sample, draw };
+    T.chart = { buildLegend, clear, add, draw };
 })(self.tovrine = self.tovrine || {});

@@ -1,83 +1,124 @@
-// The world: the module's calls that build, advance and show it, and its
-// figures. Only this file touches the running world.
+// The page's side of a world: it talks to world.js, in a Web Worker when
+// the browser has them (showing on the canvas from the worker when it has
+// OffscreenCanvas), else in the page itself. Every call answers with a
+// promise; the worker does one thing at a time, in the order asked.
 (function (T) {
     "use strict";
 
-    const R = T.records;
-    let M = null;
-    let context = null;
-    let canvas = null;
-
-    function use(module, worldCanvas) {
-        M = module;
-        canvas = worldCanvas;
-        context = canvas.getContext("2d");
+    // The worker's script: the served page has it as a file; the single
+    // file makes it from the engine's and world.js's own inlined text.
+    function makeWorker() {
+        const engine = document.getElementById("engine-script");
+        const world = document.getElementById("world-script");
+        if (engine.src)
+            return new Worker("tovrine-worker.js");
+        const source = new Blob([engine.textContent, "\n", world.textContent], { type: "text/javascript" });
+        return new Worker(URL.createObjectURL(source));
     }
 
-    function currentRecord() {
-        M._tovrine_load_current();
-        return R.bufferRecord();
-    }
-
-    // Builds a new world: { result, message, record }, record being the one
-    // that runs afterwards (the previous one when the new one did not fit).
-    function start(bytes, seed) {
-        const length = R.putRecord(bytes);
-        const hasSeed = seed !== null ? 1 : 0;
-        const result = M._tovrine_start(length, hasSeed, hasSeed ? seed : 0);
-        const message = result === R.ok ? "" : R.text(M._tovrine_message());
-        return { result, message, record: result === R.refused ? null : currentRecord() };
-    }
-
-    function size() {
-        return { width: M._tovrine_width(), height: M._tovrine_height() };
-    }
-
-    function figures() {
-        const f = R.text(M._tovrine_stats()).trim().split(/\s+/).map(Number);
-        const names = ["frame", "vobs", "history", "peak", "food", "remains", "whirls",
-            "strengthSum", "xSum", "ySum"];
-        const out = {};
-        names.forEach((name, i) => (out[name] = f[i]));
-        if (typeof M._tovrine_civilizations === "function")
-            out.civilizations = M._tovrine_civilizations();
-        return out;
-    }
-
-    function present() {
-        const pixels = M._tovrine_present();
-        const { width, height } = size();
-        // No world (a failed start): nothing to show, and an empty ImageData throws.
-        if (pixels === 0 || width <= 0 || height <= 0)
-            return;
-        if (canvas.width !== width || canvas.height !== height) {
-            canvas.width = width;
-            canvas.height = height;
+    class World {
+        constructor(canvas) {
+            this.canvas = canvas;
+            this.context = null;
+            this.waiting = new Map();
+            this.nextId = 1;
+            this.where = "";
+            this.width = canvas.width;
+            this.height = canvas.height;
         }
-        const view = new Uint8ClampedArray(M.HEAPU8.buffer, pixels, width * height * 4);
-        context.putImageData(new ImageData(view, width, height), 0, 0);
+
+        // Starts the engine: in a worker when one answers, else in the page.
+        async connect() {
+            if (typeof Worker === "function") {
+                try {
+                    const worker = makeWorker();
+                    const failed = new Promise((resolve, reject) => (worker.onerror = (e) => reject(e.message || "no worker")));
+                    worker.onmessage = (event) => this.settle(event.data);
+                    this.post = (message, transfer) => worker.postMessage(message, transfer || []);
+                    const answer = await Promise.race([this.call({ type: "init" }), failed]);
+                    if (!answer.ok)
+                        throw new Error(answer.message);
+                    worker.onerror = null;
+                    this.worker = worker;
+                    return this.takeCanvas();
+                } catch (e) {
+                    this.worker = null;
+                }
+            }
+            const host = T.worldHost((answer) => this.settle(answer));
+            this.post = (message) => host.receive(message);
+            this.where = "page";
+            return this.call({ type: "init", canvas: this.canvas });
+        }
+
+        // The canvas goes to the worker where it can draw there; otherwise
+        // the worker sends each new picture and the page draws it.
+        async takeCanvas() {
+            if (typeof this.canvas.transferControlToOffscreen === "function") {
+                const offscreen = this.canvas.transferControlToOffscreen();
+                this.where = "worker";
+                return this.call({ type: "canvas", canvas: offscreen }, [offscreen]);
+            }
+            this.context = this.canvas.getContext("2d");
+            this.where = "worker, drawn by the page";
+            return { ok: true };
+        }
+
+        call(message, transfer) {
+            message.id = this.nextId++;
+            return new Promise((resolve) => {
+                this.waiting.set(message.id, resolve);
+                this.post(message, transfer);
+            });
+        }
+
+        settle(answer) {
+            if (answer.picture)
+                this.draw(answer.picture);
+            const resolve = this.waiting.get(answer.id);
+            this.waiting.delete(answer.id);
+            if (resolve)
+                resolve(answer);
+        }
+
+        draw(picture) {
+            if (!this.context)
+                return;
+            if (this.canvas.width !== picture.width || this.canvas.height !== picture.height) {
+                this.canvas.width = picture.width;
+                this.canvas.height = picture.height;
+            }
+            this.context.putImageData(new ImageData(picture.data, picture.width, picture.height), 0, 0);
+        }
+
+        // Builds a new world: { result, message, record, seed, width, height, figures }.
+        async start(bytes, seed) {
+            const answer = await this.call({ type: "start", bytes: bytes.slice(), seed });
+            if (answer.width) {
+                this.width = answer.width;
+                this.height = answer.height;
+            }
+            return answer;
+        }
+
+        // Runs `steps` frames and shows the last: { ran, ms, samples, figures, ended? }.
+        step(steps, every) {
+            return this.call({ type: "step", steps, every });
+        }
+
+        figures() {
+            return this.call({ type: "figures" }).then((a) => a.figures);
+        }
+
+        // The picture the world shows: { width, height, data (RGBA) } or undefined.
+        picture() {
+            return this.call({ type: "picture" }).then((a) => a.picture);
+        }
+
+        key(code, down) {
+            this.post({ type: "key", code, down });
+        }
     }
 
-    // The ticks due by the clock at `now`, run; negative when the world
-    // outgrew memory.
-    function advance(now) {
-        return M._tovrine_advance(now);
-    }
-
-    function run(frames) {
-        for (let i = 0; i < frames; i++)
-            M._tovrine_tick();
-    }
-
-    function frameCount() {
-        return M._tovrine_frame_count();
-    }
-
-    function key(code, down) {
-        if (M)
-            M._tovrine_key(code, down);
-    }
-
-    T.engine = { use, start, size, figures, present, advance, run, frameCount, key,
-        get module() { return M; } };
+    T.World = World;
 })(self.tovrine = self.tovrine || {});

@@ -6,23 +6,23 @@
     const R = T.records;
     const $ = (id) => document.getElementById(id);
 
-    function importBytes(bytes, fileName, length = bytes.length) {
-        const out = $("file-message");
-        out.classList.remove("good");
-        const what = fileName ? `"${fileName}"` : "The file";
+    // "" when the record runs, else the message (also shown by the world).
+    async function importBytes(bytes, fileName, length = bytes.length) {
+        const what = fileName ? `"${fileName}"` : "The record";
         const refusal = R.refusal(bytes, length);
         if (refusal) {
-            out.textContent = `${what} was not imported:\n${R.sentence(refusal)}\nThe world goes on as it was.`;
-            return out.textContent;
+            const text = `${what} was refused and not imported: ${R.sentence(refusal)} The world goes on as it was.`;
+            T.messages.show(text, "bad");
+            return text;
         }
-        const failure = T.page.startWorld(bytes, T.page.appliedSeed);
+        const failure = await T.page.startWorld(bytes, T.page.appliedSeed);
         if (failure) {
-            out.textContent = `${what} was not imported:\n${R.sentence(failure)}`;
-            return out.textContent;
+            const text = `${what} was not imported: ${R.sentence(failure)} The world before it starts again.`;
+            T.messages.show(text, "bad");
+            return text;
         }
         T.links.worldChosen();
-        out.classList.add("good");
-        out.textContent = `Imported ${fileName ? what : "the record"}: ${R.name(T.page.applied)}.`;
+        T.messages.show(`Imported ${what}: ${R.name(T.page.applied)}.`, "good");
         return "";
     }
 

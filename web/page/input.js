@@ -20,10 +20,28 @@
             document.exitFullscreen().catch(() => {});
     }
 
+    // Space and "." are the time's keys, except where they are typed.
+    function typing(e) {
+        const t = e.target;
+        return t && (t.isContentEditable || /^(INPUT|SELECT|TEXTAREA|BUTTON)$/.test(t.tagName));
+    }
+
     function onKeyDown(e) {
+        if (!inFullScreen() && !typing(e) && !e.ctrlKey && !e.altKey && !e.metaKey) {
+            if (e.key === " ") {
+                e.preventDefault();
+                T.time.setPaused(!T.time.state.paused);
+                return;
+            }
+            if (e.key === ".") {
+                e.preventDefault();
+                T.time.step();
+                return;
+            }
+        }
         if (functionKeys.has(e.keyCode)) {
             e.preventDefault();
-            T.engine.key(e.keyCode, 1);
+            T.page.worlds.forEach((w) => w.key(e.keyCode, 1));
         } else if (inFullScreen()) {
             e.preventDefault();
             leaveFullScreen();
@@ -51,7 +69,7 @@
         document.addEventListener("keydown", onKeyDown);
         document.addEventListener("keyup", (e) => {
             if (functionKeys.has(e.keyCode))
-                T.engine.key(e.keyCode, 0);
+                T.page.worlds.forEach((w) => w.key(e.keyCode, 0));
         });
         stage().addEventListener("mousedown", () => leaveFullScreen());
         stage().addEventListener("mousemove", onMouseMove);

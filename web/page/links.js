@@ -1,6 +1,9 @@
 // Where a world's settings are kept: the browser's store (the record, as
-// the registry keeps it under the saver's key) and share links (the record,
-// and the seed when one is fixed).
+// the registry keeps it under the saver's key) and links. A link holds the
+// record, the seed the world runs with (fixed or drawn) and a check of
+// both, so that whoever opens it sees the same world and a link changed on
+// the way is refused; links made before the check still open. The address
+// bar always holds the link of the world that runs.
 (function (T) {
     "use strict";
 
@@ -37,66 +40,102 @@
         return R.refusal(bytes) === "" ? bytes : null;
     }
 
-    function shareLink() {
-        const base = window.location.href.replace(/#.*$/, "");
-        let hash = `#record=${R.toBase64Url(T.page.applied)}`;
-        if (T.page.appliedSeed !== null)
-            hash += `&seed=${T.page.appliedSeed}`;
-        return base + hash;
+    // FNV-1a of the link's text, in base 36: any one changed character
+    // changes it.
+    function check(textValue) {
+        let hash = 0x811c9dc5;
+        for (let i = 0; i < textValue.length; i++) {
+            hash ^= textValue.charCodeAt(i);
+            hash = Math.imul(hash, 0x01000193) >>> 0;
+        }
+        return hash.toString(36);
     }
 
-    // The link is judged whole before anything of it is used: "" when the
-    // page has no link, else its world is started or the message says why not.
-    function open(hash) {
-        if (!hash || hash === "#")
-            return "";
-        const parameters = new URLSearchParams(hash.replace(/^#/, ""));
+    function linkHash(bytes, seed) {
+        const body = `record=${R.toBase64Url(bytes)}&seed=${seed}`;
+        return `#${body}&check=${check(body)}`;
+    }
+
+    function shareLink() {
+        return window.location.href.replace(/#.*$/, "") + linkHash(T.page.applied, T.page.seed);
+    }
+
+    // Reads a link's hash whole: { bytes, seed } or { refusal }.
+    function readLink(hash) {
+        const body = hash.replace(/^#/, "");
+        const parameters = new URLSearchParams(body);
+        const given = parameters.get("check");
+        if (given !== null) {
+            const checked = body.replace(/&check=[^&]*$/, "");
+            if (checked === body || check(checked) !== given)
+                return { refusal: "a character of it was changed (its check does not match)." };
+        }
         const encoded = parameters.get("record");
         const seedText = parameters.get("seed");
         const bytes = encoded === null ? null : R.fromBase64Url(encoded);
         const seed = seedText === null ? null : R.parseSeed(seedText);
-        let refusal = "";
         if (bytes === null)
-            refusal = "it holds no settings record.";
-        else if (seed === undefined)
-            refusal = "its seed is not a whole number from 0 to 4294967295.";
-        else
-            refusal = R.refusal(bytes) || T.page.startWorld(bytes, seed);
-        const out = $("file-message");
-        out.classList.remove("good");
+            return { refusal: "it holds no settings record." };
+        if (seed === undefined)
+            return { refusal: "its seed is not a whole number from 0 to 4294967295." };
+        const refusal = R.refusal(bytes);
+        return refusal ? { refusal } : { bytes, seed };
+    }
+
+    // The link is judged whole before anything of it is used: "" when the
+    // page has no link or its world runs, else the message says why not.
+    async function open(hash) {
+        if (!hash || hash === "#" || (T.page.applied && hash === linkHash(T.page.applied, T.page.seed)))
+            return "";
+        const link = readLink(hash);
+        const refusal = link.refusal || (await T.page.startWorld(link.bytes, link.seed));
         if (refusal) {
-            out.textContent = `This link is damaged and was not opened:\n${R.sentence(refusal)}`;
-            return out.textContent;
+            const text = `This link is damaged and was not opened: ${R.sentence(refusal)}`;
+            T.messages.show(text, "bad");
+            followWorld();
+            return text;
         }
-        out.textContent = "";
         return "";
     }
 
-    function forgetLink() {
-        if (window.location.hash) {
-            try {
-                history.replaceState(null, "", window.location.href.replace(/#.*$/, ""));
-            } catch (e) {
-                // Some file pages refuse it; the old link then stays in the address.
-            }
+    // The address bar and the link box name the world that runs.
+    function followWorld() {
+        if (!T.page.applied)
+            return;
+        const link = shareLink();
+        $("share-link").value = link;
+        if (window.location.href === link)
+            return;
+        try {
+            history.replaceState(null, "", link);
+        } catch (e) {
+            // Some file pages refuse it; the link box still has the link.
         }
-        $("share-link").value = shareLink();
     }
 
-    // A world the person chose (Apply, an import) is kept for the next visit
-    // and the address no longer names the link's.
+    function worldRunning() {
+        followWorld();
+    }
+
+    // A world the person chose (Apply, an import) is kept for the next visit.
     function worldChosen() {
         store(T.page.applied);
-        forgetLink();
     }
 
-    function copy() {
+    async function copy() {
         const link = $("share-link");
         link.select();
-        if (navigator.clipboard)
-            navigator.clipboard.writeText(link.value).catch(() => document.execCommand("copy"));
+        let copied = false;
+        try {
+            await navigator.clipboard.writeText(link.value);
+            copied = true;
+        } catch (e) {
+            copied = document.execCommand("copy");
+        }
+        if (copied)
+            T.messages.show("The link to this world was copied. Whoever opens it sees the same world.", "good");
         else
-            document.execCommand("copy");
+            T.messages.show("The link could not be copied: select it in the box and copy it yourself.", "bad");
     }
 
     function wire() {
@@ -104,5 +143,5 @@
         window.addEventListener("hashchange", () => open(window.location.hash));
     }
 
-    T.links = { store, stored, shareLink, open, worldChosen, wire };
+    T.links = { store, stored, shareLink, open, worldRunning, worldChosen, wire };
 })(self.tovrine = self.tovrine || {});

@@ -1,7 +1,8 @@
-// The page around the world: it loads the wasm module, runs the world by the
-// clock and ties the panel's parts together (records.js, engine.js, chart.js,
-// settings.js, links.js, files.js, input.js). Every rule about records and
-// fields is the module's; the page only shows what it says.
+// The page around the world: it loads the module that judges records and
+// the world's engine (engine.js, world.js), and ties the page's parts
+// together (records, time, chart, settings, links, files, input, messages).
+// Every rule about records and fields is the module's; the page only shows
+// what it says.
 (function (T) {
     "use strict";
 
@@ -10,81 +11,120 @@
     const canvas = $("world");
     const stage = $("stage");
 
-    // A test may ask for the clock to stand still from the start.
-    let paused = window.tovrineTestStartsPaused === true;
-    let stopped = false;  // the world ran out of memory; Apply builds a new one
     let resolveReady;
     const ready = new Promise((resolve) => (resolveReady = resolve));
 
     const page = {
+        ready: false,
+        worlds: [],
         applied: null,  // the record the running world was built from
-        appliedSeed: null,  // the seed the person fixed, or null
+        appliedSeed: null,  // the seed the person fixed, or null for one drawn at start
+        seed: null,  // the seed the running world uses, fixed or drawn
         startWorld,
         fitCanvas,
+        framesRan,
+        timeChanged,
     };
+
+    const world = () => page.worlds[0];
 
     // Builds a new world; "" or the message of the refusal, in which case the
     // running world is the one that ran before.
     function startWorld(bytes, seed) {
-        const started = T.engine.start(bytes, seed);
-        if (started.result === R.refused)
+        return T.time.hold(async () => {
+            const started = await world().start(bytes, seed);
+            if (started.result === R.refused)
+                return started.message;
+            // Out of memory: the engine built the previous record again.
+            page.applied = started.record;
+            page.seed = started.seed;
+            if (started.result === R.ok)
+                page.appliedSeed = seed;
+            T.time.state.stopped = false;
+            worldStarted(started);
             return started.message;
-        // Out of memory: the module built the previous record again.
-        page.applied = started.record;
-        if (started.result === R.ok)
-            page.appliedSeed = seed;
-        stopped = false;
-        worldStarted();
-        return started.message;
+        });
     }
 
-    function worldStarted() {
+    function worldStarted(started) {
         T.chart.clear();
-        const { width, height } = T.engine.size();
-        document.documentElement.style.setProperty("--world-aspect", `${width} / ${height}`);
-        T.engine.present();
+        T.chart.add([started.figures], performance.now());
+        T.chart.draw();
+        document.documentElement.style.setProperty("--world-aspect", `${started.width} / ${started.height}`);
         fitCanvas();
         $("algorithm-name").textContent = R.name(page.applied);
-        $("stage-message").textContent = "";
-        $("share-link").value = T.links.shareLink();
+        T.links.worldRunning();
         // The panel shows the settings of the world that runs.
         T.settings.fill(page.applied, page.appliedSeed);
     }
 
-    function onAnimationFrame(now) {
-        window.requestAnimationFrame(onAnimationFrame);
-        if (paused || stopped)
-            return;
-        const ticks = T.engine.advance(now);
-        if (ticks < 0) {
-            // The world outgrew memory: it stops, as the saver closes.
-            stopped = true;
-            $("stage-message").textContent =
-                "The world ran out of memory and stopped. Apply the settings to start a new one.";
-            return;
+    // What a batch of frames brought: the chart's samples, and the end of a
+    // world that outgrew memory (it stops, as the saver closes).
+    function framesRan(answers) {
+        const first = answers[0];
+        T.chart.add(first.samples, performance.now());
+        const ended = answers.find((a) => a.ended);
+        if (ended) {
+            T.time.state.stopped = true;
+            T.messages.show("The world ran out of memory and stopped. Apply the settings to start a new one.", "bad");
         }
-        if (ticks > 0) {
-            T.engine.present();
-            T.chart.sample(T.engine.frameCount(), T.engine.figures, now);
-        }
+        showRate();
+    }
+
+    function showRate() {
+        const rate = Math.round(T.time.rate());
+        const target = T.time.state.speed === Infinity ? "" : ` of ${Math.round(100 * T.time.state.speed)}`;
+        $("frame-rate").textContent = T.time.state.paused ? "paused" : `${rate}${target} fps`;
+    }
+
+    function timeChanged() {
+        const paused = T.time.state.paused;
+        $("pause-button").textContent = paused ? "Resume" : "Pause";
+        $("pause-button").setAttribute("aria-pressed", String(paused));
+        $("step-button").disabled = !paused;
+        $("speed").value = String(T.time.state.speed);
+        showRate();
     }
 
     // Scales the canvas to the stage with its aspect kept; the stage's black
     // shows around it.
     function fitCanvas() {
+        const w = world();
+        if (!w)
+            return;
         const box = stage.getBoundingClientRect();
-        const scale = Math.min(box.width / canvas.width, box.height / canvas.height);
+        const scale = Math.min(box.width / w.width, box.height / w.height);
         if (!(scale > 0))
             return;
-        canvas.style.width = `${Math.floor(canvas.width * scale)}px`;
-        canvas.style.height = `${Math.floor(canvas.height * scale)}px`;
+        canvas.style.width = `${Math.floor(w.width * scale)}px`;
+        canvas.style.height = `${Math.floor(w.height * scale)}px`;
+    }
+
+    // A new world of the same settings and a newly drawn seed.
+    async function newWorld() {
+        const failure = await startWorld(page.applied, null);
+        if (failure)
+            T.messages.show(failure, "bad");
+    }
+
+    function wireTime() {
+        for (const speed of T.time.speeds)
+            $("speed").add(new Option(T.time.speedText(speed), String(speed)));
+        $("speed").addEventListener("change", () => T.time.setSpeed(Number($("speed").value)));
+        $("pause-button").addEventListener("click", () => T.time.setPaused(!T.time.state.paused));
+        $("step-button").addEventListener("click", () => T.time.step());
+        $("new-world-button").addEventListener("click", newWorld);
+        setInterval(showRate, 1000);
     }
 
     function wire() {
+        T.messages.wire();
         T.settings.wire();
         T.files.wire();
+        T.capture.wire();
         T.links.wire();
         T.input.wire();
+        wireTime();
         $("panel-button").addEventListener("click", () => {
             const side = $("side");
             side.hidden = !side.hidden;
@@ -92,58 +132,76 @@
             $("panel-button").textContent = side.hidden ? "Show the panel" : "Hide the panel";
         });
         new ResizeObserver(fitCanvas).observe(stage);
+        timeChanged();
+    }
+
+    async function loadEngine() {
+        if (typeof window.createTovrine !== "function")
+            throw new Error("no engine");
+        const first = new T.World(canvas);
+        const [M, connected] = await Promise.all([window.createTovrine({}), first.connect()]);
+        if (!connected.ok)
+            throw new Error(connected.message);
+        R.use(M);
+        tovrineTest.module = M;
+        page.worlds = [first];
     }
 
     async function main() {
         T.chart.buildLegend();
         wire();
-        if (typeof window.createTovrine !== "function") {
-            $("stage-message").textContent = "The world's engine did not load.";
-            return;
-        }
-        let M;
         try {
-            M = await window.createTovrine({});
+            await loadEngine();
         } catch (e) {
-            $("stage-message").textContent = `The world's engine did not load: ${e}`;
+            $("stage-message").textContent = `The world's engine did not load: ${e.message || e}`;
             return;
         }
-        R.use(M);
-        T.engine.use(M, canvas);
-        tovrineTest.module = M;
+        $("stage-message").textContent = "";
         // A link names its own world; without one (or when it is damaged) the
         // stored settings run, or the built-in ones.
-        T.links.open(window.location.hash);
+        await T.links.open(window.location.hash);
         if (page.applied === null) {
             const stored = T.links.stored();
-            if (!stored || startWorld(stored, null))
-                startWorld(R.presetRecord(0), null);
+            if (!stored || (await startWorld(stored, null)))
+                await startWorld(R.presetRecord(0), null);
         }
-        window.requestAnimationFrame(onAnimationFrame);
+        page.ready = true;
+        T.time.begin();
         resolveReady();
     }
 
     // For the browser tests: pause the clock, run frames, read figures and go
-    // through the same ways in as a person.
+    // through the same ways in as a person. Calls that reach the world answer
+    // with promises.
     const tovrineTest = {
         ready,
         module: null,
-        pause() {
-            paused = true;
-        },
-        resume() {
-            paused = false;
-        },
-        figures: () => T.engine.figures(),
-        // A new world of built-in algorithm `index` with a fixed seed, as Apply makes it.
+        pause: () => T.time.setPaused(true),
+        resume: () => T.time.setPaused(false),
+        figures: () => world().figures(),
+        where: () => world().where,
+        worldSize: () => ({ width: world().width, height: world().height }),
+        seed: () => page.seed,
+        // A new world of built-in algorithm `index` (or of record bytes) with
+        // a fixed seed, as Apply makes it.
         startPreset: (index, seed) => startWorld(R.presetRecord(index), seed),
-        // Runs `frames` frames at once and shows the last; returns the figures.
-        run(frames) {
-            T.engine.run(frames);
-            T.engine.present();
-            return T.engine.figures();
+        startRecord: (bytes, seed) => startWorld(Uint8Array.from(bytes), seed),
+        // Runs `frames` frames at once and shows the last; its figures.
+        run: (frames) => T.time.hold(() => T.time.run(frames)).then((a) => a.figures),
+        // The same, with the figures of set-up and of every frame as
+        // tovrine-world --stats prints them.
+        runLines: (frames) => T.time.hold(() => T.time.run(frames, 1)).then((a) => a.lines),
+        picture: () => world().picture(),
+        // The PNG the page saves, as base64.
+        png: async () => {
+            const bytes = new Uint8Array(await (await T.capture.pictureBlob()).arrayBuffer());
+            let binary = "";
+            for (let i = 0; i < bytes.length; i += 0x8000)
+                binary += String.fromCharCode(...bytes.subarray(i, i + 0x8000));
+            return btoa(binary);
         },
-        present: () => T.engine.present(),
+        message: () => T.messages.text(),
+        settled: () => T.time.settled(),
         importBytes: (bytes) => T.files.importBytes(Uint8Array.from(bytes)),
         openLink: (hash) => T.links.open(hash),
         shareLink: () => T.links.shareLink(),

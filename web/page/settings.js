@@ -164,29 +164,44 @@
         });
     }
 
+    // How each number box was read, where that is not what it shows:
+    // 'Vobs: "3x" read as 3'.
+    function readings(record) {
+        const read = new Map(R.fields(record).map((f) => [f.name, String(f.value)]));
+        return fieldList
+            .filter((f) => f.kind === "number" && controlText(f).trim() !== read.get(f.name))
+            .map((f) => `${f.label}: "${controlText(f)}" read as ${read.get(f.name)}`);
+    }
+
+    function refuse(text) {
+        $("settings-message").textContent = text;
+        T.messages.show(`The settings were not applied: ${text}`, "bad");
+    }
+
     async function apply() {
-        const message = $("settings-message");
-        message.textContent = "";
+        $("settings-message").textContent = "";
         const seed = R.parseSeed($("seed").value);
         if (seed === undefined) {
-            message.textContent = "The seed is a whole number from 0 to 4294967295, or empty.";
+            refuse("the seed is a whole number from 0 to 4294967295, or empty.");
             return;
         }
         const record = formRecord();
         const refusal = R.refusal(record);
         if (refusal) {
-            message.textContent = refusal;
+            refuse(R.sentence(refusal));
             return;
         }
         const notice = R.entityNotice(record);
         if (notice && !(await showNotice(notice)))
             return;
-        const failure = T.page.startWorld(record, seed);
+        const read = readings(record);
+        const failure = await T.page.startWorld(record, seed);
         if (failure) {
-            message.textContent = failure;
+            refuse(R.sentence(failure));
             return;
         }
         T.links.worldChosen();
+        T.messages.show(["A new world started."].concat(read.map((r) => `${r}.`)).join("\n"), "good");
     }
 
     function wire() {
