@@ -92,6 +92,10 @@ const char* tovrine_entity_notice(void);
 // other character, above the box's largest reads as the largest; switches
 // 0/1; the display mode as "800 x 600 x 16"). TOVRINE_REFUSED for an unknown name.
 int32_t tovrine_set_field(const char* name, const char* text);
+// Sets a display switch of the running world (showCloud, statsMode or
+// includeLife, read as tovrine_set_field reads them) at once, as the
+// function keys do; TOVRINE_REFUSED for any other field or without a world.
+int32_t tovrine_set_display_field(const char* name, const char* text);
 
 #ifdef __cplusplus
 }

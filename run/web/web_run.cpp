@@ -1,7 +1,9 @@
 // The world in the page: the calls of host/web/web_api.h. One world at a
 // time, built from a record the page hands over, advanced by the page's
 // clock and shown on its canvas.
+#include <algorithm>
 #include <chrono>
+#include <iterator>
 #include <cstring>
 #include <new>
 #include <optional>
@@ -309,6 +311,27 @@ const char* tovrine_entity_notice(void)
     const bool notice =
         exceedsEntityLimit(static_cast<uint32_t>(record.initialVobs), record.maxEntities);
     return notice ? entityNoticeText : "";
+}
+
+int32_t tovrine_set_display_field(const char* name, const char* text)
+{
+    // What the function keys switch: the world's rules stay as they are.
+    static const char* const displayFields[] = {"showCloud", "statsMode", "includeLife"};
+    const bool display =
+        name && text &&
+        std::any_of(std::begin(displayFields), std::end(displayFields),
+                    [name](const char* field) { return std::strcmp(field, name) == 0; });
+    if (!display || !haveWorld)
+        return TOVRINE_REFUSED;
+    OptionsRecord record = liveOptions;
+    try {
+        if (!setPageField(record, name, text))
+            return TOVRINE_REFUSED;
+    } catch (const std::bad_alloc&) {
+        return TOVRINE_OUT_OF_MEMORY;
+    }
+    liveOptions = record;
+    return TOVRINE_OK;
 }
 
 int32_t tovrine_set_field(const char* name, const char* text)

@@ -115,8 +115,14 @@
             return this.call({ type: "picture" }).then((a) => a.picture);
         }
 
+        // A key down or up; the answer holds the world's record as the key left it.
         key(code, down) {
-            this.post({ type: "key", code, down });
+            return this.call({ type: "key", code, down });
+        }
+
+        // A display switch of the running world set at once: { result, record }.
+        display(name, text) {
+            return this.call({ type: "display", name, text });
         }
     }
 

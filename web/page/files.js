@@ -22,7 +22,7 @@
             return text;
         }
         T.links.worldChosen();
-        T.messages.show(`Imported ${what}: ${R.name(T.page.applied)}.`, "good");
+        T.messages.show(`Imported ${fileName ? what : "the record"}: ${R.name(T.page.applied)}.`, "good");
         return "";
     }
 

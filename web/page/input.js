@@ -41,7 +41,7 @@
         }
         if (functionKeys.has(e.keyCode)) {
             e.preventDefault();
-            T.page.worlds.forEach((w) => w.key(e.keyCode, 1));
+            T.page.functionKey(e.keyCode);
         } else if (inFullScreen()) {
             e.preventDefault();
             leaveFullScreen();
@@ -67,10 +67,6 @@
             stage().requestFullscreen().catch(() => {});
         });
         document.addEventListener("keydown", onKeyDown);
-        document.addEventListener("keyup", (e) => {
-            if (functionKeys.has(e.keyCode))
-                T.page.worlds.forEach((w) => w.key(e.keyCode, 0));
-        });
         stage().addEventListener("mousedown", () => leaveFullScreen());
         stage().addEventListener("mousemove", onMouseMove);
         document.addEventListener("fullscreenchange", () => {

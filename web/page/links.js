@@ -84,11 +84,13 @@
 
     // The link is judged whole before anything of it is used: "" when the
     // page has no link or its world runs, else the message says why not.
-    async function open(hash) {
+    // At the start of a visit a world that was in trouble is asked about.
+    async function open(hash, atVisit = false) {
         if (!hash || hash === "#" || (T.page.applied && hash === linkHash(T.page.applied, T.page.seed)))
             return "";
         const link = readLink(hash);
-        const refusal = link.refusal || (await T.page.startWorld(link.bytes, link.seed));
+        const start = atVisit ? T.heavy.startAtVisit : T.page.startWorld;
+        const refusal = link.refusal || (await start(link.bytes, link.seed));
         if (refusal) {
             const text = `This link is damaged and was not opened: ${R.sentence(refusal)}`;
             T.messages.show(text, "bad");

@@ -24,6 +24,8 @@
         fitCanvas,
         framesRan,
         timeChanged,
+        functionKey,
+        setDisplay,
     };
 
     const world = () => page.worlds[0];
@@ -47,6 +49,7 @@
     }
 
     function worldStarted(started) {
+        T.heavy.worldStarted();
         T.chart.clear();
         T.chart.add([started.figures], performance.now());
         T.chart.draw();
@@ -66,15 +69,43 @@
         const ended = answers.find((a) => a.ended);
         if (ended) {
             T.time.state.stopped = true;
+            T.heavy.worldEnded();
             T.messages.show("The world ran out of memory and stopped. Apply the settings to start a new one.", "bad");
         }
         showRate();
+    }
+
+    // The function keys act on every world; the panel and the link then
+    // show the switches as the key left them.
+    async function functionKey(code) {
+        const answers = await Promise.all(page.worlds.map((w) => w.key(code, 1)));
+        displayChanged(answers[0].record);
+    }
+
+    // A display switch from the panel: at once, without a new world.
+    async function setDisplay(name, text) {
+        const answers = await Promise.all(page.worlds.map((w) => w.display(name, text)));
+        if (answers[0].result === R.ok)
+            displayChanged(answers[0].record);
+    }
+
+    function displayChanged(record) {
+        if (!page.applied || !record)
+            return;
+        page.applied = record;
+        T.links.worldRunning();
+        T.settings.showDisplay(record);
     }
 
     function showRate() {
         const rate = Math.round(T.time.rate());
         const target = T.time.state.speed === Infinity ? "" : ` of ${Math.round(100 * T.time.state.speed)}`;
         $("frame-rate").textContent = T.time.state.paused ? "paused" : `${rate}${target} fps`;
+    }
+
+    function everySecond() {
+        showRate();
+        T.heavy.judge(T.time.rate(), 100 * T.time.state.speed);
     }
 
     function timeChanged() {
@@ -114,7 +145,7 @@
         $("pause-button").addEventListener("click", () => T.time.setPaused(!T.time.state.paused));
         $("step-button").addEventListener("click", () => T.time.step());
         $("new-world-button").addEventListener("click", newWorld);
-        setInterval(showRate, 1000);
+        setInterval(everySecond, 1000);
     }
 
     function wire() {
@@ -159,10 +190,10 @@
         $("stage-message").textContent = "";
         // A link names its own world; without one (or when it is damaged) the
         // stored settings run, or the built-in ones.
-        await T.links.open(window.location.hash);
+        await T.links.open(window.location.hash, true);
         if (page.applied === null) {
             const stored = T.links.stored();
-            if (!stored || (await startWorld(stored, null)))
+            if (!stored || (await T.heavy.startAtVisit(stored, null)))
                 await startWorld(R.presetRecord(0), null);
         }
         page.ready = true;

@@ -9,6 +9,8 @@
     let fieldList = [];
     let formBase = null;  // the record the form edits (its name and unlisted fields)
     let lastApply = Promise.resolve();
+    // What the function keys switch: set at once, the world goes on.
+    const displayFields = ["showCloud", "statsMode", "includeLife"];
 
     // Fills the panel from the record the form starts from: the controls are
     // made once from the module's field list, then only their values change.
@@ -23,6 +25,7 @@
         }
         fillAlgorithmChoice(bytes);
         $("seed").value = seed === null ? "" : String(seed);
+        showApplyHint();
     }
 
     function choiceEntries(field) {
@@ -120,6 +123,40 @@
         return $(id).value;
     }
 
+    const fieldNamed = (name) => fieldList.find((f) => f.name === name);
+
+    // The display switches as the running world has them now.
+    function showDisplay(record) {
+        for (const field of R.fields(record))
+            if (displayFields.includes(field.name))
+                setControl(field, `field-${field.name}`);
+        showApplyHint();
+    }
+
+    // The display field a control belongs to, or null.
+    function displayFieldOf(control) {
+        const id = control.name || control.id || "";
+        const name = id.replace(/^field-/, "");
+        return displayFields.includes(name) ? fieldNamed(name) : null;
+    }
+
+    const sameBytes = (a, b) => a.length === b.length && a.every((x, i) => x === b[i]);
+
+    // Whether Apply starts a world of other rules than the running one.
+    function rulesChanged() {
+        if (!T.page.applied || !formBase)
+            return false;
+        const display = displayFields.map((name) => [name, controlText(fieldNamed(name))]);
+        return !sameBytes(formRecord(), R.withFields(T.page.applied, display)) ||
+            R.parseSeed($("seed").value) !== T.page.appliedSeed;
+    }
+
+    function showApplyHint() {
+        $("apply-hint").textContent = rulesChanged()
+            ? "Apply starts a new world with the changed rules."
+            : "The cloud and the numbers switch at once. Apply starts a new world of the same rules.";
+    }
+
     function fillAlgorithmChoice(bytes) {
         const select = $("algorithm");
         const name = R.name(bytes);
@@ -214,7 +251,15 @@
             fill(T.page.applied, T.page.appliedSeed);
         });
         $("algorithm").addEventListener("change", onAlgorithmChosen);
+        $("settings-form").addEventListener("change", (e) => {
+            const field = displayFieldOf(e.target);
+            if (field)
+                T.page.setDisplay(field.name, controlText(field));
+        });
+        $("settings-form").addEventListener("input", showApplyHint);
+        $("settings-form").addEventListener("change", showApplyHint);
+        $("strength-reset-button").addEventListener("click", () => T.page.functionKey(123));
     }
 
-    T.settings = { fill, wire, lastApply: () => lastApply };
+    T.settings = { fill, wire, showDisplay, lastApply: () => lastApply };
 })(self.tovrine = self.tovrine || {});

@@ -150,7 +150,13 @@
                 break;
             case "key":
                 M._tovrine_key(message.code, message.down);
-                return;
+                answer.record = record();
+                break;
+            case "display":
+                answer.result = M.ccall("tovrine_set_display_field", "number", ["string", "string"],
+                    [message.name, message.text]);
+                answer.record = record();
+                break;
             case "figures":
                 answer.figures = figures();
                 break;
