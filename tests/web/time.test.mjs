@@ -126,3 +126,34 @@ test("without a worker or without OffscreenCanvas the world still runs", async (
     await browser.close();
     where.close();
 });
+
+h.testBothWays("two worlds side by side are each the runner's world, and one link opens the pair", async (browser, url) => {
+    const runs = [[0, 1], [2, 7]].map(([preset, seed]) => execFileSync(runner, ["--preset", String(preset),
+        "--seed", String(seed), "--frames", "500", "--stats"]).toString().trim().split("\n"));
+    const { page, errors } = await h.openPage(browser, url);
+    const both = () => page.evaluate(async () => [await tovrineTest.figuresOf(0), await tovrineTest.figuresOf(1)]);
+    const link = await page.evaluate(async () => {
+        await tovrineTest.startPreset(0, 1);
+        await tovrineTest.openPair(2, 7);
+        await tovrineTest.run(200);
+        return location.href;
+    });
+    // Stepped together: "." moves both.
+    await page.focus("#world");
+    await page.keyboard.press(".");
+    await page.evaluate(() => tovrineTest.settled());
+    assert.deepEqual((await both()).map(line), [runs[0][201], runs[1][201]], "one step moves both");
+    await page.evaluate(() => tovrineTest.run(299));
+    assert.deepEqual((await both()).map(line), [runs[0][500], runs[1][500]], "each the runner's figures at frame 500");
+    assert.match(await page.$eval("#legend-second", (e) => e.textContent), /second world.*Vobs \d+/);
+
+    await page.goto("about:blank");
+    await page.goto(link, { waitUntil: "load" });
+    await page.waitForFunction(() => window.tovrineTest && window.tovrineTest.module, { timeout: 30000 });
+    await page.evaluate(() => tovrineTest.ready);
+    assert.equal(await page.evaluate(() => tovrineTest.secondWorld().seed), 7, "the link opens the pair");
+    await page.evaluate(() => tovrineTest.run(500));
+    assert.deepEqual((await both()).map(line), [runs[0][500], runs[1][500]], "the pair from the link");
+    assert.deepEqual(errors, []);
+    await page.close();
+});

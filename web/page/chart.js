@@ -16,13 +16,20 @@
     ];
     const $ = (id) => document.getElementById(id);
 
-    let samples = [];
-    let lastSampleFrame = -Infinity;
+    // Per world: its samples, and the frame of its last one. The second
+    // world of a pair is drawn dashed.
+    let worlds = [{ samples: [], last: -Infinity }];
     let lastDraw = 0;
 
-    function clear() {
-        samples = [];
-        lastSampleFrame = -Infinity;
+    function clear(index = 0) {
+        worlds[index] = { samples: [], last: -Infinity };
+        worlds.length = Math.max(worlds.length, index + 1);
+    }
+
+    function removeWorld(index) {
+        worlds.length = Math.min(worlds.length, index);
+        $("legend-second").hidden = worlds.length < 2;
+        draw();
     }
 
     function buildLegend() {
@@ -34,17 +41,19 @@
         }
     }
 
-    // Takes the samples a batch of frames brought (one every 25 frames of the
-    // world) and redraws when the last drawing is old enough.
-    function add(newSamples, now) {
+    // Takes the samples a batch of frames brought to world `index` (one
+    // every 25 frames of the world) and redraws when the last drawing is
+    // old enough.
+    function add(newSamples, now, index = 0) {
+        const w = worlds[index];
         for (const f of newSamples) {
-            if (f.frame - lastSampleFrame < sampleFrames)
+            if (f.frame - w.last < sampleFrames)
                 continue;
-            lastSampleFrame = f.frame;
-            samples.push(f);
+            w.last = f.frame;
+            w.samples.push(f);
         }
-        if (samples.length > chartSamples)
-            samples.splice(0, samples.length - chartSamples);
+        if (w.samples.length > chartSamples)
+            w.samples.splice(0, w.samples.length - chartSamples);
         if (newSamples.length && now - lastDraw >= chartRedrawMs) {
             lastDraw = now;
             draw();
@@ -67,10 +76,11 @@
         g.fillStyle = "#000";
         g.fillRect(0, 0, width, height);
         let largest = 10;
-        for (const f of samples)
-            for (const s of series)
-                if (f[s.key] > largest)
-                    largest = f[s.key];
+        for (const w of worlds)
+            for (const f of w.samples)
+                for (const s of series)
+                    if (f[s.key] > largest)
+                        largest = f[s.key];
         const decades = Math.ceil(Math.log10(largest + 1));
         const y = (v) => top + (height - top - bottom) * (1 - Math.log10(v + 1) / decades);
         g.font = "10px sans-serif";
@@ -87,27 +97,37 @@
             g.fillText(d === 0 ? "0" : d < 4 ? String(v) : `1e${d}`, left - 4, y(v));
         }
         // The first minute fills the width; later ones squeeze in up to five.
-        const span = Math.min(chartSamples, Math.max(samples.length, chartSamples / 5));
+        const longest = Math.max(...worlds.map((w) => w.samples.length));
+        const span = Math.min(chartSamples, Math.max(longest, chartSamples / 5));
         const step = (width - left) / (span - 1);
-        const start = width - (samples.length - 1) * step;
         const minutes = Math.round((span * sampleFrames) / 6000);
         g.textAlign = "right";
         g.textBaseline = "top";
         g.fillStyle = "#888";
         g.fillText(`the last ${minutes} min`, width - 4, 2);
-        for (const s of series) {
-            if (samples.length === 0 || samples[0][s.key] === undefined)
-                continue;
-            g.strokeStyle = s.colour;
-            g.lineWidth = 1.5;
-            g.beginPath();
-            samples.forEach((f, i) => (i ? g.lineTo : g.moveTo).call(g, start + i * step, y(f[s.key])));
-            g.stroke();
-        }
-        const last = samples[samples.length - 1];
+        worlds.forEach(({ samples }, index) => {
+            const start = width - (samples.length - 1) * step;
+            g.setLineDash(index ? [4, 3] : []);
+            for (const s of series) {
+                if (samples.length === 0 || samples[0][s.key] === undefined)
+                    continue;
+                g.strokeStyle = s.colour;
+                g.lineWidth = 1.5;
+                g.beginPath();
+                samples.forEach((f, i) => (i ? g.lineTo : g.moveTo).call(g, start + i * step, y(f[s.key])));
+                g.stroke();
+            }
+        });
+        g.setLineDash([]);
+        const last = (index) => worlds[index] && worlds[index].samples[worlds[index].samples.length - 1];
+        const figure = (f, key) => (f && f[key] !== undefined ? f[key] : "-");
         for (const s of series)
-            $(`figure-${s.key}`).textContent = last && last[s.key] !== undefined ? last[s.key] : "-";
+            $(`figure-${s.key}`).textContent = figure(last(0), s.key);
+        const second = last(1);
+        $("legend-second").hidden = worlds.length < 2;
+        $("legend-second").textContent = worlds.length < 2 ? "" : "The second world (dashed): " +
+            series.map((s) => `${s.label} ${figure(second, s.key)}`).join(", ");
     }
 
-    T.chart = { buildLegend, clear, add, draw };
+    T.chart = { buildLegend, clear, removeWorld, add, draw };
 })(self.tovrine = self.tovrine || {});

@@ -116,6 +116,13 @@
         }
 
         // A key down or up; the answer holds the world's record as the key left it.
+        // Ends the worker (the second world of a pair when it closes).
+        close() {
+            if (this.worker)
+                this.worker.terminate();
+            this.worker = null;
+        }
+
         key(code, down) {
             return this.call({ type: "key", code, down });
         }

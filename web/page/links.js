@@ -51,13 +51,32 @@
         return hash.toString(36);
     }
 
-    function linkHash(bytes, seed) {
-        const body = `record=${R.toBase64Url(bytes)}&seed=${seed}`;
+    // The link's hash: the world's record and seed, the second world's when
+    // there is a pair, and the check of all of it.
+    function linkHash(bytes, seed, second) {
+        let body = `record=${R.toBase64Url(bytes)}&seed=${seed}`;
+        if (second)
+            body += `&record2=${R.toBase64Url(second.applied)}&seed2=${second.seed}`;
         return `#${body}&check=${check(body)}`;
     }
 
     function shareLink() {
-        return window.location.href.replace(/#.*$/, "") + linkHash(T.page.applied, T.page.seed);
+        return window.location.href.replace(/#.*$/, "") + linkHash(T.page.applied, T.page.seed, T.pair.current());
+    }
+
+    // One world's record and seed from the link's parameters `record` and
+    // `seed` (with `suffix`): { bytes, seed } or { refusal }.
+    function readWorld(parameters, suffix, which) {
+        const encoded = parameters.get(`record${suffix}`);
+        const seedText = parameters.get(`seed${suffix}`);
+        const bytes = encoded === null ? null : R.fromBase64Url(encoded);
+        const seed = seedText === null ? null : R.parseSeed(seedText);
+        if (bytes === null)
+            return { refusal: `it holds no settings record${which}.` };
+        if (seed === undefined)
+            return { refusal: `its seed${which} is not a whole number from 0 to 4294967295.` };
+        const refusal = R.refusal(bytes);
+        return refusal ? { refusal } : { bytes, seed };
     }
 
     // Reads a link's hash whole: { bytes, seed } or { refusal }.
@@ -70,27 +89,26 @@
             if (checked === body || check(checked) !== given)
                 return { refusal: "a character of it was changed (its check does not match)." };
         }
-        const encoded = parameters.get("record");
-        const seedText = parameters.get("seed");
-        const bytes = encoded === null ? null : R.fromBase64Url(encoded);
-        const seed = seedText === null ? null : R.parseSeed(seedText);
-        if (bytes === null)
-            return { refusal: "it holds no settings record." };
-        if (seed === undefined)
-            return { refusal: "its seed is not a whole number from 0 to 4294967295." };
-        const refusal = R.refusal(bytes);
-        return refusal ? { refusal } : { bytes, seed };
+        const first = readWorld(parameters, "", "");
+        if (first.refusal || parameters.get("record2") === null)
+            return first;
+        const second = readWorld(parameters, "2", " for the second world");
+        return second.refusal ? second : { ...first, second };
     }
 
     // The link is judged whole before anything of it is used: "" when the
     // page has no link or its world runs, else the message says why not.
     // At the start of a visit a world that was in trouble is asked about.
     async function open(hash, atVisit = false) {
-        if (!hash || hash === "#" || (T.page.applied && hash === linkHash(T.page.applied, T.page.seed)))
+        if (!hash || hash === "#" || (T.page.applied && hash === linkHash(T.page.applied, T.page.seed, T.pair.current())))
             return "";
         const link = readLink(hash);
         const start = atVisit ? T.heavy.startAtVisit : T.page.startWorld;
-        const refusal = link.refusal || (await start(link.bytes, link.seed));
+        if (!link.refusal && !link.second && T.pair.current())
+            await T.pair.close();
+        let refusal = link.refusal || (await start(link.bytes, link.seed));
+        if (!refusal && link.second)
+            refusal = await T.pair.open(link.second.bytes, link.second.seed);
         if (refusal) {
             const text = `This link is damaged and was not opened: ${R.sentence(refusal)}`;
             T.messages.show(text, "bad");

@@ -21,6 +21,7 @@
         appliedSeed: null,  // the seed the person fixed, or null for one drawn at start
         seed: null,  // the seed the running world uses, fixed or drawn
         startWorld,
+        startFirst,
         fitCanvas,
         framesRan,
         timeChanged,
@@ -32,20 +33,29 @@
 
     // Builds a new world; "" or the message of the refusal, in which case the
     // running world is the one that ran before.
+    // A second world beside it starts again from its start too.
     function startWorld(bytes, seed) {
         return T.time.hold(async () => {
-            const started = await world().start(bytes, seed);
-            if (started.result === R.refused)
-                return started.message;
-            // Out of memory: the engine built the previous record again.
-            page.applied = started.record;
-            page.seed = started.seed;
-            if (started.result === R.ok)
-                page.appliedSeed = seed;
-            T.time.state.stopped = false;
-            worldStarted(started);
-            return started.message;
+            const { message, refused } = await startFirst(bytes, seed);
+            if (!refused)
+                await T.pair.restart();
+            return message;
         });
+    }
+
+    // The first world alone, with the clock held: { message, refused }.
+    async function startFirst(bytes, seed) {
+        const started = await world().start(bytes, seed);
+        if (started.result === R.refused)
+            return { message: started.message, refused: true };
+        // Out of memory: the engine built the previous record again.
+        page.applied = started.record;
+        page.seed = started.seed;
+        if (started.result === R.ok)
+            page.appliedSeed = seed;
+        T.time.state.stopped = false;
+        worldStarted(started);
+        return { message: started.message, refused: false };
     }
 
     function worldStarted(started) {
@@ -64,8 +74,7 @@
     // What a batch of frames brought: the chart's samples, and the end of a
     // world that outgrew memory (it stops, as the saver closes).
     function framesRan(answers) {
-        const first = answers[0];
-        T.chart.add(first.samples, performance.now());
+        answers.forEach((a, i) => T.chart.add(a.samples, performance.now(), i));
         const ended = answers.find((a) => a.ended);
         if (ended) {
             T.time.state.stopped = true;
@@ -117,18 +126,22 @@
         showRate();
     }
 
-    // Scales the canvas to the stage with its aspect kept; the stage's black
-    // shows around it.
+    // Scales each world's canvas to its share of the stage (two side by
+    // side on a wide stage, one above the other on a tall one) with its
+    // aspect kept; the stage's black shows around them.
     function fitCanvas() {
-        const w = world();
-        if (!w)
-            return;
         const box = stage.getBoundingClientRect();
-        const scale = Math.min(box.width / w.width, box.height / w.height);
-        if (!(scale > 0))
-            return;
-        canvas.style.width = `${Math.floor(w.width * scale)}px`;
-        canvas.style.height = `${Math.floor(w.height * scale)}px`;
+        const count = page.worlds.length;
+        const across = box.width >= box.height;
+        const cell = across ? { w: box.width / count, h: box.height } : { w: box.width, h: box.height / count };
+        page.worlds.forEach((w, i) => {
+            const scale = Math.min(cell.w / w.width, cell.h / w.height);
+            if (!(scale > 0))
+                return;
+            const middle = `${((i + 0.5) * 100) / count}%`;
+            Object.assign(w.canvas.style, { width: `${Math.floor(w.width * scale)}px`,
+                height: `${Math.floor(w.height * scale)}px`, left: across ? middle : "50%", top: across ? "50%" : middle });
+        });
     }
 
     // A new world of the same settings and a newly drawn seed.
@@ -153,6 +166,7 @@
         T.settings.wire();
         T.files.wire();
         T.capture.wire();
+        T.pair.wire();
         T.links.wire();
         T.input.wire();
         wireTime();
@@ -188,6 +202,7 @@
             return;
         }
         $("stage-message").textContent = "";
+        T.pair.fillChoices();
         // A link names its own world; without one (or when it is damaged) the
         // stored settings run, or the built-in ones.
         await T.links.open(window.location.hash, true);
@@ -210,6 +225,12 @@
         pause: () => T.time.setPaused(true),
         resume: () => T.time.setPaused(false),
         figures: () => world().figures(),
+        figuresOf: (index) => page.worlds[index].figures(),
+        openPair: (index, seed) => T.pair.open(R.presetRecord(index), seed),
+        secondWorld: () => {
+            const second = T.pair.current();
+            return second && { record: Array.from(second.applied), seed: second.seed };
+        },
         where: () => world().where,
         worldSize: () => ({ width: world().width, height: world().height }),
         seed: () => page.seed,
