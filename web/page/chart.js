@@ -15,6 +15,8 @@
         { key: "civilizations", label: "Civilizations", colour: "#ffd24a" },
     ];
     const $ = (id) => document.getElementById(id);
+    // An unchanged text is left alone: it would cost a layout.
+    const setText = (element, text) => element.textContent !== text && (element.textContent = text);
 
     // Per world: its samples, and the frame of its last one. The second
     // world of a pair is drawn dashed.
@@ -122,11 +124,11 @@
         const last = (index) => worlds[index] && worlds[index].samples[worlds[index].samples.length - 1];
         const figure = (f, key) => (f && f[key] !== undefined ? f[key] : "-");
         for (const s of series)
-            $(`figure-${s.key}`).textContent = figure(last(0), s.key);
+            setText($(`figure-${s.key}`), String(figure(last(0), s.key)));
         const second = last(1);
         $("legend-second").hidden = worlds.length < 2;
-        $("legend-second").textContent = worlds.length < 2 ? "" : "The second world (dashed): " +
-            series.map((s) => `${s.label} ${figure(second, s.key)}`).join(", ");
+        setText($("legend-second"), worlds.length < 2 ? "" : "The second world (dashed): " +
+            series.map((s) => `${s.label} ${figure(second, s.key)}`).join(", "));
     }
 
     T.chart = { buildLegend, clear, removeWorld, add, draw };

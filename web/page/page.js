@@ -31,6 +31,12 @@
 
     const world = () => page.worlds[0];
 
+    // Text changed only when it changes: an unchanged text costs no layout.
+    function setText(element, text) {
+        if (element.textContent !== text)
+            element.textContent = text;
+    }
+
     // Builds a new world; "" or the message of the refusal, in which case the
     // running world is the one that ran before.
     // A second world beside it starts again from its start too.
@@ -81,7 +87,6 @@
             T.heavy.worldEnded();
             T.messages.show("The world ran out of memory and stopped. Apply the settings to start a new one.", "bad");
         }
-        showRate();
     }
 
     // The function keys act on every world; the panel and the link then
@@ -109,7 +114,7 @@
     function showRate() {
         const rate = Math.round(T.time.rate());
         const target = T.time.state.speed === Infinity ? "" : ` of ${Math.round(100 * T.time.state.speed)}`;
-        $("frame-rate").textContent = T.time.state.paused ? "paused" : `${rate}${target} fps`;
+        setText($("frame-rate"), T.time.state.paused ? "paused" : `${rate}${target} fps`);
     }
 
     function everySecond() {
@@ -239,7 +244,7 @@
         startPreset: (index, seed) => startWorld(R.presetRecord(index), seed),
         startRecord: (bytes, seed) => startWorld(Uint8Array.from(bytes), seed),
         // Runs `frames` frames at once and shows the last; its figures.
-        run: (frames) => T.time.hold(() => T.time.run(frames)).then((a) => a.figures),
+        run: (frames) => T.time.hold(() => T.time.run(frames, frames + 1)).then((a) => a.figures),
         // The same, with the figures of set-up and of every frame as
         // tovrine-world --stats prints them.
         runLines: (frames) => T.time.hold(() => T.time.run(frames, 1)).then((a) => a.lines),
@@ -254,6 +259,7 @@
         },
         message: () => T.messages.text(),
         settled: () => T.time.settled(),
+        cost: () => ({ ...T.time.cost(), rate: T.time.rate() }),
         importBytes: (bytes) => T.files.importBytes(Uint8Array.from(bytes)),
         openLink: (hash) => T.links.open(hash),
         shareLink: () => T.links.shareLink(),

@@ -27,6 +27,7 @@
     let pending = 0;  // frames due and not yet asked for
     let busy = null;  // the batch in flight
     let msPerFrame = 0.5;  // the world's recent cost, measured in the worker
+    let showMs = 0;  // and of showing a picture
     const ran = [];  // [time, frames] of the last few seconds, for the rate
 
     // The frames due at `now`, counted from one start so that no fraction
@@ -77,6 +78,7 @@
             const cost = Math.max(...answers.map((a) => (a.ran ? a.ms / a.ran : 0)));
             if (cost > 0)
                 msPerFrame = 0.7 * msPerFrame + 0.3 * cost;
+            showMs = 0.9 * showMs + 0.1 * Math.max(...answers.map((a) => a.showMs || 0));
             count(answers[0].ran);
             T.page.framesRan(answers);
             return answers[0];
@@ -148,6 +150,11 @@
         window.requestAnimationFrame(onAnimationFrame);
     }
 
-    T.time = { state, speeds, begin, run, hold, step, setPaused, setSpeed, speedText, rate,
+    // What a frame costs the world's worker and what showing one costs, in ms.
+    function cost() {
+        return { msPerFrame, showMs };
+    }
+
+    T.time = { state, speeds, begin, run, hold, step, setPaused, setSpeed, speedText, rate, cost,
         settled: () => busy || Promise.resolve() };
 })(self.tovrine = self.tovrine || {});

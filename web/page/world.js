@@ -100,7 +100,8 @@
         }
 
         // Runs `steps` frames; the figures of every 25th frame go back for the
-        // chart (and of every `every`th with the frame set up, for the tests).
+        // chart (and, when `every` is given, those of every `every`th frame,
+        // of set-up and of the last, for the tests).
         function step(message, answer, transfer) {
             const started = performance.now();
             const samples = [], lines = [];
@@ -120,11 +121,14 @@
                     samples.push(figures());
             }
             const ms = performance.now() - started;
-            Object.assign(answer, { ran, ms, samples, figures: figures() });
-            if (message.every)
+            Object.assign(answer, { ran, ms, samples });
+            if (message.every) {
                 answer.lines = lines;
-            if (message.show !== false)
-                show(answer, transfer);
+                answer.figures = figures();
+            }
+            const showing = performance.now();
+            show(answer, transfer);
+            answer.showMs = performance.now() - showing;
         }
 
         async function receive(message) {
