@@ -21,6 +21,7 @@
         stopped: false,  // the world ran out of memory; a new world restarts time
         speed: 1,
     };
+    let held = 0;  // set-ups in progress: the clock waits for them
     let start = null;  // when the count of frames began, null to begin it again
     let last = 0;  // the clock's last reading
     let counted = 0;  // frames due since `start` already counted
@@ -53,7 +54,7 @@
 
     function onAnimationFrame(now) {
         window.requestAnimationFrame(onAnimationFrame);
-        if (state.paused || state.stopped || !T.page.ready) {
+        if (state.paused || state.stopped || held || !T.page.ready) {
             restart();
             return;
         }
@@ -107,14 +108,13 @@
 
     // Waits for the batch in flight, then does `work` with the clock held.
     async function hold(work) {
-        const wasPaused = state.paused;
-        state.paused = true;
+        held++;
         while (busy)
             await busy.catch(() => {});
         try {
             return await work();
         } finally {
-            state.paused = wasPaused;
+            held--;
             restart();
             ran.length = 0;
         }
@@ -128,7 +128,7 @@
 
     // One frame while paused.
     function step() {
-        if (!state.paused || busy || state.stopped)
+        if (!state.paused || busy || held || state.stopped)
             return busy || Promise.resolve();
         return run(1);
     }
