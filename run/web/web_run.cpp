@@ -1,6 +1,6 @@
 // The world in the page: the calls of host/web/web_api.h. One world at a
-// time, built from a record the page hands over, advanced by the page's
-// clock and shown on its canvas.
+// time, built from a record the page hands over, advanced frame by frame as
+// the page's clock asks and shown on its canvas.
 #include <algorithm>
 #include <chrono>
 #include <iterator>
@@ -16,7 +16,6 @@
 #include "render/web/web_display.h"
 #include "run/frame_driver.h"
 #include "run/function_keys.h"
-#include "run/web/tick_clock.h"
 #include "run/world_setup.h"
 #include "settings/algorithm_check.h"
 #include "settings/options_record.h"
@@ -50,7 +49,6 @@ uint32_t worldSeed = 1;
 // a new world is started.
 bool worldEnded = false;
 double frames = 0;
-TickClock tickClock;
 std::optional<CivilizationWatch> civilizations;
 
 // A text for the page, made by `make`; "" when there is no memory for it.
@@ -131,7 +129,6 @@ int32_t buildWorld(const OptionsRecord& record, uint32_t seed)
     strengthResetRequested = 0;
     frames = 0;
     worldEnded = false;
-    tickClock.restart();
     try {
         const DisplaySurfaces display =
             openWebDisplay(record.screenWidth, record.screenHeight, record.screenDepth);
@@ -250,15 +247,6 @@ int32_t tovrine_tick(void)
     return TOVRINE_OK;
 }
 
-int32_t tovrine_advance(double now_ms)
-{
-    const int32_t due = tickClock.ticksDue(now_ms);
-    for (int32_t i = 0; i < due; ++i)
-        if (tovrine_tick() != TOVRINE_OK)
-            return -TOVRINE_OUT_OF_MEMORY;
-    return due;
-}
-
 int32_t tovrine_civilizations(void)
 {
     return civilizations ? static_cast<int32_t>(civilizations->civilizations()) : 0;
@@ -297,8 +285,6 @@ void tovrine_key(int32_t key_code, int32_t down)
         break;
     }
 }
-
-void tovrine_mouse(int32_t, int32_t, int32_t) {}
 
 const char* tovrine_fields_json(void)
 {
