@@ -12,10 +12,17 @@ const runner = process.env.TOVRINE_WORLD || path.join(h.repo, "build/native/tool
 const names = ["frame", "vobs", "history", "peak", "food", "remains", "whirls", "strengthSum", "xSum", "ySum"];
 const line = (f) => names.map((n) => f[n]).join(" ");
 const figures = (page) => page.evaluate(() => tovrineTest.figures());
+const screenshot = (page, name) => h.screenshot(page, name, {});
 
-h.testBothWays("a world of 99999 whirls never holds the page", async (browser, url) => {
+h.testBothWays("a world of 99999 whirls never holds the page", async (browser, url, name) => {
     const { page, errors } = await h.openPage(browser, url);
     assert.equal(await page.evaluate(() => tovrineTest.where()), "worker");
+    // From disk, the built-in world first runs well for a while, so the page
+    // has one to offer going back to.
+    if (name === "file") {
+        await page.evaluate(() => tovrineTest.resume());
+        await new Promise((r) => setTimeout(r, 4500));
+    }
     const message = await page.evaluate(() => {
         const R = tovrine.records;
         tovrineTest.resume();
@@ -45,6 +52,13 @@ h.testBothWays("a world of 99999 whirls never holds the page", async (browser, u
     await page.waitForFunction(async () => (await tovrineTest.figures()).frame >= 3, { polling: 200, timeout: 30000 });
     await page.waitForFunction(() => /^\d+ of 100 fps$/.test(document.getElementById("frame-rate").textContent),
         { timeout: 5000 });
+    if (name === "file") {
+        // Far behind for a few seconds: said by the world, with the way back.
+        await page.waitForFunction(() => /far behind/.test(tovrineTest.message()), { polling: 200, timeout: 15000 });
+        await screenshot(page, "far-behind");
+        await page.click("#world-message-actions button");
+        await page.waitForFunction(() => tovrineTest.appliedRecord()[28] === 2, { timeout: 30000 });
+    }
     assert.deepEqual(errors, []);
     await page.close();
 });
@@ -57,6 +71,14 @@ test("pause, one frame at a time and every speed run the runner's world", async 
     const { page, errors } = await h.openPage(browser, where.list[0].url);
     await page.evaluate(() => tovrineTest.startPreset(0, 1));
     const shot = async () => Buffer.from(await (await page.$("#world")).screenshot()).toString("base64");
+
+    // A new world: the same settings, another seed, from frame 0.
+    const record = await page.evaluate(() => tovrineTest.appliedRecord());
+    await page.click("#new-world-button");
+    await page.waitForFunction(() => tovrineTest.seed() !== 1, { timeout: 10000 });
+    assert.deepEqual(await page.evaluate(() => tovrineTest.appliedRecord()), record, "the same settings");
+    assert.equal((await figures(page)).frame, 0, "from frame 0");
+    await page.evaluate(() => tovrineTest.startPreset(0, 1));
 
     // "." steps one frame, the button another.
     await page.focus("#world");

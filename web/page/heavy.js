@@ -83,7 +83,7 @@
     function tellFarBehind(rate, target) {
         const back = lastGood && R.toBase64(lastGood.record) !== R.toBase64(T.page.applied) ? lastGood : null;
         const actions = back
-            ? [{ label: `Go back to ${R.name(back.record) || "the last world"}`, act: () => T.page.startWorld(back.record, back.seed) }]
+            ? [{ label: `Go back to ${R.name(back.record) || "the last world"}, seed ${back.seed}`, act: () => T.page.startWorld(back.record, back.seed) }]
             : [];
         T.messages.show(`This world is far behind: ${Math.round(rate)} of ${target} frames a second. ` +
             "It goes on, more slowly than it should." + (back ? " The last world that ran well:" : ""), "bad", actions);
