@@ -38,7 +38,12 @@
                     const answer = await Promise.race([this.call({ type: "init" }), failed]);
                     if (!answer.ok)
                         throw new Error(answer.message);
-                    worker.onerror = null;
+                    worker.onerror = (e) => {
+                        this.broke(e.message || "the worker ended");
+                        for (const [id, resolve] of this.waiting)
+                            resolve(T.failedAnswer(id, "the worker ended"));
+                        this.waiting.clear();
+                    };
                     this.worker = worker;
                     return this.takeCanvas();
                 } catch (e) {
@@ -73,12 +78,22 @@
         }
 
         settle(answer) {
+            if (answer.error)
+                this.broke(answer.error);
             if (answer.picture)
                 this.draw(answer.picture);
             const resolve = this.waiting.get(answer.id);
             this.waiting.delete(answer.id);
             if (resolve)
                 resolve(answer);
+        }
+
+        // The engine failed in a call: the world stops where it is, and the
+        // page says so rather than waiting for answers that never come.
+        broke(why) {
+            T.time.state.stopped = true;
+            T.messages.show(`The world's engine failed and the world stopped (${why}). ` +
+                "Reload the page to start again.", "bad");
         }
 
         draw(picture) {

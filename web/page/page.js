@@ -42,10 +42,17 @@
     // A second world beside it starts again from its start too.
     function startWorld(bytes, seed) {
         return T.time.hold(async () => {
-            const { message, refused } = await startFirst(bytes, seed);
-            if (!refused)
-                await T.pair.restart();
-            return message;
+            // A long set-up (a large world) says what the page waits for.
+            const building = setTimeout(() => ($("stage-message").textContent = "Building the world\u2026"), 300);
+            try {
+                const { message, refused } = await startFirst(bytes, seed);
+                if (!refused)
+                    await T.pair.restart();
+                return message;
+            } finally {
+                clearTimeout(building);
+                $("stage-message").textContent = "";
+            }
         });
     }
 

@@ -179,13 +179,21 @@
         return { receive };
     }
 
+    // The answer to any call that failed: refused, no frames run.
+    function failed(id, error) {
+        return { id, error, result: refused, message: error, ran: 0, ms: 0, samples: [] };
+    }
+
     T.worldHost = worldHost;
+    T.failedAnswer = failed;
 
     // In a worker of its own: the engine's script came first; answer the page.
     if (typeof WorkerGlobalScope !== "undefined" && self instanceof WorkerGlobalScope) {
         const host = worldHost((message, transfer) => self.postMessage(message, transfer));
         let queue = Promise.resolve();
-        // One message at a time, in order, even while the engine loads.
-        self.onmessage = (event) => (queue = queue.then(() => host.receive(event.data)));
+        // One message at a time, in order, even while the engine loads. A
+        // call that throws (the engine aborted) still answers, with why.
+        self.onmessage = (event) => (queue = queue.then(() => host.receive(event.data))
+            .catch((e) => self.postMessage(failed(event.data.id, String((e && e.message) || e)))));
     }
 })(self.tovrine = self.tovrine || {});
