@@ -24,6 +24,11 @@
             buttons.appendChild(button);
         }
         box.hidden = false;
+        // Where the world is out of sight (a phone scrolled down to the
+        // panel), it comes back into view with the message.
+        const shown = box.getBoundingClientRect();
+        if (shown.top < 0 || shown.bottom > window.innerHeight)
+            $("stage").scrollIntoView({ block: "nearest" });
     }
 
     function clear() {

@@ -143,7 +143,7 @@
     }
 
     function speedText(speed) {
-        return speed === Infinity ? "as fast as it goes" : speed < 1 ? `1/${1 / speed}x` : `${speed}x`;
+        return speed === Infinity ? "fastest" : speed < 1 ? `1/${1 / speed}x` : `${speed}x`;
     }
 
     function begin() {
