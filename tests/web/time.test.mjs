@@ -21,7 +21,7 @@ h.testBothWays("a world of 99999 whirls never holds the page", async (browser, u
     // has one to offer going back to.
     if (name === "file") {
         await page.evaluate(() => tovrineTest.resume());
-        await new Promise((r) => setTimeout(r, 4500));
+        await page.waitForFunction(() => tovrine.heavy.lastGood() !== null, { polling: 500, timeout: 30000 });
     }
     const message = await page.evaluate(() => {
         const R = tovrine.records;

@@ -9,7 +9,7 @@
     const R = T.records;
     const troubleKey = "Tovrine (Doreroder v.1.1)/Trouble";
     const farBehind = 0.5;  // of the rate the world should run at
-    const runsWell = 0.9;
+    const runsWell = 0.8;
     const judgeMs = 3000;  // how long a rate must last to count
 
     let goodSince = null, behindSince = null;
@@ -102,5 +102,5 @@
         return failure;
     }
 
-    T.heavy = { judge, worldStarted, worldEnded, startAtVisit, markTrouble };
+    T.heavy = { judge, worldStarted, worldEnded, startAtVisit, markTrouble, lastGood: () => lastGood };
 })(self.tovrine = self.tovrine || {});
