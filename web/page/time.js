@@ -22,6 +22,7 @@
         speed: 1,
     };
     let held = 0;  // set-ups in progress: the clock waits for them
+    let looping = false;  // an animation frame is asked for
     let start = null;  // when the count of frames began, null to begin it again
     let last = 0;  // the clock's last reading
     let counted = 0;  // frames due since `start` already counted
@@ -52,12 +53,23 @@
         pending = 0;
     }
 
-    function onAnimationFrame(now) {
+    // Animation frames are asked for only while time runs: a paused or
+    // stopped world costs nothing, and the browser sends none while the
+    // page is hidden.
+    function loop() {
+        if (looping || !T.page.ready)
+            return;
+        looping = true;
         window.requestAnimationFrame(onAnimationFrame);
+    }
+
+    function onAnimationFrame(now) {
         if (state.paused || state.stopped || held || !T.page.ready) {
+            looping = false;
             restart();
             return;
         }
+        window.requestAnimationFrame(onAnimationFrame);
         pending = Math.min(pending + reading(now), largestCatchUp * Math.max(1, state.speed === Infinity ? 1 : state.speed));
         if (busy)
             return;
@@ -116,6 +128,7 @@
         } finally {
             held--;
             restart();
+            loop();
             ran.length = 0;
         }
     }
@@ -123,6 +136,7 @@
     function setPaused(paused) {
         state.paused = paused;
         restart();
+        loop();
         T.page.timeChanged();
     }
 
@@ -147,7 +161,7 @@
     }
 
     function begin() {
-        window.requestAnimationFrame(onAnimationFrame);
+        loop();
     }
 
     // What a frame costs the world's worker and what showing one costs, in ms.
