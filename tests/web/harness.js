@@ -122,6 +122,19 @@ async function colourCounts(page, png, tests, box = { x: 0, y: 0, w: 1, h: 1 }) 
     }, Buffer.from(png).toString("base64"), source, box);
 }
 
+// The control a <label> names, and typing into it as a person does (the box
+// emptied first).
+function labelled(page, label) {
+    return page.evaluateHandle((label) =>
+        [...document.querySelectorAll("label")].find((l) => l.textContent.trim() === label).control, label);
+}
+
+async function typeInto(page, label, value) {
+    const box = await labelled(page, label);
+    await box.evaluate((e) => (e.value = ""));
+    await box.type(value);
+}
+
 // One test run twice, on the page from disk and served, with one browser and
 // one server for the whole file: body(browser, url, name), name "file" or "served".
 function testBothWays(title, body) {
@@ -140,4 +153,5 @@ function testBothWays(title, body) {
             body(browser, where.list.find((t) => t.name === name).url, name));
 }
 
-module.exports = { launch, serve, targets, openPage, testBothWays, screenshot, colourCounts, webDir, repo };
+module.exports = { launch, serve, targets, openPage, testBothWays, screenshot, colourCounts, labelled, typeInto,
+    webDir, repo };

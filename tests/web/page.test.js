@@ -3,7 +3,7 @@
 // the cloud, and at phone width the panel sits below the world.
 "use strict";
 const assert = require("node:assert");
-const { testBothWays, openPage, screenshot, colourCounts } = require("./harness.js");
+const { testBothWays, openPage, screenshot, colourCounts, labelled, typeInto } = require("./harness.js");
 
 // The artwork's colours: the Vobs' yellow, the whirls' lilac arms (food is
 // blue without the red), the cloud's dark navy.
@@ -58,13 +58,8 @@ testBothWays("the world and its cloud", async (browser, url, name) => {
 
     // The panel: a field read as the page reads its box, the error box's
     // rules, the notice's Cancel and OK, and Apply building a new world.
-    const field = (label) => page.evaluateHandle((label) =>
-        [...document.querySelectorAll("label")].find((l) => l.textContent.trim() === label).control, label);
-    const type = async (label, value) => {
-        const input = await field(label);
-        await input.evaluate((e) => (e.value = ""));
-        await input.type(value);
-    };
+    const field = (label) => labelled(page, label);
+    const type = (label, value) => typeInto(page, label, value);
     const apply = () => page.evaluate(() => {
         document.getElementById("apply-button").click();
         return document.getElementById("settings-message").textContent;

@@ -4,7 +4,7 @@
 // world that was in trouble asked about at the next visit.
 "use strict";
 const assert = require("node:assert");
-const { testBothWays, openPage, screenshot, colourCounts } = require("./harness.js");
+const { testBothWays, openPage, screenshot, colourCounts, labelled, typeInto } = require("./harness.js");
 
 const cloud = (r, g, b) => r <= 12 && g <= 12 && b >= 36 && b <= 72;
 
@@ -21,13 +21,8 @@ const worldMessage = (page) =>
 testBothWays("the panel and its messages", async (browser, url, name) => {
     const { page, errors } = await openPage(browser, url, { width: 1366, height: 900 });
     await page.evaluate(() => tovrineTest.startPreset(0, 1));
-    const input = (label) => page.evaluateHandle((label) =>
-        [...document.querySelectorAll("label")].find((l) => l.textContent.trim() === label).control, label);
-    const type = async (label, value) => {
-        const box = await input(label);
-        await box.evaluate((e) => (e.value = ""));
-        await box.type(value);
-    };
+    const input = (label) => labelled(page, label);
+    const type = (label, value) => typeInto(page, label, value);
     const hint = () => page.$eval("#apply-hint", (e) => e.textContent);
 
     // How the boxes were read, by the world, at a desktop's size and a phone's.
