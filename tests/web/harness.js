@@ -22,9 +22,16 @@ async function launch() {
             "--disable-background-networking", "--disable-component-update", "--disable-sync",
             `--user-data-dir=${profile}`],
     });
+    // Closed for sure: a browser that does not answer the close within 10 s
+    // is killed, so a test file never outlives its browser.
     const close = browser.close.bind(browser);
+    const child = browser.process();
     browser.close = async () => {
-        await close();
+        let timer;
+        await Promise.race([close().catch(() => {}), new Promise((r) => (timer = setTimeout(r, 10000)))]);
+        clearTimeout(timer);
+        if (child && child.exitCode === null && child.signalCode === null)
+            child.kill("SIGKILL");
         fs.rmSync(profile, { recursive: true, force: true });
     };
     return browser;
@@ -49,7 +56,8 @@ function serve(dir) {
     });
     return new Promise((resolve) =>
         server.listen(0, "127.0.0.1", () =>
-            resolve({ url: `http://127.0.0.1:${server.address().port}/`, close: () => server.close() })));
+            resolve({ url: `http://127.0.0.1:${server.address().port}/`,
+                close: () => (server.closeAllConnections(), server.close()) })));
 }
 
 // The page both ways: [{name, url}], and a close() for the server.

@@ -63,11 +63,15 @@ h.testBothWays("a world of 99999 whirls never holds the page", async (browser, u
     await page.close();
 });
 
-test("pause, one frame at a time and every speed run the runner's world", async () => {
+test("pause, one frame at a time and every speed run the runner's world", async (t) => {
     const expected = execFileSync(runner, ["--preset", "0", "--seed", "1", "--frames", "5000", "--stats"],
         { maxBuffer: 64 << 20 }).toString().trim().split("\n");
     const browser = await h.launch();
     const where = await h.targets();
+    t.after(async () => {
+        await browser.close();
+        where.close();
+    });
     const { page, errors } = await h.openPage(browser, where.list[0].url);
     await page.evaluate(() => tovrineTest.startPreset(0, 1));
     const shot = async () => Buffer.from(await (await page.$("#world")).screenshot()).toString("base64");
@@ -121,14 +125,15 @@ test("pause, one frame at a time and every speed run the runner's world", async 
     }
     assert.ok(ran["8"] > ran["0.25"] && ran.Infinity > ran["0.25"], `frames in 0.6 s by speed: ${JSON.stringify(ran)}`);
     assert.deepEqual(errors, []);
-    await page.close();
-    await browser.close();
-    where.close();
 });
 
-test("without a worker or without OffscreenCanvas the world still runs", async () => {
+test("without a worker or without OffscreenCanvas the world still runs", async (t) => {
     const browser = await h.launch();
     const where = await h.targets();
+    t.after(async () => {
+        await browser.close();
+        where.close();
+    });
     const ways = [
         ["page", () => delete window.Worker],
         ["worker, drawn by the page", () => delete HTMLCanvasElement.prototype.transferControlToOffscreen],
@@ -146,8 +151,6 @@ test("without a worker or without OffscreenCanvas the world still runs", async (
         assert.deepEqual(errors, []);
         await page.close();
     }
-    await browser.close();
-    where.close();
 });
 
 h.testBothWays("two worlds side by side are each the runner's world, and one link opens the pair", async (browser, url) => {

@@ -100,20 +100,24 @@
     // show the switches as the key left them.
     async function functionKey(code) {
         const answers = await Promise.all(page.worlds.map((w) => w.key(code, 1)));
-        displayChanged(answers[0].record);
+        displayChanged(answers);
     }
 
     // A display switch from the panel: at once, without a new world.
     async function setDisplay(name, text) {
         const answers = await Promise.all(page.worlds.map((w) => w.display(name, text)));
         if (answers[0].result === R.ok)
-            displayChanged(answers[0].record);
+            displayChanged(answers);
     }
 
-    function displayChanged(record) {
+    // The worlds' records as the switches left them, for the link and the panel.
+    function displayChanged(answers) {
+        const record = answers[0].record;
         if (!page.applied || !record)
             return;
         page.applied = record;
+        if (answers[1] && answers[1].record)
+            T.pair.recordChanged(answers[1].record);
         T.links.worldRunning();
         T.settings.showDisplay(record);
     }

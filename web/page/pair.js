@@ -67,6 +67,12 @@
             await startSecond(second.applied, second.seed);
     }
 
+    // The second world's record after a display switch.
+    function recordChanged(record) {
+        if (second && second.applied)
+            second.applied = record;
+    }
+
     function closeNow() {
         if (!second)
             return;
@@ -117,5 +123,5 @@
         $("unpair-button").addEventListener("click", close);
     }
 
-    T.pair = { current, open, restart, close, wire, fillChoices };
+    T.pair = { current, open, restart, close, recordChanged, wire, fillChoices };
 })(self.tovrine = self.tovrine || {});
