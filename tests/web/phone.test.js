@@ -111,10 +111,11 @@ testBothWays("on a phone", async (browser, url, name) => {
     // the next pauses it again.
     const paused = () => page.$eval("#pause-button", (b) => b.getAttribute("aria-pressed"));
     assert.strictEqual(await paused(), "true");
-    for (const expected of ["false", "true"]) {
+    for (const [label, expected] of [["Resume", "false"], ["Pause", "true"]]) {
         await showBar(page);
+        assert.strictEqual(await page.$eval("#touch-bar button:last-child", (b) => b.textContent), label);
         await tapOn(page, "#touch-bar button:last-child");
-        assert.strictEqual(await paused(), expected, "Pause on the bar toggles the page's pause");
+        assert.strictEqual(await paused(), expected, `${label} on the bar toggles the page's pause`);
         await new Promise((r) => setTimeout(r, 400));  // the next tap is no double tap
     }
 

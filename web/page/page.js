@@ -299,6 +299,7 @@
         leaveFullScreen: () => T.input.leaveFullScreen(),
         // The touch bar shows Pause because the page has one.
         pauseToggle: () => T.time.setPaused(!T.time.state.paused),
+        paused: () => T.time.state.paused,
     };
 
     main();
