@@ -80,13 +80,14 @@ deb: deps
 web: deps
 	@scripts/web-build.sh $(JOBS)
 
-# The entity-limit record for 2000 frames in headless Chromium and natively,
-# the present of an 800 x 600 world and the processor share of a tab: figures.
+# What the page costs (its frame, its main thread, the whole browser) at
+# defaults and with the entity-limit record, beside tovrine-world and the
+# Linux saver in a window of the same size: figures (tests/web/bench.mjs).
 .PHONY: web-bench
 web-bench: web
 	@[ -f build/native/CMakeCache.txt ] || cmake --preset native >/dev/null
-	@cmake --build build/native -j $(JOBS) --target tovrine-world >/dev/null
-	@TOVRINE_WEB_BENCH=1 tests/web/run.sh same_world.test.mjs | grep -E '^# bench:|^(not )?ok'
+	@cmake --build build/native -j $(JOBS) --target tovrine-world tovrine-linux-saver >/dev/null
+	@tests/web/run.sh --version >/dev/null && node tests/web/bench.mjs
 
 # Serves build/web on 127.0.0.1 (PORT, default 8000) and prints the address.
 PORT ?= 8000

@@ -39,14 +39,14 @@ set(CMAKE_CXX_LINKER_LAUNCHER ${CMAKE_COMMAND} -E env NODE_PATH=${TOVRINE_NODE_P
 
 set(TOVRINE_WEB_EXPORTS
     record_buffer load_preset load_current preset_count preset_name check_record start seed
-    message tick advance civilizations frame_count stats present width height key mouse
-    fields_json entity_notice set_field)
+    message tick civilizations frame_count stats present width height key
+    fields_json entity_notice set_field set_display_field)
 list(TRANSFORM TOVRINE_WEB_EXPORTS PREPEND "'_tovrine_")
 list(TRANSFORM TOVRINE_WEB_EXPORTS APPEND "'")
 string(REPLACE ";" "," TOVRINE_WEB_EXPORTS "${TOVRINE_WEB_EXPORTS}")
 set(TOVRINE_WEB_LINK_OPTIONS
     -O2 -fexceptions
-    -sMODULARIZE=1 -sEXPORT_NAME=createTovrine -sENVIRONMENT=web
+    -sMODULARIZE=1 -sEXPORT_NAME=createTovrine -sENVIRONMENT=web,worker
     -sALLOW_MEMORY_GROWTH=1 -sMAXIMUM_MEMORY=2147483648
     -sFILESYSTEM=0
     "-sEXPORTED_FUNCTIONS=[${TOVRINE_WEB_EXPORTS}]"

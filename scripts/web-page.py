@@ -31,14 +31,14 @@ def inline_page(html, page_dir, engine_js):
         return text.replace("</script", "<\\/script").replace("<!--", "<\\!--")
 
     def script(match):
-        return "<script>" + script_text(match.group(1)) + "</script>"
+        return "<script" + match.group(2) + ">" + script_text(match.group(1)) + "</script>"
 
     def style(match):
         return "<style>" + read(os.path.join(page_dir, match.group(1))) + "</style>"
 
     # Installing and the offline copy belong to the served folder only.
     html = re.sub(r'\n<link rel="(manifest|apple-touch-icon)" href="[^"]*">', "", html)
-    html, scripts = re.subn(r'<script src="([^"/]+\.js)"></script>', script, html)
+    html, scripts = re.subn(r'<script src="([^"/]+\.js)"([^>]*)></script>', script, html)
     html, styles = re.subn(r'<link rel="stylesheet" href="([^"/]+\.css)">', style, html)
     if "tovrine-engine.js" in html or re.search(r'<script src=|rel="stylesheet"', html):
         sys.exit("web-page: a script or style of the page was left outside the single file")

@@ -50,11 +50,6 @@ const char* tovrine_message(void);
 // TOVRINE_OK, or TOVRINE_OUT_OF_MEMORY when the world outgrew memory (it
 // stops, as the saver closes; tovrine_start builds a new one).
 int32_t tovrine_tick(void);
-// Runs the ticks due by `now_ms` (performance.now()) on a 10 ms clock,
-// however often it is called; after a long gap (a hidden tab) at most 10
-// ticks are caught up and the rest dropped. Returns the ticks run, or
-// -TOVRINE_OUT_OF_MEMORY. The first call after tovrine_start runs none.
-int32_t tovrine_advance(double now_ms);
 // Civilizations of the running world so far: the first counts 1, each
 // rebirth one more (as tovrine-world's CSV counts them).
 int32_t tovrine_civilizations(void);
@@ -76,8 +71,6 @@ int32_t tovrine_height(void);
 // Windows virtual-key code (F1 112, F2 113, F3 114, F12 123, Escape 27).
 // F1, F2, F3 and F12 act on their key-down, repeats included, as in the saver.
 void tovrine_key(int32_t key_code, int32_t down);
-// The mouse in world pixels and its buttons (bit 0 left, 1 right, 2 middle).
-void tovrine_mouse(int32_t x, int32_t y, int32_t buttons);
 
 // The fields of the "Playing God!" and "System/Limits" pages for the record
 // in the buffer, as JSON: [{"name","label","page","kind":"number"|"switch"|
@@ -92,6 +85,10 @@ const char* tovrine_entity_notice(void);
 // other character, above the box's largest reads as the largest; switches
 // 0/1; the display mode as "800 x 600 x 16"). TOVRINE_REFUSED for an unknown name.
 int32_t tovrine_set_field(const char* name, const char* text);
+// Sets a display switch of the running world (showCloud, statsMode or
+// includeLife, read as tovrine_set_field reads them) at once, as the
+// function keys do; TOVRINE_REFUSED for any other field or without a world.
+int32_t tovrine_set_display_field(const char* name, const char* text);
 
 #ifdef __cplusplus
 }

@@ -1,9 +1,11 @@
 // The world in the page: the calls of host/web/web_api.h. One world at a
-// time, built from a record the page hands over, advanced by the page's
-// clock and shown on its canvas.
+// time, built from a record the page hands over, advanced frame by frame as
+// the page's clock asks and shown on its canvas.
+#include <algorithm>
 #include <cstring>
-#include <new>
+#include <iterator>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,7 +17,6 @@
 #include "render/web/web_display.h"
 #include "run/frame_driver.h"
 #include "run/function_keys.h"
-#include "run/web/tick_clock.h"
 #include "run/world_setup.h"
 #include "settings/algorithm_check.h"
 #include "settings/options_record.h"
@@ -51,7 +52,6 @@ uint32_t worldSeed = 1;
 bool worldEnded = false;
 // The page's one world, from its set-up to the next.
 std::unique_ptr<World> world;
-TickClock tickClock;
 std::optional<CivilizationWatch> civilizations;
 
 // A text for the page, made by `make`; "" when there is no memory for it.
@@ -121,7 +121,6 @@ int32_t buildWorld(const OptionsRecord& record, uint32_t seed)
 {
     endWorld();
     worldEnded = false;
-    tickClock.restart();
     try {
         const DisplaySurfaces display =
             openWebDisplay(record.screenWidth, record.screenHeight, record.screenDepth);
@@ -247,15 +246,6 @@ int32_t tovrine_tick(void)
     return TOVRINE_OK;
 }
 
-int32_t tovrine_advance(double now_ms)
-{
-    const int32_t due = tickClock.ticksDue(now_ms);
-    for (int32_t i = 0; i < due; ++i)
-        if (tovrine_tick() != TOVRINE_OK)
-            return -TOVRINE_OUT_OF_MEMORY;
-    return due;
-}
-
 int32_t tovrine_civilizations(void)
 {
     return civilizations ? static_cast<int32_t>(civilizations->civilizations()) : 0;
@@ -300,8 +290,6 @@ void tovrine_key(int32_t key_code, int32_t down)
     }
 }
 
-void tovrine_mouse(int32_t, int32_t, int32_t) {}
-
 const char* tovrine_fields_json(void)
 {
     return textResult([] { return pageFieldsJson(bufferRecord()); });
@@ -313,6 +301,27 @@ const char* tovrine_entity_notice(void)
     const bool notice =
         exceedsEntityLimit(static_cast<uint32_t>(record.initialVobs), record.maxEntities);
     return notice ? entityNoticeText : "";
+}
+
+int32_t tovrine_set_display_field(const char* name, const char* text)
+{
+    // What the function keys switch: the world's rules stay as they are.
+    static const char* const displayFields[] = {"showCloud", "statsMode", "includeLife"};
+    const bool display =
+        name && text &&
+        std::any_of(std::begin(displayFields), std::end(displayFields),
+                    [name](const char* field) { return std::strcmp(field, name) == 0; });
+    if (!display || world == nullptr)
+        return TOVRINE_REFUSED;
+    OptionsRecord record = world->liveOptions;
+    try {
+        if (!setPageField(record, name, text))
+            return TOVRINE_REFUSED;
+    } catch (const std::bad_alloc&) {
+        return TOVRINE_OUT_OF_MEMORY;
+    }
+    world->liveOptions = record;
+    return TOVRINE_OK;
 }
 
 int32_t tovrine_set_field(const char* name, const char* text)

@@ -1,5 +1,5 @@
-// The web page's parts that need no browser: its tick clock, its settings
-// fields and the bitmap files its memory surfaces read.
+// The web page's parts that need no browser: its settings fields and the
+// bitmap files its memory surfaces read.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -9,40 +9,8 @@
 #include "host/web/page_fields.h"
 #include "render/memory/memory_surface.h"
 #include "render/sdl/headless_display.h"
-#include "run/web/tick_clock.h"
 
 namespace {
-
-// One second of readings `count` times a second (exact fractions of 1000 ms).
-int32_t ticksInOneSecond(int32_t readingsPerSecond)
-{
-    TickClock clock;
-    int32_t ticks = 0;
-    for (int32_t k = 0; k <= readingsPerSecond; ++k)
-        ticks += clock.ticksDue(1000.0 * k / readingsPerSecond);
-    return ticks;
-}
-
-TEST(WebTickClock, RunsTheSameTicksAtEveryRefreshRate)
-{
-    for (int32_t rate : {30, 60, 75, 120, 144, 240})
-        EXPECT_EQ(100, ticksInOneSecond(rate)) << rate << " Hz";
-}
-
-TEST(WebTickClock, CatchesUpABoundedNumberOfTicksAfterAGapAndNeverGoesBack)
-{
-    TickClock clock;
-    int32_t ticks = clock.ticksDue(0);
-    for (double t = 16; t <= 496; t += 16)
-        ticks += clock.ticksDue(t);
-    EXPECT_EQ(49, ticks);
-    // A hidden tab for a minute: a few ticks, not six thousand.
-    EXPECT_EQ(TickClock::largestCatchUp, clock.ticksDue(60496));
-    EXPECT_EQ(1, clock.ticksDue(60506));
-    // A clock set back starts again rather than waiting for its old time.
-    EXPECT_EQ(0, clock.ticksDue(100));
-    EXPECT_EQ(1, clock.ticksDue(110));
-}
 
 TEST(WebPageFields, ReadTypedTextAsTheConfigurationPagesDo)
 {

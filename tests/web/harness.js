@@ -22,9 +22,16 @@ async function launch() {
             "--disable-background-networking", "--disable-component-update", "--disable-sync",
             `--user-data-dir=${profile}`],
     });
+    // Closed for sure: a browser that does not answer the close within 10 s
+    // is killed, so a test file never outlives its browser.
     const close = browser.close.bind(browser);
+    const child = browser.process();
     browser.close = async () => {
-        await close();
+        let timer;
+        await Promise.race([close().catch(() => {}), new Promise((r) => (timer = setTimeout(r, 10000)))]);
+        clearTimeout(timer);
+        if (child && child.exitCode === null && child.signalCode === null)
+            child.kill("SIGKILL");
         fs.rmSync(profile, { recursive: true, force: true });
     };
     return browser;
@@ -55,7 +62,8 @@ function serve(dir, heard = () => true) {
     });
     return new Promise((resolve) =>
         server.listen(0, "127.0.0.1", () =>
-            resolve({ url: `http://127.0.0.1:${server.address().port}/`, close: () => server.close() })));
+            resolve({ url: `http://127.0.0.1:${server.address().port}/`,
+                close: () => (server.closeAllConnections(), server.close()) })));
 }
 
 // The page both ways: [{name, url}], and a close() for the server.
@@ -128,6 +136,19 @@ async function colourCounts(page, png, tests, box = { x: 0, y: 0, w: 1, h: 1 }) 
     }, Buffer.from(png).toString("base64"), source, box);
 }
 
+// The control a <label> names, and typing into it as a person does (the box
+// emptied first).
+function labelled(page, label) {
+    return page.evaluateHandle((label) =>
+        [...document.querySelectorAll("label")].find((l) => l.textContent.trim() === label).control, label);
+}
+
+async function typeInto(page, label, value) {
+    const box = await labelled(page, label);
+    await box.evaluate((e) => (e.value = ""));
+    await box.type(value);
+}
+
 // One test run twice, on the page from disk and served, with one browser and
 // one server for the whole file: body(browser, url, name), name "file" or "served".
 function testBothWays(title, body) {
@@ -146,4 +167,5 @@ function testBothWays(title, body) {
             body(browser, where.list.find((t) => t.name === name).url, name));
 }
 
-module.exports = { launch, serve, targets, openPage, testBothWays, screenshot, colourCounts, webDir, repo };
+module.exports = { launch, serve, targets, openPage, testBothWays, screenshot, colourCounts, labelled, typeInto,
+    webDir, repo };

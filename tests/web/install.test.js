@@ -40,16 +40,15 @@ after(async () => {
     fs.rmSync(copy, { recursive: true, force: true });
 });
 
-// The world is there and drawn: figures, and lit pixels on the canvas.
+// The world is there and drawn: figures, and lit pixels in its picture.
 function worldShown(page) {
-    return page.evaluate(() => {
-        tovrineTest.run(50);
-        const canvas = document.getElementById("world");
-        const pixels = canvas.getContext("2d").getImageData(0, 0, canvas.width, canvas.height).data;
+    return page.evaluate(async () => {
+        const { vobs } = await tovrineTest.run(50);
+        const pixels = (await tovrineTest.picture()).data;
         let lit = 0;
         for (let i = 0; i < pixels.length; i += 4)
             lit += pixels[i] + pixels[i + 1] + pixels[i + 2] > 60;
-        return { vobs: tovrineTest.figures().vobs, lit };
+        return { vobs, lit };
     });
 }
 

@@ -3,7 +3,7 @@
 // the cloud, and at phone width the panel sits below the world.
 "use strict";
 const assert = require("node:assert");
-const { testBothWays, openPage, screenshot, colourCounts } = require("./harness.js");
+const { testBothWays, openPage, screenshot, colourCounts, labelled, typeInto } = require("./harness.js");
 
 // The artwork's colours: the Vobs' yellow, the whirls' lilac arms (food is
 // blue without the red), the cloud's dark navy.
@@ -16,9 +16,9 @@ const cloudCorner = { x: 0, y: 0, w: 0.12, h: 0.12 };
 
 testBothWays("the world and its cloud", async (browser, url, name) => {
     const { page, errors } = await openPage(browser, url);
-    await page.evaluate(() => {
-        tovrineTest.startPreset(0, 1);
-        tovrineTest.run(300);
+    await page.evaluate(async () => {
+        await tovrineTest.startPreset(0, 1);
+        await tovrineTest.run(300);
     });
     await screenshot(page, `desktop-${name}`);
     const shown = await colourCounts(page, await screenshot(page, `world-${name}`, "#world"), colours);
@@ -58,24 +58,19 @@ testBothWays("the world and its cloud", async (browser, url, name) => {
 
     // The panel: a field read as the page reads its box, the error box's
     // rules, the notice's Cancel and OK, and Apply building a new world.
-    const field = (label) => page.evaluateHandle((label) =>
-        [...document.querySelectorAll("label")].find((l) => l.textContent.trim() === label).control, label);
-    const type = async (label, value) => {
-        const input = await field(label);
-        await input.evaluate((e) => (e.value = ""));
-        await input.type(value);
-    };
+    const field = (label) => labelled(page, label);
+    const type = (label, value) => typeInto(page, label, value);
     const apply = () => page.evaluate(() => {
         document.getElementById("apply-button").click();
         return document.getElementById("settings-message").textContent;
     });
     await type("Birth Strength", "5000");
     assert.match(await apply(), /Max Strength/, "birth strength above the maximum is refused");
-    assert.strictEqual(await page.evaluate(() => tovrineTest.figures().frame) > 0, true, "the world goes on");
+    assert.strictEqual(await page.evaluate(async () => (await tovrineTest.figures()).frame) > 0, true, "the world goes on");
     await type("Birth Strength", "1200");
     await type("Vobs", "25 Vobs");
     await apply();
-    let figures = await page.evaluate(() => tovrineTest.figures());
+    let figures = await page.evaluate(() => tovrineTest.lastApply().then(() => tovrineTest.figures()));
     assert.deepStrictEqual([figures.frame, figures.vobs], [0, 25], "Apply starts a world of 25 Vobs");
     const notice = async (answer, vobs) => {
         await type("Vobs", vobs);
@@ -91,9 +86,9 @@ testBothWays("the world and its cloud", async (browser, url, name) => {
     assert.strictEqual(await (await field("Vobs")).evaluate((e) => e.value), "99999", "the box's largest");
 
     // The clock runs the world by itself once the test lets go.
-    const frame = await page.evaluate(() => tovrineTest.figures().frame);
+    const frame = await page.evaluate(async () => (await tovrineTest.figures()).frame);
     await page.evaluate(() => tovrineTest.resume());
-    await page.waitForFunction((f) => tovrineTest.figures().frame > f + 20, { timeout: 10000 }, frame);
+    await page.waitForFunction(async (f) => (await tovrineTest.figures()).frame > f + 20, { timeout: 10000 }, frame);
 
     await page.setViewport({ width: 390, height: 844 });
     await page.evaluate(() => new Promise((r) => requestAnimationFrame(() => requestAnimationFrame(r))));

@@ -56,13 +56,12 @@ async function showBar(page) {
     await page.waitForSelector("#touch-bar:not([hidden])", { timeout: 2000 });
 }
 
-// The world's record (its switches) and figures after two frames.
+// The world's figures after two frames and its record (its switches as the
+// keys left them).
 function state(page) {
-    return page.evaluate(() => {
-        const M = tovrineTest.module;
-        M._tovrine_load_current();
-        const record = Array.from(M.HEAPU8.slice(M._tovrine_record_buffer(), M._tovrine_record_buffer() + 128));
-        return { record, figures: tovrineTest.run(2) };
+    return page.evaluate(async () => {
+        const figures = await tovrineTest.run(2);
+        return { record: tovrineTest.appliedRecord(), figures };
     });
 }
 
@@ -71,8 +70,8 @@ testBothWays("on a phone", async (browser, url, name) => {
 
     // With no stored settings the world is drawn at its own size or nearly.
     const drawn = await page.evaluate(() => {
-        const world = document.getElementById("world");
-        return { scale: world.getBoundingClientRect().width / world.width, size: `${world.width} x ${world.height}` };
+        const { width, height } = tovrineTest.worldSize();
+        return { scale: document.getElementById("world").getBoundingClientRect().width / width, size: `${width} x ${height}` };
     });
     assert.ok(drawn.scale >= 0.9, `the world ${drawn.size} drawn at ${drawn.scale}`);
     assert.strictEqual(await page.$eval(".drop-hint", (e) => e.getClientRects().length), 0,
@@ -80,9 +79,9 @@ testBothWays("on a phone", async (browser, url, name) => {
 
     // Each button of the bar does what its key does, to the figures.
     for (const [label, key] of [["F1", "F1"], ["F2", "F2"], ["F3", "F3"], ["F12", "F12"]]) {
-        const start = () => page.evaluate(() => {
-            tovrineTest.startPreset(0, 5);
-            tovrineTest.run(200);
+        const start = () => page.evaluate(async () => {
+            await tovrineTest.startPreset(0, 5);
+            await tovrineTest.run(200);
         });
         await start();
         const untouched = await state(page);
@@ -108,11 +107,17 @@ testBothWays("on a phone", async (browser, url, name) => {
     else
         await new Promise((r) => setTimeout(r, 400));  // the next tap is no double tap
 
-    // The pause of the page's lab, where it has one, is on the bar too.
-    await page.evaluate(() => (tovrinePage.pauseToggle = () => (window.pausesToggled = (window.pausesToggled || 0) + 1)));
-    await showBar(page);
-    await tapOn(page, "#touch-bar button:last-child");
-    assert.strictEqual(await page.evaluate(() => window.pausesToggled), 1, "Pause calls the page's pauseToggle");
+    // The page's pause is on the bar too: a tap resumes the paused world,
+    // the next pauses it again.
+    const paused = () => page.$eval("#pause-button", (b) => b.getAttribute("aria-pressed"));
+    assert.strictEqual(await paused(), "true");
+    for (const [label, expected] of [["Resume", "false"], ["Pause", "true"]]) {
+        await showBar(page);
+        assert.strictEqual(await page.$eval("#touch-bar button:last-child", (b) => b.textContent), label);
+        await tapOn(page, "#touch-bar button:last-child");
+        assert.strictEqual(await paused(), expected, `${label} on the bar toggles the page's pause`);
+        await new Promise((r) => setTimeout(r, 400));  // the next tap is no double tap
+    }
 
     // Double tap: full screen; a tap leaves it.
     const box = await (await page.$("#world")).boundingBox();
@@ -185,21 +190,25 @@ testBothWays("on a tablet and a desktop", async (browser, url, name) => {
     await screenshot(page, `tablet-${name}`, {});
     assert.deepStrictEqual(await smallControls(page), []);
 
-    // Stored settings keep their size.
+    // Stored settings keep their size at the next visit (the address
+    // without the link of the world that ran).
     await page.evaluate(() => tovrineTest.importBytes(Array.from((() => {
         const M = tovrineTest.module;
         M._tovrine_load_preset(0);
         return M.HEAPU8.slice(M._tovrine_record_buffer(), M._tovrine_record_buffer() + 128);
     })())));
-    await page.reload({ waitUntil: "load" });
-    await page.waitForFunction(() => window.tovrineTest && window.tovrineTest.module && document.getElementById("world").width === 800,
-        { polling: 100, timeout: 30000 });
-    assert.strictEqual(await page.$eval("#world", (w) => `${w.width} x ${w.height}`), "800 x 600");
+    await page.goto(url, { waitUntil: "load" });
+    await page.waitForFunction(() => window.tovrineTest && window.tovrineTest.module, { polling: 100, timeout: 30000 });
+    await page.evaluate(() => window.tovrineTest.ready);
+    assert.strictEqual(await page.evaluate(() => {
+        const { width, height } = tovrineTest.worldSize();
+        return `${width} x ${height}`;
+    }), "800 x 600");
 
     // A desktop window: the panel beside the world, controls of full size.
     await page.emulate({ viewport: { width: 1280, height: 800 }, userAgent: await browser.userAgent() });
     await page.evaluate(() => localStorage.clear());
-    await page.reload({ waitUntil: "load" });
+    await page.goto(url, { waitUntil: "load" });
     await page.waitForFunction(() => window.tovrineTest && window.tovrineTest.module, { polling: 100, timeout: 30000 });
     await page.evaluate(() => window.tovrineTest.ready);
     assert.strictEqual(await page.evaluate(() => document.documentElement.classList.contains("panel-below")), false);

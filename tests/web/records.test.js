@@ -10,10 +10,10 @@ const path = require("node:path");
 const { testBothWays, openPage } = require("./harness.js");
 
 const state = (page) =>
-    page.evaluate(() => ({
+    page.evaluate(async () => ({
         record: tovrineTest.appliedRecord(),
-        figures: tovrineTest.figures(),
-        message: document.getElementById("file-message").textContent,
+        figures: await tovrineTest.figures(),
+        message: tovrineTest.message(),
     }));
 
 // Navigates away first, so that a link differing only in its fragment is a
@@ -42,7 +42,7 @@ testBothWays("records and links", async (browser, url, name) => {
         transfer.items.add(new File([new Uint8Array(bytes)], "storm.rec"));
         document.dispatchEvent(new DragEvent("drop", { dataTransfer: transfer, bubbles: true }));
     }, storm);
-    await page.waitForFunction(() => /Imported/.test(document.getElementById("file-message").textContent));
+    await page.waitForFunction(() => /Imported/.test(tovrineTest.message()));
     let now = await state(page);
     assert.deepStrictEqual(now.record, storm, "the dropped record runs");
     assert.strictEqual(now.figures.frame, 0);
@@ -77,13 +77,13 @@ testBothWays("records and links", async (browser, url, name) => {
         ["inconsistent levels", levels],
     ];
     for (const [what, bytes] of refusals) {
-        const before = await page.evaluate(() => tovrineTest.run(50).frame);
+        const before = (await page.evaluate(() => tovrineTest.run(50))).frame;
         const message = await page.evaluate((b) => tovrineTest.importBytes(b), bytes);
         now = await state(page);
-        assert.match(message, /not imported/, what);
+        assert.match(message, /refused and not imported/, what);
         assert.strictEqual(now.message, message, `${what}: the message is shown`);
         assert.deepStrictEqual(now.record, storm, `${what}: the world keeps its record`);
-        assert.strictEqual(await page.evaluate(() => tovrineTest.run(5).frame), before + 5,
+        assert.strictEqual((await page.evaluate(() => tovrineTest.run(5))).frame, before + 5,
             `${what}: the world goes on`);
     }
 
@@ -91,34 +91,60 @@ testBothWays("records and links", async (browser, url, name) => {
     const file = path.join(os.tmpdir(), `tovrine-long-${process.pid}.rec`);
     fs.writeFileSync(file, Buffer.alloc(4096, 7));
     await (await page.$("#import-file")).uploadFile(file);
-    await page.waitForFunction(() => /not imported/.test(document.getElementById("file-message").textContent));
+    await page.waitForFunction(() => /not imported/.test(tovrineTest.message()));
     fs.rmSync(file);
     now = await state(page);
     assert.deepStrictEqual(now.record, storm, "a long file is refused");
     assert.match(now.message, /4096/, "the message names the file's size");
 
-    // A share link with a fixed seed opens the same world.
+    // A link opens the same world: with a fixed seed, with none typed (the
+    // seed drawn at start is in the link) and as made before links had a
+    // check; the address bar holds the link of the world that runs.
     const sign = await preset(4);
-    const original = await page.evaluate(() => {
-        tovrineTest.startPreset(4, 12345);
-        return { link: tovrineTest.shareLink(), figures: tovrineTest.run(400) };
-    });
-    assert.match(original.link, /#record=[A-Za-z0-9_-]+&seed=12345$/);
-    await reload(page, original.link);
-    now = await state(page);
-    assert.deepStrictEqual(now.record, sign, "the link's record runs");
-    assert.strictEqual(now.message, "");
-    assert.deepStrictEqual(await page.evaluate(() => tovrineTest.run(400)), original.figures,
-        "the same figures after 400 frames");
-
-    // Damaged links are refused whole: the stored record runs instead.
+    const links = {};
+    for (const [what, seed] of [["a fixed seed", 12345], ["no seed typed", null]]) {
+        const original = await page.evaluate(async (seed) => {
+            await tovrineTest.startPreset(4, seed);
+            return { link: tovrineTest.shareLink(), address: location.href, figures: await tovrineTest.run(500) };
+        }, seed);
+        links[what] = original;
+        assert.match(original.link, /#record=[A-Za-z0-9_-]+&seed=\d+&check=[0-9a-z]+$/, what);
+        assert.strictEqual(original.address, original.link, `${what}: the address bar holds the link`);
+        await reload(page, original.link);
+        now = await state(page);
+        assert.deepStrictEqual(now.record, sign, `${what}: the link's record runs`);
+        assert.strictEqual(now.message, "", what);
+        assert.deepStrictEqual(await page.evaluate(() => tovrineTest.run(500)), original.figures,
+            `${what}: the same figures after 500 frames`);
+    }
+    const original = links["a fixed seed"];
+    assert.match(original.link, /&seed=12345&/);
     const base = original.link.replace(/#.*$/, "");
     const hash = original.link.replace(/^[^#]*/, "");
+    const encoded = hash.match(/record=([^&]*)/)[1];
+    await reload(page, `${base}#record=${encoded}&seed=12345`);
+    assert.deepStrictEqual(await page.evaluate(() => tovrineTest.run(500)), original.figures,
+        "a link without a check, as made before, opens the same world");
+
+    // Damaged links are refused whole, with a message by the world: the
+    // stored record runs instead.
+    const changed = (at) => hash.slice(0, at) + (hash[at] === "A" ? "B" : "A") + hash.slice(at + 1);
+    for (const [what, bad] of [
+        ["a changed character of the record", changed(20)],
+        ["a changed seed", hash.replace("seed=12345", "seed=12346")],
+        ["a changed check", hash.replace(/check=./, "check=_")],
+    ]) {
+        await reload(page, `${base}${bad}`);
+        now = await state(page);
+        assert.match(now.message, /damaged.*changed/, what);
+        assert.deepStrictEqual(now.record, storm, `${what}: nothing of the damaged link runs`);
+        assert.ok(await page.$eval("#world-message", (e) => !e.hidden && e.getBoundingClientRect().height > 0),
+            `${what}: the message is shown`);
+    }
     await reload(page, `${base}${hash.replace("seed=12345", "seed=12x45")}`);
     now = await state(page);
     assert.match(now.message, /damaged/, "a good record with a bad seed");
     assert.deepStrictEqual(now.record, storm, "nothing of the damaged link runs");
-    const encoded = hash.match(/record=([^&]*)/)[1];
     for (const [what, bad] of [
         ["cut short", `#record=${encoded.slice(0, 100)}`],
         ["a foreign letter", `#record=${encoded.slice(0, 50)}!${encoded.slice(51)}`],

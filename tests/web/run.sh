@@ -10,4 +10,5 @@ if ! cmp -s package-lock.json node_modules/.tovrine-lock 2>/dev/null; then
     npm ci --no-audit --no-fund --loglevel=error
     cp package-lock.json node_modules/.tovrine-lock
 fi
-exec node --test --test-concurrency=1 "$@"
+# A test that hangs fails after two and a half minutes instead of holding the run.
+exec node --test --test-concurrency=1 --test-timeout=150000 "$@"

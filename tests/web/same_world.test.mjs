@@ -1,9 +1,8 @@
 // The world in the page is the runner's world: for a preset or record and a
 // seed, every frame's figures read from the page equal the lines of
-// `tovrine-world --stats`, and the last frame's picture equals the runner's
-// PNG of it to the pixel; from the single file on disk and from the served
-// folder. With TOVRINE_WEB_BENCH=1 it also times the entity-limit record in
-// the page against `tovrine-world --bench` and prints the figures.
+// `tovrine-world --stats`, and the PNG the page saves of the last frame
+// equals the runner's PNG of it to the pixel, at 32 bits and at 16; from the
+// single file on disk and from the served folder.
 import { test, before, after } from "node:test";
 import assert from "node:assert/strict";
 import { execFileSync } from "node:child_process";
@@ -41,48 +40,37 @@ function nativeRun(c, dir) {
 // The same run in the page, its figures after set-up and after every frame.
 function pageRun(page, c) {
     const bytes = c.record ? [...fs.readFileSync(c.record)] : null;
-    return page.evaluate(({ bytes, preset, seed, frames }) => {
-        const M = window.tovrineTest.module;
-        if (bytes)
-            M.HEAPU8.set(bytes.slice(0, 128), M._tovrine_record_buffer());
-        else
-            M._tovrine_load_preset(preset);
-        if (M._tovrine_start(bytes ? bytes.length : 128, 1, seed) !== 0)
-            return { error: M.UTF8ToString(M._tovrine_message()), lines: [] };
-        const lines = [M.UTF8ToString(M._tovrine_stats())];
-        for (let i = 0; i < frames; i++) {
-            if (M._tovrine_tick() !== 0)
-                return { error: M.UTF8ToString(M._tovrine_message()), lines };
-            lines.push(M.UTF8ToString(M._tovrine_stats()));
-        }
-        return { lines };
+    return page.evaluate(async ({ bytes, preset, seed, frames }) => {
+        const failure = bytes ? await tovrineTest.startRecord(bytes, seed) : await tovrineTest.startPreset(preset, seed);
+        if (failure)
+            return { error: failure, lines: [] };
+        return { lines: await tovrineTest.runLines(frames) };
     }, { bytes, preset: c.preset, seed: c.seed, frames: c.frames });
 }
 
-// Pixels of the page's last frame that differ from the runner's PNG (decoded
-// by the browser), and the sizes. Every channel counts, at 16 bits too: both
-// widen 5-6-5 the same way.
+// Pixels of the PNG the page saves of its last frame that differ from the
+// runner's PNG (both decoded by the browser), and the sizes. Every channel
+// counts, at 16 bits too: both widen 5-6-5 the same way.
 function pictureDifference(page, png) {
-    return page.evaluate(async (data) => {
-        const M = window.tovrineTest.module;
-        const image = new Image();
-        image.src = `data:image/png;base64,${data}`;
-        await image.decode();
-        const c = document.createElement("canvas");
-        c.width = image.width;
-        c.height = image.height;
-        const g = c.getContext("2d");
-        g.drawImage(image, 0, 0);
-        const native = g.getImageData(0, 0, c.width, c.height).data;
-        const w = M._tovrine_width(), h = M._tovrine_height();
-        const p = M._tovrine_present();
-        const shown = M.HEAPU8.subarray(p, p + w * h * 4);
+    return page.evaluate(async (native) => {
+        const decode = async (data) => {
+            const image = new Image();
+            image.src = `data:image/png;base64,${data}`;
+            await image.decode();
+            const c = Object.assign(document.createElement("canvas"), { width: image.width, height: image.height });
+            const g = c.getContext("2d");
+            g.drawImage(image, 0, 0);
+            return { width: c.width, height: c.height, data: g.getImageData(0, 0, c.width, c.height).data };
+        };
+        const theirs = await decode(native);
+        const ours = await decode(await tovrineTest.png());
+        const [a, b] = [ours.data, theirs.data];
         let differing = 0;
-        if (w === c.width && h === c.height)
-            for (let i = 0; i < shown.length; i += 4)
-                if (shown[i] !== native[i] || shown[i + 1] !== native[i + 1] || shown[i + 2] !== native[i + 2])
+        if (ours.width === theirs.width && ours.height === theirs.height)
+            for (let i = 0; i < a.length; i += 4)
+                if (a[i] !== b[i] || a[i + 1] !== b[i + 1] || a[i + 2] !== b[i + 2])
                     differing++;
-        return { differing, page: `${w} x ${h}`, native: `${c.width} x ${c.height}` };
+        return { differing, page: `${ours.width} x ${ours.height}`, native: `${theirs.width} x ${theirs.height}` };
     }, png.toString("base64"));
 }
 
@@ -121,89 +109,11 @@ for (const where of ["file", "served"]) {
                 assert.equal(got.lines.length, expected.lines.length);
                 const picture = await pictureDifference(page, expected.png);
                 assert.equal(picture.page, picture.native);
-                assert.equal(picture.differing, 0, `pixels of frame ${c.frames} differ from the runner's`);
+                assert.equal(picture.differing, 0,
+                    `pixels of the page's PNG of frame ${c.frames} differ from the runner's`);
             });
         }
         assert.deepEqual(errors, []);
         await page.close();
     });
 }
-
-// Figures only, never a timed assertion.
-test("bench: the entity-limit record in the page and natively", { skip: !process.env.TOVRINE_WEB_BENCH }, async () => {
-    const frames = 2000;
-    const nativeBench = execFileSync(runner, ["--record", limitRecord, "--frames", String(frames), "--bench"])
-        .toString().split("\n").filter((l) => /ms per frame|last frame/.test(l));
-    const { page } = await h.openPage(browser, places.list.find((p) => p.name === "file").url);
-    const bytes = [...fs.readFileSync(limitRecord)];
-    const result = await page.evaluate(({ bytes, frames }) => {
-        const M = window.tovrineTest.module;
-        M.HEAPU8.set(bytes, M._tovrine_record_buffer());
-        M._tovrine_start(128, 1, 1);
-        const canvas = document.createElement("canvas");
-        const w = M._tovrine_width(), h = M._tovrine_height();
-        canvas.width = w;
-        canvas.height = h;
-        const g = canvas.getContext("2d");
-        const spread = () => ({ total: 0, worst: 0 });
-        const frame = spread(), present = spread();
-        const add = (s, ms) => { s.total += ms; s.worst = Math.max(s.worst, ms); };
-        for (let i = 0; i < frames; i++) {
-            const t0 = performance.now();
-            M._tovrine_tick();
-            const t1 = performance.now();
-            const p = M._tovrine_present();
-            g.putImageData(new ImageData(new Uint8ClampedArray(M.HEAPU8.buffer, p, w * h * 4), w, h), 0, 0);
-            const t2 = performance.now();
-            add(frame, t1 - t0);
-            add(present, t2 - t1);
-        }
-        return { w, h, frameMean: frame.total / frames, frameWorst: frame.worst,
-            presentMean: present.total / frames, presentWorst: present.worst,
-            last: M.UTF8ToString(M._tovrine_stats()) };
-    }, { bytes, frames });
-    // Presenting an 800 x 600 world (preset 0) alone.
-    const present800 = await page.evaluate(() => {
-        const M = window.tovrineTest.module;
-        M._tovrine_load_preset(0);
-        M._tovrine_start(128, 1, 1);
-        const w = M._tovrine_width(), h = M._tovrine_height();
-        const g = Object.assign(document.createElement("canvas"), { width: w, height: h }).getContext("2d");
-        let total = 0, worst = 0;
-        for (let i = 0; i < 500; i++) {
-            M._tovrine_tick();
-            const t0 = performance.now();
-            const p = M._tovrine_present();
-            g.putImageData(new ImageData(new Uint8ClampedArray(M.HEAPU8.buffer, p, w * h * 4), w, h), 0, 0);
-            const ms = performance.now() - t0;
-            total += ms;
-            worst = Math.max(worst, ms);
-        }
-        return { w, h, mean: total / 500, worst };
-    });
-    // The tab showing preset 0 on the page's own clock for ten seconds: its
-    // main thread's busy time over the wall time, one core's share.
-    await page.evaluate(() => {
-        const M = window.tovrineTest.module;
-        M._tovrine_load_preset(0);
-        M._tovrine_start(128, 1, 1);
-        window.tovrineTest.resume();
-    });
-    const before = await page.metrics();
-    await new Promise((r) => setTimeout(r, 10000));
-    const later = await page.metrics();
-    const share = (later.TaskDuration - before.TaskDuration) / (later.Timestamp - before.Timestamp);
-    const ticks = await page.evaluate(() => window.tovrineTest.module._tovrine_frame_count());
-    await page.close();
-    const f = (x) => x.toFixed(3);
-    console.log(`bench: page ${frames} frames of ${path.basename(limitRecord)} (${result.w} x ${result.h}): ` +
-        `frame mean ${f(result.frameMean)} worst ${f(result.frameWorst)} ms; ` +
-        `present (RGBA + putImageData) mean ${f(result.presentMean)} worst ${f(result.presentWorst)} ms`);
-    console.log(`bench: page last frame: ${result.last}`);
-    console.log(`bench: page present of ${present800.w} x ${present800.h} (preset 0, 500 frames): ` +
-        `mean ${f(present800.mean)} worst ${f(present800.worst)} ms`);
-    for (const line of nativeBench)
-        console.log(`bench: native ${line.replace(/^bench: /, "")}`);
-    console.log(`bench: preset 0 shown for 10 s on the page's clock: ${ticks} ticks, ` +
-        `main thread busy ${(100 * share).toFixed(1)}% of one core`);
-});

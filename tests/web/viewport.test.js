@@ -30,7 +30,7 @@ testBothWays("the world's shape and speed", async (browser, url, name) => {
         return page.evaluate(() => {
             const world = document.getElementById("world");
             return { stage: document.getElementById("stage").getBoundingClientRect().toJSON(),
-                shown: world.getBoundingClientRect().toJSON(), width: world.width, height: world.height };
+                shown: world.getBoundingClientRect().toJSON(), ...tovrineTest.worldSize() };
         });
     };
     const sizes = [[1280, 800], [1920, 1080], [700, 1000], [390, 844], [1024, 400]];
@@ -58,22 +58,29 @@ testBothWays("the world's shape and speed", async (browser, url, name) => {
 
     // 100 frames a second at any refresh rate; a minute away catches up
     // at most a tenth of a second.
-    const frames = await page.evaluate(() => {
-        tovrineTest.startPreset(0, 1);
+    const frames = await page.evaluate(async () => {
+        await tovrineTest.startPreset(0, 1);
         tovrineTest.resume();
+        const frame = async () => (await tovrineTest.figures()).frame;
+        // Each screen refresh waits for the frames it asked for, as a real
+        // refresh comes after the worker has answered.
+        const refresh = async (time) => {
+            animationFrameAt(time);
+            await tovrineTest.settled();
+        };
         const counts = [];
         let time = 5000.5;
-        animationFrameAt(time);
+        await refresh(time);
         for (const hertz of [60, 120, 144, 30]) {
-            const before = tovrineTest.figures().frame;
+            const before = await frame();
             for (let i = 1; i <= hertz; i++)
-                animationFrameAt(time + (i * 1000) / hertz);
+                await refresh(time + (i * 1000) / hertz);
             time += 1000;
-            counts.push(tovrineTest.figures().frame - before);
+            counts.push((await frame()) - before);
         }
-        const before = tovrineTest.figures().frame;
-        animationFrameAt((time += 60000));
-        counts.push(tovrineTest.figures().frame - before);
+        const before = await frame();
+        await refresh((time += 60000));
+        counts.push((await frame()) - before);
         return counts;
     });
     assert.deepStrictEqual(frames.slice(0, 4), [100, 100, 100, 100], "frames in a second at 60, 120, 144, 30 Hz");

@@ -58,6 +58,7 @@
     let hideTimer = 0;
     function showBar() {
         pause.hidden = typeof page.pauseToggle !== "function";
+        pause.textContent = page.paused && page.paused() ? "Resume" : "Pause";
         bar.hidden = false;
         clearTimeout(hideTimer);
         hideTimer = setTimeout(hideBar, hideAfterMs);

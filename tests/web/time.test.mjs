@@ -1,0 +1,185 @@
+// The world's time and the page's answer: a heavy world runs in a worker
+// and never holds the page; pause, one frame at a time and every speed run
+// the runner's world, frame for frame; where there is no worker or no
+// OffscreenCanvas the world still runs.
+import { test } from "node:test";
+import assert from "node:assert/strict";
+import { execFileSync } from "node:child_process";
+import path from "node:path";
+import h from "./harness.js";
+
+const runner = process.env.TOVRINE_WORLD || path.join(h.repo, "build/native/tools/world/tovrine-world");
+const names = ["frame", "vobs", "history", "peak", "food", "remains", "whirls", "strengthSum", "xSum", "ySum"];
+const line = (f) => names.map((n) => f[n]).join(" ");
+const figures = (page) => page.evaluate(() => tovrineTest.figures());
+const screenshot = (page, name) => h.screenshot(page, name, {});
+
+h.testBothWays("a world of 99999 whirls never holds the page", async (browser, url, name) => {
+    const { page, errors } = await h.openPage(browser, url);
+    assert.equal(await page.evaluate(() => tovrineTest.where()), "worker");
+    // From disk, the built-in world first runs well for a while, so the page
+    // has one to offer going back to.
+    if (name === "file") {
+        await page.evaluate(() => tovrineTest.resume());
+        await page.waitForFunction(() => tovrine.heavy.lastGood() !== null, { polling: 500, timeout: 30000 });
+    }
+    const message = await page.evaluate(() => {
+        const R = tovrine.records;
+        tovrineTest.resume();
+        return tovrineTest.importBytes(Array.from(R.withFields(R.presetRecord(0), [["whirlCount", "99999"]])));
+    });
+    assert.equal(message, "");
+    // A timer of 10 ms, 20 times: how late each fires.
+    const late = await page.evaluate(async () => {
+        const out = [];
+        for (let i = 0; i < 20; i++) {
+            const t = performance.now();
+            await new Promise((r) => setTimeout(r, 10));
+            out.push(performance.now() - t - 10);
+        }
+        return out;
+    });
+    assert.ok(Math.max(...late) < 100, `timers late by ${late.map(Math.round).join(", ")} ms`);
+    // A click on the panel: from the input event to its handler.
+    await page.evaluate(() => {
+        window.clickDelay = new Promise((resolve) => document.getElementById("panel-button")
+            .addEventListener("click", (e) => resolve(performance.now() - e.timeStamp), { once: true }));
+    });
+    await page.click("#panel-button");
+    const delay = await page.evaluate(() => window.clickDelay);
+    assert.ok(delay < 100, `the click was handled after ${Math.round(delay)} ms`);
+    assert.ok(await page.$eval("#side", (e) => e.hidden), "the click hid the panel");
+    await page.waitForFunction(async () => (await tovrineTest.figures()).frame >= 3, { polling: 200, timeout: 30000 });
+    await page.waitForFunction(() => /^\d+ of 100 fps$/.test(document.getElementById("frame-rate").textContent),
+        { timeout: 5000 });
+    if (name === "file") {
+        // Far behind for a few seconds: said by the world, with the way back.
+        await page.waitForFunction(() => /far behind/.test(tovrineTest.message()), { polling: 200, timeout: 15000 });
+        await screenshot(page, "far-behind");
+        await page.click("#world-message-actions button");
+        await page.waitForFunction(() => tovrineTest.appliedRecord()[28] === 2, { timeout: 30000 });
+    }
+    assert.deepEqual(errors, []);
+    await page.close();
+});
+
+test("pause, one frame at a time and every speed run the runner's world", async (t) => {
+    const expected = execFileSync(runner, ["--preset", "0", "--seed", "1", "--frames", "5000", "--stats"],
+        { maxBuffer: 64 << 20 }).toString().trim().split("\n");
+    const browser = await h.launch();
+    const where = await h.targets();
+    t.after(async () => {
+        await browser.close();
+        where.close();
+    });
+    const { page, errors } = await h.openPage(browser, where.list[0].url);
+    await page.evaluate(() => tovrineTest.startPreset(0, 1));
+    const shot = async () => Buffer.from(await (await page.$("#world")).screenshot()).toString("base64");
+
+    // A new world: the same settings, another seed, from frame 0.
+    const record = await page.evaluate(() => tovrineTest.appliedRecord());
+    await page.click("#new-world-button");
+    await page.waitForFunction(() => tovrineTest.seed() !== 1, { timeout: 10000 });
+    assert.deepEqual(await page.evaluate(() => tovrineTest.appliedRecord()), record, "the same settings");
+    assert.equal((await figures(page)).frame, 0, "from frame 0");
+    await page.evaluate(() => tovrineTest.startPreset(0, 1));
+
+    // "." steps one frame, the button another.
+    await page.focus("#world");
+    await page.keyboard.press(".");
+    await page.evaluate(() => tovrineTest.settled());
+    assert.equal(line(await figures(page)), expected[1], "one frame after \".\"");
+    await page.click("#step-button");
+    await page.evaluate(() => tovrineTest.settled());
+    assert.equal(line(await figures(page)), expected[2], "one frame after the Step button");
+
+    // Space resumes and pauses: paused, the picture stands still.
+    await page.focus("#world");
+    await page.keyboard.press(" ");
+    await new Promise((r) => setTimeout(r, 500));
+    await page.keyboard.press(" ");
+    await page.evaluate(() => tovrineTest.settled());
+    const paused = await figures(page);
+    assert.ok(paused.frame > 2, `the world ran while resumed: frame ${paused.frame}`);
+    const first = await shot();
+    await new Promise((r) => setTimeout(r, 1000));
+    assert.equal(await shot(), first, "paused: two pictures a second apart are equal");
+    assert.equal(line(await figures(page)), expected[paused.frame], "paused at the runner's figures");
+    await page.click("#pause-button");
+    await new Promise((r) => setTimeout(r, 500));
+    assert.notEqual(await shot(), first, "resumed: the picture moves");
+
+    // Every speed: the frames it ran are the runner's frames.
+    const ran = {};
+    for (const speed of ["0.25", "8", "Infinity", "1"]) {
+        await page.select("#speed", speed);
+        const before = (await figures(page)).frame;
+        await new Promise((r) => setTimeout(r, 600));
+        await page.click("#pause-button");
+        await page.evaluate(() => tovrineTest.settled());
+        const now = await figures(page);
+        ran[speed] = now.frame - before;
+        assert.ok(now.frame < expected.length, `speed ${speed}: frame ${now.frame} within the runner's lines`);
+        assert.equal(line(now), expected[now.frame], `speed ${speed}: the runner's figures at frame ${now.frame}`);
+        await page.click("#pause-button");
+    }
+    assert.ok(ran["8"] > ran["0.25"] && ran.Infinity > ran["0.25"], `frames in 0.6 s by speed: ${JSON.stringify(ran)}`);
+    assert.deepEqual(errors, []);
+});
+
+test("without a worker or without OffscreenCanvas the world still runs", async (t) => {
+    const browser = await h.launch();
+    const where = await h.targets();
+    t.after(async () => {
+        await browser.close();
+        where.close();
+    });
+    const ways = [
+        ["page", () => delete window.Worker],
+        ["worker, drawn by the page", () => delete HTMLCanvasElement.prototype.transferControlToOffscreen],
+    ];
+    for (const [expected, beforeLoad] of ways) {
+        const { page, errors } = await h.openPage(browser, where.list[1].url, { beforeLoad });
+        assert.equal(await page.evaluate(() => tovrineTest.where()), expected);
+        await page.evaluate(async () => {
+            await tovrineTest.startPreset(0, 1);
+            await tovrineTest.run(300);
+        });
+        const png = await h.screenshot(page, `world-${expected.replace(/\W+/g, "-")}`, "#world");
+        const shown = await h.colourCounts(page, png, { vob: (r, g, b) => r > 200 && g > 150 && b < 90 });
+        assert.ok(shown.vob > 100, `${expected}: the Vobs are shown (${shown.vob} pixels)`);
+        assert.deepEqual(errors, []);
+        await page.close();
+    }
+});
+
+h.testBothWays("two worlds side by side are each the runner's world, and one link opens the pair", async (browser, url) => {
+    const runs = [[0, 1], [2, 7]].map(([preset, seed]) => execFileSync(runner, ["--preset", String(preset),
+        "--seed", String(seed), "--frames", "500", "--stats"]).toString().trim().split("\n"));
+    const { page, errors } = await h.openPage(browser, url);
+    const both = () => page.evaluate(async () => [await tovrineTest.figuresOf(0), await tovrineTest.figuresOf(1)]);
+    const link = await page.evaluate(async () => {
+        await tovrineTest.startPreset(0, 1);
+        await tovrineTest.openPair(2, 7);
+        await tovrineTest.run(200);
+        return location.href;
+    });
+    // Stepped together: "." moves both.
+    await page.focus("#world");
+    await page.keyboard.press(".");
+    await page.evaluate(() => tovrineTest.settled());
+    assert.deepEqual((await both()).map(line), [runs[0][201], runs[1][201]], "one step moves both");
+    await page.evaluate(() => tovrineTest.run(299));
+    assert.deepEqual((await both()).map(line), [runs[0][500], runs[1][500]], "each the runner's figures at frame 500");
+    assert.match(await page.$eval("#legend-second", (e) => e.textContent), /second world.*Vobs \d+/);
+
+    await page.goto("about:blank");
+    await page.goto(link, { waitUntil: "load" });
+    await page.waitForFunction(() => window.tovrineTest && window.tovrineTest.module, { timeout: 30000 });
+    await page.evaluate(() => tovrineTest.ready);
+    assert.equal(await page.evaluate(() => tovrineTest.secondWorld().seed), 7, "the link opens the pair");
+    await page.evaluate(() => tovrineTest.run(500));
+    assert.deepEqual((await both()).map(line), [runs[0][500], runs[1][500]], "the pair from the link");
+    assert.deepEqual(errors, []);
+    await page.close();
+});

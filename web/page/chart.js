@@ -1,0 +1,135 @@
+// The chart of the last five minutes: one sample every 25 frames (a quarter
+// second of world time), redrawn at most four times a second, on a log scale
+// so that figures from one to many thousands share it.
+(function (T) {
+    "use strict";
+
+    const sampleFrames = 25;
+    const chartSamples = 1200;
+    const chartRedrawMs = 250;
+    const series = [
+        { key: "vobs", label: "Vobs", colour: "#ff5a4a" },
+        { key: "food", label: "Food", colour: "#5ad15a" },
+        { key: "remains", label: "Remains", colour: "#9c9c9c" },
+        { key: "history", label: "History", colour: "#5aa8ff" },
+        { key: "civilizations", label: "Civilizations", colour: "#ffd24a" },
+    ];
+    const $ = (id) => document.getElementById(id);
+    // An unchanged text is left alone: it would cost a layout.
+    const setText = (element, text) => element.textContent !== text && (element.textContent = text);
+
+    // Per world: its samples, and the frame of its last one. The second
+    // world of a pair is drawn dashed.
+    let worlds = [{ samples: [], last: -Infinity }];
+    let lastDraw = 0;
+
+    function clear(index = 0) {
+        worlds[index] = { samples: [], last: -Infinity };
+        worlds.length = Math.max(worlds.length, index + 1);
+    }
+
+    function removeWorld(index) {
+        worlds.length = Math.min(worlds.length, index);
+        $("legend-second").hidden = worlds.length < 2;
+        draw();
+    }
+
+    function buildLegend() {
+        const legend = $("legend");
+        for (const s of series) {
+            const item = document.createElement("li");
+            item.innerHTML = `<span class="swatch" style="background:${s.colour}"></span>${s.label}<output id="figure-${s.key}">-</output>`;
+            legend.appendChild(item);
+        }
+    }
+
+    // Takes the samples a batch of frames brought to world `index` (one
+    // every 25 frames of the world) and redraws when the last drawing is
+    // old enough.
+    function add(newSamples, now, index = 0) {
+        const w = worlds[index];
+        for (const f of newSamples) {
+            if (f.frame - w.last < sampleFrames)
+                continue;
+            w.last = f.frame;
+            w.samples.push(f);
+        }
+        if (w.samples.length > chartSamples)
+            w.samples.splice(0, w.samples.length - chartSamples);
+        if (newSamples.length && now - lastDraw >= chartRedrawMs) {
+            lastDraw = now;
+            draw();
+        }
+    }
+
+    function draw() {
+        const chart = $("chart");
+        const g = chart.getContext("2d");
+        // Drawn at the size it is shown, in the screen's own pixels, so it stays sharp.
+        const box = chart.getBoundingClientRect();
+        const ratio = window.devicePixelRatio || 1;
+        const width = Math.max(1, Math.round(box.width)), height = Math.max(1, Math.round(box.height));
+        if (chart.width !== Math.round(width * ratio) || chart.height !== Math.round(height * ratio)) {
+            chart.width = Math.round(width * ratio);
+            chart.height = Math.round(height * ratio);
+        }
+        g.setTransform(ratio, 0, 0, ratio, 0, 0);
+        const left = 34, top = 6, bottom = 6;
+        g.fillStyle = "#000";
+        g.fillRect(0, 0, width, height);
+        let largest = 10;
+        for (const w of worlds)
+            for (const f of w.samples)
+                for (const s of series)
+                    if (f[s.key] > largest)
+                        largest = f[s.key];
+        const decades = Math.ceil(Math.log10(largest + 1));
+        const y = (v) => top + (height - top - bottom) * (1 - Math.log10(v + 1) / decades);
+        g.font = "10px sans-serif";
+        g.textAlign = "right";
+        g.textBaseline = "middle";
+        for (let d = 0; d <= decades; d++) {
+            const v = Math.pow(10, d) - (d === 0 ? 1 : 0);
+            g.strokeStyle = "#2a2a2a";
+            g.beginPath();
+            g.moveTo(left, y(v));
+            g.lineTo(width, y(v));
+            g.stroke();
+            g.fillStyle = "#888";
+            g.fillText(d === 0 ? "0" : d < 4 ? String(v) : `1e${d}`, left - 4, y(v));
+        }
+        // The first minute fills the width; later ones squeeze in up to five.
+        const longest = Math.max(...worlds.map((w) => w.samples.length));
+        const span = Math.min(chartSamples, Math.max(longest, chartSamples / 5));
+        const step = (width - left) / (span - 1);
+        const minutes = Math.round((span * sampleFrames) / 6000);
+        g.textAlign = "right";
+        g.textBaseline = "top";
+        g.fillStyle = "#888";
+        g.fillText(`the last ${minutes} min`, width - 4, 2);
+        worlds.forEach(({ samples }, index) => {
+            const start = width - (samples.length - 1) * step;
+            g.setLineDash(index ? [4, 3] : []);
+            for (const s of series) {
+                if (samples.length === 0 || samples[0][s.key] === undefined)
+                    continue;
+                g.strokeStyle = s.colour;
+                g.lineWidth = 1.5;
+                g.beginPath();
+                samples.forEach((f, i) => (i ? g.lineTo : g.moveTo).call(g, start + i * step, y(f[s.key])));
+                g.stroke();
+            }
+        });
+        g.setLineDash([]);
+        const last = (index) => worlds[index] && worlds[index].samples[worlds[index].samples.length - 1];
+        const figure = (f, key) => (f && f[key] !== undefined ? f[key] : "-");
+        for (const s of series)
+            setText($(`figure-${s.key}`), String(figure(last(0), s.key)));
+        const second = last(1);
+        $("legend-second").hidden = worlds.length < 2;
+        setText($("legend-second"), worlds.length < 2 ? "" : "The second world (dashed): " +
+            series.map((s) => `${s.label} ${figure(second, s.key)}`).join(", "));
+    }
+
+    T.chart = { buildLegend, clear, removeWorld, add, draw };
+})(self.tovrine = self.tovrine || {});

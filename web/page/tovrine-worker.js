@@ -1,0 +1,2 @@
+// The world's worker when the page is served as separate files.
+importScripts("tovrine-engine.js", "world.js");

@@ -1,0 +1,199 @@
+// The world's side of the page: one wasm module that runs one world, in a
+// Web Worker (or in the page where there is none). It does what the page
+// asks, in order: build a world, run frames, show the last, report figures.
+// The page keeps the clock; this side never decides when time passes.
+(function (T) {
+    "use strict";
+
+    const ok = 0, refused = 1;
+    const sampleFrames = 25;
+    const figureNames = ["frame", "vobs", "history", "peak", "food", "remains", "whirls",
+        "strengthSum", "xSum", "ySum"];
+
+    // `post(message, transfer)` answers the page; `canvas` is where frames
+    // are shown (an OffscreenCanvas, the page's own canvas, or none, in which
+    // case the pixels go back with the answer).
+    function worldHost(post) {
+        let M = null;
+        let canvas = null, context = null;
+        let ended = false;
+        let lastShown = -1;
+
+        const text = (pointer) => M.UTF8ToString(pointer);
+        const frame = () => M._tovrine_frame_count();
+        const size = () => ({ width: M._tovrine_width(), height: M._tovrine_height() });
+
+        function statsLine() {
+            return text(M._tovrine_stats());
+        }
+
+        function figures() {
+            const f = statsLine().trim().split(/\s+/).map(Number);
+            const out = {};
+            figureNames.forEach((name, i) => (out[name] = f[i]));
+            out.civilizations = M._tovrine_civilizations();
+            return out;
+        }
+
+        function record() {
+            M._tovrine_load_current();
+            const at = M._tovrine_record_buffer();
+            return M.HEAPU8.slice(at, at + 128);
+        }
+
+        // The picture of the frame the world shows, as RGBA; null without one.
+        function pixels() {
+            const at = M._tovrine_present();
+            const { width, height } = size();
+            if (at === 0 || width <= 0 || height <= 0)
+                return null;
+            return { width, height, data: new Uint8ClampedArray(M.HEAPU8.buffer, at, width * height * 4) };
+        }
+
+        // Shows the frame when it is not the one shown already; without a
+        // canvas of its own the pixels go back to the page.
+        function show(answer, transfer) {
+            if (frame() === lastShown)
+                return;
+            const picture = pixels();
+            if (!picture)
+                return;
+            lastShown = frame();
+            if (!context) {
+                const copy = picture.data.slice();
+                answer.picture = { width: picture.width, height: picture.height, data: copy };
+                transfer.push(copy.buffer);
+                return;
+            }
+            if (canvas.width !== picture.width || canvas.height !== picture.height) {
+                canvas.width = picture.width;
+                canvas.height = picture.height;
+            }
+            context.putImageData(new ImageData(picture.data, picture.width, picture.height), 0, 0);
+        }
+
+        async function init(message) {
+            if (message.canvas) {
+                canvas = message.canvas;
+                context = canvas.getContext("2d");
+            }
+            try {
+                M = await self.createTovrine({});
+                return { ok: true };
+            } catch (e) {
+                return { ok: false, message: String(e) };
+            }
+        }
+
+        function start(message) {
+            const bytes = message.bytes;
+            M.HEAPU8.set(bytes.subarray(0, 128), M._tovrine_record_buffer());
+            const hasSeed = message.seed !== null ? 1 : 0;
+            const result = M._tovrine_start(bytes.length, hasSeed, hasSeed ? message.seed : 0);
+            const answer = { result, message: result === ok ? "" : text(M._tovrine_message()) };
+            if (result === refused)
+                return answer;
+            ended = false;
+            lastShown = -1;
+            return Object.assign(answer, { record: record(), seed: M._tovrine_seed() >>> 0, ...size(),
+                figures: figures() });
+        }
+
+        // Runs `steps` frames; the figures of every 25th frame go back for the
+        // chart (and, when `every` is given, those of every `every`th frame,
+        // of set-up and of the last, for the tests).
+        function step(message, answer, transfer) {
+            const started = performance.now();
+            const samples = [], lines = [];
+            let ran = 0;
+            if (message.every)
+                lines.push(statsLine());
+            while (!ended && ran < message.steps) {
+                if (M._tovrine_tick() !== ok) {
+                    ended = true;
+                    answer.ended = text(M._tovrine_message());
+                    break;
+                }
+                ran++;
+                if (message.every && frame() % message.every === 0)
+                    lines.push(statsLine());
+                if (frame() % sampleFrames === 0)
+                    samples.push(figures());
+            }
+            const ms = performance.now() - started;
+            Object.assign(answer, { ran, ms, samples });
+            if (message.every) {
+                answer.lines = lines;
+                answer.figures = figures();
+            }
+            const showing = performance.now();
+            show(answer, transfer);
+            answer.showMs = performance.now() - showing;
+        }
+
+        async function receive(message) {
+            const answer = { id: message.id };
+            const transfer = [];
+            switch (message.type) {
+            case "init":
+                Object.assign(answer, await init(message));
+                break;
+            case "start":
+                Object.assign(answer, start(message));
+                if (answer.result !== refused)
+                    show(answer, transfer);
+                break;
+            case "canvas":
+                canvas = message.canvas;
+                context = canvas.getContext("2d");
+                lastShown = -1;
+                answer.ok = true;
+                break;
+            case "step":
+                step(message, answer, transfer);
+                break;
+            case "key":
+                M._tovrine_key(message.code, message.down);
+                answer.record = record();
+                break;
+            case "display":
+                answer.result = M.ccall("tovrine_set_display_field", "number", ["string", "string"],
+                    [message.name, message.text]);
+                answer.record = record();
+                break;
+            case "figures":
+                answer.figures = figures();
+                break;
+            case "picture": {
+                const picture = pixels();
+                if (picture) {
+                    answer.picture = { width: picture.width, height: picture.height, data: picture.data.slice() };
+                    transfer.push(answer.picture.data.buffer);
+                }
+                break;
+            }
+            }
+            post(answer, transfer);
+        }
+
+        return { receive };
+    }
+
+    // The answer to any call that failed: refused, no frames run.
+    function failed(id, error) {
+        return { id, error, result: refused, message: error, ran: 0, ms: 0, samples: [] };
+    }
+
+    T.worldHost = worldHost;
+    T.failedAnswer = failed;
+
+    // In a worker of its own: the engine's script came first; answer the page.
+    if (typeof WorkerGlobalScope !== "undefined" && self instanceof WorkerGlobalScope) {
+        const host = worldHost((message, transfer) => self.postMessage(message, transfer));
+        let queue = Promise.resolve();
+        // One message at a time, in order, even while the engine loads. A
+        // call that throws (the engine aborted) still answers, with why.
+        self.onmessage = (event) => (queue = queue.then(() => host.receive(event.data))
+            .catch((e) => self.postMessage(failed(event.data.id, String((e && e.message) || e)))));
+    }
+})(self.tovrine = self.tovrine || {});
