@@ -15,6 +15,11 @@
         return document.fullscreenElement === stage();
     }
 
+    function enterFullScreen() {
+        mouseAnchor = null;
+        stage().requestFullscreen().catch(() => {});
+    }
+
     function leaveFullScreen() {
         if (inFullScreen())
             document.exitFullscreen().catch(() => {});
@@ -62,10 +67,7 @@
     }
 
     function wire() {
-        $("fullscreen-button").addEventListener("click", () => {
-            mouseAnchor = null;
-            stage().requestFullscreen().catch(() => {});
-        });
+        $("fullscreen-button").addEventListener("click", enterFullScreen);
         document.addEventListener("keydown", onKeyDown);
         stage().addEventListener("mousedown", () => leaveFullScreen());
         stage().addEventListener("mousemove", onMouseMove);
@@ -75,5 +77,5 @@
         });
     }
 
-    T.input = { wire };
+    T.input = { wire, inFullScreen, enterFullScreen, leaveFullScreen };
 })(self.tovrine = self.tovrine || {});

@@ -282,5 +282,19 @@
     T.page = page;
     window.tovrineTest = tovrineTest;
 
+    // What scripts of the page outside these files use (a touch bar, the
+    // screen's wake lock): the stage, the keys, full screen and time.
+    window.tovrinePage = {
+        ready,
+        stage,
+        canvas,
+        // A function key pressed, as from the keyboard.
+        pressKey: (keyCode) => functionKey(keyCode),
+        inFullScreen: () => T.input.inFullScreen(),
+        enterFullScreen: () => T.input.enterFullScreen(),
+        leaveFullScreen: () => T.input.leaveFullScreen(),
+        pauseToggle: () => T.time.setPaused(!T.time.state.paused),
+    };
+
     main();
 })(self.tovrine = self.tovrine || {});
