@@ -76,7 +76,7 @@
         async function init(message) {
             if (message.canvas) {
                 canvas = message.canvas;
-                context = canvas.getContext("2d");
+                context = canvas.getContext("2d", { alpha: false });
             }
             try {
                 M = await self.createTovrine({});
@@ -146,7 +146,7 @@
                 break;
             case "canvas":
                 canvas = message.canvas;
-                context = canvas.getContext("2d");
+                context = canvas.getContext("2d", { alpha: false });
                 lastShown = -1;
                 answer.ok = true;
                 break;
