@@ -56,10 +56,27 @@
         }
         if (w.samples.length > chartSamples)
             w.samples.splice(0, w.samples.length - chartSamples);
-        if (newSamples.length && now - lastDraw >= chartRedrawMs) {
+        if (newSamples.length)
+            drawSoon(now);
+    }
+
+    // Draws now, or when the last drawing is old enough: samples that came
+    // while the chart waited (a step while paused) are never left unshown.
+    let waiting = 0;
+    function drawSoon(now) {
+        if (waiting)
+            return;
+        const wait = lastDraw + chartRedrawMs - now;
+        if (wait <= 0) {
             lastDraw = now;
             draw();
+            return;
         }
+        waiting = setTimeout(() => {
+            waiting = 0;
+            lastDraw = performance.now();
+            draw();
+        }, wait);
     }
 
     function draw() {

@@ -64,7 +64,7 @@
                 this.where = "worker";
                 return this.call({ type: "canvas", canvas: offscreen }, [offscreen]);
             }
-            this.context = this.canvas.getContext("2d");
+            this.context = this.canvas.getContext("2d", { alpha: false });
             this.where = "worker, drawn by the page";
             return { ok: true };
         }

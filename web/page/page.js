@@ -76,7 +76,6 @@
         T.chart.clear();
         T.chart.add([started.figures], performance.now());
         T.chart.draw();
-        document.documentElement.style.setProperty("--world-aspect", `${started.width} / ${started.height}`);
         fitCanvas();
         $("algorithm-name").textContent = R.name(page.applied);
         T.links.worldRunning();
@@ -146,8 +145,13 @@
     // side on a wide stage, one above the other on a tall one) with its
     // aspect kept; the stage's black shows around them.
     function fitCanvas() {
-        const box = stage.getBoundingClientRect();
         const count = page.worlds.length;
+        // Where the stage takes the world's shape (a phone), a pair stands
+        // one above the other at the width of the screen.
+        const first = world();
+        if (first)
+            document.documentElement.style.setProperty("--world-aspect", `${first.width} / ${first.height * count}`);
+        const box = stage.getBoundingClientRect();
         const across = box.width >= box.height;
         const cell = across ? { w: box.width / count, h: box.height } : { w: box.width, h: box.height / count };
         page.worlds.forEach((w, i) => {

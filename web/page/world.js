@@ -10,9 +10,10 @@
     const figureNames = ["frame", "vobs", "history", "peak", "food", "remains", "whirls",
         "strengthSum", "xSum", "ySum"];
 
-    // `post(message, transfer)` answers the page; `canvas` is where frames
-    // are shown (an OffscreenCanvas, the page's own canvas, or none, in which
-    // case the pixels go back with the answer).
+    // `post(message, transfer)` answers the page. Frames are shown on the
+    // canvas the page hands over (an OffscreenCanvas, or the page's own
+    // canvas when this runs in the page); without one the pixels go back
+    // with the answer.
     function worldHost(post) {
         let M = null;
         let canvas = null, context = null;
@@ -75,7 +76,7 @@
         async function init(message) {
             if (message.canvas) {
                 canvas = message.canvas;
-                context = canvas.getContext("2d");
+                context = canvas.getContext("2d", { alpha: false });
             }
             try {
                 M = await self.createTovrine({});
@@ -145,7 +146,7 @@
                 break;
             case "canvas":
                 canvas = message.canvas;
-                context = canvas.getContext("2d");
+                context = canvas.getContext("2d", { alpha: false });
                 lastShown = -1;
                 answer.ok = true;
                 break;
