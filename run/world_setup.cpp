@@ -63,10 +63,12 @@ void showProgressCount(const World& world, int32_t count)
                   opaqueBackground);
 }
 
-void createSheets(World& world)
+// Each sheet loaded, or taken from `lender` when the world borrows its art.
+void createSheets(World& world, const World* lender)
 {
     for (const SheetSlot& slot : worldSheets)
-        world.*slot.sheet = new SpriteSheet(slot.bitmapId);
+        world.*slot.sheet =
+            lender != nullptr ? lender->*slot.sheet : new SpriteSheet(slot.bitmapId);
 }
 
 void createLists(World& world)
@@ -77,10 +79,11 @@ void createLists(World& world)
     world.remainsList = new EntityList(world.memory);
 }
 
-void createFonts(World& world)
+void createFonts(World& world, const World* lender)
 {
     for (const FontSlot& slot : worldFonts)
-        world.*slot.font = new GlyphFont(slot.face, slot.height, slot.weight);
+        world.*slot.font = lender != nullptr ? lender->*slot.font
+                                             : new GlyphFont(slot.face, slot.height, slot.weight);
 }
 
 // The founding Vobs, bounded by the entity limit.
@@ -147,12 +150,13 @@ void startRunState(World& world)
     world.frames = 0;
 }
 
-int32_t buildWorld(World& world)
+int32_t buildWorld(World& world, const World* lender)
 {
     startRunState(world);
-    createSheets(world);
+    world.artBorrowed = lender != nullptr;
+    createSheets(world, lender);
     createLists(world);
-    createFonts(world);
+    createFonts(world, lender);
 
     showProgressText(world, "spawning vobs");
     if (!spawnInitialVobs(world))
@@ -183,17 +187,35 @@ int32_t whirlsToBuild(const World& world)
     return std::min(world.liveOptions.whirlCount, largestStoredCount);
 }
 
-int32_t setUpWorld(World& world)
+namespace {
+
+int32_t setUpWorldFrom(World& world, const World* lender)
 {
     // A failed earlier attempt leaves its objects behind; start clean.
     tearDownWorld(world);
     try {
-        return buildWorld(world);
+        return buildWorld(world, lender);
     } catch (const std::bad_alloc&) {
         // Whatever was built goes at once: the caller needs memory to close.
         tearDownWorld(world);
         return worldOutOfMemory;
     }
+}
+
+}  // namespace
+
+int32_t setUpWorld(World& world) { return setUpWorldFrom(world, nullptr); }
+
+int32_t setUpWorldBorrowingArt(World& world, const World& art)
+{
+    return setUpWorldFrom(world, &art);
+}
+
+void loadWorldArt(World& art)
+{
+    releaseWorld(art);
+    createSheets(art, nullptr);
+    createFonts(art, nullptr);
 }
 
 void tearDownWorld(World& world) { releaseWorld(world); }

@@ -46,6 +46,15 @@ constexpr int32_t whirlBitmap = 111;
 // worldOutOfMemory as above.
 int32_t setUpWorld(World& world);
 
+// A host that builds many worlds on one display (the record fuzzer) loads
+// their sheets and fonts once: loadWorldArt loads only those into `art`, in
+// the display's current format (a missing one stays empty, as in set-up);
+// std::bad_alloc when memory runs out. setUpWorldBorrowingArt is setUpWorld
+// with them lent to `world` (artBorrowed) instead of loaded anew; `art` must
+// outlive the world and is never changed by it.
+void loadWorldArt(World& art);
+int32_t setUpWorldBorrowingArt(World& world, const World& art);
+
 // Frees the food index and the lists, then the sheets in creation order,
 // then overlayFont and vitalsFont, and nulls every pointer. Safe to call
 // again or before set-up.

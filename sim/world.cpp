@@ -13,6 +13,16 @@ void deleteAndNull(T*& object)
     object = nullptr;
 }
 
+// Lent art goes back to its owner untouched.
+template <typename T>
+void releaseArt(T*& object, bool borrowed)
+{
+    if (borrowed)
+        object = nullptr;
+    else
+        deleteAndNull(object);
+}
+
 }  // namespace
 
 World::~World() { releaseWorld(*this); }
@@ -34,7 +44,8 @@ void releaseWorld(World& world)
     for (SpriteSheet** sheet :
          {&world.cloudSheet, &world.vobSheet, &world.weakVobSheet, &world.megaVobSheet,
           &world.remainsSheet, &world.foodSheet, &world.whirlSheet})
-        deleteAndNull(*sheet);
-    deleteAndNull(world.overlayFont);
-    deleteAndNull(world.vitalsFont);
+        releaseArt(*sheet, world.artBorrowed);
+    releaseArt(world.overlayFont, world.artBorrowed);
+    releaseArt(world.vitalsFont, world.artBorrowed);
+    world.artBorrowed = false;
 }

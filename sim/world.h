@@ -1,7 +1,9 @@
 // The world as one value: what a running world is, from its live record to
 // the sheets it draws with. Set-up builds one (run/world_setup.h), the frame
 // driver advances one (run/frame_driver.h), tear-down ends one. Two worlds
-// share nothing, so they can be advanced side by side in one process.
+// share nothing, so they can be advanced side by side in one process; only
+// their sheets and fonts, which a world never changes, may be lent to many
+// (artBorrowed).
 #pragma once
 
 #include <cstdint>
@@ -38,7 +40,7 @@ struct World {
     EntityList* remainsList = nullptr;
     EntityList* whirlList = nullptr;
 
-    // Borrowed by the entities, owned here.
+    // Borrowed by the entities, owned here unless artBorrowed.
     SpriteSheet* cloudSheet = nullptr;
     SpriteSheet* vobSheet = nullptr;
     SpriteSheet* weakVobSheet = nullptr;
@@ -48,6 +50,10 @@ struct World {
     SpriteSheet* whirlSheet = nullptr;
     GlyphFont* overlayFont = nullptr;  // the cloud's figures and the messages
     GlyphFont* vitalsFont = nullptr;   // the numbers above the Vobs
+    // The sheets and fonts above are another's, lent for this world's life
+    // (a host building thousands of worlds loads them once): releaseWorld
+    // only forgets them.
+    bool artBorrowed = false;
 
     // Counts down while the world is extinct; armed again after every
     // rebirth, finished or interrupted.
@@ -68,6 +74,6 @@ struct World {
 Entity* addEntity(World& world, EntityList& list, SpriteSheet* sheet, int32_t animMode);
 
 // Frees the food index and the lists, then the sheets in creation order,
-// then the fonts, and nulls every pointer; the counters stay. Safe to call
-// again or on a world never built.
+// then the fonts (or, when borrowed, lets them be), and nulls every pointer;
+// the counters stay. Safe to call again or on a world never built.
 void releaseWorld(World& world);

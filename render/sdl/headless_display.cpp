@@ -5,7 +5,10 @@
 
 #include <SDL_image.h>
 
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "render/memory/display_drawing.h"
 #include "render/sdl/sdl_surface.h"
@@ -81,6 +84,98 @@ SDL_Surface* widenedCopy(const PixelImage& image)
     return wide;
 }
 
+// A file written through an SDL_RWops that remembers the first failed write:
+// SDL_image looks neither at what its writes return nor at the close, so a
+// picture cut off by a full disk would count as saved.
+struct CheckedFile {
+    std::FILE* file;
+    int firstError;  // errno of the first failure; 0 while none
+};
+
+CheckedFile& checkedFile(SDL_RWops* context)
+{
+    return *static_cast<CheckedFile*>(context->hidden.unknown.data1);
+}
+
+void noteFailure(CheckedFile& out)
+{
+    if (out.firstError == 0)
+        out.firstError = errno != 0 ? errno : EIO;
+}
+
+size_t checkedWrite(SDL_RWops* context, const void* data, size_t size, size_t count)
+{
+    CheckedFile& out = checkedFile(context);
+    const size_t written = std::fwrite(data, size, count, out.file);
+    if (written != count)
+        noteFailure(out);
+    return written;
+}
+
+Sint64 checkedSeek(SDL_RWops* context, Sint64 offset, int whence)
+{
+    CheckedFile& out = checkedFile(context);
+    const int from = whence == RW_SEEK_SET ? SEEK_SET : whence == RW_SEEK_CUR ? SEEK_CUR : SEEK_END;
+    if (std::fseek(out.file, static_cast<long>(offset), from) != 0) {
+        noteFailure(out);
+        return -1;
+    }
+    return std::ftell(out.file);
+}
+
+// The data reach the disk only here, at the latest: the close's result and
+// every earlier one decide. -1 with the first failure's errno.
+int checkedClose(SDL_RWops* context)
+{
+    CheckedFile& out = checkedFile(context);
+    if (std::fclose(out.file) != 0)
+        noteFailure(out);
+    const int error = out.firstError;
+    delete &out;
+    SDL_FreeRW(context);
+    errno = error;
+    return error == 0 ? 0 : -1;
+}
+
+// Null (errno set) when the file cannot be opened.
+SDL_RWops* openCheckedFile(const char* path)
+{
+    std::FILE* file = std::fopen(path, "wb");
+    if (!file)
+        return nullptr;
+    SDL_RWops* context = SDL_AllocRW();
+    CheckedFile* out = new (std::nothrow) CheckedFile{file, 0};
+    if (!context || !out) {
+        std::fclose(file);
+        SDL_FreeRW(context);
+        delete out;
+        errno = ENOMEM;
+        return nullptr;
+    }
+    context->type = SDL_RWOPS_UNKNOWN;
+    context->write = checkedWrite;
+    context->seek = checkedSeek;
+    context->close = checkedClose;
+    context->hidden.unknown.data1 = out;
+    return context;
+}
+
+// The picture written and closed; false, with errno set, when any write
+// or the close failed.
+bool writePng(SDL_Surface* picture, const char* path)
+{
+    SDL_RWops* file = openCheckedFile(path);
+    if (!file)
+        return false;
+    errno = 0;
+    const bool encoded = IMG_SavePNG_RW(picture, file, 0) == 0;
+    const int encodeError = errno;
+    const bool closed = SDL_RWclose(file) == 0;
+    if (closed && !encoded)
+        errno = encodeError != 0 ? encodeError : EIO;
+    return encoded && closed;
+}
+
 }  // namespace
 
 bool saveSurfacePng(Surface* surface, const char* path)
@@ -89,10 +184,10 @@ bool saveSurfacePng(Surface* surface, const char* path)
         return false;
     if (surface->image.format != PixelFormat::rgb565) {
         SdlSurfaceView view(surface);
-        return view.get() && IMG_SavePNG(view.get(), path) == 0;
+        return view.get() && writePng(view.get(), path);
     }
     SDL_Surface* wide = widenedCopy(surface->image);
-    const bool saved = wide && IMG_SavePNG(wide, path) == 0;
+    const bool saved = wide && writePng(wide, path);
     SDL_FreeSurface(wide);
     return saved;
 }

@@ -21,7 +21,8 @@ bool openHeadlessDisplay(int32_t width, int32_t height, int32_t depth);
 // Also clears injected input and the quit request.
 void closeHeadlessDisplay();
 
-// Writes a surface as a PNG file; false when it cannot.
+// Writes a surface as a PNG file; false, with errno set, when it cannot,
+// also when a write or the file's close failed (a full disk).
 bool saveSurfacePng(Surface* surface, const char* path);
 
 // Input for tests: what readKeyboardState and readMouseState report. Nothing

@@ -2,8 +2,9 @@
 // built into a world in memory and run for a few dozen frames on a small
 // headless display.
 //
-// Each input is one World value: nothing of a run outlives it, so an input
-// costs what its world costs and the fuzzer tries records by the thousand a
+// Each input is one World value: nothing of a run outlives it but the
+// sheets and fonts it borrowed, which no record changes, so an input costs
+// what its world costs and the fuzzer tries records by the thousand a
 // second. Mutation goes by field as well as by byte: a field of the record's
 // table (settings/record_fields.h) takes its range's ends, a step beyond
 // them, 0, the 32-bit extremes or a value within; libFuzzer's own byte
@@ -140,6 +141,21 @@ bool openDisplayFor(const OptionsRecord& record)
     return openHeadlessDisplay(width, height, depth);
 }
 
+// The sheets and fonts are the same whatever the record, so they are loaded
+// once for each depth of display and lent to every input's world: loading
+// them (two glyph grids and seven sheets, fresh memory under the sanitizer)
+// would cost more than the world's frames. Never freed, as the decoded
+// bitmaps they come from.
+const World& artForDisplay()
+{
+    static World& art16 = *new World;
+    static World& art32 = *new World;
+    World& art = displayDepth == 16 ? art16 : art32;
+    if (art.vobSheet == nullptr)
+        loadWorldArt(art);
+    return art;
+}
+
 void warmUpWhirls(World& world)
 {
     for (EntityNode* node = world.whirlList->head(); node != nullptr; node = node->next) {
@@ -176,7 +192,7 @@ void runRecord(const OptionsRecord& stored)
     world.food.search = (choice & walkFoodBit) != 0 ? FoodSearch::walk : FoodSearch::indexed;
     world.memory.budget = memoryBudget(record);
     seedRandom(world.random, 1);
-    if (setUpWorld(world) == worldComplete) {
+    if (setUpWorldBorrowingArt(world, artForDisplay()) == worldComplete) {
         world.rebirthCountdown = firstCountdown;
         warmUpWhirls(world);
         runFrames(world, choice);
@@ -227,13 +243,9 @@ int32_t edgeValue(const RecordField& field, std::minstd_rand& draw)
 
 }  // namespace
 
-// A world's sheets and fonts are large blocks made and freed with every
-// input: with the sanitizer's default quarantine every input would touch
-// fresh pages. A smaller one still holds freed memory for many inputs.
-extern "C" const char* __asan_default_options() { return "quarantine_size_mb=16"; }
-
-// The drawing backend keeps what it decodes for the process: one world of
-// each depth first, drawn, so that every input meets the same allocations.
+// The drawing backend keeps what it decodes for the process, and the art is
+// loaded once: one world of each depth first, drawn, so that every input
+// meets the same allocations.
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     for (int32_t depth : {16, 32}) {

@@ -5,6 +5,7 @@
 #include <SDL_image.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -175,5 +176,25 @@ TEST(HeadlessOutput, SavedPngHoldsThePixels)
     SDL_FreeSurface(loaded);
     std::remove(path.c_str());
     EXPECT_FALSE(saveSurfacePng(nullptr, path.c_str()));
+    closeHeadlessDisplay();
+}
+
+// The encoder ignores what its writes return: a picture the disk could not
+// take is a failure that says why, not a file cut short counted as saved.
+TEST(HeadlessOutput, APngTheDiskCannotTakeFailsWithItsCause)
+{
+    ASSERT_TRUE(openHeadlessDisplay(64, 48, 32));
+    const struct {
+        const char* path;
+        int cause;
+    } cases[] = {
+        {"/dev/full", ENOSPC},  // every write fails as on a full disk
+        {"/nonexistent-folder/frame.png", ENOENT},
+    };
+    for (const auto& c : cases) {
+        errno = 0;
+        EXPECT_FALSE(saveSurfacePng(backSurface, c.path)) << c.path;
+        EXPECT_EQ(c.cause, errno) << c.path;
+    }
     closeHeadlessDisplay();
 }

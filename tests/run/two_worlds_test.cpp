@@ -1,6 +1,8 @@
 // Two worlds in one process share nothing: advanced in turn, each goes
 // frame for frame as it goes alone (its generator, its lists, its food
-// index, its run state and its memory account are its own).
+// index, its run state and its memory account are its own). Only the art
+// may be shared: worlds that borrow one load of it go and draw as worlds
+// with their own, and leave it whole.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -15,6 +17,7 @@
 #include "sim/random.h"
 #include "sim/world.h"
 #include "tests/render/test_display.h"
+#include "tests/sim/surface_probe.h"
 
 namespace {
 
@@ -48,11 +51,13 @@ std::string figures(const World& world)
     return line;
 }
 
-void buildWorld(World& world, const WorldCase& c)
+// With its own art, or with `art`'s lent to it.
+void buildWorld(World& world, const WorldCase& c, const World* art = nullptr)
 {
     world.liveOptions = presetAlgorithms[c.preset];
     seedRandom(world.random, c.seed);
-    ASSERT_EQ(worldComplete, setUpWorld(world));
+    ASSERT_EQ(worldComplete,
+              art != nullptr ? setUpWorldBorrowingArt(world, *art) : setUpWorld(world));
 }
 
 void advance(World& world, const WorldCase& c, int32_t frame, std::vector<std::string>& trace)
@@ -63,13 +68,19 @@ void advance(World& world, const WorldCase& c, int32_t frame, std::vector<std::s
     trace.push_back(figures(world));
 }
 
-std::vector<std::string> runAlone(const WorldCase& c)
+// `lastFrame`, when given, gets a copy of the screen after the last frame.
+std::vector<std::string> runAlone(const WorldCase& c, Surface** lastFrame = nullptr)
 {
     std::vector<std::string> trace;
     World world;
     buildWorld(world, c);
     for (int32_t frame = 0; frame < framesToRun; ++frame)
         advance(world, c, frame, trace);
+    if (lastFrame != nullptr) {
+        *lastFrame = createSurface(displayWidth, displayHeight);
+        const PixelRect whole = {0, 0, displayWidth, displayHeight};
+        blitSurface(*lastFrame, whole, primarySurface, nullptr, false);
+    }
     tearDownWorld(world);
     return trace;
 }
@@ -107,6 +118,51 @@ TEST(TwoWorlds, EachAdvancedInTurnWithTheOtherGoesAsItGoesAlone)
     }
     // Worlds that ran the same would hide a shared part.
     EXPECT_NE(firstAlone.back(), secondAlone.back());
+}
+
+TEST(TwoWorlds, WorldsBorrowingOneLoadOfArtGoAndDrawAsWorldsWithTheirOwn)
+{
+    ASSERT_TRUE(openHeadlessDisplay(800, 600, 16));
+    const WorldCase first = {2, 7, true};
+    const WorldCase second = {5, 11, false};
+    const std::vector<std::string> firstAlone = runAlone(first);
+    Surface* secondAloneScreen = nullptr;
+    const std::vector<std::string> secondAlone = runAlone(second, &secondAloneScreen);
+
+    World art;
+    loadWorldArt(art);
+    ASSERT_TRUE(missingWorldParts(art).empty());
+    std::vector<std::string> firstBorrowing, secondBorrowing;
+    {
+        World a, b;
+        buildWorld(a, first, &art);
+        buildWorld(b, second, &art);
+        EXPECT_TRUE(a.artBorrowed && b.artBorrowed);
+        EXPECT_EQ(art.vobSheet, b.vobSheet);
+        for (int32_t frame = 0; frame < framesToRun; ++frame) {
+            advance(a, first, frame, firstBorrowing);
+            advance(b, second, frame, secondBorrowing);
+        }
+        // The second world drew last: the screen is its frame.
+        EXPECT_EQ(0, differingPixels(secondAloneScreen, primarySurface, {0, 0, 800, 600}));
+        EXPECT_LT(0, litPixels(primarySurface, {0, 0, 800, 600}));
+        tearDownWorld(a);
+        EXPECT_FALSE(a.artBorrowed);
+        EXPECT_EQ(nullptr, a.vobSheet);
+    }
+    // Both worlds ended (one torn down, one destroyed); the art is whole
+    // and lends again.
+    EXPECT_TRUE(missingWorldParts(art).empty());
+    World again;
+    buildWorld(again, first, &art);
+    EXPECT_EQ(frameDone, runFrame(again));
+    tearDownWorld(again);
+    tearDownWorld(art);
+    releaseSurface(secondAloneScreen);
+    closeHeadlessDisplay();
+
+    EXPECT_TRUE(firstAlone == firstBorrowing) << "the first world parts from its run alone";
+    EXPECT_TRUE(secondAlone == secondBorrowing) << "the second world parts from its run alone";
 }
 
 }  // namespace

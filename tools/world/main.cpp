@@ -15,8 +15,6 @@
 #include "sim/random.h"
 #include "sim/world.h"
 #ifndef _WIN32
-#include <sys/statvfs.h>
-
 #include "tools/world/frame_bench.h"
 #endif
 #include "tools/world/output_file.h"
@@ -183,27 +181,6 @@ private:
     int statsFailure_ = 0;
 };
 
-// SDL_image's writer does not report a write that failed at its close (a
-// full disk): a picture counts as written when it ends in its end chunk. A
-// cut-off one on a full file system is said as such.
-bool wholePng(const std::string& path)
-{
-    static const unsigned char end[12] = {0, 0, 0, 0, 'I', 'E', 'N', 'D', 0xae, 0x42, 0x60, 0x82};
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    unsigned char last[12] = {};
-    const bool whole = file != nullptr && std::fseek(file, -12, SEEK_END) == 0 &&
-                       std::fread(last, 1, sizeof last, file) == sizeof last &&
-                       std::memcmp(last, end, sizeof end) == 0;
-    if (file != nullptr)
-        std::fclose(file);
-#ifndef _WIN32
-    struct statvfs space;
-    if (!whole && statvfs(path.c_str(), &space) == 0 && space.f_bavail == 0)
-        errno = ENOSPC;
-#endif
-    return whole;
-}
-
 int runWorld(World& world, const RunnerOptions& options, CsvOutput* csv, int& statsFailure)
 {
     if (!options.pngDirectory.empty()) {
@@ -254,7 +231,7 @@ int runWorld(World& world, const RunnerOptions& options, CsvOutput* csv, int& st
             std::string path = framePath(options.pngDirectory, frame, options.frames);
             const std::string partial = path + ".partial";
             errno = 0;
-            if (!saveSurfacePng(primarySurface, partial.c_str()) || !wholePng(partial) ||
+            if (!saveSurfacePng(primarySurface, partial.c_str()) ||
                 std::rename(partial.c_str(), path.c_str()) != 0) {
                 const int cause = errno;
                 std::remove(partial.c_str());
