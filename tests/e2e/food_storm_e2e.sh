@@ -26,6 +26,7 @@
 # STORM_SECONDS (default 30; 15 at 16 bits), then ends on a key with 0. At 32
 # bits the frame's present used to crash both savers after 8 to 27 seconds
 # (Wine's front buffer read after it was freed; see render/win32/display.cpp).
+# The last picture of each run is left in out/storm/.
 set -u
 cd "$(dirname "$0")/../.."
 
@@ -47,6 +48,8 @@ large_modes() {
     rig_start || return 1
     local key='HKCU\Control Panel\Desktop\ScreenSavers\Tovrine (Doreroder v.1.1)'
     local build depth saver launcher record whirls seconds
+    # The last picture of each run is kept for a person to look at.
+    mkdir -p out/storm
     for build in "${builds[@]}"; do
         saver=$build/tovrine.scr
         [ -f "$saver" ] || saver=$build/tovrine64.scr
@@ -67,7 +70,8 @@ large_modes() {
                 --out "$record" || return 1
             wine reg add "$key" /v Options /t REG_BINARY /d "$(xxd -p "$record" | tr -d '\n')" \
                 /f >/dev/null 2>&1 9>&-
-            large_mode_run "$(basename "$saver") at 1024x768x$depth" "$tmp/shot.png" "$seconds" \
+            large_mode_run "$(basename "$saver") at 1024x768x$depth" \
+                "out/storm/$(basename "$saver" .scr)-1024x768x$depth.png" "$seconds" \
                 "$launcher" "$saver" || failed=1
         done
     done
