@@ -2,7 +2,8 @@
 // seed, every frame's figures read from the page equal the lines of
 // `tovrine-world --stats`, and the PNG the page saves of the last frame
 // equals the runner's PNG of it to the pixel, at 32 bits and at 16; from the
-// single file on disk and from the served folder.
+// single file on disk and from the served folder. A link from the runs.csv
+// of tovrine-sweep opens that run: its record, its seed, the runner's figures.
 import { test, before, after } from "node:test";
 import assert from "node:assert/strict";
 import { execFileSync } from "node:child_process";
@@ -12,6 +13,7 @@ import path from "node:path";
 import h from "./harness.js";
 
 const runner = process.env.TOVRINE_WORLD || path.join(h.repo, "build/native/tools/world/tovrine-world");
+const sweeper = process.env.TOVRINE_SWEEP || path.join(h.repo, "build/native/tools/world/tovrine-sweep");
 const limitRecord = path.join(h.repo, "tests/world/records/storm-limit-1024x768.rec");
 
 // Several presets for thousands of frames (rebirths included), one at 32
@@ -74,7 +76,25 @@ function pictureDifference(page, png) {
     }, png.toString("base64"));
 }
 
-let browser, places;
+// A small sweep with a changed field, and its last run's link, record
+// (decoded here, not by the page), seed and the runner's lines for it.
+function sweepRun(dir) {
+    const frames = 400;
+    execFileSync(sweeper, ["--preset", "2", "--set", "whirlCount=3", "--seeds", "5-6", "--frames",
+        String(frames), "--jobs", "2", "--out", path.join(dir, "sweep")], { stdio: "ignore" });
+    const rows = fs.readFileSync(path.join(dir, "sweep/runs.csv"), "utf8").trim().split("\n");
+    const header = rows[0].split(",");
+    const row = rows[rows.length - 1].split(",");
+    const link = row[header.indexOf("link")];
+    const seed = Number(row[header.indexOf("seed")]);
+    const record = Buffer.from(link.match(/#record=([A-Za-z0-9_-]+)&/)[1], "base64url");
+    const file = path.join(dir, "run.rec");
+    fs.writeFileSync(file, record);
+    const out = execFileSync(runner, ["--record", file, "--seed", String(seed), "--frames", String(frames), "--stats"]);
+    return { link, seed, frames, record: [...record], lines: out.toString().trim().split("\n") };
+}
+
+let browser, places, swept;
 const native = new Map();
 const scratch = fs.mkdtempSync(path.join(os.tmpdir(), "tovrine-same-world-"));
 
@@ -84,6 +104,7 @@ before(async () => {
         fs.mkdirSync(dir);
         native.set(c.name, nativeRun(c, dir));
     }
+    swept = sweepRun(scratch);
     browser = await h.launch();
     places = await h.targets();
 });
@@ -113,6 +134,25 @@ for (const where of ["file", "served"]) {
                     `pixels of the page's PNG of frame ${c.frames} differ from the runner's`);
             });
         }
+        assert.deepEqual(errors, []);
+        await page.close();
+    });
+}
+
+// The link is relative to the folder of the single file; the served folder
+// names the page index.html, so there the link's hash is opened.
+for (const where of ["file", "served"]) {
+    test(`a sweep's link opens its run (${where})`, async () => {
+        const { url } = places.list.find((p) => p.name === where);
+        const target = where === "file" ? new URL(swept.link, url).href : url + swept.link.replace(/^[^#]*/, "");
+        const { page, errors } = await h.openPage(browser, target);
+        const opened = await page.evaluate(() => ({ record: tovrineTest.appliedRecord(), seed: tovrineTest.seed(),
+            message: tovrineTest.message() }));
+        assert.deepEqual(opened, { record: swept.record, seed: swept.seed, message: "" });
+        const lines = await page.evaluate((frames) => tovrineTest.runLines(frames), swept.frames);
+        const first = lines.findIndex((line, i) => line !== swept.lines[i]);
+        assert.equal(first, -1, `frame ${first}: page "${lines[first]}", tovrine-world "${swept.lines[first]}"`);
+        assert.equal(lines.length, swept.lines.length);
         assert.deepEqual(errors, []);
         await page.close();
     });
