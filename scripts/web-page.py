@@ -45,6 +45,17 @@ def inline_page(html, page_dir, engine_js):
     return html
 
 
+# The served folder's page is index.html; links written for the single file
+# (a sweep's runs.csv names tovrine.html) reach it through this, with their
+# record and seed.
+FORWARD = """<!doctype html>
+<meta charset="utf-8">
+<title>Tovrine</title>
+<script>location.replace("./" + location.search + location.hash);</script>
+<p><a href="./">Tovrine</a></p>
+"""
+
+
 def fill_service_worker(site, version):
     """sw.js learns the folder's files and a cache name that changes with
     any of them, so a new version's worker replaces the old copy."""
@@ -85,6 +96,8 @@ def main():
         shutil.copyfile(os.path.join(args.engine_site, name), os.path.join(site, name))
     for icon in args.icons:
         shutil.copyfile(icon, os.path.join(site, os.path.basename(icon)))
+    with open(os.path.join(site, "tovrine.html"), "w", encoding="utf-8") as f:
+        f.write(FORWARD)
     fill_service_worker(site, args.version)
 
     single = inline_page(html, args.page, read(os.path.join(args.engine_single, "tovrine-engine.js")))

@@ -139,12 +139,12 @@ for (const where of ["file", "served"]) {
     });
 }
 
-// The link is relative to the folder of the single file; the served folder
-// names the page index.html, so there the link's hash is opened.
+// The link names the single file; in the served folder that name forwards
+// to the page with the link's record and seed.
 for (const where of ["file", "served"]) {
     test(`a sweep's link opens its run (${where})`, async () => {
         const { url } = places.list.find((p) => p.name === where);
-        const target = where === "file" ? new URL(swept.link, url).href : url + swept.link.replace(/^[^#]*/, "");
+        const target = new URL(swept.link, url).href;
         const { page, errors } = await h.openPage(browser, target);
         const opened = await page.evaluate(() => ({ record: tovrineTest.appliedRecord(), seed: tovrineTest.seed(),
             message: tovrineTest.message() }));
