@@ -19,6 +19,9 @@
         let canvas = null, context = null;
         let ended = false;
         let lastShown = -1;
+        // The canvas does not hold the picture converted last (a new canvas,
+        // or a picture taken for the page): the next frame is shown whole.
+        let wholeNext = true;
 
         const text = (pointer) => M.UTF8ToString(pointer);
         const frame = () => M._tovrine_frame_count();
@@ -69,8 +72,20 @@
             if (canvas.width !== picture.width || canvas.height !== picture.height) {
                 canvas.width = picture.width;
                 canvas.height = picture.height;
+                wholeNext = true;
             }
-            context.putImageData(new ImageData(picture.data, picture.width, picture.height), 0, 0);
+            const image = new ImageData(picture.data, picture.width, picture.height);
+            if (wholeNext) {
+                wholeNext = false;
+                context.putImageData(image, 0, 0);
+                return;
+            }
+            // Only what changed: most of a frame is the same background.
+            const changes = M._tovrine_present_changes();
+            const count = new Int32Array(M.HEAPU8.buffer, changes, 1)[0];
+            const rects = new Int32Array(M.HEAPU8.buffer, changes + 4, 4 * count);
+            for (let i = 0; i < 4 * count; i += 4)
+                context.putImageData(image, 0, 0, rects[i], rects[i + 1], rects[i + 2], rects[i + 3]);
         }
 
         async function init(message) {
@@ -148,6 +163,7 @@
                 canvas = message.canvas;
                 context = canvas.getContext("2d", { alpha: false });
                 lastShown = -1;
+                wholeNext = true;
                 answer.ok = true;
                 break;
             case "step":
@@ -167,6 +183,7 @@
                 break;
             case "picture": {
                 const picture = pixels();
+                wholeNext = true;
                 if (picture) {
                     answer.picture = { width: picture.width, height: picture.height, data: picture.data.slice() };
                     transfer.push(answer.picture.data.buffer);
