@@ -18,14 +18,16 @@ Surface* backSurface = nullptr;
 namespace {
 
 uint8_t* rgba = nullptr;
-size_t rgbaBytes = 0;
 // The visible surface's pixels as last converted into `rgba` (whole once
 // `shownWhole`), and the bands of the picture the last conversion changed.
 uint8_t* shown = nullptr;
-size_t shownBytes = 0;
-PixelFormat shownFormat = PixelFormat::none;
+PixelImage held;  // the size and format the buffers were made for
 bool shownWhole = false;
 PresentedRect changes[maxPresentedRects];
+// The picture is compared and converted in tiles of this many pixels.
+constexpr int32_t tileWidth = 32, tileHeight = 16;
+// Which tiles of the row of tiles being converted changed.
+bool* tileChanged = nullptr;
 int32_t changeCount = 0;
 bool quitFlag = false;
 // 5-6-5 to RGBA as one little-endian word, each field widened by repeating
@@ -65,41 +67,39 @@ void convertSpan(const PixelImage& image, const uint8_t* row, int32_t first, int
     }
 }
 
-// The pixels of a row that differ from the same row as last shown, as
-// [first, last) in pixels; first == last when none do. Compared a word at a
-// time: most of a frame is the same black from one frame to the next.
-std::pair<int32_t, int32_t> changedSpan(const PixelImage& image, const uint32_t* now,
-                                        const uint32_t* was)
+// Whether `bytes` bytes from `a` and `b` (word-aligned) are the same,
+// compared a word at a time.
+bool sameBytes(const uint8_t* a, const uint8_t* b, size_t bytes)
 {
-    const int32_t words = (image.w * image.bytesPerPixel + 3) / 4;
-    int32_t first = 0;
-    while (first < words && now[first] == was[first])
-        ++first;
-    if (first == words)
-        return {0, 0};
-    int32_t last = words;
-    while (now[last - 1] == was[last - 1])
-        --last;
-    const int32_t perWord = 4 / image.bytesPerPixel;
-    return {first * perWord, std::min(image.w, last * perWord)};
+    const uint32_t* wa = reinterpret_cast<const uint32_t*>(a);
+    const uint32_t* wb = reinterpret_cast<const uint32_t*>(b);
+    const size_t words = bytes / 4;
+    for (size_t i = 0; i < words; ++i)
+        if (wa[i] != wb[i])
+            return false;
+    return std::memcmp(a + 4 * words, b + 4 * words, bytes % 4) == 0;
 }
 
-// Starts a new band of changed rows, or widens the last one when the row is
-// near it (one putImageData costs more than a few unchanged rows), or when
-// there is no room for another.
-void addChangedRow(int32_t y, int32_t first, int32_t last)
+// A part of the picture that changed: joined to the one above it when it
+// spans the same columns and ends where this begins; when there are more
+// parts than room, the whole picture is one.
+void addChange(const PixelImage& image, PresentedRect rect, int32_t aboveFrom)
 {
-    const int32_t nearRows = 8;
-    if (changeCount > 0) {
-        PresentedRect& band = changes[changeCount - 1];
-        if (y - (band.y + band.h) < nearRows || changeCount == maxPresentedRects) {
-            const int32_t left = std::min(band.x, first);
-            const int32_t right = std::max(band.x + band.w, last);
-            band = PresentedRect{left, band.y, right - left, y + 1 - band.y};
+    if (changeCount == 1 && changes[0].w == image.w && changes[0].h == image.h)
+        return;
+    for (int32_t i = aboveFrom; i < changeCount; ++i) {
+        PresentedRect& above = changes[i];
+        if (above.x == rect.x && above.w == rect.w && above.y + above.h == rect.y) {
+            above.h += rect.h;
             return;
         }
     }
-    changes[changeCount++] = PresentedRect{first, y, last - first, 1};
+    if (changeCount == maxPresentedRects) {
+        changes[0] = PresentedRect{0, 0, image.w, image.h};
+        changeCount = 1;
+        return;
+    }
+    changes[changeCount++] = rect;
 }
 
 // Space for the RGBA picture and for a copy of the pixels it was made from.
@@ -107,17 +107,18 @@ bool holdPresentBuffers(const PixelImage& image)
 {
     const size_t bytes = static_cast<size_t>(image.w) * image.h * 4;
     const size_t sourceBytes = static_cast<size_t>(image.pitch) * image.h;
-    if (bytes == rgbaBytes && sourceBytes == shownBytes && image.format == shownFormat)
-        return rgba && shown;
+    if (image.w == held.w && image.h == held.h && image.pitch == held.pitch &&
+        image.format == held.format)
+        return rgba && shown && tileChanged;
     std::free(rgba);
     std::free(shown);
+    std::free(tileChanged);
     rgba = static_cast<uint8_t*>(std::malloc(bytes));
     shown = static_cast<uint8_t*>(std::malloc(sourceBytes));
-    rgbaBytes = rgba ? bytes : 0;
-    shownBytes = shown ? sourceBytes : 0;
-    shownFormat = image.format;
+    tileChanged = static_cast<bool*>(std::malloc((image.w + tileWidth - 1) / tileWidth + 1));
+    held = image;
     shownWhole = false;
-    return rgba && shown;
+    return rgba && shown && tileChanged;
 }
 
 }  // namespace
@@ -133,17 +134,46 @@ void closeWebDisplay()
     closeDisplaySurfaces();
     std::free(rgba);
     std::free(shown);
+    std::free(tileChanged);
     rgba = nullptr;
     shown = nullptr;
-    rgbaBytes = 0;
-    shownBytes = 0;
+    tileChanged = nullptr;
+    held = PixelImage{};
     shownWhole = false;
     changeCount = 0;
     quitFlag = false;
 }
 
-// Only the rows and columns that changed since the last call are converted;
-// the rest of the picture is already right.
+namespace {
+
+// Converts the tiles of rows [top, bottom) that changed since they were
+// last shown (all of them the first time) and marks them in `changed`.
+void convertChangedTiles(const PixelImage& image, int32_t top, int32_t bottom, bool changed[])
+{
+    const int32_t tiles = (image.w + tileWidth - 1) / tileWidth;
+    for (int32_t y = top; y < bottom; ++y) {
+        const size_t at = static_cast<size_t>(y) * image.pitch;
+        const uint8_t* row = image.pixels + at;
+        uint32_t* out = reinterpret_cast<uint32_t*>(rgba) + static_cast<size_t>(y) * image.w;
+        for (int32_t t = 0; t < tiles; ++t) {
+            const int32_t first = t * tileWidth, last = std::min(image.w, first + tileWidth);
+            const size_t from = static_cast<size_t>(first) * image.bytesPerPixel;
+            const size_t bytes = static_cast<size_t>(last - first) * image.bytesPerPixel;
+            if (shownWhole && sameBytes(row + from, shown + at + from, bytes))
+                continue;
+            convertSpan(image, row, first, last, out);
+            std::memcpy(shown + at + from, row + from, bytes);
+            changed[t] = true;
+        }
+    }
+}
+
+}  // namespace
+
+// Only the tiles that changed since the last call are converted (most of a
+// frame is the same black background); the rest of the picture is already
+// right. Changed tiles side by side, and the same columns in the rows of
+// tiles below, make one part.
 const uint8_t* presentRgba()
 {
     changeCount = 0;
@@ -152,20 +182,26 @@ const uint8_t* presentRgba()
     const PixelImage& image = primarySurface->image;
     if (!holdPresentBuffers(image) || (image.format == PixelFormat::rgb565 && !make565Table()))
         return nullptr;
-    for (int32_t y = 0; y < image.h; ++y) {
-        const size_t at = static_cast<size_t>(y) * image.pitch;
-        const uint8_t* row = image.pixels + at;
-        const auto [first, last] = shownWhole
-                                       ? changedSpan(image, reinterpret_cast<const uint32_t*>(row),
-                                                     reinterpret_cast<const uint32_t*>(shown + at))
-                                       : std::pair<int32_t, int32_t>{0, image.w};
-        if (first == last)
-            continue;
-        convertSpan(image, row, first, last,
-                    reinterpret_cast<uint32_t*>(rgba) + static_cast<size_t>(y) * image.w);
-        std::memcpy(shown + at + first * image.bytesPerPixel, row + first * image.bytesPerPixel,
-                    static_cast<size_t>(last - first) * image.bytesPerPixel);
-        addChangedRow(y, first, last);
+    const int32_t tiles = (image.w + tileWidth - 1) / tileWidth;
+    int32_t aboveFrom = 0;
+    for (int32_t top = 0; top < image.h; top += tileHeight) {
+        const int32_t bottom = std::min(image.h, top + tileHeight);
+        bool* changed = tileChanged;
+        std::memset(changed, 0, static_cast<size_t>(tiles) * sizeof(bool));
+        convertChangedTiles(image, top, bottom, changed);
+        const int32_t bandFrom = changeCount;
+        for (int32_t t = 0; t < tiles;) {
+            if (!changed[t]) {
+                ++t;
+                continue;
+            }
+            const int32_t first = t;
+            while (t < tiles && changed[t])
+                ++t;
+            const int32_t x = first * tileWidth, right = std::min(image.w, t * tileWidth);
+            addChange(image, PresentedRect{x, top, right - x, bottom - top}, aboveFrom);
+        }
+        aboveFrom = changeCount == 1 ? 0 : bandFrom;
     }
     shownWhole = true;
     return rgba;

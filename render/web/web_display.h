@@ -21,7 +21,7 @@ const uint8_t* presentRgba();
 struct PresentedRect {
     int32_t x, y, w, h;
 };
-constexpr int32_t maxPresentedRects = 32;
+constexpr int32_t maxPresentedRects = 128;
 // The parts of the picture the last presentRgba changed (none when it
 // showed what it showed before, all of it the first time): how many, and
 // `rects` pointed at them, valid until the next presentRgba.

@@ -148,6 +148,17 @@ test("without a worker or without OffscreenCanvas the world still runs", async (
         const png = await h.screenshot(page, `world-${expected.replace(/\W+/g, "-")}`, "#world");
         const shown = await h.colourCounts(page, png, { vob: (r, g, b) => r > 200 && g > 150 && b < 90 });
         assert.ok(shown.vob > 100, `${expected}: the Vobs are shown (${shown.vob} pixels)`);
+        // After frames shown one by one (only what changed is put), the
+        // canvas holds the world's picture exactly.
+        const differing = await page.evaluate(async () => {
+            for (let i = 0; i < 5; i++)
+                await tovrineTest.run(1);
+            const canvas = document.getElementById("world");
+            const shown = canvas.getContext("2d").getImageData(0, 0, canvas.width, canvas.height).data;
+            const picture = (await tovrineTest.picture()).data;
+            return shown.length !== picture.length ? -1 : shown.filter((v, i) => v !== picture[i]).length;
+        });
+        assert.equal(differing, 0, `${expected}: the canvas shows the world's picture`);
         assert.deepEqual(errors, []);
         await page.close();
     }
