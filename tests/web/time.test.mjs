@@ -64,7 +64,7 @@ h.testBothWays("a world of 99999 whirls never holds the page", async (browser, u
 });
 
 test("pause, one frame at a time and every speed run the runner's world", async (t) => {
-    const expected = execFileSync(runner, ["--preset", "0", "--seed", "1", "--frames", "5000", "--stats"],
+    const expected = execFileSync(runner, ["--preset", "0", "--seed", "1", "--frames", "20000", "--stats"],
         { maxBuffer: 64 << 20 }).toString().trim().split("\n");
     const browser = await h.launch();
     const where = await h.targets();
