@@ -127,6 +127,31 @@ test("pause, one frame at a time and every speed run the runner's world", async 
     assert.deepEqual(errors, []);
 });
 
+test("behind another tab the world runs no frames, and runs again when shown", async (t) => {
+    const browser = await h.launch();
+    const where = await h.targets();
+    t.after(async () => {
+        await browser.close();
+        where.close();
+    });
+    const { page, errors } = await h.openPage(browser, where.list[0].url);
+    const frame = async () => (await page.evaluate(() => tovrineTest.figures())).frame;
+    await page.evaluate(async () => {
+        await tovrineTest.startPreset(0, 1);
+        tovrineTest.resume();
+    });
+    await (await browser.newPage()).bringToFront();
+    await page.waitForFunction(() => document.hidden);
+    await page.evaluate(() => tovrineTest.settled());
+    const hidden = await frame();
+    await new Promise((r) => setTimeout(r, 1000));
+    assert.equal(await frame(), hidden, "hidden: no frames");
+    await page.bringToFront();
+    await new Promise((r) => setTimeout(r, 1000));
+    assert.ok((await frame()) > hidden + 20, "shown again: the world runs");
+    assert.deepEqual(errors, []);
+});
+
 test("without a worker or without OffscreenCanvas the world still runs", async (t) => {
     const browser = await h.launch();
     const where = await h.targets();

@@ -39,7 +39,7 @@
             return;
         const alone = T.page.worlds.length === 1 ? T.page.worlds[0] : null;
         if (alone && alone.animates) {
-            if (!state.paused && !state.stopped && !held)
+            if (!state.paused && !state.stopped && !held && !document.hidden)
                 play(alone);
             return;
         }
@@ -177,6 +177,14 @@
     }
 
     function begin() {
+        // A worker's animation frames go on behind a hidden page: the world
+        // that runs its own is stopped there, as the page's frames stop.
+        document.addEventListener("visibilitychange", () => {
+            if (document.hidden)
+                halt();
+            else
+                loop();
+        });
         loop();
     }
 
