@@ -10,6 +10,8 @@
     "use strict";
 
     const speeds = [0.25, 0.5, 1, 2, 4, 8, Infinity];
+    // Longer than a worker's reports apart: the world has gone quiet.
+    const quietMs = 500;
 
     const state = {
         paused: window.tovrineTestStartsPaused === true,
@@ -119,14 +121,19 @@
             ran.shift();
     }
 
-    // Frames a second over the last two seconds (0 when none ran).
+    // Frames a second over the last two seconds (0 when none ran). Frames
+    // are counted when told (a batch's answer, a worker's report): those of
+    // the first telling ran before the span, which ends at the last telling,
+    // or now when the world has gone quiet.
     function rate() {
         const now = performance.now();
         const inWindow = ran.filter(([t]) => now - t <= 2000);
-        if (!inWindow.length)
+        if (inWindow.length < 2)
             return 0;
-        const span = Math.max(1000, now - inWindow[0][0]);
-        return (1000 * inWindow.reduce((sum, [, n]) => sum + n, 0)) / span;
+        const first = inWindow[0][0], last = inWindow[inWindow.length - 1][0];
+        const frames = inWindow.slice(1).reduce((sum, [, n]) => sum + n, 0);
+        const end = now - last > quietMs ? now : last;
+        return (1000 * frames) / Math.max(1000, end - first);
     }
 
     // Waits for the batch in flight, then does `work` with the clock held.
