@@ -39,7 +39,7 @@ set(CMAKE_CXX_LINKER_LAUNCHER ${CMAKE_COMMAND} -E env NODE_PATH=${TOVRINE_NODE_P
 
 set(TOVRINE_WEB_EXPORTS
     record_buffer load_preset load_current preset_count preset_name check_record start seed
-    message tick civilizations frame_count stats present width height key
+    message tick civilizations frame_count stats present present_changes width height key
     fields_json entity_notice set_field set_display_field)
 list(TRANSFORM TOVRINE_WEB_EXPORTS PREPEND "'_tovrine_")
 list(TRANSFORM TOVRINE_WEB_EXPORTS APPEND "'")

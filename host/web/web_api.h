@@ -63,6 +63,10 @@ const char* tovrine_stats(void);
 // and returns it (for one putImageData); valid until the next tovrine_present.
 // Null (0) without a world or without memory for the picture: show nothing.
 uint8_t* tovrine_present(void);
+// The parts of the picture the last tovrine_present changed, for
+// putImageData's dirty rectangles: [count, x, y, w, h, x, y, w, h, ...],
+// count 0 when it is the picture shown before. Valid until the next call.
+const int32_t* tovrine_present_changes(void);
 // The world's size in pixels (the display size of its record).
 int32_t tovrine_width(void);
 int32_t tovrine_height(void);

@@ -17,6 +17,16 @@ void closeWebDisplay();
 // display or without memory for the buffer.
 const uint8_t* presentRgba();
 
+// A part of the picture, in pixels.
+struct PresentedRect {
+    int32_t x, y, w, h;
+};
+constexpr int32_t maxPresentedRects = 128;
+// The parts of the picture the last presentRgba changed (none when it
+// showed what it showed before, all of it the first time): how many, and
+// `rects` pointed at them, valid until the next presentRgba.
+int32_t presentedChanges(const PresentedRect*& rects);
+
 // requestQuit() sets this (a sheet that could not be measured); the run reads
 // and clears it.
 bool takeQuitRequest();

@@ -266,6 +266,21 @@ const char* tovrine_stats(void)
 
 uint8_t* tovrine_present(void) { return const_cast<uint8_t*>(presentRgba()); }
 
+const int32_t* tovrine_present_changes(void)
+{
+    static int32_t out[1 + 4 * maxPresentedRects];
+    const PresentedRect* rects = nullptr;
+    const int32_t count = presentedChanges(rects);
+    out[0] = count;
+    for (int32_t i = 0; i < count; ++i) {
+        out[1 + 4 * i] = rects[i].x;
+        out[2 + 4 * i] = rects[i].y;
+        out[3 + 4 * i] = rects[i].w;
+        out[4 + 4 * i] = rects[i].h;
+    }
+    return out;
+}
+
 int32_t tovrine_width(void) { return displayWidth; }
 
 int32_t tovrine_height(void) { return displayHeight; }

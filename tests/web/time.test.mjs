@@ -64,7 +64,7 @@ h.testBothWays("a world of 99999 whirls never holds the page", async (browser, u
 });
 
 test("pause, one frame at a time and every speed run the runner's world", async (t) => {
-    const expected = execFileSync(runner, ["--preset", "0", "--seed", "1", "--frames", "5000", "--stats"],
+    const expected = execFileSync(runner, ["--preset", "0", "--seed", "1", "--frames", "20000", "--stats"],
         { maxBuffer: 64 << 20 }).toString().trim().split("\n");
     const browser = await h.launch();
     const where = await h.targets();
@@ -127,6 +127,31 @@ test("pause, one frame at a time and every speed run the runner's world", async 
     assert.deepEqual(errors, []);
 });
 
+test("behind another tab the world runs no frames, and runs again when shown", async (t) => {
+    const browser = await h.launch();
+    const where = await h.targets();
+    t.after(async () => {
+        await browser.close();
+        where.close();
+    });
+    const { page, errors } = await h.openPage(browser, where.list[0].url);
+    const frame = async () => (await page.evaluate(() => tovrineTest.figures())).frame;
+    await page.evaluate(async () => {
+        await tovrineTest.startPreset(0, 1);
+        tovrineTest.resume();
+    });
+    await (await browser.newPage()).bringToFront();
+    await page.waitForFunction(() => document.hidden);
+    await page.evaluate(() => tovrineTest.settled());
+    const hidden = await frame();
+    await new Promise((r) => setTimeout(r, 1000));
+    assert.equal(await frame(), hidden, "hidden: no frames");
+    await page.bringToFront();
+    await new Promise((r) => setTimeout(r, 1000));
+    assert.ok((await frame()) > hidden + 20, "shown again: the world runs");
+    assert.deepEqual(errors, []);
+});
+
 test("without a worker or without OffscreenCanvas the world still runs", async (t) => {
     const browser = await h.launch();
     const where = await h.targets();
@@ -148,6 +173,17 @@ test("without a worker or without OffscreenCanvas the world still runs", async (
         const png = await h.screenshot(page, `world-${expected.replace(/\W+/g, "-")}`, "#world");
         const shown = await h.colourCounts(page, png, { vob: (r, g, b) => r > 200 && g > 150 && b < 90 });
         assert.ok(shown.vob > 100, `${expected}: the Vobs are shown (${shown.vob} pixels)`);
+        // After frames shown one by one (only what changed is put), the
+        // canvas holds the world's picture exactly.
+        const differing = await page.evaluate(async () => {
+            for (let i = 0; i < 5; i++)
+                await tovrineTest.run(1);
+            const canvas = document.getElementById("world");
+            const shown = canvas.getContext("2d").getImageData(0, 0, canvas.width, canvas.height).data;
+            const picture = (await tovrineTest.picture()).data;
+            return shown.length !== picture.length ? -1 : shown.filter((v, i) => v !== picture[i]).length;
+        });
+        assert.equal(differing, 0, `${expected}: the canvas shows the world's picture`);
         assert.deepEqual(errors, []);
         await page.close();
     }

@@ -2,12 +2,15 @@
 // window with the world's aspect kept, and the world runs 100 frames a second
 // whether the screen refreshes at 60, 120 or 144 Hz, with a long gap (a
 // hidden tab) caught up only a little. The screen's refresh is simulated: the
-// page's animation frames come from the test, with the times it chooses.
+// page's animation frames come from the test, with the times it chooses (the
+// canvas stays the page's, so the page's clock asks for the frames; a
+// worker that draws runs its frames by the same clock).
 "use strict";
 const assert = require("node:assert");
 const { testBothWays, openPage, screenshot } = require("./harness.js");
 
 function fakeAnimationFrames() {
+    delete HTMLCanvasElement.prototype.transferControlToOffscreen;
     let waiting = [];
     window.requestAnimationFrame = (callback) => waiting.push(callback);
     window.animationFrameAt = (time) => {

@@ -25,6 +25,8 @@
             this.where = "";
             this.width = canvas.width;
             this.height = canvas.height;
+            this.animates = false;
+            this.onReport = null;
         }
 
         // Starts the engine: in a worker when one answers, else in the page.
@@ -45,7 +47,10 @@
                         this.waiting.clear();
                     };
                     this.worker = worker;
-                    return this.takeCanvas();
+                    const taken = await this.takeCanvas();
+                    // Runs its own frames where it draws them itself.
+                    this.animates = answer.animates === true && this.where === "worker";
+                    return taken;
                 } catch (e) {
                     this.worker = null;
                 }
@@ -80,6 +85,8 @@
         settle(answer) {
             if (answer.error)
                 this.broke(answer.error);
+            if (answer.report && this.onReport)
+                return this.onReport(answer);
             if (answer.picture)
                 this.draw(answer.picture);
             const resolve = this.waiting.get(answer.id);
@@ -119,6 +126,16 @@
         // Runs `steps` frames and shows the last: { ran, ms, samples, figures, ended? }.
         step(steps, every) {
             return this.call({ type: "step", steps, every });
+        }
+
+        // Runs frames by the worker's own clock at `speed` until halted.
+        play(speed) {
+            return this.call({ type: "play", speed });
+        }
+
+        // What ran since the last report: { ran, ms, samples, showMs, ended? }.
+        halt() {
+            return this.call({ type: "halt" });
         }
 
         figures() {

@@ -3,18 +3,15 @@
 // speed; pause, one frame at a time, and as fast as the machine goes. The
 // page asks for frames only when the screen can show a new picture and
 // while the world's worker is idle, so a heavy world drops frames rather
-// than piling up work.
+// than piling up work. A world alone whose worker draws on the canvas runs
+// by the same clock in its worker, which tells the page what ran a few
+// times a second.
 (function (T) {
     "use strict";
 
-    const periodMs = 10;
-    // Frames caught up at most after a gap (a hidden tab), at 1x.
-    const largestCatchUp = 10;
-    // A batch of frames is kept near this long, so the worker answers soon.
-    const batchMs = 50;
-    // As fast as the machine goes: frames for about one screen refresh.
-    const fastMs = 14;
     const speeds = [0.25, 0.5, 1, 2, 4, 8, Infinity];
+    // Longer than a worker's reports apart: the world has gone quiet.
+    const quietMs = 500;
 
     const state = {
         paused: window.tovrineTestStartsPaused === true,
@@ -23,33 +20,16 @@
     };
     let held = 0;  // set-ups in progress: the clock waits for them
     let looping = false;  // an animation frame is asked for
-    let start = null;  // when the count of frames began, null to begin it again
-    let last = 0;  // the clock's last reading
-    let counted = 0;  // frames due since `start` already counted
+    let playing = null;  // the world that runs its own frames, while it does
+    const clock = T.frameClock();
     let pending = 0;  // frames due and not yet asked for
     let busy = null;  // the batch in flight
     let msPerFrame = 0.5;  // the world's recent cost, measured in the worker
     let showMs = 0;  // and of showing a picture
     const ran = [];  // [time, frames] of the last few seconds, for the rate
 
-    // The frames due at `now`, counted from one start so that no fraction
-    // of a frame is lost however the readings fall. A clock that goes back
-    // begins the count again.
-    function reading(now) {
-        if (start === null || now < last || state.speed === Infinity) {
-            start = last = now;
-            counted = 0;
-            return 0;
-        }
-        last = now;
-        const total = Math.floor(((now - start) * state.speed) / periodMs);
-        const due = total - counted;
-        counted = total;
-        return Math.min(due, largestCatchUp * Math.max(1, state.speed));
-    }
-
     function restart() {
-        start = null;
+        clock.restart();
         pending = 0;
     }
 
@@ -57,8 +37,14 @@
     // stopped world costs nothing, and the browser sends none while the
     // page is hidden.
     function loop() {
-        if (looping || !T.page.ready)
+        if (looping || playing || !T.page.ready)
             return;
+        const alone = T.page.worlds.length === 1 ? T.page.worlds[0] : null;
+        if (alone && alone.animates) {
+            if (!state.paused && !state.stopped && !held && !document.hidden)
+                play(alone);
+            return;
+        }
         looping = true;
         window.requestAnimationFrame(onAnimationFrame);
     }
@@ -70,17 +56,44 @@
             return;
         }
         window.requestAnimationFrame(onAnimationFrame);
-        pending = Math.min(pending + reading(now), largestCatchUp * Math.max(1, state.speed === Infinity ? 1 : state.speed));
+        pending = Math.min(pending + clock.reading(now, state.speed), clock.catchUp(state.speed));
         if (busy)
             return;
-        let steps;
-        if (state.speed === Infinity)
-            steps = Math.max(1, Math.floor(fastMs / msPerFrame));
-        else
-            steps = Math.min(pending, Math.max(1, Math.floor(batchMs / msPerFrame)));
+        const steps = clock.batch(pending, state.speed, msPerFrame);
         pending = 0;  // what does not fit in a batch is dropped: the world falls behind
         if (steps > 0)
             run(steps);
+    }
+
+    // A world alone that draws on its own canvas runs its own frames at its
+    // animation frames: the page then has no message a frame to exchange,
+    // only what ran now and then.
+    function play(world) {
+        playing = world;
+        world.onReport = reported;
+        world.play(state.speed);
+    }
+
+    function reported(answer) {
+        const cost = answer.ran ? answer.ms / answer.ran : 0;
+        if (cost > 0)
+            msPerFrame = 0.7 * msPerFrame + 0.3 * cost;
+        showMs = 0.9 * showMs + 0.1 * (answer.showMs || 0);
+        if (answer.ended)
+            playing = null;
+        count(answer.ran);
+        T.page.framesRan([answer]);
+    }
+
+    // The world stops running its own frames; settles when it has.
+    function halt() {
+        if (!playing)
+            return;
+        const world = playing;
+        playing = null;
+        const halted = world.halt().then((a) => reported({ ran: 0, ms: 0, samples: [], ...a }));
+        busy = halted;
+        halted.finally(() => busy === halted && (busy = null));
     }
 
     // Runs `steps` frames in every world, together; settles with the first
@@ -108,19 +121,25 @@
             ran.shift();
     }
 
-    // Frames a second over the last two seconds (0 when none ran).
+    // Frames a second over the last two seconds (0 when none ran). Frames
+    // are counted when told (a batch's answer, a worker's report): those of
+    // the first telling ran before the span, which ends at the last telling,
+    // or now when the world has gone quiet.
     function rate() {
         const now = performance.now();
         const inWindow = ran.filter(([t]) => now - t <= 2000);
-        if (!inWindow.length)
+        if (inWindow.length < 2)
             return 0;
-        const span = Math.max(1000, now - inWindow[0][0]);
-        return (1000 * inWindow.reduce((sum, [, n]) => sum + n, 0)) / span;
+        const first = inWindow[0][0], last = inWindow[inWindow.length - 1][0];
+        const frames = inWindow.slice(1).reduce((sum, [, n]) => sum + n, 0);
+        const end = now - last > quietMs ? now : last;
+        return (1000 * frames) / Math.max(1000, end - first);
     }
 
     // Waits for the batch in flight, then does `work` with the clock held.
     async function hold(work) {
         held++;
+        halt();
         while (busy)
             await busy.catch(() => {});
         try {
@@ -135,6 +154,8 @@
 
     function setPaused(paused) {
         state.paused = paused;
+        if (paused)
+            halt();
         restart();
         loop();
         T.page.timeChanged();
@@ -151,6 +172,8 @@
         if (!speeds.includes(speed))
             return;
         state.speed = speed;
+        if (playing)
+            playing.play(speed);
         restart();
         ran.length = 0;
         T.page.timeChanged();
@@ -161,6 +184,14 @@
     }
 
     function begin() {
+        // A worker's animation frames go on behind a hidden page: the world
+        // that runs its own is stopped there, as the page's frames stop.
+        document.addEventListener("visibilitychange", () => {
+            if (document.hidden)
+                halt();
+            else
+                loop();
+        });
         loop();
     }
 

@@ -7,6 +7,42 @@
 
     const ok = 0, refused = 1;
     const sampleFrames = 25;
+    // What the world's running worker tells the page every this often.
+    const reportMs = 250;
+
+    // The world's time: a frame every 10 ms of the page's clock at 1x,
+    // however often the screen refreshes, scaled by the speed; counted from
+    // one start so that no fraction of a frame is lost however the readings
+    // fall. After a gap (a hidden tab) at most 10 frames (at 1x) are caught up.
+    // A batch of frames is kept near 50 ms so the worker answers soon; as
+    // fast as the machine goes means frames for about one screen refresh.
+    function frameClock() {
+        const periodMs = 10, largestCatchUp = 10, batchMs = 50, fastMs = 14;
+        let start = null, last = 0, counted = 0;
+        return {
+            restart: () => (start = null),
+            catchUp: (speed) => largestCatchUp * Math.max(1, speed === Infinity ? 1 : speed),
+            // The frames due at `now`; a clock that goes back begins again.
+            reading(now, speed) {
+                if (start === null || now < last || speed === Infinity) {
+                    start = last = now;
+                    counted = 0;
+                    return 0;
+                }
+                last = now;
+                const total = Math.floor(((now - start) * speed) / periodMs);
+                const due = total - counted;
+                counted = total;
+                return Math.min(due, largestCatchUp * Math.max(1, speed));
+            },
+            // How many of `pending` frames to run in one batch.
+            batch(pending, speed, msPerFrame) {
+                if (speed === Infinity)
+                    return Math.max(1, Math.floor(fastMs / msPerFrame));
+                return Math.min(pending, Math.max(1, Math.floor(batchMs / msPerFrame)));
+            },
+        };
+    }
     const figureNames = ["frame", "vobs", "history", "peak", "food", "remains", "whirls",
         "strengthSum", "xSum", "ySum"];
 
@@ -19,6 +55,9 @@
         let canvas = null, context = null;
         let ended = false;
         let lastShown = -1;
+        // The canvas does not hold the picture converted last (a new canvas,
+        // or a picture taken for the page): the next frame is shown whole.
+        let wholeNext = true;
 
         const text = (pointer) => M.UTF8ToString(pointer);
         const frame = () => M._tovrine_frame_count();
@@ -69,8 +108,74 @@
             if (canvas.width !== picture.width || canvas.height !== picture.height) {
                 canvas.width = picture.width;
                 canvas.height = picture.height;
+                wholeNext = true;
             }
-            context.putImageData(new ImageData(picture.data, picture.width, picture.height), 0, 0);
+            const image = new ImageData(picture.data, picture.width, picture.height);
+            if (wholeNext) {
+                wholeNext = false;
+                context.putImageData(image, 0, 0);
+                return;
+            }
+            // Only what changed: most of a frame is the same background.
+            const changes = M._tovrine_present_changes();
+            const count = new Int32Array(M.HEAPU8.buffer, changes, 1)[0];
+            const rects = new Int32Array(M.HEAPU8.buffer, changes + 4, 4 * count);
+            for (let i = 0; i < 4 * count; i += 4)
+                context.putImageData(image, 0, 0, rects[i], rects[i + 1], rects[i + 2], rects[i + 3]);
+        }
+
+        // While the page lets time run and the canvas is the worker's own,
+        // the worker runs the frames due at its canvas's animation frames and
+        // tells the page what ran now and then: no message a frame.
+        const clock = frameClock();
+        let playing = false, speed = 1, msPerFrame = 0.5, report = null, reported = 0;
+
+        const newReport = () => ({ report: true, ran: 0, ms: 0, samples: [], showMs: 0 });
+
+        function play(newSpeed) {
+            clock.restart();
+            speed = newSpeed;
+            if (playing)
+                return;
+            playing = true;
+            report = newReport();
+            reported = performance.now();
+            self.requestAnimationFrame(onAnimationFrame);
+        }
+
+        // Stops running frames; what ran since the last report goes back.
+        function halt(answer) {
+            playing = false;
+            if (report)
+                Object.assign(answer, report, { report: false });
+            report = null;
+        }
+
+        function onAnimationFrame(now) {
+            if (!playing)
+                return;
+            const steps = clock.batch(clock.reading(now, speed), speed, msPerFrame);
+            if (steps > 0) {
+                const answer = {};
+                step({ steps }, answer, []);
+                if (answer.ran)
+                    msPerFrame = 0.7 * msPerFrame + 0.3 * (answer.ms / answer.ran);
+                report.ran += answer.ran;
+                report.ms += answer.ms;
+                report.samples.push(...answer.samples);
+                report.showMs = answer.showMs;
+                if (answer.ended) {
+                    report.ended = answer.ended;
+                    playing = false;
+                }
+            }
+            if (!playing || now - reported >= reportMs) {
+                post(report, []);
+                report = playing ? newReport() : null;
+                reported = now;
+            }
+            if (playing)
+                self.requestAnimationFrame(onAnimationFrame);
         }
 
         async function init(message) {
@@ -80,7 +185,7 @@
             }
             try {
                 M = await self.createTovrine({});
-                return { ok: true };
+                return { ok: true, animates: typeof self.requestAnimationFrame === "function" };
             } catch (e) {
                 return { ok: false, message: String(e) };
             }
@@ -148,10 +253,18 @@
                 canvas = message.canvas;
                 context = canvas.getContext("2d", { alpha: false });
                 lastShown = -1;
+                wholeNext = true;
                 answer.ok = true;
                 break;
             case "step":
                 step(message, answer, transfer);
+                break;
+            case "play":
+                play(message.speed);
+                answer.ok = true;
+                break;
+            case "halt":
+                halt(answer);
                 break;
             case "key":
                 M._tovrine_key(message.code, message.down);
@@ -167,6 +280,7 @@
                 break;
             case "picture": {
                 const picture = pixels();
+                wholeNext = true;
                 if (picture) {
                     answer.picture = { width: picture.width, height: picture.height, data: picture.data.slice() };
                     transfer.push(answer.picture.data.buffer);
@@ -186,6 +300,7 @@
     }
 
     T.worldHost = worldHost;
+    T.frameClock = frameClock;
     T.failedAnswer = failed;
 
     // In a worker of its own: the engine's script came first; answer the page.
