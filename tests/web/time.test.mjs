@@ -39,7 +39,13 @@ h.testBothWays("a world of 99999 whirls never holds the page", async (browser, u
         }
         return out;
     });
-    assert.ok(Math.max(...late) < 100, `timers late by ${late.map(Math.round).join(", ")} ms`);
+    // A world on this thread holds the timers for its frames, a fifth of a
+    // second each here, so about half come late; a machine busy with the other
+    // test chains delays a few by a little (103 to 127 ms seen). Three
+    // quarters within 100 ms and none past a second tell the two apart.
+    const onTime = late.filter((l) => l < 100).length;
+    assert.ok(onTime >= 15 && Math.max(...late) < 1000,
+        `timers late by ${late.map(Math.round).join(", ")} ms`);
     // A click on the panel: from the input event to its handler.
     await page.evaluate(() => {
         window.clickDelay = new Promise((resolve) => document.getElementById("panel-button")
