@@ -13,6 +13,12 @@ void closeWebDisplay() { closeHeadlessDisplay(); }
 
 const uint8_t* presentRgba() { return nullptr; }
 
+int32_t presentedChanges(const PresentedRect*& rects)
+{
+    rects = nullptr;
+    return 0;
+}
+
 bool takeQuitRequest()
 {
     const bool was = quitRequested();
