@@ -28,6 +28,11 @@
 // runner's --no-draw gives the same figures), so it is done only for the
 // inputs that ask, so that the sanitizers still see the blits and text of
 // fuzzed worlds.
+// The four bytes of the name before it, 0 in the presets, are a second
+// choice: the user's input that cuts a set-up or the first rebirth short
+// (Escape, a mouse button, the mouse moved, or input that cannot be read),
+// and a display of the stored mode's own size up to 1280 x 1024, on which
+// food lies wider than the food index's narrowest buckets.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -74,13 +79,71 @@ constexpr int32_t widestDisplay = 64, tallestDisplay = 48;
 // The desktop's mode, taken when the stored one is refused.
 constexpr int32_t desktopWidth = 40, desktopHeight = 30, desktopDepth = 32;
 constexpr size_t budgetChoiceOffset = offsetof(OptionsRecord, algorithmName) + 40;
+constexpr size_t inputChoiceOffset = budgetChoiceOffset - 4;
+constexpr int32_t widestWideDisplay = 1280, tallestWideDisplay = 1024;
 
-uint32_t budgetChoice(const OptionsRecord& record)
+uint32_t choiceAt(const OptionsRecord& record, size_t offset)
 {
     uint32_t choice = 0;
-    std::memcpy(&choice, reinterpret_cast<const char*>(&record) + budgetChoiceOffset,
-                sizeof choice);
+    std::memcpy(&choice, reinterpret_cast<const char*>(&record) + offset, sizeof choice);
     return choice;
+}
+
+uint32_t budgetChoice(const OptionsRecord& record) { return choiceAt(record, budgetChoiceOffset); }
+
+// The input choice: its kind (bits 0 to 2, 0 for none), whether it comes at
+// the first rebirth rather than at set-up (bit 3), the wide display (bit 4).
+enum class UserInput {
+    none,
+    escape,
+    leftButton,
+    rightButton,
+    middleButton,
+    mouseRight,
+    mouseDown,
+    unreadable
+};
+constexpr uint32_t inputKindBits = 7;
+constexpr uint32_t inputAtRebirthBit = 8;
+constexpr uint32_t wideDisplayBit = 16;
+constexpr int32_t escapeScanCode = 1;
+// Beyond the 5 pixels that set-up and the rebirth let pass.
+constexpr int32_t mouseTravel = 6;
+
+void giveInput(uint32_t inputChoice)
+{
+    switch (static_cast<UserInput>(inputChoice & inputKindBits)) {
+    case UserInput::none:
+        break;
+    case UserInput::escape:
+        setKeyState(escapeScanCode, true);
+        break;
+    case UserInput::leftButton:
+    case UserInput::rightButton:
+    case UserInput::middleButton:
+        setMouseButton(static_cast<int32_t>(inputChoice & inputKindBits) - 2, true);
+        break;
+    case UserInput::mouseRight:
+        setMouseMotion(mouseTravel, 0, 0);
+        break;
+    case UserInput::mouseDown:
+        setMouseMotion(0, mouseTravel, 0);
+        break;
+    case UserInput::unreadable:
+        setInputReadable(false);
+        break;
+    }
+}
+
+// The display is the platform's and outlives the input: its input goes back
+// to none.
+void takeInputBack()
+{
+    setKeyState(escapeScanCode, false);
+    for (int32_t button = 0; button < 3; ++button)
+        setMouseButton(button, false);
+    setMouseMotion(0, 0, 0);
+    setInputReadable(true);
 }
 
 constexpr uint32_t drawingBit = 0x80000000u;
@@ -130,8 +193,9 @@ bool openDisplayFor(const OptionsRecord& record)
     std::string refusal;
     int32_t width = desktopWidth, height = desktopHeight, depth = desktopDepth;
     if (checkDisplayMode(record, refusal)) {
-        width = 1 + (record.screenWidth - 1) % widestDisplay;
-        height = 1 + (record.screenHeight - 1) % tallestDisplay;
+        const bool wide = (choiceAt(record, inputChoiceOffset) & wideDisplayBit) != 0;
+        width = 1 + (record.screenWidth - 1) % (wide ? widestWideDisplay : widestDisplay);
+        height = 1 + (record.screenHeight - 1) % (wide ? tallestWideDisplay : tallestDisplay);
         depth = record.screenDepth;
     }
     clearQuitRequest();
@@ -164,15 +228,26 @@ void warmUpWhirls(World& world)
     }
 }
 
-void runFrames(World& world, uint32_t choice)
+bool rebirthDue(const World& world)
+{
+    return world.vobList->population() == 0 && world.rebirthCountdown == 1;
+}
+
+void runFrames(World& world, uint32_t choice, uint32_t inputChoice)
 {
     int64_t ticks = 0;
+    bool inputGiven = false;
     for (int32_t frame = 0; frame < mostFrames && (frame < fewFrames || ticks < tickBudget);
          ++frame) {
-        // A strength reset early and one later, as F12 would ask.
-        world.strengthResetRequested = frame == 2 || frame == 30 ? 1 : 0;
+        // A strength reset early and one later.
+        if (frame == 2 || frame == 30)
+            pressFunctionKey(world, FunctionKey::f12);
         if (frame % 8 == 1)
             pressChosenKey(world, choice);
+        if ((inputChoice & inputAtRebirthBit) != 0 && !inputGiven && rebirthDue(world)) {
+            giveInput(inputChoice);
+            inputGiven = true;
+        }
         if (runFrame(world) != frameDone)
             return;
         ticks += ticksOfLastFrame(world);
@@ -192,11 +267,15 @@ void runRecord(const OptionsRecord& stored)
     world.food.search = (choice & walkFoodBit) != 0 ? FoodSearch::walk : FoodSearch::indexed;
     world.memory.budget = memoryBudget(record);
     seedRandom(world.random, 1);
+    const uint32_t inputChoice = choiceAt(record, inputChoiceOffset);
+    if ((inputChoice & inputAtRebirthBit) == 0)
+        giveInput(inputChoice);
     if (setUpWorldBorrowingArt(world, artForDisplay()) == worldComplete) {
         world.rebirthCountdown = firstCountdown;
         warmUpWhirls(world);
-        runFrames(world, choice);
+        runFrames(world, choice, inputChoice);
     }
+    takeInputBack();
     tearDownWorld(world);
     // Whatever the input, the world gives back all it took.
     if (world.memory.inUse != 0)
@@ -259,7 +338,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 }
 
 // Two mutations in three change one to three fields of the whole record to
-// the edges of their ranges (or the memory budget's choice); the third is
+// the edges of their ranges (or the memory budget's or the input's choice); the third is
 // libFuzzer's own, byte by byte.
 extern "C" size_t LLVMFuzzerCustomMutator(uint8_t* data, size_t size, size_t maxSize,
                                           unsigned int seed)
@@ -270,8 +349,15 @@ extern "C" size_t LLVMFuzzerCustomMutator(uint8_t* data, size_t size, size_t max
     OptionsRecord record = storedRecord(data, size);
     const std::vector<RecordField>& fields = recordFields();
     for (uint32_t changes = 1 + draw() % 3; changes > 0; --changes) {
-        const size_t pick = draw() % (fields.size() + 1);
-        if (pick == fields.size()) {
+        const size_t pick = draw() % (fields.size() + 2);
+        if (pick == fields.size() + 1) {
+            // Input at set-up or at the rebirth, the wide display one time in four.
+            uint32_t choice = draw() % 16;
+            if (draw() % 4 == 0)
+                choice |= wideDisplayBit;
+            std::memcpy(reinterpret_cast<char*>(&record) + inputChoiceOffset, &choice,
+                        sizeof choice);
+        } else if (pick == fields.size()) {
             uint32_t choice = draw() % 3 == 0 ? 0 : 1 + draw() % smallBudget;
             // A key and the walk now and then, drawing one time in four.
             choice |= static_cast<uint32_t>(draw() % 8) << keyShift;
