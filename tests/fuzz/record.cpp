@@ -32,7 +32,7 @@
 // choice: the user's input that cuts a set-up or the first rebirth short
 // (Escape, a mouse button, the mouse moved, or input that cannot be read),
 // and a display of the stored mode's own size up to 1280 x 1024, on which
-// food lies wider than the food index's narrowest buckets.
+// food may lie wider than the food index's narrowest buckets.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
