@@ -82,13 +82,18 @@ async function targets() {
 
 // Opens the page at a viewport size and waits for its world, paused; every console
 // error, page error and failed request is collected in `errors`.
-async function openPage(browser, url, { width = 1280, height = 800, beforeLoad } = {}) {
+// `device` (puppeteer's KnownDevices) emulates a phone or tablet instead of
+// a desktop window of width x height.
+async function openPage(browser, url, { width = 1280, height = 800, device, beforeLoad } = {}) {
     const page = await browser.newPage();
     const errors = [];
     page.on("console", (m) => m.type() === "error" && errors.push(`console: ${m.text()}`));
     page.on("pageerror", (e) => errors.push(`page: ${e.message}`));
     page.on("requestfailed", (r) => errors.push(`request: ${r.url()} ${r.failure().errorText}`));
-    await page.setViewport({ width, height });
+    if (device)
+        await page.emulate(device);
+    else
+        await page.setViewport({ width, height });
     // The clock stands still until the test resumes it, so frames are the test's.
     await page.evaluateOnNewDocument(() => (window.tovrineTestStartsPaused = true));
     if (beforeLoad)

@@ -5,25 +5,14 @@
 "use strict";
 const assert = require("node:assert");
 const { KnownDevices } = require("puppeteer-core");
-const { testBothWays, screenshot } = require("./harness.js");
+const { testBothWays, screenshot, openPage } = require("./harness.js");
 
 const phone = KnownDevices["iPhone 13"];  // 390 x 844, touch
 const tablet = KnownDevices["iPad Mini"];  // 768 x 1024, touch
 
 // Opens the page on a device, with the clock stopped, and waits for its world.
-async function openOn(browser, url, device, beforeLoad) {
-    const page = await browser.newPage();
-    const errors = [];
-    page.on("console", (m) => m.type() === "error" && errors.push(`console: ${m.text()}`));
-    page.on("pageerror", (e) => errors.push(`page: ${e.message}`));
-    await page.emulate(device);
-    await page.evaluateOnNewDocument(() => (window.tovrineTestStartsPaused = true));
-    if (beforeLoad)
-        await page.evaluateOnNewDocument(beforeLoad);
-    await page.goto(url, { waitUntil: "load" });
-    await page.waitForFunction(() => window.tovrineTest && window.tovrineTest.module, { polling: 100, timeout: 30000 });
-    await page.evaluate(() => window.tovrineTest.ready);
-    return { page, errors };
+function openOn(browser, url, device, beforeLoad) {
+    return openPage(browser, url, { device, beforeLoad });
 }
 
 // Every visible control smaller than 24 x 24 CSS pixels.
