@@ -31,6 +31,9 @@ add_library(tovrine_web OBJECT ${TOVRINE_CORE_SOURCES} ${TOVRINE_WEB_SOURCES}
 target_include_directories(tovrine_web PUBLIC ${PROJECT_SOURCE_DIR} ${TOVRINE_VERSION_DIR})
 # A world too large for memory is caught as std::bad_alloc, as natively.
 target_compile_options(tovrine_web PUBLIC -fexceptions -O2)
+# The copy of each frame onto the canvas: its row loops pay for optimising.
+set_source_files_properties(${PROJECT_SOURCE_DIR}/render/memory/scaled_copy.cpp
+    PROPERTIES COMPILE_OPTIONS -O3)
 
 # emcc runs node for its optimised links and needs Debian's node modules
 # (acorn); the node on the PATH may not look there.
@@ -39,7 +42,7 @@ set(CMAKE_CXX_LINKER_LAUNCHER ${CMAKE_COMMAND} -E env NODE_PATH=${TOVRINE_NODE_P
 
 set(TOVRINE_WEB_EXPORTS
     record_buffer load_preset load_current preset_count preset_name check_record start seed
-    message tick civilizations frame_count stats present present_changes width height key
+    message tick civilizations frame_count stats present present_canvas canvas_changes width height key
     fields_json entity_notice set_field set_display_field)
 list(TRANSFORM TOVRINE_WEB_EXPORTS PREPEND "'_tovrine_")
 list(TRANSFORM TOVRINE_WEB_EXPORTS APPEND "'")

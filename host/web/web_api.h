@@ -60,13 +60,18 @@ double tovrine_frame_count(void);
 const char* tovrine_stats(void);
 
 // Converts what the world shows to RGBA, 4 bytes a pixel, rows top to bottom,
-// and returns it (for one putImageData); valid until the next tovrine_present.
-// Null (0) without a world or without memory for the picture: show nothing.
+// at the world's size, and returns it (for one putImageData); valid until the
+// next tovrine_present. Null (0) without a world or without memory for the
+// picture: show nothing.
 uint8_t* tovrine_present(void);
-// The parts of the picture the last tovrine_present changed, for
+// What the world shows scaled onto a canvas of `width` x `height`, as
+// tovrine_present; only what changed since the last call is made again (all
+// of it at a new size or when `whole` != 0). Valid until the next call.
+uint8_t* tovrine_present_canvas(int32_t width, int32_t height, int32_t whole);
+// The parts of the canvas the last tovrine_present_canvas changed, for
 // putImageData's dirty rectangles: [count, x, y, w, h, x, y, w, h, ...],
 // count 0 when it is the picture shown before. Valid until the next call.
-const int32_t* tovrine_present_changes(void);
+const int32_t* tovrine_canvas_changes(void);
 // The world's size in pixels (the display size of its record).
 int32_t tovrine_width(void);
 int32_t tovrine_height(void);

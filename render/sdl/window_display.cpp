@@ -7,6 +7,7 @@
 // with SDL's default, software OpenGL on a machine without a GPU, a frame
 // costs many times more processor time for the same picture.
 #include "render/memory/memory_surface.h"
+#include "render/memory/scaled_copy.h"
 #include "render/sdl/window_display.h"
 
 #include <SDL.h>
@@ -17,7 +18,6 @@
 #include <vector>
 
 #include "render/sdl/sdl_surface.h"
-#include "render/sdl/window_scaling.h"
 
 namespace {
 
@@ -47,6 +47,8 @@ struct Presenter {
     // was exposed, and now and then.
     bool refreshAll = true;
     int32_t framesSinceRefresh = 0;
+    ScaledCopy copy;
+    std::vector<ShownRect> shownChanged;
     std::vector<SDL_Rect> changed;
 };
 
@@ -307,6 +309,32 @@ bool retakeGivenWindow(std::string& error)
 
 void refreshWindowDisplay() { presenter.refreshAll = true; }
 
+// Through our own scaled copy when the framebuffer is 5-6-5 or XRGB8888;
+// false leaves any other to SDL.
+bool copyChangedToScreen(SDL_Surface* screen, bool everything)
+{
+    const uint32_t format = screen->format->format;
+    if (format != SDL_PIXELFORMAT_RGB565 && format != SDL_PIXELFORMAT_RGB888)
+        return false;
+    if (SDL_MUSTLOCK(screen) && SDL_LockSurface(screen) != 0)
+        return false;
+    const ShownImage dest{static_cast<uint8_t*>(screen->pixels), screen->w, screen->h,
+                          screen->pitch,
+                          format == SDL_PIXELFORMAT_RGB565 ? ShownFormat::rgb565
+                                                           : ShownFormat::xrgb8888};
+    const SDL_Rect& p = presenter.picture;
+    presenter.shownChanged.clear();
+    const bool copied = copyChangedScaled(presenter.copy, primarySurface->image, dest,
+                                          ShownRect{p.x, p.y, p.w, p.h}, everything,
+                                          presenter.shownChanged);
+    if (SDL_MUSTLOCK(screen))
+        SDL_UnlockSurface(screen);
+    presenter.changed.clear();
+    for (const ShownRect& r : presenter.shownChanged)
+        presenter.changed.push_back(SDL_Rect{r.x, r.y, r.w, r.h});
+    return copied;
+}
+
 void presentWindowDisplay()
 {
     presenter.lastPresent = std::chrono::steady_clock::now();
@@ -326,12 +354,7 @@ void presentWindowDisplay()
     presenter.refreshAll = false;
     if (everything)
         presenter.framesSinceRefresh = 0;
-    SdlSurfaceView view(primarySurface);
-    SDL_Surface* shown = view.get();
-    if (!shown)
-        return;
-    presenter.changed.clear();
-    if (copyChangedScaled(shown, screen, presenter.picture, everything, presenter.changed)) {
+    if (copyChangedToScreen(screen, everything)) {
         if (everything)
             SDL_UpdateWindowSurface(presenter.window);
         else if (!presenter.changed.empty())
@@ -339,7 +362,9 @@ void presentWindowDisplay()
                                          static_cast<int>(presenter.changed.size()));
         return;
     }
-    presentThroughSdl(screen, shown);
+    SdlSurfaceView view(primarySurface);
+    if (SDL_Surface* shown = view.get())
+        presentThroughSdl(screen, shown);
 }
 
 WindowInput pumpWindowInput()

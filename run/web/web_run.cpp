@@ -266,11 +266,21 @@ const char* tovrine_stats(void)
 
 uint8_t* tovrine_present(void) { return const_cast<uint8_t*>(presentRgba()); }
 
-const int32_t* tovrine_present_changes(void)
+uint8_t* tovrine_present_canvas(int32_t width, int32_t height, int32_t whole)
 {
-    static int32_t out[1 + 4 * maxPresentedRects];
-    const PresentedRect* rects = nullptr;
-    const int32_t count = presentedChanges(rects);
+    return const_cast<uint8_t*>(presentOnCanvas(width, height, whole != 0));
+}
+
+const int32_t* tovrine_canvas_changes(void)
+{
+    static std::vector<int32_t> out;
+    const ShownRect* rects = nullptr;
+    const int32_t count = canvasChanges(rects);
+    try {
+        out.assign(1 + 4 * static_cast<size_t>(count), 0);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
     out[0] = count;
     for (int32_t i = 0; i < count; ++i) {
         out[1 + 4 * i] = rects[i].x;
@@ -278,7 +288,7 @@ const int32_t* tovrine_present_changes(void)
         out[3 + 4 * i] = rects[i].w;
         out[4 + 4 * i] = rects[i].h;
     }
-    return out;
+    return out.data();
 }
 
 int32_t tovrine_width(void) { return displayWidth; }

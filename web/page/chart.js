@@ -1,12 +1,12 @@
 // The chart of the last five minutes: one sample every 25 frames (a quarter
-// second of world time), redrawn at most four times a second, on a log scale
+// second of world time), redrawn at most once a second, on a log scale
 // so that figures from one to many thousands share it.
 (function (T) {
     "use strict";
 
     const sampleFrames = 25;
     const chartSamples = 1200;
-    const chartRedrawMs = 250;
+    const chartRedrawMs = 1000;
     const series = [
         { key: "vobs", label: "Vobs", colour: "#ff5a4a" },
         { key: "food", label: "Food", colour: "#5ad15a" },

@@ -123,6 +123,16 @@
             return answer;
         }
 
+        // Shows the world on `width` x `height` pixels of its canvas, where
+        // the canvas is drawn by the world's side (else the page scales it).
+        showAt(width, height) {
+            if (this.context || (width === this.shownWidth && height === this.shownHeight))
+                return;
+            this.shownWidth = width;
+            this.shownHeight = height;
+            this.call({ type: "size", width, height });
+        }
+
         // Runs `steps` frames and shows the last: { ran, ms, samples, figures, ended? }.
         step(steps, every) {
             return this.call({ type: "step", steps, every });

@@ -154,13 +154,19 @@
         const box = stage.getBoundingClientRect();
         const across = box.width >= box.height;
         const cell = across ? { w: box.width / count, h: box.height } : { w: box.width, h: box.height / count };
+        // The canvas holds as many pixels as the screen shows of it, so the
+        // browser only copies it; it would scale it, a frame at a time.
+        const ratio = window.devicePixelRatio || 1;
         page.worlds.forEach((w, i) => {
             const scale = Math.min(cell.w / w.width, cell.h / w.height);
             if (!(scale > 0))
                 return;
             const middle = `${((i + 0.5) * 100) / count}%`;
-            Object.assign(w.canvas.style, { width: `${Math.floor(w.width * scale)}px`,
-                height: `${Math.floor(w.height * scale)}px`, left: across ? middle : "50%", top: across ? "50%" : middle });
+            const width = Math.max(1, Math.floor(w.width * scale * ratio));
+            const height = Math.max(1, Math.floor(w.height * scale * ratio));
+            Object.assign(w.canvas.style, { width: `${width / ratio}px`, height: `${height / ratio}px`,
+                left: across ? middle : "50%", top: across ? "50%" : middle });
+            w.showAt(width, height);
         });
     }
 

@@ -55,9 +55,11 @@
         let canvas = null, context = null;
         let ended = false;
         let lastShown = -1;
-        // The canvas does not hold the picture converted last (a new canvas,
-        // or a picture taken for the page): the next frame is shown whole.
+        // The canvas does not hold the picture shown last (a new canvas, or
+        // one of a new size): the next frame is shown whole.
         let wholeNext = true;
+        // The canvas's size in pixels, as the page shows it (0: the world's).
+        let shownWidth = 0, shownHeight = 0;
 
         const text = (pointer) => M.UTF8ToString(pointer);
         const frame = () => M._tovrine_frame_count();
@@ -90,34 +92,37 @@
             return { width, height, data: new Uint8ClampedArray(M.HEAPU8.buffer, at, width * height * 4) };
         }
 
-        // Shows the frame when it is not the one shown already; without a
-        // canvas of its own the pixels go back to the page.
+        // Shows the frame when it is not the one shown already: on the
+        // canvas at the size the page shows it (the world's own until told),
+        // only the parts that changed; without a canvas of its own the
+        // pixels go back to the page, at the world's size.
         function show(answer, transfer) {
             if (frame() === lastShown)
                 return;
-            const picture = pixels();
-            if (!picture)
-                return;
-            lastShown = frame();
             if (!context) {
+                const picture = pixels();
+                if (!picture)
+                    return;
+                lastShown = frame();
                 const copy = picture.data.slice();
                 answer.picture = { width: picture.width, height: picture.height, data: copy };
                 transfer.push(copy.buffer);
                 return;
             }
-            if (canvas.width !== picture.width || canvas.height !== picture.height) {
-                canvas.width = picture.width;
-                canvas.height = picture.height;
+            const world = size();
+            const width = shownWidth || world.width, height = shownHeight || world.height;
+            if (canvas.width !== width || canvas.height !== height) {
+                canvas.width = width;
+                canvas.height = height;
                 wholeNext = true;
             }
-            const image = new ImageData(picture.data, picture.width, picture.height);
-            if (wholeNext) {
-                wholeNext = false;
-                context.putImageData(image, 0, 0);
+            const at = M._tovrine_present_canvas(width, height, wholeNext ? 1 : 0);
+            const changes = M._tovrine_canvas_changes();
+            if (at === 0 || changes === 0)
                 return;
-            }
-            // Only what changed: most of a frame is the same background.
-            const changes = M._tovrine_present_changes();
+            lastShown = frame();
+            wholeNext = false;
+            const image = new ImageData(new Uint8ClampedArray(M.HEAPU8.buffer, at, width * height * 4), width, height);
             const count = new Int32Array(M.HEAPU8.buffer, changes, 1)[0];
             const rects = new Int32Array(M.HEAPU8.buffer, changes + 4, 4 * count);
             for (let i = 0; i < 4 * count; i += 4)
@@ -275,12 +280,19 @@
                     [message.name, message.text]);
                 answer.record = record();
                 break;
+            case "size":
+                shownWidth = message.width;
+                shownHeight = message.height;
+                lastShown = -1;
+                if (M && context)
+                    show(answer, transfer);
+                answer.ok = true;
+                break;
             case "figures":
                 answer.figures = figures();
                 break;
             case "picture": {
                 const picture = pixels();
-                wholeNext = true;
                 if (picture) {
                     answer.picture = { width: picture.width, height: picture.height, data: picture.data.slice() };
                     transfer.push(answer.picture.data.buffer);

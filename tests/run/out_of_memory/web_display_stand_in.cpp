@@ -13,7 +13,9 @@ void closeWebDisplay() { closeHeadlessDisplay(); }
 
 const uint8_t* presentRgba() { return nullptr; }
 
-int32_t presentedChanges(const PresentedRect*& rects)
+const uint8_t* presentOnCanvas(int32_t, int32_t, bool) { return nullptr; }
+
+int32_t canvasChanges(const ShownRect*& rects)
 {
     rects = nullptr;
     return 0;

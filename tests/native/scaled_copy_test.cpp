@@ -7,9 +7,36 @@
 #include <string>
 #include <vector>
 
-#include "render/sdl/window_scaling.h"
+#include "render/memory/scaled_copy.h"
 
 namespace {
+
+// SDL's surfaces hold the pictures here; the copy sees their pixels.
+PixelImage imageOf(SDL_Surface* s)
+{
+    const bool wide = s->format->format == SDL_PIXELFORMAT_RGB888;
+    return PixelImage{static_cast<uint8_t*>(s->pixels), s->w,
+                      s->h, s->pitch,
+                      wide ? PixelFormat::xrgb8888 : PixelFormat::rgb565,
+                      wide ? 4 : 2};
+}
+
+ShownImage shownOf(SDL_Surface* s)
+{
+    const uint32_t f = s->format->format;
+    return ShownImage{static_cast<uint8_t*>(s->pixels), s->w, s->h, s->pitch,
+                      f == SDL_PIXELFORMAT_RGB565   ? ShownFormat::rgb565
+                      : f == SDL_PIXELFORMAT_RGB888 ? ShownFormat::xrgb8888
+                                                    : ShownFormat::rgba8888};
+}
+
+bool copyInto(ScaledCopy& copy, SDL_Surface* world, SDL_Surface* window, const SDL_Rect& to,
+              bool everything)
+{
+    std::vector<ShownRect> changed;
+    return copyChangedScaled(copy, imageOf(world), shownOf(window), ShownRect{to.x, to.y, to.w, to.h},
+                             everything, changed);
+}
 
 // The colour (0x00RRGGBB) of a pixel of either format.
 uint32_t colourAt(const SDL_Surface* s, int x, int y)
@@ -72,7 +99,7 @@ bool closeColours(uint32_t a, uint32_t b)
 
 // Each frame sends only what changed; the window must still hold exactly
 // the whole picture scaled, with no trace of earlier frames.
-TEST(WindowScaling, ChangedTilesLeaveTheWindowEqualToTheWholePictureScaled)
+TEST(ScaledCopy, ChangedTilesLeaveTheWindowEqualToTheWholePictureScaled)
 {
     struct Case {
         uint32_t from, into;
@@ -87,6 +114,10 @@ TEST(WindowScaling, ChangedTilesLeaveTheWindowEqualToTheWholePictureScaled)
         {SDL_PIXELFORMAT_RGB888, SDL_PIXELFORMAT_RGB888, 300, 400, {3, 0, 331, 441}},
         {SDL_PIXELFORMAT_RGB888, SDL_PIXELFORMAT_RGB565, 400, 300, {0, 0, 320, 240}},
         {SDL_PIXELFORMAT_RGB565, SDL_PIXELFORMAT_RGB565, 400, 300, {7, 2, 253, 190}},
+        // The page's canvas: bytes R, G, B, A.
+        {SDL_PIXELFORMAT_RGB565, SDL_PIXELFORMAT_ABGR8888, 400, 300, {0, 0, 400, 300}},
+        {SDL_PIXELFORMAT_RGB565, SDL_PIXELFORMAT_ABGR8888, 400, 300, {0, 0, 470, 352}},
+        {SDL_PIXELFORMAT_RGB888, SDL_PIXELFORMAT_ABGR8888, 400, 300, {0, 0, 300, 225}},
     };
     for (const Case& c : cases) {
         SDL_Surface* world = SDL_CreateRGBSurfaceWithFormat(0, c.width, c.height, 0, c.from);
@@ -96,11 +127,14 @@ TEST(WindowScaling, ChangedTilesLeaveTheWindowEqualToTheWholePictureScaled)
                                  " onto " + std::to_string(c.to.w) + "x" + std::to_string(c.to.h);
         const int frames = 10;
         int sent = 0;
+        ScaledCopy copy;
         for (int frame = 0; frame < frames; ++frame) {
             drawFrame(world, frame);
-            std::vector<SDL_Rect> changed;
-            ASSERT_TRUE(copyChangedScaled(world, window, c.to, frame == 0, changed));
-            for (const SDL_Rect& r : changed)
+            std::vector<ShownRect> changed;
+            ASSERT_TRUE(copyChangedScaled(copy, imageOf(world), shownOf(window),
+                                          ShownRect{c.to.x, c.to.y, c.to.w, c.to.h}, frame == 0,
+                                          changed));
+            for (const ShownRect& r : changed)
                 sent += r.w * r.h;
             int wrong = 0;
             for (int y = 0; y < c.to.h; ++y) {
@@ -122,7 +156,7 @@ TEST(WindowScaling, ChangedTilesLeaveTheWindowEqualToTheWholePictureScaled)
 // Shrunk, a stroke one pixel wide (a letter of the cloud) must leave a trace
 // wherever it falls: picking the nearest pixel drops every fifth column at
 // 1280 -> 1024, and the cloud's "History" read "His ory".
-TEST(WindowScaling, ThinStrokesSurviveShrinking)
+TEST(ScaledCopy, ThinStrokesSurviveShrinking)
 {
     struct Case {
         int width, height;
@@ -142,8 +176,8 @@ TEST(WindowScaling, ThinStrokesSurviveShrinking)
             SDL_FillRect(world, nullptr, 0);
             SDL_Rect stroke = {100 + column, 50, 1, 30};
             SDL_FillRect(world, &stroke, SDL_MapRGB(world->format, 255, 255, 255));
-            std::vector<SDL_Rect> changed;
-            ASSERT_TRUE(copyChangedScaled(world, window, c.to, true, changed));
+            ScaledCopy copy;
+            ASSERT_TRUE(copyInto(copy, world, window, c.to, true));
             // Brightest window pixel of the row through the stroke's middle.
             const int y = c.to.y + 65 * c.to.h / c.height;
             uint32_t brightest = 0;
