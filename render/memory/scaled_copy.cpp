@@ -183,7 +183,8 @@ ShownRect copyAveraged(const ScaledCopy& copy, const PixelImage& source, const S
             uint64_t sum = 0;
             for (int j = 0; j < rows; ++j) {
                 const In* in =
-                    reinterpret_cast<const In*>(source.pixels + (row0 + j) * source.pitch) + column0;
+                    reinterpret_cast<const In*>(source.pixels + (row0 + j) * source.pitch) +
+                    column0;
                 uint64_t row = 0;
                 for (int i = 0; i < columns; ++i)
                     row += columnWeight[i] * Pixels::spread(in[i]);
@@ -266,8 +267,7 @@ bool sameBytes(const uint8_t* a, const uint8_t* b, size_t bytes)
 
 // Marks the tiles of the band of rows [y0, y1) that differ from the last
 // frame. Whole rows are compared first: most rows of a frame are unchanged.
-void findChangedTiles(ScaledCopy& copy, const PixelImage& source, int bytesPerPixel, int y0,
-                      int y1)
+void findChangedTiles(ScaledCopy& copy, const PixelImage& source, int bytesPerPixel, int y0, int y1)
 {
     const size_t rowLength = static_cast<size_t>(source.w) * bytesPerPixel;
     const size_t tileLength = static_cast<size_t>(tileSide) * bytesPerPixel;
@@ -300,10 +300,9 @@ void remember(ScaledCopy& copy, const PixelImage& source, int bytesPerPixel, int
 bool startFrame(ScaledCopy& copy, const PixelImage& source, const ShownImage& dest,
                 const ShownRect& to)
 {
-    bool same = copy.width == source.w && copy.height == source.h &&
-                copy.format == source.format && copy.dest == dest.pixels &&
-                copy.destFormat == dest.format && copy.to.x == to.x && copy.to.y == to.y &&
-                copy.to.w == to.w && copy.to.h == to.h;
+    bool same = copy.width == source.w && copy.height == source.h && copy.format == source.format &&
+                copy.dest == dest.pixels && copy.destFormat == dest.format && copy.to.x == to.x &&
+                copy.to.y == to.y && copy.to.w == to.w && copy.to.h == to.h;
     if (same)
         return false;
     copy.width = source.w;

@@ -318,15 +318,14 @@ bool copyChangedToScreen(SDL_Surface* screen, bool everything)
         return false;
     if (SDL_MUSTLOCK(screen) && SDL_LockSurface(screen) != 0)
         return false;
-    const ShownImage dest{static_cast<uint8_t*>(screen->pixels), screen->w, screen->h,
-                          screen->pitch,
-                          format == SDL_PIXELFORMAT_RGB565 ? ShownFormat::rgb565
-                                                           : ShownFormat::xrgb8888};
+    const ShownImage dest{
+        static_cast<uint8_t*>(screen->pixels), screen->w, screen->h, screen->pitch,
+        format == SDL_PIXELFORMAT_RGB565 ? ShownFormat::rgb565 : ShownFormat::xrgb8888};
     const SDL_Rect& p = presenter.picture;
     presenter.shownChanged.clear();
-    const bool copied = copyChangedScaled(presenter.copy, primarySurface->image, dest,
-                                          ShownRect{p.x, p.y, p.w, p.h}, everything,
-                                          presenter.shownChanged);
+    const bool copied =
+        copyChangedScaled(presenter.copy, primarySurface->image, dest,
+                          ShownRect{p.x, p.y, p.w, p.h}, everything, presenter.shownChanged);
     if (SDL_MUSTLOCK(screen))
         SDL_UnlockSurface(screen);
     presenter.changed.clear();

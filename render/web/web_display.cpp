@@ -38,8 +38,8 @@ bool copyOnto(ScaledCopy& copy, std::vector<uint8_t>& rgba, int32_t width, int32
             whole = true;
         }
         const ShownImage dest{rgba.data(), width, height, width * 4, ShownFormat::rgba8888};
-        return copyChangedScaled(copy, primarySurface->image, dest,
-                                 ShownRect{0, 0, width, height}, whole, changed);
+        return copyChangedScaled(copy, primarySurface->image, dest, ShownRect{0, 0, width, height},
+                                 whole, changed);
     } catch (const std::bad_alloc&) {
         rgba = std::vector<uint8_t>();
         copy = ScaledCopy();

@@ -15,8 +15,10 @@ namespace {
 PixelImage imageOf(SDL_Surface* s)
 {
     const bool wide = s->format->format == SDL_PIXELFORMAT_RGB888;
-    return PixelImage{static_cast<uint8_t*>(s->pixels), s->w,
-                      s->h, s->pitch,
+    return PixelImage{static_cast<uint8_t*>(s->pixels),
+                      s->w,
+                      s->h,
+                      s->pitch,
                       wide ? PixelFormat::xrgb8888 : PixelFormat::rgb565,
                       wide ? 4 : 2};
 }
@@ -34,8 +36,8 @@ bool copyInto(ScaledCopy& copy, SDL_Surface* world, SDL_Surface* window, const S
               bool everything)
 {
     std::vector<ShownRect> changed;
-    return copyChangedScaled(copy, imageOf(world), shownOf(window), ShownRect{to.x, to.y, to.w, to.h},
-                             everything, changed);
+    return copyChangedScaled(copy, imageOf(world), shownOf(window),
+                             ShownRect{to.x, to.y, to.w, to.h}, everything, changed);
 }
 
 // The colour (0x00RRGGBB) of a pixel of either format.

@@ -4,7 +4,10 @@
 // thread's load and the whole browser's processor time (every Chromium
 // process, headless, no GPU), next to tovrine-world --bench and the Linux
 // saver in a window of the size the page shows the world, measured at the
-// same time on a private Xvfb. Figures only, never a verdict.
+// same time on a private Xvfb (with what its X server spent for it). Then
+// the yardstick: what the same browser costs to animate anything at all, a
+// small square a frame drawn from a worker on a canvas of that size. Figures
+// only, never a verdict.
 import { spawn, execFileSync } from "node:child_process";
 import fs from "node:fs";
 import os from "node:os";
@@ -55,7 +58,7 @@ async function startXvfb() {
     const xvfb = spawn("Xvfb", [display, "-screen", "0", "1920x1200x24", "-nolisten", "tcp"], { stdio: "ignore" });
     for (let i = 0; i < 50 && !fs.existsSync(`/tmp/.X11-unix/X${display.slice(1)}`); i++)
         await sleep(100);
-    return { display, stop: () => xvfb.kill() };
+    return { display, pid: xvfb.pid, stop: () => xvfb.kill() };
 }
 
 // The Linux saver in its own window of `width` x `height`, with `record`
@@ -82,7 +85,8 @@ async function startSaver(display, width, height, record) {
     return { pid: child.pid, stop: () => (child.kill("SIGTERM"), fs.rmSync(home, { recursive: true, force: true })) };
 }
 
-async function measure(browser, url, display, name, record) {
+async function measure(browser, url, xvfb, name, record) {
+    const display = xvfb.display;
     const { page } = await h.openPage(browser, url);
     await page.evaluate((bytes) => (bytes ? tovrineTest.startRecord(bytes, 1) : tovrineTest.startPreset(0, 1)),
         record ? [...fs.readFileSync(record)] : null);
@@ -94,10 +98,10 @@ async function measure(browser, url, display, name, record) {
     await sleep(3000);
     const browserPid = browser.process().pid;
     const before = { metrics: await page.metrics(), browser: treeTicks(browserPid), saver: treeTicks(linux.pid),
-        frame: (await page.evaluate(() => tovrineTest.figures())).frame };
+        x: treeTicks(xvfb.pid), frame: (await page.evaluate(() => tovrineTest.figures())).frame };
     await sleep(seconds * 1000);
     const after = { metrics: await page.metrics(), browser: treeTicks(browserPid), saver: treeTicks(linux.pid),
-        frame: (await page.evaluate(() => tovrineTest.figures())).frame };
+        x: treeTicks(xvfb.pid), frame: (await page.evaluate(() => tovrineTest.figures())).frame };
     const cost = await page.evaluate(() => tovrineTest.cost());
     linux.stop();
     await page.close();
@@ -108,6 +112,7 @@ async function measure(browser, url, display, name, record) {
         fps: (after.frame - before.frame) / wall, frameMs: cost.msPerFrame, showMs: cost.showMs,
         mainThread: (100 * (after.metrics.TaskDuration - before.metrics.TaskDuration)) / wall,
         browser: share(after.browser - before.browser), saver: share(after.saver - before.saver),
+        x: share(after.x - before.x),
         runnerMs: runnerBench(record ? ["--record", record] : ["--preset", "0"]),
     };
     const f = (x, d = 2) => x.toFixed(d);
@@ -117,10 +122,44 @@ async function measure(browser, url, display, name, record) {
         `${f(result.showMs, 3)} ms in the worker; main thread ${f(result.mainThread, 1)} % of a core; ` +
         `whole browser ${f(result.browser, 1)} % of a core`);
     console.log(`bench:   tovrine-world --bench: ${f(result.runnerMs, 3)} ms a frame`);
-    console.log(`bench:   Linux saver in a ${result.window} window: ${f(result.saver, 1)} % of a core`);
-    console.log(`bench:   ratios: whole browser / Linux saver ${f(result.browser / result.saver)}x; ` +
+    console.log(`bench:   Linux saver in a ${result.window} window: ${f(result.saver, 1)} % of a core, ` +
+        `and its X server ${f(result.x, 1)} % more`);
+    console.log(`bench:   ratios: whole browser / Linux saver ${f(result.browser / result.saver)}x ` +
+        `(/ the saver and its X server ${f(result.browser / (result.saver + result.x))}x); ` +
         `page frame / runner frame ${f(result.frameMs / result.runnerMs)}x`);
     return result;
+}
+
+// The browser's own cost of an animation on a canvas of `width` x `height`,
+// as the page shows the world: a worker that draws one 20 x 20 square at
+// each animation frame on the canvas handed to it.
+async function measureYardstick(browser, width, height) {
+    const page = await browser.newPage();
+    await page.setViewport({ width: 1280, height: 800 });
+    await page.setContent(`<body style="margin:0;background:#000">
+        <canvas id="c" width="${width}" height="${height}" style="width:${width}px;height:${height}px"></canvas>
+        <script>
+        const source = \`onmessage = (e) => {
+            const canvas = e.data, g = canvas.getContext("2d", { alpha: false });
+            let n = 0;
+            const frame = () => {
+                g.fillStyle = n % 2 ? "#ff0" : "#000";
+                g.fillRect((7 * n) % (canvas.width - 20), (3 * n++) % (canvas.height - 20), 20, 20);
+                requestAnimationFrame(frame);
+            };
+            requestAnimationFrame(frame);
+        };\`;
+        const worker = new Worker(URL.createObjectURL(new Blob([source])));
+        const canvas = document.getElementById("c").transferControlToOffscreen();
+        worker.postMessage(canvas, [canvas]);
+        </script></body>`);
+    await sleep(3000);
+    const browserPid = browser.process().pid;
+    const before = { wall: performance.now(), ticks: treeTicks(browserPid) };
+    await sleep(seconds * 1000);
+    const share = (100 * (treeTicks(browserPid) - before.ticks)) / hz / ((performance.now() - before.wall) / 1000);
+    await page.close();
+    return share;
 }
 
 const xvfb = await startXvfb();
@@ -128,8 +167,13 @@ const browser = await h.launch();
 const places = await h.targets();
 try {
     const url = places.list.find((p) => p.name === "file").url;
-    await measure(browser, url, xvfb.display, "defaults", null);
-    await measure(browser, url, xvfb.display, "entity-limit record", limitRecord);
+    const defaults = await measure(browser, url, xvfb, "defaults", null);
+    await measure(browser, url, xvfb, "entity-limit record", limitRecord);
+    const [width, height] = defaults.window.split(" x ").map(Number);
+    const yardstick = await measureYardstick(browser, width, height);
+    console.log(`bench: yardstick: one small square a frame on a ${defaults.window} canvas from a worker: ` +
+        `whole browser ${yardstick.toFixed(1)} % of a core, ${(yardstick / defaults.saver).toFixed(2)}x ` +
+        `the Linux saver at defaults above`);
 } finally {
     await browser.close();
     places.close();
