@@ -154,8 +154,10 @@
         const box = stage.getBoundingClientRect();
         const across = box.width >= box.height;
         const cell = across ? { w: box.width / count, h: box.height } : { w: box.width, h: box.height / count };
-        // The canvas holds as many pixels as the screen shows of it, so the
-        // browser only copies it; it would scale it, a frame at a time.
+        // Enlarged, the canvas holds as many pixels as the screen shows of
+        // it, so the browser only copies it, where it would scale it a frame
+        // at a time. Shrunk, it holds the world's own pixels and the browser
+        // scales them: averaging every changed pixel ourselves costs more.
         const ratio = window.devicePixelRatio || 1;
         page.worlds.forEach((w, i) => {
             const scale = Math.min(cell.w / w.width, cell.h / w.height);
@@ -166,7 +168,10 @@
             const height = Math.max(1, Math.floor(w.height * scale * ratio));
             Object.assign(w.canvas.style, { width: `${width / ratio}px`, height: `${height / ratio}px`,
                 left: across ? middle : "50%", top: across ? "50%" : middle });
-            w.showAt(width, height);
+            if (width >= w.width && height >= w.height)
+                w.showAt(width, height);
+            else
+                w.showAt(w.width, w.height);
         });
     }
 
