@@ -60,6 +60,7 @@
         let wholeNext = true;
         // The canvas's size in pixels, as the page shows it (0: the world's).
         let shownWidth = 0, shownHeight = 0;
+        let image = null;  // the canvas's picture in the engine's memory
 
         const text = (pointer) => M.UTF8ToString(pointer);
         const frame = () => M._tovrine_frame_count();
@@ -122,7 +123,10 @@
                 return;
             lastShown = frame();
             wholeNext = false;
-            const image = new ImageData(new Uint8ClampedArray(M.HEAPU8.buffer, at, width * height * 4), width, height);
+            // The same picture buffer from frame to frame: one ImageData for it.
+            if (!image || image.data.buffer !== M.HEAPU8.buffer || image.data.byteOffset !== at ||
+                image.width !== width || image.height !== height)
+                image = new ImageData(new Uint8ClampedArray(M.HEAPU8.buffer, at, width * height * 4), width, height);
             const count = new Int32Array(M.HEAPU8.buffer, changes, 1)[0];
             const rects = new Int32Array(M.HEAPU8.buffer, changes + 4, 4 * count);
             for (let i = 0; i < 4 * count; i += 4)
