@@ -36,7 +36,10 @@ uint64_t spreadXrgb(uint32_t p)
 }
 // A 16-bit pixel is averaged in the channels every picture shows it with, so
 // a window pixel over one colour has that colour exactly.
-uint64_t spread565(uint32_t p) { return spreadXrgb(xrgbFrom565(p)); }
+// Spread from a table, made when a picture is first shrunk: shrinking reads
+// every pixel under every screen pixel.
+std::vector<uint64_t> spreadFrom565;
+uint64_t spread565(uint32_t p) { return spreadFrom565[p]; }
 
 // The pixels of one pair of formats: In (the world's) to Out (the screen's).
 uint16_t narrow(uint32_t r, uint32_t g, uint32_t b)
@@ -169,8 +172,11 @@ ShownRect copyAveraged(const ScaledCopy& copy, const PixelImage& source, const S
     int dx0, dx1, dy0, dy1;
     destSpan(columnTaps, x0, x1, dx0, dx1);
     destSpan(rowTaps, y0, y1, dy0, dy1);
-    constexpr double toChannel = 1.0 / (wholeWeight * wholeWeight);
+    // Each channel's sum is its mean times 64 * 64: rounded back to the mean.
     constexpr uint64_t field = (1u << 21) - 1;
+    constexpr int wholeShift = 12;
+    constexpr uint64_t half = (wholeWeight * wholeWeight) / 2;
+    static_assert(wholeWeight * wholeWeight == 1u << wholeShift, "weights of 64ths");
     for (int y = dy0; y < dy1; ++y) {
         Out* out = reinterpret_cast<Out*>(dest.pixels + (to.y + y) * dest.pitch) + to.x;
         const int row0 = rowTaps.first[y];
@@ -190,9 +196,9 @@ ShownRect copyAveraged(const ScaledCopy& copy, const PixelImage& source, const S
                     row += columnWeight[i] * Pixels::spread(in[i]);
                 sum += rowWeight[j] * row;
             }
-            out[x] = Pixels::pack(static_cast<uint32_t>((sum >> 42 & field) * toChannel + 0.5),
-                                  static_cast<uint32_t>((sum >> 21 & field) * toChannel + 0.5),
-                                  static_cast<uint32_t>((sum & field) * toChannel + 0.5));
+            out[x] = Pixels::pack(static_cast<uint32_t>(((sum >> 42 & field) + half) >> wholeShift),
+                                  static_cast<uint32_t>(((sum >> 21 & field) + half) >> wholeShift),
+                                  static_cast<uint32_t>(((sum & field) + half) >> wholeShift));
         }
     }
     return ShownRect{to.x + dx0, to.y + dy0, dx1 - dx0, dy1 - dy0};
@@ -372,6 +378,11 @@ bool copyChangedScaled(ScaledCopy& copy, const PixelImage& source, const ShownIm
         wide.resize(0x10000);
         for (uint32_t p = 0; p < 0x10000; ++p)
             wide[p] = xrgbFrom565(p);
+    }
+    if ((to.w < source.w || to.h < source.h) && spreadFrom565.empty()) {
+        spreadFrom565.resize(0x10000);
+        for (uint32_t p = 0; p < 0x10000; ++p)
+            spreadFrom565[p] = spreadXrgb(wide[p]);
     }
     if (dest.format == ShownFormat::rgba8888 && wideRgba.empty()) {
         wideRgba.resize(0x10000);
