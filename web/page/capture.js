@@ -7,6 +7,7 @@
     const $ = (id) => document.getElementById(id);
     const clipLimitMs = 60000;
     let recorder = null;
+    let starting = false;  // the canvas is changing to the world's pixels
     let stopTimer = 0;
 
     function download(blob, name) {
@@ -49,12 +50,22 @@
             .find((type) => MediaRecorder.isTypeSupported(type)) || null;
     }
 
-    function startClip() {
+    // The clip is of the world's own pixels, as the picture is: the canvas
+    // holds them while it records (a smaller video, and less to encode than
+    // the canvas at the screen's size).
+    async function startClip() {
         const type = clipType();
         const canvas = $("world");
         if (!type || typeof canvas.captureStream !== "function") {
             T.messages.show("This browser cannot record a clip of the world.", "bad");
             return;
+        }
+        starting = true;
+        T.page.ownPixels = true;
+        try {
+            await T.page.fitCanvas();
+        } finally {
+            starting = false;
         }
         const chunks = [];
         recorder = new MediaRecorder(canvas.captureStream(30), { mimeType: type });
@@ -62,6 +73,8 @@
         recorder.onstop = () => {
             clearTimeout(stopTimer);
             recorder = null;
+            T.page.ownPixels = false;
+            T.page.fitCanvas();
             showRecording(false);
             download(new Blob(chunks, { type: "video/webm" }), "tovrine.webm");
             T.messages.show("The clip was saved as tovrine.webm.", "good");
@@ -84,7 +97,7 @@
 
     function wire() {
         $("picture-button").addEventListener("click", savePicture);
-        $("clip-button").addEventListener("click", () => (recorder ? stopClip() : startClip()));
+        $("clip-button").addEventListener("click", () => (recorder ? stopClip() : starting || startClip()));
     }
 
     T.capture = { pictureBlob, wire, clipLimitMs };

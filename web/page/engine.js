@@ -125,12 +125,13 @@
 
         // Shows the world on `width` x `height` pixels of its canvas, where
         // the canvas is drawn by the world's side (else the page scales it).
+        // Settles once it does.
         showAt(width, height) {
             if (this.context || (width === this.shownWidth && height === this.shownHeight))
-                return;
+                return Promise.resolve();
             this.shownWidth = width;
             this.shownHeight = height;
-            this.call({ type: "size", width, height });
+            return this.call({ type: "size", width, height });
         }
 
         // Runs `steps` frames and shows the last: { ran, ms, samples, figures, ended? }.

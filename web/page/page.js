@@ -23,6 +23,7 @@
         startWorld,
         startFirst,
         fitCanvas,
+        ownPixels: false,  // each canvas holds its world's own pixels (a clip records)
         framesRan,
         timeChanged,
         functionKey,
@@ -158,7 +159,10 @@
         // it, so the browser only copies it, where it would scale it a frame
         // at a time. Shrunk, it holds the world's own pixels and the browser
         // scales them: averaging every changed pixel ourselves costs more.
+        // While a clip records, too: the clip is of the world's own size.
+        // Settles when every world shows at its canvas's new size.
         const ratio = window.devicePixelRatio || 1;
+        const shown = [];
         page.worlds.forEach((w, i) => {
             const scale = Math.min(cell.w / w.width, cell.h / w.height);
             if (!(scale > 0))
@@ -168,11 +172,10 @@
             const height = Math.max(1, Math.floor(w.height * scale * ratio));
             Object.assign(w.canvas.style, { width: `${width / ratio}px`, height: `${height / ratio}px`,
                 left: across ? middle : "50%", top: across ? "50%" : middle });
-            if (width >= w.width && height >= w.height)
-                w.showAt(width, height);
-            else
-                w.showAt(w.width, w.height);
+            const enlarged = width >= w.width && height >= w.height && !page.ownPixels;
+            shown.push(enlarged ? w.showAt(width, height) : w.showAt(w.width, w.height));
         });
+        return Promise.all(shown);
     }
 
     // A new world of the same settings and a newly drawn seed.
