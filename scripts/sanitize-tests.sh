@@ -4,7 +4,9 @@
 # that overflows, a shift too far, a float cast out of range, a read out of
 # bounds, a leak). Any report fails the run.
 #   scripts/sanitize-tests.sh [JOBS]
-# Preset `sanitize` (clang, -O1) builds only the two test programs; the unit
+# Preset `sanitize` (clang, -O1) builds only the two test programs, without
+# the precompiled header: clang's holds the checkout's paths, so no fresh
+# clone could take the test objects from the compile cache. The unit
 # tests run in JOBS shards side by side. Whole worlds run for thousands of
 # frames are left to `make soak`: under the sanitizers one of them alone
 # (FoodSearchWorlds, ten worlds twice each) would double the stage's time.
