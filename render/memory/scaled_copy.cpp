@@ -365,6 +365,17 @@ void copyChanged(ScaledCopy& copy, const PixelImage& source, const ShownImage& d
     }
 }
 
+// A table of `make` over every 5-6-5 value, made the first time it is needed.
+template <typename Value, typename Make>
+void makeTable(std::vector<Value>& table, Make make)
+{
+    if (!table.empty())
+        return;
+    table.resize(0x10000);
+    for (uint32_t p = 0; p < 0x10000; ++p)
+        table[p] = make(p);
+}
+
 }  // namespace
 
 bool copyChangedScaled(ScaledCopy& copy, const PixelImage& source, const ShownImage& dest,
@@ -374,21 +385,11 @@ bool copyChangedScaled(ScaledCopy& copy, const PixelImage& source, const ShownIm
     const bool from32 = source.format == PixelFormat::xrgb8888;
     if (!(from16 || from32) || !source.pixels || !dest.pixels || to.w <= 0 || to.h <= 0)
         return false;
-    if (wide.empty()) {
-        wide.resize(0x10000);
-        for (uint32_t p = 0; p < 0x10000; ++p)
-            wide[p] = xrgbFrom565(p);
-    }
-    if ((to.w < source.w || to.h < source.h) && spreadFrom565.empty()) {
-        spreadFrom565.resize(0x10000);
-        for (uint32_t p = 0; p < 0x10000; ++p)
-            spreadFrom565[p] = spreadXrgb(wide[p]);
-    }
-    if (dest.format == ShownFormat::rgba8888 && wideRgba.empty()) {
-        wideRgba.resize(0x10000);
-        for (uint32_t p = 0; p < 0x10000; ++p)
-            wideRgba[p] = rgbaFromXrgb(wide[p]);
-    }
+    makeTable(wide, [](uint32_t p) { return xrgbFrom565(p); });
+    if (to.w < source.w || to.h < source.h)
+        makeTable(spreadFrom565, [](uint32_t p) { return spreadXrgb(wide[p]); });
+    if (dest.format == ShownFormat::rgba8888)
+        makeTable(wideRgba, [](uint32_t p) { return rgbaFromXrgb(wide[p]); });
     everything = startFrame(copy, source, dest, to) || everything;
     switch (dest.format) {
     case ShownFormat::rgb565:

@@ -124,11 +124,14 @@ done
 
 # F1 on the first page, with the focus in its first box (F1 reaches the
 # page from its own controls, not from the sheet's buttons).
-xdotool mousemove --window "$window" 40 14 click 1 2>/dev/null
-sleep 0.5
-xdotool mousemove --window "$window" 85 52 click 1 2>/dev/null
-sleep 0.3
-xdotool key F1
+f1_in_first_box() {
+    xdotool mousemove --window "$window" 40 14 click 1 2>/dev/null
+    sleep 0.5
+    xdotool mousemove --window "$window" 85 52 click 1 2>/dev/null
+    sleep 0.3
+    xdotool key F1
+}
+f1_in_first_box
 if wait_for viewer; then
     sleep 1
     rig_screenshot "$shots/5-f1-on-playing-god.png"
@@ -149,11 +152,7 @@ for tab in 40:playing-god 262:happy-happy; do
     else fail "F1 right after the ${tab#*:} tab is clicked opened no viewer"; fi
 done
 close_viewer
-xdotool mousemove --window "$window" 40 14 click 1 2>/dev/null
-sleep 0.5
-xdotool mousemove --window "$window" 85 52 click 1 2>/dev/null
-sleep 0.3
-xdotool key F1
+f1_in_first_box
 wait_for viewer
 [ -s "$opened" ] && fail "the browser was asked for a page while WinHelp works: $(cat "$opened")"
 

@@ -14,6 +14,17 @@ const line = (f) => names.map((n) => f[n]).join(" ");
 const figures = (page) => page.evaluate(() => tovrineTest.figures());
 const screenshot = (page, name) => h.screenshot(page, name, {});
 
+// A browser and the page's two places for one test, closed after it.
+async function browserForTest(t) {
+    const browser = await h.launch();
+    const where = await h.targets();
+    t.after(async () => {
+        await browser.close();
+        where.close();
+    });
+    return { browser, where };
+}
+
 h.testBothWays("a world of 99999 whirls never holds the page", async (browser, url, name) => {
     const { page, errors } = await h.openPage(browser, url);
     assert.equal(await page.evaluate(() => tovrineTest.where()), "worker");
@@ -78,12 +89,7 @@ h.testBothWays("a world of 99999 whirls never holds the page", async (browser, u
 test("pause, one frame at a time and every speed run the runner's world", async (t) => {
     const expected = execFileSync(runner, ["--preset", "0", "--seed", "1", "--frames", "20000", "--stats"],
         { maxBuffer: 64 << 20 }).toString().trim().split("\n");
-    const browser = await h.launch();
-    const where = await h.targets();
-    t.after(async () => {
-        await browser.close();
-        where.close();
-    });
+    const { browser, where } = await browserForTest(t);
     const { page, errors } = await h.openPage(browser, where.list[0].url);
     await page.evaluate(() => tovrineTest.startPreset(0, 1));
     const shot = async () => Buffer.from(await (await page.$("#world")).screenshot()).toString("base64");
@@ -140,12 +146,7 @@ test("pause, one frame at a time and every speed run the runner's world", async 
 });
 
 test("behind another tab the world runs no frames, and runs again when shown", async (t) => {
-    const browser = await h.launch();
-    const where = await h.targets();
-    t.after(async () => {
-        await browser.close();
-        where.close();
-    });
+    const { browser, where } = await browserForTest(t);
     const { page, errors } = await h.openPage(browser, where.list[0].url);
     const frame = async () => (await page.evaluate(() => tovrineTest.figures())).frame;
     await page.evaluate(async () => {
@@ -165,12 +166,7 @@ test("behind another tab the world runs no frames, and runs again when shown", a
 });
 
 test("without a worker or without OffscreenCanvas the world still runs", async (t) => {
-    const browser = await h.launch();
-    const where = await h.targets();
-    t.after(async () => {
-        await browser.close();
-        where.close();
-    });
+    const { browser, where } = await browserForTest(t);
     const ways = [
         ["page", () => delete window.Worker],
         ["worker, drawn by the page", () => delete HTMLCanvasElement.prototype.transferControlToOffscreen],
