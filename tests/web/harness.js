@@ -42,11 +42,20 @@ const types = { ".html": "text/html", ".js": "text/javascript", ".css": "text/cs
 
 // Serves `dir` on 127.0.0.1 at a free port; GET only, nothing outside it.
 // `heard` (if given) is told of every request and may refuse it (false): the
-// connection is dropped, as when the network is down.
-function serve(dir, heard = () => true) {
+// connection is dropped, as when the network is down; or leave it
+// unanswered ("hang"), as a network that connects and never answers, until
+// `answerHung()` drops them all. `headers` go with every file (a
+// Last-Modified, say).
+function serve(dir, heard = () => true, headers = {}) {
+    const hung = [];
     const server = http.createServer((request, response) => {
-        if (heard(request) === false) {
+        const answer = heard(request);
+        if (answer === false) {
             request.socket.destroy();
+            return;
+        }
+        if (answer === "hang") {
+            hung.push(request.socket);
             return;
         }
         let name = decodeURIComponent(new URL(request.url, "http://x").pathname);
@@ -57,12 +66,13 @@ function serve(dir, heard = () => true) {
             response.writeHead(404).end();
             return;
         }
-        response.writeHead(200, { "Content-Type": types[path.extname(file)] || "application/octet-stream" });
+        response.writeHead(200, { "Content-Type": types[path.extname(file)] || "application/octet-stream", ...headers });
         fs.createReadStream(file).pipe(response);
     });
     return new Promise((resolve) =>
         server.listen(0, "127.0.0.1", () =>
             resolve({ url: `http://127.0.0.1:${server.address().port}/`,
+                answerHung: () => hung.splice(0).forEach((socket) => socket.destroy()),
                 close: () => (server.closeAllConnections(), server.close()) })));
 }
 

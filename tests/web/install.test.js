@@ -1,7 +1,8 @@
 // The served folder is an app that installs and opens without a network: the
-// manifest's icons are of the sizes it names; after one visit, a reload with
-// the network cut shows the world; a new
-// version's worker replaces the old copy at the next visit.
+// manifest's icons are of the sizes it names; a new version is shown at the
+// next visit and becomes the copy, whatever the browser's HTTP cache holds;
+// a reload with the network cut, or with one that never answers, shows the
+// world.
 "use strict";
 const assert = require("node:assert");
 const fs = require("node:fs");
@@ -24,13 +25,18 @@ test("the manifest's icons are of the sizes it names", () => {
 });
 
 let browser, copy, server;
-let networkDown = false;
+// "down": every request dropped; "slow": connected and never answered.
+let network = "up";
 
 before(async () => {
-    // A copy of the folder, so the test can put a new version on the server.
+    // A copy of the folder, so the test can put a new version on the server,
+    // served as Python's http.server does: files two days old by their
+    // Last-Modified and no Cache-Control, which lets the browser keep them.
     copy = fs.mkdtempSync(path.join(os.tmpdir(), "tovrine-site-"));
     fs.cpSync(site, copy, { recursive: true });
-    server = await h.serve(copy, () => !networkDown);
+    const old = new Date(Date.now() - 2 * 86400e3).toUTCString();
+    server = await h.serve(copy, () => (network === "up" ? true : network === "slow" ? "hang" : false),
+        { "Last-Modified": old });
     browser = await h.launch();
 });
 
@@ -52,37 +58,54 @@ function worldShown(page) {
     });
 }
 
-async function waitForReady(page) {
+// A visit as a person makes it (a reload would ask the browser to check its cache).
+async function visit(page) {
+    await page.goto(server.url, { waitUntil: "load" });
     await page.waitForFunction(() => window.tovrineTest && window.tovrineTest.module, { polling: 100, timeout: 30000 });
     await page.evaluate(() => window.tovrineTest.ready);
 }
 
-test("served, the page opens again with no network, and a new version replaces the old", async () => {
+const copies = (page) => page.evaluate(() => caches.keys());
+const version = (page) => page.evaluate(() => document.querySelector('meta[name="tovrine-test"]')?.content || "first");
+
+test("served, the page opens with no network or a silent one, and a new version arrives", async () => {
     const { page, errors } = await h.openPage(browser, server.url);
     // Kept once the worker controls the page.
     await page.evaluate(() => navigator.serviceWorker.ready.then(() => navigator.serviceWorker.controller ||
         new Promise((resolve) => navigator.serviceWorker.addEventListener("controllerchange", resolve, { once: true }))));
-    const firstCopy = await page.evaluate(() => caches.keys());
+    const firstCopy = await copies(page);
     assert.strictEqual(firstCopy.length, 1, `copies: ${firstCopy}`);
 
+    // A new version on the server (a file changed, so the build names the
+    // copy anew): shown at the next visit, and kept as the copy, although
+    // the browser holds the old files and may think them fresh.
+    const index = path.join(copy, "index.html"), worker = path.join(copy, "sw.js");
+    fs.writeFileSync(index, fs.readFileSync(index, "utf8").replace("<head>", '<head><meta name="tovrine-test" content="next">'));
+    fs.writeFileSync(worker, fs.readFileSync(worker, "utf8").replace(firstCopy[0], `${firstCopy[0]}-next`));
+    await visit(page);
+    assert.strictEqual(await version(page), "next", "the next visit shows the new version");
+    await page.waitForFunction((old) => caches.keys().then((names) =>
+        names.length === 1 && names[0] === `${old}-next`), { polling: 100, timeout: 15000 }, firstCopy[0]);
+
     // The page offline, and the server answering nothing (the worker's own
-    // requests do not go through the page's network).
+    // requests do not go through the page's network): the new copy opens.
     await page.setOfflineMode(true);
-    networkDown = true;
-    await page.reload({ waitUntil: "load" });
-    await waitForReady(page);
+    network = "down";
+    await visit(page);
+    assert.strictEqual(await version(page), "next", "offline, the copy is of the new version");
     const shown = await worldShown(page);
     assert.ok(shown.vobs > 0 && shown.lit > 500, `offline: ${JSON.stringify(shown)}`);
 
-    // A new version on the server: its worker takes over and the old copy goes.
+    // A network that connects and never answers: the copy after a few seconds.
     await page.setOfflineMode(false);
-    networkDown = false;
-    const worker = path.join(copy, "sw.js");
-    fs.writeFileSync(worker, fs.readFileSync(worker, "utf8").replace(firstCopy[0], `${firstCopy[0]}-next`));
-    await page.reload({ waitUntil: "load" });
-    await waitForReady(page);
-    await page.waitForFunction((old) => caches.keys().then((names) =>
-        names.length === 1 && names[0] === `${old}-next`), { polling: 100, timeout: 15000 }, firstCopy[0]);
+    network = "slow";
+    const started = Date.now();
+    await visit(page);
+    const waited = Date.now() - started;
+    network = "up";
+    server.answerHung();
+    assert.ok(waited < 15000, `a silent network held the page ${waited} ms`);
+    assert.ok((await worldShown(page)).vobs > 0, "the world runs from the copy");
     assert.deepStrictEqual(errors, []);
     await page.close();
 });
