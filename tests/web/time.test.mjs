@@ -13,6 +13,19 @@ const names = ["frame", "vobs", "history", "peak", "food", "remains", "whirls", 
 const line = (f) => names.map((n) => f[n]).join(" ");
 const figures = (page) => page.evaluate(() => tovrineTest.figures());
 const screenshot = (page, name) => h.screenshot(page, name, {});
+// The figures line under the chart, as numbers, and the same figures of the world's.
+const shownNames = ["frame", "vobs", "food", "remains", "history"];
+const figuresLine = (page) => page.evaluate((names) =>
+    names.map((n) => Number(document.getElementById(`figure-${n}`).textContent)), shownNames);
+
+// The world stands at the runner's frame, and the figures line shows that frame.
+async function atRunnerFrame(page, expected, what) {
+    const now = await figures(page);
+    assert.ok(now.frame < expected.length, `${what}: frame ${now.frame} within the runner's lines`);
+    assert.equal(line(now), expected[now.frame], `${what}: the runner's figures at frame ${now.frame}`);
+    assert.deepEqual(await figuresLine(page), shownNames.map((n) => now[n]), `${what}: the figures line`);
+    return now;
+}
 
 // A browser and the page's two places for one test, closed after it.
 async function browserForTest(t) {
@@ -106,10 +119,10 @@ test("pause, one frame at a time and every speed run the runner's world", async 
     await page.focus("#world");
     await page.keyboard.press(".");
     await page.evaluate(() => tovrineTest.settled());
-    assert.equal(line(await figures(page)), expected[1], "one frame after \".\"");
+    assert.equal((await atRunnerFrame(page, expected, "after \".\"")).frame, 1);
     await page.click("#step-button");
     await page.evaluate(() => tovrineTest.settled());
-    assert.equal(line(await figures(page)), expected[2], "one frame after the Step button");
+    assert.equal((await atRunnerFrame(page, expected, "after the Step button")).frame, 2);
 
     // Space resumes and pauses: paused, the picture stands still.
     await page.focus("#world");
@@ -117,12 +130,11 @@ test("pause, one frame at a time and every speed run the runner's world", async 
     await new Promise((r) => setTimeout(r, 500));
     await page.keyboard.press(" ");
     await page.evaluate(() => tovrineTest.settled());
-    const paused = await figures(page);
+    const paused = await atRunnerFrame(page, expected, "paused");
     assert.ok(paused.frame > 2, `the world ran while resumed: frame ${paused.frame}`);
     const first = await shot();
     await new Promise((r) => setTimeout(r, 1000));
     assert.equal(await shot(), first, "paused: two pictures a second apart are equal");
-    assert.equal(line(await figures(page)), expected[paused.frame], "paused at the runner's figures");
     await page.click("#pause-button");
     await new Promise((r) => setTimeout(r, 500));
     assert.notEqual(await shot(), first, "resumed: the picture moves");
@@ -135,10 +147,7 @@ test("pause, one frame at a time and every speed run the runner's world", async 
         await new Promise((r) => setTimeout(r, 600));
         await page.click("#pause-button");
         await page.evaluate(() => tovrineTest.settled());
-        const now = await figures(page);
-        ran[speed] = now.frame - before;
-        assert.ok(now.frame < expected.length, `speed ${speed}: frame ${now.frame} within the runner's lines`);
-        assert.equal(line(now), expected[now.frame], `speed ${speed}: the runner's figures at frame ${now.frame}`);
+        ran[speed] = (await atRunnerFrame(page, expected, `paused at speed ${speed}`)).frame - before;
         await page.click("#pause-button");
     }
     assert.ok(ran["8"] > ran["0.25"] && ran.Infinity > ran["0.25"], `frames in 0.6 s by speed: ${JSON.stringify(ran)}`);

@@ -36,6 +36,9 @@
 
     function buildLegend() {
         const legend = $("legend");
+        const frame = document.createElement("li");
+        frame.innerHTML = `Frame<output id="figure-frame">-</output>`;
+        legend.appendChild(frame);
         for (const s of series) {
             const item = document.createElement("li");
             item.innerHTML = `<span class="swatch" style="background:${s.colour}"></span>${s.label}<output id="figure-${s.key}">-</output>`;
@@ -138,15 +141,22 @@
             }
         });
         g.setLineDash([]);
-        const last = (index) => worlds[index] && worlds[index].samples[worlds[index].samples.length - 1];
-        const figure = (f, key) => (f && f[key] !== undefined ? f[key] : "-");
-        for (const s of series)
-            setText($(`figure-${s.key}`), String(figure(last(0), s.key)));
-        const second = last(1);
         $("legend-second").hidden = worlds.length < 2;
-        setText($("legend-second"), worlds.length < 2 ? "" : "The second world (dashed): " +
-            series.map((s) => `${s.label} ${figure(second, s.key)}`).join(", "));
     }
 
-    T.chart = { buildLegend, clear, removeWorld, add, draw };
+    // The figures line: those of the frame world `index` shows now, with its
+    // number (the chart's samples are up to 25 frames older).
+    function showFigures(f, index = 0) {
+        const figure = (key) => (f[key] !== undefined ? String(f[key]) : "-");
+        if (index === 0) {
+            setText($("figure-frame"), figure("frame"));
+            for (const s of series)
+                setText($(`figure-${s.key}`), figure(s.key));
+            return;
+        }
+        setText($("legend-second"), `The second world (dashed), frame ${figure("frame")}: ` +
+            series.map((s) => `${s.label} ${figure(s.key)}`).join(", "));
+    }
+
+    T.chart = { buildLegend, clear, removeWorld, add, draw, showFigures };
 })(self.tovrine = self.tovrine || {});

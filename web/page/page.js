@@ -77,6 +77,7 @@
         T.chart.clear();
         T.chart.add([started.figures], performance.now());
         T.chart.draw();
+        T.chart.showFigures(started.figures);
         fitCanvas();
         $("algorithm-name").textContent = R.name(page.applied);
         T.links.worldRunning();
@@ -84,10 +85,15 @@
         T.settings.fill(page.applied, page.appliedSeed);
     }
 
-    // What a batch of frames brought: the chart's samples, and the end of a
-    // world that outgrew memory (it stops, as the saver closes).
+    // What a batch of frames brought: the chart's samples, the figures of
+    // the frame now shown, and the end of a world that outgrew memory (it
+    // stops, as the saver closes).
     function framesRan(answers) {
-        answers.forEach((a, i) => T.chart.add(a.samples, performance.now(), i));
+        answers.forEach((a, i) => {
+            T.chart.add(a.samples, performance.now(), i);
+            if (a.figures)
+                T.chart.showFigures(a.figures, i);
+        });
         const ended = answers.find((a) => a.ended);
         if (ended) {
             T.time.state.stopped = true;

@@ -37,6 +37,7 @@
         second.seed = started.seed;
         T.chart.clear(1);
         T.chart.add([started.figures], performance.now(), 1);
+        T.chart.showFigures(started.figures, 1);
         return started.message;
     }
 

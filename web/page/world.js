@@ -152,12 +152,15 @@
             self.requestAnimationFrame(onAnimationFrame);
         }
 
-        // Stops running frames; what ran since the last report goes back.
+        // Stops running frames; what ran since the last report goes back,
+        // with the figures of the frame it stopped at.
         function halt(answer) {
             playing = false;
             if (report)
                 Object.assign(answer, report, { report: false });
             report = null;
+            if (M)
+                answer.figures = figures();
         }
 
         function onAnimationFrame(now) {
@@ -179,6 +182,7 @@
                 }
             }
             if (!playing || now - reported >= reportMs) {
+                report.figures = figures();
                 post(report, []);
                 report = playing ? newReport() : null;
                 reported = now;
@@ -214,9 +218,10 @@
                 figures: figures() });
         }
 
-        // Runs `steps` frames; the figures of every 25th frame go back for the
-        // chart (and, when `every` is given, those of every `every`th frame,
-        // of set-up and of the last, for the tests).
+        // Runs `steps` frames and shows the last; the figures of every 25th
+        // frame go back for the chart, and those of the last for the figures
+        // line (and, when `every` is given, those of every `every`th frame
+        // and of set-up, for the tests).
         function step(message, answer, transfer) {
             const started = performance.now();
             const samples = [], lines = [];
@@ -237,10 +242,9 @@
             }
             const ms = performance.now() - started;
             Object.assign(answer, { ran, ms, samples });
-            if (message.every) {
+            if (message.every)
                 answer.lines = lines;
-                answer.figures = figures();
-            }
+            answer.figures = figures();
             const showing = performance.now();
             show(answer, transfer);
             answer.showMs = performance.now() - showing;
