@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
 #include <set>
+#include <sstream>
 #include <string>
 
 #include "settings/record_fields.h"
@@ -83,6 +85,42 @@ TEST(RecordFields, NameUnknownFieldsAndBrokenLevelsAreRefused)
     EXPECT_FALSE(checkStrengthRules(record, error));
     EXPECT_NE(std::string::npos, error.find("may not exceed Max Strength")) << error;
     EXPECT_NE(std::string::npos, error.find("should not exceed Vob Max Strength")) << error;
+}
+
+// The help's list item for a control, "- **Label** (range): words", as
+// the words after its first ": "; empty when the help has no such item.
+std::string helpItemWords(const std::string& help, const std::string& label)
+{
+    const size_t item = help.find("\n- **" + label + "**");
+    if (item == std::string::npos)
+        return {};
+    const size_t end = help.find('\n', item + 1);
+    const size_t colon = help.find(": ", item);
+    return colon < end ? help.substr(colon + 2, end - colon - 2) : std::string();
+}
+
+// The page's panel and the Windows tooltips explain a field in the help's own
+// words: a help rewritten without the table (or the other way round) is caught.
+TEST(RecordFields, ExplanationsAreTheHelpsOwnWords)
+{
+    std::ifstream file(TOVRINE_SOURCE_DIR "/resources/help/tovrine-help.txt");
+    std::stringstream help;
+    help << file.rdbuf();
+    ASSERT_FALSE(help.str().empty());
+    for (const RecordField& field : recordFields()) {
+        if (field.control == FieldControl::radioButtons) {
+            std::string joined;
+            for (size_t i = 0; i < field.choiceCount; ++i) {
+                const FieldChoice& choice = field.choices[i];
+                EXPECT_EQ(helpItemWords(help.str(), choice.label), choice.help) << choice.label;
+                joined += std::string(i ? " " : "") + choice.label + ": " + choice.help;
+            }
+            EXPECT_EQ(joined, field.help) << field.name;
+            continue;
+        }
+        // The help may go on after the explanation (a jump to another topic).
+        EXPECT_EQ(0u, helpItemWords(help.str(), field.label).find(field.help)) << field.name;
+    }
 }
 
 }  // namespace
