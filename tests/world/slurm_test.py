@@ -3,12 +3,15 @@
 slurmctld and slurmd on loopback ports, their state in a temporary folder, as
 an unprivileged user (nobody, when the test runs as root). The
 generated job array runs a small sweep, one of its tasks is requeued while it
-runs, and the merged folder must be the one a local run writes.
+runs, and the merged folder must be the one a local run writes. Programs,
+runner and folders all sit in a folder whose name a shell would run, and the
+programs are copies there, since nobody may not enter the checkout.
 
 CTest passes TOVRINE_WORLD, TOVRINE_SWEEP and TOVRINE_WORK.
 """
 import getpass
 import os
+import re
 import shutil
 import socket
 import subprocess
@@ -22,6 +25,7 @@ from workbench_test import folder_bytes, main  # noqa: E402
 
 WORLD = os.environ.get("TOVRINE_WORLD", "")
 SWEEP = os.environ.get("TOVRINE_SWEEP", "")
+SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 DAEMONS = ("munged", "mungekey", "slurmctld", "slurmd", "sbatch", "scontrol", "sinfo")
 
 
@@ -112,13 +116,14 @@ class Cluster:
 
     def spawn(self, name, args):
         log = open(os.path.join(self.folder, name + ".out"), "w")
-        self.children.append(subprocess.Popen(self.as_user + args, stdout=log,
+        self.children.append(subprocess.Popen(self.as_user + args, stdout=log, cwd=self.folder,
                                               stderr=subprocess.STDOUT, env=self.env))
         log.close()
 
     def run(self, args, **kwargs):
-        """A command as the cluster's user."""
+        """A command as the cluster's user, in a folder it may enter."""
         kwargs.setdefault("env", self.env)
+        kwargs.setdefault("cwd", self.folder)
         return subprocess.run(self.as_user + args, capture_output=True, text=True, **kwargs)
 
     def stop(self):
@@ -133,12 +138,16 @@ class Cluster:
                 child.wait()
 
     def logs(self):
+        """The daemons' logs and the jobs'."""
+        paths = [os.path.join(self.folder, name)
+                 for name in ("munged.out", "slurmctld.log", "slurmd.log")]
+        paths += sorted(os.path.join(where, name) for where, _, names in os.walk(self.folder)
+                        for name in names if name.startswith("slurm-"))
         text = ""
-        for name in ("munged.out", "slurmctld.log", "slurmd.log"):
-            path = os.path.join(self.folder, name)
+        for path in paths:
             if os.path.exists(path):
-                with open(path) as f:
-                    text += "== %s\n%s" % (name, f.read()[-3000:])
+                with open(path, errors="replace") as f:
+                    text += "== %s\n%s" % (os.path.basename(path), f.read()[-3000:])
         return text
 
 
@@ -174,22 +183,38 @@ class Slurm(unittest.TestCase):
         print("the cluster's test took %.1f s" % (time.time() - started))
 
     def check_sweep(self, cluster, folder):
+        # Every quote, a command, a comment, a pattern and a leading dash.
+        hostile = os.path.join(folder, "-my sweep's \"50%\" #1 $(touch ran-1) `touch ran-2`")
+        programs = os.path.join(hostile, "bin")
+        os.makedirs(programs)
+        for program in (SWEEP, WORLD):
+            shutil.copy2(program, programs)
+        shutil.copytree(os.path.join(SOURCE, "resources", "bitmaps"),
+                        os.path.join(hostile, "resources", "bitmaps"))
+        if cluster.as_user:
+            for where, folders, _ in os.walk(hostile):
+                shutil.chown(where, cluster.user)
+        sweep = os.path.join(programs, os.path.basename(SWEEP))
         # Each run waits a moment under Slurm (the pause travels in the
         # submitter's environment), so a task is surely running when requeued.
-        runner = os.path.join(folder, "runner.sh")
+        runner = os.path.join(hostile, "runner.sh")
         with open(runner, "w") as f:
             f.write('#!/bin/sh\n[ -n "${TOVRINE_PAUSE:-}" ] && sleep "$TOVRINE_PAUSE"\n'
-                    'exec %s "$@"\n' % WORLD)
+                    'here=$(dirname "$0")\n'
+                    'TOVRINE_RESOURCES="$here/resources" exec "$here/bin/%s" "$@"\n'
+                    % os.path.basename(WORLD))
         os.chmod(runner, 0o755)
         grid = ["--preset", "0,2", "--vary", "whirlCount=1,3", "--seeds", "1-3", "--frames", "300",
                 "--runner", runner]
-        out = os.path.join(folder, "merged")
+        out = os.path.join(hostile, "merged")
         script = os.path.join(folder, "sweep.sh")
-        made = cluster.run([SWEEP] + grid + ["--out", out, "--slurm", script,
+        made = cluster.run([sweep] + grid + ["--out", out, "--slurm", script,
                                              "--slurm-shards", "2",
                                              "--slurm-option", "--partition=sweeps"])
         self.assertEqual(0, made.returncode, made.stderr)
-        submitted = cluster.run(["sh", script], cwd="/", env=dict(cluster.env, TOVRINE_PAUSE="0.4"))
+        # The tasks start where the script was submitted: a command that ran
+        # would leave its file there.
+        submitted = cluster.run(["sh", script], env=dict(cluster.env, TOVRINE_PAUSE="0.4"))
         self.assertEqual(0, submitted.returncode, submitted.stderr)
         array = submitted.stdout.split("array job ")[1].split()[0]
         merge_job = submitted.stdout.split("merge job ")[1].split()[0]
@@ -202,7 +227,7 @@ class Slurm(unittest.TestCase):
         def a_run_done():
             try:
                 with open(shard) as f:
-                    return " done\n" in f.read()
+                    return re.search(r"^run \d+ \S+ done$", f.read(), re.M) is not None
             except OSError:
                 return False
         wait_for("the first shard's first run", a_run_done, 30)
@@ -224,6 +249,8 @@ class Slurm(unittest.TestCase):
         here = subprocess.run([SWEEP] + grid + ["--out", local], capture_output=True, text=True)
         self.assertEqual(0, here.returncode, here.stderr)
         self.assertEqual(folder_bytes(local), folder_bytes(out))
+        ran = [name for _, _, names in os.walk(folder) for name in names if name.startswith("ran-")]
+        self.assertEqual([], ran)
 
 
 if __name__ == "__main__":

@@ -705,6 +705,8 @@ class BadInput(unittest.TestCase):
             (WORLD, failure, "would replace it as foreign", ["--record", foreign]),
             (WORLD, failure, "\"/dev/full\" failed: No space left on device",
              ["--frames", "5", "--csv", "/dev/full"]),
+            (SWEEP, failure, "holds a backslash", ["--preset", "1", "--out", out + "/a\\b",
+                                                   "--slurm", out + "/job.sh"]),
         ]
         for program, code, message, args in cases:
             with self.subTest(program=os.path.basename(program), args=args):
@@ -712,7 +714,15 @@ class BadInput(unittest.TestCase):
                 self.assertEqual(code, result.returncode, result.stderr)
                 self.assertIn(message, result.stderr)
                 self.assertEqual("", result.stdout)
-        self.assertFalse(os.path.exists(os.path.join(out, "runs.csv")))
+        # A line end from the working folder would end a comment of the
+        # Slurm script and run the rest.
+        lined = os.path.join(out, "x\ntouch ran\n")
+        os.makedirs(lined)
+        refused = run([SWEEP, "--preset", "1", "--out", "o", "--slurm", "-"], cwd=lined)
+        self.assertEqual((1, ""), (refused.returncode, refused.stdout))
+        self.assertIn("holds a line end", refused.stderr)
+        os.rmdir(lined)
+        self.assertEqual(["a-file", "foreign.rec", "short.rec"], sorted(os.listdir(out)))
         # Output that cannot be written is a failure, not a result.
         for program, args in ((WORLD, ["--frames", "5", "--stats"]), (WORLD, ["--help"]),
                               (SWEEP, ["--help"]), (RECORD, ["show", "--preset", "1"])):

@@ -1,18 +1,36 @@
 #include "tools/world/slurm_script.h"
 
-std::string shellQuoted(const std::string& word)
+namespace {
+
+constexpr char plainCharacters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                   "0123456789-_=+/.,:@";
+
+bool isPlain(const std::string& word)
 {
-    if (!word.empty() &&
-        word.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
-                               "0123456789-_=+/.,:@") == std::string::npos)
-        return word;
-    std::string out = "'";
-    for (char c : word)
-        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
+    return !word.empty() && word.find_first_not_of(plainCharacters) == std::string::npos;
 }
 
-namespace {
+// sbatch splits an #SBATCH line itself: quotes and backslashes as a shell
+// has them, an unquoted '#' as the start of a comment, no $ or ` at all.
+std::string sbatchQuoted(const std::string& word)
+{
+    if (isPlain(word))
+        return word;
+    std::string out = "\"";
+    for (char c : word)
+        out += c == '"' || c == '\\' ? std::string("\\") + c : std::string(1, c);
+    return out + "\"";
+}
+
+// A folder in one of Slurm's file name patterns, where %A and %a are the
+// array's numbers and %% is a per cent sign.
+std::string patternOf(const std::string& folder)
+{
+    std::string out;
+    for (char c : folder)
+        out += c == '%' ? std::string("%%") : std::string(1, c);
+    return out;
+}
 
 std::string quotedWords(const std::vector<std::string>& words)
 {
@@ -22,14 +40,58 @@ std::string quotedWords(const std::vector<std::string>& words)
     return text;
 }
 
+bool holdsLineEnd(const std::string& text)
+{
+    return text.find_first_of("\r\n") != std::string::npos;
+}
+
+// What the script's comments and #SBATCH lines cannot carry, whatever the
+// quoting: a line end ends the line, and a backslash in a log's file name
+// makes Slurm leave %A and %a as they are, so every task would log into one.
+bool checkWritable(const SlurmJob& job, std::string& error)
+{
+    for (const std::string& path : {job.sweepProgram, job.outDirectory, job.shardsDirectory})
+        if (holdsLineEnd(path)) {
+            error = "\"" + path +
+                    "\" holds a line end, which a Slurm script's #SBATCH lines cannot hold: "
+                    "choose a folder without one";
+            return false;
+        }
+    if (job.shardsDirectory.find('\\') != std::string::npos) {
+        error = "\"" + job.shardsDirectory +
+                "\" holds a backslash, which makes Slurm leave %A and %a unreplaced in the "
+                "tasks' log names (every task would write one log): choose a folder without one";
+        return false;
+    }
+    for (const std::string& option : job.options)
+        if (holdsLineEnd(option)) {
+            error = "the sbatch option \"" + option +
+                    "\" holds a line end, which an #SBATCH line cannot hold";
+            return false;
+        }
+    return true;
+}
+
 }  // namespace
 
-std::string slurmScript(const SlurmJob& job)
+std::string shellQuoted(const std::string& word)
 {
+    if (isPlain(word))
+        return word;
+    std::string out = "'";
+    for (char c : word)
+        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+bool slurmScript(const SlurmJob& job, std::string& text, std::string& error)
+{
+    if (!checkWritable(job, error))
+        return false;
     const std::string shards = std::to_string(job.shards);
     const std::string merge = quotedWords({job.sweepProgram, "--merge-all", job.shardsDirectory,
                                            "--out", job.outDirectory, "--force"});
-    std::string text;
+    text.clear();
     text += "#!/bin/sh\n";
     text += "# A tovrine-sweep as a Slurm job array of " + shards +
             " shards, then their merge into\n# " + job.outDirectory + ".\n";
@@ -45,27 +107,29 @@ std::string slurmScript(const SlurmJob& job)
     text += "#SBATCH --requeue\n";
     // A requeued task writes on after what it wrote before.
     text += "#SBATCH --open-mode=append\n";
-    text += "#SBATCH --output=" + job.shardsDirectory + "/slurm-%A_%a.log\n";
+    text += "#SBATCH " +
+            sbatchQuoted("--output=" + patternOf(job.shardsDirectory) + "/slurm-%A_%a.log") + "\n";
     for (const std::string& option : job.options)
-        text += "#SBATCH " + option + "\n";
+        text += "#SBATCH " + sbatchQuoted(option) + "\n";
     text += "set -eu\n";
     text += "shards=" + shellQuoted(job.shardsDirectory) + "\n";
     text += "if [ -z \"${SLURM_ARRAY_TASK_ID:-}\" ]; then\n";
     text += "    mkdir -p \"$shards\"\n";
+    text += "    logs=" + shellQuoted(patternOf(job.shardsDirectory)) + "\n";
     text += "    array=$(sbatch --parsable \"$0\")\n";
     text += "    array=${array%%;*}\n";
     text +=
         "    merge=$(sbatch --parsable --job-name=tovrine-merge --dependency=afterok:$array \\\n";
     if (!job.options.empty())
         text += "        " + quotedWords(job.options) + " \\\n";
-    text += "        --kill-on-invalid-dep=yes --output=\"$shards/slurm-merge-%j.log\" \\\n";
+    text += "        --kill-on-invalid-dep=yes --output=\"$logs/slurm-merge-%j.log\" \\\n";
     text += "        --wrap " + shellQuoted("exec " + merge) + ")\n";
     text += "    echo \"tovrine-sweep: array job $array (" + shards +
-            " shards), merge job ${merge%%;*} into " + job.outDirectory + "\"\n";
+            " shards), merge job ${merge%%;*} into \"" + shellQuoted(job.outDirectory) + "\n";
     text += "    exit 0\n";
     text += "fi\n";
     text += "exec " + quotedWords({job.sweepProgram}) + " " + quotedWords(job.sweepWords) +
             " \\\n    --jobs \"${SLURM_CPUS_PER_TASK:-1}\" --shard \"$SLURM_ARRAY_TASK_ID/" +
             shards + "\" \\\n    --out \"$shards/shard-$SLURM_ARRAY_TASK_ID\" --resume\n";
-    return text;
+    return true;
 }

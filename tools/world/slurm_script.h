@@ -17,7 +17,9 @@ struct SlurmJob {
 
 // The script. Run by sh, it submits the array and the merge job depending
 // on it; run by Slurm as a task of the array, it runs that task's shard.
-std::string slurmScript(const SlurmJob& job);
+// False, with `error` saying why, for a folder or option the script's
+// #SBATCH lines cannot carry (a line end, a backslash in the logs' folder).
+bool slurmScript(const SlurmJob& job, std::string& text, std::string& error);
 
 // The word as the shell reads it back: quoted only when it must be.
 std::string shellQuoted(const std::string& word);

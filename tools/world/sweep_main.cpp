@@ -233,7 +233,9 @@ int writeSlurmScript(SweepOptions options)
         std::min<int64_t>(runs, options.slurmShards > 0 ? options.slurmShards : 32));
     job.cpusPerTask = options.slurmCpus;
     job.options = options.slurmOptions;
-    const std::string script = slurmScript(job);
+    std::string script;
+    if (!slurmScript(job, script, error))
+        return sweepFailed(error);
     if (options.slurmPath == "-") {
         std::fputs(script.c_str(), stdout);
         return finishStandardOutput(error) ? 0 : sweepFailed(error);
