@@ -1,6 +1,7 @@
 // The page on a phone and a tablet (touch emulated): every function key's
 // effect by taps alone, equal to the key's; full screen where the element
-// full-screen call is missing; a world drawn large enough to read; Apply in
+// full-screen call is missing; a world drawn large enough to read, turned
+// sideways too; Apply in
 // sight of the world; no visible control under 24 x 24 CSS pixels.
 "use strict";
 const assert = require("node:assert");
@@ -63,6 +64,23 @@ testBothWays("on a phone", async (browser, url, name) => {
         return { scale: document.getElementById("world").getBoundingClientRect().width / width, size: `${width} x ${height}` };
     });
     assert.ok(drawn.scale >= 0.9, `the world ${drawn.size} drawn at ${drawn.scale}`);
+
+    // Turned sideways in the saver mode, and upright again beside the panel:
+    // the world the page sized is sized again for its place each time.
+    if (name === "served") {
+        const sideways = { ...phone.viewport, width: phone.viewport.height, height: phone.viewport.width, isLandscape: true };
+        await page.evaluate(() => tovrineFullView.enter(true));
+        for (const [what, viewport, leave] of [["sideways, saver mode", sideways, false], ["upright", phone.viewport, true]]) {
+            const before = await page.evaluate(() => tovrineTest.worldSize());
+            if (leave)
+                await page.evaluate(() => tovrineFullView.leave());
+            await page.setViewport(viewport);
+            await page.waitForFunction((w) => tovrineTest.worldSize().width !== w, { timeout: 5000 }, before.width);
+            const scale = await page.evaluate(() => document.getElementById("world").getBoundingClientRect().width / tovrineTest.worldSize().width);
+            assert.ok(scale >= 0.9, `${what}: the world drawn at ${scale}`);
+            await screenshot(page, `phone-${what.replace(/\W+/g, "-")}`, {});
+        }
+    }
     assert.strictEqual(await page.$eval(".drop-hint", (e) => e.getClientRects().length), 0,
         "no word of dropping files on a touch screen");
 

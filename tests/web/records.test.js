@@ -97,6 +97,18 @@ testBothWays("records and links", async (browser, url, name) => {
     assert.deepStrictEqual(now.record, storm, "a long file is refused");
     assert.match(now.message, /4096/, "the message names the file's size");
 
+    // A number out of its range runs as the settings read it, and the
+    // message says so rather than calling it a plain success.
+    const whirls = storm.slice();
+    whirls.splice(28, 4, 0xa0, 0x86, 0x01, 0x00);  // whirlCount 100000
+    const read = await page.evaluate((b) => tovrineTest.importBytes(b), whirls);
+    now = await state(page);
+    assert.match(read, /Whirls 100000 read as 99999/);
+    assert.strictEqual(now.message, read, "the message is shown");
+    assert.notStrictEqual(await page.$eval("#world-message", (e) => e.className), "good", "no plain success");
+    assert.deepStrictEqual(now.record.slice(28, 32), [0x9f, 0x86, 0x01, 0x00], "the world's record holds 99999");
+    await page.evaluate((b) => tovrineTest.importBytes(b), storm);
+
     // A link opens the same world: with a fixed seed, with none typed (the
     // seed drawn at start is in the link) and as made before links had a
     // check; the address bar holds the link of the world that runs.

@@ -15,15 +15,33 @@
             T.messages.show(text, "bad");
             return text;
         }
-        const failure = await T.page.startWorld(bytes, T.page.appliedSeed);
+        const { record, changes } = inRange(bytes);
+        const failure = await T.page.startWorld(record, T.page.appliedSeed);
         if (failure) {
             const text = `${what} was not imported: ${R.sentence(failure)} The world before it starts again.`;
             T.messages.show(text, "bad");
             return text;
         }
         T.links.worldChosen();
-        T.messages.show(`Imported ${fileName ? what : "the record"}: ${R.name(T.page.applied)}.`, "good");
+        const imported = `Imported ${fileName ? what : "the record"}: ${R.name(T.page.applied)}`;
+        if (changes.length) {
+            // Not a plain success: the world runs with other values than the file's.
+            const text = `${imported}, with numbers out of their range read as the settings read them: ${changes.join("; ")}.`;
+            T.messages.show(text, "");
+            return text;
+        }
+        T.messages.show(`${imported}.`, "good");
         return "";
+    }
+
+    // The record with each number out of its range read as the settings read
+    // their boxes, so the world, the panel, the link and the stored record
+    // agree: { record, changes: ['Whirls 100000 read as 99999', ...] }.
+    function inRange(bytes) {
+        const outside = R.fields(bytes).filter((f) => f.kind === "number" && (f.value < f.min || f.value > f.max));
+        const record = R.withFields(bytes, outside.map((f) => [f.name, String(f.value)]));
+        const read = new Map(R.fields(record).map((f) => [f.name, f.value]));
+        return { record, changes: outside.map((f) => `${f.label} ${f.value} read as ${read.get(f.name)}`) };
     }
 
     async function importFile(file) {

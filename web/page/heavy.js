@@ -1,6 +1,7 @@
 // Heavy worlds: the page watches the frame rate against the one the world
 // should run at. A world far behind for a few seconds is said to be so by
-// the world, with a way back to the last world that ran well; a world that
+// the world, with a way back to the last world that ran well (or, on a
+// first visit, to the built-in algorithm at the size of its place); a world that
 // ran out of memory, or was far behind when the page was closed, is kept
 // in mind, and the next visit asks before starting it again.
 (function (T) {
@@ -80,13 +81,16 @@
         }
     }
 
+    // The built-in algorithm, the size of the place it has.
+    const builtIn = () => window.tovrineWorldSize.fitted(R.presetRecord(0));
+
     function tellFarBehind(rate, target) {
         const back = lastGood && R.toBase64(lastGood.record) !== R.toBase64(T.page.applied) ? lastGood : null;
-        const actions = back
-            ? [{ label: `Go back to ${R.name(back.record) || "the last world"}, seed ${back.seed}`, act: () => T.page.startWorld(back.record, back.seed) }]
-            : [];
+        const action = back
+            ? { label: `Go back to ${R.name(back.record) || "the last world"}, seed ${back.seed}`, act: () => T.page.startWorld(back.record, back.seed) }
+            : { label: "Start the built-in algorithm", act: () => T.page.startWorld(builtIn(), null) };
         T.messages.show(`This world is far behind: ${Math.round(rate)} of ${target} frames a second. ` +
-            "It goes on, more slowly than it should." + (back ? " The last world that ran well:" : ""), "bad", actions);
+            "It goes on, more slowly than it should." + (back ? " The last world that ran well:" : ""), "bad", [action]);
     }
 
     // At the start of a visit: `record` runs unless it was in trouble; then
@@ -95,7 +99,7 @@
         const reason = trouble(record);
         if (!reason)
             return T.page.startWorld(record, seed);
-        const failure = await T.page.startWorld(R.presetRecord(0), null);
+        const failure = await T.page.startWorld(builtIn(), null);
         T.messages.show(`The world "${R.name(record)}" ${reason} when the page was last open, so it was not started ` +
             "again: the built-in algorithm runs.", "bad",
         [{ label: "Start it anyway", act: () => T.page.startWorld(record, seed) }]);

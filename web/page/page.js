@@ -73,6 +73,9 @@
     }
 
     function worldStarted(started) {
+        // A new world, however it came: the old one's end is no news.
+        if (T.messages.text() === outOfMemory)
+            T.messages.clear();
         T.heavy.worldStarted();
         T.chart.clear();
         T.chart.add([started.figures], performance.now());
@@ -84,6 +87,8 @@
         // The panel shows the settings of the world that runs.
         T.settings.fill(page.applied, page.appliedSeed);
     }
+
+    const outOfMemory = "The world ran out of memory and stopped. Apply the settings to start a new one.";
 
     // What a batch of frames brought: the chart's samples, the figures of
     // the frame now shown, and the end of a world that outgrew memory (it
@@ -98,7 +103,7 @@
         if (ended) {
             T.time.state.stopped = true;
             T.heavy.worldEnded();
-            T.messages.show("The world ran out of memory and stopped. Apply the settings to start a new one.", "bad");
+            T.messages.show(outOfMemory, "bad");
         }
     }
 
@@ -184,6 +189,24 @@
         return Promise.all(shown);
     }
 
+    // A world the page sized to its place is sized again once the window has
+    // settled at another size (a phone turned sideways), with its settings
+    // and seed; entering or leaving the saver mode or full screen (which
+    // resizes the window too) does so only where the world would be shown
+    // shrunk.
+    let refitTimer = 0, viewToggled = false;
+    function placeChanged(toggled) {
+        viewToggled = viewToggled || toggled;
+        clearTimeout(refitTimer);
+        refitTimer = setTimeout(async () => {
+            const whenShrunk = viewToggled;
+            viewToggled = false;
+            const record = page.ready && page.applied && window.tovrineWorldSize.refitted(page.applied, whenShrunk);
+            if (record)
+                await startWorld(record, page.appliedSeed);
+        }, 300);
+    }
+
     // A new world of the same settings and a newly drawn seed.
     async function newWorld() {
         const failure = await startWorld(page.applied, null);
@@ -217,6 +240,9 @@
             $("panel-button").textContent = side.hidden ? "Show the panel" : "Hide the panel";
         });
         new ResizeObserver(fitCanvas).observe(stage);
+        window.addEventListener("resize", () => placeChanged(false));
+        for (const toggle of ["tovrine-fullview", "fullscreenchange"])
+            document.addEventListener(toggle, () => placeChanged(true));
         timeChanged();
     }
 

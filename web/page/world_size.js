@@ -3,7 +3,8 @@
 // one CSS pixel, as the Windows sheet starts from the desktop's mode: on a
 // phone its text is then as large as it was drawn. And the panel goes below
 // the world whenever that leaves the world more room (a tablet held
-// upright, a narrow window).
+// upright, a narrow window). A world the page sized is sized again when its
+// place changes (a phone turned sideways); a size the person set is kept.
 (function () {
     "use strict";
     const root = document.documentElement;
@@ -16,9 +17,14 @@
         return document.getElementById("bar").getBoundingClientRect().height;
     }
 
-    // The world's place with the panel beside it and below it, in CSS pixels.
+    // The world's place with the panel beside it and below it, in CSS pixels;
+    // alone in the window (the saver mode, full screen), the whole window.
     function places() {
         const width = root.clientWidth, height = window.innerHeight;
+        if (root.classList.contains("full-view") || document.fullscreenElement) {
+            const whole = { w: width, h: height };
+            return { beside: whole, below: whole };
+        }
         return {
             beside: { w: width - panelWidth, h: height - barHeight() },
             // Below, the world is no taller than a portrait 3 x 4, so the
@@ -44,16 +50,45 @@
         root.classList.toggle("panel-below", shownArea(below, aspect) > shownArea(beside, aspect));
     }
 
+    function currentPlace() {
+        choosePlace();
+        return places()[root.classList.contains("panel-below") ? "below" : "beside"];
+    }
+
+    const view = (bytes) => new DataView(bytes.buffer, bytes.byteOffset, bytes.byteLength);
+    // screenWidth and screenHeight of a record.
+    const sizeOf = (bytes) => ({ w: view(bytes).getInt32(64, true), h: view(bytes).getInt32(68, true) });
+    let chosen = null;  // the size fitted() chose last
+
     // A record of the same world at the size of its place.
     function fitted(bytes) {
-        choosePlace();
-        const place = places()[root.classList.contains("panel-below") ? "below" : "beside"];
+        const place = currentPlace();
         const side = (n) => Math.max(smallest, Math.min(largest, Math.floor(n)));
         const out = bytes.slice();
-        const view = new DataView(out.buffer, out.byteOffset, out.byteLength);
-        view.setInt32(64, side(place.w), true);  // screenWidth
-        view.setInt32(68, side(place.h), true);  // screenHeight
+        chosen = { w: side(place.w), h: side(place.h) };
+        view(out).setInt32(64, chosen.w, true);
+        view(out).setInt32(68, chosen.h, true);
         return out;
+    }
+
+    // The world of `bytes` sized again for its place when the page chose its
+    // size and the place now differs by more than a tenth a side, or only
+    // when it would be shown below 0.9 of its size (`whenShrunk`: the world
+    // alone in the window or back beside the panel, where a bigger world is
+    // enlarged rather than started again); else null.
+    function refitted(bytes, whenShrunk) {
+        const size = sizeOf(bytes);
+        if (!chosen || size.w !== chosen.w || size.h !== chosen.h)
+            return null;
+        const place = currentPlace();
+        const apart = (a, b) => Math.abs(a - b) > 0.1 * b;
+        const change = whenShrunk ? Math.min(place.w / size.w, place.h / size.h) < 0.9
+            : apart(place.w, size.w) || apart(place.h, size.h);
+        if (!change)
+            return null;
+        const out = fitted(bytes);
+        const next = sizeOf(out);
+        return next.w !== size.w || next.h !== size.h ? out : null;
     }
 
     choosePlace();
@@ -61,5 +96,5 @@
     // A new world may have another shape (page.js sets --world-aspect).
     new MutationObserver(choosePlace).observe(root, { attributes: true, attributeFilter: ["style"] });
 
-    window.tovrineWorldSize = { fitted };
+    window.tovrineWorldSize = { fitted, refitted };
 })();
