@@ -37,10 +37,12 @@ TEST(RunnerArguments, EveryOptionIsTakenWithItsValue)
 {
     RunnerOptions options;
     std::string error;
-    ASSERT_TRUE(parse({"--preset", "6", "--seed", "4294967295", "--frames", "0", "--stats", "--png",
-                       "out/x", "--every", "7", "--bench", "--walk-food"},
-                      options, error))
+    ASSERT_TRUE(
+        parse({"--preset", "6", "--seed", "4294967295", "--frames=0", "--stats", "--png", "out/x",
+               "--every", "7", "--bench", "--walk-food", "--until", "population<=3"},
+              options, error))
         << error;
+    EXPECT_EQ("population<=3", stopConditionText(options.until));
     EXPECT_EQ(6, options.preset);
     EXPECT_EQ(4294967295u, options.seed);
     EXPECT_EQ(0, options.frames);
@@ -75,6 +77,12 @@ TEST(RunnerArguments, MalformedOrOutOfRangeValuesAreRefused)
                                                {"--every", "5"},  // needs --png
                                                {"--preset", "0", "--record", "a.rec"},
                                                {"--frames", "5", "--frames", "6"},
+                                               {"--frames=5", "--frames", "6"},
+                                               {"--frames="},
+                                               {"--stats=1"},
+                                               {"--until", "population>3"},
+                                               {"--until", "frame=-1"},
+                                               {"--until", "Extinction"},
                                                {"--stats", "--stats"},
                                                {"--csv", "-", "--stats"},
                                                {"--set", "whirlCount"},
@@ -90,6 +98,34 @@ TEST(RunnerArguments, MalformedOrOutOfRangeValuesAreRefused)
     std::string error;
     EXPECT_TRUE(parse({"--record", "a.rec", "--png", "d", "--every", "5"}, options, error))
         << error;
+}
+
+TEST(StopCondition, EachConditionHoldsFromTheFrameItNames)
+{
+    WorldFigures none, few, many;
+    few.vobs = 3;
+    many.vobs = 300;
+    const struct {
+        const char* text;
+        int64_t frame;
+        const WorldFigures& figures;
+        bool met;
+    } cases[] = {
+        {"extinction", 5, none, true},      {"extinction", 5, few, false},
+        {"population>=300", 0, many, true}, {"population>=300", 9, few, false},
+        {"population<=3", 9, few, true},    {"population<=3", 9, many, false},
+        {"population<=0", 0, none, true},   {"frame=40", 39, none, false},
+        {"frame=40", 40, many, true},
+    };
+    for (const auto& c : cases) {
+        StopCondition condition;
+        std::string error;
+        ASSERT_TRUE(parseStopCondition(c.text, condition, error)) << error;
+        EXPECT_EQ(c.text, stopConditionText(condition));
+        EXPECT_EQ(c.met, stopConditionMet(condition, c.frame, c.figures))
+            << c.text << " " << c.frame;
+    }
+    EXPECT_FALSE(stopConditionMet(StopCondition{}, 100, none));
 }
 
 class RecordFile : public ::testing::Test {

@@ -54,7 +54,8 @@ TEST(SweepReport, SurvivalCountsRunsThatLivedOnUntilTheirEndAndNoLonger)
     // Mean population 17.5, sd 5, half-width t(3) * 5 / 2.
     const std::vector<std::string> design = lines(dir + "/design.csv");
     ASSERT_EQ(2u, design.size());
-    EXPECT_EQ(0u, design[1].find("A,preset 0,7,4,3,100,0.250,17.500,5.000,9.544,25.456,"))
+    EXPECT_EQ(0u,
+              design[1].find("A,preset 0,7,4,3,0.250,100,250.000,0.250,17.500,5.000,9.544,25.456,"))
         << design[1];
     std::filesystem::remove_all(dir);
 }
@@ -71,6 +72,32 @@ TEST(SweepReport, KaplanMeierReachesOneHalfExactlyWhenHalfTheRunsHaveDied)
     EXPECT_EQ(1, steps[15].numerator);
     EXPECT_EQ(2, steps[15].denominator);
     EXPECT_EQ(-1, medianTime(kaplanMeier({5, 9}, 5, 100)));
+}
+
+TEST(SweepReport, RunsStoppedBeforeTheEndLeaveTheRiskSetWhereTheyStopped)
+{
+    // Deaths at 100 and 300; one run stopped by --until at 200, one alive at
+    // 500. S = 3/4 from 100, 3/4 * 1/2 from 300; the area up to 500 is
+    // 100 + 200 * 3/4 + 200 * 3/8.
+    const std::vector<SurvivalStep> steps = kaplanMeier({300, 100}, {500, 200}, 500);
+    ASSERT_EQ(5u, steps.size());
+    const int64_t expected[][5] = {{0, 4, 0, 0, 1},
+                                   {100, 4, 1, 0, 3},
+                                   {200, 3, 0, 1, 3},
+                                   {300, 2, 1, 0, 3},
+                                   {500, 1, 0, 1, 3}};
+    for (size_t i = 0; i < steps.size(); ++i) {
+        EXPECT_EQ(expected[i][0], steps[i].frame);
+        EXPECT_EQ(expected[i][1], steps[i].atRisk) << steps[i].frame;
+        EXPECT_EQ(expected[i][2], steps[i].died) << steps[i].frame;
+        EXPECT_EQ(expected[i][3], steps[i].censored) << steps[i].frame;
+        EXPECT_EQ(expected[i][4], steps[i].numerator) << steps[i].frame;
+    }
+    EXPECT_EQ(8, steps[4].denominator);
+    EXPECT_EQ(300, medianTime(steps));
+    EXPECT_DOUBLE_EQ(325.0, restrictedMean(steps, 500));
+    // Every run censored: the curve stays at 1 and the mean is the horizon.
+    EXPECT_DOUBLE_EQ(500.0, restrictedMean(kaplanMeier({}, {500, 500, 500}, 500), 500));
 }
 
 TEST(SweepReport, StudentQuantilesAreTheLibrarysToTheLastDigit)

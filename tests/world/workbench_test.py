@@ -135,6 +135,44 @@ class Sweep(unittest.TestCase):
         self.assertEqual([str(min(vobs)), str(max(vobs)), rows[-1][4]], storm4[8:11])
 
 
+class Until(unittest.TestCase):
+    SCARCE = ["--preset", "0", "--set", "foodStrength=50", "--seeds", "1-2", "--frames", "1500"]
+
+    def test_runs_stop_where_their_question_is_answered_and_say_so(self):
+        whole, until, grown = work_dir("until-whole"), work_dir("until-extinction"), \
+            work_dir("until-grown")
+        for out, extra in ((whole, []), (until, ["--until", "extinction"]),
+                           (grown, ["--until", "population<=5"])):
+            done = run([SWEEP] + self.SCARCE + extra + ["--out", out])
+            self.assertEqual(0, done.returncode, done.stderr)
+        # Every run dies out before 1500: stopped there, the first extinctions
+        # and their survival curve are those of the runs that went on.
+        full, stopped = rows_of(os.path.join(whole, "runs.csv")), \
+            rows_of(os.path.join(until, "runs.csv"))
+        self.assertEqual([r["first_extinction"] for r in full],
+                         [r["first_extinction"] for r in stopped])
+        for row in stopped:
+            self.assertTrue(row["frames"] == row["until_frame"] == row["first_extinction"], row)
+        with open(os.path.join(whole, "survival.csv"), "rb") as a, \
+                open(os.path.join(until, "survival.csv"), "rb") as b:
+            self.assertEqual(a.read(), b.read())
+        self.assertIn("until extinction\n", open(os.path.join(until, "manifest.txt")).read())
+        # A run stopped where the population fell to 5: the runner alone
+        # stops at the same frame, the first to meet it; its first
+        # extinction, never seen, is censored there.
+        row = rows_of(os.path.join(grown, "runs.csv"))[0]
+        csv_path = os.path.join(grown, "seed1.csv")
+        alone = run([WORLD, "--preset", "0", "--set", "foodStrength=50", "--seed", "1",
+                     "--frames", "1500", "--until", "population<=5", "--csv", csv_path])
+        self.assertIn("stopped at frame %s: population<=5" % row["until_frame"], alone.stderr)
+        vobs = [int(r[1]) for r in read_csv(csv_path)[1:]]
+        self.assertEqual(int(row["until_frame"]) + 1, len(vobs))
+        self.assertTrue(vobs[-1] <= 5 and min(vobs[:-1]) > 5, vobs[-3:])
+        design = rows_of(os.path.join(grown, "design.csv"))[0]
+        self.assertEqual(("2", "1.000"), (design["runs_until_met"],
+                                          design["first_extinction_censored_share"]))
+
+
 def folder_bytes(path):
     """Every file below path and its bytes; the manifest without the lines of how,
     where and when it was run."""

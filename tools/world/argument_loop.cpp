@@ -22,13 +22,27 @@ bool readArguments(int argc, const char* const* argv, const ArgumentRules& rules
 {
     std::vector<std::string> seen;
     for (int i = 1; i < argc; ++i) {
-        const std::string name = argv[i];
+        std::string name = argv[i];
+        // --name=value, as GNU programs take it, for an option with a value.
+        const size_t equals = name.find('=');
+        std::string joinedValue;
+        const bool joined = name.rfind("--", 0) == 0 && equals != std::string::npos &&
+                            rules.hasValue(name.substr(0, equals));
+        if (joined) {
+            joinedValue = name.substr(equals + 1);
+            name.resize(equals);
+        }
         if (!rules.mayRepeat(name)) {
             if (std::find(seen.begin(), seen.end(), name) != seen.end()) {
                 error = name + " is given twice";
                 return false;
             }
             seen.push_back(name);
+        }
+        if (joined) {
+            if (!rules.readValue(name, joinedValue.c_str(), error))
+                return false;
+            continue;
         }
         if (takeSwitch(rules, name))
             continue;

@@ -1,6 +1,7 @@
 // The command-line loop that tovrine-world and tovrine-sweep share: each
 // option once unless it may repeat (a second value would silently win),
-// switches alone, every other option with the argument after it.
+// switches alone, every other option with the argument after it or joined
+// to it by '=' (--frames=100).
 #pragma once
 
 #include <functional>

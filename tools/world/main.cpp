@@ -9,6 +9,7 @@
 
 #include "tests/render/test_display.h"
 #include "run/frame_driver.h"
+#include "run/stop_condition.h"
 #include "run/world_setup.h"
 #include "settings/options_record.h"
 #include "sim/food_search.h"
@@ -134,28 +135,33 @@ private:
     int failure_ = 0;
 };
 
-// The figures of every frame, to stdout (--stats) and to the CSV file.
+// The figures of every frame, to stdout (--stats) and to the CSV file, and
+// whether they meet --until.
 class FigureOutput {
 public:
-    FigureOutput(const World& world, bool stats, CsvOutput* csv)
-        : world_(world), stats_(stats), csv_(csv)
+    FigureOutput(const World& world, bool stats, CsvOutput* csv, const StopCondition& until)
+        : world_(world), stats_(stats), csv_(csv), until_(until)
     {
     }
 
-    void start()
+    // True when the world as built already meets --until.
+    bool start()
     {
         WorldFigures figures = collectWorldFigures(world_);
         watch_.emplace(figures);
         if (csv_ != nullptr)
             csv_->noteWrite(std::fprintf(csv_->file(), "%s\n", csvHeader().c_str()));
         write(0, figures, FrameChanges{});
+        return stopConditionMet(until_, 0, figures);
     }
-    void frame(int64_t frame)
+    // True when this frame meets --until.
+    bool frame(int64_t frame)
     {
-        if (!stats_ && csv_ == nullptr)
-            return;
+        if (!stats_ && csv_ == nullptr && until_.kind == StopKind::never)
+            return false;
         WorldFigures figures = collectWorldFigures(world_);
         write(frame, figures, watch_->observe(figures));
+        return stopConditionMet(until_, frame, figures);
     }
 
     // The first failed write of --stats, or 0.
@@ -177,6 +183,7 @@ private:
     const World& world_;
     bool stats_;
     CsvOutput* csv_;
+    StopCondition until_;
     std::optional<CivilizationWatch> watch_;
     int statsFailure_ = 0;
 };
@@ -197,8 +204,8 @@ int runWorld(World& world, const RunnerOptions& options, CsvOutput* csv, int& st
         return fail("world set-up was interrupted");
     if (reportMissingParts(world) || quitRequested())
         return fail("the world is incomplete");
-    FigureOutput figures(world, options.stats, csv);
-    figures.start();
+    FigureOutput figures(world, options.stats, csv, options.until);
+    int64_t stoppedAt = figures.start() ? 0 : -1;
 
 #ifdef _WIN32
     // The drawing clock is the SDL backend's: timings come from the native build.
@@ -215,7 +222,7 @@ int runWorld(World& world, const RunnerOptions& options, CsvOutput* csv, int& st
     if (options.bench)
         bench.emplace();
 #endif
-    for (int64_t frame = 1; frame <= options.frames; ++frame) {
+    for (int64_t frame = 1; frame <= options.frames && stoppedAt < 0; ++frame) {
         if (bench)
             bench->beginFrame();
         if (runFrame(world) == frameOutOfMemory)
@@ -225,7 +232,8 @@ int runWorld(World& world, const RunnerOptions& options, CsvOutput* csv, int& st
         if (quitRequested())
             return fail("the run was ended at frame " + std::to_string(frame) +
                         " (a sheet could not be measured)");
-        figures.frame(frame);
+        if (figures.frame(frame))
+            stoppedAt = frame;
         if (!options.pngDirectory.empty() && frame % options.every == 0) {
             // Renamed once whole, so a stopped run leaves no half picture.
             std::string path = framePath(options.pngDirectory, frame, options.frames);
@@ -243,7 +251,10 @@ int runWorld(World& world, const RunnerOptions& options, CsvOutput* csv, int& st
     }
     statsFailure = figures.statsFailure();
     if (bench)
-        bench->print(world, options.frames);
+        bench->print(world, stoppedAt < 0 ? options.frames : stoppedAt);
+    if (stoppedAt >= 0)
+        std::fprintf(stderr, "tovrine-world: stopped at frame %lld: %s\n",
+                     static_cast<long long>(stoppedAt), stopConditionText(options.until).c_str());
     return 0;
 }
 

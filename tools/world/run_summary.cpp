@@ -71,6 +71,22 @@ private:
     bool alive_ = true;
 };
 
+// The figures a row holds, for the stop condition.
+WorldFigures rowFigures(const std::vector<int64_t>& cells)
+{
+    WorldFigures figures;
+    figures.vobs = static_cast<int32_t>(cells[vobsColumn]);
+    figures.history = static_cast<int32_t>(cells[2]);
+    figures.peak = static_cast<int32_t>(cells[3]);
+    figures.food = static_cast<int32_t>(cells[foodColumn]);
+    figures.remains = static_cast<int32_t>(cells[5]);
+    figures.whirls = static_cast<int32_t>(cells[6]);
+    figures.strengthSum = cells[7];
+    figures.xSum = cells[8];
+    figures.ySum = cells[9];
+    return figures;
+}
+
 }  // namespace
 
 int64_t sampleStep(int64_t frames, int64_t points)
@@ -95,6 +111,11 @@ bool summarizeRunCsv(const std::string& path, const SummaryChoice& choice, RunSu
     int64_t populationTotal = 0;
     int64_t expected = 0;
     while (std::getline(csv, line)) {
+        if (summary.untilFrame >= 0) {
+            error = "\"" + path + "\" goes on after frame " + std::to_string(summary.untilFrame) +
+                    ", where " + stopConditionText(choice.until) + " held";
+            return false;
+        }
         if (!splitRow(line, cells) || cells[frameColumn] != expected) {
             error = "\"" + path + "\": row for frame " + std::to_string(expected) +
                     " is malformed: " + line;
@@ -114,23 +135,31 @@ bool summarizeRunCsv(const std::string& path, const SummaryChoice& choice, RunSu
         }
         summary.civilizations = cells[civilizationsColumn];
         summary.foodAtEnd = cells[foodColumn];
+        if (stopConditionMet(choice.until, expected, rowFigures(cells)))
+            summary.untilFrame = expected;
         expected += 1;
     }
-    if (expected != frames + 1) {
+    const int64_t last = summary.untilFrame >= 0 ? summary.untilFrame : frames;
+    if (expected != last + 1) {
         error = "\"" + path + "\" ends at frame " + std::to_string(expected - 1) + ", not " +
                 std::to_string(frames);
         return false;
     }
-    lives.finish(frames, summary);
+    summary.frames = last;
+    lives.finish(last, summary);
     summary.populationTotal = populationTotal;
-    const int64_t counted = frames - choice.fromFrame + 1;
+    // A run stopped before --from-frame has no population figures.
+    const int64_t counted = last - choice.fromFrame + 1;
     summary.meanPopulation = counted > 0 ? static_cast<double>(populationTotal) / counted : 0.0;
     return true;
 }
 
 namespace {
 
-constexpr char summaryTag[] = "tovrine-run-summary 1";
+// Version 2 adds the frame where --until held; version 1 files, which have
+// no such frame, are still read.
+constexpr char summaryTag[] = "tovrine-run-summary 2";
+constexpr char firstSummaryTag[] = "tovrine-run-summary 1";
 
 }  // namespace
 
@@ -142,7 +171,7 @@ bool storeRunSummary(const std::string& path, const RunSummary& summary, std::st
         << summary.firstExtinction << " " << summary.populationTotal << " "
         << summary.lowestPopulation << " " << summary.highestPopulation << " " << summary.foodAtEnd
         << " " << summary.lives.size() << " " << summary.populationSamples.size() << " "
-        << summary.sampledRows.size() << "\n";
+        << summary.sampledRows.size() << " " << summary.untilFrame << "\n";
     // The mean is kept as its own digits: dividing again could differ.
     char mean[64];
     std::snprintf(mean, sizeof mean, "%a", summary.meanPopulation);
@@ -163,11 +192,14 @@ bool loadRunSummary(const std::string& path, RunSummary& summary, std::string& e
     std::string line;
     size_t lives = 0, samples = 0, rows = 0;
     summary = RunSummary{};
-    bool ok = std::getline(in, line) && line == summaryTag &&
-              static_cast<bool>(
-                  in >> summary.frames >> summary.civilizations >> summary.extinctions >>
-                  summary.firstExtinction >> summary.populationTotal >> summary.lowestPopulation >>
-                  summary.highestPopulation >> summary.foodAtEnd >> lives >> samples >> rows);
+    bool ok = std::getline(in, line) && (line == summaryTag || line == firstSummaryTag);
+    const bool withUntil = ok && line == summaryTag;
+    ok = ok && static_cast<bool>(
+                   in >> summary.frames >> summary.civilizations >> summary.extinctions >>
+                   summary.firstExtinction >> summary.populationTotal >> summary.lowestPopulation >>
+                   summary.highestPopulation >> summary.foodAtEnd >> lives >> samples >> rows);
+    if (ok && withUntil)
+        ok = static_cast<bool>(in >> summary.untilFrame);
     std::string mean;
     ok = ok && static_cast<bool>(in >> mean);
     if (ok)

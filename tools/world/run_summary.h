@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "run/stop_condition.h"
+
 struct CivilizationLife {
     int64_t born = 0;      // frame of its birth (0: built with the world)
     int64_t lifetime = 0;  // frames until it died out, or until the run ended
@@ -13,7 +15,8 @@ struct CivilizationLife {
 };
 
 struct RunSummary {
-    int64_t frames = 0;
+    int64_t frames = 0;       // the last frame run
+    int64_t untilFrame = -1;  // where the sweep's --until held; -1 when it never did
     int64_t civilizations = 0;
     int64_t extinctions = 0;
     int64_t firstExtinction = -1;  // frame; -1 when the run never died out
@@ -29,15 +32,16 @@ struct RunSummary {
 
 // What a summary keeps besides the run's own figures.
 struct SummaryChoice {
-    int64_t frames = 0;       // the CSV runs from frame 0 to this one
+    int64_t frames = 0;  // the CSV runs from frame 0 to this one, or to where `until` held
+    StopCondition until;
     int64_t every = 1;        // population band step
     int64_t fromFrame = 1;    // population figures from this frame on
     int64_t sampleEvery = 0;  // 0: no rows kept
 };
 
 // Reads a CSV of tovrine-world --csv, which must run from frame 0 to
-// choice.frames. False with `error` set for a file that is missing, short
-// or malformed.
+// choice.frames, or to the first frame that meets choice.until. False with
+// `error` set for a file that is missing, short, longer or malformed.
 bool summarizeRunCsv(const std::string& path, const SummaryChoice& choice, RunSummary& summary,
                      std::string& error);
 

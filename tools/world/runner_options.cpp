@@ -60,6 +60,9 @@ bool takeOption(const std::string& name, const char* value, RunnerOptions& optio
         if (!parseFieldSetting(value, setting, error) ||
             !addFieldSetting(options.sets, setting, error))
             return false;
+    } else if (name == "--until") {
+        if (!parseStopCondition(value, options.until, error))
+            return false;
     } else if (name == "--every") {
         if (!takeNumber("--every", value, 1, INT32_MAX, number, error))
             return false;
@@ -72,7 +75,8 @@ bool takeOption(const std::string& name, const char* value, RunnerOptions& optio
 bool takesValue(const std::string& name)
 {
     return name == "--preset" || name == "--record" || name == "--seed" || name == "--frames" ||
-           name == "--png" || name == "--every" || name == "--csv" || name == "--set";
+           name == "--png" || name == "--every" || name == "--csv" || name == "--set" ||
+           name == "--until";
 }
 
 }  // namespace
@@ -82,6 +86,7 @@ std::string runnerUsage()
     return "usage: tovrine-world [--preset N | --record FILE] [--seed S] [--frames N] [--stats]\n"
            "                     [--png DIR] [--every K] [--bench] [--walk-food]\n"
            "                     [--csv FILE] [--no-draw] [--set FIELD=VALUE]...\n"
+           "                     [--until CONDITION]\n"
            "  --preset N     built-in algorithm 0 to 6 (default 0)\n"
            "  --record FILE  a stored 128-byte settings record (tovrine-record makes one)\n"
            "  --seed S       random seed, 0 to 4294967295 (default 1)\n"
@@ -101,7 +106,10 @@ std::string runnerUsage()
            "                 of the presets runs about ten times faster); the figures stay\n"
            "                 the same\n"
            "  --set F=V      field F of the record becomes V (tovrine-record fields lists\n"
-           "                 them and their ranges); may be given for several fields\n";
+           "                 them and their ranges); may be given for several fields\n"
+           "  --until C      end the run at the first frame (0 included) where C holds,\n"
+           "                 or at --frames: extinction (no Vob left), population>=N,\n"
+           "                 population<=N or frame=N; says on standard error where\n";
 }
 
 bool parseRunnerArguments(int argc, const char* const* argv, RunnerOptions& options,

@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "run/stop_condition.h"
 #include "settings/options_record.h"
 #include "tools/world/record_edit.h"
 
@@ -24,6 +25,7 @@ struct RunnerOptions {
     bool noDraw = false;    // the same world without making the frames' pixels
     bool help = false;
     std::vector<FieldSetting> sets;  // --set, applied over the preset or record
+    StopCondition until;             // --until: the run ends there, or at --frames
 };
 
 // The usage text printed with --help and after every argument error.

@@ -155,6 +155,8 @@ bool ManifestWriter::write(const std::vector<Job>& jobs, const std::string& stat
         out << "sha256 " << digest << "\n";
     out << "design " << joined(designArguments(options_), "\t") << "\n"
         << "seeds " << options_.firstSeed << "-" << options_.lastSeed << "\n";
+    if (options_.until.kind != StopKind::never)
+        out << "until " << stopConditionText(options_.until) << "\n";
     for (const VariedField& varied : options_.varied) {
         std::vector<std::string> values;
         for (int64_t value : varied.values)

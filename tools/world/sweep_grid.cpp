@@ -154,6 +154,7 @@ ReportLayout layoutOf(const SweepOptions& options)
     layout.frames = options.frames;
     layout.every = sampleStep(options.frames, populationPoints);
     layout.sampleEvery = options.sampleEvery;
+    layout.until = stopConditionText(options.until);
     return layout;
 }
 

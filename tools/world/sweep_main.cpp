@@ -47,6 +47,8 @@ PoolCommand commandFor(const SweepOptions& options, const DesignPoint& point, co
     const std::string csv = runsDirectory + "/" + job.stem + ".csv";
     command.argv.insert(command.argv.end(), {"--seed", std::to_string(job.seed), "--frames",
                                              std::to_string(options.frames), "--csv", csv});
+    if (options.until.kind != StopKind::never)
+        command.argv.insert(command.argv.end(), {"--until", stopConditionText(options.until)});
     if (!options.draw)
         command.argv.push_back("--no-draw");
     command.errorPath = csv + ".err";
@@ -135,6 +137,7 @@ int sweep(SweepOptions options, const std::string& command)
     choice.every = sampleStep(options.frames, populationPoints);
     choice.fromFrame = options.fromFrame;
     choice.sampleEvery = options.sampleEvery;
+    choice.until = options.until;
     int width = options.jobs > 0 ? options.jobs : static_cast<int>(sysconf(_SC_NPROCESSORS_ONLN));
     auto finished = [&](size_t index, int status) {
         Job& job = jobs[jobOfCommand[index]];

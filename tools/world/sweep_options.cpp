@@ -201,6 +201,8 @@ bool takeValue(const std::string& name, const std::string& value, SweepOptions& 
         return takeVaried(value, options, error);
     if (name == "--shard")
         return takeShard(value, options, error);
+    if (name == "--until")
+        return parseStopCondition(value, options.until, error);
     if (name == "--set") {
         FieldSetting setting;
         return parseFieldSetting(value, setting, error) &&
@@ -271,7 +273,8 @@ bool takesValue(const std::string& name)
          {"--preset", "--record", "--seeds",        "--frames",     "--jobs",
           "--out",    "--runner", "--set",          "--vary",       "--from-frame",
           "--sample", "--shard",  "--merge",        "--merge-all",  "--design",
-          "--ci",     "--slurm",  "--slurm-shards", "--slurm-cpus", "--slurm-option"})
+          "--ci",     "--slurm",  "--slurm-shards", "--slurm-cpus", "--slurm-option",
+          "--until"})
         if (name == known)
             return true;
     return false;
@@ -313,7 +316,8 @@ std::string sweepUsage()
            "                     [--seeds FIRST-LAST] [--frames N] [--jobs N] [--draw]\n"
            "                     [--keep-csv] [--runner PATH] [--set F=V]... [--vary F=...]...\n"
            "                     [--from-frame F] [--sample N] [--shard K/N]\n"
-           "                     [--design FILE.csv] [--ci LEVEL] [--resume | --force]\n"
+           "                     [--design FILE.csv] [--ci LEVEL] [--until CONDITION]\n"
+           "                     [--resume | --force]\n"
            "                     [--slurm FILE [--slurm-shards N] [--slurm-cpus N]\n"
            "                      [--slurm-option O]...]\n"
            "       tovrine-sweep (--merge DIR --merge DIR... | --merge-all DIR) --out DIR "
@@ -323,6 +327,9 @@ std::string sweepUsage()
            "  --record FILE  a stored 128-byte settings record (an exported slot)\n"
            "  --seeds A-B    every seed from A to B (default 1-8)\n"
            "  --frames N     frames per run (default 2000)\n"
+           "  --until C      end each run where C first holds, or at --frames:\n"
+           "                 extinction, population>=N, population<=N or frame=N; runs.csv\n"
+           "                 says where (until_frame), and a run ended so is complete\n"
            "  --jobs N       runs at once, each its own process (default: one per core)\n"
            "  --out DIR      a new or empty folder: manifest.txt, then runs.csv, records.csv,\n"
            "                 design.csv, survival.csv, population.csv and lifetimes.csv\n"
@@ -495,6 +502,8 @@ std::vector<std::string> designArguments(const SweepOptions& options)
                  std::to_string(options.firstSeed) + "-" + std::to_string(options.lastSeed),
                  "--frames", std::to_string(options.frames), "--from-frame",
                  std::to_string(options.fromFrame)});
+    if (options.until.kind != StopKind::never)
+        args.insert(args.end(), {"--until", stopConditionText(options.until)});
     if (options.sampleEvery > 0)
         args.insert(args.end(), {"--sample", std::to_string(options.sampleEvery)});
     if (options.ciText != "95")

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "run/stop_condition.h"
 #include "tools/world/record_edit.h"
 
 // One algorithm of a sweep: a built-in preset, or a stored record file.
@@ -33,6 +34,7 @@ struct SweepOptions {
     uint32_t firstSeed = 1;
     uint32_t lastSeed = 8;
     int64_t frames = 2000;
+    StopCondition until;      // --until: each run ends there, or at --frames
     int64_t fromFrame = 1;    // population figures from this frame on
     int64_t sampleEvery = 0;  // 0: no samples.csv
     int32_t jobs = 0;         // processes at once; 0 means one per core

@@ -97,19 +97,41 @@ std::string spread(const std::vector<double>& values, double level)
            decimal(mean + half);
 }
 
-// Kaplan-Meier curve of the time to a run's first extinction; runs that
-// never died out are censored at their last frame.
-std::vector<SurvivalStep> survivalOf(const SweepRecord& record, int64_t frames)
+// A time to an event of a run: the frame it happened, or -1 when the run
+// ended without it.
+using EventFrame = std::function<int64_t(const RunSummary&)>;
+
+int64_t firstExtinctionOf(const RunSummary& r) { return r.firstExtinction; }
+int64_t untilFrameOf(const RunSummary& r) { return r.untilFrame; }
+
+// Kaplan-Meier curve of a time to an event; runs that ended without it are
+// censored at their last frame (the end, or where --until stopped them).
+std::vector<SurvivalStep> survivalOf(const SweepRecord& record, int64_t frames,
+                                     const EventFrame& event = firstExtinctionOf)
 {
-    std::vector<int64_t> times;
+    std::vector<int64_t> times, censored;
+    for (const RunSummary& r : record.runs) {
+        if (event(r) >= 0)
+            times.push_back(event(r));
+        else
+            censored.push_back(r.frames);
+    }
+    return kaplanMeier(times, censored, frames);
+}
+
+// The share of runs censored for the first extinction: "0.620".
+std::string censoredShare(const SweepRecord& record)
+{
+    int64_t censored = 0;
     for (const RunSummary& r : record.runs)
-        if (r.firstExtinction >= 0)
-            times.push_back(r.firstExtinction);
-    return kaplanMeier(times, static_cast<int64_t>(record.runs.size()), frames);
+        censored += r.firstExtinction < 0 ? 1 : 0;
+    return decimal(record.runs.empty() ? 0.0 : static_cast<double>(censored) / record.runs.size());
 }
 
 double survivalValue(const SurvivalStep& step)
 {
+    if (!step.exact)
+        return step.survival;
     return step.denominator > 0 ? static_cast<double>(step.numerator) / step.denominator : 0.0;
 }
 
@@ -142,15 +164,20 @@ constexpr char pageLink[] = "tovrine.html#record=";
 
 void writeRuns(CsvFile& csv, const std::vector<SweepRecord>& records, const ReportLayout& layout)
 {
-    csv.line(pointHeader(layout) +
-             ",seed,frames,civilizations,extinctions,first_extinction,"
+    // With --until, the frame where it held: empty for a run that reached
+    // --frames without it.
+    const bool until = !layout.until.empty();
+    csv.line(pointHeader(layout) + ",seed,frames," + (until ? "until_frame," : "") +
+             "civilizations,extinctions,first_extinction,"
              "mean_population,lowest_population,highest_population,food_at_end,link");
     for (const SweepRecord& record : records)
         for (size_t i = 0; i < record.runs.size(); ++i) {
             const RunSummary& r = record.runs[i];
+            const std::string untilCell =
+                !until ? "" : (r.untilFrame < 0 ? "" : std::to_string(r.untilFrame)) + ",";
             csv.line(pointColumns(record) + "," + std::to_string(record.seeds[i]) + "," +
-                     std::to_string(r.frames) + "," + std::to_string(r.civilizations) + "," +
-                     std::to_string(r.extinctions) + "," +
+                     std::to_string(r.frames) + "," + untilCell + std::to_string(r.civilizations) +
+                     "," + std::to_string(r.extinctions) + "," +
                      (r.firstExtinction < 0 ? "" : std::to_string(r.firstExtinction)) + "," +
                      decimal(r.meanPopulation) + "," + std::to_string(r.lowestPopulation) + "," +
                      std::to_string(r.highestPopulation) + "," + std::to_string(r.foodAtEnd) + "," +
@@ -160,7 +187,8 @@ void writeRuns(CsvFile& csv, const std::vector<SweepRecord>& records, const Repo
 
 void writeRecords(CsvFile& csv, const std::vector<SweepRecord>& records, const ReportLayout& layout)
 {
-    std::string header = pointHeader(layout) + ",runs,runs_died_out";
+    std::string header =
+        pointHeader(layout) + ",runs,runs_died_out,first_extinction_censored_share";
     for (const Measure& m : measures())
         header += std::string(",") + m.column + "_q1," + m.column + "_median," + m.column + "_q3";
     csv.line(header);
@@ -169,7 +197,7 @@ void writeRecords(CsvFile& csv, const std::vector<SweepRecord>& records, const R
         for (const RunSummary& r : record.runs)
             diedOut += r.firstExtinction >= 0 ? 1 : 0;
         std::string line = pointColumns(record) + "," + std::to_string(record.runs.size()) + "," +
-                           std::to_string(diedOut);
+                           std::to_string(diedOut) + "," + censoredShare(record);
         for (const Measure& m : measures()) {
             std::vector<double> values;
             for (const RunSummary& r : record.runs)
@@ -198,8 +226,17 @@ void writeDesign(CsvFile& csv, const std::vector<SweepRecord>& records, const Re
         {"extinctions", [](const RunSummary& r) { return double(r.extinctions); }},
         {"food_at_end", [](const RunSummary& r) { return double(r.foodAtEnd); }},
     };
-    std::string header =
-        pointHeader(layout) + ",runs,runs_died_out,first_extinction_median,survival_at_end";
+    // The time to the first extinction as survival analysis gives it: the
+    // share of runs censored, the median and the restricted mean up to
+    // --frames (the area under the Kaplan-Meier curve); the same of the
+    // frame where --until held, with a sweep that has one.
+    const bool until = !layout.until.empty();
+    std::string header = pointHeader(layout) +
+                         ",runs,runs_died_out,first_extinction_censored_share,"
+                         "first_extinction_median,first_extinction_restricted_mean,"
+                         "survival_at_end";
+    if (until)
+        header += ",runs_until_met,until_frame_median,until_frame_restricted_mean";
     for (const Figure& f : figures)
         header += std::string(",") + f.column + "_mean," + f.column + "_sd," + f.column + "_" +
                   level + "_low," + f.column + "_" + level + "_high";
@@ -212,9 +249,20 @@ void writeDesign(CsvFile& csv, const std::vector<SweepRecord>& records, const Re
         // The median time to the first extinction: empty while over half live on.
         const int64_t median = medianTime(steps);
         std::string line = pointColumns(record) + "," + std::to_string(record.runs.size()) + "," +
-                           std::to_string(diedOut) + "," +
+                           std::to_string(diedOut) + "," + censoredShare(record) + "," +
                            (median < 0 ? std::string() : std::to_string(median)) + "," +
+                           decimal(restrictedMean(steps, layout.frames)) + "," +
                            decimal(survivalValue(steps.back()));
+        if (until) {
+            const std::vector<SurvivalStep> met = survivalOf(record, layout.frames, untilFrameOf);
+            int64_t metRuns = 0;
+            for (const RunSummary& r : record.runs)
+                metRuns += r.untilFrame >= 0 ? 1 : 0;
+            const int64_t metMedian = medianTime(met);
+            line += "," + std::to_string(metRuns) + "," +
+                    (metMedian < 0 ? std::string() : std::to_string(metMedian)) + "," +
+                    decimal(restrictedMean(met, layout.frames));
+        }
         for (const Figure& f : figures) {
             std::vector<double> values;
             for (const RunSummary& r : record.runs)
@@ -237,10 +285,9 @@ void writeSurvival(CsvFile& csv, const std::vector<SweepRecord>& records,
             // Greenwood's variance, the band cut to what a share can be.
             const double survival = survivalValue(s);
             const double half = z * survival * std::sqrt(s.greenwood);
-            const int64_t censored = s.frame == layout.frames ? s.atRisk - s.died : 0;
             csv.line(pointColumns(record) + "," + std::to_string(s.frame) + "," +
                      std::to_string(s.atRisk) + "," + std::to_string(s.died) + "," +
-                     std::to_string(censored) + "," + decimal(survival) + "," +
+                     std::to_string(s.censored) + "," + decimal(survival) + "," +
                      decimal(std::max(0.0, survival - half)) + "," +
                      decimal(std::min(1.0, survival + half)));
         }
@@ -263,19 +310,26 @@ void writePopulation(CsvFile& csv, const std::vector<SweepRecord>& records,
 {
     const int64_t frames = layout.frames;
     const int64_t every = layout.every;
-    csv.line(pointHeader(layout) + ",frame,q1,median,q3");
+    // Runs that --until ended have no figures after: the quartiles of a
+    // frame are those of the runs still going, and a column counts them.
+    const bool until = !layout.until.empty();
+    csv.line(pointHeader(layout) + ",frame,q1,median,q3" + (until ? ",runs" : ""));
     for (const SweepRecord& record : records) {
-        const size_t samples = record.runs.empty() ? 0 : record.runs[0].populationSamples.size();
+        size_t samples = 0;
+        for (const RunSummary& r : record.runs)
+            samples = std::max(samples, r.populationSamples.size());
         for (size_t s = 0; s < samples; ++s) {
             std::vector<double> values;
             for (const RunSummary& r : record.runs)
-                values.push_back(double(r.populationSamples[s]));
+                if (s < r.populationSamples.size())
+                    values.push_back(double(r.populationSamples[s]));
             const Quartiles q = quartilesOf(values);
             const int64_t frame = static_cast<int64_t>(s) * every;
             if (frame > frames)
                 break;
             csv.line(pointColumns(record) + "," + std::to_string(frame) + "," + decimal(q.q1) +
-                     "," + decimal(q.median) + "," + decimal(q.q3));
+                     "," + decimal(q.median) + "," + decimal(q.q3) +
+                     (until ? "," + std::to_string(values.size()) : ""));
         }
     }
 }
@@ -305,48 +359,79 @@ double studentTQuantile(double level, int64_t df)
     return boost::math::quantile(distribution, 0.5 + level / 2);
 }
 
-std::vector<SurvivalStep> kaplanMeier(std::vector<int64_t> eventFrames, int64_t runs,
-                                      int64_t lastFrame)
+std::vector<SurvivalStep> kaplanMeier(std::vector<int64_t> eventFrames,
+                                      std::vector<int64_t> censoredFrames, int64_t lastFrame)
 {
     std::sort(eventFrames.begin(), eventFrames.end());
+    std::sort(censoredFrames.begin(), censoredFrames.end());
     std::vector<SurvivalStep> steps;
-    SurvivalStep now{0, runs, 0, 1, 1, 0.0};
-    size_t i = 0;
+    const int64_t runs = static_cast<int64_t>(eventFrames.size() + censoredFrames.size());
+    SurvivalStep now{0, runs, 0, 0, 1, 1, true, 1.0, 0.0};
+    size_t e = 0, c = 0;
+    auto count = [](const std::vector<int64_t>& frames, size_t& i, int64_t frame) {
+        int64_t n = 0;
+        for (; i < frames.size() && frames[i] == frame; ++i)
+            ++n;
+        return n;
+    };
     auto step = [&](int64_t frame) {
         now.frame = frame;
-        now.died = 0;
-        while (i < eventFrames.size() && eventFrames[i] == frame) {
-            ++now.died;
-            ++i;
-        }
+        now.died = count(eventFrames, e, frame);
+        now.censored = count(censoredFrames, c, frame);
         if (now.atRisk > 0 && now.died > 0) {
-            // S *= (n - d) / n in whole numbers, reduced each step.
-            now.numerator *= now.atRisk - now.died;
-            now.denominator *= now.atRisk;
-            const int64_t common = std::gcd(now.numerator, now.denominator);
-            now.numerator /= common == 0 ? 1 : common;
-            now.denominator /= common == 0 ? 1 : common;
+            now.survival *= static_cast<double>(now.atRisk - now.died) / now.atRisk;
+            // S *= (n - d) / n in whole numbers, reduced each step, while they hold it.
+            int64_t numerator = 0, denominator = 0;
+            now.exact = now.exact &&
+                        !__builtin_mul_overflow(now.numerator, now.atRisk - now.died, &numerator) &&
+                        !__builtin_mul_overflow(now.denominator, now.atRisk, &denominator);
+            if (now.exact) {
+                const int64_t common = std::gcd(numerator, denominator);
+                now.numerator = numerator / (common == 0 ? 1 : common);
+                now.denominator = denominator / (common == 0 ? 1 : common);
+            }
             if (now.atRisk > now.died)
                 now.greenwood += static_cast<double>(now.died) /
                                  (static_cast<double>(now.atRisk) * (now.atRisk - now.died));
         }
         steps.push_back(now);
-        now.atRisk -= now.died;
+        now.atRisk -= now.died + now.censored;
     };
     step(0);
-    while (i < eventFrames.size())
-        step(eventFrames[i]);
+    while (e < eventFrames.size() || c < censoredFrames.size()) {
+        const int64_t next = std::min(e < eventFrames.size() ? eventFrames[e] : INT64_MAX,
+                                      c < censoredFrames.size() ? censoredFrames[c] : INT64_MAX);
+        step(next);
+    }
     if (steps.back().frame < lastFrame)
         step(lastFrame);
     return steps;
 }
 
+std::vector<SurvivalStep> kaplanMeier(std::vector<int64_t> eventFrames, int64_t runs,
+                                      int64_t lastFrame)
+{
+    const size_t censored = static_cast<size_t>(runs) - eventFrames.size();
+    return kaplanMeier(std::move(eventFrames), std::vector<int64_t>(censored, lastFrame),
+                       lastFrame);
+}
+
 int64_t medianTime(const std::vector<SurvivalStep>& steps)
 {
     for (const SurvivalStep& s : steps)
-        if (s.died > 0 && 2 * s.numerator <= s.denominator)
+        if (s.died > 0 && (s.exact ? 2 * s.numerator <= s.denominator : s.survival <= 0.5))
             return s.frame;
     return -1;
+}
+
+double restrictedMean(const std::vector<SurvivalStep>& steps, int64_t horizon)
+{
+    double area = 0;
+    for (size_t i = 0; i < steps.size() && steps[i].frame < horizon; ++i) {
+        const int64_t end = i + 1 < steps.size() ? std::min(steps[i + 1].frame, horizon) : horizon;
+        area += survivalValue(steps[i]) * static_cast<double>(end - steps[i].frame);
+    }
+    return area;
 }
 
 std::vector<std::string> reportFileNames()

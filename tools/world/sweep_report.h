@@ -28,6 +28,7 @@ struct ReportLayout {
     int64_t frames = 0;
     int64_t every = 1;        // population band step
     int64_t sampleEvery = 0;  // 0: no samples.csv
+    std::string until;        // the sweep's --until; empty when runs went to --frames
 };
 
 // The report's files: runs.csv, records.csv, design.csv, survival.csv,
@@ -44,21 +45,33 @@ bool writeSweepReport(const std::string& directory, const std::vector<SweepRecor
 // `level` (0.95 for 95 %).
 double studentTQuantile(double level, int64_t df);
 
-// The Kaplan-Meier curve of a time to an event, from counts: at each frame
-// where runs died out, how many were at risk and how many died. Survival is
-// kept as the exact fraction survivors / runs while no run is censored
-// before the end, so a curve that reaches one half is exactly one half.
+// The Kaplan-Meier curve of a time to an event: at frame 0, at each frame
+// where runs had the event or were censored (runs that ended without it,
+// still at risk at that frame) and at the last frame, how many were at risk,
+// had it and were censored. Survival is kept as an exact fraction while the
+// whole numbers hold it, so a curve that reaches one half is exactly one half.
 struct SurvivalStep {
     int64_t frame;
     int64_t atRisk;
     int64_t died;
-    int64_t numerator;  // survival = numerator / denominator
+    int64_t censored;
+    int64_t numerator;  // survival = numerator / denominator, when exact
     int64_t denominator;
+    bool exact;
+    double survival;
     double greenwood;  // sum of died / (atRisk (atRisk - died)) so far
 };
+std::vector<SurvivalStep> kaplanMeier(std::vector<int64_t> eventFrames,
+                                      std::vector<int64_t> censoredFrames, int64_t lastFrame);
+// Every run without the event censored at the last frame.
 std::vector<SurvivalStep> kaplanMeier(std::vector<int64_t> eventFrames, int64_t runs,
                                       int64_t lastFrame);
 
 // The median time: the first frame where survival is at or below one half;
 // -1 while more than half still live.
 int64_t medianTime(const std::vector<SurvivalStep>& steps);
+
+// The restricted mean time to the event up to `horizon`: the area under the
+// curve from frame 0 to the horizon, which every run's time, censored or
+// not, bounds.
+double restrictedMean(const std::vector<SurvivalStep>& steps, int64_t horizon);
