@@ -1,68 +1,54 @@
 #include "host/web/page_fields.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
+#include <vector>
 
 #include "settings/page_text.h"
+#include "settings/record_fields.h"
 
 namespace {
 
-enum class Kind { number, toggle, choice, mode };
+// The fields in the order of the pages' tab stops, "Playing God!" first; the
+// three screen fields are the one mode list, named "displayMode".
+std::vector<const RecordField*> pageOrder()
+{
+    std::vector<const RecordField*> order;
+    for (const char* page : {algorithmPageTitle, limitsPageTitle}) {
+        std::vector<const RecordField*> onPage;
+        for (const RecordField& field : recordFields())
+            if (std::strcmp(field.page, page) == 0 && (field.control != FieldControl::modeList ||
+                                                       field.member == &OptionsRecord::screenWidth))
+                onPage.push_back(&field);
+        std::stable_sort(
+            onPage.begin(), onPage.end(),
+            [](const RecordField* a, const RecordField* b) { return a->tabStop < b->tabStop; });
+        order.insert(order.end(), onPage.begin(), onPage.end());
+    }
+    return order;
+}
 
-struct Field {
-    const char* name;
-    const char* label;
-    const char* group;
-    const char* page;
-    Kind kind;
-    int32_t OptionsRecord::*member;
-    uint32_t largest;
-};
+const std::vector<const RecordField*>& pageFields()
+{
+    static const std::vector<const RecordField*> fields = pageOrder();
+    return fields;
+}
 
-const char* const algorithmPage = "Playing God!";
-const char* const limitsPage = "System/Limits";
+const char* nameOf(const RecordField& field)
+{
+    return field.control == FieldControl::modeList ? "displayMode" : field.name;
+}
 
-// In the order of the pages' tab stops.
-const Field fields[] = {
-    {"initialVobs", "Vobs", "Entities", algorithmPage, Kind::number, &OptionsRecord::initialVobs,
-     largestCount},
-    {"whirlCount", "Whirls", "Entities", algorithmPage, Kind::number, &OptionsRecord::whirlCount,
-     largestCount},
-    {"vobIQ", "Vob IQ (A.I.)", "", algorithmPage, Kind::toggle, &OptionsRecord::vobIQ, 1},
-    {"statsMode", "Vital/World Stats", "Vital/World Stats", algorithmPage, Kind::choice,
-     &OptionsRecord::statsMode, 2},
-    {"includeLife", "Include Life", "Vital/World Stats", algorithmPage, Kind::toggle,
-     &OptionsRecord::includeLife, 1},
-    {"showCloud", "Show Cloud", "Vital/World Stats", algorithmPage, Kind::toggle,
-     &OptionsRecord::showCloud, 1},
-    {"wrapEdges", "Wrap Edges", "Vital/World Stats", algorithmPage, Kind::toggle,
-     &OptionsRecord::wrapEdges, 1},
-    {"birthStrength", "Birth Strength", "The Life of a Vob", algorithmPage, Kind::number,
-     &OptionsRecord::birthStrength, largestNumber},
-    {"maxStrength", "Max Strength", "The Life of a Vob", algorithmPage, Kind::number,
-     &OptionsRecord::maxStrength, largestNumber},
-    {"spawnLevel", "Spawn Level", "The Life of a Vob", algorithmPage, Kind::number,
-     &OptionsRecord::spawnLevel, largestNumber},
-    {"birthSpawns", "Birth Spawns", "The Life of a Vob", algorithmPage, Kind::number,
-     &OptionsRecord::birthSpawns, largestNumber},
-    {"megaLevel", "Mega Level", "The Life of a Vob", algorithmPage, Kind::number,
-     &OptionsRecord::megaLevel, largestNumber},
-    {"greenLevel", "Green Level", "The Life of a Vob", algorithmPage, Kind::number,
-     &OptionsRecord::greenLevel, largestNumber},
-    {"foodStrength", "Food Strength", "Whirl/Food Magic", algorithmPage, Kind::number,
-     &OptionsRecord::foodStrength, largestNumber},
-    {"depositGap", "Deposit Gap", "Whirl/Food Magic", algorithmPage, Kind::number,
-     &OptionsRecord::depositGap, largestNumber},
-    {"displayMode", "Screensaver Resolution / Civilization Size",
-     "Screensaver Resolution / Civilization Size", limitsPage, Kind::mode, nullptr, 0},
-    {"maxEntities", "Max Entities Allowed", "Limits", limitsPage, Kind::number,
-     &OptionsRecord::maxEntities, largestNumber},
-};
-
-// The radio buttons in the page's order, with the value each stores.
-const struct {
-    int32_t value;
-    const char* label;
-} statsChoices[] = {{1, "Birth to Death"}, {2, "When Near Death"}, {0, "Never"}};
+// The value a radio button stores for `value`: its own where one stores it,
+// else that of the button with no value of its own (0, "Never").
+int32_t choiceStored(const RecordField& field, uint32_t value)
+{
+    for (std::size_t i = 0; i < field.choiceCount; ++i)
+        if (static_cast<uint32_t>(field.choices[i].value) == value)
+            return field.choices[i].value;
+    return 0;
+}
 
 // Sizes a browser window shows well; the world takes any from 1 to 8192 a side.
 const char* const offeredModes[] = {"640 x 480",   "800 x 600",  "1024 x 768", "1280 x 720",
@@ -83,45 +69,46 @@ std::string quoted(const std::string& text)
 
 // The page shows what it stores: a hand-edited negative value appears as
 // the unsigned number SetDlgItemInt makes of it; a radio button checked
-// only for 1 and 2.
-std::string shownValue(const Field& field, const OptionsRecord& record)
+// only for a value one of them stores, else the one that stores 0.
+std::string shownValue(const RecordField& field, const OptionsRecord& record)
 {
-    switch (field.kind) {
-    case Kind::mode:
+    const int32_t value = record.*field.member;
+    switch (field.control) {
+    case FieldControl::modeList:
         return quoted(modeText(record.screenWidth, record.screenHeight, record.screenDepth));
-    case Kind::toggle:
-        return record.*field.member != 0 ? "1" : "0";
-    case Kind::choice: {
-        const int32_t stats = record.*field.member;
-        return std::to_string(stats == 1 || stats == 2 ? stats : 0);
-    }
+    case FieldControl::checkBox:
+        return value != 0 ? "1" : "0";
+    case FieldControl::radioButtons:
+        return std::to_string(choiceStored(field, static_cast<uint32_t>(value)));
     default:
-        return std::to_string(static_cast<uint32_t>(record.*field.member));
+        return std::to_string(static_cast<uint32_t>(value));
     }
 }
 
-const char* kindName(Kind kind)
+const char* kindName(FieldControl control)
 {
-    switch (kind) {
-    case Kind::number:
+    switch (control) {
+    case FieldControl::numberBox:
         return "number";
-    case Kind::toggle:
+    case FieldControl::checkBox:
         return "switch";
-    case Kind::choice:
+    case FieldControl::radioButtons:
         return "choice";
     default:
         return "mode";
     }
 }
 
-std::string choicesOf(const Field& field)
+std::string choicesOf(const RecordField& field)
 {
     std::string out = "[";
-    if (field.kind == Kind::choice) {
-        for (const auto& choice : statsChoices)
+    if (field.control == FieldControl::radioButtons) {
+        for (std::size_t i = 0; i < field.choiceCount; ++i) {
+            const FieldChoice& choice = field.choices[i];
             out += std::string(out.size() > 1 ? "," : "") +
                    "{\"value\":" + std::to_string(choice.value) +
-                   ",\"label\":" + quoted(choice.label) + "}";
+                   ",\"label\":" + quoted(choice.label) + ",\"help\":" + quoted(choice.help) + "}";
+        }
     } else {
         for (const char* size : offeredModes)
             for (const char* depth : {" x 16", " x 32"})
@@ -135,18 +122,21 @@ std::string choicesOf(const Field& field)
 std::string pageFieldsJson(const OptionsRecord& record)
 {
     std::string out = "[";
-    for (const Field& field : fields) {
+    for (const RecordField* field : pageFields()) {
         if (out.size() > 1)
             out += ",";
-        out += "{\"name\":" + quoted(field.name) + ",\"label\":" + quoted(field.label) +
-               ",\"group\":" + quoted(field.group) + ",\"page\":" + quoted(field.page) +
-               ",\"kind\":" + quoted(kindName(field.kind)) +
-               ",\"value\":" + shownValue(field, record);
-        if (field.kind == Kind::number)
-            out += ",\"min\":0,\"max\":" + std::to_string(field.largest) +
-                   ",\"maxLength\":" + (field.largest == largestCount ? "5" : "7");
-        if (field.kind == Kind::choice || field.kind == Kind::mode)
-            out += ",\"choices\":" + choicesOf(field);
+        out += "{\"name\":" + quoted(nameOf(*field)) + ",\"label\":" + quoted(field->label) +
+               ",\"group\":" + quoted(field->group) + ",\"page\":" + quoted(field->page) +
+               ",\"kind\":" + quoted(kindName(field->control)) +
+               ",\"value\":" + shownValue(*field, record) + ",\"help\":" + quoted(field->help);
+        if (field->control == FieldControl::numberBox)
+            out += ",\"min\":" + std::to_string(field->low) +
+                   ",\"max\":" + std::to_string(field->high) +
+                   ",\"range\":" + quoted(fieldRangeText(*field)) +
+                   ",\"maxLength\":" + std::to_string(fieldBoxDigits(*field));
+        if (field->control == FieldControl::radioButtons ||
+            field->control == FieldControl::modeList)
+            out += ",\"choices\":" + choicesOf(*field);
         out += "}";
     }
     return out + "]";
@@ -154,27 +144,27 @@ std::string pageFieldsJson(const OptionsRecord& record)
 
 bool setPageField(OptionsRecord& record, const std::string& name, const std::string& text)
 {
-    for (const Field& field : fields) {
-        if (name != field.name)
+    for (const RecordField* field : pageFields()) {
+        if (name != nameOf(*field))
             continue;
-        switch (field.kind) {
-        case Kind::mode: {
+        switch (field->control) {
+        case FieldControl::modeList: {
             const DisplayModeFields mode = parseModeText(text);
             record.screenWidth = mode.width;
             record.screenHeight = mode.height;
             record.screenDepth = mode.depth;
             break;
         }
-        case Kind::toggle:
-            record.*field.member = text == "true" || text == "on" || readUnsignedText(text, 1) == 1;
+        case FieldControl::checkBox:
+            record.*field->member =
+                text == "true" || text == "on" || readUnsignedText(text, 1) == 1;
             break;
-        case Kind::choice: {
-            const uint32_t stats = readUnsignedText(text, UINT32_MAX);
-            record.*field.member = stats == 1 || stats == 2 ? static_cast<int32_t>(stats) : 0;
+        case FieldControl::radioButtons:
+            record.*field->member = choiceStored(*field, readUnsignedText(text, UINT32_MAX));
             break;
-        }
         default:
-            record.*field.member = static_cast<int32_t>(readUnsignedText(text, field.largest));
+            record.*field->member =
+                static_cast<int32_t>(readUnsignedText(text, static_cast<uint32_t>(field->high)));
         }
         return true;
     }

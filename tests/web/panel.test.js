@@ -1,4 +1,5 @@
-// What the person does in the panel and hears back by the world: how a
+// What the person does in the panel and hears back by the world: each field
+// explained where it is set, how a
 // number box was read, the display switches that act at once, Apply saying
 // when it starts a new world, the copied link, a clip with its mark, and a
 // world that was in trouble asked about at the next visit.
@@ -24,6 +25,19 @@ testBothWays("the panel and its messages", async (browser, url, name) => {
     const input = (label) => labelled(page, label);
     const type = (label, value) => typeInto(page, label, value);
     const hint = () => page.$eval("#apply-hint", (e) => e.textContent);
+
+    // Every field explained under its control, numbers with their range.
+    const explained = await page.evaluate(() => [...document.querySelectorAll("#page-god, #page-limits")]
+        .flatMap((p) => [...p.querySelectorAll("input, select")])
+        .filter((c) => c.type !== "radio" || c.id.endsWith("-0"))  // a choice once
+        .map((c) => [c.type === "radio" ? c.name : c.id, c.type === "radio" ? c.closest(".choice") : c])
+        .map(([name, c]) => [name, document.getElementById(c.getAttribute("aria-describedby"))?.textContent || ""]));
+    assert.strictEqual(explained.length, 17, JSON.stringify(explained));
+    for (const [control, text] of explained)
+        assert.ok(text.length > 20, `${control} explained: "${text}"`);
+    const explanation = (id) => explained.find(([c]) => c === id)[1];
+    assert.match(explanation("field-whirlCount"), /^0 to 99999: the whirls created/);
+    assert.match(explanation("field-maxEntities"), /^0 to 9999999: /);
 
     // How the boxes were read, by the world, at a desktop's size and a phone's.
     assert.match(await hint(), /same rules/);
@@ -59,7 +73,10 @@ testBothWays("the panel and its messages", async (browser, url, name) => {
     const corner = async () => (await colourCounts(page, await screenshot(page, `panel-cloud-${name}`, "#world"),
         { cloud }, { x: 0, y: 0, w: 0.12, h: 0.12 })).cloud;
     assert.ok(await corner() > 1000, "the cloud is shown");
-    await (await input("Show Cloud")).click();
+    // Clear of the Apply bar, which stays at the foot of the panel.
+    const showCloud = await input("Show Cloud");
+    await showCloud.evaluate((e) => e.scrollIntoView({ block: "center" }));
+    await showCloud.click();
     const after = await page.evaluate(() => tovrineTest.run(1));
     assert.strictEqual(after.frame, before.frame + 1, "no new world");
     assert.ok(await corner() < 100, "the cloud is gone");

@@ -74,6 +74,8 @@
                 label.innerHTML = `<input type="radio" name="${id}" id="${id}-${i}"> `;
                 label.firstChild.value = c.value;
                 label.append(c.label);
+                if (c.help)
+                    label.title = c.help;
                 group.appendChild(label);
             }
         } else if (field.kind === "mode") {
@@ -89,10 +91,26 @@
             const input = row.querySelector("input");
             if (field.maxLength)
                 input.maxLength = field.maxLength;
-            if (field.min !== undefined && field.max !== undefined)
-                input.title = `${field.min} to ${field.max}`;
+            if (field.range)
+                input.title = field.range;
         }
         box.appendChild(row);
+        explain(field, id, box);
+    }
+
+    // The field's one-line explanation (and range) under its control, as the
+    // description of the record's fields gives it.
+    function explain(field, id, box) {
+        if (!field.help)
+            return;
+        const hint = document.createElement("p");
+        hint.className = "hint field-help";
+        hint.id = `${id}-help`;
+        const help = field.range ? field.help : field.help.charAt(0).toUpperCase() + field.help.slice(1);
+        hint.textContent = field.range ? `${field.range}: ${help}` : help;
+        box.appendChild(hint);
+        const control = $(id) || box.querySelector(`[name="${id}"]`).closest(".choice");
+        control.setAttribute("aria-describedby", hint.id);
     }
 
     function setControl(field, id) {
