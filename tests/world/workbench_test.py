@@ -320,6 +320,42 @@ class Folders(unittest.TestCase):
             with open(os.path.join(out, "runs.csv"), "rb") as f:
                 self.assertTrue(f.read() == expected[winners[0]], "try %d mixed" % attempt)
 
+    def test_no_file_of_the_user_is_written_through_a_link_or_emptied_by_a_refusal(self):
+        out = work_dir("links")
+        precious = os.path.join(out, "precious")
+        with open(precious, "w") as f:
+            f.write("the user's own\n")
+        linked = os.path.join(out, "linked")
+        os.makedirs(linked)
+        os.symlink(precious, os.path.join(linked, ".lock"))
+        refused = run([SWEEP, "--preset", "0"] + self.TINY + ["--out", linked])
+        self.assertEqual(1, refused.returncode)
+        self.assertIn("is a link", refused.stderr)
+        # Another program's lock in a folder the sweep refuses.
+        foreign = os.path.join(out, "foreign")
+        os.makedirs(foreign)
+        shutil.copy(precious, os.path.join(foreign, ".lock"))
+        shutil.copy(precious, os.path.join(foreign, "notes"))
+        refused = run([SWEEP, "--preset", "0"] + self.TINY + ["--out", foreign])
+        self.assertIn("holds no sweep's manifest", refused.stderr)
+        # A sweep whose second run failed, resumed with that run's error and
+        # partial CSV planted as links.
+        failing = os.path.join(out, "failing.sh")
+        with open(failing, "w") as f:
+            f.write('#!/bin/sh\ncase " $* " in *" --seed 2 "*) exit 3 ;; esac\nexec %s "$@"\n'
+                    % WORLD)
+        os.chmod(failing, 0o755)
+        sweep = os.path.join(out, "sweep")
+        failed = run([SWEEP, "--preset", "0"] + self.TINY + ["--runner", failing, "--out", sweep])
+        self.assertEqual(1, failed.returncode)
+        for name in ("run-0-seed-2.csv.err", "run-0-seed-2.csv.partial"):
+            os.symlink(precious, os.path.join(sweep, "runs", name))
+        resumed = run([SWEEP, "--preset", "0"] + self.TINY + ["--out", sweep, "--resume"])
+        self.assertEqual(0, resumed.returncode, resumed.stderr)
+        for path in (precious, os.path.join(foreign, ".lock")):
+            with open(path) as f:
+                self.assertEqual("the user's own\n", f.read(), path)
+
     def test_a_record_edited_during_a_sweep_changes_nothing(self):
         out = work_dir("edited")
         record = os.path.join(out, "design.rec")
@@ -565,8 +601,12 @@ class RecordTool(unittest.TestCase):
         rec = os.path.join(out, "storm.rec")
         made = run([RECORD, "make", "--preset", "The Storm", "--set", "whirlCount=7", "--out", rec])
         self.assertEqual(0, made.returncode, made.stderr)
-        changed = run([RECORD, "set", rec, "vobIQ=1", "algorithmName=Clever Storm"])
+        # Changed through a link: the record it leads to changes, the link stays.
+        link = os.path.join(out, "link.rec")
+        os.symlink("storm.rec", link)
+        changed = run([RECORD, "set", link, "vobIQ=1", "algorithmName=Clever Storm"])
         self.assertEqual(0, changed.returncode, changed.stderr)
+        self.assertTrue(os.path.islink(link))
         shown = run([RECORD, "show", rec]).stdout
         self.assertIn("whirlCount=7\nmaxStrength=3000\n", shown)
         self.assertIn("vobIQ=1\n", shown)

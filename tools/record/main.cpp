@@ -2,6 +2,7 @@
 // makes one from a preset with fields set, changes fields of a stored one.
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -41,12 +42,28 @@ int usageError(const std::string& message)
     return exitUsage;
 }
 
+// Where a link leads, through links to links, so that the record is written
+// there and the user's link stays one; the path itself for any other file.
+std::string pathThroughLinks(std::string path)
+{
+    namespace fs = std::filesystem;
+    std::error_code code;
+    for (int depth = 0; depth < 40 && fs::is_symlink(path, code); ++depth) {
+        const fs::path target = fs::read_symlink(path, code);
+        if (code)
+            break;
+        path = (target.is_absolute() ? target : fs::path(path).parent_path() / target).string();
+    }
+    return path;
+}
+
 // Written under a temporary name and renamed, so that a failed write never
 // leaves half a record where a whole one was.
-bool writeRecord(const std::string& path, const OptionsRecord& record, std::string& error)
+bool writeRecord(const std::string& given, const OptionsRecord& record, std::string& error)
 {
+    const std::string path = pathThroughLinks(given);
     const std::string partial = path + ".partial";
-    std::FILE* file = std::fopen(partial.c_str(), "wb");
+    std::FILE* file = createFile(partial);
     if (file == nullptr) {
         error = "cannot write \"" + path + "\": " + std::strerror(errno);
         return false;

@@ -13,8 +13,13 @@ public:
     FolderLock& operator=(const FolderLock&) = delete;
 
     // Creates the folder when it is missing and takes its lock, or says at
-    // once who holds it. False with `error` set.
-    bool take(const std::string& directory, const std::string& command, std::string& error);
+    // once who holds it. A lock file that is a link is refused. False with
+    // `error` set.
+    bool take(const std::string& directory, std::string& error);
+
+    // Writes the command line into the lock file, once the folder is found
+    // to be the sweep's to write.
+    void name(const std::string& command);
 
     // Lets go of a folder the sweep did not take after all (one that holds
     // something else), removing the lock file if this sweep made it.
@@ -23,6 +28,7 @@ public:
 private:
     int fd_ = -1;
     bool created_ = false;
+    bool named_ = false;
     std::string path_;
 };
 

@@ -90,7 +90,7 @@ public:
                 return false;
             }
             partial_ = path + ".partial";
-            file_ = std::fopen(partial_.c_str(), "w");
+            file_ = createFile(partial_, "w");
         }
         if (file_ == nullptr)
             error = "cannot write CSV file \"" + path + "\": " + std::strerror(errno);

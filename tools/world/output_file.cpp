@@ -1,5 +1,10 @@
 #include "tools/world/output_file.h"
 
+#include <fcntl.h>
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -25,6 +30,25 @@ bool writeAll(std::FILE* file, const std::string& text, int& failure)
 
 }  // namespace
 
+std::FILE* createFile(const std::string& path, const char* mode)
+{
+#ifdef _WIN32
+    return std::fopen(path.c_str(), mode);
+#else
+    // A name that is a link points at someone else's file: the link goes,
+    // and the file made in its place is this process's own.
+    unlink(path.c_str());
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    std::FILE* file = fd < 0 ? nullptr : fdopen(fd, mode);
+    if (file == nullptr && fd >= 0) {
+        const int cause = errno;
+        close(fd);
+        errno = cause;
+    }
+    return file;
+#endif
+}
+
 std::string writeError(const std::string& path, int code)
 {
     return "cannot write \"" + path + "\": " + std::strerror(code);
@@ -33,7 +57,7 @@ std::string writeError(const std::string& path, int code)
 bool writeFileWhole(const std::string& path, const std::string& text, std::string& error)
 {
     const std::string partial = path + ".partial";
-    std::FILE* file = std::fopen(partial.c_str(), "wb");
+    std::FILE* file = createFile(partial);
     int failure = 0;
     if (file == nullptr)
         failure = failureCode();
@@ -49,9 +73,27 @@ bool writeFileWhole(const std::string& path, const std::string& text, std::strin
     return false;
 }
 
+namespace {
+
+// An existing file of ours, emptied for new bytes; a link is refused.
+std::FILE* reopenFile(const std::string& path)
+{
+#ifdef _WIN32
+    return std::fopen(path.c_str(), "wb");
+#else
+    const int fd = open(path.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC);
+    std::FILE* file = fd < 0 ? nullptr : fdopen(fd, "wb");
+    if (file == nullptr && fd >= 0)
+        close(fd);
+    return file;
+#endif
+}
+
+}  // namespace
+
 bool overwriteFile(const std::string& path, const std::string& text, std::string& error)
 {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
+    std::FILE* file = reopenFile(path);
     int failure = 0;
     if (file == nullptr)
         failure = failureCode();
@@ -90,7 +132,7 @@ bool finishStandardOutput(std::string& error)
 }
 
 PartialFile::PartialFile(const std::string& path)
-    : partial_(path + ".partial"), file_(std::fopen(partial_.c_str(), "wb"))
+    : partial_(path + ".partial"), file_(createFile(partial_))
 {
     if (file_ == nullptr)
         failure_ = failureCode();

@@ -5,6 +5,12 @@
 #include <cstdio>
 #include <string>
 
+// PATH made anew for writing by this process: whatever had the name (a
+// partial file left by a killed run, a link) is unlinked first, never
+// followed or emptied. `mode` is fopen's ("w" for text on Windows). Null
+// with errno set.
+std::FILE* createFile(const std::string& path, const char* mode = "wb");
+
 // "cannot write \"PATH\": CAUSE" for the errno value `code`.
 std::string writeError(const std::string& path, int code);
 
@@ -13,7 +19,8 @@ std::string writeError(const std::string& path, int code);
 bool writeFileWhole(const std::string& path, const std::string& text, std::string& error);
 
 // Replaces PATH's bytes in place: the last resort on a full disk, where a
-// second copy beside the first has no room but the first's blocks do.
+// second copy beside the first has no room but the first's blocks do. A
+// link is not followed.
 bool overwriteFile(const std::string& path, const std::string& text, std::string& error);
 
 // The bytes of a whole file; false with `error` set.

@@ -25,7 +25,9 @@ using Clock = std::chrono::steady_clock;
         _exit(127);  // the parent died before the line above
     sigprocmask(SIG_SETMASK, &mask, nullptr);
     int devNull = open("/dev/null", O_WRONLY);
-    int errors = open(command.errorPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    // A new file of the run's own: a link planted under its name is not followed.
+    unlink(command.errorPath.c_str());
+    int errors = open(command.errorPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0644);
     if (devNull >= 0)
         dup2(devNull, STDOUT_FILENO);
     if (errors >= 0)

@@ -268,7 +268,7 @@ bool prepareFolder(const SweepOptions& options, bool& resumed, std::string& erro
     }
     fs::create_directories(directory / "runs", code);
     const std::string probe = (directory / "runs" / ".writable").string();
-    std::FILE* file = code ? nullptr : std::fopen(probe.c_str(), "w");
+    std::FILE* file = code ? nullptr : createFile(probe);
     if (file == nullptr) {
         error = "cannot write into \"" + directory.string() + "\"" +
                 (code ? ": " + code.message() : "");

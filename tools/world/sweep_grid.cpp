@@ -182,11 +182,12 @@ bool takeFolder(FolderLock& lock, SweepOptions& options, const std::string& comm
                 std::string& error)
 {
     points.clear();
-    if (!lock.take(options.outDirectory, command, error))
+    if (!lock.take(options.outDirectory, error))
         return false;
     if (!prepareFolder(options, resumed, error)) {
         lock.abandon();
         return false;
     }
+    lock.name(command);
     return placeInputs(options, resumed, inputsFrom, error) && expandGrid(options, points, error);
 }
