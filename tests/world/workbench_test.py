@@ -620,6 +620,14 @@ class RecordTool(unittest.TestCase):
         self.assertEqual(1, refused.returncode)
         self.assertIn("whirlCount wants 0 to 99999", refused.stderr)
         self.assertIn("whirlCount=7\n", run([RECORD, "show", rec]).stdout)
+        # A name a spreadsheet would run reaches the tables as text.
+        formula = '=HYPERLINK("x",1)'
+        self.assertEqual(0, run([RECORD, "set", rec, "algorithmName=" + formula]).returncode)
+        swept = run([SWEEP, "--record", rec, "--seeds", "1", "--frames", "20",
+                     "--out", os.path.join(out, "sweep")])
+        self.assertEqual(0, swept.returncode, swept.stderr)
+        for table in ("runs.csv", "records.csv"):
+            self.assertEqual("'" + formula, read_csv(os.path.join(out, "sweep", table))[1][0])
 
 
 class Plot(unittest.TestCase):

@@ -54,6 +54,11 @@ class PlotError(Exception):
     """A file that is not what the plot needs: said in one line, no traceback."""
 
 
+def text_of(cell):
+    """A cell as it was before the sweep kept it from reading as a formula."""
+    return cell[1:] if cell[:1] == "'" and cell[1:2] in ("=", "+", "-", "@") else cell
+
+
 def read_rows(path, columns=()):
     """The rows of a CSV, refused with a message when a column is missing or a
     row is cut off (a run stopped midway)."""
@@ -71,7 +76,7 @@ def read_rows(path, columns=()):
                     raise PlotError("%s: line %d is cut off or has extra cells (the run or "
                                     "sweep that wrote it may have been stopped)"
                                     % (path, reader.line_num))
-                rows.append(row)
+                rows.append({key: text_of(value) for key, value in row.items()})
             return rows
     except UnicodeDecodeError:
         raise PlotError("%s is not a text CSV file" % path)

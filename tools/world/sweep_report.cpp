@@ -29,9 +29,13 @@ std::string decimal(double value)
     return text;
 }
 
-// Names and paths may hold commas or quotes.
-std::string quoted(const std::string& text)
+// Names and paths may hold commas or quotes. One that begins as a formula
+// would (=, +, - or @) is written as text with a leading ', as spreadsheets
+// have it, so that opening the file never runs it.
+std::string quoted(const std::string& given)
 {
+    const std::string text =
+        !given.empty() && std::strchr("=+-@", given[0]) != nullptr ? "'" + given : given;
     if (text.find_first_of(",\"\n") == std::string::npos)
         return text;
     std::string out = "\"";
