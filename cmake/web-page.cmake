@@ -43,7 +43,7 @@ set(CMAKE_CXX_LINKER_LAUNCHER ${CMAKE_COMMAND} -E env NODE_PATH=${TOVRINE_NODE_P
 set(TOVRINE_WEB_EXPORTS
     record_buffer load_preset load_current preset_count preset_name check_record start seed
     message tick civilizations frame_count stats present present_canvas canvas_changes width height key
-    fields_json entity_notice set_field set_display_field)
+    fields_json entity_notice set_field set_display_field follow_at let_go followed)
 list(TRANSFORM TOVRINE_WEB_EXPORTS PREPEND "'_tovrine_")
 list(TRANSFORM TOVRINE_WEB_EXPORTS APPEND "'")
 string(REPLACE ";" "," TOVRINE_WEB_EXPORTS "${TOVRINE_WEB_EXPORTS}")

@@ -20,6 +20,7 @@
 #include "run/world_setup.h"
 #include "settings/algorithm_check.h"
 #include "settings/options_record.h"
+#include "sim/entity_list.h"
 #include "sim/random.h"
 #include "sim/world.h"
 #include "run/world_figures.h"
@@ -108,8 +109,63 @@ int32_t judgeRecord(int32_t length, OptionsRecord& record)
     }
 }
 
+// The Vob the page follows, while it lives in the Vob list (its entity is
+// its identity), and the list's change stamp when it was last found there.
+const Entity* followed = nullptr;
+uint64_t followedSeen = 0;
+
+// Whether the followed Vob is still in the Vob list: the list is walked
+// again only after it changed. A Vob gone is let go.
+bool followedLives()
+{
+    if (followed == nullptr || world == nullptr || world->vobList == nullptr)
+        return false;
+    const EntityList& vobs = *world->vobList;
+    if (vobs.changeStamp() != followedSeen) {
+        const EntityNode* node = vobs.head();
+        while (node != nullptr && node->entity != followed)
+            node = node->next;
+        if (node == nullptr) {
+            followed = nullptr;
+            return false;
+        }
+        followedSeen = vobs.changeStamp();
+    }
+    return true;
+}
+
+// The Vob whose cell holds (x, y), else the one whose middle is nearest
+// within `reach` pixels; nullptr for none.
+const Entity* vobAt(int32_t x, int32_t y, int32_t reach)
+{
+    const Entity* nearest = nullptr;
+    int64_t best = static_cast<int64_t>(reach) * reach;
+    for (const EntityNode* node = world->vobList->head(); node != nullptr; node = node->next) {
+        const Entity& vob = *node->entity;
+        if (x >= vob.x() && x < vob.x() + vob.cellWidth() && y >= vob.y() &&
+            y < vob.y() + vob.cellHeight())
+            return &vob;
+        const int64_t dx = vob.centreX() - x, dy = vob.centreY() - y;
+        if (dx * dx + dy * dy <= best) {
+            best = dx * dx + dy * dy;
+            nearest = &vob;
+        }
+    }
+    return nearest;
+}
+
+const char* lookOf(const Entity& vob)
+{
+    if (vob.sheet() == world->megaVobSheet)
+        return "mega";
+    if (vob.sheet() == world->weakVobSheet)
+        return "weak";
+    return "normal";
+}
+
 void endWorld()
 {
+    followed = nullptr;
     civilizations.reset();
     world.reset();
     closeWebDisplay();
@@ -238,6 +294,7 @@ int32_t tovrine_tick(void)
     const int32_t result = runFrame(*world);
     if (civilizations)
         civilizations->observe(collectWorldFigures(*world));
+    followedLives();  // at once, before another Vob may be made where it was
     if (result == frameOutOfMemory || takeQuitRequest()) {
         worldEnded = true;
         setMessage(notEnoughMemory);
@@ -313,6 +370,34 @@ void tovrine_key(int32_t key_code, int32_t down)
         pressFunctionKey(*world, FunctionKey::f12);
         break;
     }
+}
+
+int32_t tovrine_follow_at(int32_t x, int32_t y, int32_t reach)
+{
+    if (world == nullptr || world->vobList == nullptr)
+        return 0;
+    const Entity* vob = vobAt(x, y, reach);
+    if (vob == nullptr)
+        return 0;
+    followed = vob;
+    followedSeen = world->vobList->changeStamp();
+    return 1;
+}
+
+void tovrine_let_go(void) { followed = nullptr; }
+
+const char* tovrine_followed(void)
+{
+    if (!followedLives())
+        return "";
+    return textResult([] {
+        const Entity& vob = *followed;
+        return std::to_string(vob.x()) + " " + std::to_string(vob.y()) + " " +
+               std::to_string(vob.cellWidth()) + " " + std::to_string(vob.cellHeight()) + " " +
+               std::to_string(vob.strength()) + " " + std::to_string(vob.life()) + " " +
+               lookOf(vob) + " " + std::to_string(vob.direction()) + " " +
+               std::to_string(vob.speed());
+    });
 }
 
 const char* tovrine_fields_json(void)

@@ -1,6 +1,8 @@
 // The page loads without a console error and draws the world: Vobs, whirls
 // and the cloud are found by their colours in screenshots, F1 hides and shows
-// the cloud, and at phone width the panel sits below the world.
+// the cloud, and at phone width the panel sits below the world. Zoomed in,
+// the world is drawn by nearest pixel with its figures and PNG unchanged, and
+// a click follows the Vob under it with the world's own values.
 "use strict";
 const assert = require("node:assert");
 const { testBothWays, openPage, screenshot, colourCounts, labelled, typeInto } = require("./harness.js");
@@ -13,6 +15,60 @@ const colours = {
     cloud: (r, g, b) => r <= 12 && g <= 12 && b >= 36 && b <= 72,
 };
 const cloudCorner = { x: 0, y: 0, w: 0.12, h: 0.12 };
+
+// A world of one Vob, whose figures are its own: strengthSum is its
+// strength, xSum and ySum its place.
+async function zoomAndFollow(page) {
+    const state = () => page.evaluate(async () => ({ figures: await tovrineTest.figures(), png: await tovrineTest.png() }));
+    const before = await page.evaluate(async () => {
+        const R = tovrine.records;
+        await tovrineTest.startRecord(Array.from(R.withFields(R.presetRecord(0), [["initialVobs", "1"]])), 1);
+        await tovrineTest.run(100);
+    }).then(state);
+    // The Vob's middle on the screen, through the canvas as it is shown now.
+    const vobOnScreen = () => page.evaluate(async () => {
+        const f = await tovrineTest.figures();
+        const c = document.getElementById("world").getBoundingClientRect();
+        const { width, height } = tovrineTest.worldSize();
+        return { x: c.left + ((f.xSum + 8) * c.width) / width, y: c.top + ((f.ySum + 8) * c.height) / height };
+    });
+    let at = await vobOnScreen();
+    await page.mouse.move(at.x, at.y);
+    await page.mouse.wheel({ deltaY: -600 });
+    assert.ok(await page.evaluate(() => tovrine.zoom.level()) > 2, "the wheel zooms in");
+    assert.deepStrictEqual(await state(), before, "zoomed, the same figures and PNG");
+
+    // Nearest pixel: the zoomed view has no colour the world's picture lacks.
+    at = await vobOnScreen();
+    const shot = await page.screenshot({ clip: { x: at.x - 80, y: at.y - 80, width: 160, height: 160 } });
+    const strange = await page.evaluate(async (data) => {
+        const picture = await tovrineTest.picture();
+        const known = new Set(new Uint32Array(picture.data.buffer));
+        const image = new Image();
+        image.src = `data:image/png;base64,${data}`;
+        await image.decode();
+        const c = new OffscreenCanvas(image.width, image.height);
+        const g = c.getContext("2d");
+        g.drawImage(image, 0, 0);
+        return new Uint32Array(g.getImageData(0, 0, c.width, c.height).data.buffer).filter((p) => !known.has(p)).length;
+    }, Buffer.from(shot).toString("base64"));
+    assert.strictEqual(strange, 0, "pixels of colours the world does not have");
+
+    // A click on the Vob follows it: its values are the world's, frame after frame.
+    await page.mouse.click(at.x, at.y);
+    for (const frames of [0, 50]) {
+        const f = await page.evaluate((n) => tovrineTest.run(n), frames);
+        await page.waitForFunction((f) => tovrineTest.followed().includes(`strength ${f.strengthSum},`),
+            { timeout: 5000 }, f);
+        assert.match(await page.evaluate(() => tovrineTest.followed()),
+            new RegExp(`strength ${f.strengthSum}, .* at ${f.xSum}, ${f.ySum}\\.$`), `after ${frames} more frames`);
+    }
+    await screenshot(page, "follow-zoomed");
+    await page.click("#let-go-button");
+    assert.strictEqual(await page.evaluate(() => tovrineTest.followed()), "", "let go");
+    await page.keyboard.press("0");
+    assert.strictEqual(await page.evaluate(() => tovrine.zoom.level()), 1, "0 fits the world again");
+}
 
 testBothWays("the world and its cloud", async (browser, url, name) => {
     const { page, errors } = await openPage(browser, url);
@@ -38,6 +94,9 @@ testBothWays("the world and its cloud", async (browser, url, name) => {
     // A whirl under the corner has a little of the cloud's navy.
     assert.ok(before > 1000 && again > 1000 && hidden < before / 10,
         `cloud pixels: shown ${before}, after F1 ${hidden}, after F1 again ${again}`);
+
+    if (name === "served")
+        await zoomAndFollow(page);
 
     // Full screen as in the saver: the function keys stay in it, a real
     // move of the mouse or a click leaves it.

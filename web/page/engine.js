@@ -149,6 +149,16 @@
             return this.call({ type: "halt" });
         }
 
+        // Follows the Vob at world point (x, y) or nearest it within `reach`
+        // pixels: the followed Vob, or null when none is there or followed.
+        follow(x, y, reach) {
+            return this.call({ type: "follow", x, y, reach }).then((a) => a.followed || null);
+        }
+
+        letGo() {
+            return this.call({ type: "letGo" });
+        }
+
         figures() {
             return this.call({ type: "figures" }).then((a) => a.figures);
         }

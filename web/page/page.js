@@ -77,6 +77,7 @@
         if (T.messages.text() === outOfMemory)
             T.messages.clear();
         T.heavy.worldStarted();
+        T.follow.clear();
         T.chart.clear();
         T.chart.add([started.figures], performance.now());
         T.chart.draw();
@@ -99,6 +100,7 @@
             if (a.figures)
                 T.chart.showFigures(a.figures, i);
         });
+        T.follow.update(answers[0]);
         const ended = answers.find((a) => a.ended);
         if (ended) {
             T.time.state.stopped = true;
@@ -186,6 +188,7 @@
             const enlarged = width >= w.width && height >= w.height && !page.ownPixels;
             shown.push(enlarged ? w.showAt(width, height) : w.showAt(w.width, w.height));
         });
+        T.zoom.apply();  // a zoomed view stays within the canvas's new size
         return Promise.all(shown);
     }
 
@@ -232,6 +235,8 @@
         T.pair.wire();
         T.links.wire();
         T.input.wire();
+        T.zoom.wire();
+        T.follow.make();
         wireTime();
         $("panel-button").addEventListener("click", () => {
             const side = $("side");
@@ -321,6 +326,7 @@
             return btoa(binary);
         },
         message: () => T.messages.text(),
+        followed: () => T.follow.text(),
         settled: () => T.time.settled(),
         cost: () => ({ ...T.time.cost(), rate: T.time.rate() }),
         importBytes: (bytes) => T.files.importBytes(Uint8Array.from(bytes)),

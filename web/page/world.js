@@ -78,6 +78,56 @@
             return out;
         }
 
+        // The followed Vob as the world has it, or null (none, or it died).
+        let following = false;
+        let mark = null;  // the canvas's rectangle the mark was drawn over
+        function followed() {
+            if (!following)
+                return null;
+            const f = text(M._tovrine_followed()).split(" ");
+            if (f.length < 9) {
+                following = false;
+                return null;
+            }
+            const [x, y, width, height, strength, meals] = f.slice(0, 6).map(Number);
+            return { x, y, width, height, strength, meals, look: f[6], direction: Number(f[7]), speed: Number(f[8]) };
+        }
+
+        // What goes back with every answer that ran or showed frames: the
+        // followed Vob, and whether it is gone since the last word of it.
+        function tellFollowed(answer) {
+            if (!following)
+                return;
+            answer.followed = followed();
+            if (!answer.followed)
+                answer.followGone = true;
+        }
+
+        // A ring around the followed Vob, on the canvas only: the world's
+        // picture (its PNG, its figures) is not touched. The last ring's
+        // place is put back from the picture first.
+        function drawMark() {
+            if (!context || !image)
+                return;
+            if (mark) {
+                context.putImageData(image, 0, 0, mark.x, mark.y, mark.w, mark.h);
+                mark = null;
+            }
+            const f = followed();
+            if (!f)
+                return;
+            const world = size();
+            const sx = canvas.width / world.width, sy = canvas.height / world.height;
+            const line = Math.max(2, Math.round(sx));
+            const pad = 3 * Math.max(1, sx) + line;
+            const x = Math.floor(f.x * sx - pad), y = Math.floor(f.y * sy - pad);
+            const w = Math.ceil(f.width * sx + 2 * pad), h = Math.ceil(f.height * sy + 2 * pad);
+            context.strokeStyle = "#ffd24a";
+            context.lineWidth = line;
+            context.strokeRect(x + line / 2, y + line / 2, w - line, h - line);
+            mark = { x: Math.max(0, x), y: Math.max(0, y), w, h };
+        }
+
         function record() {
             M._tovrine_load_current();
             const at = M._tovrine_record_buffer();
@@ -131,6 +181,8 @@
             const rects = new Int32Array(M.HEAPU8.buffer, changes + 4, 4 * count);
             for (let i = 0; i < 4 * count; i += 4)
                 context.putImageData(image, 0, 0, rects[i], rects[i + 1], rects[i + 2], rects[i + 3]);
+            if (following || mark)
+                drawMark();
         }
 
         // While the page lets time run and the canvas is the worker's own,
@@ -159,8 +211,10 @@
             if (report)
                 Object.assign(answer, report, { report: false });
             report = null;
-            if (M)
+            if (M) {
                 answer.figures = figures();
+                tellFollowed(answer);
+            }
         }
 
         function onAnimationFrame(now) {
@@ -176,6 +230,7 @@
                 report.ms += answer.ms;
                 report.samples.push(...answer.samples);
                 report.showMs = answer.showMs;
+                report.followGone = report.followGone || answer.followGone;
                 if (answer.ended) {
                     report.ended = answer.ended;
                     playing = false;
@@ -183,6 +238,7 @@
             }
             if (!playing || now - reported >= reportMs) {
                 report.figures = figures();
+                tellFollowed(report);
                 post(report, []);
                 report = playing ? newReport() : null;
                 reported = now;
@@ -214,6 +270,8 @@
                 return answer;
             ended = false;
             lastShown = -1;
+            following = false;
+            mark = null;
             return Object.assign(answer, { record: record(), seed: M._tovrine_seed() >>> 0, ...size(),
                 figures: figures() });
         }
@@ -245,6 +303,7 @@
             if (message.every)
                 answer.lines = lines;
             answer.figures = figures();
+            tellFollowed(answer);
             const showing = performance.now();
             show(answer, transfer);
             answer.showMs = performance.now() - showing;
@@ -298,6 +357,16 @@
                 break;
             case "figures":
                 answer.figures = figures();
+                break;
+            case "follow":
+                following = M._tovrine_follow_at(message.x, message.y, message.reach) === 1 || following;
+                answer.followed = followed();
+                drawMark();
+                break;
+            case "letGo":
+                M._tovrine_let_go();
+                following = false;
+                drawMark();
                 break;
             case "picture": {
                 const picture = pixels();
