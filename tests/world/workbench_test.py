@@ -156,7 +156,7 @@ class Until(unittest.TestCase):
         with open(os.path.join(whole, "survival.csv"), "rb") as a, \
                 open(os.path.join(until, "survival.csv"), "rb") as b:
             self.assertEqual(a.read(), b.read())
-        self.assertIn("until extinction\n", open(os.path.join(until, "manifest.txt")).read())
+        self.assertEqual(["extinction"], manifest_lines(until, "until "))
         # A run stopped where the population fell to 5: the runner alone
         # stops at the same frame, the first to meet it; its first
         # extinction, never seen, is censored there.
@@ -185,9 +185,15 @@ def folder_bytes(path):
             if name == "manifest.txt":
                 data = b"\n".join(l for l in data.split(b"\n")
                                    if not l.startswith((b"command ", b"host ", b"started ",
-                                                        b"ended ")))
+                                                        b"ended ", b"earlier ")))
             files[os.path.relpath(full, path)] = data
     return files
+
+
+def manifest_lines(folder, key):
+    """The values of a manifest's lines that start with `key`."""
+    with open(os.path.join(folder, "manifest.txt")) as f:
+        return [l[len(key):].rstrip("\n") for l in f if l.startswith(key)]
 
 
 def rows_of(path):
@@ -261,6 +267,11 @@ class Grid(unittest.TestCase):
         finished = run([SWEEP] + self.GRID + ["--out", resumed, "--resume"])
         self.assertEqual(0, finished.returncode, finished.stderr)
         self.assertEqual(folder_bytes(out), folder_bytes(resumed))
+        # The manifest keeps the killed sweep's provenance beside its own.
+        earlier = manifest_lines(resumed, "earlier ")
+        self.assertEqual(1, len(earlier), earlier)
+        self.assertRegex(earlier[0], r"^resumed: started \S+Z, never ended \(unfinished\), host "
+                         r".*, command .*--runner " + killer)
 
         # Three shards side by side under GNU parallel, merged: the same again.
         shards = work_dir("grid-shards")
@@ -273,6 +284,8 @@ class Grid(unittest.TestCase):
                      ("--merge", os.path.join(shards, "shard-%d" % k))])
         self.assertEqual(0, joined.returncode, joined.stderr)
         self.assertEqual(folder_bytes(out), folder_bytes(merged))
+        self.assertEqual(["shard %d/3: started" % k for k in (1, 2, 3)],
+                         [l[:len("shard 1/3: started")] for l in manifest_lines(merged, "earlier ")])
 
 
 def whole_folder(path):
@@ -492,9 +505,18 @@ class Designs(unittest.TestCase):
         out = work_dir("designs")
         fields = ["--field", "whirlCount=1:6", "--field", "initialVobs=2:20"]
         saltelli = os.path.join(out, "saltelli.csv")
+        refused = run([DESIGN, "saltelli"] + fields + ["--points", "10", "--out", saltelli])
+        self.assertEqual((1, False), (refused.returncode, os.path.exists(saltelli)))
+        self.assertIn("a power of 2", refused.stderr)
         made = run([DESIGN, "saltelli"] + fields + ["--points", "4", "--out", saltelli])
         self.assertEqual(0, made.returncode, made.stderr)
-        rows = read_csv(saltelli)
+        # The file says how it was made, in lines the sweep passes over.
+        with open(saltelli) as f:
+            made_by = [line for line in f if line.startswith("#")]
+        self.assertEqual(["# made by: tovrine-design saltelli --field whirlCount=1:6 --field "
+                          "initialVobs=2:20 --points 4 --out " + saltelli + "\n",
+                          "# range: whirlCount=1:6\n", "# range: initialVobs=2:20\n"], made_by)
+        rows = read_csv(saltelli)[3:]
         self.assertEqual(["whirlCount", "initialVobs"], rows[0])
         self.assertEqual(4 * 4, len(rows) - 1)
         for row in rows[1:]:
@@ -651,6 +673,25 @@ class Plot(unittest.TestCase):
                 text = svg.read()
             self.assertIn("<svg", text)
             self.assertIn("A Green Sign (Doreroder)", text)
+        # Drawn into the sweep's folder: the pictures say what made the
+        # sweep; two algorithms that keep one Vob each both show; and --force
+        # clears the folder with its pictures, but not a file of its own.
+        drawn = run([PLOT, "compare", sweep, "--out", os.path.join(sweep, "population")])
+        self.assertEqual(0, drawn.returncode, drawn.stderr)
+        with open(os.path.join(sweep, "population.png"), "rb") as png:
+            picture = png.read()
+        command = manifest_lines(sweep, "command ")[0]
+        self.assertIn(b"Tovrine command\x00" + command.encode(), picture)
+        with open(os.path.join(sweep, "population.svg")) as svg:
+            self.assertIn("(the same line as The Tovrine)", svg.read())
+        again = [SWEEP, "--preset", "1", "--seeds", "1", "--frames", "10", "--out", sweep, "--force"]
+        self.assertEqual(0, run(again).returncode)
+        self.assertFalse(os.path.exists(os.path.join(sweep, "population.png")))
+        with open(os.path.join(sweep, "notes.txt"), "w") as f:
+            f.write("mine\n")
+        kept = run(again)
+        self.assertEqual(1, kept.returncode)
+        self.assertIn("holds notes.txt, which no sweep writes", kept.stderr)
 
 
 class CsvFile(unittest.TestCase):

@@ -37,6 +37,7 @@ MEASURES = {
     "extinctions": "extinctions per run (extinctions)",
     "food_at_end": "food deposits at the end (deposits)",
     "first_extinction": "first extinction (frames)",
+    "until_frame": "frame where --until held (frames)",
 }
 
 

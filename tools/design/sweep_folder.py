@@ -14,6 +14,21 @@ def sweep_words(sweep):
     return []
 
 
+def sweep_provenance(sweep):
+    """The manifest's commit and command: {'commit': ..., 'command': ...},
+    without the keys it lacks."""
+    found = {}
+    try:
+        with open(os.path.join(sweep, "manifest.txt")) as f:
+            for line in f:
+                key, _, value = line.rstrip("\n").partition(" ")
+                if key in ("commit", "command") and key not in found:
+                    found[key] = value
+    except OSError:
+        pass
+    return found
+
+
 def fixed_text(sweep):
     """What the sweep held fixed: every --set field, the record files the
     algorithms came from and the design it swept. '' when nothing was."""

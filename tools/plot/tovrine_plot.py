@@ -11,7 +11,9 @@
   tovrine_plot.py outcome SWEEP_DIR --x FIELD [--lines FIELD] [--measure M] --out PREFIX
       a figure of each design point against a varied field: mean across seeds
       with its 95 % confidence band, one line per value of a second field
-      (design.csv of tovrine-sweep --vary)
+      (design.csv of tovrine-sweep --vary); for a design whose other fields
+      vary too (LHS, Sobol), a scatter of the design points; the first
+      extinction as its restricted mean, with the share of runs censored
   tovrine_plot.py survival SWEEP_DIR --out PREFIX
       share of runs not yet died out against the frame, one curve per design
       point; runs that never died out count until their last frame
@@ -29,7 +31,7 @@ import sys
 # The field table with units, shared with tools/design.
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "design"))
 import record_fields  # noqa: E402
-from sweep_folder import fixed_text, sweep_words  # noqa: E402
+from sweep_folder import fixed_text, sweep_provenance, sweep_words  # noqa: E402
 
 # Debian's python3 with python3-matplotlib (scripts/install-deps.sh): the
 # first line names it, not whichever python3 comes first on the PATH. Loaded
@@ -109,16 +111,21 @@ def finish(figure, axes, args, title, xlabel, ylabel, counts=True):
     handles, _ = axes.get_legend_handles_labels()
     if len(handles) < 2 and axes.get_legend() is not None:
         axes.get_legend().remove()
-    save(figure, args.out, args.dpi)
+    save(figure, args.out, args.dpi, getattr(args, "sweep", None))
 
 
-def save(figure, prefix, dpi=110):
+def save(figure, prefix, dpi=110, sweep=None):
+    """PNG and SVG; a sweep's pictures carry its manifest's commit and
+    command in their metadata (PNG text chunks, the SVG's description)."""
     directory = os.path.dirname(prefix)
     if directory:
         os.makedirs(directory, exist_ok=True)
+    made = sweep_provenance(sweep) if sweep else {}
     figure.tight_layout()
-    figure.savefig(prefix + ".png", dpi=dpi)
-    figure.savefig(prefix + ".svg", metadata={"Date": None})
+    figure.savefig(prefix + ".png", dpi=dpi,
+                   metadata={"Tovrine %s" % key: value for key, value in made.items()})
+    figure.savefig(prefix + ".svg", metadata={
+        "Date": None, "Description": "; ".join("%s: %s" % kv for kv in made.items()) or None})
     plt.close(figure)
     print(prefix + ".png", prefix + ".svg")
 
@@ -204,18 +211,31 @@ def plot_compare(args):
     # differ so that each still shows, and the legend gives the end figure.
     styles = ["-", "--", "-.", ":"]
     named = len(groups) <= MOST_NAMED
+    # Lines of equal values would hide each other whatever their style: each
+    # is drawn wider than the ones after it, so it shows as their border, and
+    # the legend says which line it shares.
+    series = {name: ([number(r, "frame", path, int) for r in rows],
+                     [number(r, "median", path) for r in rows]) for name, rows in groups.items()}
+    first_of = {}
+    for name, line in series.items():
+        first_of.setdefault(repr(line), name)
+    later = {key: sum(1 for other in series.values() if repr(other) == key) for key in first_of}
     for i, (name, rows) in enumerate(groups.items()):
-        frames = [number(r, "frame", path, int) for r in rows]
+        frames, medians = series[name]
         colour = colours(i % 10)
-        medians = [number(r, "median", path) for r in rows]
+        key = repr(series[name])
+        later[key] -= 1
+        same = first_of[key] if first_of[key] != name else ""
         if named:
             axes.fill_between(frames, [max(0, number(r, "q1", path)) for r in rows],
                               [number(r, "q3", path) for r in rows],
                               color=colour, alpha=0.18, linewidth=0)
-        axes.plot(frames, medians, color=colour, linewidth=1.8 if named else 0.7,
-                  linestyle=styles[i % len(styles)] if named else "-",
-                  label="%s%s: %g at frame %d" % (name, sources.get(name, ""), medians[-1],
-                                                  frames[-1]) if named else None)
+        axes.plot(frames, medians, color=colour,
+                  linewidth=(1.8 + 2.2 * later[key]) if named else 0.7,
+                  linestyle=styles[i % len(styles)] if named and not later[key] else "-",
+                  label="%s%s: %g at frame %d%s" % (
+                      name, sources.get(name, ""), medians[-1], frames[-1],
+                      " (the same line as %s)" % same if same else "") if named else None)
     ylabel = "Vobs alive (Vobs)"
     if args.log:
         # Linear from 0 to 1, so that an empty world still shows.
@@ -288,6 +308,7 @@ def plot_lifetimes(args):
 
 
 MEASURES = {
+    "first_extinction": "first extinction (frames)",
     "mean_population": "mean Vobs alive (Vobs)",
     "lowest_population": "fewest Vobs alive (Vobs)",
     "highest_population": "most Vobs alive (Vobs)",
@@ -311,7 +332,11 @@ def plot_outcome(args):
     measure = args.measure
     if measure not in MEASURES:
         raise PlotError("--measure is one of %s" % ", ".join(MEASURES))
-    columns = [measure + "_mean", args.x]
+    # The first extinction is a time to an event: each point's restricted
+    # mean up to --frames, with the share of its runs censored, and no band.
+    timed = measure == "first_extinction"
+    value_column = "first_extinction_restricted_mean" if timed else measure + "_mean"
+    columns = [value_column, args.x]
     if args.lines:
         columns.append(args.lines)
     rows = read_rows(path, columns)
@@ -320,13 +345,16 @@ def plot_outcome(args):
         raise PlotError("%s: no design point left to draw" % path)
     with open(path, newline="") as f:
         header = next(csv.reader(f))
-    low_column, high_column, level = interval_columns(header, measure)
+    low_column, high_column, level = (value_column, value_column, None) if timed \
+        else interval_columns(header, measure)
     fields = [f for f in header[header.index("source") + 1:header.index("runs")] if f != "point"]
     others = [f for f in fields if f not in (args.x, args.lines)
               and len({r[f] for r in rows}) > 1]
-    if others:
+    if others and "point" not in header:
         raise PlotError("%s also varies %s: choose one value with --where FIELD=VALUE"
                         % (path, ", ".join(others)))
+    if others:
+        return plot_scatter(args, path, rows, value_column, others, timed)
     groups = {}
     for row in rows:
         label = row["name"] if len({r["name"] for r in rows}) > 1 else ""
@@ -341,7 +369,7 @@ def plot_outcome(args):
     for i, (label, group) in enumerate(groups.items()):
         group.sort(key=lambda r: number(r, args.x, path))
         xs = [number(r, args.x, path) for r in group]
-        means = [number(r, measure + "_mean", path) for r in group]
+        means = [number(r, value_column, path) for r in group]
         # One seed leaves no interval: its cells are empty. A count's band
         # stops at 0, below which no count goes.
         low = [max(0.0, number(r, low_column, path)) if r[low_column] else m
@@ -365,14 +393,64 @@ def plot_outcome(args):
     axes.grid(alpha=0.3)
     axes.legend(loc="upper left", bbox_to_anchor=(1.01, 1.0), fontsize="small",
                 title=args.lines or None, title_fontsize="small")
+    what = MEASURES[measure].split(" (")[0]
+    summary = "mean across %s with its %s %% confidence band" % (seeds, level)
+    if timed:
+        what = "restricted mean time to the first extinction up to frame %s" \
+            % design.get("--frames", "?")
+        summary = "over %s; %s" % (seeds, censored_text(rows, path))
     finish(figure, axes, args, title_lines(
         "%s: %s%s against %s" % (", ".join(names) if len(names) <= 2
-                                 else "%d algorithms" % len(names),
-                                 MEASURES[measure].split(" (")[0], window, args.x),
-        "mean across %s with its %s %% confidence band%s"
-        % (seeds, level, "".join("; %s = %s" % w for w in args.where)),
+                                 else "%d algorithms" % len(names), what, window, args.x),
+        summary + "".join("; %s = %s" % w for w in args.where),
         fixed_text(args.sweep)),
-        record_fields.axis_label(args.x), MEASURES[measure] + window)
+        record_fields.axis_label(args.x), value_label(measure) + window)
+
+
+def value_label(measure):
+    """The vertical axis: a time to an event is its restricted mean."""
+    if measure == "first_extinction":
+        return "restricted mean of the first extinction (frames)"
+    return MEASURES[measure]
+
+
+def censored_text(rows, path):
+    """The share of a time to an event's runs censored, over design points."""
+    runs = sum(number(r, "runs", path, int) for r in rows)
+    censored = sum(number(r, "runs", path, int) - number(r, "runs_died_out", path, int)
+                   for r in rows)
+    shares = [number(r, "first_extinction_censored_share", path) for r in rows]
+    if not censored:
+        return "no run censored"
+    return "%d of %d runs censored (never died out; %.0f %% to %.0f %% per point)" % (
+        censored, runs, 100 * min(shares), 100 * max(shares))
+
+
+def plot_scatter(args, path, rows, value_column, others, timed):
+    """A design over several fields (LHS, Sobol): each design point's figure
+    against one field while the others vary, coloured by the first other."""
+    figure, axes = plt.subplots(figsize=(10, 6))
+    xs = [number(r, args.x, path) for r in rows]
+    ys = [number(r, value_column, path) for r in rows]
+    shade = [number(r, others[0], path) for r in rows]
+    drawn = axes.scatter(xs, ys, c=shade, cmap="viridis", s=28, edgecolors="black",
+                         linewidths=0.3, clip_on=False)
+    figure.colorbar(drawn, ax=axes, label=record_fields.axis_label(others[0]))
+    axes.grid(alpha=0.3)
+    names = sorted({r["name"] for r in rows})
+    what = MEASURES[args.measure].split(" (")[0]
+    summary = "each dot a design point, its mean across %s" % seed_range(args.sweep)
+    if timed:
+        what = "restricted mean time to the first extinction up to frame %s" \
+            % sweep_design(args.sweep).get("--frames", "?")
+        summary = "each dot a design point across %s; %s" % (seed_range(args.sweep),
+                                                             censored_text(rows, path))
+    finish(figure, axes, args, title_lines(
+        "%s: %s against %s" % (", ".join(names) if len(names) <= 2
+                               else "%d algorithms" % len(names), what, args.x),
+        summary, "%s vary%s too" % (", ".join(others), "" if len(others) > 1 else "s"),
+        fixed_text(args.sweep)),
+        record_fields.axis_label(args.x), value_label(args.measure))
 
 
 def plot_survival(args):
@@ -419,6 +497,12 @@ def plot_survival(args):
         # The runs still alive at the end are censored there: a mark, and
         # how many, beside the curve's end.
         censored = sum(number(r, "censored", path, int) for r in group if "censored" in r)
+        # A run that --until stopped before the end is censored where it stopped.
+        early = [(f, s) for f, s, r in zip(frames, survival, group)
+                 if f < last and number(r, "censored", path, int)]
+        if early:
+            axes.plot([f for f, _ in early], [s for _, s in early], marker="|", markersize=9,
+                      markeredgewidth=1.5, color=colour, linestyle="none")
         if censored:
             axes.plot([last], [survival[-1]], marker="+", markersize=12, markeredgewidth=2,
                       color=colour, linestyle="none", clip_on=False)
@@ -429,11 +513,23 @@ def plot_survival(args):
         axes.plot([0, last], [1, 1], color="dimgray", linewidth=2.2, alpha=0.6,
                   label="no run died out (%d design point%s: %s)"
                   % (len(level), "s" if len(level) > 1 else "", "; ".join(shown)))
-        # Every one of their runs is censored at the end.
-        axes.plot([last], [1], marker="+", markersize=12, markeredgewidth=2, color="dimgray",
-                  linestyle="none", clip_on=False)
+        # Every one of their runs is censored: at the end, or where --until
+        # stopped it.
+        early = sorted({number(r, "frame", path, int) for label in level for r in groups[label]
+                        if number(r, "frame", path, int) < last
+                        and number(r, "censored", path, int)})
+        if early:
+            axes.plot(early, [1] * len(early), marker="|", markersize=9, markeredgewidth=1.5,
+                      color="dimgray", linestyle="none")
+        at_end = sum(number(r, "censored", path, int) for label in level for r in groups[label]
+                     if number(r, "frame", path, int) == last)
+        if at_end:
+            axes.plot([last], [1], marker="+", markersize=12, markeredgewidth=2,
+                      color="dimgray", linestyle="none", clip_on=False)
         runs = sum(number(groups[label][0], "at_risk", path, int) for label in level)
-        axes.annotate("%d censored" % runs, (last, 1), textcoords="offset points",
+        axes.annotate("%d censored%s" % (runs, "" if at_end == runs else
+                                         ", %d before the end" % (runs - at_end)),
+                      (last, 1), textcoords="offset points",
                       xytext=(-6, -12), ha="right", fontsize="small", color="dimgray")
     axes.set_xlim(0, last)
     axes.set_ylim(0, 1.04)
@@ -451,10 +547,15 @@ def plot_survival(args):
     # The one line for the points where no run died out needs no legend,
     # but its points are named.
     alone = "no run died out: " + "; ".join(level) if level and not dropping else ""
+    runs = sum(number(g[0], "at_risk", path, int) for g in groups.values())
+    censored_runs = sum(number(r, "censored", path, int) for g in groups.values() for r in g)
+    share = "%d of %d runs censored (%.0f %%)" % (censored_runs, runs,
+                                                 100.0 * censored_runs / max(runs, 1))
     finish(figure, axes, args, title_lines(
         "%sRuns whose first civilization still lives (Kaplan-Meier), over %s%s"
         % (names[0] + ": " if len(names) == 1 else "", seed_range(args.sweep), one), alone,
-        "+: runs still alive at the end, censored there%s" % band_text,
+        "+: runs alive at the end, |: runs stopped alive before it, censored there: %s%s"
+        % (share, band_text),
         fixed_text(args.sweep)),
         "frame", "share of runs not yet died out", counts=False)
 
@@ -476,8 +577,9 @@ def add_common(parser):
 
 
 def main():
-    # argparse formats help texts with %: a percent sign is written %%.
-    parser = argparse.ArgumentParser(description=__doc__.replace("%", "%%"),
+    # A raw description is printed as it is (only help texts are formatted
+    # with %, where a percent sign is written %%).
+    parser = argparse.ArgumentParser(description=__doc__,
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
     commands = parser.add_subparsers(dest="command", required=True)
     run = commands.add_parser("run", help="population over time of one run")

@@ -26,11 +26,16 @@ bool parseDesign(const std::string& text, SweepOptions& options, std::string& er
             end = text.size();
         lines.push_back(text.substr(start, end - start));
     }
-    if (lines.empty()) {
+    // Lines that start with # say how the design was made (tovrine-design
+    // writes its command and the fields' ranges there); they come first.
+    size_t header = 0;
+    while (header < lines.size() && lines[header].rfind('#', 0) == 0)
+        ++header;
+    if (header == lines.size()) {
         error = where + " is empty: it wants a header of field names";
         return false;
     }
-    options.designFields = designCells(lines[0]);
+    options.designFields = designCells(lines[header]);
     for (size_t f = 0; f < options.designFields.size(); ++f) {
         const std::string& name = options.designFields[f];
         if (findRecordField(name) == nullptr) {
@@ -51,7 +56,7 @@ bool parseDesign(const std::string& text, SweepOptions& options, std::string& er
             }
     }
     options.designRows.clear();
-    for (size_t l = 1; l < lines.size(); ++l) {
+    for (size_t l = header + 1; l < lines.size(); ++l) {
         if (designCells(lines[l]) == std::vector<std::string>{""})
             continue;  // a blank line, often the last
         const std::vector<std::string> cells = designCells(lines[l]);

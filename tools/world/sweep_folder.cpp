@@ -74,8 +74,29 @@ bool readManifest(const std::string& path, Manifest& manifest)
             manifest.commit = value;
         else if (key == "sha256")
             manifest.digests.push_back(value);
+        else if (key == "command")
+            manifest.command = value;
+        else if (key == "host")
+            manifest.host = value;
+        else if (key == "started")
+            manifest.started = value;
+        else if (key == "ended")
+            manifest.ended = value;
+        else if (key == "earlier")
+            manifest.earlier.push_back(value);
     }
     return !manifest.design.empty();
+}
+
+void addEarlierProcess(const Manifest& manifest, const std::string& role,
+                       std::vector<std::string>& earlier)
+{
+    earlier.insert(earlier.end(), manifest.earlier.begin(), manifest.earlier.end());
+    earlier.push_back(role + ": started " + manifest.started + ", " +
+                      (manifest.ended.empty() ? "never ended" : "ended " + manifest.ended) + " (" +
+                      manifest.state + "), host " + manifest.host +
+                      (manifest.commit.empty() ? "" : ", commit " + manifest.commit) +
+                      ", command " + manifest.command);
 }
 
 std::string hostName()
@@ -151,6 +172,8 @@ bool ManifestWriter::write(const std::vector<Job>& jobs, const std::string& stat
         << "started " << provenance_.started << "\n";
     if (ended)
         out << "ended " << utcNow() << "\n";
+    for (const std::string& line : provenance_.earlier)
+        out << "earlier " << oneLine(line) << "\n";
     for (const std::string& digest : provenance_.digests)
         out << "sha256 " << digest << "\n";
     out << "design " << joined(designArguments(options_), "\t") << "\n"
@@ -199,12 +222,31 @@ bool isInputFile(const std::string& name)
     return name.rfind("record-", 0) == 0 || name.rfind("design.csv", 0) == 0;
 }
 
+bool endsWith(const std::string& name, const std::string& end)
+{
+    return name.size() > end.size() && name.compare(name.size() - end.size(), end.size(), end) == 0;
+}
+
+// What the plot script and tovrine-design write beside a sweep's tables: its
+// pictures, and the sensitivity tables, whose rows name a field each.
+bool isDrawnFromSweep(const fs::path& path)
+{
+    const std::string name = path.filename().string();
+    if (endsWith(name, ".png") || endsWith(name, ".svg"))
+        return true;
+    std::ifstream in(path);
+    std::string header;
+    return endsWith(name, ".csv") && std::getline(in, header) &&
+           header.rfind("name,source,field,", 0) == 0;
+}
+
 // What a sweep leaves and --force may clear: nothing else is ever removed.
 bool isSweepFile(const fs::directory_entry& entry)
 {
     const std::string name = entry.path().filename().string();
     if (!entry.is_directory())
-        return isSweepFileName(name, false);
+        return isSweepFileName(name, false) ||
+               (entry.is_regular_file() && isDrawnFromSweep(entry.path()));
     if (!isSweepFileName(name, true))
         return false;
     std::error_code code;
@@ -248,7 +290,8 @@ bool prepareFolder(const SweepOptions& options, bool& resumed, std::string& erro
                 if (!isSweepFile(entry)) {
                     error = "\"" + directory.string() + "\" holds " +
                             entry.path().filename().string() +
-                            ", which no sweep writes: --force clears only a sweep's files";
+                            ", which no sweep writes: --force clears only a sweep's files and "
+                            "what was drawn from them";
                     return false;
                 }
             for (const fs::directory_entry& entry : entries)

@@ -26,6 +26,11 @@ struct Manifest {
     std::string state;
     std::string commit;
     std::vector<std::string> digests;  // its sha256 lines
+    std::string command;
+    std::string host;
+    std::string started;
+    std::string ended;
+    std::vector<std::string> earlier;  // its earlier lines
 };
 
 bool readManifest(const std::string& path, Manifest& manifest);
@@ -38,7 +43,15 @@ struct Provenance {
     std::string started;               // UTC, ISO 8601
     std::string commit;                // empty when not built from git
     std::vector<std::string> digests;  // "NAME SHA256" lines: programs, then inputs
+    // The processes whose runs the folder holds besides this one's: the
+    // sweeps it resumes, the shards it merges (and theirs), one line each.
+    std::vector<std::string> earlier;
 };
+
+// A manifest's own process as one line of a later manifest's history, after
+// the lines of its own: "resumed: started ..., ended ..., host ..., command ...".
+void addEarlierProcess(const Manifest& manifest, const std::string& role,
+                       std::vector<std::string>& earlier);
 
 // The programs' and inputs' digests, the host and the start time.
 bool collectProvenance(const SweepOptions& options, const std::string& command,

@@ -107,6 +107,10 @@ int sweep(SweepOptions options, const std::string& command)
     if (!takeFolder(lock, options, command, "", resumed, points, error) ||
         !collectProvenance(options, command, runner, provenance, error))
         return sweepFailed(error);
+    // A resumed folder keeps the provenance of the processes that began it.
+    Manifest before;
+    if (resumed && readManifest((fs::path(options.outDirectory) / manifestName).string(), before))
+        addEarlierProcess(before, "resumed", provenance.earlier);
 
     const std::string runsDirectory = (fs::path(options.outDirectory) / "runs").string();
     const std::vector<DesignPoint> grid = designPoints(options);

@@ -138,6 +138,10 @@ int mergeShards(const SweepOptions& mergeOptions, const std::vector<std::string>
     // What made the runs: the shards' programs and inputs.
     provenance.commit = manifests[0].commit;
     provenance.digests = manifests[0].digests;
+    for (size_t k = 0; k < folderOfShard.size(); ++k)
+        for (size_t i = 0; i < manifests.size(); ++i)
+            if (folders[i] == folderOfShard[k])
+                addEarlierProcess(manifests[i], "shard " + manifests[i].shard, provenance.earlier);
     const fs::path runs = fs::path(options.outDirectory) / "runs";
     std::vector<Job> jobs = jobsOf(options, designPoints(options).size());
     std::vector<RunSummary> summaries(jobs.size());
