@@ -93,13 +93,16 @@ async function targets() {
 // Opens the page at a viewport size and waits for its world, paused; every console
 // error, page error and failed request is collected in `errors`.
 // `device` (puppeteer's KnownDevices) emulates a phone or tablet instead of
-// a desktop window of width x height.
-async function openPage(browser, url, { width = 1280, height = 800, device, beforeLoad } = {}) {
+// a desktop window of width x height; `media` emulates CSS media features
+// ([{ name, value }]).
+async function openPage(browser, url, { width = 1280, height = 800, device, beforeLoad, media } = {}) {
     const page = await browser.newPage();
     const errors = [];
     page.on("console", (m) => m.type() === "error" && errors.push(`console: ${m.text()}`));
     page.on("pageerror", (e) => errors.push(`page: ${e.message}`));
     page.on("requestfailed", (r) => errors.push(`request: ${r.url()} ${r.failure().errorText}`));
+    if (media)
+        await page.emulateMediaFeatures(media);
     if (device)
         await page.emulate(device);
     else

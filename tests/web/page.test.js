@@ -2,7 +2,9 @@
 // and the cloud are found by their colours in screenshots, F1 hides and shows
 // the cloud, and at phone width the panel sits below the world. Zoomed in,
 // the world is drawn by nearest pixel with its figures and PNG unchanged, and
-// a click follows the Vob under it with the world's own values.
+// a click follows the Vob under it with the world's own values. "?" lists
+// the keys; the embed form of the link shows the world alone, paused for a
+// system that asks for less motion.
 "use strict";
 const assert = require("node:assert");
 const { testBothWays, openPage, screenshot, colourCounts, labelled, typeInto } = require("./harness.js");
@@ -70,6 +72,28 @@ async function zoomAndFollow(page) {
     assert.strictEqual(await page.evaluate(() => tovrine.zoom.level()), 1, "0 fits the world again");
 }
 
+async function keysAndEmbed(browser, page) {
+    await page.focus("#world");
+    await page.keyboard.press("?");
+    assert.ok(await page.$eval("#keys-help", (d) => d.open), "? shows the keys");
+    await page.click("#keys-help button");
+    const { code, record, seed } = await page.evaluate(() => ({ code: document.getElementById("embed-code").value,
+        record: tovrineTest.appliedRecord(), seed: tovrineTest.seed() }));
+    const src = code.match(/<iframe src="([^"]+)"/)[1].replace(/&amp;/g, "&");
+    const embedded = await openPage(browser, src, { width: 640, height: 480,
+        media: [{ name: "prefers-reduced-motion", value: "reduce" }] });
+    const seen = await embedded.page.evaluate(() => ({
+        shown: ["bar", "side", "world"].map((id) => document.getElementById(id).getClientRects().length > 0),
+        world: document.getElementById("world").getBoundingClientRect().width,
+        record: tovrineTest.appliedRecord(), seed: tovrineTest.seed(), message: tovrineTest.message() }));
+    assert.deepStrictEqual(seen.shown, [false, false, true], "embedded: the world without the bar and the panel");
+    assert.ok(seen.world >= 630, `the world fills the frame: ${seen.world}`);
+    assert.deepStrictEqual([seen.record, seen.seed], [record, seed], "the same world");
+    assert.match(seen.message, /^Less motion/, "paused for a system that asks for less motion");
+    assert.deepStrictEqual(embedded.errors, []);
+    await embedded.page.close();
+}
+
 testBothWays("the world and its cloud", async (browser, url, name) => {
     const { page, errors } = await openPage(browser, url);
     await page.evaluate(async () => {
@@ -95,8 +119,10 @@ testBothWays("the world and its cloud", async (browser, url, name) => {
     assert.ok(before > 1000 && again > 1000 && hidden < before / 10,
         `cloud pixels: shown ${before}, after F1 ${hidden}, after F1 again ${again}`);
 
-    if (name === "served")
+    if (name === "served") {
         await zoomAndFollow(page);
+        await keysAndEmbed(browser, page);
+    }
 
     // Full screen as in the saver: the function keys stay in it, a real
     // move of the mouse or a click leaves it.

@@ -152,6 +152,7 @@
 
     function worldRunning() {
         followWorld();
+        T.extras.worldRunning();
     }
 
     // A world the person chose (Apply, an import) is kept for the next visit.

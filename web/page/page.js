@@ -237,6 +237,7 @@
         T.input.wire();
         T.zoom.wire();
         T.follow.make();
+        T.extras.wire();
         wireTime();
         $("panel-button").addEventListener("click", () => {
             const side = $("side");
@@ -285,6 +286,8 @@
                 await startWorld(window.tovrineWorldSize.fitted(R.presetRecord(0)), null);
         }
         page.ready = true;
+        if (T.extras.startsPaused())
+            T.time.setPaused(true);
         T.time.begin();
         resolveReady();
     }

@@ -54,6 +54,10 @@
     const fullScreen = document.getElementById("fullscreen-button");
     fullScreen.after(button);
 
-    if (kept())
+    // The embed form of a link (?embed) shows the world alone for good: no
+    // bar, no panel, and no saver mode kept from another visit.
+    if (/[?&]embed(=|&|$)/.test(window.location.search))
+        root.classList.add("embed");
+    else if (kept())
         set(true, true);
 })();

@@ -21,7 +21,7 @@
     // alone in the window (the saver mode, full screen), the whole window.
     function places() {
         const width = root.clientWidth, height = window.innerHeight;
-        if (root.classList.contains("full-view") || document.fullscreenElement) {
+        if (root.classList.contains("full-view") || root.classList.contains("embed") || document.fullscreenElement) {
             const whole = { w: width, h: height };
             return { beside: whole, below: whole };
         }
