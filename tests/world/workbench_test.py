@@ -480,12 +480,18 @@ class FullDisk(unittest.TestCase):
             print("SKIPPED: no unshare here to mount a tmpfs with")
             self.skipTest("no unshare here")
         out = work_dir("full-disk")
+        # Then a sweep with no room for its first manifest, resumed once
+        # there is room again.
+        tiny = "%s --preset 2 --seeds 1-2 --frames 20 --out %s/none/sweep" % (SWEEP, out)
         script = ("mount -t tmpfs -o size=96k tovrine-full %s && "
                   "%s --preset 2 --seeds 1-2 --frames 4000 --keep-csv --jobs 1 --out %s/sweep; "
                   "echo \"sweep exit $?\"; cat %s/sweep/manifest.txt; "
                   "mkdir %s/small && mount -t tmpfs -o size=4k tovrine-full %s/small && "
-                  "%s --frames 100 --png %s/small --every 100; echo \"pictures exit $?\""
-                  % (out, SWEEP, out, out, out, out, WORLD, out))
+                  "%s --frames 100 --png %s/small --every 100; echo \"pictures exit $?\"; "
+                  "mkdir %s/none && mount -t tmpfs -o size=64k tovrine-full %s/none && "
+                  "dd if=/dev/zero of=%s/none/filler bs=4k 2>/dev/null; %s; echo \"none exit $?\"; "
+                  "rm %s/none/filler; %s --resume; echo \"resumed exit $?\""
+                  % (out, SWEEP, out, out, out, out, WORLD, out, out, out, out, tiny, out, tiny))
         namespace = ["unshare", "--mount"] + ([] if os.getuid() == 0 else ["--map-root-user"])
         result = run(namespace + ["sh", "-c", script])
         if "sweep exit" not in result.stdout:
@@ -493,11 +499,15 @@ class FullDisk(unittest.TestCase):
             self.skipTest("no tmpfs can be mounted here: " + result.stderr.strip())
         self.assertIn("sweep exit 1", result.stdout)
         self.assertIn("No space left on device", result.stderr)
+        # The run's own words, though it wrote them on a full disk.
         self.assertIn("state failed: ", result.stdout)
+        self.assertIn("tovrine-world: writing CSV file", result.stdout.split("state ")[1])
         self.assertIn("No space left on device", result.stdout.split("state ")[1])
         # A picture cut off by the full disk is a failure too, not a frame.
         self.assertIn("pictures exit 1", result.stdout)
         self.assertIn("frame-000100.png: No space left on device", result.stderr)
+        self.assertIn("none exit 1", result.stdout)
+        self.assertIn("resumed exit 0", result.stdout)
 
 
 class Designs(unittest.TestCase):

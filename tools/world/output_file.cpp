@@ -73,27 +73,10 @@ bool writeFileWhole(const std::string& path, const std::string& text, std::strin
     return false;
 }
 
-namespace {
-
-// An existing file of ours, emptied for new bytes; a link is refused.
-std::FILE* reopenFile(const std::string& path)
-{
 #ifdef _WIN32
-    return std::fopen(path.c_str(), "wb");
-#else
-    const int fd = open(path.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC);
-    std::FILE* file = fd < 0 ? nullptr : fdopen(fd, "wb");
-    if (file == nullptr && fd >= 0)
-        close(fd);
-    return file;
-#endif
-}
-
-}  // namespace
-
 bool overwriteFile(const std::string& path, const std::string& text, std::string& error)
 {
-    std::FILE* file = reopenFile(path);
+    std::FILE* file = std::fopen(path.c_str(), "wb");
     int failure = 0;
     if (file == nullptr)
         failure = failureCode();
@@ -102,6 +85,30 @@ bool overwriteFile(const std::string& path, const std::string& text, std::string
     error = writeError(path, failure);
     return false;
 }
+#else
+bool overwriteFile(const std::string& path, const std::string& text, std::string& error)
+{
+    // Written over the old bytes and cut to length only then: the file's
+    // own blocks (and any room kept beyond its end) take the new ones, so
+    // no block is given up to the full disk in between.
+    const int fd = open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+    int failure = fd < 0 ? errno : 0;
+    for (size_t at = 0; failure == 0 && at < text.size();) {
+        const ssize_t wrote =
+            pwrite(fd, text.data() + at, text.size() - at, static_cast<off_t>(at));
+        if (wrote < 0 && errno != EINTR)
+            failure = errno;
+        at += wrote > 0 ? static_cast<size_t>(wrote) : 0;
+    }
+    if (failure == 0 && ftruncate(fd, static_cast<off_t>(text.size())) != 0)
+        failure = errno;
+    if (fd >= 0 && close(fd) != 0 && failure == 0)
+        failure = errno;
+    if (failure != 0)
+        error = writeError(path, failure);
+    return failure == 0;
+}
+#endif
 
 bool readWholeFile(const std::string& path, std::string& bytes, std::string& error)
 {

@@ -19,8 +19,8 @@ std::string writeError(const std::string& path, int code);
 bool writeFileWhole(const std::string& path, const std::string& text, std::string& error);
 
 // Replaces PATH's bytes in place: the last resort on a full disk, where a
-// second copy beside the first has no room but the first's blocks do. A
-// link is not followed.
+// second copy beside the first has no room but the first's blocks (and room
+// kept beyond its end) do. A link is not followed.
 bool overwriteFile(const std::string& path, const std::string& text, std::string& error);
 
 // The bytes of a whole file; false with `error` set.

@@ -2,7 +2,9 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,18 +18,57 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// Where a child's standard error goes: a file in memory, so that a full
+// disk cannot lose why a run failed; -1 when none can be made (the child
+// then writes the command's error file).
+int memoryForErrors() { return memfd_create("tovrine-run-stderr", MFD_CLOEXEC); }
+
+// The last bytes of what a child wrote on standard error: enough for its
+// last lines, whatever it wrote before.
+std::string tailOf(int fd)
+{
+    constexpr off_t kept = 4096;
+    struct stat status {};
+    if (fd < 0 || fstat(fd, &status) != 0)
+        return "";
+    const off_t from = status.st_size > kept ? status.st_size - kept : 0;
+    std::string text(static_cast<size_t>(status.st_size - from), '\0');
+    const ssize_t got = pread(fd, text.data(), text.size(), from);
+    text.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    return text;
+}
+
+std::string errorsOf(const PoolCommand& command, int memory)
+{
+    if (memory >= 0) {
+        std::string said = tailOf(memory);
+        close(memory);
+        return said;
+    }
+    const int fd = open(command.errorPath.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    std::string said = tailOf(fd);
+    if (fd >= 0)
+        close(fd);
+    unlink(command.errorPath.c_str());
+    return said;
+}
+
 // In the child: dies with the parent, takes signals as usual again, stdout
-// to nothing, stderr to its file, then the program.
-[[noreturn]] void execCommand(const PoolCommand& command, pid_t parent, const sigset_t& mask)
+// to nothing, stderr to memory or its file, then the program.
+[[noreturn]] void execCommand(const PoolCommand& command, int memory, pid_t parent,
+                              const sigset_t& mask)
 {
     prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (getppid() != parent)
         _exit(127);  // the parent died before the line above
     sigprocmask(SIG_SETMASK, &mask, nullptr);
     int devNull = open("/dev/null", O_WRONLY);
-    // A new file of the run's own: a link planted under its name is not followed.
-    unlink(command.errorPath.c_str());
-    int errors = open(command.errorPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0644);
+    int errors = memory;
+    if (errors < 0) {
+        // A new file of the run's own: a link planted under its name is not followed.
+        unlink(command.errorPath.c_str());
+        errors = open(command.errorPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0644);
+    }
     if (devNull >= 0)
         dup2(devNull, STDOUT_FILENO);
     if (errors >= 0)
@@ -106,6 +147,7 @@ PoolResult runProcessPool(const std::vector<PoolCommand>& commands, int width,
 
     PoolResult result;
     std::map<pid_t, size_t> running;
+    std::map<pid_t, int> errorsIn;  // a child's memory for its stderr, or -1
     size_t next = 0;
     size_t done = 0;
     bool ok = true;
@@ -113,14 +155,18 @@ PoolResult runProcessPool(const std::vector<PoolCommand>& commands, int width,
     while (ok && (next < commands.size() || !running.empty())) {
         while (next < commands.size() && static_cast<int>(running.size()) < width) {
             std::fflush(nullptr);
+            const int memory = memoryForErrors();
             pid_t child = fork();
             if (child < 0) {
                 std::perror("tovrine-sweep: fork");
+                if (memory >= 0)
+                    close(memory);
                 ok = false;
                 break;
             }
             if (child == 0)
-                execCommand(commands[next], self, previous);
+                execCommand(commands[next], memory, self, previous);
+            errorsIn[child] = memory;
             running[child] = next++;
         }
         progress.update(done, running.size());
@@ -144,6 +190,8 @@ PoolResult runProcessPool(const std::vector<PoolCommand>& commands, int width,
             continue;
         const size_t index = found->second;
         running.erase(found);
+        const std::string said = errorsOf(commands[index], errorsIn[child]);
+        errorsIn.erase(child);
         // Ctrl-C reaches the runs too: one that died of it is not a failed
         // run but part of the stop.
         sigset_t pending;
@@ -164,7 +212,7 @@ PoolResult runProcessPool(const std::vector<PoolCommand>& commands, int width,
         if (!ok)
             break;
         done += 1;
-        ok = finished(index, status);
+        ok = finished(index, status, said);
     }
     if (ok)
         progress.update(done, 0);
@@ -173,6 +221,8 @@ PoolResult runProcessPool(const std::vector<PoolCommand>& commands, int width,
         kill(child.first, SIGTERM);
     for (const auto& child : running)
         waitpid(child.first, nullptr, 0);
+    for (const auto& child : running)
+        errorsOf(commands[child.second], errorsIn[child.first]);
     sigprocmask(SIG_SETMASK, &previous, nullptr);
     result.complete = ok && done == commands.size();
     return result;

@@ -9,13 +9,14 @@
 
 struct PoolCommand {
     std::vector<std::string> argv;  // argv[0] is the program's path
-    std::string errorPath;          // the child's stderr goes here
+    std::string errorPath;          // the child's stderr, when memory cannot hold it
 };
 
 // Called in the parent as each command ends, in the order they end, with
-// its wait status; the result is false to stop the pool (the running
-// commands are ended).
-using PoolFinished = std::function<bool(size_t index, int status)>;
+// its wait status and the last few kilobytes of its standard error (kept in
+// memory, so that a full disk does not lose them); the result is false to
+// stop the pool (the running commands are ended).
+using PoolFinished = std::function<bool(size_t index, int status, const std::string& said)>;
 
 struct PoolResult {
     bool complete = false;  // every command ran and `finished` accepted each

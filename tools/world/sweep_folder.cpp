@@ -1,5 +1,7 @@
 #include "tools/world/sweep_folder.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -44,6 +46,23 @@ std::string programPath(const char* name)
 }
 
 std::string recordCopyName(size_t number) { return "record-" + std::to_string(number) + ".rec"; }
+
+// Room on the disk kept beyond the manifest's end, for a last state that is
+// longer than the one before (a failed run's last words) on a disk that has
+// filled up meanwhile. Where the file system cannot keep it, the manifest
+// is still written; only that last state may then be lost to a full disk.
+void keepRoom(const std::string& path)
+{
+    constexpr off_t room = 8192;
+    const int fd = open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+    struct stat status {};
+    if (fd < 0)
+        return;
+    if (fstat(fd, &status) == 0 && fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, status.st_size + room)) {
+        // Best effort, as said above.
+    }
+    close(fd);
+}
 
 // One line for the manifest's state: a run's last words span several.
 std::string oneLine(std::string text)
@@ -191,8 +210,10 @@ bool ManifestWriter::write(const std::vector<Job>& jobs, const std::string& stat
         << "runs " << done << " of " << jobs.size() << " done\n";
     for (const Job& job : jobs)
         out << "run " << job.index << " " << job.stem << " " << job.state << "\n";
-    if (writeFileWhole(path_, out.str(), error))
+    if (writeFileWhole(path_, out.str(), error)) {
+        keepRoom(path_);
         return true;
+    }
     // A full disk: the manifest must still say how the sweep ended.
     std::string ignored;
     return ended && fs::exists(path_) && overwriteFile(path_, out.str(), ignored);
@@ -285,7 +306,10 @@ bool prepareFolder(const SweepOptions& options, bool& resumed, std::string& erro
                 return false;
             }
             resumed = true;
-        } else if (options.force) {
+        } else if (options.force || (options.resume && !fs::exists(directory / manifestName) &&
+                                     std::all_of(entries.begin(), entries.end(), isSweepFile))) {
+            // Without --force: a sweep that had no room for its first
+            // manifest, so none of its runs began; it begins again.
             for (const fs::directory_entry& entry : entries)
                 if (!isSweepFile(entry)) {
                     error = "\"" + directory.string() + "\" holds " +

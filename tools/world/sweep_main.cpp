@@ -7,7 +7,7 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -56,9 +56,9 @@ PoolCommand commandFor(const SweepOptions& options, const DesignPoint& point, co
 }
 
 // The last few lines a failed run wrote, which say why.
-std::string lastLines(const std::string& path, size_t count)
+std::string lastLines(const std::string& text, size_t count)
 {
-    std::ifstream in(path);
+    std::istringstream in(text);
     std::vector<std::string> lines;
     std::string line;
     while (std::getline(in, line))
@@ -143,14 +143,13 @@ int sweep(SweepOptions options, const std::string& command)
     choice.sampleEvery = options.sampleEvery;
     choice.until = options.until;
     int width = options.jobs > 0 ? options.jobs : static_cast<int>(sysconf(_SC_NPROCESSORS_ONLN));
-    auto finished = [&](size_t index, int status) {
+    auto finished = [&](size_t index, int status, const std::string& words) {
         Job& job = jobs[jobOfCommand[index]];
         const std::string csv = runsDirectory + "/" + job.stem + ".csv";
-        const std::string& errorPath = commands[index].errorPath;
         std::error_code ignored;
         const bool succeeded = WIFEXITED(status) && WEXITSTATUS(status) == 0;
         if (!succeeded) {
-            const std::string said = lastLines(errorPath, 5);
+            const std::string said = lastLines(words, 5);
             job.state = "failed";
             error = "the run of " + points[job.point].name + " (" + job.stem + ") " +
                     describeExit(status) + " and " +
@@ -158,7 +157,6 @@ int sweep(SweepOptions options, const std::string& command)
                                   : "its last words on standard error were:\n" + said);
             return false;
         }
-        fs::remove(errorPath, ignored);
         RunSummary& summary = summaries[jobOfCommand[index]];
         if (!summarizeRunCsv(csv, choice, summary, error) ||
             !storeRunSummary(runsDirectory + "/" + job.stem + ".summary", summary, error))
