@@ -1,7 +1,8 @@
 // What the person does in the panel and hears back by the world: each field
 // explained where it is set, how a
 // number box was read, the display switches that act at once, Apply saying
-// when it starts a new world, the copied link, a clip with its mark, and a
+// when it starts a new world, the copied link, a clip with its mark, its
+// length known and a seek in it, and a
 // world that was in trouble asked about at the next visit.
 "use strict";
 const assert = require("node:assert");
@@ -109,10 +110,18 @@ testBothWays("the panel and its messages", async (browser, url, name) => {
         const video = document.createElement("video");
         video.src = saved.href;
         await new Promise((resolve, reject) => ((video.onloadedmetadata = resolve), (video.onerror = reject)));
+        const duration = video.duration;
+        // A seek to the middle lands there (a clip without an index cannot).
+        video.currentTime = duration / 2;
+        await new Promise((resolve, reject) => ((video.onseeked = resolve), (video.onerror = reject)));
         return { marked, name: saved.name, size: `${video.videoWidth} x ${video.videoHeight}`,
-            unmarked: document.getElementById("recording-mark").hidden };
+            unmarked: document.getElementById("recording-mark").hidden, duration, at: video.currentTime,
+            seekable: video.seekable.length ? video.seekable.end(0) : 0 };
     });
-    assert.deepStrictEqual(clip, { marked: true, name: "tovrine.webm", size: "800 x 600", unmarked: true });
+    const { duration, at, seekable, ...shown } = clip;
+    assert.deepStrictEqual(shown, { marked: true, name: "tovrine.webm", size: "800 x 600", unmarked: true });
+    assert.ok(duration > 0.8 && duration < 5, `the clip's length is known: ${duration} s`);
+    assert.ok(Math.abs(at - duration / 2) < 0.2 && seekable >= duration - 0.1, `seeked to ${at} of ${duration} s, seekable to ${seekable}`);
     assert.deepStrictEqual(errors, []);
     await page.close();
 });

@@ -1,6 +1,7 @@
 // Pictures and clips of the world: a PNG at the world's own size, the very
 // pixels the world shows for that frame, and a WebM clip of the canvas
-// (MediaRecorder) with a time limit and a mark on the world while it records.
+// (MediaRecorder) with a time limit and a mark on the world while it records,
+// made whole afterwards (webm.js) so that players know its length and seek.
 (function (T) {
     "use strict";
 
@@ -70,13 +71,14 @@
         const chunks = [];
         recorder = new MediaRecorder(canvas.captureStream(30), { mimeType: type });
         recorder.ondataavailable = (e) => e.data.size && chunks.push(e.data);
-        recorder.onstop = () => {
+        recorder.onstop = async () => {
             clearTimeout(stopTimer);
             recorder = null;
             T.page.ownPixels = false;
             T.page.fitCanvas();
             showRecording(false);
-            download(new Blob(chunks, { type: "video/webm" }), "tovrine.webm");
+            const recorded = new Uint8Array(await new Blob(chunks).arrayBuffer());
+            download(new Blob([T.webm.finish(recorded)], { type: "video/webm" }), "tovrine.webm");
             T.messages.show("The clip was saved as tovrine.webm.", "good");
         };
         recorder.start(1000);
