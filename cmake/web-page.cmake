@@ -70,18 +70,20 @@ target_link_options(tovrine-engine-single PRIVATE -sSINGLE_FILE=1)
 set(TOVRINE_WEB_OUT ${PROJECT_SOURCE_DIR}/build/web CACHE PATH "Where make web puts the page")
 file(GLOB TOVRINE_PAGE_FILES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/web/page/*)
 find_program(TOVRINE_PYTHON NAMES python3 REQUIRED)
-# The installed app's icons: the Windows icon's largest picture, its pixels
-# enlarged whole (ImageMagick, without time stamps in the PNG).
-set(TOVRINE_WEB_ICONS ${PROJECT_BINARY_DIR}/icons/icon-192.png ${PROJECT_BINARY_DIR}/icons/icon-512.png)
-add_custom_command(OUTPUT ${TOVRINE_WEB_ICONS}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/icons
-    COMMAND convert ${PROJECT_SOURCE_DIR}/resources/tovrine.ico[2] -filter point -resize 192x192
-        -strip -define png:exclude-chunks=date,time ${PROJECT_BINARY_DIR}/icons/icon-192.png
-    COMMAND convert ${PROJECT_SOURCE_DIR}/resources/tovrine.ico[2] -filter point -resize 480x480
-        -background none -gravity center -extent 512x512
-        -strip -define png:exclude-chunks=date,time ${PROJECT_BINARY_DIR}/icons/icon-512.png
-    DEPENDS ${PROJECT_SOURCE_DIR}/resources/tovrine.ico
-    VERBATIM)
+# The installed app's icons, drawn at their sizes by the artwork generator
+# (resources/web), compressed for the page (ImageMagick, without time stamps
+# in the PNG).
+set(TOVRINE_WEB_ICONS)
+foreach(icon icon-192 icon-512 icon-maskable-512)
+    set(drawn ${PROJECT_SOURCE_DIR}/resources/web/${icon}.png)
+    set(shipped ${PROJECT_BINARY_DIR}/icons/${icon}.png)
+    add_custom_command(OUTPUT ${shipped}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/icons
+        COMMAND convert ${drawn} -strip -define png:exclude-chunks=date,time ${shipped}
+        DEPENDS ${drawn}
+        VERBATIM)
+    list(APPEND TOVRINE_WEB_ICONS ${shipped})
+endforeach()
 add_custom_command(OUTPUT ${TOVRINE_WEB_OUT}/tovrine.html ${TOVRINE_WEB_OUT}/site/index.html
     COMMAND ${TOVRINE_PYTHON} ${PROJECT_SOURCE_DIR}/scripts/web-page.py
             --page ${PROJECT_SOURCE_DIR}/web/page --engine-site ${PROJECT_BINARY_DIR}/engine-site

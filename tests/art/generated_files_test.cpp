@@ -52,6 +52,13 @@ TEST_F(GeneratedArtwork, MatchesTheCommittedFilesByteForByte)
     EXPECT_TRUE(readBytes((out_ / "tovrine.ico").string()) ==
                 readBytes((committed_ / "tovrine.ico").string()))
         << "tovrine.ico differs from the committed file";
+    std::set<std::string> icons = bitmapNames(out_ / "web");
+    EXPECT_EQ(icons, bitmapNames(committed_ / "web"))
+        << "web icons drawn and committed differ in name";
+    for (const std::string& name : icons)
+        EXPECT_TRUE(readBytes((out_ / "web" / name).string()) ==
+                    readBytes((committed_ / "web" / name).string()))
+            << name << " differs from the committed file: run the artwork target and commit";
 }
 
 uint32_t be32(const std::vector<uint8_t>& b, size_t at)

@@ -1,5 +1,6 @@
 // The served folder is an app that installs and opens without a network: the
-// manifest's icons are of the sizes it names; a new version is shown at the
+// manifest's icons are of the sizes it names, drawn at them (not enlarged),
+// the maskable one opaque to its corners; a new version is shown at the
 // next visit and becomes the copy, whatever the browser's HTTP cache holds;
 // a reload with the network cut, or with one that never answers, shows the
 // world.
@@ -22,6 +23,7 @@ test("the manifest's icons are of the sizes it names", () => {
         assert.strictEqual(png.toString("latin1", 12, 16), "IHDR", icon.src);
         assert.strictEqual(`${png.readUInt32BE(16)}x${png.readUInt32BE(20)}`, icon.sizes, icon.src);
     }
+    assert.ok(manifest.icons.some((icon) => icon.purpose === "maskable" && icon.sizes === "512x512"), "a maskable icon");
 });
 
 let browser, copy, server;
@@ -75,6 +77,27 @@ test("served, the page opens with no network or a silent one, and a new version 
         new Promise((resolve) => navigator.serviceWorker.addEventListener("controllerchange", resolve, { once: true }))));
     const firstCopy = await copies(page);
     assert.strictEqual(firstCopy.length, 1, `copies: ${firstCopy}`);
+
+    // The icons as the browser decodes them: the 512 drawn at its size
+    // changes colour between almost any two columns somewhere (an enlarged
+    // 48 only between its blocks, 48 places), and the maskable one has no
+    // transparent pixel.
+    const icons = await page.evaluate(async () => Promise.all(["icon-512.png", "icon-maskable-512.png"].map(async (name) => {
+        const image = new Image();
+        image.src = name;
+        await image.decode();
+        const c = new OffscreenCanvas(image.width, image.height);
+        const g = c.getContext("2d");
+        g.drawImage(image, 0, 0);
+        const pixels = new Uint32Array(g.getImageData(0, 0, c.width, c.height).data.buffer);
+        const edges = new Set();
+        for (let i = 1; i < pixels.length; i++)
+            if (i % c.width && pixels[i] !== pixels[i - 1])
+                edges.add(i % c.width);
+        return { edges: edges.size, clear: pixels.filter((p) => p >>> 24 !== 255).length };
+    })));
+    assert.ok(icons[0].edges > 400, `the 512 icon changes colour at ${icons[0].edges} columns`);
+    assert.strictEqual(icons[1].clear, 0, "the maskable icon is opaque");
 
     // A new version on the server (a file changed, so the build names the
     // copy anew): shown at the next visit, and kept as the copy, although

@@ -30,6 +30,14 @@ std::vector<Artwork> drawAboutPictures();
 // The program icon in several sizes (icon_art.cpp).
 std::vector<IconImage> drawIcon();
 
+// The installed web page's icons, drawn at their sizes: 192 and 512 pixels,
+// and a maskable one of 512 on an opaque ground (icon_art.cpp).
+struct NamedIcon {
+    std::string fileName;
+    IconImage icon;
+};
+std::vector<NamedIcon> drawWebIcons();
+
 // All bitmaps, in resource id order of the sheets first.
 std::vector<Artwork> drawAllBitmaps();
 

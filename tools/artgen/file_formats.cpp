@@ -130,27 +130,39 @@ Bytes encodeBmp(const Image& image)
     return out;
 }
 
-Bytes encodePng(const Image& image)
+namespace {
+
+// A PNG of `image`, with each pixel's opacity from `alpha` when given.
+Bytes pngOf(const Image& image, const std::vector<uint8_t>* alpha)
 {
     Bytes out{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     Bytes header;
     put32be(header, static_cast<uint32_t>(image.width));
     put32be(header, static_cast<uint32_t>(image.height));
-    header.insert(header.end(), {8, 2, 0, 0, 0});  // 8-bit RGB, no interlace
+    // 8-bit RGB or RGBA, no interlace
+    header.insert(header.end(), {8, static_cast<uint8_t>(alpha ? 6 : 2), 0, 0, 0});
     putChunk(out, "IHDR", header);
     Bytes raw;
-    raw.reserve(static_cast<size_t>(image.height) * (image.width * 3 + 1));
+    raw.reserve(static_cast<size_t>(image.height) * (image.width * (alpha ? 4 : 3) + 1));
     for (int32_t y = 0; y < image.height; ++y) {
         raw.push_back(0);  // filter: none
         for (int32_t x = 0; x < image.width; ++x) {
             Rgb p = pixelAt(image, x, y);
             raw.insert(raw.end(), {p.r, p.g, p.b});
+            if (alpha)
+                raw.push_back((*alpha)[static_cast<size_t>(y) * image.width + x]);
         }
     }
     putChunk(out, "IDAT", storedZlib(raw));
     putChunk(out, "IEND", {});
     return out;
 }
+
+}  // namespace
+
+Bytes encodePng(const Image& image) { return pngOf(image, nullptr); }
+
+Bytes encodePngRgba(const IconImage& icon) { return pngOf(icon.colour, &icon.alpha); }
 
 Bytes encodeIco(const std::vector<IconImage>& sizes)
 {

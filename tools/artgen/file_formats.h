@@ -24,6 +24,9 @@ struct IconImage {
 // ICO with 32-bit BGRA entries and their AND masks.
 Bytes encodeIco(const std::vector<IconImage>& sizes);
 
+// 8-bit RGBA PNG of an icon picture, stored as encodePng stores.
+Bytes encodePngRgba(const IconImage& icon);
+
 uint32_t crc32(const uint8_t* data, size_t size);
 uint32_t adler32(const uint8_t* data, size_t size);
 

@@ -1,6 +1,7 @@
 // tovrine-artgen OUT_RESOURCES_DIR [CONTACT_PNG]
 // Draws every bitmap and the icon of the program into OUT_RESOURCES_DIR
-// (bitmaps/<id>_<name>.bmp and tovrine.ico), and optionally a contact sheet.
+// (bitmaps/<id>_<name>.bmp, tovrine.ico and the web page's icons,
+// web/icon-*.png), and optionally a contact sheet.
 #include <cstdio>
 #include <filesystem>
 
@@ -15,6 +16,8 @@ int main(int argc, char** argv)
     std::filesystem::path out = argv[1];
     std::error_code error;
     std::filesystem::create_directories(out / "bitmaps", error);
+    if (!error)
+        std::filesystem::create_directories(out / "web", error);
     if (error) {
         std::fprintf(stderr, "tovrine-artgen: cannot create %s\n", (out / "bitmaps").c_str());
         return 1;
@@ -26,6 +29,8 @@ int main(int argc, char** argv)
     for (const Artwork& a : art)
         ok = writeFile((out / "bitmaps" / a.fileName).string(), encodeBmp(a.image)) && ok;
     ok = writeFile((out / "tovrine.ico").string(), encodeIco(icon)) && ok;
+    for (const NamedIcon& web : drawWebIcons())
+        ok = writeFile((out / "web" / web.fileName).string(), encodePngRgba(web.icon)) && ok;
     if (argc == 3)
         ok = writeFile(argv[2], encodePng(drawContactSheet(art, icon))) && ok;
     if (!ok) {
