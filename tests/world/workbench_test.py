@@ -190,6 +190,32 @@ def folder_bytes(path):
     return files
 
 
+class Measures(unittest.TestCase):
+    def test_a_measure_of_ones_own_is_the_one_computed_from_the_runs_csv(self):
+        out = work_dir("measures")
+        args = [SWEEP, "--preset", "0", "--vary", "foodStrength=50,200", "--seeds", "1",
+                "--frames", "600", "--measure", "middle=mean(vobs, 300, 600)",
+                "--measure", "fed=first(food > 30)", "--keep-csv", "--out", out]
+        done = run(args)
+        self.assertEqual(0, done.returncode, done.stderr)
+        runs = rows_of(os.path.join(out, "runs.csv"))
+        for row in runs:
+            stem = "run-%d-seed-1" % runs.index(row)
+            frames = [[float(c) if c else None for c in r]
+                      for r in read_csv(os.path.join(out, "runs", stem + ".csv"))[1:]]
+            middle = [r[1] for r in frames if 300 <= r[0] <= 600]
+            fed = [int(r[0]) for r in frames if r[4] > 30]
+            self.assertEqual("%.3f" % (sum(middle) / len(middle)), "%.3f" % float(row["middle"]))
+            self.assertEqual(str(fed[0]) if fed else "", row["fed"])
+        # With little food none is fed by frame 600: censored, and said so.
+        design = rows_of(os.path.join(out, "design.csv"))
+        self.assertEqual(["1.000", "0.000"], [d["fed_censored_share"] for d in design])
+        # The runs' summaries keep the measures: resumed, the tables are the same.
+        before = folder_bytes(out)
+        self.assertEqual(0, run(args + ["--resume"]).returncode)
+        self.assertEqual(before, folder_bytes(out))
+
+
 def manifest_lines(folder, key):
     """The values of a manifest's lines that start with `key`."""
     with open(os.path.join(folder, "manifest.txt")) as f:

@@ -2,11 +2,6 @@
 as survival analysis reads them: a run that ended without the event is
 censored at its last frame, never taken as having had it there."""
 
-# The measures of runs.csv that are times to an event; an empty cell is a
-# run censored at its `frames`.
-TIME_TO_EVENT = ("first_extinction", "until_frame")
-
-
 def restricted_mean(times, horizon):
     """The restricted mean time up to `horizon`: the area under the
     Kaplan-Meier curve from 0 to the horizon. `times` holds (frame, event)

@@ -14,6 +14,21 @@ def sweep_words(sweep):
     return []
 
 
+def own_measures(sweep):
+    """The sweep's --measure NAME=EXPRESSION as {NAME: EXPRESSION}."""
+    words = sweep_words(sweep)
+    return dict(value.split("=", 1) for key, value in zip(words, words[1:])
+                if key == "--measure" and "=" in value)
+
+
+def is_time_to_event(sweep, measure):
+    """True for the first extinction, the frame where --until held and a
+    measure of one's own that is one first(...)."""
+    text = own_measures(sweep).get(measure, "").replace(" ", "")
+    return measure in ("first_extinction", "until_frame") or \
+        (text.startswith("first(") and text.endswith(")") and text.count("(") == 1)
+
+
 def sweep_provenance(sweep):
     """The manifest's commit and command: {'commit': ..., 'command': ...},
     without the keys it lacks."""

@@ -31,7 +31,8 @@ import sys
 # The field table with units, shared with tools/design.
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "design"))
 import record_fields  # noqa: E402
-from sweep_folder import fixed_text, sweep_provenance, sweep_words  # noqa: E402
+from sweep_folder import (fixed_text, is_time_to_event, own_measures,  # noqa: E402
+                          sweep_provenance, sweep_words)
 
 # Debian's python3 with python3-matplotlib (scripts/install-deps.sh): the
 # first line names it, not whichever python3 comes first on the PATH. Loaded
@@ -309,6 +310,7 @@ def plot_lifetimes(args):
 
 MEASURES = {
     "first_extinction": "first extinction (frames)",
+    "until_frame": "frame where --until held (frames)",
     "mean_population": "mean Vobs alive (Vobs)",
     "lowest_population": "fewest Vobs alive (Vobs)",
     "highest_population": "most Vobs alive (Vobs)",
@@ -330,12 +332,16 @@ def interval_columns(header, measure):
 def plot_outcome(args):
     path = os.path.join(args.sweep, "design.csv")
     measure = args.measure
-    if measure not in MEASURES:
-        raise PlotError("--measure is one of %s" % ", ".join(MEASURES))
+    own = own_measures(args.sweep)
+    if measure not in MEASURES and measure not in own:
+        raise PlotError("--measure is one of %s, or a --measure of the sweep's own (%s)"
+                        % (", ".join(MEASURES), ", ".join(own) or "it has none"))
+    if measure in own:
+        MEASURES[measure] = "%s: %s" % (measure, own[measure])
     # The first extinction is a time to an event: each point's restricted
     # mean up to --frames, with the share of its runs censored, and no band.
-    timed = measure == "first_extinction"
-    value_column = "first_extinction_restricted_mean" if timed else measure + "_mean"
+    timed = is_time_to_event(args.sweep, measure)
+    value_column = measure + "_restricted_mean" if timed else measure + "_mean"
     columns = [value_column, args.x]
     if args.lines:
         columns.append(args.lines)
@@ -396,9 +402,8 @@ def plot_outcome(args):
     what = MEASURES[measure].split(" (")[0]
     summary = "mean across %s with its %s %% confidence band" % (seeds, level)
     if timed:
-        what = "restricted mean time to the first extinction up to frame %s" \
-            % design.get("--frames", "?")
-        summary = "over %s; %s" % (seeds, censored_text(rows, path))
+        what = "restricted mean of %s up to frame %s" % (what, design.get("--frames", "?"))
+        summary = "over %s; %s" % (seeds, censored_text(rows, path, measure))
     finish(figure, axes, args, title_lines(
         "%s: %s%s against %s" % (", ".join(names) if len(names) <= 2
                                  else "%d algorithms" % len(names), what, window, args.x),
@@ -409,20 +414,20 @@ def plot_outcome(args):
 
 def value_label(measure):
     """The vertical axis: a time to an event is its restricted mean."""
-    if measure == "first_extinction":
-        return "restricted mean of the first extinction (frames)"
+    if measure in ("first_extinction", "until_frame") or MEASURES[measure].endswith("(frames)") \
+            or MEASURES[measure].replace(" ", "").split(":")[-1].startswith("first("):
+        return "restricted mean of %s (frames)" % MEASURES[measure].split(" (")[0]
     return MEASURES[measure]
 
 
-def censored_text(rows, path):
+def censored_text(rows, path, measure):
     """The share of a time to an event's runs censored, over design points."""
     runs = sum(number(r, "runs", path, int) for r in rows)
-    censored = sum(number(r, "runs", path, int) - number(r, "runs_died_out", path, int)
-                   for r in rows)
-    shares = [number(r, "first_extinction_censored_share", path) for r in rows]
+    shares = [number(r, measure + "_censored_share", path) for r in rows]
+    censored = round(sum(s * number(r, "runs", path, int) for s, r in zip(shares, rows)))
     if not censored:
         return "no run censored"
-    return "%d of %d runs censored (never died out; %.0f %% to %.0f %% per point)" % (
+    return "%d of %d runs censored (%.0f %% to %.0f %% per point)" % (
         censored, runs, 100 * min(shares), 100 * max(shares))
 
 
@@ -441,10 +446,10 @@ def plot_scatter(args, path, rows, value_column, others, timed):
     what = MEASURES[args.measure].split(" (")[0]
     summary = "each dot a design point, its mean across %s" % seed_range(args.sweep)
     if timed:
-        what = "restricted mean time to the first extinction up to frame %s" \
-            % sweep_design(args.sweep).get("--frames", "?")
-        summary = "each dot a design point across %s; %s" % (seed_range(args.sweep),
-                                                             censored_text(rows, path))
+        what = "restricted mean of %s up to frame %s" % (
+            what, sweep_design(args.sweep).get("--frames", "?"))
+        summary = "each dot a design point across %s; %s" % (
+            seed_range(args.sweep), censored_text(rows, path, args.measure))
     finish(figure, axes, args, title_lines(
         "%s: %s against %s" % (", ".join(names) if len(names) <= 2
                                else "%d algorithms" % len(names), what, args.x),

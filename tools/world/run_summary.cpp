@@ -1,12 +1,16 @@
 #include "tools/world/run_summary.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 
+#include "tools/world/figure_measure.h"
 #include "tools/world/output_file.h"
+#include "tools/world/sweep_options.h"
 
 namespace {
 
@@ -87,6 +91,16 @@ WorldFigures rowFigures(const std::vector<int64_t>& cells)
     return figures;
 }
 
+// Every cell of a row as a number, the mean strength NaN where it is empty.
+std::vector<double> rowCells(const std::vector<int64_t>& cells, const std::string& line)
+{
+    std::vector<double> row(cells.begin(), cells.end());
+    const std::string last = line.substr(line.rfind(',') + 1);
+    row.push_back(last.empty() ? std::numeric_limits<double>::quiet_NaN()
+                               : std::strtod(last.c_str(), nullptr));
+    return row;
+}
+
 }  // namespace
 
 int64_t sampleStep(int64_t frames, int64_t points)
@@ -106,6 +120,12 @@ bool summarizeRunCsv(const std::string& path, const SummaryChoice& choice, RunSu
     }
     summary = RunSummary{};
     summary.frames = frames;
+    std::vector<FigureMeasure> measures(choice.measures.size());
+    for (size_t m = 0; m < measures.size(); ++m) {
+        if (!measures[m].parse(choice.measures[m], splitCommas(line), error))
+            return false;
+        measures[m].start();
+    }
     LifeTracker lives;
     std::vector<int64_t> cells;
     int64_t populationTotal = 0;
@@ -122,6 +142,11 @@ bool summarizeRunCsv(const std::string& path, const SummaryChoice& choice, RunSu
             return false;
         }
         const int64_t vobs = cells[vobsColumn];
+        if (!measures.empty()) {
+            const std::vector<double> row = rowCells(cells, line);
+            for (FigureMeasure& measure : measures)
+                measure.row(row);
+        }
         lives.row(expected, vobs, cells[civilizationsColumn], summary);
         if (expected % choice.every == 0)
             summary.populationSamples.push_back(vobs);
@@ -147,6 +172,8 @@ bool summarizeRunCsv(const std::string& path, const SummaryChoice& choice, RunSu
     }
     summary.frames = last;
     lives.finish(last, summary);
+    for (const FigureMeasure& measure : measures)
+        summary.measures.push_back(measure.value());
     summary.populationTotal = populationTotal;
     // A run stopped before --from-frame has no population figures.
     const int64_t counted = last - choice.fromFrame + 1;
@@ -182,6 +209,15 @@ bool storeRunSummary(const std::string& path, const RunSummary& summary, std::st
         out << sample << "\n";
     for (const std::string& row : summary.sampledRows)
         out << row << "\n";
+    // The measures, when the sweep has any, as their exact digits.
+    if (!summary.measures.empty()) {
+        out << "measures " << summary.measures.size();
+        for (double value : summary.measures) {
+            std::snprintf(mean, sizeof mean, "%a", value);
+            out << " " << (std::isnan(value) ? "nan" : mean);
+        }
+        out << "\n";
+    }
     out << "end\n";
     return writeFileWhole(path, out.str(), error);
 }
@@ -221,7 +257,20 @@ bool loadRunSummary(const std::string& path, RunSummary& summary, std::string& e
         ok = static_cast<bool>(std::getline(in, line));
         summary.sampledRows.push_back(line);
     }
-    ok = ok && std::getline(in, line) && line == "end";
+    ok = ok && std::getline(in, line);
+    if (ok && line.rfind("measures ", 0) == 0) {
+        std::istringstream values(line.substr(9));
+        size_t count = 0;
+        ok = static_cast<bool>(values >> count);
+        for (size_t i = 0; ok && i < count; ++i) {
+            std::string value;
+            ok = static_cast<bool>(values >> value);
+            summary.measures.push_back(value == "nan" ? std::numeric_limits<double>::quiet_NaN()
+                                                      : std::strtod(value.c_str(), nullptr));
+        }
+        ok = ok && std::getline(in, line);
+    }
+    ok = ok && line == "end";
     if (!ok)
         error = "\"" + path + "\" is not a whole run summary";
     return ok;

@@ -28,15 +28,17 @@ struct RunSummary {
     std::vector<CivilizationLife> lives;
     std::vector<int64_t> populationSamples;  // at frames 0, every, 2 every, ...
     std::vector<std::string> sampledRows;    // the CSV's rows every sampleEvery frames
+    std::vector<double> measures;            // of the sweep's --measure, NaN where none
 };
 
 // What a summary keeps besides the run's own figures.
 struct SummaryChoice {
     int64_t frames = 0;  // the CSV runs from frame 0 to this one, or to where `until` held
     StopCondition until;
-    int64_t every = 1;        // population band step
-    int64_t fromFrame = 1;    // population figures from this frame on
-    int64_t sampleEvery = 0;  // 0: no rows kept
+    std::vector<std::string> measures;  // --measure expressions
+    int64_t every = 1;                  // population band step
+    int64_t fromFrame = 1;              // population figures from this frame on
+    int64_t sampleEvery = 0;            // 0: no rows kept
 };
 
 // Reads a CSV of tovrine-world --csv, which must run from frame 0 to

@@ -155,6 +155,8 @@ ReportLayout layoutOf(const SweepOptions& options)
     layout.every = sampleStep(options.frames, populationPoints);
     layout.sampleEvery = options.sampleEvery;
     layout.until = stopConditionText(options.until);
+    for (const NamedMeasure& measure : options.measures)
+        layout.measures.emplace_back(measure.name, measure.timeToEvent);
     return layout;
 }
 

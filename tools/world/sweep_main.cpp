@@ -142,6 +142,8 @@ int sweep(SweepOptions options, const std::string& command)
     choice.fromFrame = options.fromFrame;
     choice.sampleEvery = options.sampleEvery;
     choice.until = options.until;
+    for (const NamedMeasure& measure : options.measures)
+        choice.measures.push_back(measure.text);
     int width = options.jobs > 0 ? options.jobs : static_cast<int>(sysconf(_SC_NPROCESSORS_ONLN));
     auto finished = [&](size_t index, int status, const std::string& words) {
         Job& job = jobs[jobOfCommand[index]];

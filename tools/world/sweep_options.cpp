@@ -9,7 +9,9 @@
 #include "host/whole_number.h"
 #include "settings/options_record.h"
 #include "settings/record_fields.h"
+#include "run/world_figures.h"
 #include "tools/world/argument_loop.h"
+#include "tools/world/figure_measure.h"
 
 namespace {
 
@@ -154,6 +156,55 @@ bool takeVaried(const std::string& text, SweepOptions& options, std::string& err
     return true;
 }
 
+// The columns of the tables a measure may not take as its name.
+bool takenColumn(const std::string& name)
+{
+    for (const char* known :
+         {"name", "source", "point", "seed", "frames", "until_frame", "civilizations",
+          "extinctions", "first_extinction", "mean_population", "lowest_population",
+          "highest_population", "food_at_end", "link", "runs", "runs_died_out"})
+        if (name == known)
+            return true;
+    return false;
+}
+
+// NAME=EXPRESSION: a name of lower-case letters, digits and _, and a
+// measure over the CSV's columns.
+bool takeMeasure(const std::string& text, SweepOptions& options, std::string& error)
+{
+    const size_t equals = text.find('=');
+    const std::string name = text.substr(0, equals);
+    bool wellNamed = !name.empty() && std::islower(static_cast<unsigned char>(name[0]));
+    for (char c : name)
+        wellNamed = wellNamed && (std::islower(static_cast<unsigned char>(c)) ||
+                                  std::isdigit(static_cast<unsigned char>(c)) || c == '_');
+    for (char c : text)
+        wellNamed = wellNamed && static_cast<unsigned char>(c) >= 0x20;
+    if (equals == std::string::npos || !wellNamed) {
+        error = "--measure wants NAME=EXPRESSION, NAME of lower-case letters, digits and _, "
+                "not \"" +
+                text + "\"";
+        return false;
+    }
+    if (takenColumn(name)) {
+        error = "--measure " + name + ": the tables have a column of that name already";
+        return false;
+    }
+    for (const NamedMeasure& known : options.measures)
+        if (known.name == name) {
+            error = "--measure " + name + " is given twice";
+            return false;
+        }
+    FigureMeasure measure;
+    if (!measure.parse(text.substr(equals + 1), splitCommas(csvHeader()), error)) {
+        error = "--measure " + name + ": " + error;
+        return false;
+    }
+    options.measures.push_back(
+        NamedMeasure{name, text.substr(equals + 1), measure.isTimeToEvent()});
+    return true;
+}
+
 // K/N: this process runs share K of N.
 bool takeShard(const std::string& value, SweepOptions& options, std::string& error)
 {
@@ -203,6 +254,8 @@ bool takeValue(const std::string& name, const std::string& value, SweepOptions& 
         return takeShard(value, options, error);
     if (name == "--until")
         return parseStopCondition(value, options.until, error);
+    if (name == "--measure")
+        return takeMeasure(value, options, error);
     if (name == "--set") {
         FieldSetting setting;
         return parseFieldSetting(value, setting, error) &&
@@ -274,7 +327,7 @@ bool takesValue(const std::string& name)
           "--out",    "--runner", "--set",          "--vary",       "--from-frame",
           "--sample", "--shard",  "--merge",        "--merge-all",  "--design",
           "--ci",     "--slurm",  "--slurm-shards", "--slurm-cpus", "--slurm-option",
-          "--until"})
+          "--until",  "--measure"})
         if (name == known)
             return true;
     return false;
@@ -284,7 +337,7 @@ bool takesValue(const std::string& name)
 bool repeatable(const std::string& name)
 {
     return name == "--preset" || name == "--record" || name == "--set" || name == "--vary" ||
-           name == "--merge" || name == "--slurm-option";
+           name == "--merge" || name == "--slurm-option" || name == "--measure";
 }
 
 }  // namespace
@@ -317,6 +370,7 @@ std::string sweepUsage()
            "                     [--keep-csv] [--runner PATH] [--set F=V]... [--vary F=...]...\n"
            "                     [--from-frame F] [--sample N] [--shard K/N]\n"
            "                     [--design FILE.csv] [--ci LEVEL] [--until CONDITION]\n"
+           "                     [--measure NAME=EXPRESSION]...\n"
            "                     [--resume | --force]\n"
            "                     [--slurm FILE [--slurm-shards N] [--slurm-cpus N]\n"
            "                      [--slurm-option O]...]\n"
@@ -330,6 +384,12 @@ std::string sweepUsage()
            "  --until C      end each run where C first holds, or at --frames:\n"
            "                 extinction, population>=N, population<=N or frame=N; runs.csv\n"
            "                 says where (until_frame), and a run ended so is complete\n"
+           "  --measure NAME=EXPRESSION  (repeated) a figure of each run of one's own,\n"
+           "                 a column NAME of runs.csv and design.csv: mean, min, max, sum,\n"
+           "                 last, count or first over the CSV's figures, optionally over\n"
+           "                 frames FROM to TO: 'mean(vobs, 1000, 5000)', 'first(food > 500)'\n"
+           "                 (a time to an event, censored where it never held),\n"
+           "                 'max(vobs) - min(vobs)', 'count(births > 0 and deaths > 0)'\n"
            "  --jobs N       runs at once, each its own process (default: one per core)\n"
            "  --out DIR      a new or empty folder: manifest.txt, then runs.csv, records.csv,\n"
            "                 design.csv, survival.csv, population.csv and lifetimes.csv\n"
@@ -504,6 +564,8 @@ std::vector<std::string> designArguments(const SweepOptions& options)
                  std::to_string(options.fromFrame)});
     if (options.until.kind != StopKind::never)
         args.insert(args.end(), {"--until", stopConditionText(options.until)});
+    for (const NamedMeasure& measure : options.measures)
+        args.insert(args.end(), {"--measure", measure.name + "=" + measure.text});
     if (options.sampleEvery > 0)
         args.insert(args.end(), {"--sample", std::to_string(options.sampleEvery)});
     if (options.ciText != "95")

@@ -16,6 +16,13 @@ struct SweepSubject {
     std::string copyPath;    // the sweep folder's copy, which the runs read; empty before
 };
 
+// A measure of one's own (--measure): a column of runs.csv and design.csv.
+struct NamedMeasure {
+    std::string name;
+    std::string text;
+    bool timeToEvent = false;  // first(...): empty where censored
+};
+
 // A field swept over values (--vary).
 struct VariedField {
     std::string name;
@@ -34,11 +41,12 @@ struct SweepOptions {
     uint32_t firstSeed = 1;
     uint32_t lastSeed = 8;
     int64_t frames = 2000;
-    StopCondition until;      // --until: each run ends there, or at --frames
-    int64_t fromFrame = 1;    // population figures from this frame on
-    int64_t sampleEvery = 0;  // 0: no samples.csv
-    int32_t jobs = 0;         // processes at once; 0 means one per core
-    int32_t shard = 1;        // this process runs share `shard` of `shards`
+    StopCondition until;                 // --until: each run ends there, or at --frames
+    std::vector<NamedMeasure> measures;  // --measure NAME=EXPRESSION, in the order given
+    int64_t fromFrame = 1;               // population figures from this frame on
+    int64_t sampleEvery = 0;             // 0: no samples.csv
+    int32_t jobs = 0;                    // processes at once; 0 means one per core
+    int32_t shard = 1;                   // this process runs share `shard` of `shards`
     int32_t shards = 1;
     std::string outDirectory;
     std::vector<std::string> mergeFrom;     // --merge: shard folders to join

@@ -123,6 +123,46 @@ std::vector<SurvivalStep> survivalOf(const SweepRecord& record, int64_t frames,
     return kaplanMeier(times, censored, frames);
 }
 
+// A measure's cell: empty where it has no value, whole numbers as such.
+std::string measureCell(double value)
+{
+    if (std::isnan(value))
+        return "";
+    char text[48];
+    if (value == std::floor(value) && std::fabs(value) < 1e15)
+        std::snprintf(text, sizeof text, "%.0f", value);
+    else
+        std::snprintf(text, sizeof text, "%.3f", value);
+    return text;
+}
+
+// The runs' columns of the sweep's own measures.
+std::string measureHeader(const ReportLayout& layout)
+{
+    std::string header;
+    for (const auto& measure : layout.measures)
+        header += "," + measure.first;
+    return header;
+}
+
+std::string measureCells(const RunSummary& r)
+{
+    std::string cells;
+    for (double value : r.measures)
+        cells += measureCell(value) + ",";
+    return cells;
+}
+
+// A time to an event of one's own: where its first() held.
+EventFrame measureEvent(size_t m)
+{
+    return [m](const RunSummary& r) {
+        return m < r.measures.size() && !std::isnan(r.measures[m])
+                   ? static_cast<int64_t>(r.measures[m])
+                   : int64_t{-1};
+    };
+}
+
 // The share of runs censored for the first extinction: "0.620".
 std::string censoredShare(const SweepRecord& record)
 {
@@ -173,7 +213,8 @@ void writeRuns(CsvFile& csv, const std::vector<SweepRecord>& records, const Repo
     const bool until = !layout.until.empty();
     csv.line(pointHeader(layout) + ",seed,frames," + (until ? "until_frame," : "") +
              "civilizations,extinctions,first_extinction,"
-             "mean_population,lowest_population,highest_population,food_at_end,link");
+             "mean_population,lowest_population,highest_population,food_at_end" +
+             measureHeader(layout) + ",link");
     for (const SweepRecord& record : records)
         for (size_t i = 0; i < record.runs.size(); ++i) {
             const RunSummary& r = record.runs[i];
@@ -185,7 +226,8 @@ void writeRuns(CsvFile& csv, const std::vector<SweepRecord>& records, const Repo
                      (r.firstExtinction < 0 ? "" : std::to_string(r.firstExtinction)) + "," +
                      decimal(r.meanPopulation) + "," + std::to_string(r.lowestPopulation) + "," +
                      std::to_string(r.highestPopulation) + "," + std::to_string(r.foodAtEnd) + "," +
-                     pageLink + record.pageRecord + "&seed=" + std::to_string(record.seeds[i]));
+                     measureCells(r) + pageLink + record.pageRecord +
+                     "&seed=" + std::to_string(record.seeds[i]));
         }
 }
 
@@ -211,6 +253,27 @@ void writeRecords(CsvFile& csv, const std::vector<SweepRecord>& records, const R
         }
         csv.line(line);
     }
+}
+
+// design.csv's cells of a measure of one's own.
+std::string measureSummary(const SweepRecord& record, size_t m, const ReportLayout& layout)
+{
+    if (layout.measures[m].second) {
+        const std::vector<SurvivalStep> steps = survivalOf(record, layout.frames, measureEvent(m));
+        int64_t censored = 0;
+        for (const RunSummary& r : record.runs)
+            censored += measureEvent(m)(r) < 0 ? 1 : 0;
+        const int64_t median = medianTime(steps);
+        return decimal(record.runs.empty() ? 0.0
+                                           : static_cast<double>(censored) / record.runs.size()) +
+               "," + (median < 0 ? std::string() : std::to_string(median)) + "," +
+               decimal(restrictedMean(steps, layout.frames));
+    }
+    std::vector<double> values;
+    for (const RunSummary& r : record.runs)
+        if (m < r.measures.size() && !std::isnan(r.measures[m]))
+            values.push_back(r.measures[m]);
+    return std::to_string(values.size()) + "," + spread(values, levelOf(layout));
 }
 
 // Per design point across its seeds: mean, sd and 95 % interval of each
@@ -241,6 +304,13 @@ void writeDesign(CsvFile& csv, const std::vector<SweepRecord>& records, const Re
                          "survival_at_end";
     if (until)
         header += ",runs_until_met,until_frame_median,until_frame_restricted_mean";
+    // The sweep's own measures: a time to an event as the first extinction
+    // is; any other as the figures below, over the runs that have a value.
+    for (const auto& [name, timed] : layout.measures)
+        header +=
+            timed ? "," + name + "_censored_share," + name + "_median," + name + "_restricted_mean"
+                  : "," + name + "_runs," + name + "_mean," + name + "_sd," + name + "_" + level +
+                        "_low," + name + "_" + level + "_high";
     for (const Figure& f : figures)
         header += std::string(",") + f.column + "_mean," + f.column + "_sd," + f.column + "_" +
                   level + "_low," + f.column + "_" + level + "_high";
@@ -267,6 +337,8 @@ void writeDesign(CsvFile& csv, const std::vector<SweepRecord>& records, const Re
                     (metMedian < 0 ? std::string() : std::to_string(metMedian)) + "," +
                     decimal(restrictedMean(met, layout.frames));
         }
+        for (size_t m = 0; m < layout.measures.size(); ++m)
+            line += "," + measureSummary(record, m, layout);
         for (const Figure& f : figures) {
             std::vector<double> values;
             for (const RunSummary& r : record.runs)

@@ -29,6 +29,8 @@ struct ReportLayout {
     int64_t every = 1;        // population band step
     int64_t sampleEvery = 0;  // 0: no samples.csv
     std::string until;        // the sweep's --until; empty when runs went to --frames
+    // The sweep's --measure names, each true for a time to an event.
+    std::vector<std::pair<std::string, bool>> measures;
 };
 
 // The report's files: runs.csv, records.csv, design.csv, survival.csv,
