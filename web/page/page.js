@@ -93,11 +93,18 @@
 
     // What a batch of frames brought: the chart's samples, the figures of
     // the frame now shown, and the end of a world that outgrew memory (it
-    // stops, as the saver closes).
+    // stops, as the saver closes). While time runs the figures line changes
+    // once a second, as the chart does (each change costs the panel a
+    // layout); paused or stepped, it always shows the frame on screen.
+    let figuresShown = -Infinity;
     function framesRan(answers) {
+        const now = performance.now();
+        const showFigures = T.time.state.paused || T.time.state.stopped || now - figuresShown >= 1000;
+        if (showFigures)
+            figuresShown = now;
         answers.forEach((a, i) => {
-            T.chart.add(a.samples, performance.now(), i);
-            if (a.figures)
+            T.chart.add(a.samples, now, i);
+            if (a.figures && showFigures)
                 T.chart.showFigures(a.figures, i);
         });
         T.follow.update(answers[0]);
