@@ -6,48 +6,42 @@
 #include <cstring>
 
 #include "host/whole_number.h"
-#include "settings/algorithm_check.h"
 #include "settings/page_text.h"
+#include "settings/record_fields.h"
+#include "settings/record_rules.h"
 #include "tovrine_version.h"
 
 namespace {
 
-// The largest world side drawn: a record asking for more is taken like a
-// mode the display does not offer.
-constexpr int32_t largestWorldSide = 8192;
 // Ten seconds between frames is already a still picture.
 constexpr int64_t longestDelay = 10000000;
 
-// How the page that edits a figure stores what was typed or picked.
-enum class PageControl { numberBox, checkBox, statsButtons };
-
+// The record's fields that have options: their ranges and how a value is
+// read are the field's own (settings/record_fields).
 struct KnobOption {
     const char* name;
-    std::optional<int32_t> SaverOptions::*field;
-    int64_t low;
-    int64_t high;
-    PageControl control;
+    std::optional<int32_t> SaverOptions::*option;
+    int32_t OptionsRecord::*field;
 };
 
-// The ranges are those the configuration pages can store.
 const KnobOption knobOptions[] = {
-    {"preset", &SaverOptions::preset, 0, presetCount - 1, PageControl::numberBox},
-    {"vobs", &SaverOptions::initialVobs, 0, largestCount, PageControl::numberBox},
-    {"whirls", &SaverOptions::whirlCount, 0, largestCount, PageControl::numberBox},
-    {"max-entities", &SaverOptions::maxEntities, 0, largestNumber, PageControl::numberBox},
-    {"iq", &SaverOptions::vobIQ, 0, 1, PageControl::checkBox},
-    {"stats", &SaverOptions::statsMode, 0, 2, PageControl::statsButtons},
+    {"vobs", &SaverOptions::initialVobs, &OptionsRecord::initialVobs},
+    {"whirls", &SaverOptions::whirlCount, &OptionsRecord::whirlCount},
+    {"max-entities", &SaverOptions::maxEntities, &OptionsRecord::maxEntities},
+    {"iq", &SaverOptions::vobIQ, &OptionsRecord::vobIQ},
+    {"stats", &SaverOptions::statsMode, &OptionsRecord::statsMode},
 };
 
 struct SwitchOption {
     const char* on;
     const char* off;
-    std::optional<int32_t> SaverOptions::*field;
+    std::optional<int32_t> SaverOptions::*option;
+    int32_t OptionsRecord::*field;
 };
 
 const SwitchOption switchOptions[] = {
-    {"wrap", "no-wrap", &SaverOptions::wrapEdges},
-    {"cloud", "no-cloud", &SaverOptions::showCloud},
+    {"wrap", "no-wrap", &SaverOptions::wrapEdges, &OptionsRecord::wrapEdges},
+    {"cloud", "no-cloud", &SaverOptions::showCloud, &OptionsRecord::showCloud},
 };
 
 // Every hack takes these; the ones that mean nothing here are read and left.
@@ -62,26 +56,17 @@ std::string optionName(const char* argument)
     return argument[1] == '-' ? argument + 2 : argument + 1;
 }
 
-// A number as the page reads its box, with a warning when the text was not
-// already a whole number in range: "3x" is 3, "100000" Vobs are 99999.
+// A number as the page reads its control, with a warning when the text was
+// not already a whole number in range: "3x" is 3, "100000" Vobs are 99999.
 int64_t readNumber(const std::string& name, const char* text, int64_t low, int64_t high,
-                   PageControl control, std::vector<std::string>& warnings)
+                   FieldControl control, std::vector<std::string>& warnings)
 {
-    int64_t number = 0;
-    if (parseWholeNumber(text, low, high, number))
-        return number;
-    // A box caps what it holds; a check box or a button is on or off.
-    number = readUnsignedText(text, control == PageControl::numberBox ? static_cast<uint32_t>(high)
-                                                                      : largestNumber);
-    if (control == PageControl::checkBox)
-        number = number != 0 ? 1 : 0;
-    else if (control == PageControl::statsButtons)
-        number = number == 1 || number == 2 ? number : 0;
-    number = number < low ? low : number;
-    warnings.push_back("-" + name + " \"" + text + "\" read as " + std::to_string(number) +
-                       " (a whole number from " + std::to_string(low) + " to " +
-                       std::to_string(high) + ")");
-    return number;
+    const FieldReading reading = readControlText(control, low, high, text);
+    if (!reading.exact)
+        warnings.push_back("-" + name + " \"" + text + "\" read as " +
+                           std::to_string(reading.value) + " (a whole number from " +
+                           std::to_string(low) + " to " + std::to_string(high) + ")");
+    return reading.value;
 }
 
 // Past this, a side or an offset is no window of any screen: X itself
@@ -167,12 +152,16 @@ bool takeValue(const std::string& name, const char* value, SaverOptions& options
 {
     for (const KnobOption& knob : knobOptions) {
         if (name == knob.name) {
-            options.*knob.field = static_cast<int32_t>(
-                readNumber(name, value, knob.low, knob.high, knob.control, options.warnings));
+            const RecordField& field = *findRecordField(knob.field);
+            options.*knob.option = static_cast<int32_t>(
+                readNumber(name, value, field.low, field.high, field.control, options.warnings));
             return true;
         }
     }
-    if (name == "window-id") {
+    if (name == "preset") {
+        options.preset = static_cast<int32_t>(
+            readNumber(name, value, 0, presetCount - 1, FieldControl::numberBox, options.warnings));
+    } else if (name == "window-id") {
         if (!parseWindowId(value, options.windowId)) {
             error = "-window-id wants a window id (0x... or decimal), not \"" + std::string(value) +
                     "\"";
@@ -187,10 +176,10 @@ bool takeValue(const std::string& name, const char* value, SaverOptions& options
         options.recordPath = value;
     } else if (name == "delay") {
         options.delayMicroseconds =
-            readNumber(name, value, 0, longestDelay, PageControl::numberBox, options.warnings);
+            readNumber(name, value, 0, longestDelay, FieldControl::numberBox, options.warnings);
     } else if (name == "bench") {
         options.benchFrames =
-            readNumber(name, value, 1, INT32_MAX, PageControl::numberBox, options.warnings);
+            readNumber(name, value, 1, INT32_MAX, FieldControl::numberBox, options.warnings);
     } else if (name == "display") {
         options.display = value;
     } else if (name == "geometry") {
@@ -219,8 +208,8 @@ bool takesValue(const std::string& name)
         if (name == ignored)
             return true;
     }
-    return name == "window-id" || name == "record" || name == "delay" || name == "bench" ||
-           name == "display" || name == "geometry" || name == "seed";
+    return name == "preset" || name == "window-id" || name == "record" || name == "delay" ||
+           name == "bench" || name == "display" || name == "geometry" || name == "seed";
 }
 
 // Options without a value; false when the name is none of them.
@@ -228,7 +217,7 @@ bool takeFlag(const std::string& name, SaverOptions& options)
 {
     for (const SwitchOption& option : switchOptions) {
         if (name == option.on || name == option.off) {
-            options.*option.field = name == option.on ? 1 : 0;
+            options.*option.option = name == option.on ? 1 : 0;
             return true;
         }
     }
@@ -255,43 +244,34 @@ bool takeFlag(const std::string& name, SaverOptions& options)
     return true;
 }
 
-// The page's error box as one line: its "* ..." items.
-std::string levelErrorsLine(const std::string& box)
+// Why a stored record is not taken, or "" when it is.
+std::string recordBytesFault(RecordBytesFault fault, const StoredRecord& file,
+                             const std::string& name)
 {
-    std::string line;
-    for (std::size_t at = box.find("* "); at != std::string::npos; at = box.find("* ", at)) {
-        std::size_t end = box.find('\r', at);
-        line += (line.empty() ? "" : "; ") + box.substr(at + 2, end - at - 2);
-        at = end;
-    }
-    return line;
-}
-
-// A stored record is taken only whole, as the Windows saver reads
-// "Options", and only of this format: 128 bytes of something else are not
-// our settings. The reason it is not taken, or "" when it is.
-std::string storedRecordFault(const StoredRecord& file, const std::string& name,
-                              OptionsRecord& read)
-{
-    if (file.size != optionsRecordSize || file.bytes.size() != optionsRecordSize)
+    switch (fault) {
+    case RecordBytesFault::wrongSize:
         return name + " holds " + std::to_string(file.size) + " bytes, not a settings record of " +
                std::to_string(optionsRecordSize);
-    std::memcpy(&read, file.bytes.data(), optionsRecordSize);
-    if (!hasCurrentFormatVersion(read))
+    case RecordBytesFault::otherVersion:
         return name + " is not a settings record of this version";
-    return {};
+    default:
+        return {};
+    }
 }
 
-// The strength levels as the algorithm page judges them, "" when it takes
-// them. Compared as the page reads its boxes: unsigned.
-std::string levelErrorsOf(const OptionsRecord& read)
+const OptionsRecord& builtInRecord() { return presetAlgorithms[0]; }
+
+// "Couldn't set video mode 9000 x 600 x 16 (16 or 32 bits, sides 1 to
+// 8192): 800 x 600 x 16 instead".
+std::string undrawnModeLine(const OptionsRecord& record)
 {
-    StrengthLevels levels;
-    levels.birthStrength = static_cast<uint32_t>(read.birthStrength);
-    levels.maxStrength = static_cast<uint32_t>(read.maxStrength);
-    levels.megaLevel = static_cast<uint32_t>(read.megaLevel);
-    levels.greenLevel = static_cast<uint32_t>(read.greenLevel);
-    return levelErrorsLine(strengthLevelErrors(levels));
+    const RecordField& side = *findRecordField(&OptionsRecord::screenWidth);
+    const OptionsRecord& builtIn = builtInRecord();
+    return "Couldn't set video mode " +
+           modeText(record.screenWidth, record.screenHeight, record.screenDepth) +
+           " (16 or 32 bits, sides " + fieldRangeText(side) +
+           "): " + modeText(builtIn.screenWidth, builtIn.screenHeight, builtIn.screenDepth) +
+           " instead";
 }
 
 // A record the pages would refuse still runs, as it does there.
@@ -300,14 +280,15 @@ void takeRecord(const StoredRecord& file, const char* what, const SaverOptions& 
 {
     const std::string name = std::string(what) + " \"" + file.path + "\"";
     OptionsRecord read;
-    const std::string fault = storedRecordFault(file, name, read);
-    if (!fault.empty()) {
-        warnings.push_back(fault + ": " + settingsFallback(options));
+    const RecordJudgement judgement = judgeRecordBytes(file.bytes, file.size, read);
+    if (judgement.bytesFault != RecordBytesFault::none) {
+        warnings.push_back(recordBytesFault(judgement.bytesFault, file, name) + ": " +
+                           settingsFallback(options));
         return;
     }
-    const std::string levelErrors = levelErrorsOf(read);
-    if (!levelErrors.empty())
-        warnings.push_back(name + ": " + levelErrors + " (run as stored)");
+    if (!judgement.brokenRules.empty())
+        warnings.push_back(name + ": " + brokenRulesLine(judgement.brokenRules) +
+                           " (run as stored)");
     record = read;
 }
 
@@ -321,17 +302,10 @@ void applyKnob(const std::optional<int32_t>& value, int32_t& field)
 // scaled to its window anyway, so the built-in mode serves.
 void checkDisplayMode(OptionsRecord& record, bool nativeSize, std::vector<std::string>& warnings)
 {
-    bool sizeDrawn =
-        nativeSize || (record.screenWidth >= 1 && record.screenWidth <= largestWorldSide &&
-                       record.screenHeight >= 1 && record.screenHeight <= largestWorldSide);
-    if (sizeDrawn && (record.screenDepth == 16 || record.screenDepth == 32))
+    if (displayModeDrawn(record, nativeSize))
         return;
-    const OptionsRecord& builtIn = presetAlgorithms[0];
-    warnings.push_back("Couldn't set video mode " +
-                       modeText(record.screenWidth, record.screenHeight, record.screenDepth) +
-                       " (16 or 32 bits, sides 1 to " + std::to_string(largestWorldSide) + "): " +
-                       modeText(builtIn.screenWidth, builtIn.screenHeight, builtIn.screenDepth) +
-                       " instead");
+    warnings.push_back(undrawnModeLine(record));
+    const OptionsRecord& builtIn = builtInRecord();
     record.screenWidth = builtIn.screenWidth;
     record.screenHeight = builtIn.screenHeight;
     record.screenDepth = builtIn.screenDepth;
@@ -343,22 +317,15 @@ std::string judgeRecordFile(const StoredRecord& file, const std::string& name,
                             OptionsRecord& record)
 {
     OptionsRecord read;
-    std::string fault = storedRecordFault(file, name, read);
-    if (fault.empty()) {
-        const std::string levelErrors = levelErrorsOf(read);
-        if (!levelErrors.empty())
-            fault = name + ": " + levelErrors;
-    }
-    if (fault.empty()) {
-        std::vector<std::string> modeFaults;
-        OptionsRecord drawn = read;
-        checkDisplayMode(drawn, false, modeFaults);
-        if (!modeFaults.empty())
-            fault = modeFaults.front();
-    }
-    if (fault.empty())
-        record = read;
-    return fault;
+    const RecordJudgement judgement = judgeRecordBytes(file.bytes, file.size, read);
+    if (judgement.bytesFault != RecordBytesFault::none)
+        return recordBytesFault(judgement.bytesFault, file, name);
+    if (!judgement.brokenRules.empty())
+        return name + ": " + brokenRulesLine(judgement.brokenRules);
+    if (!judgement.modeDrawn)
+        return undrawnModeLine(read);
+    record = read;
+    return {};
 }
 
 std::string saverUsage()
@@ -467,13 +434,10 @@ OptionsRecord chooseSaverRecord(const SaverOptions& options, const RecordFiles& 
         takeRecord(*file, recordGiven ? "record file" : "settings file", options, record, warnings);
     if (options.preset)
         record = presetAlgorithms[*options.preset];
-    applyKnob(options.initialVobs, record.initialVobs);
-    applyKnob(options.whirlCount, record.whirlCount);
-    applyKnob(options.maxEntities, record.maxEntities);
-    applyKnob(options.vobIQ, record.vobIQ);
-    applyKnob(options.wrapEdges, record.wrapEdges);
-    applyKnob(options.showCloud, record.showCloud);
-    applyKnob(options.statsMode, record.statsMode);
+    for (const KnobOption& knob : knobOptions)
+        applyKnob(options.*knob.option, record.*knob.field);
+    for (const SwitchOption& option : switchOptions)
+        applyKnob(options.*option.option, record.*option.field);
     checkDisplayMode(record, options.nativeSize, warnings);
     return record;
 }

@@ -10,15 +10,35 @@ const char entityNoticeText[] =
     "by the \"Max Allowed Entities\" setting will be born when the\n"
     "screensaver starts.";
 
+std::vector<StrengthRule> brokenStrengthRules(const StrengthLevels& levels)
+{
+    std::vector<StrengthRule> broken;
+    if (levels.birthStrength > levels.maxStrength)
+        broken.push_back(StrengthRule::birthWithinMax);
+    if (levels.greenLevel >= levels.megaLevel)
+        broken.push_back(StrengthRule::greenBelowMega);
+    if (levels.megaLevel > levels.maxStrength)
+        broken.push_back(StrengthRule::megaWithinMax);
+    return broken;
+}
+
+const char* strengthRuleText(StrengthRule rule)
+{
+    switch (rule) {
+    case StrengthRule::birthWithinMax:
+        return "Initial Strength of Vob may not exceed Max Strength of Vob";
+    case StrengthRule::greenBelowMega:
+        return "Vob Green Level should lie below Vob Mega Level";
+    default:
+        return "Vob Mega Level should not exceed Vob Max Strength";
+    }
+}
+
 std::string strengthLevelErrors(const StrengthLevels& levels)
 {
     std::string lines;
-    if (levels.birthStrength > levels.maxStrength)
-        lines += "* Initial Strength of Vob may not exceed Max Strength of Vob\r\n\r\n";
-    if (levels.greenLevel >= levels.megaLevel)
-        lines += "* Vob Green Level should lie below Vob Mega Level\r\n\r\n";
-    if (levels.megaLevel > levels.maxStrength)
-        lines += "* Vob Mega Level should not exceed Vob Max Strength\r\n\r\n";
+    for (StrengthRule rule : brokenStrengthRules(levels))
+        lines += "* " + std::string(strengthRuleText(rule)) + "\r\n\r\n";
     if (lines.empty())
         return lines;
     return "Errors in VobLife Algorithm!!!\r\n" + std::string(47, '-') + "\r\n\r\n" + lines;

@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 
+#include "host/saver_options.h"
 #include "settings/record_fields.h"
 #include "tools/world/record_edit.h"
 
@@ -85,6 +86,72 @@ TEST(RecordFields, NameUnknownFieldsAndBrokenLevelsAreRefused)
     EXPECT_FALSE(checkStrengthRules(record, error));
     EXPECT_NE(std::string::npos, error.find("may not exceed Max Strength")) << error;
     EXPECT_NE(std::string::npos, error.find("should not exceed Vob Max Strength")) << error;
+}
+
+// Typed numbers: the Linux saver adjusts and warns, --set refuses, and
+// both agree on what is exact and what the page would store.
+TEST(RecordRules, FrontEndsReadTypedNumbersAlike)
+{
+    const struct {
+        const char* text;
+        int32_t stored;
+        bool exact;
+    } cases[] = {
+        {"42", 42, true},         {"99999", 99999, true},
+        {"123456", 99999, false}, {"-5", 0, false},
+        {"\t7", 7, false},        {"3x", 3, false},
+        {"", 0, false},           {"99999999999999999999", 99999, false},
+    };
+    for (const auto& c : cases) {
+        const char* argv[] = {"tovrine", "-vobs", c.text};
+        SaverOptions options;
+        std::string error;
+        ASSERT_EQ(OptionsVerdict::accepted, readSaverOptions(3, argv, options, error)) << error;
+        EXPECT_EQ(c.stored, options.initialVobs.value_or(-1)) << '"' << c.text << '"';
+        EXPECT_EQ(c.exact, options.warnings.empty()) << '"' << c.text << '"';
+        FieldSetting setting;
+        EXPECT_EQ(c.exact, parseFieldSetting(std::string("initialVobs=") + c.text, setting, error))
+            << '"' << c.text << '"';
+    }
+}
+
+// A stored record is judged as the algorithm page would see it: each level
+// shown unsigned in its box and read back at most 9999999. The saver, the
+// page's import and the workbench give the same verdict.
+TEST(RecordRules, StoredLevelsAreJudgedAsThePageShowsThem)
+{
+    const struct {
+        int32_t birthStrength, maxStrength, megaLevel, greenLevel;
+        const char* broken;  // "" when the page takes them
+    } cases[] = {
+        {1200, 3000, 1600, 100, ""},
+        {-5, 3000, 1600, 100, "Initial Strength of Vob may not exceed Max Strength of Vob"},
+        {1200, 3000, 1600, -1, "Vob Green Level should lie below Vob Mega Level"},
+        // Both shown as 9999999 and read back as such.
+        {20000000, 15000000, 1600, 100, ""},
+        {-1, -2, -3, 100, ""},
+    };
+    for (const auto& c : cases) {
+        OptionsRecord record = presetAlgorithms[0];
+        record.birthStrength = c.birthStrength;
+        record.maxStrength = c.maxStrength;
+        record.megaLevel = c.megaLevel;
+        record.greenLevel = c.greenLevel;
+        const std::string what = std::to_string(c.birthStrength) + " " +
+                                 std::to_string(c.maxStrength) + " " + std::to_string(c.megaLevel) +
+                                 " " + std::to_string(c.greenLevel);
+        std::string error;
+        EXPECT_EQ(*c.broken == '\0', checkStrengthRules(record, error)) << what;
+        EXPECT_NE(std::string::npos, error.find(c.broken)) << what;
+
+        StoredRecord file;
+        file.path = "x.rec";
+        file.bytes.assign(reinterpret_cast<const char*>(&record), optionsRecordSize);
+        file.size = optionsRecordSize;
+        OptionsRecord taken{};
+        const std::string fault = judgeRecordFile(file, "x.rec", taken);
+        EXPECT_EQ(*c.broken == '\0' ? "" : "x.rec: " + std::string(c.broken), fault) << what;
+    }
 }
 
 // The help's list item for a control, "- **Label** (range): words", as

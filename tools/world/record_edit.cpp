@@ -1,8 +1,7 @@
 #include "tools/world/record_edit.h"
 
-#include "host/whole_number.h"
-#include "settings/algorithm_check.h"
 #include "settings/record_fields.h"
+#include "settings/record_rules.h"
 
 bool parseFieldSetting(const std::string& text, FieldSetting& setting, std::string& error)
 {
@@ -31,11 +30,13 @@ bool parseFieldSetting(const std::string& text, FieldSetting& setting, std::stri
                 "\" (tovrine-record fields lists the fields)";
         return false;
     }
-    if (!parseWholeNumber(value.c_str(), field->low, field->high, setting.number) ||
-        !fieldValueAllowed(*field, setting.number)) {
+    // Only a value the pages could store, typed exactly: --set adjusts nothing.
+    const FieldReading reading = readFieldText(*field, value);
+    if (!reading.exact) {
         error = setting.name + " wants " + fieldRangeText(*field) + ", not \"" + value + "\"";
         return false;
     }
+    setting.number = reading.value;
     return true;
 }
 
@@ -63,23 +64,13 @@ void applyFieldSettings(OptionsRecord& record, const std::vector<FieldSetting>& 
 
 bool checkStrengthRules(const OptionsRecord& record, std::string& error)
 {
-    auto level = [](int32_t value) { return static_cast<uint32_t>(value < 0 ? 0 : value); };
-    const std::string broken =
-        strengthLevelErrors(StrengthLevels{level(record.birthStrength), level(record.maxStrength),
-                                           level(record.megaLevel), level(record.greenLevel)});
+    const std::vector<StrengthRule> broken = brokenStrengthRules(strengthLevelsOf(record));
     if (broken.empty())
         return true;
-    // The box's lines, without its heading and blank lines.
-    std::string rules;
-    for (size_t star = broken.find("* "); star != std::string::npos;
-         star = broken.find("* ", star + 2)) {
-        const size_t end = broken.find('\r', star);
-        rules += (rules.empty() ? "" : "; ") + broken.substr(star + 2, end - star - 2);
-    }
     error = "birthStrength " + std::to_string(record.birthStrength) + ", maxStrength " +
             std::to_string(record.maxStrength) + ", megaLevel " + std::to_string(record.megaLevel) +
             ", greenLevel " + std::to_string(record.greenLevel) +
-            " would be refused by the algorithm page: " + rules;
+            " would be refused by the algorithm page: " + brokenRulesLine(broken);
     return false;
 }
 
