@@ -18,6 +18,8 @@ TEST(PageText, ReadsTheLeadingDigitsOfABoxAndCapsThemAtWhatTheBoxHolds)
     } cases[] = {
         {"1200", largestNumber, 1200},
         {"  42", largestNumber, 42},
+        {"\t\t7", largestNumber, 7},  // tabs are blanks too
+        {" \t 8 ", largestNumber, 8},
         {"12abc", largestNumber, 12},
         {"", largestNumber, 0},
         {"abc", largestNumber, 0},
