@@ -7,6 +7,7 @@
 
 #include "settings/page_text.h"
 #include "settings/record_fields.h"
+#include "settings/record_rules.h"
 
 namespace {
 
@@ -156,15 +157,12 @@ bool setPageField(OptionsRecord& record, const std::string& name, const std::str
             break;
         }
         case FieldControl::checkBox:
+            // A browser's check box may also say "on" or "true".
             record.*field->member =
-                text == "true" || text == "on" || readUnsignedText(text, 1) == 1;
-            break;
-        case FieldControl::radioButtons:
-            record.*field->member = choiceStored(*field, readUnsignedText(text, UINT32_MAX));
+                text == "true" || text == "on" || readFieldText(*field, text).value == 1;
             break;
         default:
-            record.*field->member =
-                static_cast<int32_t>(readUnsignedText(text, static_cast<uint32_t>(field->high)));
+            record.*field->member = static_cast<int32_t>(readFieldText(*field, text).value);
         }
         return true;
     }

@@ -81,3 +81,14 @@ std::string comboEntryText(HWND combo, int entry);
 
 // An edit box read as an unsigned number, at most largest.
 int32_t readNumberBox(HWND page, int id, uint32_t largest);
+
+// The record's fields on the page titled `title`, through the controls the
+// field table names (field_controls.cpp); the display-mode list is the
+// limits page's own. Fill writes them as the page shows them; read back
+// takes them into `record`.
+void fillFieldControls(HWND page, const char* title, const OptionsRecord& record);
+void readFieldControls(HWND page, const char* title, OptionsRecord& record);
+
+// A click on radio button `id` of a field: checks it and unchecks the
+// field's other buttons. False when no field has that button.
+bool checkFieldChoice(HWND page, int id);

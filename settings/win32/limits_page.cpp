@@ -6,6 +6,7 @@
 #include <ddraw.h>
 
 #include "settings/page_text.h"
+#include "settings/record_fields.h"
 #include "settings/settings_store.h"
 #include "settings/win32/configuration_pages.h"
 
@@ -40,8 +41,7 @@ void listDisplayModes(HWND page)
 
 void fill(HWND page)
 {
-    SendDlgItemMessageA(page, idMaxEntities, EM_LIMITTEXT, 7, 0);
-    SetDlgItemInt(page, idMaxEntities, static_cast<UINT>(liveOptions.maxEntities), FALSE);
+    fillFieldControls(page, limitsPageTitle, liveOptions);
     const std::string current =
         modeText(liveOptions.screenWidth, liveOptions.screenHeight, liveOptions.screenDepth);
     LRESULT entry = SendDlgItemMessageA(page, idDisplayMode, CB_FINDSTRING, static_cast<WPARAM>(-1),
@@ -52,7 +52,7 @@ void fill(HWND page)
 
 void readBack(HWND page)
 {
-    liveOptions.maxEntities = readNumberBox(page, idMaxEntities, largestNumber);
+    readFieldControls(page, limitsPageTitle, liveOptions);
     HWND list = GetDlgItem(page, idDisplayMode);
     LRESULT entry = SendMessageA(list, CB_GETCURSEL, 0, 0);
     if (entry == CB_ERR)
