@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "settings/options_record.h"
+#include "settings/save_slots.h"
 
 // The control a page edits a field with.
 enum class FieldControl {
@@ -77,4 +78,4 @@ bool fieldValueAllowed(const RecordField& field, int64_t value);
 
 // The name field: the Load/Save page takes at most this many characters.
 constexpr const char* nameFieldName = "algorithmName";
-constexpr std::size_t longestTypedName = 38;
+constexpr std::size_t longestTypedName = slotNameLength;

@@ -8,30 +8,13 @@
 
 #include "settings/options_record.h"
 
-// Control ids of the page templates (resources/pages.rc).
+// Control ids of the page templates (resources/pages.rc) other than those of
+// the record's fields, which the field table gives (settings/record_fields.cpp).
 enum PageControl : int {
     // "Playing God!"
-    idInitialVobs = 1010,
-    idWhirlCount = 1011,
-    idBirthStrength = 1012,
-    idMaxStrength = 1013,
-    idSpawnLevel = 1014,
-    idBirthSpawns = 1015,
-    idMegaLevel = 1016,
-    idGreenLevel = 1017,
-    idFoodStrength = 1019,
-    idDepositGap = 1020,
-    idStatsAlways = 1009,
-    idStatsNearDeath = 1008,
-    idStatsNever = 1018,
-    idIncludeLife = 1021,
-    idShowCloud = 1047,
-    idWrapEdges = 1072,
-    idVobIQ = 1081,
     idPreview = 1035,
-    // "System/Limits"
+    // "System/Limits": the mode list of the three screen fields
     idDisplayMode = 1046,
-    idMaxEntities = 1041,
     // "Load/Save"
     idLoadBox = 1063,
     idLoad = 1062,
