@@ -33,6 +33,13 @@ FUZZ_SECONDS ?= 600
 fuzz: deps
 	@scripts/fuzz.sh $(FUZZ_SECONDS)
 
+# The record fuzzer for an hour, its coverage printed every minute
+# (see scripts/fuzz-long.sh; FUZZ_LONG=--empty starts from no corpus).
+FUZZ_LONG ?=
+.PHONY: fuzz-long
+fuzz-long: deps
+	@scripts/fuzz-long.sh $(FUZZ_LONG) 3600 record
+
 # The native tests, then long runs of every preset and the limit record,
 # under the sanitizers (see scripts/soak.sh; `make soak SOAK=--short` for minutes).
 SOAK ?=

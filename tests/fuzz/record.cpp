@@ -32,7 +32,8 @@
 // choice: the user's input that cuts a set-up or the first rebirth short
 // (Escape, a mouse button, the mouse moved, or input that cannot be read),
 // and a display of the stored mode's own size up to 1280 x 1024, on which
-// food may lie wider than the food index's narrowest buckets.
+// the whirls start spread out and moving, with a larger memory budget, so
+// that their food lies over more than the food index's fewest buckets.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -73,8 +74,10 @@ constexpr int32_t firstCountdown = 2;
 // Founders and whirls beyond this, up to what the pages store, cost more
 // than they teach: such a count is taken modulo it.
 constexpr int32_t mostOfAKind = 80;
-// A small machine's world: a few hundred entities with their nodes.
+// A small machine's world: a few hundred entities with their nodes. A wide
+// display's holds its food over more than the index's fewest buckets.
 constexpr uint64_t smallBudget = 48 * 1024;
+constexpr uint64_t wideBudget = 256 * 1024;
 constexpr int32_t widestDisplay = 64, tallestDisplay = 48;
 // The desktop's mode, taken when the stored one is refused.
 constexpr int32_t desktopWidth = 40, desktopHeight = 30, desktopDepth = 32;
@@ -151,10 +154,11 @@ constexpr uint32_t walkFoodBit = 0x40000000u;
 constexpr int32_t keyShift = 28;
 constexpr uint32_t budgetBits = 0x0FFFFFFFu;
 
-uint64_t memoryBudget(const OptionsRecord& record)
+uint64_t memoryBudget(const OptionsRecord& record, bool wide)
 {
+    const uint64_t budget = wide ? wideBudget : smallBudget;
     const uint32_t choice = budgetChoice(record) & budgetBits;
-    return choice == 0 ? smallBudget : 1 + (choice - 1) % smallBudget;
+    return choice == 0 ? budget : 1 + (choice - 1) % budget;
 }
 
 void pressChosenKey(World& world, uint32_t choice)
@@ -220,11 +224,22 @@ const World& artForDisplay()
     return art;
 }
 
-void warmUpWhirls(World& world)
+// On a wide display the warmed-up whirls start spread over it and already on
+// their way, each another way, so that within the few frames they lay food
+// over more than the food index's fewest buckets.
+void warmUpWhirls(World& world, bool wide)
 {
+    int32_t place = 0;
     for (EntityNode* node = world.whirlList->head(); node != nullptr; node = node->next) {
-        if (node != world.whirlList->head())
-            node->entity->setLife(warmedUpLife);
+        if (node == world.whirlList->head())
+            continue;
+        Entity& whirl = *node->entity;
+        whirl.setLife(warmedUpLife);
+        if (!wide)
+            continue;
+        whirl.setDirection(1 + place % 8);
+        whirl.setPosition(place * 97 % world.size.width, place * 61 % world.size.height);
+        place += 1;
     }
 }
 
@@ -265,14 +280,15 @@ void runRecord(const OptionsRecord& stored)
     World world;
     world.liveOptions = record;
     world.food.search = (choice & walkFoodBit) != 0 ? FoodSearch::walk : FoodSearch::indexed;
-    world.memory.budget = memoryBudget(record);
-    seedRandom(world.random, 1);
     const uint32_t inputChoice = choiceAt(record, inputChoiceOffset);
+    const bool wide = (inputChoice & wideDisplayBit) != 0;
+    world.memory.budget = memoryBudget(record, wide);
+    seedRandom(world.random, 1);
     if ((inputChoice & inputAtRebirthBit) == 0)
         giveInput(inputChoice);
     if (setUpWorldBorrowingArt(world, artForDisplay()) == worldComplete) {
         world.rebirthCountdown = firstCountdown;
-        warmUpWhirls(world);
+        warmUpWhirls(world, wide);
         runFrames(world, choice, inputChoice);
     }
     takeInputBack();
