@@ -4,6 +4,8 @@
 #include "render/sdl/headless_display.h"
 
 #include <SDL_image.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -137,12 +139,20 @@ int checkedClose(SDL_RWops* context)
     return error == 0 ? 0 : -1;
 }
 
-// Null (errno set) when the file cannot be opened.
+// Null (errno set) when the file cannot be opened. The file is made anew:
+// an older one, or a link, under its name is unlinked, never written through.
 SDL_RWops* openCheckedFile(const char* path)
 {
-    std::FILE* file = std::fopen(path, "wb");
-    if (!file)
+    unlink(path);
+    const int fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    std::FILE* file = fd < 0 ? nullptr : fdopen(fd, "wb");
+    if (!file) {
+        const int cause = errno;
+        if (fd >= 0)
+            close(fd);
+        errno = cause;
         return nullptr;
+    }
     SDL_RWops* context = SDL_AllocRW();
     CheckedFile* out = new (std::nothrow) CheckedFile{file, 0};
     if (!context || !out) {

@@ -391,6 +391,13 @@ class Folders(unittest.TestCase):
             os.symlink(precious, os.path.join(sweep, "runs", name))
         resumed = run([SWEEP, "--preset", "0"] + self.TINY + ["--out", sweep, "--resume"])
         self.assertEqual(0, resumed.returncode, resumed.stderr)
+        # A picture's name planted as a link.
+        pictures = os.path.join(out, "pictures")
+        os.makedirs(pictures)
+        os.symlink(precious, os.path.join(pictures, "frame-000010.png"))
+        drawn = run([WORLD, "--frames", "10", "--png", pictures, "--every", "10"])
+        self.assertEqual(0, drawn.returncode, drawn.stderr)
+        self.assertFalse(os.path.islink(os.path.join(pictures, "frame-000010.png")))
         for path in (precious, os.path.join(foreign, ".lock")):
             with open(path) as f:
                 self.assertEqual("the user's own\n", f.read(), path)
