@@ -181,17 +181,22 @@
         // scales them: averaging every changed pixel ourselves costs more.
         // While a clip records, too: the clip is of the world's own size.
         // Settles when every world shows at its canvas's new size.
+        // Each canvas lies on whole screen pixels: one half a pixel off is
+        // resampled by the browser at every frame, which doubled what
+        // compositing the page cost.
         const ratio = window.devicePixelRatio || 1;
+        const onPixels = (start, offset, cellSide, side) =>
+            Math.round((start + offset + (cellSide - side) / 2) * ratio) / ratio - start;
         const shown = [];
         page.worlds.forEach((w, i) => {
             const scale = Math.min(cell.w / w.width, cell.h / w.height);
             if (!(scale > 0))
                 return;
-            const middle = `${((i + 0.5) * 100) / count}%`;
             const width = Math.max(1, Math.floor(w.width * scale * ratio));
             const height = Math.max(1, Math.floor(w.height * scale * ratio));
             Object.assign(w.canvas.style, { width: `${width / ratio}px`, height: `${height / ratio}px`,
-                left: across ? middle : "50%", top: across ? "50%" : middle });
+                left: `${onPixels(box.left, across ? i * cell.w : 0, cell.w, width / ratio)}px`,
+                top: `${onPixels(box.top, across ? 0 : i * cell.h, cell.h, height / ratio)}px` });
             const enlarged = width >= w.width && height >= w.height && !page.ownPixels;
             shown.push(enlarged ? w.showAt(width, height) : w.showAt(w.width, w.height));
         });

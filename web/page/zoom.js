@@ -30,7 +30,7 @@
     // a moment (a window resized) shows it clamped, and whole again after.
     function apply() {
         const pan = clampedPan();
-        const transform = zoom === 1 ? "" : `translate(-50%, -50%) translate(${pan.x}px, ${pan.y}px) scale(${zoom})`;
+        const transform = zoom === 1 ? "" : `translate(${pan.x}px, ${pan.y}px) scale(${zoom})`;
         for (const canvas of canvases())
             canvas.style.transform = transform;
         $("stage").classList.toggle("zoomed", zoom > 1);
