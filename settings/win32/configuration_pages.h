@@ -62,9 +62,6 @@ std::string controlText(HWND control);
 // The text of one entry of a combo box; empty when there is no such entry.
 std::string comboEntryText(HWND combo, int entry);
 
-// An edit box read as an unsigned number, at most largest.
-int32_t readNumberBox(HWND page, int id, uint32_t largest);
-
 // The record's fields on the page titled `title`, through the controls the
 // field table names (field_controls.cpp); the display-mode list is the
 // limits page's own. Fill writes them as the page shows them; read back

@@ -6,7 +6,6 @@
 
 #include <vector>
 
-#include "settings/page_text.h"
 #include "settings/win32/configuration_pages.h"
 #include "settings/win32/sheet_help.h"
 
@@ -161,9 +160,4 @@ std::string comboEntryText(HWND combo, int entry)
     LRESULT copied = SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(entry),
                                   reinterpret_cast<LPARAM>(text.data()));
     return copied == CB_ERR ? std::string() : std::string(text.data());
-}
-
-int32_t readNumberBox(HWND page, int id, uint32_t largest)
-{
-    return static_cast<int32_t>(readUnsignedText(controlText(GetDlgItem(page, id)), largest));
 }

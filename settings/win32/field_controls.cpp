@@ -6,8 +6,8 @@
 
 #include <cstring>
 
-#include "settings/page_text.h"
 #include "settings/record_fields.h"
+#include "settings/record_rules.h"
 #include "settings/win32/configuration_pages.h"
 
 namespace {
@@ -83,7 +83,8 @@ void readFieldControls(HWND page, const char* title, OptionsRecord& record)
         int32_t& value = record.*field.member;
         switch (field.control) {
         case FieldControl::numberBox:
-            value = readNumberBox(page, field.controlId, static_cast<uint32_t>(field.high));
+            value = static_cast<int32_t>(
+                readFieldText(field, controlText(GetDlgItem(page, field.controlId))).value);
             break;
         case FieldControl::checkBox:
             value = IsDlgButtonChecked(page, field.controlId) == BST_CHECKED ? 1 : 0;
