@@ -91,11 +91,11 @@ const std::vector<RecordField>& recordFields()
          "each Vob of a new civilization starts with a random strength of up to this much above "
          "the Green Level.",
          nullptr, 0},
-        {"foodStrength", "strength in each food deposit; 0 whirls lay no food",
+        {"foodStrength", "strength in each food deposit; 0: whirls lay no food",
          &OptionsRecord::foodStrength, 0, number, false, god, food, "Food Strength", C::numberBox,
          1019, 14, "the strength in each food deposit when it is laid. 0: no food.", nullptr, 0},
         {"depositGap",
-         "pixels a whirl moves before its next deposit; 0 no food; +10 is the "
+         "pixels a whirl moves before its next deposit; 0: no food; plus 10, the "
          "food search radius with vobIQ",
          &OptionsRecord::depositGap, 0, number, false, god, food, "Deposit Gap", C::numberBox, 1020,
          15, "how far, in pixels, a whirl travels between two deposits. 0: no food.", nullptr, 0},

@@ -154,6 +154,27 @@ TEST(RecordRules, StoredLevelsAreJudgedAsThePageShowsThem)
     }
 }
 
+std::string sourceFile(const char* path)
+{
+    std::ifstream file(std::string(TOVRINE_SOURCE_DIR) + "/" + path);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+// The README's table of fields says it is what `tovrine-record fields`
+// prints: a field added or reworded in one and not the other is caught.
+TEST(RecordFields, TheReadmesTableIsTheDescriptions)
+{
+    const std::string readme = sourceFile("README.md");
+    ASSERT_FALSE(readme.empty());
+    for (const RecordField& field : recordFields()) {
+        const std::string row = "\n| `" + std::string(field.name) + "` | " + fieldRangeText(field) +
+                                " | " + field.meaning + " |\n";
+        EXPECT_NE(std::string::npos, readme.find(row)) << row;
+    }
+}
+
 // The help's list item for a control, "- **Label** (range): words", as
 // the words after its first ": "; empty when the help has no such item.
 std::string helpItemWords(const std::string& help, const std::string& label)
@@ -170,23 +191,21 @@ std::string helpItemWords(const std::string& help, const std::string& label)
 // words: a help rewritten without the table (or the other way round) is caught.
 TEST(RecordFields, ExplanationsAreTheHelpsOwnWords)
 {
-    std::ifstream file(TOVRINE_SOURCE_DIR "/resources/help/tovrine-help.txt");
-    std::stringstream help;
-    help << file.rdbuf();
-    ASSERT_FALSE(help.str().empty());
+    const std::string help = sourceFile("resources/help/tovrine-help.txt");
+    ASSERT_FALSE(help.empty());
     for (const RecordField& field : recordFields()) {
         if (field.control == FieldControl::radioButtons) {
             std::string joined;
             for (size_t i = 0; i < field.choiceCount; ++i) {
                 const FieldChoice& choice = field.choices[i];
-                EXPECT_EQ(helpItemWords(help.str(), choice.label), choice.help) << choice.label;
+                EXPECT_EQ(helpItemWords(help, choice.label), choice.help) << choice.label;
                 joined += std::string(i ? " " : "") + choice.label + ": " + choice.help;
             }
             EXPECT_EQ(joined, field.help) << field.name;
             continue;
         }
         // The help may go on after the explanation (a jump to another topic).
-        EXPECT_EQ(0u, helpItemWords(help.str(), field.label).find(field.help)) << field.name;
+        EXPECT_EQ(0u, helpItemWords(help, field.label).find(field.help)) << field.name;
     }
 }
 
