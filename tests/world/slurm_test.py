@@ -2,8 +2,10 @@
 """tovrine-sweep --slurm on a real single-node Slurm cluster: Debian's munged,
 slurmctld and slurmd on loopback ports, their state in a temporary folder, as
 an unprivileged user (nobody, when the test runs as root). The
-generated job array runs a small sweep, one of its tasks is requeued while it
-runs, and the merged folder must be the one a local run writes. Programs,
+generated job array runs a small sweep over a design that is edited once the
+script is written; one task is requeued while it runs and the other
+cancelled, the merge names the cancelled shard, the script run again runs it
+alone and merges, and the merged folder must be the one a local run writes. Programs,
 runner and folders all sit in a folder whose name a shell would run, and the
 programs are copies there, since nobody may not enter the checkout.
 
@@ -152,7 +154,7 @@ class Cluster:
 
 
 class Slurm(unittest.TestCase):
-    def test_a_job_array_with_a_requeued_task_merges_into_the_local_runs_folder(self):
+    def test_a_job_array_with_a_requeued_and_a_cancelled_task_recovers_the_local_folder(self):
         missing = [d for d in DAEMONS if shutil.which(d) is None and
                    not os.path.exists("/usr/sbin/" + d)]
         if missing:
@@ -204,20 +206,28 @@ class Slurm(unittest.TestCase):
                     'TOVRINE_RESOURCES="$here/resources" exec "$here/bin/%s" "$@"\n'
                     % os.path.basename(WORLD))
         os.chmod(runner, 0o755)
-        grid = ["--preset", "0,2", "--vary", "whirlCount=1,3", "--seeds", "1-3", "--frames", "300",
-                "--runner", runner]
+        design = os.path.join(hostile, "design.csv")
+        with open(design, "w") as f:
+            f.write("whirlCount\n1\n3\n")
+        grid = ["--preset", "0,2", "--seeds", "1-3", "--frames", "300", "--runner", runner]
         out = os.path.join(hostile, "merged")
         script = os.path.join(folder, "sweep.sh")
-        made = cluster.run([sweep] + grid + ["--out", out, "--slurm", script,
+        made = cluster.run([sweep] + grid + ["--design", design, "--out", out, "--slurm", script,
                                              "--slurm-shards", "2",
                                              "--slurm-option", "--partition=sweeps"])
         self.assertEqual(0, made.returncode, made.stderr)
+        # Edited once the script is written: the tasks read the copy made then.
+        with open(design, "w") as f:
+            f.write("whirlCount\n7\n9\n")
+        copy = os.path.join(out + ".shards", "inputs", "design.csv")
         # The tasks start where the script was submitted: a command that ran
         # would leave its file there.
         submitted = cluster.run(["sh", script], env=dict(cluster.env, TOVRINE_PAUSE="0.4"))
         self.assertEqual(0, submitted.returncode, submitted.stderr)
         array = submitted.stdout.split("array job ")[1].split()[0]
         merge_job = submitted.stdout.split("merge job ")[1].split()[0]
+        cancelled = cluster.run(["scancel", array + "_2"])
+        self.assertEqual(0, cancelled.returncode, cancelled.stderr)
         # Both jobs went where --slurm-option sent them, not to the default.
         for job in (array, merge_job):
             shown = cluster.run(["scontrol", "show", "job", job]).stdout
@@ -234,6 +244,26 @@ class Slurm(unittest.TestCase):
         requeued = cluster.run(["scontrol", "requeue", array + "_1"])
         self.assertEqual(0, requeued.returncode, requeued.stderr)
 
+        # The merge runs once the tasks have ended, and names the one cancelled.
+        merge_log = os.path.join(out + ".shards", "slurm-merge-%s.log" % merge_job)
+
+        def merge_said():
+            try:
+                with open(merge_log) as f:
+                    return "did not finish again" in f.read()
+            except OSError:
+                return False
+        wait_for("the merge's word on the cancelled task", merge_said, 60)
+        with open(merge_log) as f:
+            said = f.read()
+        self.assertRegex(said, r"shard 2/2 (is missing|in .* is unfinished)")
+        self.assertNotIn("shard 1/2", said)
+        self.assertFalse(os.path.exists(os.path.join(out, "manifest.txt")))
+        # Run again, the script submits shard 2 alone and the merge.
+        again = cluster.run(["sh", script])
+        self.assertEqual(0, again.returncode, again.stderr)
+        self.assertIn("(shards 2 of 2)", again.stdout)
+
         def merged():
             try:
                 with open(os.path.join(out, "manifest.txt")) as f:
@@ -246,9 +276,13 @@ class Slurm(unittest.TestCase):
         self.assertIn("DUE TO JOB REQUEUE", log)
         self.assertIn("tovrine-sweep: resuming: ", log)
         local = os.path.join(folder, "local")
-        here = subprocess.run([SWEEP] + grid + ["--out", local], capture_output=True, text=True)
+        here = subprocess.run([SWEEP] + grid + ["--design", copy, "--out", local],
+                              capture_output=True, text=True)
         self.assertEqual(0, here.returncode, here.stderr)
         self.assertEqual(folder_bytes(local), folder_bytes(out))
+        with open(os.path.join(out, "runs.csv")) as f:
+            self.assertEqual({"1", "3"}, {row.split(",")[3] for row in f.read().split("\n")[1:]
+                                          if row})
         ran = [name for _, _, names in os.walk(folder) for name in names if name.startswith("ran-")]
         self.assertEqual([], ran)
 

@@ -95,8 +95,10 @@ bool slurmScript(const SlurmJob& job, std::string& text, std::string& error)
     text += "#!/bin/sh\n";
     text += "# A tovrine-sweep as a Slurm job array of " + shards +
             " shards, then their merge into\n# " + job.outDirectory + ".\n";
-    text += "#   sh THIS_FILE      submits the array and a merge job that starts once every\n";
-    text += "#                     shard has finished\n";
+    text += "#   sh THIS_FILE      submits the array (the shards not finished yet) and a\n";
+    text += "#                     merge job that starts once its tasks have ended, however\n";
+    text += "#                     they ended: it names the shards that failed or were\n";
+    text += "#                     cancelled, and sh THIS_FILE again reruns just those\n";
     text += "#   sbatch THIS_FILE  submits the array alone; merge with\n";
     text += "#                     " + merge + "\n";
     text += "# A task that is requeued (scontrol requeue, a node that fails) goes on where\n";
@@ -116,16 +118,34 @@ bool slurmScript(const SlurmJob& job, std::string& text, std::string& error)
     text += "if [ -z \"${SLURM_ARRAY_TASK_ID:-}\" ]; then\n";
     text += "    mkdir -p \"$shards\"\n";
     text += "    logs=" + shellQuoted(patternOf(job.shardsDirectory)) + "\n";
-    text += "    array=$(sbatch --parsable \"$0\")\n";
-    text += "    array=${array%%;*}\n";
-    text +=
-        "    merge=$(sbatch --parsable --job-name=tovrine-merge --dependency=afterok:$array \\\n";
+    // The shards whose folder does not say finished: all of them at first,
+    // and after a failed or cancelled task, the ones to run again.
+    text += "    todo=\n";
+    text += "    k=1\n";
+    text += "    while [ $k -le " + shards + " ]; do\n";
+    text += "        grep -q '^state finished' \"$shards/shard-$k/manifest.txt\" 2>/dev/null ||\n";
+    text += "            todo=\"$todo${todo:+,}$k\"\n";
+    text += "        k=$((k + 1))\n";
+    text += "    done\n";
+    text += "    after=\n";
+    text += "    if [ -n \"$todo\" ]; then\n";
+    text += "        array=$(sbatch --parsable --array=\"$todo\" \"$0\")\n";
+    text += "        array=${array%%;*}\n";
+    text += "        after=--dependency=afterany:$array\n";
+    text += "        echo \"tovrine-sweep: array job $array (shards $todo of " + shards + ")\"\n";
+    text += "    fi\n";
+    // The merge runs however the tasks ended, so that it says which did not
+    // finish rather than vanish with them.
+    const std::string advice = "tovrine-sweep: sh " + job.scriptPath +
+                               " runs the shards that did not finish again, and the merge";
+    text += "    merge=$(sbatch --parsable --job-name=tovrine-merge $after \\\n";
     if (!job.options.empty())
         text += "        " + quotedWords(job.options) + " \\\n";
-    text += "        --kill-on-invalid-dep=yes --output=\"$logs/slurm-merge-%j.log\" \\\n";
-    text += "        --wrap " + shellQuoted("exec " + merge) + ")\n";
-    text += "    echo \"tovrine-sweep: array job $array (" + shards +
-            " shards), merge job ${merge%%;*} into \"" + shellQuoted(job.outDirectory) + "\n";
+    text += "        --output=\"$logs/slurm-merge-%j.log\" \\\n";
+    text += "        --wrap " +
+            shellQuoted(merge + " || { echo " + shellQuoted(advice) + " >&2; exit 1; }") + ")\n";
+    text += "    echo \"tovrine-sweep: merge job ${merge%%;*} into \"" +
+            shellQuoted(job.outDirectory) + "\n";
     text += "    exit 0\n";
     text += "fi\n";
     text += "exec " + quotedWords({job.sweepProgram}) + " " + quotedWords(job.sweepWords) +

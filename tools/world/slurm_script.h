@@ -10,6 +10,7 @@ struct SlurmJob {
     std::vector<std::string> sweepWords;  // the sweep's own arguments, paths made absolute
     std::string outDirectory;             // absolute: the merged folder
     std::string shardsDirectory;          // absolute: shard-K folders and the tasks' logs
+    std::string scriptPath;               // absolute: the script itself, for the merge's advice
     int shards = 1;
     int cpusPerTask = 1;
     std::vector<std::string> options;  // of sbatch, for the array and the merge

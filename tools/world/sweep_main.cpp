@@ -209,6 +209,45 @@ std::string absolute(const std::string& path)
     return code ? path : whole.lexically_normal().string();
 }
 
+// The record files and the design copied into SHARDS/inputs/, the sweep's
+// subjects and design pointed at the copies. A copy already there (a script
+// written again) must hold the same bytes: tasks may be reading it.
+bool copySlurmInputs(SweepOptions& options, const std::string& shards, std::string& error)
+{
+    const fs::path inputs = fs::path(shards) / inputsName;
+    std::error_code code;
+    auto place = [&](const std::string& bytes, const std::string& name, std::string& path) {
+        fs::create_directories(inputs, code);
+        if (code) {
+            error = "cannot create \"" + inputs.string() + "\": " + code.message();
+            return false;
+        }
+        const std::string copy = (inputs / name).string();
+        std::string kept;
+        if (fs::exists(copy, code) && (!readWholeFile(copy, kept, error) || kept != bytes)) {
+            error = "\"" + copy +
+                    "\" holds another sweep's input: the tasks of a script "
+                    "written before may still read it; choose another --out";
+            return false;
+        }
+        if (kept.empty() && !writeFileWhole(copy, bytes, error))
+            return false;
+        path = copy;
+        return true;
+    };
+    size_t number = 0;
+    for (SweepSubject& subject : options.subjects) {
+        std::string bytes;
+        if (subject.preset >= 0)
+            continue;
+        if (!readWholeFile(subject.recordPath, bytes, error) ||
+            !place(bytes, "record-" + std::to_string(++number) + ".rec", subject.recordPath))
+            return false;
+    }
+    return options.designPath.empty() ||
+           place(options.designBytes, "design.csv", options.designPath);
+}
+
 // Writes (or prints, for "-") the job array of the sweep as given.
 int writeSlurmScript(SweepOptions options)
 {
@@ -219,16 +258,9 @@ int writeSlurmScript(SweepOptions options)
     SlurmJob job;
     job.sweepProgram = absolute(runnerBesideThisProgram());
     job.sweepProgram = (fs::path(job.sweepProgram).parent_path() / "tovrine-sweep").string();
-    for (SweepSubject& subject : options.subjects)
-        if (subject.preset < 0)
-            subject.recordPath = absolute(subject.recordPath);
-    if (!options.designPath.empty())
-        options.designPath = absolute(options.designPath);
-    job.sweepWords = designArguments(options);
-    if (!options.runnerPath.empty())
-        job.sweepWords.insert(job.sweepWords.end(), {"--runner", absolute(options.runnerPath)});
     job.outDirectory = absolute(options.outDirectory);
     job.shardsDirectory = job.outDirectory + ".shards";
+    job.scriptPath = options.slurmPath == "-" ? "THIS_FILE" : absolute(options.slurmPath);
     // The merge job clears what a merge of before left: nothing else may be there.
     std::error_code code;
     if (fs::exists(job.outDirectory, code) && !fs::is_empty(job.outDirectory, code))
@@ -240,13 +272,25 @@ int writeSlurmScript(SweepOptions options)
         std::min<int64_t>(runs, options.slurmShards > 0 ? options.slurmShards : 32));
     job.cpusPerTask = options.slurmCpus;
     job.options = options.slurmOptions;
+    // Checked before anything is written: a folder the script cannot name
+    // leaves no copies behind.
     std::string script;
+    if (!slurmScript(job, script, error))
+        return sweepFailed(error);
+    // Every task reads copies made now, so a record or design edited while
+    // the array waits or runs changes none of the shards.
+    if (!copySlurmInputs(options, job.shardsDirectory, error))
+        return sweepFailed(error);
+    job.sweepWords = designArguments(options);
+    if (!options.runnerPath.empty())
+        job.sweepWords.insert(job.sweepWords.end(), {"--runner", absolute(options.runnerPath)});
     if (!slurmScript(job, script, error))
         return sweepFailed(error);
     if (options.slurmPath == "-") {
         std::fputs(script.c_str(), stdout);
         return finishStandardOutput(error) ? 0 : sweepFailed(error);
     }
+    // sbatch FILE alone needs the logs' folder.
     fs::create_directories(job.shardsDirectory, code);
     if (code)
         return sweepFailed("cannot create \"" + job.shardsDirectory + "\": " + code.message());

@@ -76,12 +76,16 @@ int mergeShards(const SweepOptions& mergeOptions, const std::vector<std::string>
                                "\" is one of the shards (\"" + folder +
                                "\"): the merge goes into another folder; nothing was changed");
     std::vector<Manifest> manifests(folders.size());
+    // Every shard that did not finish is named at once (a job array's failed
+    // or cancelled tasks), not only the first.
+    std::vector<std::string> unfinished;
     for (size_t i = 0; i < manifests.size(); ++i) {
         const fs::path path = fs::path(folders[i]) / manifestName;
         if (!readManifest(path.string(), manifests[i]))
             return sweepFailed("\"" + folders[i] + "\" holds no sweep's manifest");
         if (manifests[i].state.rfind("finished", 0) != 0)
-            return sweepFailed("\"" + folders[i] + "\" is unfinished (" + manifests[i].state + ")");
+            unfinished.push_back("shard " + manifests[i].shard + " in \"" + folders[i] +
+                                 "\" is unfinished (" + manifests[i].state + ")");
         if (manifests[i].design != manifests[0].design)
             return sweepFailed("\"" + folders[i] + "\" and \"" + folders[0] +
                                "\" are shards of different sweeps");
@@ -119,8 +123,10 @@ int mergeShards(const SweepOptions& mergeOptions, const std::vector<std::string>
     }
     for (size_t k = 0; k < folderOfShard.size(); ++k)
         if (folderOfShard[k].empty())
-            return sweepFailed("shard " + std::to_string(k + 1) + "/" + std::to_string(shards) +
-                               " is missing");
+            unfinished.push_back("shard " + std::to_string(k + 1) + "/" + std::to_string(shards) +
+                                 " is missing");
+    if (!unfinished.empty())
+        return sweepFailed(joined(unfinished, "; ") + "; nothing was merged");
     if (!options.designPath.empty() &&
         (!readWholeFile(designCopyPath(folders[0]), options.designBytes, error) ||
          !parseDesign(options.designBytes, options, error)))
