@@ -81,16 +81,18 @@ int32_t tovrine_height(void);
 // F1, F2, F3 and F12 act on their key-down, repeats included, as in the saver.
 void tovrine_key(int32_t key_code, int32_t down);
 
-// Follows the Vob whose cell holds world point (x, y), or else the one whose
-// middle is nearest within `reach` pixels: 1, or 0 (and the Vob followed
-// before, if any, still followed) when there is none.
+// Follows the Vob (else the whirl, else the food deposit) whose cell holds
+// world point (x, y), or else whose middle is nearest within `reach`
+// pixels: 1, or 0 (and what was followed before still followed) when there
+// is none.
 int32_t tovrine_follow_at(int32_t x, int32_t y, int32_t reach);
-// Follows no Vob.
+// Follows nothing.
 void tovrine_let_go(void);
-// The followed Vob as "x y cellWidth cellHeight strength life look direction
-// speed" (look: weak, normal or mega; life: its meals since it last spawned;
-// direction 0 still, 1 to 8 as sim/entity.h); "" when none is followed or
-// it has died (it is then let go).
+// What is followed as "kind x y cellWidth cellHeight strength life look
+// direction speed" (kind: vob, whirl or food; look: weak, normal or mega for
+// a Vob, else "-"; life: a Vob's meals since it last spawned; direction 0
+// still, 1 to 8 as sim/entity.h); "" when nothing is followed or it is gone
+// (it is then let go).
 const char* tovrine_followed(void);
 
 // The fields of the "Playing God!" and "System/Limits" pages for the record

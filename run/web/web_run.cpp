@@ -109,38 +109,42 @@ int32_t judgeRecord(int32_t length, OptionsRecord& record)
     }
 }
 
-// The Vob the page follows, while it lives in the Vob list (its entity is
-// its identity), and the list's change stamp when it was last found there.
+// What the page follows (a Vob, a whirl or a food deposit), while it lives
+// in its list (its entity is its identity), and the list's change stamp
+// when it was last found there.
 const Entity* followed = nullptr;
+EntityList* World::*followedList = &World::vobList;
 uint64_t followedSeen = 0;
 
-// Whether the followed Vob is still in the Vob list: the list is walked
-// again only after it changed. A Vob gone is let go.
+// Whether the followed entity is still in its list: the list is walked
+// again only after it changed. One gone is let go.
 bool followedLives()
 {
-    if (followed == nullptr || world == nullptr || world->vobList == nullptr)
+    if (followed == nullptr || world == nullptr || (*world).*followedList == nullptr)
         return false;
-    const EntityList& vobs = *world->vobList;
-    if (vobs.changeStamp() != followedSeen) {
-        const EntityNode* node = vobs.head();
+    const EntityList& list = *((*world).*followedList);
+    if (list.changeStamp() != followedSeen) {
+        const EntityNode* node = list.head();
         while (node != nullptr && node->entity != followed)
             node = node->next;
         if (node == nullptr) {
             followed = nullptr;
             return false;
         }
-        followedSeen = vobs.changeStamp();
+        followedSeen = list.changeStamp();
     }
     return true;
 }
 
-// The Vob whose cell holds (x, y), else the one whose middle is nearest
-// within `reach` pixels; nullptr for none.
-const Entity* vobAt(int32_t x, int32_t y, int32_t reach)
+// The entity of `list` whose cell holds (x, y), else the one whose middle
+// is nearest within `reach` pixels; nullptr for none.
+const Entity* entityAt(const EntityList* list, int32_t x, int32_t y, int32_t reach)
 {
+    if (list == nullptr)
+        return nullptr;
     const Entity* nearest = nullptr;
     int64_t best = static_cast<int64_t>(reach) * reach;
-    for (const EntityNode* node = world->vobList->head(); node != nullptr; node = node->next) {
+    for (const EntityNode* node = list->head(); node != nullptr; node = node->next) {
         const Entity& vob = *node->entity;
         if (x >= vob.x() && x < vob.x() + vob.cellWidth() && y >= vob.y() &&
             y < vob.y() + vob.cellHeight())
@@ -374,14 +378,19 @@ void tovrine_key(int32_t key_code, int32_t down)
 
 int32_t tovrine_follow_at(int32_t x, int32_t y, int32_t reach)
 {
-    if (world == nullptr || world->vobList == nullptr)
+    if (world == nullptr)
         return 0;
-    const Entity* vob = vobAt(x, y, reach);
-    if (vob == nullptr)
-        return 0;
-    followed = vob;
-    followedSeen = world->vobList->changeStamp();
-    return 1;
+    // A Vob first, then a whirl, then food: what the eye most likely meant.
+    for (EntityList* World::*list : {&World::vobList, &World::whirlList, &World::foodList}) {
+        const Entity* found = entityAt((*world).*list, x, y, reach);
+        if (found != nullptr) {
+            followed = found;
+            followedList = list;
+            followedSeen = ((*world).*list)->changeStamp();
+            return 1;
+        }
+    }
+    return 0;
 }
 
 void tovrine_let_go(void) { followed = nullptr; }
@@ -391,12 +400,14 @@ const char* tovrine_followed(void)
     if (!followedLives())
         return "";
     return textResult([] {
-        const Entity& vob = *followed;
-        return std::to_string(vob.x()) + " " + std::to_string(vob.y()) + " " +
-               std::to_string(vob.cellWidth()) + " " + std::to_string(vob.cellHeight()) + " " +
-               std::to_string(vob.strength()) + " " + std::to_string(vob.life()) + " " +
-               lookOf(vob) + " " + std::to_string(vob.direction()) + " " +
-               std::to_string(vob.speed());
+        const Entity& e = *followed;
+        const bool vob = followedList == &World::vobList;
+        const char* kind = vob ? "vob" : followedList == &World::whirlList ? "whirl" : "food";
+        return std::string(kind) + " " + std::to_string(e.x()) + " " + std::to_string(e.y()) + " " +
+               std::to_string(e.cellWidth()) + " " + std::to_string(e.cellHeight()) + " " +
+               std::to_string(e.strength()) + " " + std::to_string(e.life()) + " " +
+               (vob ? lookOf(e) : "-") + " " + std::to_string(e.direction()) + " " +
+               std::to_string(e.speed());
     });
 }
 

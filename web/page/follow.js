@@ -1,7 +1,7 @@
 // Looking at one Vob: a click or tap on it follows it. A box over the world
 // says its strength, its meals since it last spawned, its look and where it
 // goes, as the world has them, and the world's side rings it on the screen,
-// until it dies or is let go.
+// until it dies or is let go. A whirl or a food deposit is followed too.
 (function (T) {
     "use strict";
 
@@ -29,8 +29,13 @@
     }
 
     function describe(f) {
+        const going = `going ${directions[f.direction] || "nowhere"} at ${f.x}, ${f.y}`;
+        if (f.kind === "whirl")
+            return `The whirl you follow, at ${f.x}, ${f.y}.`;  // a whirl keeps no direction of its own
+        if (f.kind === "food")
+            return `The food deposit you follow: strength ${f.strength}, at ${f.x}, ${f.y}.`;
         return `The Vob you follow: strength ${f.strength}, ${f.meals} meal${f.meals === 1 ? "" : "s"} since it ` +
-            `last spawned, ${f.look}, going ${directions[f.direction] || "nowhere"} at ${f.x}, ${f.y}.`;
+            `last spawned, ${f.look}, ${going}.`;
     }
 
     // A click or tap at (x, y) on the screen: the Vob there (the first
@@ -60,7 +65,7 @@
                 area.top + ((f.y + f.height / 2) * area.height) / world.height);
         }
         else if (answer.followGone)
-            show(`The Vob you followed died by frame ${answer.figures ? answer.figures.frame : "now"}.`, false);
+            show(`What you followed is gone (a Vob died, a deposit was eaten) by frame ${answer.figures ? answer.figures.frame : "now"}.`, false);
     }
 
     function letGo() {

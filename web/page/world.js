@@ -85,12 +85,13 @@
             if (!following)
                 return null;
             const f = text(M._tovrine_followed()).split(" ");
-            if (f.length < 9) {
+            if (f.length < 10) {
                 following = false;
                 return null;
             }
-            const [x, y, width, height, strength, meals] = f.slice(0, 6).map(Number);
-            return { x, y, width, height, strength, meals, look: f[6], direction: Number(f[7]), speed: Number(f[8]) };
+            const [x, y, width, height, strength, meals] = f.slice(1, 7).map(Number);
+            return { kind: f[0], x, y, width, height, strength, meals, look: f[7], direction: Number(f[8]),
+                speed: Number(f[9]) };
         }
 
         // What goes back with every answer that ran or showed frames: the
