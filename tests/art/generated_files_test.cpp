@@ -38,27 +38,27 @@ protected:
 
     fs::path out_;
     const fs::path committed_ = fs::path(TOVRINE_SOURCE_DIR) / "resources";
+
+    // The files of `folder` as drawn and as committed: the same names, the same bytes.
+    void expectSameFolder(const std::string& folder) const
+    {
+        std::set<std::string> drawn = bitmapNames(out_ / folder);
+        EXPECT_EQ(drawn, bitmapNames(committed_ / folder))
+            << folder << ": drawn and committed differ in name";
+        for (const std::string& name : drawn)
+            EXPECT_TRUE(readBytes((out_ / folder / name).string()) ==
+                        readBytes((committed_ / folder / name).string()))
+                << name << " differs from the committed file: run the artwork target and commit";
+    }
 };
 
 TEST_F(GeneratedArtwork, MatchesTheCommittedFilesByteForByte)
 {
-    std::set<std::string> drawn = bitmapNames(out_ / "bitmaps");
-    EXPECT_EQ(drawn, bitmapNames(committed_ / "bitmaps"))
-        << "bitmaps drawn and committed differ in name";
-    for (const std::string& name : drawn)
-        EXPECT_TRUE(readBytes((out_ / "bitmaps" / name).string()) ==
-                    readBytes((committed_ / "bitmaps" / name).string()))
-            << name << " differs from the committed file: run the artwork target and commit";
+    expectSameFolder("bitmaps");
+    expectSameFolder("web");  // the page's icons
     EXPECT_TRUE(readBytes((out_ / "tovrine.ico").string()) ==
                 readBytes((committed_ / "tovrine.ico").string()))
         << "tovrine.ico differs from the committed file";
-    std::set<std::string> icons = bitmapNames(out_ / "web");
-    EXPECT_EQ(icons, bitmapNames(committed_ / "web"))
-        << "web icons drawn and committed differ in name";
-    for (const std::string& name : icons)
-        EXPECT_TRUE(readBytes((out_ / "web" / name).string()) ==
-                    readBytes((committed_ / "web" / name).string()))
-            << name << " differs from the committed file: run the artwork target and commit";
 }
 
 uint32_t be32(const std::vector<uint8_t>& b, size_t at)
