@@ -1,5 +1,6 @@
 #include "tools/world/figure_measure.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
