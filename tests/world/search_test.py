@@ -35,18 +35,18 @@ class Optimise(unittest.TestCase):
     def test_the_study_finds_a_functions_known_optimum_across_a_restart(self):
         args = argparse.Namespace(
             out=fresh("function"), seed=1, startup=8, preset="0", record=None,
-            field=[("whirlCount", 0, 40), ("initialVobs", 0, 10)], set=[], measure=[],
+            field=[("whirlCount", 0, 20), ("initialVobs", 0, 6)], set=[], measure=[],
             target=None, maximise=None, minimise="f", seeds="1", frames=1, until=None)
 
         def bowl(trial):
-            return (trial.suggest_int("whirlCount", 0, 40) - 23) ** 2 + \
-                (trial.suggest_int("initialVobs", 0, 10) - 5) ** 2
-        # Stopped after 20 trials and opened again from its store: 45 in all.
-        search.open_study(args, "minimize").optimize(bowl, n_trials=20)
+            return (trial.suggest_int("whirlCount", 0, 20) - 13) ** 2 + \
+                (trial.suggest_int("initialVobs", 0, 6) - 4) ** 2
+        # Stopped after 12 trials and opened again from its journal: 30 in all.
+        search.open_study(args, "minimize").optimize(bowl, n_trials=12)
         study = search.open_study(args, "minimize")
-        study.optimize(bowl, n_trials=25)
-        self.assertEqual(45, len(study.trials))
-        self.assertEqual(({"whirlCount": 23, "initialVobs": 5}, 0), (study.best_params,
+        study.optimize(bowl, n_trials=18)
+        self.assertEqual(30, len(study.trials))
+        self.assertEqual(({"whirlCount": 13, "initialVobs": 4}, 0), (study.best_params,
                                                                      study.best_value))
 
     def test_a_reachable_target_is_met_and_its_record_written(self):
