@@ -216,6 +216,9 @@
         refitTimer = setTimeout(async () => {
             const whenShrunk = viewToggled;
             viewToggled = false;
+            // A phone's keyboard, opened for a box of the panel, is no new place.
+            if (/^(INPUT|SELECT|TEXTAREA)$/.test(document.activeElement?.tagName || ""))
+                return;
             const record = page.ready && page.applied && window.tovrineWorldSize.refitted(page.applied, whenShrunk);
             if (record)
                 await startWorld(record, page.appliedSeed);
