@@ -611,7 +611,9 @@ class Designs(unittest.TestCase):
     def test_every_command_of_the_designers_scripts_has_its_help(self):
         for script, commands in ((PLOT, ["run", "compare", "lifetimes", "outcome", "survival"]),
                                  (DESIGN, ["lhs", "sobol", "random", "saltelli", "morris",
-                                           "sobol-indices", "morris-effects"])):
+                                           "sobol-indices", "morris-effects"]),
+                                 (os.path.join(os.path.dirname(DESIGN), "tovrine-search"),
+                                  ["optimise", "discover"])):
             for command in [[]] + [[c] for c in commands]:
                 with self.subTest(script=os.path.basename(script), command=command):
                     shown = run([script] + command + ["--help"])
