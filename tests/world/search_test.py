@@ -51,11 +51,18 @@ class Optimise(unittest.TestCase):
 
     def test_a_reachable_target_is_met_and_its_record_written(self):
         out = fresh("target")
+        # Each trial through a launcher (srun on a cluster), which notes it.
+        launcher = os.path.join(out, "..", "launcher.sh")
+        with open(launcher, "w") as f:
+            f.write('#!/bin/sh\necho "$5" >> "$0.calls"\nexec "$@"\n')
+        os.chmod(launcher, 0o755)
+        if os.path.exists(launcher + ".calls"):
+            os.remove(launcher + ".calls")
         # Five frames of preset 0: the most Vobs alive is the founders' number.
         command = [os.path.join(DESIGN, "tovrine-search"), "optimise", "--preset", "0",
                    "--field", "initialVobs=1:30", "--target", "highest_population=17",
                    "--trials", "30", "--seeds", "1", "--frames", "5", "--jobs", "2",
-                   "--out", out]
+                   "--launcher", launcher, "--out", out]
         done = subprocess.run(command, capture_output=True, text=True)
         self.assertEqual(0, done.returncode, done.stderr)
         best = rows_of(os.path.join(out, "best.csv"))[0]
@@ -70,6 +77,9 @@ class Optimise(unittest.TestCase):
         for trial in trials:
             runs = rows_of(os.path.join(out, trial["folder"], "runs.csv"))
             self.assertEqual(trial["initialVobs"], runs[0]["highest_population"])
+        with open(launcher + ".calls") as f:
+            self.assertEqual(sorted("initialVobs=" + t["initialVobs"] for t in trials),
+                             sorted(f.read().split()))
         # The same command again finds the target met and runs nothing more.
         again = subprocess.run(command, capture_output=True, text=True)
         self.assertEqual(0, again.returncode, again.stderr)

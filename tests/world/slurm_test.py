@@ -27,6 +27,7 @@ from workbench_test import folder_bytes, main  # noqa: E402
 
 WORLD = os.environ.get("TOVRINE_WORLD", "")
 SWEEP = os.environ.get("TOVRINE_SWEEP", "")
+RECORD = os.environ.get("TOVRINE_RECORD", "")
 SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 DAEMONS = ("munged", "mungekey", "slurmctld", "slurmd", "sbatch", "scontrol", "sinfo")
 
@@ -189,10 +190,12 @@ class Slurm(unittest.TestCase):
         hostile = os.path.join(folder, "-my sweep's \"50%\" #1 $(touch ran-1) `touch ran-2`")
         programs = os.path.join(hostile, "bin")
         os.makedirs(programs)
-        for program in (SWEEP, WORLD):
+        for program in (SWEEP, WORLD, RECORD):
             shutil.copy2(program, programs)
         shutil.copytree(os.path.join(SOURCE, "resources", "bitmaps"),
                         os.path.join(hostile, "resources", "bitmaps"))
+        shutil.copytree(os.path.join(SOURCE, "tools", "design"), os.path.join(hostile, "design"),
+                        ignore=shutil.ignore_patterns("__pycache__"))
         if cluster.as_user:
             for where, folders, _ in os.walk(hostile):
                 shutil.chown(where, cluster.user)
@@ -283,8 +286,28 @@ class Slurm(unittest.TestCase):
         with open(os.path.join(out, "runs.csv")) as f:
             self.assertEqual({"1", "3"}, {row.split(",")[3] for row in f.read().split("\n")[1:]
                                           if row})
+        self.check_search(cluster, hostile, sweep)
         ran = [name for _, _, names in os.walk(folder) for name in names if name.startswith("ran-")]
         self.assertEqual([], ran)
+
+    def check_search(self, cluster, hostile, sweep):
+        """tovrine-search's trials, each a Slurm job through srun."""
+        env = dict(cluster.env, TOVRINE_SWEEP=sweep,
+                   TOVRINE_RECORD=os.path.join(hostile, "bin", os.path.basename(RECORD)),
+                   TOVRINE_RESOURCES=os.path.join(hostile, "resources"))
+        out = os.path.join(hostile, "search")
+        found = cluster.run(["/usr/bin/python3", os.path.join(hostile, "design", "tovrine-search"),
+                             "optimise", "--preset", "0", "--field", "initialVobs=1:30",
+                             "--target", "highest_population=17", "--tolerance", "100",
+                             "--trials", "2", "--seeds", "1", "--frames", "5", "--launcher",
+                             "srun --job-name=tovrine-trial --ntasks=1 --partition=sweeps",
+                             "--out", out], env=env)
+        self.assertEqual(0, found.returncode, found.stderr)
+        # Any record meets so loose a target: the first trial ends the search.
+        with open(os.path.join(out, "trials.csv")) as f:
+            self.assertEqual(2, len(f.read().splitlines()))
+        self.assertTrue(os.path.exists(os.path.join(out, "best-1.rec")))
+        self.assertIn("JobName=tovrine-trial", cluster.run(["scontrol", "show", "jobs"]).stdout)
 
 
 if __name__ == "__main__":

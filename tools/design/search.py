@@ -90,8 +90,11 @@ class Search:
             words += ["--measure", text]
         if self.args.until:
             words += ["--until", self.args.until]
-        return words + ["--seeds", self.args.seeds, "--frames", str(self.args.frames),
-                        "--jobs", "1", "--out", folder]
+        words += ["--seeds", self.args.seeds, "--frames", str(self.args.frames), "--jobs", "1",
+                  "--out", folder]
+        # Through a launcher, such as Slurm's srun, each trial runs where it
+        # places it; the folder is shared, so the figures come back here.
+        return shlex.split(self.args.launcher) + words if self.args.launcher else words
 
     def objective(self, trial):
         values = [trial.suggest_int(name, low, high) for name, low, high in self.args.field]
@@ -363,6 +366,9 @@ def main(usage):
                      help="NAME=EXPRESSION, a measure of one's own (tovrine-sweep --measure)")
     opt.add_argument("--until", help="each run's stop condition (tovrine-sweep --until)")
     opt.add_argument("--jobs", type=int, default=1, help="trials at once (default 1)")
+    opt.add_argument("--launcher", help="words put before each trial's tovrine-sweep, such "
+                     "as \"srun --ntasks=1 --cpus-per-task=1\": each trial a Slurm job, "
+                     "--jobs of them at once")
     opt.add_argument("--seed", type=int, default=1, help="the sampler's seed (default 1)")
     opt.add_argument("--best", type=int, default=3, help="best records written (default 3)")
     opt.add_argument("--out", required=True, help="the search's folder")
