@@ -7,8 +7,8 @@
 # --empty starts from nothing instead (a fresh folder, the seeds unread), which
 # measures how fast the target finds its way alone. Each minute's line gives
 # the edges reached (libFuzzer's cov), its features (ft), the corpus, the
-# inputs run and the inputs a second over that minute. Fails when the target
-# found something.
+# inputs run, and the inputs a second over that minute, of the clock and of
+# the processor's time. Fails when the target found something.
 set -u
 cd "$(dirname "$0")/.." || exit 2
 empty=0
@@ -53,18 +53,27 @@ last_status() {
 echo "fuzz-long: $target for $seconds s$([ "$empty" = 1 ] && echo ' from an empty corpus'); log $log"
 minute=0
 before=0
+cpuBefore=0
 while kill -0 "$fuzzer" 2>/dev/null; do
     waited=0
     while [ "$waited" -lt 60 ] && kill -0 "$fuzzer" 2>/dev/null; do
         sleep 1
         waited=$((waited + 1))
     done
-    minute=$((minute + 1))
+    # Processor seconds, whole: on a busy machine the inputs per second of
+    # the processor's time say what an idle core would run.
+    cpu=$(ps -o times= -p "$fuzzer" 2>/dev/null | tr -d ' ')
     # shellcheck disable=SC2046
     set -- $(last_status) 0 0 0 0
+    # The fuzzer ended just after the last line: nothing more to say.
+    [ -z "$cpu" ] && [ "$1" = "$before" ] && break
+    minute=$((minute + 1))
+    perCpu="?"
+    [ -n "$cpu" ] && [ "$cpu" -gt "$cpuBefore" ] && perCpu=$((($1 - before) / (cpu - cpuBefore)))
     echo "fuzz-long: minute $minute: $2 edges, $3 features, corpus $4, $1 inputs," \
-        "$((($1 - before) / waited)) a second"
+        "$((($1 - before) / waited)) a second, $perCpu a second of processor time"
     before=$1
+    cpuBefore=${cpu:-$cpuBefore}
 done
 wait "$fuzzer"
 status=$?
