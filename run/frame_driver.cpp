@@ -38,18 +38,18 @@ void advanceWorld(World& world)
     advanceList(world, world.whirlList, tickWhirl);
 }
 
-void drawCloud(World& world)
+void drawCloud(World& world, Surface* back)
 {
     if (world.cloudSheet != nullptr)
-        blitSprite(world.cloudSheet, backSurface, 0, 5, 1);
+        blitSprite(world.cloudSheet, back, 0, 5, 1);
     if (world.overlayFont == nullptr || world.vobList == nullptr)
         return;
-    world.overlayFont->drawText(backSurface, "History: ", 15, 15, 1);
-    world.overlayFont->drawNumber(backSurface, world.vobList->history(), 50, 15, 1);
-    world.overlayFont->drawText(backSurface, "Peak:    ", 15, 30, 1);
-    world.overlayFont->drawNumber(backSurface, world.vobList->peak(), 50, 30, 1);
-    world.overlayFont->drawText(backSurface, "Spawns:  ", 15, 45, 1);
-    world.overlayFont->drawNumber(backSurface, world.vobList->population(), 50, 45, 1);
+    world.overlayFont->drawText(back, "History: ", 15, 15, 1);
+    world.overlayFont->drawNumber(back, world.vobList->history(), 50, 15, 1);
+    world.overlayFont->drawText(back, "Peak:    ", 15, 30, 1);
+    world.overlayFont->drawNumber(back, world.vobList->peak(), 50, 30, 1);
+    world.overlayFont->drawText(back, "Spawns:  ", 15, 45, 1);
+    world.overlayFont->drawNumber(back, world.vobList->population(), 50, 45, 1);
 }
 
 // A Vob on megaVobSheet keeps it: its own rule switches it at exact levels.
@@ -67,12 +67,15 @@ void resetStrengths(World& world)
 
 void showCountdown(World& world)
 {
+    if (world.display == nullptr)
+        return;
     int32_t x = world.size.width / 2 - 80;
     int32_t y = world.size.height / 2;
-    drawGdiText(backSurface, "your civlization died, T-1 to birth of new civilization", x, y,
+    Surface* back = world.display->backSurface;
+    drawGdiText(back, "your civlization died, T-1 to birth of new civilization", x, y,
                 overlayFontHandle(world), textColour, transparentBackground);
-    drawGdiNumber(backSurface, world.rebirthCountdown, x, y + 15, overlayFontHandle(world),
-                  textColour, transparentBackground);
+    drawGdiNumber(back, world.rebirthCountdown, x, y + 15, overlayFontHandle(world), textColour,
+                  transparentBackground);
 }
 
 // Drawn straight onto the visible surface: the birth happens within one
@@ -81,14 +84,17 @@ bool bearNewCivilization(World& world)
 {
     int32_t x = world.size.width / 2 - 80;
     int32_t y = world.size.height / 2;
-    drawGdiText(primarySurface, "spawning vobs", x, y, overlayFontHandle(world), textColour,
-                opaqueBackground);
+    Surface* shown = world.display != nullptr ? world.display->primarySurface : nullptr;
+    if (shown != nullptr)
+        drawGdiText(shown, "spawning vobs", x, y, overlayFontHandle(world), textColour,
+                    opaqueBackground);
     world.vobList->resetCounts();
     for (int32_t j = 0;
          j < foundingVobCount(world) && world.vobList->population() < world.liveOptions.maxEntities;
          ++j) {
-        drawGdiNumber(primarySurface, j, x, y + 15, overlayFontHandle(world), textColour,
-                      transparentBackground);
+        if (shown != nullptr)
+            drawGdiNumber(shown, j, x, y + 15, overlayFontHandle(world), textColour,
+                          transparentBackground);
         addFoundingVob(world);
         if (userInterrupted())
             return false;
@@ -113,10 +119,12 @@ bool runCivilizationCycle(World& world)
     return bearNewCivilization(world);
 }
 
-void present()
+void present(Display* display)
 {
+    if (display == nullptr)
+        return;
     for (int32_t attempt = 0; attempt < flipAttempts; ++attempt) {
-        if (flipDisplay())
+        if (flipDisplay(*display))
             return;
     }
 }
@@ -126,11 +134,13 @@ void present()
 int32_t runFrame(World& world)
 {
     world.frames += 1;
-    fillSurface(backSurface, keyColour);
+    Display* display = world.display;
+    if (display != nullptr)
+        fillSurface(display->backSurface, keyColour);
     try {
         advanceWorld(world);
-        if (world.liveOptions.showCloud != 0)
-            drawCloud(world);
+        if (world.liveOptions.showCloud != 0 && display != nullptr)
+            drawCloud(world, display->backSurface);
         if (world.strengthResetRequested != 0)
             resetStrengths(world);
         if (!runCivilizationCycle(world))
@@ -140,6 +150,6 @@ int32_t runFrame(World& world)
         tearDownWorld(world);
         return frameOutOfMemory;
     }
-    present();
+    present(display);
     return frameDone;
 }

@@ -21,5 +21,6 @@ constexpr int32_t frameOutOfMemory = 2;
 struct World;
 
 // Called once per frame tick after set-up has succeeded. Advances `world` by
-// one frame, drawn on the display's back surface and flipped.
+// one frame, drawn on its display's back surface and flipped; a world set up
+// without a display only advances.
 int32_t runFrame(World& world);

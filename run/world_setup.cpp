@@ -53,14 +53,16 @@ const FontSlot worldFonts[] = {
 // set-up runs. The black box of each text wipes what stood under it.
 void showProgressText(const World& world, const char* text)
 {
-    drawGdiText(primarySurface, text, 10, 10, overlayFontHandle(world), textColour,
-                opaqueBackground);
+    if (world.display != nullptr)
+        drawGdiText(world.display->primarySurface, text, 10, 10, overlayFontHandle(world),
+                    textColour, opaqueBackground);
 }
 
 void showProgressCount(const World& world, int32_t count)
 {
-    drawGdiNumber(primarySurface, count, 10, 25, overlayFontHandle(world), textColour,
-                  opaqueBackground);
+    if (world.display != nullptr)
+        drawGdiNumber(world.display->primarySurface, count, 10, 25, overlayFontHandle(world),
+                      textColour, opaqueBackground);
 }
 
 // Each sheet loaded, or taken from `lender` when the world borrows its art.
@@ -141,18 +143,22 @@ bool mouseDisturbed()
 }
 
 // A new world's run state: no frames yet, no rebirth under way, no reset
-// pending. What hosts set beforehand (the record, the seed) stays.
-void startRunState(World& world)
+// pending. What hosts set beforehand (the record, the seed) stays. Its size
+// is its display's, or the record's screen size without one.
+void startRunState(World& world, Display* display)
 {
-    world.size = WorldSize{displayWidth, displayHeight};
+    world.display = display;
+    world.size = display != nullptr
+                     ? WorldSize{display->width, display->height}
+                     : WorldSize{world.liveOptions.screenWidth, world.liveOptions.screenHeight};
     world.rebirthCountdown = rebirthFrames;
     world.strengthResetRequested = 0;
     world.frames = 0;
 }
 
-int32_t buildWorld(World& world, const World* lender)
+int32_t buildWorld(World& world, Display* display, const World* lender)
 {
-    startRunState(world);
+    startRunState(world, display);
     world.artBorrowed = lender != nullptr;
     createSheets(world, lender);
     createLists(world);
@@ -163,8 +169,9 @@ int32_t buildWorld(World& world, const World* lender)
         return worldInterrupted;
 
     showProgressText(world, "generating whirls");
-    drawGdiText(primarySurface, "                 ", 10, 25, overlayFontHandle(world), textColour,
-                opaqueBackground);
+    if (display != nullptr)
+        drawGdiText(display->primarySurface, "                 ", 10, 25, overlayFontHandle(world),
+                    textColour, opaqueBackground);
     if (!spawnWhirls(world))
         return worldInterrupted;
     return worldComplete;
@@ -189,12 +196,12 @@ int32_t whirlsToBuild(const World& world)
 
 namespace {
 
-int32_t setUpWorldFrom(World& world, const World* lender)
+int32_t setUpWorldFrom(World& world, Display* display, const World* lender)
 {
     // A failed earlier attempt leaves its objects behind; start clean.
     tearDownWorld(world);
     try {
-        return buildWorld(world, lender);
+        return buildWorld(world, display, lender);
     } catch (const std::bad_alloc&) {
         // Whatever was built goes at once: the caller needs memory to close.
         tearDownWorld(world);
@@ -204,11 +211,14 @@ int32_t setUpWorldFrom(World& world, const World* lender)
 
 }  // namespace
 
-int32_t setUpWorld(World& world) { return setUpWorldFrom(world, nullptr); }
-
-int32_t setUpWorldBorrowingArt(World& world, const World& art)
+int32_t setUpWorld(World& world, Display* display)
 {
-    return setUpWorldFrom(world, &art);
+    return setUpWorldFrom(world, display, nullptr);
+}
+
+int32_t setUpWorldBorrowingArt(World& world, Display* display, const World& art)
+{
+    return setUpWorldFrom(world, display, &art);
 }
 
 void loadWorldArt(World& art)

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+struct Display;
 struct Font;
 struct World;
 
@@ -40,11 +41,12 @@ constexpr int32_t foodBitmap = 110;
 constexpr int32_t whirlBitmap = 111;
 
 // Builds `world` from its liveOptions and random seed, which the caller has
-// set: its size is the display's, its run state starts afresh. Called by the
-// run's device set-up after clearing both display surfaces. worldInterrupted
-// when the user stopped it; what was built so far stays for tearDownWorld.
+// set, to draw on `display` (the host's; it must outlive the world): its
+// size is the display's, its run state starts afresh. Called by the run's
+// device set-up after clearing both display surfaces. worldInterrupted when
+// the user stopped it; what was built so far stays for tearDownWorld.
 // worldOutOfMemory as above.
-int32_t setUpWorld(World& world);
+int32_t setUpWorld(World& world, Display* display);
 
 // A host that builds many worlds on one display (the record fuzzer) loads
 // their sheets and fonts once: loadWorldArt loads only those into `art`, in
@@ -53,7 +55,7 @@ int32_t setUpWorld(World& world);
 // with them lent to `world` (artBorrowed) instead of loaded anew; `art` must
 // outlive the world and is never changed by it.
 void loadWorldArt(World& art);
-int32_t setUpWorldBorrowingArt(World& world, const World& art);
+int32_t setUpWorldBorrowingArt(World& world, Display* display, const World& art);
 
 // Frees the food index and the lists, then the sheets in creation order,
 // then overlayFont and vitalsFont, and nulls every pointer. Safe to call

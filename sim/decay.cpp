@@ -32,9 +32,9 @@ EntityNode* tickFood(World& world, EntityNode* node)
 
     if (food.alive() == 1) {
         if (remainderOf(food.strength(), step) == 0)
-            food.drawAdvance(backSurface, fullCellSize, fullCellSize);
+            food.drawAdvance(worldBackSurface(world), fullCellSize, fullCellSize);
         else
-            food.draw(backSurface, fullCellSize, fullCellSize);
+            food.draw(worldBackSurface(world), fullCellSize, fullCellSize);
         return node->next;
     }
     return world.foodList->remove(node);
@@ -49,7 +49,7 @@ EntityNode* tickRemains(World& world, EntityNode* node)
         const int32_t step = quotient(remains.strengthCap(), cellCount(remains) - 3);
         if (step != 0 && remainderOf(remains.strength(), step) == 0)
             remains.advanceFrame();
-        remains.draw(backSurface, fullCellSize, fullCellSize);
+        remains.draw(worldBackSurface(world), fullCellSize, fullCellSize);
         return node->next;
     }
     return world.remainsList->remove(node);

@@ -169,10 +169,12 @@ void drawVitals(World& world, const Entity& vob)
     if (!show || world.vitalsFont == nullptr)
         return;
     if (o.includeLife != 0) {
-        world.vitalsFont->drawNumber(backSurface, vob.strength(), vob.x(), vob.y() - 30, 1);
-        world.vitalsFont->drawNumber(backSurface, vob.life(), vob.x(), vob.y() - 15, 1);
+        world.vitalsFont->drawNumber(worldBackSurface(world), vob.strength(), vob.x(), vob.y() - 30,
+                                     1);
+        world.vitalsFont->drawNumber(worldBackSurface(world), vob.life(), vob.x(), vob.y() - 15, 1);
     } else {
-        world.vitalsFont->drawNumber(backSurface, vob.strength(), vob.x(), vob.y() - 15, 1);
+        world.vitalsFont->drawNumber(worldBackSurface(world), vob.strength(), vob.x(), vob.y() - 15,
+                                     1);
     }
 }
 
@@ -212,7 +214,7 @@ EntityNode* tickVob(World& world, EntityNode* node)
         world.liveOptions.wrapEdges);  // the dead move too: their remains lie where the step ends
 
     if (vob.alive() == 1) {
-        vob.drawAdvance(backSurface, fullCellSize, fullCellSize);
+        vob.drawAdvance(worldBackSurface(world), fullCellSize, fullCellSize);
         drawVitals(world, vob);
         return node->next;
     }

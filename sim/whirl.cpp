@@ -67,7 +67,7 @@ EntityNode* tickWhirl(World& world, EntityNode* node)
         whirl.move(world.size, world.liveOptions.wrapEdges);
     else
         whirl.addLife(1);
-    whirl.drawAdvance(backSurface, fullCellSize, fullCellSize);
+    whirl.drawAdvance(worldBackSurface(world), fullCellSize, fullCellSize);
     depositIfFarEnough(world, whirl);
     return node->next;
 }

@@ -1,5 +1,6 @@
 #include "sim/world.h"
 
+#include "render/display.h"
 #include "render/glyph_font.h"
 #include "render/sprite_sheet.h"
 #include "sim/entity_list.h"
@@ -31,6 +32,11 @@ Entity* addEntity(World& world, EntityList& list, SpriteSheet* sheet, int32_t an
 {
     list.append(makeInWorld<Entity>(world.memory, sheet, animMode, world.size));
     return list.last();
+}
+
+Surface* worldBackSurface(const World& world)
+{
+    return world.display != nullptr ? world.display->backSurface : nullptr;
 }
 
 void releaseWorld(World& world)

@@ -17,6 +17,7 @@
 class EntityList;
 class GlyphFont;
 class SpriteSheet;
+struct Display;
 
 // Frames to wait after the last Vob has died before a new civilization.
 constexpr int32_t rebirthFrames = 200;
@@ -32,6 +33,9 @@ struct World {
     // changes it and the next frame follows.
     OptionsRecord liveOptions = presetAlgorithms[0];
     WorldSize size;
+    // The host's display the world draws on while it ticks, given at set-up;
+    // null for a world that draws nothing.
+    Display* display = nullptr;
 
     // The four lists, in the order a frame visits them after food; they own
     // their entities. Null until set-up has made them.
@@ -72,6 +76,9 @@ struct World {
 // world's) and configured through what comes back. Throws std::bad_alloc
 // past the world's memory budget, leaving the list as it was.
 Entity* addEntity(World& world, EntityList& list, SpriteSheet* sheet, int32_t animMode);
+
+// The back surface of the world's display; null without one.
+Surface* worldBackSurface(const World& world);
 
 // Frees the food index and the lists, then the sheets in creation order,
 // then the fonts (or, when borrowed, lets them be), and nulls every pointer;

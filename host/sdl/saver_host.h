@@ -18,10 +18,12 @@ struct SaverOverlay {
     std::vector<std::string> notices;  // the settings that were adjusted, for a while
 };
 
-// Builds the world of `record` on the open display, its random draws from
-// `seed`. False when it cannot run: with `error` set (lines for standard
-// error), or empty when a stop cut set-up short.
-bool buildSaverWorld(const OptionsRecord& record, uint32_t seed, std::string& error);
+// Builds the world of `record` on the open `display` (the host's, which
+// outlives the run), its random draws from `seed`. False when it cannot
+// run: with `error` set (lines for standard error), or empty when a stop
+// cut set-up short.
+bool buildSaverWorld(Display& display, const OptionsRecord& record, uint32_t seed,
+                     std::string& error);
 // One frame of the world, then `overlay` on the visible picture. False
 // with `error` set when the run cannot go on (memory ran out).
 bool runSaverFrame(const SaverOverlay& overlay, std::string& error);

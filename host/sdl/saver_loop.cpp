@@ -269,9 +269,10 @@ int32_t runOnDisplay(SaverRun& run)
         return reportFailure(error);
     installQuietXErrors(lostWindow, lostServer);
     int32_t result = 0;
-    if (!openWindowDisplay(window, error))
+    Display display;
+    if (!openWindowDisplay(display, window, error))
         result = stopRequested() ? 0 : reportFailure(error);
-    else if (buildSaverWorld(run.record, run.seed, error))
+    else if (buildSaverWorld(display, run.record, run.seed, error))
         result = runFrames(run);
     else if (!error.empty())
         result = reportFailure(error);

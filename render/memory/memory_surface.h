@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "render/display.h"
 #include "render/surface.h"
 
 enum class PixelFormat : uint32_t { none, rgb565, xrgb8888 };
@@ -29,6 +30,9 @@ struct Surface {
     bool hasClip = false;
     PixelRect clip = {0, 0, 0, 0};
     int32_t accessDepth = 0;  // open pixel-access sections
+    // A display's surface with drawing switched off (setDisplayDrawing):
+    // fills, blits and text onto it do nothing.
+    bool drawingOff = false;
 };
 
 // The pixel format of every surface; none until a display is open. Set by
@@ -42,14 +46,22 @@ PixelFormat pixelFormatForDepth(int32_t depth);
 
 // The display's two surfaces in memory, of the format for `depth`, cleared,
 // with the display's size and depth set: what every display draws into.
+// Displays open side by side share one pixel format: a depth other than
+// that of those already open is refused.
 enum class DisplaySurfaces { opened, unsupported, outOfMemory };
-DisplaySurfaces openDisplaySurfaces(int32_t width, int32_t height, int32_t depth);
-// Releases them and clears the size, depth and format; safe when none is open.
-void closeDisplaySurfaces();
+DisplaySurfaces openDisplaySurfaces(Display& display, int32_t width, int32_t height, int32_t depth);
+// Releases them and empties the display (the format goes with the last
+// open display); safe on one that is not open.
+void closeDisplaySurfaces(Display& display);
 
 // The flip of every display in memory: the two surfaces trade their pixels.
 // False while either is missing.
-bool swapDisplaySurfaces();
+bool swapDisplaySurfaces(Display& display);
+
+// While off, fills, blits and text onto the display's two surfaces do
+// nothing (every other surface is drawn as usual); flips still swap. On
+// when the display opens. The runner's --no-draw: the same world, no pixels.
+void setDisplayDrawing(Display& display, bool on);
 
 // A new surface in the given format; null when its memory cannot be had.
 Surface* createSurfaceOfFormat(int32_t width, int32_t height, PixelFormat format);

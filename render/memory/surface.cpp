@@ -9,13 +9,13 @@
 #include "render/memory/drawing_clock.h"
 #include "render/memory/memory_surface.h"
 
-// Off only for the runner's --no-draw (the headless display sets it); the
-// window display of the Linux saver always draws.
-bool displayDrawingOff = false;
-
 namespace {
 
+// One format for every surface of the process, set by the first display
+// that opens and forgotten when the last one closes: sheets and glyph grids
+// are made in it and blitted onto any open display.
 PixelFormat currentFormat = PixelFormat::none;
+int32_t openDisplays = 0;
 
 bool inside(const Surface* surface, int32_t x, int32_t y)
 {
@@ -80,44 +80,52 @@ void releaseSurface(Surface* surface)
     delete surface;
 }
 
-DisplaySurfaces openDisplaySurfaces(int32_t width, int32_t height, int32_t depth)
+DisplaySurfaces openDisplaySurfaces(Display& display, int32_t width, int32_t height, int32_t depth)
 {
-    closeDisplaySurfaces();
+    closeDisplaySurfaces(display);
     PixelFormat format = pixelFormatForDepth(depth);
     if (format == PixelFormat::none || width <= 0 || height <= 0)
         return DisplaySurfaces::unsupported;
+    if (openDisplays > 0 && format != currentFormat)
+        return DisplaySurfaces::unsupported;  // one format for every surface
     setDisplayPixelFormat(format);
-    primarySurface = createSurface(width, height);
-    backSurface = createSurface(width, height);
-    if (!primarySurface || !backSurface) {
-        closeDisplaySurfaces();
+    openDisplays += 1;
+    display.primarySurface = createSurface(width, height);
+    display.backSurface = createSurface(width, height);
+    display.width = width;
+    display.height = height;
+    display.depth = depth;
+    if (!display.primarySurface || !display.backSurface) {
+        closeDisplaySurfaces(display);
         return DisplaySurfaces::outOfMemory;
     }
-    displayWidth = width;
-    displayHeight = height;
-    displayDepth = depth;
-    clearDisplaySurfaces();
+    clearDisplaySurfaces(display);
     return DisplaySurfaces::opened;
 }
 
-void closeDisplaySurfaces()
+void closeDisplaySurfaces(Display& display)
 {
-    releaseSurface(backSurface);
-    releaseSurface(primarySurface);
-    backSurface = nullptr;
-    primarySurface = nullptr;
-    displayWidth = 0;
-    displayHeight = 0;
-    displayDepth = 0;
-    setDisplayPixelFormat(PixelFormat::none);
+    const bool wasOpen = display.depth != 0;
+    releaseSurface(display.backSurface);
+    releaseSurface(display.primarySurface);
+    display = Display();
+    if (wasOpen && --openDisplays == 0)
+        setDisplayPixelFormat(PixelFormat::none);
 }
 
-bool swapDisplaySurfaces()
+bool swapDisplaySurfaces(Display& display)
 {
-    if (!primarySurface || !backSurface)
+    if (!display.primarySurface || !display.backSurface)
         return false;
-    std::swap(primarySurface->image, backSurface->image);
+    std::swap(display.primarySurface->image, display.backSurface->image);
     return true;
+}
+
+void setDisplayDrawing(Display& display, bool on)
+{
+    for (Surface* surface : {display.primarySurface, display.backSurface})
+        if (surface)
+            surface->drawingOff = !on;
 }
 
 int32_t surfaceWidth(const Surface* surface)

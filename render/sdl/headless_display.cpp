@@ -12,7 +12,6 @@
 #include <cstring>
 #include <new>
 
-#include "render/memory/display_drawing.h"
 #include "render/sdl/sdl_surface.h"
 
 namespace {
@@ -26,43 +25,40 @@ struct InjectedInput {
 InjectedInput input;
 bool quitFlag = false;
 int32_t flipsToFail = 0;
-int32_t flipsDone = 0;
 
 void forgetState()
 {
-    displayDrawingOff = false;
     input = InjectedInput();
     quitFlag = false;
     flipsToFail = 0;
-    flipsDone = 0;
 }
 
 }  // namespace
 
-bool openHeadlessDisplay(int32_t width, int32_t height, int32_t depth)
+bool openHeadlessDisplay(Display& display, int32_t width, int32_t height, int32_t depth)
 {
-    closeHeadlessDisplay();
-    return openDisplaySurfaces(width, height, depth) == DisplaySurfaces::opened;
+    closeHeadlessDisplay(display);
+    return openDisplaySurfaces(display, width, height, depth) == DisplaySurfaces::opened;
 }
 
-void closeHeadlessDisplay()
+void closeHeadlessDisplay(Display& display)
 {
-    closeDisplaySurfaces();
+    closeDisplaySurfaces(display);
     forgetState();
 }
 
 // Like a hardware flip, the two buffers trade places; each surface record
 // keeps its own clip rectangle, key and identity.
-bool flipDisplay()
+bool flipDisplay(Display& display)
 {
-    if (!primarySurface || !backSurface)
+    if (!display.primarySurface || !display.backSurface)
         return false;
     if (flipsToFail > 0) {
         flipsToFail -= 1;
         return false;
     }
-    swapDisplaySurfaces();
-    flipsDone += 1;
+    swapDisplaySurfaces(display);
+    display.flips += 1;
     return true;
 }
 
@@ -215,9 +211,10 @@ bool readMouseState(MouseState& mouse)
     if (!input.readable)
         return false;
     mouse = input.mouse;
-    input.mouse.x = 0;
-    input.mouse.y = 0;
-    input.mouse.z = 0;
+    // Written only when there was motion: worlds polling an idle mouse from
+    // two threads only read.
+    if (mouse.x != 0 || mouse.y != 0 || mouse.z != 0)
+        input.mouse.x = input.mouse.y = input.mouse.z = 0;
     return true;
 }
 
@@ -246,10 +243,8 @@ void setInputReadable(bool readable) { input.readable = readable; }
 
 void failNextFlips(int32_t count) { flipsToFail = count; }
 
-int32_t flipCount() { return flipsDone; }
+int32_t flipCount(const Display& display) { return display.flips; }
 
 bool quitRequested() { return quitFlag; }
 
 void clearQuitRequest() { quitFlag = false; }
-
-void setDisplayDrawing(bool on) { displayDrawingOff = !on; }

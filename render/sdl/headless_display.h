@@ -6,20 +6,23 @@
 #include <string>
 
 #include "render/display.h"
-#include "render/memory/drawing_clock.h"  // countDrawingTime, drawingMilliseconds
+#include "render/memory/memory_surface.h"  // setDisplayDrawing
+#include "render/memory/drawing_clock.h"   // countDrawingTime, drawingMilliseconds
 #include "render/sdl/resource_directory.h"
 #include "render/surface.h"
 
-// Opens a W x H display at 16 (5-6-5) or 32 (XRGB) bits: creates
-// primarySurface and backSurface (both black), sets displayWidth/Height/
-// Depth and puts the clip rectangle (0, 0, W, H) on the back surface.
+// Opens `display` as a W x H display at 16 (5-6-5) or 32 (XRGB) bits:
+// creates its primary and back surfaces (both black), sets its size and
+// depth and puts the clip rectangle (0, 0, W, H) on the back surface.
 // False for any other depth or size (nothing is opened), as a display
-// refuses a mode it does not offer. Surfaces can be created only while a
-// display is open. Opening again closes the previous display first.
-bool openHeadlessDisplay(int32_t width, int32_t height, int32_t depth);
-// Releases both surfaces and forgets the format; the globals return to 0.
-// Also clears injected input and the quit request.
-void closeHeadlessDisplay();
+// refuses a mode it does not offer, and for a depth other than that of
+// displays already open. Surfaces can be created only while a display is
+// open. Opening it again closes it first. Each display is its own: worlds
+// may draw on two of them from two threads.
+bool openHeadlessDisplay(Display& display, int32_t width, int32_t height, int32_t depth);
+// Releases both surfaces and empties the display. Also clears injected input,
+// failing flips and the quit request.
+void closeHeadlessDisplay(Display& display);
 
 // Writes a surface as a PNG file; false, with errno set, when it cannot,
 // also when a write or the file's close failed (a full disk).
@@ -38,12 +41,7 @@ void setInputReadable(bool readable);
 // were), to exercise a caller's retries.
 void failNextFlips(int32_t count);
 // Flips done since the display opened.
-int32_t flipCount();
-
-// While off, fills, blits and text onto primarySurface and backSurface do
-// nothing (every other surface is drawn as usual); flips still swap. On when
-// the display opens. The runner's --no-draw: the same world, no pixels.
-void setDisplayDrawing(bool on);
+int32_t flipCount(const Display& display);
 
 // requestQuit() sets this; a test or the runner reads and clears it.
 bool quitRequested();

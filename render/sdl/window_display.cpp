@@ -11,7 +11,6 @@
 #include "render/sdl/window_display.h"
 
 #include <SDL.h>
-#include <SDL_syswm.h>
 
 #include <chrono>
 #include <cstring>
@@ -53,6 +52,8 @@ struct Presenter {
 };
 
 Presenter presenter;
+// The host's display while the window shows it.
+Display* shown = nullptr;
 const volatile std::sig_atomic_t* openerStopFlag = nullptr;
 bool quitRequested = false;
 bool videoStarted = false;
@@ -61,10 +62,12 @@ bool videoStarted = false;
 SDL_Rect fitPicture(int width, int height)
 {
     SDL_Rect r = {0, 0, width, height};
-    if (static_cast<int64_t>(width) * displayHeight > static_cast<int64_t>(height) * displayWidth)
-        r.w = static_cast<int>(static_cast<int64_t>(height) * displayWidth / displayHeight);
+    const int64_t worldWidth = shown->width;
+    const int64_t worldHeight = shown->height;
+    if (width * worldHeight > height * worldWidth)
+        r.w = static_cast<int>(height * worldWidth / worldHeight);
     else
-        r.h = static_cast<int>(static_cast<int64_t>(width) * displayHeight / displayWidth);
+        r.h = static_cast<int>(width * worldHeight / worldWidth);
     r.w = r.w < 1 ? 1 : r.w;
     r.h = r.h < 1 ? 1 : r.h;
     r.x = (width - r.w) / 2;
@@ -141,7 +144,7 @@ void windowSize(const WindowRequest& request, SDL_Window* window, int& width, in
 
 bool openSurfaces(int32_t width, int32_t height, int32_t depth, std::string& error)
 {
-    switch (openDisplaySurfaces(width, height, depth)) {
+    switch (openDisplaySurfaces(*shown, width, height, depth)) {
     case DisplaySurfaces::opened:
         return true;
     case DisplaySurfaces::unsupported:
@@ -178,7 +181,8 @@ void presentThroughSdl(SDL_Surface* screen, SDL_Surface* shown)
 
 void releaseWindow()
 {
-    closeDisplaySurfaces();
+    if (shown)
+        closeDisplaySurfaces(*shown);
     forgetScreen();
     if (presenter.window) {
         // A given window's owner keeps it: SDL only lets go of it.
@@ -256,10 +260,11 @@ bool startWindowVideo(std::string& error)
     return true;
 }
 
-bool openWindowDisplay(const WindowRequest& request, std::string& error)
+bool openWindowDisplay(Display& display, const WindowRequest& request, std::string& error)
 {
     // Video stays: stopping it would put SDL's X error handler back.
     releaseWindow();
+    shown = &display;
     if (!videoStarted && !startWindowVideo(error))
         return false;
     openerStopFlag = request.stopFlag;
@@ -286,6 +291,7 @@ bool openWindowDisplay(const WindowRequest& request, std::string& error)
 void closeWindowDisplay()
 {
     releaseWindow();
+    shown = nullptr;
     if (videoStarted) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         videoStarted = false;
@@ -324,7 +330,7 @@ bool copyChangedToScreen(SDL_Surface* screen, bool everything)
     const SDL_Rect& p = presenter.picture;
     presenter.shownChanged.clear();
     const bool copied =
-        copyChangedScaled(presenter.copy, primarySurface->image, dest,
+        copyChangedScaled(presenter.copy, shown->primarySurface->image, dest,
                           ShownRect{p.x, p.y, p.w, p.h}, everything, presenter.shownChanged);
     if (SDL_MUSTLOCK(screen))
         SDL_UnlockSurface(screen);
@@ -337,7 +343,7 @@ bool copyChangedToScreen(SDL_Surface* screen, bool everything)
 void presentWindowDisplay()
 {
     presenter.lastPresent = std::chrono::steady_clock::now();
-    if (!presenter.window || !primarySurface)
+    if (!presenter.window || !shown || !shown->primarySurface)
         return;
     SDL_Surface* screen = SDL_GetWindowSurface(presenter.window);
     if (!screen)
@@ -361,9 +367,9 @@ void presentWindowDisplay()
                                          static_cast<int>(presenter.changed.size()));
         return;
     }
-    SdlSurfaceView view(primarySurface);
-    if (SDL_Surface* shown = view.get())
-        presentThroughSdl(screen, shown);
+    SdlSurfaceView view(shown->primarySurface);
+    if (SDL_Surface* picture = view.get())
+        presentThroughSdl(screen, picture);
 }
 
 WindowInput pumpWindowInput()
@@ -379,7 +385,7 @@ WindowInput pumpWindowInput()
 
 // Like a hardware flip, the two buffers trade places; the frame clock shows
 // the new visible one once anything it adds is drawn.
-bool flipDisplay() { return swapDisplaySurfaces(); }
+bool flipDisplay(Display& display) { return swapDisplaySurfaces(display); }
 
 bool readKeyboardState(uint8_t keys[256])
 {
@@ -403,13 +409,4 @@ void requestQuit() { quitRequested = true; }
 
 bool windowQuitRequested() { return quitRequested; }
 
-void* ownWindowConnection()
-{
-    if (!isOwnWindow())
-        return nullptr;
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(presenter.window, &info) || info.subsystem != SDL_SYSWM_X11)
-        return nullptr;
-    return info.info.x11.display;
-}
+SDL_Window* ownSdlWindow() { return isOwnWindow() ? presenter.window : nullptr; }

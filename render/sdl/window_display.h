@@ -45,11 +45,12 @@ bool windowQuitRequested();
 // handler over SDL's before any window is touched. False with `error` set.
 bool startWindowVideo(std::string& error);
 
-// Starts SDL's video when not yet started, makes or takes the window and opens the surfaces.
+// Starts SDL's video when not yet started, makes or takes the window and
+// opens `display` (the host's, shown in the window until closeWindowDisplay).
 // False with `error` set; nothing stays open then. Called once by the
 // frame clock before the world is built.
-bool openWindowDisplay(const WindowRequest& request, std::string& error);
-// Gives back the surfaces, the window (a given one is left to its owner)
+bool openWindowDisplay(Display& display, const WindowRequest& request, std::string& error);
+// Gives back the display's surfaces, the window (a given one is left to its owner)
 // and SDL's video.
 void closeWindowDisplay();
 
@@ -78,4 +79,5 @@ WindowInput pumpWindowInput();
 
 // The Xlib connection of the saver's own window (a Display*), for the
 // host's wait between frames; null for a given window or none.
+// (render/sdl/window_connection.cpp: Xlib's Display is not this one).
 void* ownWindowConnection();

@@ -25,11 +25,11 @@ std::vector<ShownRect> canvasChanged;
 
 // The visible surface scaled to `width` x `height` as RGBA in `rgba`, with
 // `copy` remembering what it last held; false without memory for it.
-bool copyOnto(ScaledCopy& copy, std::vector<uint8_t>& rgba, int32_t width, int32_t height,
-              bool whole, std::vector<ShownRect>& changed)
+bool copyOnto(const Surface* shown, ScaledCopy& copy, std::vector<uint8_t>& rgba, int32_t width,
+              int32_t height, bool whole, std::vector<ShownRect>& changed)
 {
     changed.clear();
-    if (!primarySurface || !primarySurface->image.pixels || width <= 0 || height <= 0)
+    if (!shown || !shown->image.pixels || width <= 0 || height <= 0)
         return false;
     const size_t bytes = static_cast<size_t>(width) * height * 4;
     try {
@@ -38,8 +38,8 @@ bool copyOnto(ScaledCopy& copy, std::vector<uint8_t>& rgba, int32_t width, int32
             whole = true;
         }
         const ShownImage dest{rgba.data(), width, height, width * 4, ShownFormat::rgba8888};
-        return copyChangedScaled(copy, primarySurface->image, dest, ShownRect{0, 0, width, height},
-                                 whole, changed);
+        return copyChangedScaled(copy, shown->image, dest, ShownRect{0, 0, width, height}, whole,
+                                 changed);
     } catch (const std::bad_alloc&) {
         rgba = std::vector<uint8_t>();
         copy = ScaledCopy();
@@ -49,15 +49,15 @@ bool copyOnto(ScaledCopy& copy, std::vector<uint8_t>& rgba, int32_t width, int32
 
 }  // namespace
 
-DisplaySurfaces openWebDisplay(int32_t width, int32_t height, int32_t depth)
+DisplaySurfaces openWebDisplay(Display& display, int32_t width, int32_t height, int32_t depth)
 {
-    closeWebDisplay();
-    return openDisplaySurfaces(width, height, depth);
+    closeWebDisplay(display);
+    return openDisplaySurfaces(display, width, height, depth);
 }
 
-void closeWebDisplay()
+void closeWebDisplay(Display& display)
 {
-    closeDisplaySurfaces();
+    closeDisplaySurfaces(display);
     pictureCopy = ScaledCopy();
     picture = std::vector<uint8_t>();
     canvasCopy = ScaledCopy();
@@ -66,13 +66,13 @@ void closeWebDisplay()
     quitFlag = false;
 }
 
-const uint8_t* presentRgba()
+const uint8_t* presentRgba(const Display& display)
 {
-    if (!primarySurface)
+    const Surface* shown = display.primarySurface;
+    if (!shown)
         return nullptr;
     std::vector<ShownRect> changed;
-    const PixelImage& image = primarySurface->image;
-    if (!copyOnto(pictureCopy, picture, image.w, image.h, true, changed))
+    if (!copyOnto(shown, pictureCopy, picture, shown->image.w, shown->image.h, true, changed))
         return nullptr;
     return picture.data();
 }
@@ -80,9 +80,9 @@ const uint8_t* presentRgba()
 // Only the tiles that changed since the last present are scaled and
 // converted (most of a frame is the same black background); the rest of
 // the canvas is already right.
-const uint8_t* presentOnCanvas(int32_t width, int32_t height, bool whole)
+const uint8_t* presentOnCanvas(const Display& display, int32_t width, int32_t height, bool whole)
 {
-    if (!copyOnto(canvasCopy, canvas, width, height, whole, canvasChanged))
+    if (!copyOnto(display.primarySurface, canvasCopy, canvas, width, height, whole, canvasChanged))
         return nullptr;
     return canvas.data();
 }
@@ -101,7 +101,7 @@ bool takeQuitRequest()
 }
 
 // Like a hardware flip, the two buffers trade places.
-bool flipDisplay() { return swapDisplaySurfaces(); }
+bool flipDisplay(Display& display) { return swapDisplaySurfaces(display); }
 
 bool readKeyboardState(uint8_t keys[256])
 {

@@ -6,12 +6,14 @@
 #include <windows.h>
 #include <ddraw.h>
 
+#include "render/display.h"
 #include "render/surface.h"
 
-// The DirectDraw object that new surfaces and clippers are made with; null
-// puts the backend back to having none. Set by whoever opens the display
-// once the object is made, and cleared before it is released.
-void useDirectDraw(LPDIRECTDRAW directDraw);
+// The DirectDraw object that new surfaces and clippers are made with, and
+// the display whose primary surface's format they take; null puts the
+// backend back to having none. Set by whoever opens the display once the
+// object is made, and cleared before it is released.
+void useDirectDraw(LPDIRECTDRAW directDraw, const Display* display);
 
 // A Surface over a DirectDraw surface whose reference it takes over;
 // releaseSurface releases it. Null when `surface` is null or the size cannot

@@ -49,10 +49,10 @@ void useInputDevices(LPDIRECTINPUTDEVICE keyboard, LPDIRECTINPUTDEVICE mouse)
 // success, so the surfaces are asked first. On Windows the primary brings
 // its back buffer with it (the back's own Restore is refused as implicitly
 // created); under Wine the back needs its own.
-bool flipDisplay()
+bool flipDisplay(Display& display)
 {
-    LPDIRECTDRAWSURFACE primary = directDrawSurface(primarySurface);
-    LPDIRECTDRAWSURFACE back = directDrawSurface(backSurface);
+    LPDIRECTDRAWSURFACE primary = directDrawSurface(display.primarySurface);
+    LPDIRECTDRAWSURFACE back = directDrawSurface(display.backSurface);
     if (!primary || !back)
         return false;
     HRESULT result = DDERR_SURFACELOST;

@@ -10,6 +10,7 @@
 namespace {
 
 LPDIRECTDRAW directDraw = nullptr;
+const Display* formatDisplay = nullptr;
 
 bool inside(const Surface* surface, int32_t x, int32_t y)
 {
@@ -25,7 +26,11 @@ uint32_t depthMask(DWORD bits)
 
 }  // namespace
 
-void useDirectDraw(LPDIRECTDRAW object) { directDraw = object; }
+void useDirectDraw(LPDIRECTDRAW object, const Display* display)
+{
+    directDraw = object;
+    formatDisplay = display;
+}
 
 Surface* wrapDirectDrawSurface(LPDIRECTDRAWSURFACE surface)
 {
@@ -61,7 +66,8 @@ Surface* createSurface(int32_t width, int32_t height)
     desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
     desc.dwWidth = static_cast<DWORD>(width);
     desc.dwHeight = static_cast<DWORD>(height);
-    if (LPDIRECTDRAWSURFACE primary = directDrawSurface(primarySurface)) {
+    Surface* shown = formatDisplay != nullptr ? formatDisplay->primarySurface : nullptr;
+    if (LPDIRECTDRAWSURFACE primary = directDrawSurface(shown)) {
         desc.ddpfPixelFormat.dwSize = sizeof desc.ddpfPixelFormat;
         if (primary->GetPixelFormat(&desc.ddpfPixelFormat) == DD_OK)
             desc.dwFlags |= DDSD_PIXELFORMAT;

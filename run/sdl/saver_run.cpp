@@ -20,24 +20,29 @@ namespace {
 const char* const outOfMemory = "Error: Not enough memory for this algorithm.";
 constexpr int32_t overlayLineHeight = 18;
 
-// The one world of the saver's window, from its set-up to the end of the run.
+// The one world of the saver's window, from its set-up to the end of the
+// run, and the host's display it draws on.
 std::unique_ptr<World> world;
+Display* display = nullptr;
 
 void drawOverlayLine(const std::string& text, int32_t line)
 {
     // The host's lines are UTF-8 (file names), not the world's ANSI text.
-    drawUtf8Text(primarySurface, text.c_str(), 4, displayHeight - overlayLineHeight * line,
-                 overlayFontHandle(*world), textColour, opaqueBackground);
+    drawUtf8Text(display->primarySurface, text.c_str(), 4,
+                 display->height - overlayLineHeight * line, overlayFontHandle(*world), textColour,
+                 opaqueBackground);
 }
 
 }  // namespace
 
-bool buildSaverWorld(const OptionsRecord& record, uint32_t seed, std::string& error)
+bool buildSaverWorld(Display& shownOn, const OptionsRecord& record, uint32_t seed,
+                     std::string& error)
 {
+    display = &shownOn;
     world = std::make_unique<World>();
     world->liveOptions = record;
     seedRandom(world->random, seed);
-    int32_t result = setUpWorld(*world);
+    int32_t result = setUpWorld(*world, display);
     if (result == worldOutOfMemory) {
         error = outOfMemory;
         return false;
@@ -81,4 +86,8 @@ bool pressSaverKey(const std::string& name)
     return true;
 }
 
-void endSaverRun() { world.reset(); }
+void endSaverRun()
+{
+    world.reset();
+    display = nullptr;
+}

@@ -51,7 +51,8 @@ uint32_t worldSeed = 1;
 // Set when the running world ended (out of memory): ticks do nothing until
 // a new world is started.
 bool worldEnded = false;
-// The page's one world, from its set-up to the next.
+// The page's one display and the world drawn on it, from its set-up to the next.
+Display display;
 std::unique_ptr<World> world;
 std::optional<CivilizationWatch> civilizations;
 
@@ -172,7 +173,7 @@ void endWorld()
     followed = nullptr;
     civilizations.reset();
     world.reset();
-    closeWebDisplay();
+    closeWebDisplay(display);
 }
 
 // Builds the world of `record` as tovrine-world builds it, so that the
@@ -182,13 +183,13 @@ int32_t buildWorld(const OptionsRecord& record, uint32_t seed)
     endWorld();
     worldEnded = false;
     try {
-        const DisplaySurfaces display =
-            openWebDisplay(record.screenWidth, record.screenHeight, record.screenDepth);
-        if (display == DisplaySurfaces::unsupported) {
+        const DisplaySurfaces opened =
+            openWebDisplay(display, record.screenWidth, record.screenHeight, record.screenDepth);
+        if (opened == DisplaySurfaces::unsupported) {
             setMessage("Error: Couldn't set video mode.");
             return TOVRINE_REFUSED;
         }
-        if (display == DisplaySurfaces::outOfMemory) {
+        if (opened == DisplaySurfaces::outOfMemory) {
             endWorld();
             setMessage(notEnoughMemory);
             return TOVRINE_OUT_OF_MEMORY;
@@ -196,7 +197,7 @@ int32_t buildWorld(const OptionsRecord& record, uint32_t seed)
         world = std::make_unique<World>();
         world->liveOptions = record;
         seedRandom(world->random, seed);
-        const int32_t result = setUpWorld(*world);
+        const int32_t result = setUpWorld(*world, &display);
         if (result == worldOutOfMemory) {
             endWorld();
             setMessage(notEnoughMemory);
@@ -325,11 +326,11 @@ const char* tovrine_stats(void)
         [] { return formatWorldFigures(world->frames, collectWorldFigures(*world)); });
 }
 
-uint8_t* tovrine_present(void) { return const_cast<uint8_t*>(presentRgba()); }
+uint8_t* tovrine_present(void) { return const_cast<uint8_t*>(presentRgba(display)); }
 
 uint8_t* tovrine_present_canvas(int32_t width, int32_t height, int32_t whole)
 {
-    return const_cast<uint8_t*>(presentOnCanvas(width, height, whole != 0));
+    return const_cast<uint8_t*>(presentOnCanvas(display, width, height, whole != 0));
 }
 
 const int32_t* tovrine_canvas_changes(void)
@@ -352,9 +353,9 @@ const int32_t* tovrine_canvas_changes(void)
     return out.data();
 }
 
-int32_t tovrine_width(void) { return displayWidth; }
+int32_t tovrine_width(void) { return display.width; }
 
-int32_t tovrine_height(void) { return displayHeight; }
+int32_t tovrine_height(void) { return display.height; }
 
 void tovrine_key(int32_t key_code, int32_t down)
 {
@@ -428,11 +429,11 @@ int32_t tovrine_set_display_field(const char* name, const char* text)
 {
     // What the function keys switch: the world's rules stay as they are.
     static const char* const displayFields[] = {"showCloud", "statsMode", "includeLife"};
-    const bool display =
+    const bool shownField =
         name && text &&
         std::any_of(std::begin(displayFields), std::end(displayFields),
                     [name](const char* field) { return std::strcmp(field, name) == 0; });
-    if (!display || world == nullptr)
+    if (!shownField || world == nullptr)
         return TOVRINE_REFUSED;
     OptionsRecord record = world->liveOptions;
     try {

@@ -53,18 +53,18 @@ void releaseDisplaySurface(Surface*& surface)
 void chooseDisplayMode()
 {
     const OptionsRecord& record = saverWorld.liveOptions;
-    displayWidth = record.screenWidth;
-    displayHeight = record.screenHeight;
-    displayDepth = record.screenDepth;
+    saverDisplay.width = record.screenWidth;
+    saverDisplay.height = record.screenHeight;
+    saverDisplay.depth = record.screenDepth;
     if (!setUpAttempts.desktopMode())
         return;
     DDSURFACEDESC mode;
     ZeroMemory(&mode, sizeof mode);
     mode.dwSize = sizeof mode;
     if (directDraw->GetDisplayMode(&mode) == DD_OK) {
-        displayWidth = static_cast<int32_t>(mode.dwWidth);
-        displayHeight = static_cast<int32_t>(mode.dwHeight);
-        displayDepth = static_cast<int32_t>(mode.ddpfPixelFormat.dwRGBBitCount);
+        saverDisplay.width = static_cast<int32_t>(mode.dwWidth);
+        saverDisplay.height = static_cast<int32_t>(mode.dwHeight);
+        saverDisplay.depth = static_cast<int32_t>(mode.ddpfPixelFormat.dwRGBBitCount);
     }
 }
 
@@ -79,8 +79,8 @@ bool createFlippingSurfaces()
     LPDIRECTDRAWSURFACE primary = nullptr;
     if (directDraw->CreateSurface(&description, &primary, nullptr) != DD_OK || primary == nullptr)
         return false;
-    primarySurface = wrapDirectDrawSurface(primary);
-    if (primarySurface == nullptr)
+    saverDisplay.primarySurface = wrapDirectDrawSurface(primary);
+    if (saverDisplay.primarySurface == nullptr)
         return false;
 
     // Without the back buffer there is nothing to draw on: a failure like
@@ -89,8 +89,8 @@ bool createFlippingSurfaces()
     LPDIRECTDRAWSURFACE back = nullptr;
     if (primary->GetAttachedSurface(&backCaps, &back) != DD_OK || back == nullptr)
         return false;
-    backSurface = wrapDirectDrawSurface(back);
-    return backSurface != nullptr;
+    saverDisplay.backSurface = wrapDirectDrawSurface(back);
+    return saverDisplay.backSurface != nullptr;
 }
 
 bool openDevice(REFGUID guid, const DIDATAFORMAT* format, HWND window, LPDIRECTINPUTDEVICE& device,
@@ -135,16 +135,16 @@ SetUpFailure takeDisplay(HWND window, const char*& failure)
         failure = "Error: Couldn't create DirectDraw object.";
         return SetUpFailure::other;
     }
-    useDirectDraw(directDraw);
+    useDirectDraw(directDraw, &saverDisplay);
     chooseDisplayMode();
     if (directDraw->SetCooperativeLevel(window, exclusiveFullScreen) != DD_OK) {
         failure = "Error: Couldn't set cooperation level.";
         return SetUpFailure::other;
     }
-    if (displayWidth <= 0 || displayHeight <= 0 || displayDepth <= 0 ||
-        directDraw->SetDisplayMode(static_cast<DWORD>(displayWidth),
-                                   static_cast<DWORD>(displayHeight),
-                                   static_cast<DWORD>(displayDepth)) != DD_OK) {
+    if (saverDisplay.width <= 0 || saverDisplay.height <= 0 || saverDisplay.depth <= 0 ||
+        directDraw->SetDisplayMode(static_cast<DWORD>(saverDisplay.width),
+                                   static_cast<DWORD>(saverDisplay.height),
+                                   static_cast<DWORD>(saverDisplay.depth)) != DD_OK) {
         failure = "Error: Couldn't set video mode.";
         return SetUpFailure::mode;
     }
@@ -152,7 +152,7 @@ SetUpFailure takeDisplay(HWND window, const char*& failure)
         failure = "Error: Couldn't create primary surface.";
         return SetUpFailure::other;
     }
-    clearDisplaySurfaces();
+    clearDisplaySurfaces(saverDisplay);
     return SetUpFailure::none;
 }
 
@@ -177,7 +177,7 @@ SetUpFailure takeInput(HWND window, const char*& failure)
 SetUpFailure buildWorld(const char*& failure)
 {
     failure = "Error: Couldn't load sprites.";
-    int32_t result = setUpWorld(saverWorld);
+    int32_t result = setUpWorld(saverWorld, &saverDisplay);
     if (result == worldOutOfMemory) {
         failure = "Error: Not enough memory for this algorithm.";
         return SetUpFailure::outOfMemory;
@@ -238,14 +238,14 @@ int32_t setUpRun(HWND window)
 
 void tearDownRun()
 {
-    releaseDisplaySurface(backSurface);
-    releaseDisplaySurface(primarySurface);
+    releaseDisplaySurface(saverDisplay.backSurface);
+    releaseDisplaySurface(saverDisplay.primarySurface);
     useInputDevices(nullptr, nullptr);
     releaseDevice(keyboardDevice);
     releaseDevice(mouseDevice);
     tearDownWorld(saverWorld);
     releaseObject(directInput);
-    useDirectDraw(nullptr);
+    useDirectDraw(nullptr, nullptr);
     if (directDraw != nullptr)
         directDraw->RestoreDisplayMode();
     releaseObject(directDraw);

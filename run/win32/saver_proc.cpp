@@ -13,6 +13,7 @@
 #include "settings/settings_store.h"
 
 World saverWorld;
+Display saverDisplay;
 bool devicesReady = false;
 int32_t mouseMoveGrace = 5;
 

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "render/display.h"
 #include "render/win32/direct_draw_surface.h"
 #include "render/win32/input_devices.h"
 #include "sim/world.h"
@@ -14,6 +15,9 @@
 // The world of the saver window's run: its record is read on the window's
 // creation, the world is built by setUpRun and ended by tearDownRun.
 extern World saverWorld;
+// The full-screen display it draws on: taken by setUpRun, given back by
+// tearDownRun.
+extern Display saverDisplay;
 
 // The DirectDraw object and the input devices of a full-screen run: made by
 // setUpRun, which hands them to the drawing backend, and released by

@@ -59,6 +59,9 @@ TEST_F(GeneratedArtwork, MatchesTheCommittedFilesByteForByte)
     EXPECT_TRUE(readBytes((out_ / "tovrine.ico").string()) ==
                 readBytes((committed_ / "tovrine.ico").string()))
         << "tovrine.ico differs from the committed file";
+    EXPECT_TRUE(readBytes((out_ / "sheet_cells.h").string()) ==
+                readBytes((committed_ / "sheet_cells.h").string()))
+        << "sheet_cells.h differs from the committed file: run the artwork target and commit";
 }
 
 uint32_t be32(const std::vector<uint8_t>& b, size_t at)

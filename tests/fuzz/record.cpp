@@ -192,6 +192,8 @@ int64_t ticksOfLastFrame(const World& world)
 // The stored mode shrunk to a small display, or the desktop's when the
 // display refuses the stored one. The display is the platform's and stays
 // open from input to input while the mode stays the same.
+Display fuzzDisplay;
+
 bool openDisplayFor(const OptionsRecord& record)
 {
     std::string refusal;
@@ -203,10 +205,10 @@ bool openDisplayFor(const OptionsRecord& record)
         depth = record.screenDepth;
     }
     clearQuitRequest();
-    if (primarySurface != nullptr && width == displayWidth && height == displayHeight &&
-        depth == displayDepth)
+    if (fuzzDisplay.primarySurface != nullptr && width == fuzzDisplay.width &&
+        height == fuzzDisplay.height && depth == fuzzDisplay.depth)
         return true;
-    return openHeadlessDisplay(width, height, depth);
+    return openHeadlessDisplay(fuzzDisplay, width, height, depth);
 }
 
 // The sheets and fonts are the same whatever the record, so they are loaded
@@ -218,7 +220,7 @@ const World& artForDisplay()
 {
     static World& art16 = *new World;
     static World& art32 = *new World;
-    World& art = displayDepth == 16 ? art16 : art32;
+    World& art = fuzzDisplay.depth == 16 ? art16 : art32;
     if (art.vobSheet == nullptr)
         loadWorldArt(art);
     return art;
@@ -276,7 +278,7 @@ void runRecord(const OptionsRecord& stored)
     if (!openDisplayFor(record))
         __builtin_trap();
     const uint32_t choice = budgetChoice(record);
-    setDisplayDrawing((choice & drawingBit) != 0);
+    setDisplayDrawing(fuzzDisplay, (choice & drawingBit) != 0);
     World world;
     world.liveOptions = record;
     world.food.search = (choice & walkFoodBit) != 0 ? FoodSearch::walk : FoodSearch::indexed;
@@ -286,7 +288,7 @@ void runRecord(const OptionsRecord& stored)
     seedRandom(world.random, 1);
     if ((inputChoice & inputAtRebirthBit) == 0)
         giveInput(inputChoice);
-    if (setUpWorldBorrowingArt(world, artForDisplay()) == worldComplete) {
+    if (setUpWorldBorrowingArt(world, &fuzzDisplay, artForDisplay()) == worldComplete) {
         world.rebirthCountdown = firstCountdown;
         warmUpWhirls(world, wide);
         runFrames(world, choice, inputChoice);

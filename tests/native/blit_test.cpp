@@ -62,17 +62,19 @@ TEST_P(BlitAt, KeyedBlitSkipsOnlyTheKeyColour)
     paint(sprite, 0, 0, background);
     paint(sprite, 2, 1, background);
     setColourKey(sprite, invalidColour);
-    paint(backSurface, 12, 11, 0xFFFFFF);  // under sprite pixel (2, 1)
-    paint(backSurface, 11, 11, 0xFFFFFF);  // under sprite pixel (1, 1)
+    paint(testDisplay.backSurface, 12, 11, 0xFFFFFF);  // under sprite pixel (2, 1)
+    paint(testDisplay.backSurface, 11, 11, 0xFFFFFF);  // under sprite pixel (1, 1)
 
-    ASSERT_TRUE(blitSurface(backSurface, PixelRect{10, 10, 14, 14}, sprite, nullptr, true));
-    EXPECT_EQ(peek(backSurface, 12, 11), 0xFFFFFFu);  // shows through
-    EXPECT_EQ(peek(backSurface, 10, 10), 0u);
-    EXPECT_EQ(peek(backSurface, 11, 11), peek(sprite, 1, 1));
-    EXPECT_EQ(peek(backSurface, 13, 13), peek(sprite, 3, 3));
+    ASSERT_TRUE(
+        blitSurface(testDisplay.backSurface, PixelRect{10, 10, 14, 14}, sprite, nullptr, true));
+    EXPECT_EQ(peek(testDisplay.backSurface, 12, 11), 0xFFFFFFu);  // shows through
+    EXPECT_EQ(peek(testDisplay.backSurface, 10, 10), 0u);
+    EXPECT_EQ(peek(testDisplay.backSurface, 11, 11), peek(sprite, 1, 1));
+    EXPECT_EQ(peek(testDisplay.backSurface, 13, 13), peek(sprite, 3, 3));
 
-    ASSERT_TRUE(blitSurface(backSurface, PixelRect{10, 10, 14, 14}, sprite, nullptr, false));
-    EXPECT_EQ(peek(backSurface, 12, 11), 0u);  // opaque copies the background
+    ASSERT_TRUE(
+        blitSurface(testDisplay.backSurface, PixelRect{10, 10, 14, 14}, sprite, nullptr, false));
+    EXPECT_EQ(peek(testDisplay.backSurface, 12, 11), 0u);  // opaque copies the background
 }
 
 TEST_P(BlitAt, NearBackgroundColoursMergeWithTheKeyOnlyAtSixteenBits)
@@ -82,12 +84,12 @@ TEST_P(BlitAt, NearBackgroundColoursMergeWithTheKeyOnlyAtSixteenBits)
     paint(sprite, 0, 0, 0x070804);  // the mega sheet's background (4, 8, 7)
     paint(sprite, 1, 0, 0x050906);  // artwork pixel (6, 9, 5)
     setColourKey(sprite, invalidColour);
-    ASSERT_TRUE(blitSurface(backSurface, PixelRect{0, 0, 2, 1}, sprite, nullptr, true));
+    ASSERT_TRUE(blitSurface(testDisplay.backSurface, PixelRect{0, 0, 2, 1}, sprite, nullptr, true));
     if (GetParam() == 16)
-        EXPECT_EQ(peek(backSurface, 1, 0), 0u);
+        EXPECT_EQ(peek(testDisplay.backSurface, 1, 0), 0u);
     else
-        EXPECT_EQ(peek(backSurface, 1, 0), 0x050906u);
-    EXPECT_EQ(peek(backSurface, 0, 0), 0u);
+        EXPECT_EQ(peek(testDisplay.backSurface, 1, 0), 0x050906u);
+    EXPECT_EQ(peek(testDisplay.backSurface, 0, 0), 0u);
 }
 
 TEST_P(BlitAt, ClipRectangleCutsSpritesOffAtEachEdge)
@@ -99,11 +101,11 @@ TEST_P(BlitAt, ClipRectangleCutsSpritesOffAtEachEdge)
     };
     const Place places[] = {{-3, 10}, {37, 10}, {15, -2}, {15, 28}, {-4, -3}, {36, 27}};
     for (const Place& p : places) {
-        fillSurface(backSurface, keyColour);
-        ASSERT_TRUE(blitSurface(backSurface, PixelRect{p.x, p.y, p.x + 6, p.y + 5}, sprite, nullptr,
-                                false));
-        EXPECT_GT(countNonBlack(backSurface), 0) << p.x << "," << p.y;
-        expectPlacedAt(backSurface, sprite, p.x, p.y);
+        fillSurface(testDisplay.backSurface, keyColour);
+        ASSERT_TRUE(blitSurface(testDisplay.backSurface, PixelRect{p.x, p.y, p.x + 6, p.y + 5},
+                                sprite, nullptr, false));
+        EXPECT_GT(countNonBlack(testDisplay.backSurface), 0) << p.x << "," << p.y;
+        expectPlacedAt(testDisplay.backSurface, sprite, p.x, p.y);
     }
 }
 
@@ -111,20 +113,23 @@ TEST_P(BlitAt, ClipRectangleNarrowerThanTheSurfaceIsHonoured)
 {
     OwnedSurface sprite(makePattern(6, 6));
     ASSERT_NE(sprite.get(), nullptr);
-    ASSERT_TRUE(setClipRect(backSurface, PixelRect{5, 5, 8, 8}));
-    ASSERT_TRUE(blitSurface(backSurface, PixelRect{3, 3, 9, 9}, sprite, nullptr, false));
-    EXPECT_EQ(countNonBlack(backSurface), 9);
-    EXPECT_EQ(peek(backSurface, 5, 5), peek(sprite, 2, 2));
-    EXPECT_EQ(peek(backSurface, 7, 7), peek(sprite, 4, 4));
+    ASSERT_TRUE(setClipRect(testDisplay.backSurface, PixelRect{5, 5, 8, 8}));
+    ASSERT_TRUE(
+        blitSurface(testDisplay.backSurface, PixelRect{3, 3, 9, 9}, sprite, nullptr, false));
+    EXPECT_EQ(countNonBlack(testDisplay.backSurface), 9);
+    EXPECT_EQ(peek(testDisplay.backSurface, 5, 5), peek(sprite, 2, 2));
+    EXPECT_EQ(peek(testDisplay.backSurface, 7, 7), peek(sprite, 4, 4));
 }
 
 TEST_P(BlitAt, WhollyClippedBlitDrawsNothingAndIsNoError)
 {
     OwnedSurface sprite(makePattern(4, 4));
     ASSERT_NE(sprite.get(), nullptr);
-    EXPECT_TRUE(blitSurface(backSurface, PixelRect{-50, -50, -46, -46}, sprite, nullptr, false));
-    EXPECT_TRUE(blitSurface(backSurface, PixelRect{40, 0, 44, 4}, sprite, nullptr, false));
-    EXPECT_EQ(countNonBlack(backSurface), 0);
+    EXPECT_TRUE(blitSurface(testDisplay.backSurface, PixelRect{-50, -50, -46, -46}, sprite, nullptr,
+                            false));
+    EXPECT_TRUE(
+        blitSurface(testDisplay.backSurface, PixelRect{40, 0, 44, 4}, sprite, nullptr, false));
+    EXPECT_EQ(countNonBlack(testDisplay.backSurface), 0);
 }
 
 // DirectDraw's refusals: a keyed blit from a surface without a key, a
@@ -148,46 +153,53 @@ TEST_P(BlitAt, RefusedBlitsDrawNothingAndTheSameBlitsInsideTheBoundsAreTaken)
         const PixelRect* sourceRect;
         bool keyed;
     } refused[] = {
-        {"keyed without a key", backSurface, {0, 0, 4, 4}, sprite, nullptr, true},
+        {"keyed without a key", testDisplay.backSurface, {0, 0, 4, 4}, sprite, nullptr, true},
         {"left of an unclipped surface", unclipped, {-1, 0, 3, 4}, sprite, nullptr, false},
         {"right of an unclipped surface", unclipped, {7, 0, 11, 4}, sprite, nullptr, false},
         {"above an unclipped surface", unclipped, {0, -2, 4, 2}, sprite, nullptr, false},
         {"below an unclipped surface", unclipped, {0, 8, 4, 12}, sprite, nullptr, false},
-        {"source beyond its right edge", backSurface, {0, 0, 4, 4}, sheet, &beyondRight, false},
-        {"source before its top", backSurface, {0, 0, 4, 4}, sheet, &beforeTop, false},
-        {"inverted source", backSurface, {0, 0, 2, 2}, sheet, &inverted, false},
-        {"empty destination", backSurface, {5, 5, 5, 9}, sheet, nullptr, false},
+        {"source beyond its right edge",
+         testDisplay.backSurface,
+         {0, 0, 4, 4},
+         sheet,
+         &beyondRight,
+         false},
+        {"source before its top", testDisplay.backSurface, {0, 0, 4, 4}, sheet, &beforeTop, false},
+        {"inverted source", testDisplay.backSurface, {0, 0, 2, 2}, sheet, &inverted, false},
+        {"empty destination", testDisplay.backSurface, {5, 5, 5, 9}, sheet, nullptr, false},
     };
     for (const auto& r : refused)
         EXPECT_FALSE(blitSurface(r.dest, r.destRect, r.source, r.sourceRect, r.keyed)) << r.what;
-    EXPECT_EQ(countNonBlack(backSurface), 0);
+    EXPECT_EQ(countNonBlack(testDisplay.backSurface), 0);
     EXPECT_EQ(countNonBlack(unclipped), 0);
 
     EXPECT_TRUE(blitSurface(unclipped, PixelRect{6, 6, 10, 10}, sprite, nullptr, false));
     expectPlacedAt(unclipped, sprite, 6, 6);
     const PixelRect cell = {5, 2, 8, 4};
-    ASSERT_TRUE(blitSurface(backSurface, PixelRect{1, 1, 4, 3}, sheet, &cell, false));
-    EXPECT_EQ(countNonBlack(backSurface), 6);
-    EXPECT_EQ(peek(backSurface, 1, 1), peek(sheet, 5, 2));
-    EXPECT_EQ(peek(backSurface, 3, 2), peek(sheet, 7, 3));
+    ASSERT_TRUE(blitSurface(testDisplay.backSurface, PixelRect{1, 1, 4, 3}, sheet, &cell, false));
+    EXPECT_EQ(countNonBlack(testDisplay.backSurface), 6);
+    EXPECT_EQ(peek(testDisplay.backSurface, 1, 1), peek(sheet, 5, 2));
+    EXPECT_EQ(peek(testDisplay.backSurface, 3, 2), peek(sheet, 7, 3));
 }
 
 TEST_P(BlitAt, DifferentSizesStretchToTheNearestPixel)
 {
     OwnedSurface sprite(makePattern(2, 2));
     ASSERT_NE(sprite.get(), nullptr);
-    ASSERT_TRUE(blitSurface(backSurface, PixelRect{-2, 0, 2, 4}, sprite, nullptr, false));
+    ASSERT_TRUE(
+        blitSurface(testDisplay.backSurface, PixelRect{-2, 0, 2, 4}, sprite, nullptr, false));
     // The left half of the doubled picture is clipped away; what is left is
     // the source's right column, two pixels wide.
-    EXPECT_EQ(peek(backSurface, 0, 0), peek(sprite, 1, 0));
-    EXPECT_EQ(peek(backSurface, 1, 1), peek(sprite, 1, 0));
-    EXPECT_EQ(peek(backSurface, 1, 3), peek(sprite, 1, 1));
-    EXPECT_EQ(countNonBlack(backSurface), 8);
+    EXPECT_EQ(peek(testDisplay.backSurface, 0, 0), peek(sprite, 1, 0));
+    EXPECT_EQ(peek(testDisplay.backSurface, 1, 1), peek(sprite, 1, 0));
+    EXPECT_EQ(peek(testDisplay.backSurface, 1, 3), peek(sprite, 1, 1));
+    EXPECT_EQ(countNonBlack(testDisplay.backSurface), 8);
 
-    fillSurface(backSurface, keyColour);
-    ASSERT_TRUE(blitSurface(backSurface, PixelRect{0, 0, 1, 1}, sprite, nullptr, false));
-    EXPECT_EQ(peek(backSurface, 0, 0), peek(sprite, 0, 0));
-    EXPECT_EQ(countNonBlack(backSurface), 1);
+    fillSurface(testDisplay.backSurface, keyColour);
+    ASSERT_TRUE(
+        blitSurface(testDisplay.backSurface, PixelRect{0, 0, 1, 1}, sprite, nullptr, false));
+    EXPECT_EQ(peek(testDisplay.backSurface, 0, 0), peek(sprite, 0, 0));
+    EXPECT_EQ(countNonBlack(testDisplay.backSurface), 1);
 }
 
 TEST_P(BlitAt, BlitOfASurfaceOntoItselfReadsTheOriginalPixels)
@@ -204,17 +216,18 @@ TEST_P(BlitAt, BlitOfASurfaceOntoItselfReadsTheOriginalPixels)
 
 TEST_P(BlitAt, FlipShowsTheBackSurfaceAndKeepsItsClipRectangle)
 {
-    paint(backSurface, 3, 4, 0xFFFFFF);
-    ASSERT_TRUE(flipDisplay());
-    EXPECT_EQ(peek(primarySurface, 3, 4), 0xFFFFFFu);
-    EXPECT_EQ(flipCount(), 1);
+    paint(testDisplay.backSurface, 3, 4, 0xFFFFFF);
+    ASSERT_TRUE(flipDisplay(testDisplay));
+    EXPECT_EQ(peek(testDisplay.primarySurface, 3, 4), 0xFFFFFFu);
+    EXPECT_EQ(flipCount(testDisplay), 1);
     OwnedSurface sprite(makePattern(4, 4));
     ASSERT_NE(sprite.get(), nullptr);
-    EXPECT_TRUE(blitSurface(backSurface, PixelRect{38, 28, 42, 32}, sprite, nullptr, false));
+    EXPECT_TRUE(
+        blitSurface(testDisplay.backSurface, PixelRect{38, 28, 42, 32}, sprite, nullptr, false));
     failNextFlips(1);
-    EXPECT_FALSE(flipDisplay());
-    EXPECT_TRUE(flipDisplay());
-    EXPECT_EQ(peek(primarySurface, 38, 28), peek(sprite, 0, 0));
+    EXPECT_FALSE(flipDisplay(testDisplay));
+    EXPECT_TRUE(flipDisplay(testDisplay));
+    EXPECT_EQ(peek(testDisplay.primarySurface, 38, 28), peek(sprite, 0, 0));
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, BlitAt, ::testing::Values(16, 32));

@@ -77,7 +77,7 @@ INSTANTIATE_TEST_SUITE_P(Depths, Loading, ::testing::Values(16, 32));
 
 TEST(HeadlessInput, NothingIsPressedUntilATestSaysSo)
 {
-    ASSERT_TRUE(openHeadlessDisplay(8, 8, 16));
+    ASSERT_TRUE(openHeadlessDisplay(testDisplay, 8, 8, 16));
     uint8_t keys[256];
     std::fill(keys, keys + 256, 0xAA);
     ASSERT_TRUE(readKeyboardState(keys));
@@ -95,12 +95,12 @@ TEST(HeadlessInput, NothingIsPressedUntilATestSaysSo)
     setKeyState(1, false);
     ASSERT_TRUE(readKeyboardState(keys));
     EXPECT_EQ(keys[1], 0);
-    closeHeadlessDisplay();
+    closeHeadlessDisplay(testDisplay);
 }
 
 TEST(HeadlessInput, MotionIsConsumedByAReadButButtonsStay)
 {
-    ASSERT_TRUE(openHeadlessDisplay(8, 8, 16));
+    ASSERT_TRUE(openHeadlessDisplay(testDisplay, 8, 8, 16));
     setMouseMotion(7, -3, 1);
     setMouseButton(2, true);
     MouseState mouse{};
@@ -118,24 +118,24 @@ TEST(HeadlessInput, MotionIsConsumedByAReadButButtonsStay)
     uint8_t keys[256];
     EXPECT_FALSE(readKeyboardState(keys));
     EXPECT_FALSE(readMouseState(mouse));
-    closeHeadlessDisplay();  // forgets everything injected
-    ASSERT_TRUE(openHeadlessDisplay(8, 8, 16));
+    closeHeadlessDisplay(testDisplay);  // forgets everything injected
+    ASSERT_TRUE(openHeadlessDisplay(testDisplay, 8, 8, 16));
     ASSERT_TRUE(readMouseState(mouse));
     EXPECT_EQ(mouse.buttons[2], 0);
-    closeHeadlessDisplay();
+    closeHeadlessDisplay(testDisplay);
 }
 
 // Every 16-bit value reaches the PNG widened as the page and the Linux window
 // widen it, so pictures of the same frame agree to the pixel.
 TEST(HeadlessOutput, SixteenBitPngWidensEveryValueAsThePageDoes)
 {
-    ASSERT_TRUE(openHeadlessDisplay(256, 256, 16));
-    beginPixelAccess(backSurface);
+    ASSERT_TRUE(openHeadlessDisplay(testDisplay, 256, 256, 16));
+    beginPixelAccess(testDisplay.backSurface);
     for (uint32_t p = 0; p < 0x10000; ++p)
-        storeStored(backSurface, p & 0xFF, p >> 8, p);
-    endPixelAccess(backSurface);
+        storeStored(testDisplay.backSurface, p & 0xFF, p >> 8, p);
+    endPixelAccess(testDisplay.backSurface);
     std::string path = testing::TempDir() + "tovrine-every-565.png";
-    ASSERT_TRUE(saveSurfacePng(backSurface, path.c_str()));
+    ASSERT_TRUE(saveSurfacePng(testDisplay.backSurface, path.c_str()));
     SDL_Surface* loaded = IMG_Load(path.c_str());
     ASSERT_NE(loaded, nullptr);
     SDL_Surface* rgb = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGB888, 0);
@@ -151,17 +151,17 @@ TEST(HeadlessOutput, SixteenBitPngWidensEveryValueAsThePageDoes)
     SDL_FreeSurface(rgb);
     SDL_FreeSurface(loaded);
     std::remove(path.c_str());
-    closeHeadlessDisplay();
+    closeHeadlessDisplay(testDisplay);
 }
 
 TEST(HeadlessOutput, SavedPngHoldsThePixels)
 {
-    ASSERT_TRUE(openHeadlessDisplay(6, 4, 16));
-    beginPixelAccess(backSurface);
-    writePixel(backSurface, 5, 3, 0x00FFFF);
-    endPixelAccess(backSurface);
+    ASSERT_TRUE(openHeadlessDisplay(testDisplay, 6, 4, 16));
+    beginPixelAccess(testDisplay.backSurface);
+    writePixel(testDisplay.backSurface, 5, 3, 0x00FFFF);
+    endPixelAccess(testDisplay.backSurface);
     std::string path = testing::TempDir() + "tovrine-frame.png";
-    ASSERT_TRUE(saveSurfacePng(backSurface, path.c_str()));
+    ASSERT_TRUE(saveSurfacePng(testDisplay.backSurface, path.c_str()));
     SDL_Surface* loaded = IMG_Load(path.c_str());
     ASSERT_NE(loaded, nullptr);
     SDL_Surface* rgb = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGB888, 0);
@@ -176,14 +176,14 @@ TEST(HeadlessOutput, SavedPngHoldsThePixels)
     SDL_FreeSurface(loaded);
     std::remove(path.c_str());
     EXPECT_FALSE(saveSurfacePng(nullptr, path.c_str()));
-    closeHeadlessDisplay();
+    closeHeadlessDisplay(testDisplay);
 }
 
 // The encoder ignores what its writes return: a picture the disk could not
 // take is a failure that says why, not a file cut short counted as saved.
 TEST(HeadlessOutput, APngTheDiskCannotTakeFailsWithItsCause)
 {
-    ASSERT_TRUE(openHeadlessDisplay(64, 48, 32));
+    ASSERT_TRUE(openHeadlessDisplay(testDisplay, 64, 48, 32));
     const struct {
         const char* path;
         int cause;
@@ -193,8 +193,8 @@ TEST(HeadlessOutput, APngTheDiskCannotTakeFailsWithItsCause)
     };
     for (const auto& c : cases) {
         errno = 0;
-        EXPECT_FALSE(saveSurfacePng(backSurface, c.path)) << c.path;
+        EXPECT_FALSE(saveSurfacePng(testDisplay.backSurface, c.path)) << c.path;
         EXPECT_EQ(c.cause, errno) << c.path;
     }
-    closeHeadlessDisplay();
+    closeHeadlessDisplay(testDisplay);
 }

@@ -102,21 +102,21 @@ INSTANTIATE_TEST_SUITE_P(Depths, DisplayAt, ::testing::Values(16, 32));
 
 TEST(HeadlessDisplay, OpensOnlyTheDepthsItDraws)
 {
-    EXPECT_FALSE(openHeadlessDisplay(800, 600, 8));
-    EXPECT_FALSE(openHeadlessDisplay(800, 600, 24));
-    EXPECT_FALSE(openHeadlessDisplay(0, 600, 16));
-    EXPECT_EQ(primarySurface, nullptr);
+    EXPECT_FALSE(openHeadlessDisplay(testDisplay, 800, 600, 8));
+    EXPECT_FALSE(openHeadlessDisplay(testDisplay, 800, 600, 24));
+    EXPECT_FALSE(openHeadlessDisplay(testDisplay, 0, 600, 16));
+    EXPECT_EQ(testDisplay.primarySurface, nullptr);
     EXPECT_EQ(createSurface(4, 4), nullptr);  // no display, no surfaces
 
-    ASSERT_TRUE(openHeadlessDisplay(800, 600, 16));
-    EXPECT_EQ(displayWidth, 800);
-    EXPECT_EQ(displayHeight, 600);
-    EXPECT_EQ(displayDepth, 16);
-    EXPECT_EQ(surfaceWidth(backSurface), 800);
-    EXPECT_EQ(surfaceHeight(primarySurface), 600);
-    closeHeadlessDisplay();
-    EXPECT_EQ(displayWidth, 0);
-    EXPECT_EQ(backSurface, nullptr);
+    ASSERT_TRUE(openHeadlessDisplay(testDisplay, 800, 600, 16));
+    EXPECT_EQ(testDisplay.width, 800);
+    EXPECT_EQ(testDisplay.height, 600);
+    EXPECT_EQ(testDisplay.depth, 16);
+    EXPECT_EQ(surfaceWidth(testDisplay.backSurface), 800);
+    EXPECT_EQ(surfaceHeight(testDisplay.primarySurface), 600);
+    closeHeadlessDisplay(testDisplay);
+    EXPECT_EQ(testDisplay.width, 0);
+    EXPECT_EQ(testDisplay.backSurface, nullptr);
 }
 
 TEST(ThirtyTwoBitSurface, FillsKeepTheUnusedByteYetReadAsBlack)
@@ -124,23 +124,23 @@ TEST(ThirtyTwoBitSurface, FillsKeepTheUnusedByteYetReadAsBlack)
 #ifdef _WIN32
     GTEST_SKIP() << "Wine's colour fill clears the unused byte of an XRGB pixel";
 #endif
-    ASSERT_TRUE(openHeadlessDisplay(8, 8, 32));
+    ASSERT_TRUE(openHeadlessDisplay(testDisplay, 8, 8, 32));
     OwnedSurface s(createSurface(4, 4));
     ASSERT_NE(s.get(), nullptr);
     fillSurface(s, 0xFF000000u);
     EXPECT_EQ(matchColour(s, invalidColour), 0xFF000000u);
     EXPECT_EQ(peek(s, 1, 1), 0u);
-    closeHeadlessDisplay();
+    closeHeadlessDisplay(testDisplay);
 }
 
 TEST(SurfaceCreation, RefusesEmptySizesAndReportsZeroForNull)
 {
-    ASSERT_TRUE(openHeadlessDisplay(32, 32, 32));
+    ASSERT_TRUE(openHeadlessDisplay(testDisplay, 32, 32, 32));
     EXPECT_EQ(createSurface(0, 10), nullptr);
     EXPECT_EQ(createSurface(10, -1), nullptr);
     EXPECT_EQ(surfaceWidth(nullptr), 0);
     EXPECT_EQ(surfaceHeight(nullptr), 0);
     EXPECT_EQ(matchColour(nullptr, 0), invalidColour);
     releaseSurface(nullptr);
-    closeHeadlessDisplay();
+    closeHeadlessDisplay(testDisplay);
 }

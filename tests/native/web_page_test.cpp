@@ -8,7 +8,7 @@
 
 #include "host/web/page_fields.h"
 #include "render/memory/memory_surface.h"
-#include "render/sdl/headless_display.h"
+#include "tests/render/test_display.h"
 
 namespace {
 
@@ -90,7 +90,7 @@ std::vector<uint32_t> coloursOf(Surface* surface)
 
 TEST(WebBitmapFiles, ReadRowsPaddedBottomUpOrTopDownWithOrWithoutAPalette)
 {
-    ASSERT_TRUE(openHeadlessDisplay(64, 64, 32));
+    ASSERT_TRUE(openHeadlessDisplay(testDisplay, 64, 64, 32));
     // 24 bits, 3 wide: rows padded to 12 bytes, the file's last row on top.
     const std::vector<uint8_t> rows24 = {
         0x00, 0x00, 0xFF, 0x00, 0xFF, 0x00, 0xFF, 0x00, 0x00, 0, 0, 0,  // red green blue
@@ -124,7 +124,7 @@ TEST(WebBitmapFiles, ReadRowsPaddedBottomUpOrTopDownWithOrWithoutAPalette)
     std::vector<uint8_t> compressed = bitmapFile(3, 2, 24, {}, rows24);
     put(compressed, 30, 1, 4);
     EXPECT_EQ(nullptr, surfaceFromBitmapFile(compressed.data(), compressed.size()));
-    closeHeadlessDisplay();
+    closeHeadlessDisplay(testDisplay);
 }
 
 }  // namespace

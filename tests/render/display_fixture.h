@@ -13,8 +13,11 @@
 template <int32_t Width, int32_t Height>
 class HeadlessDisplayAt : public ::testing::TestWithParam<int32_t> {
 protected:
-    void SetUp() override { ASSERT_TRUE(openHeadlessDisplay(Width, Height, GetParam())); }
-    void TearDown() override { closeHeadlessDisplay(); }
+    void SetUp() override
+    {
+        ASSERT_TRUE(openHeadlessDisplay(testDisplay, Width, Height, GetParam()));
+    }
+    void TearDown() override { closeHeadlessDisplay(testDisplay); }
 };
 
 template <int32_t Width, int32_t Height>

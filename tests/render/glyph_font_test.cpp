@@ -181,9 +181,9 @@ TEST_P(GlyphFontTest, KeyedZeroCopiesWholeCellsOverWhatLiesBeneath)
 
 TEST_P(GlyphFontTest, TextAtTheBackSurfacesEdgeIsCutOff)
 {
-    fillSurface(backSurface, keyColour);
-    font->drawText(backSurface, "W", -3, -2, 1);
-    EXPECT_GT(pixelprobe::countIn(backSurface, PixelRect{0, 0, 8, 8}, textColour), 0);
+    fillSurface(testDisplay.backSurface, keyColour);
+    font->drawText(testDisplay.backSurface, "W", -3, -2, 1);
+    EXPECT_GT(pixelprobe::countIn(testDisplay.backSurface, PixelRect{0, 0, 8, 8}, textColour), 0);
 }
 
 TEST_P(GlyphFontTest, ReleasedFontDrawsNothing)
@@ -200,16 +200,16 @@ INSTANTIATE_TEST_SUITE_P(Depths, GlyphFontTest, ::testing::Values(16, 32));
 // every later draw is a no-op.
 TEST(GlyphFontFailure, FontWithoutASurfaceIsEmptyAndDrawsNothing)
 {
-    closeHeadlessDisplay();
+    closeHeadlessDisplay(testDisplay);
     GlyphFont empty("Arial", 11, 600);
     EXPECT_EQ(empty.font(), nullptr);
     EXPECT_EQ(empty.cellWidth(), 0);
     EXPECT_EQ(empty.cellHeight(), 0);
-    ASSERT_TRUE(openHeadlessDisplay(32, 16, 16));
-    empty.drawText(backSurface, "History: ", 0, 0, 1);
-    empty.drawNumber(backSurface, 42, 0, 0, 0);
-    beginPixelAccess(backSurface);
-    EXPECT_EQ(readPixel(backSurface, 1, 8), 0u);
-    endPixelAccess(backSurface);
-    closeHeadlessDisplay();
+    ASSERT_TRUE(openHeadlessDisplay(testDisplay, 32, 16, 16));
+    empty.drawText(testDisplay.backSurface, "History: ", 0, 0, 1);
+    empty.drawNumber(testDisplay.backSurface, 42, 0, 0, 0);
+    beginPixelAccess(testDisplay.backSurface);
+    EXPECT_EQ(readPixel(testDisplay.backSurface, 1, 8), 0u);
+    endPixelAccess(testDisplay.backSurface);
+    closeHeadlessDisplay(testDisplay);
 }

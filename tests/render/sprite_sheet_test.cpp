@@ -38,26 +38,26 @@ TEST_P(SheetAt, TakesTheBitmapsSizeAndItsTopLeftPixelAsKey)
     ASSERT_NE(sheet.surface(), nullptr);
     EXPECT_EQ(sheet.width(), 5);
     EXPECT_EQ(sheet.height(), 3);
-    fillSurface(backSurface, matchColour(backSurface, magenta));
+    fillSurface(testDisplay.backSurface, matchColour(testDisplay.backSurface, magenta));
 
-    EXPECT_EQ(blitSprite(&sheet, backSurface, 10, 20, 1), 0);
-    EXPECT_EQ(peek(backSurface, 10, 20), magenta);  // background shows through
-    EXPECT_EQ(peek(backSurface, 14, 22), magenta);
-    EXPECT_EQ(peek(backSurface, 11, 21), yellow);
-    EXPECT_EQ(peek(backSurface, 13, 21), yellow);
-    EXPECT_EQ(peek(backSurface, 15, 21), magenta);  // right of the sheet
+    EXPECT_EQ(blitSprite(&sheet, testDisplay.backSurface, 10, 20, 1), 0);
+    EXPECT_EQ(peek(testDisplay.backSurface, 10, 20), magenta);  // background shows through
+    EXPECT_EQ(peek(testDisplay.backSurface, 14, 22), magenta);
+    EXPECT_EQ(peek(testDisplay.backSurface, 11, 21), yellow);
+    EXPECT_EQ(peek(testDisplay.backSurface, 13, 21), yellow);
+    EXPECT_EQ(peek(testDisplay.backSurface, 15, 21), magenta);  // right of the sheet
 
-    EXPECT_EQ(blitSprite(&sheet, backSurface, 10, 20, 0), 0);
-    EXPECT_EQ(peek(backSurface, 10, 20), peek(sheet.surface(), 0, 0));
-    EXPECT_NE(peek(backSurface, 10, 20), magenta);
+    EXPECT_EQ(blitSprite(&sheet, testDisplay.backSurface, 10, 20, 0), 0);
+    EXPECT_EQ(peek(testDisplay.backSurface, 10, 20), peek(sheet.surface(), 0, 0));
+    EXPECT_NE(peek(testDisplay.backSurface, 10, 20), magenta);
 }
 
 TEST_P(SheetAt, SheetPartlyOffTheBackSurfaceIsCutOffNotLost)
 {
     SpriteSheet sheet(901);
     ASSERT_NE(sheet.surface(), nullptr);
-    blitSprite(&sheet, backSurface, -3, 28, 1);
-    EXPECT_EQ(peek(backSurface, 0, 29), yellow);  // sheet pixel (3, 1)
+    blitSprite(&sheet, testDisplay.backSurface, -3, 28, 1);
+    EXPECT_EQ(peek(testDisplay.backSurface, 0, 29), yellow);  // sheet pixel (3, 1)
 }
 
 TEST_P(SheetAt, MissingBitmapGivesAnEmptySheetThatDrawsNothing)
@@ -66,9 +66,9 @@ TEST_P(SheetAt, MissingBitmapGivesAnEmptySheetThatDrawsNothing)
     EXPECT_EQ(sheet.surface(), nullptr);
     EXPECT_EQ(sheet.width(), 0);
     EXPECT_EQ(sheet.height(), 0);
-    EXPECT_EQ(blitSprite(&sheet, backSurface, 0, 0, 1), 0);
-    EXPECT_EQ(blitSprite(nullptr, backSurface, 0, 0, 1), 0);
-    EXPECT_EQ(peek(backSurface, 0, 0), 0u);
+    EXPECT_EQ(blitSprite(&sheet, testDisplay.backSurface, 0, 0, 1), 0);
+    EXPECT_EQ(blitSprite(nullptr, testDisplay.backSurface, 0, 0, 1), 0);
+    EXPECT_EQ(peek(testDisplay.backSurface, 0, 0), 0u);
 }
 
 TEST_P(SheetAt, ReleaseGivesTheSurfaceBackOnce)
@@ -77,8 +77,8 @@ TEST_P(SheetAt, ReleaseGivesTheSurfaceBackOnce)
     ASSERT_NE(sheet.surface(), nullptr);
     sheet.release();
     EXPECT_EQ(sheet.surface(), nullptr);
-    EXPECT_EQ(blitSprite(&sheet, backSurface, 0, 0, 0), 0);
-    EXPECT_EQ(peek(backSurface, 0, 0), 0u);
+    EXPECT_EQ(blitSprite(&sheet, testDisplay.backSurface, 0, 0, 0), 0);
+    EXPECT_EQ(peek(testDisplay.backSurface, 0, 0), 0u);
 }  // the destructor releases again: must be harmless
 
 INSTANTIATE_TEST_SUITE_P(Depths, SheetAt, ::testing::Values(16, 32));
@@ -107,18 +107,18 @@ TEST_P(SheetAt, WorldSheetsHaveTheirBitmapsSizesAndOpaqueGridLines)
 TEST_P(SheetAt, CloudCoversItsRectangleAndShowsTheDestinationThroughItsBlack)
 {
     folder.restore();
-    ASSERT_TRUE(openHeadlessDisplay(120, 90, GetParam()));  // room for the whole cloud
+    ASSERT_TRUE(openHeadlessDisplay(testDisplay, 120, 90, GetParam()));  // room for the whole cloud
     SpriteSheet onThisDisplay(116);
     ASSERT_NE(onThisDisplay.surface(), nullptr);
-    fillSurface(backSurface, matchColour(backSurface, magenta));
-    blitSprite(&onThisDisplay, backSurface, 0, 5, 1);
+    fillSurface(testDisplay.backSurface, matchColour(testDisplay.backSurface, magenta));
+    blitSprite(&onThisDisplay, testDisplay.backSurface, 0, 5, 1);
     int32_t changed = 0, outside = 0;
-    beginPixelAccess(backSurface);
+    beginPixelAccess(testDisplay.backSurface);
     beginPixelAccess(onThisDisplay.surface());
     for (int32_t y = 0; y < 90; ++y)
         for (int32_t x = 0; x < 120; ++x) {
             bool inCloud = x < 87 && y >= 5 && y < 71;
-            uint32_t seen = readPixel(backSurface, x, y);
+            uint32_t seen = readPixel(testDisplay.backSurface, x, y);
             if (!inCloud) {
                 outside += seen != magenta;
                 continue;
@@ -128,7 +128,7 @@ TEST_P(SheetAt, CloudCoversItsRectangleAndShowsTheDestinationThroughItsBlack)
             changed += seen != magenta;
         }
     endPixelAccess(onThisDisplay.surface());
-    endPixelAccess(backSurface);
+    endPixelAccess(testDisplay.backSurface);
     EXPECT_EQ(outside, 0);
     EXPECT_GT(changed, 0);
 }

@@ -7,3 +7,7 @@
 #else
 #include "render/sdl/headless_display.h"
 #endif
+
+// The display of the tests that draw on one at a time: each opens and
+// closes it.
+inline Display testDisplay;

@@ -38,7 +38,7 @@ TEST_F(CivilizationCycle, FirstExtinctFrameShowsTheMessageAnd199)
 
     Surface* expected = expectedCountdownFrame(world, 199);
     EXPECT_GT(litPixels(expected, runtest::wholeScreen()), 100) << "the text was drawn";
-    EXPECT_EQ(0, differingPixels(expected, primarySurface, runtest::wholeScreen()));
+    EXPECT_EQ(0, differingPixels(expected, testDisplay.primarySurface, runtest::wholeScreen()));
     releaseSurface(expected);
 }
 
@@ -70,7 +70,7 @@ TEST_F(CivilizationCycle, TheTwoHundredthExtinctFrameShows0AndBearsTheFounders)
         EXPECT_GE(node->entity->strength(), 101);
         EXPECT_LE(node->entity->strength(), 1300);
     }
-    EXPECT_EQ(200, flipCount());
+    EXPECT_EQ(200, flipCount(testDisplay));
 }
 
 TEST_F(CivilizationCycle, NoFoundersConfiguredKeepsAnEmptyWorldSilent)
@@ -79,8 +79,8 @@ TEST_F(CivilizationCycle, NoFoundersConfiguredKeepsAnEmptyWorldSilent)
     runFrames(300);
     EXPECT_EQ(rebirthFrames, world.rebirthCountdown);
     EXPECT_EQ(0, world.vobList->population());
-    EXPECT_EQ(0, litPixels(primarySurface, runtest::wholeScreen()));
-    EXPECT_EQ(300, flipCount());
+    EXPECT_EQ(0, litPixels(testDisplay.primarySurface, runtest::wholeScreen()));
+    EXPECT_EQ(300, flipCount(testDisplay));
 }
 
 TEST_F(CivilizationCycle, RebirthStopsAtTheEntityLimit)
@@ -126,14 +126,14 @@ TEST_F(CivilizationCycle, EscapeDuringRebirthKeepsOneVobSkipsTheFlipAndRearms)
 {
     buildEmptyWorld(10);
     runFrames(rebirthFrames - 1);
-    int32_t flips = flipCount();
+    int32_t flips = flipCount(testDisplay);
 
     setKeyState(escapeKey, true);
     EXPECT_EQ(rebirthInterrupted, runFrame(world));
     EXPECT_EQ(1, world.vobList->population());
     EXPECT_EQ(1, world.vobList->history());
     EXPECT_EQ(1, world.vobList->peak());
-    EXPECT_EQ(flips, flipCount()) << "an interrupted frame is not shown";
+    EXPECT_EQ(flips, flipCount(testDisplay)) << "an interrupted frame is not shown";
     EXPECT_EQ(rebirthFrames, world.rebirthCountdown);
 
     // The world goes on; when that one Vob dies the next cycle counts from

@@ -8,12 +8,12 @@
 #include "sim/random.h"
 #include "sim/world.h"
 
-void RunWorldTest::SetUp() { ASSERT_TRUE(openHeadlessDisplay(800, 600, 16)); }
+void RunWorldTest::SetUp() { ASSERT_TRUE(openHeadlessDisplay(testDisplay, 800, 600, 16)); }
 
 void RunWorldTest::TearDown()
 {
     tearDownWorld(world);
-    closeHeadlessDisplay();
+    closeHeadlessDisplay(testDisplay);
 }
 
 int32_t RunWorldTest::buildWorld(const std::function<void(OptionsRecord&)>& tweak)
@@ -21,7 +21,7 @@ int32_t RunWorldTest::buildWorld(const std::function<void(OptionsRecord&)>& twea
     if (tweak)
         tweak(world.liveOptions);
     seedRandom(world.random, 1);
-    return setUpWorld(world);
+    return setUpWorld(world, &testDisplay);
 }
 
 void RunWorldTest::buildEmptyWorld(int32_t founders)
@@ -60,7 +60,7 @@ namespace runtest {
 
 Surface* blankScreen()
 {
-    Surface* surface = createSurface(displayWidth, displayHeight);
+    Surface* surface = createSurface(testDisplay.width, testDisplay.height);
     fillSurface(surface, keyColour);
     return surface;
 }

@@ -56,8 +56,8 @@ void buildWorld(World& world, const WorldCase& c, const World* art = nullptr)
 {
     world.liveOptions = presetAlgorithms[c.preset];
     seedRandom(world.random, c.seed);
-    ASSERT_EQ(worldComplete,
-              art != nullptr ? setUpWorldBorrowingArt(world, *art) : setUpWorld(world));
+    ASSERT_EQ(worldComplete, art != nullptr ? setUpWorldBorrowingArt(world, &testDisplay, *art)
+                                            : setUpWorld(world, &testDisplay));
 }
 
 void advance(World& world, const WorldCase& c, int32_t frame, std::vector<std::string>& trace)
@@ -77,9 +77,9 @@ std::vector<std::string> runAlone(const WorldCase& c, Surface** lastFrame = null
     for (int32_t frame = 0; frame < framesToRun; ++frame)
         advance(world, c, frame, trace);
     if (lastFrame != nullptr) {
-        *lastFrame = createSurface(displayWidth, displayHeight);
-        const PixelRect whole = {0, 0, displayWidth, displayHeight};
-        blitSurface(*lastFrame, whole, primarySurface, nullptr, false);
+        *lastFrame = createSurface(testDisplay.width, testDisplay.height);
+        const PixelRect whole = {0, 0, testDisplay.width, testDisplay.height};
+        blitSurface(*lastFrame, whole, testDisplay.primarySurface, nullptr, false);
     }
     tearDownWorld(world);
     return trace;
@@ -87,7 +87,7 @@ std::vector<std::string> runAlone(const WorldCase& c, Surface** lastFrame = null
 
 TEST(TwoWorlds, EachAdvancedInTurnWithTheOtherGoesAsItGoesAlone)
 {
-    ASSERT_TRUE(openHeadlessDisplay(800, 600, 16));
+    ASSERT_TRUE(openHeadlessDisplay(testDisplay, 800, 600, 16));
     const WorldCase first = {2, 7, true};
     const WorldCase second = {5, 11, false};
     const std::vector<std::string> firstAlone = runAlone(first);
@@ -108,7 +108,7 @@ TEST(TwoWorlds, EachAdvancedInTurnWithTheOtherGoesAsItGoesAlone)
         EXPECT_EQ(0u, a.memory.inUse);
         EXPECT_NE(0u, b.memory.inUse) << "ending one world leaves the other's memory";
     }
-    closeHeadlessDisplay();
+    closeHeadlessDisplay(testDisplay);
 
     ASSERT_EQ(firstAlone.size(), firstTogether.size());
     ASSERT_EQ(secondAlone.size(), secondTogether.size());
@@ -122,7 +122,7 @@ TEST(TwoWorlds, EachAdvancedInTurnWithTheOtherGoesAsItGoesAlone)
 
 TEST(TwoWorlds, WorldsBorrowingOneLoadOfArtGoAndDrawAsWorldsWithTheirOwn)
 {
-    ASSERT_TRUE(openHeadlessDisplay(800, 600, 16));
+    ASSERT_TRUE(openHeadlessDisplay(testDisplay, 800, 600, 16));
     const WorldCase first = {2, 7, true};
     const WorldCase second = {5, 11, false};
     const std::vector<std::string> firstAlone = runAlone(first);
@@ -144,8 +144,9 @@ TEST(TwoWorlds, WorldsBorrowingOneLoadOfArtGoAndDrawAsWorldsWithTheirOwn)
             advance(b, second, frame, secondBorrowing);
         }
         // The second world drew last: the screen is its frame.
-        EXPECT_EQ(0, differingPixels(secondAloneScreen, primarySurface, {0, 0, 800, 600}));
-        EXPECT_LT(0, litPixels(primarySurface, {0, 0, 800, 600}));
+        EXPECT_EQ(0,
+                  differingPixels(secondAloneScreen, testDisplay.primarySurface, {0, 0, 800, 600}));
+        EXPECT_LT(0, litPixels(testDisplay.primarySurface, {0, 0, 800, 600}));
         tearDownWorld(a);
         EXPECT_FALSE(a.artBorrowed);
         EXPECT_EQ(nullptr, a.vobSheet);
@@ -159,7 +160,7 @@ TEST(TwoWorlds, WorldsBorrowingOneLoadOfArtGoAndDrawAsWorldsWithTheirOwn)
     tearDownWorld(again);
     tearDownWorld(art);
     releaseSurface(secondAloneScreen);
-    closeHeadlessDisplay();
+    closeHeadlessDisplay(testDisplay);
 
     EXPECT_TRUE(firstAlone == firstBorrowing) << "the first world parts from its run alone";
     EXPECT_TRUE(secondAlone == secondBorrowing) << "the second world parts from its run alone";

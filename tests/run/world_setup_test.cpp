@@ -170,15 +170,15 @@ TEST_F(WorldSetUp, MakesExactlyOneDrawPerVobAndPerWhirl)
 
     world.liveOptions.whirlCount = 3;
     seedRandom(world.random, 12345);
-    ASSERT_EQ(worldComplete, setUpWorld(world));
+    ASSERT_EQ(worldComplete, setUpWorld(world, &testDisplay));
     EXPECT_EQ(expected, randomState(world.random));
 }
 
 TEST_F(WorldSetUp, ShowsItsProgressOnTheVisibleSurface)
 {
     ASSERT_EQ(worldComplete, buildWorld());
-    EXPECT_GT(litPixels(primarySurface, PixelRect{10, 10, 200, 24}), 20);
-    EXPECT_EQ(0, litPixels(backSurface, runtest::wholeScreen()));
+    EXPECT_GT(litPixels(testDisplay.primarySurface, PixelRect{10, 10, 200, 24}), 20);
+    EXPECT_EQ(0, litPixels(testDisplay.backSurface, runtest::wholeScreen()));
 }
 
 TEST_F(WorldSetUp, EscapeStopsItRightAfterTheEntityInProgress)
@@ -199,7 +199,7 @@ TEST_F(WorldSetUp, AnotherAttemptAfterAnInterruptionStartsFromNothing)
     setKeyState(1, true);
     ASSERT_EQ(worldInterrupted, buildWorld());
     setKeyState(1, false);
-    ASSERT_EQ(worldComplete, setUpWorld(world));
+    ASSERT_EQ(worldComplete, setUpWorld(world, &testDisplay));
     EXPECT_EQ(10, world.vobList->population());
     EXPECT_EQ(10, world.vobList->history());
     EXPECT_EQ(2, world.whirlList->population());
@@ -240,7 +240,7 @@ TEST_F(WorldSetUp, MissingBitmapsAreNamedAndNothingCrashes)
 
     for (int i = 0; i < 300; ++i)
         runFrame(world);
-    EXPECT_EQ(300, flipCount());
+    EXPECT_EQ(300, flipCount(testDisplay));
 }
 
 }  // namespace

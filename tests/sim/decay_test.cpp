@@ -30,12 +30,12 @@ protected:
         return remains;
     }
 
-    void clearScreen() { fillSurface(backSurface, keyColour); }
+    void clearScreen() { fillSurface(testDisplay.backSurface, keyColour); }
 
     // Whether anything was drawn in the w x h box at (x, y).
     bool drawnAt(int32_t x, int32_t y, int32_t w, int32_t h)
     {
-        return litPixels(backSurface, boxAt(x, y, w, h)) > 0;
+        return litPixels(testDisplay.backSurface, boxAt(x, y, w, h)) > 0;
     }
 };
 
@@ -50,7 +50,7 @@ TEST_F(DecayTest, FourUnitsShowCellsTwoThreeFourThenGo)
         ASSERT_EQ(world.foodList->population(), 1);
         EXPECT_EQ(food->column(), cell);
         // Cell c starts at (8c - 7, 1) on the sheet.
-        EXPECT_EQ(pixelAt(backSurface, 103, 103),
+        EXPECT_EQ(pixelAt(testDisplay.backSurface, 103, 103),
                   pixelAt(world.foodSheet->surface(), 8 * cell - 7 + 3, 4));
     }
     clearScreen();
@@ -149,8 +149,9 @@ TEST_F(DecayTest, RemainsOfAVobAreTickedInTheFrameOfDeath)
     Entity* remains = world.remainsList->last();
     EXPECT_EQ(remains->strength(), 81);
     EXPECT_EQ(remains->column(), 1) << "81 is odd: no step yet";
-    EXPECT_EQ(pixelAt(backSurface, 402 + 5, 300 + 5), pixelAt(world.remainsSheet->surface(), 6, 6));
-    EXPECT_NE(pixelAt(backSurface, 402 + 5, 300 + 5), 0u);
+    EXPECT_EQ(pixelAt(testDisplay.backSurface, 402 + 5, 300 + 5),
+              pixelAt(world.remainsSheet->surface(), 6, 6));
+    EXPECT_NE(pixelAt(testDisplay.backSurface, 402 + 5, 300 + 5), 0u);
 }
 
 TEST_F(DecayTest, SheetsTooSmallForTheStepsDoNotStopTheProgram)

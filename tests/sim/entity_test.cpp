@@ -143,12 +143,12 @@ TEST_F(EntityTest, UnreadableSheetEndsTheRunWithoutCrashing)
     Entity e(&missing, cyclicAnimation, world.size);
     EXPECT_TRUE(quitRequested());
     EXPECT_EQ(e.cellWidth(), 0);
-    e.draw(backSurface, fullCellSize, fullCellSize);  // nothing to draw, nothing breaks
+    e.draw(testDisplay.backSurface, fullCellSize, fullCellSize);  // nothing to draw, nothing breaks
     clearQuitRequest();
 
     Entity none(nullptr, directionalAnimation, world.size);
     EXPECT_TRUE(quitRequested());
-    none.draw(backSurface, fullCellSize, fullCellSize);
+    none.draw(testDisplay.backSurface, fullCellSize, fullCellSize);
 }
 
 TEST_F(EntityTest, OwnedSheetIsMeasuredAndSurvivesBeingAdoptedAgain)
@@ -171,7 +171,7 @@ TEST_F(EntityTest, OwnedSheetIsMeasuredAndSurvivesBeingAdoptedAgain)
 TEST(ProgramSheets, MeasureAsTheirGridsSay)
 {
     // The artwork of the program itself, as the backend finds it.
-    ASSERT_TRUE(openHeadlessDisplay(800, 600, 16));
+    ASSERT_TRUE(openHeadlessDisplay(testDisplay, 800, 600, 16));
     expectWorldGridsMeasured();
-    closeHeadlessDisplay();
+    closeHeadlessDisplay(testDisplay);
 }

@@ -269,12 +269,12 @@ uint64_t stateDigest(const World& world)
 uint64_t pictureDigest()
 {
     uint64_t sum = 0;
-    if (!beginPixelAccess(primarySurface))
+    if (!beginPixelAccess(testDisplay.primarySurface))
         return sum;
-    for (int32_t y = 0; y < displayHeight; ++y)
-        for (int32_t x = 0; x < displayWidth; ++x)
-            sum = mix(sum, readPixel(primarySurface, x, y));
-    endPixelAccess(primarySurface);
+    for (int32_t y = 0; y < testDisplay.height; ++y)
+        for (int32_t x = 0; x < testDisplay.width; ++x)
+            sum = mix(sum, readPixel(testDisplay.primarySurface, x, y));
+    endPixelAccess(testDisplay.primarySurface);
     return sum;
 }
 
@@ -284,12 +284,13 @@ std::vector<uint64_t> replay(const WorldCase& c, FoodSearch search, FoodActivity
     World world;
     world.food.search = search;
     world.liveOptions = c.record;
-    if (!openHeadlessDisplay(c.record.screenWidth, c.record.screenHeight, c.record.screenDepth)) {
+    if (!openHeadlessDisplay(testDisplay, c.record.screenWidth, c.record.screenHeight,
+                             c.record.screenDepth)) {
         ADD_FAILURE() << "cannot open the display";
         return digests;
     }
     seedRandom(world.random, c.seed);
-    EXPECT_EQ(worldComplete, setUpWorld(world));
+    EXPECT_EQ(worldComplete, setUpWorld(world, &testDisplay));
     const FoodSearchCounts before = world.food.counts;
     for (int32_t frame = 0; frame < c.frames && world.foodList != nullptr; ++frame) {
         const int32_t population = world.foodList->population(),
@@ -308,7 +309,7 @@ std::vector<uint64_t> replay(const WorldCase& c, FoodSearch search, FoodActivity
     }
     activity.indexedSearches += world.food.counts.indexed - before.indexed;
     tearDownWorld(world);
-    closeHeadlessDisplay();
+    closeHeadlessDisplay(testDisplay);
     return digests;
 }
 

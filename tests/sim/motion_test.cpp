@@ -141,25 +141,26 @@ TEST_F(MotionTest, DrawCopiesExactlyTheCurrentCell)
     ASSERT_EQ(vob.column(), 3);
     ASSERT_EQ(vob.row(), 1);
     vob.setPosition(100, 200);
-    vob.draw(backSurface, fullCellSize, fullCellSize);
+    vob.draw(testDisplay.backSurface, fullCellSize, fullCellSize);
 
     // Source (33, 17)-(48, 32); its top-left pixel is transparent.
     Surface* sheet = world.vobSheet->surface();
-    EXPECT_EQ(pixelAt(backSurface, 100, 200), 0u);
+    EXPECT_EQ(pixelAt(testDisplay.backSurface, 100, 200), 0u);
     for (int32_t j = 0; j < 15; ++j) {
         for (int32_t i = 0; i < 15; ++i) {
             if (i == 0 && j == 0)
                 continue;
-            ASSERT_EQ(pixelAt(backSurface, 100 + i, 200 + j), pixelAt(sheet, 33 + i, 17 + j))
+            ASSERT_EQ(pixelAt(testDisplay.backSurface, 100 + i, 200 + j),
+                      pixelAt(sheet, 33 + i, 17 + j))
                 << i << "," << j;
         }
     }
     EXPECT_NE(pixelAt(sheet, 33 + 1, 17 + 1), pixelAt(sheet, 33 + 1 - 16, 17 + 1))
         << "neighbouring cells differ, so a wrong column would show";
     for (int32_t k = -1; k <= 15; ++k) {
-        EXPECT_EQ(pixelAt(backSurface, 115, 200 + k), 0u) << "grid line not copied";
-        EXPECT_EQ(pixelAt(backSurface, 100 + k, 215), 0u);
-        EXPECT_EQ(pixelAt(backSurface, 99, 200 + k), 0u);
+        EXPECT_EQ(pixelAt(testDisplay.backSurface, 115, 200 + k), 0u) << "grid line not copied";
+        EXPECT_EQ(pixelAt(testDisplay.backSurface, 100 + k, 215), 0u);
+        EXPECT_EQ(pixelAt(testDisplay.backSurface, 99, 200 + k), 0u);
     }
 }
 
@@ -167,11 +168,11 @@ TEST_F(MotionTest, DrawAtTheEdgeIsCutOffNotLost)
 {
     Entity vob(world.vobSheet, directionalAnimation, world.size);
     vob.setPosition(-5, 590);
-    vob.draw(backSurface, fullCellSize, fullCellSize);
+    vob.draw(testDisplay.backSurface, fullCellSize, fullCellSize);
     Surface* sheet = world.vobSheet->surface();
     // Cell (1, 0) starts at (1, 1); screen (0, 590) shows its pixel (6, 1).
-    EXPECT_EQ(pixelAt(backSurface, 0, 590), pixelAt(sheet, 6, 1));
-    EXPECT_EQ(pixelAt(backSurface, 9, 599), pixelAt(sheet, 15, 10));
+    EXPECT_EQ(pixelAt(testDisplay.backSurface, 0, 590), pixelAt(sheet, 6, 1));
+    EXPECT_EQ(pixelAt(testDisplay.backSurface, 9, 599), pixelAt(sheet, 15, 10));
 }
 
 TEST_F(MotionTest, ColumnOutsideTheSheetDrawsNothing)
@@ -179,8 +180,8 @@ TEST_F(MotionTest, ColumnOutsideTheSheetDrawsNothing)
     Entity vob(world.vobSheet, directionalAnimation, world.size);
     vob.setPosition(300, 300);
     vob.setFrame(9);
-    vob.draw(backSurface, fullCellSize, fullCellSize);
-    EXPECT_EQ(litPixels(backSurface, boxAt(300, 300, 15, 15)), 0);
+    vob.draw(testDisplay.backSurface, fullCellSize, fullCellSize);
+    EXPECT_EQ(litPixels(testDisplay.backSurface, boxAt(300, 300, 15, 15)), 0);
 }
 
 TEST_F(MotionTest, DrawAdvanceShowsTheNextCell)
@@ -188,9 +189,9 @@ TEST_F(MotionTest, DrawAdvanceShowsTheNextCell)
     Entity food(world.foodSheet, cyclicAnimation, world.size);
     food.setFrameDelay(0);
     food.setPosition(50, 60);
-    food.drawAdvance(backSurface, fullCellSize, fullCellSize);
+    food.drawAdvance(testDisplay.backSurface, fullCellSize, fullCellSize);
     EXPECT_EQ(food.column(), 2);
     // Cell 2 starts at (9, 1) on the sheet.
-    EXPECT_EQ(pixelAt(backSurface, 53, 63), pixelAt(world.foodSheet->surface(), 12, 4));
-    EXPECT_NE(pixelAt(backSurface, 53, 63), 0u);
+    EXPECT_EQ(pixelAt(testDisplay.backSurface, 53, 63), pixelAt(world.foodSheet->surface(), 12, 4));
+    EXPECT_NE(pixelAt(testDisplay.backSurface, 53, 63), 0u);
 }

@@ -98,8 +98,9 @@ void SimWorld::TearDownTestSuite()
 
 void SimWorld::SetUp()
 {
-    ASSERT_TRUE(openHeadlessDisplay(800, 600, 16));
-    world.size = WorldSize{displayWidth, displayHeight};
+    ASSERT_TRUE(openHeadlessDisplay(testDisplay, 800, 600, 16));
+    world.size = WorldSize{testDisplay.width, testDisplay.height};
+    world.display = &testDisplay;
     world.vobSheet = new SpriteSheet(107);
     world.weakVobSheet = new SpriteSheet(106);
     world.megaVobSheet = new SpriteSheet(113);
@@ -120,7 +121,7 @@ void SimWorld::SetUp()
 void SimWorld::TearDown()
 {
     releaseWorld(world);
-    closeHeadlessDisplay();
+    closeHeadlessDisplay(testDisplay);
 }
 
 Entity* SimWorld::addVob(int32_t x, int32_t y, int32_t strength)

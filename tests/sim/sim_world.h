@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "render/surface.h"
+#include "tests/render/test_display.h"
 #include "sim/world.h"
 #include "tests/sim/surface_probe.h"
 

@@ -38,7 +38,7 @@ protected:
     Entity* tickStillVob(int32_t strength)
     {
         world.vobList->clear();
-        fillSurface(backSurface, keyColour);
+        fillSurface(testDisplay.backSurface, keyColour);
         Entity* vob = addVob(400, 300, strength);
         tickFirstVob();
         return vob;
@@ -53,8 +53,8 @@ protected:
         if (withLower)
             world.vitalsFont->drawNumber(expected, lower, vob.x(), vob.y() - 15, 1);
         const PixelRect band = {vob.x() - 2, vob.y() - 30, vob.x() + 60, vob.y()};
-        return differingPixels(backSurface, expected, band) == 0 &&
-               (litPixels(backSurface, band) > 0) == (withUpper || withLower);
+        return differingPixels(testDisplay.backSurface, expected, band) == 0 &&
+               (litPixels(testDisplay.backSurface, band) > 0) == (withUpper || withLower);
     }
 
     Surface* expected = nullptr;
@@ -94,7 +94,7 @@ TEST_F(VitalsTest, TheSpawningMealShowsLifeZero)
     world.liveOptions.spawnLevel = 3;
     Entity* vob = addVob(100, 100, 200);
     for (int meal = 1; meal <= 3; ++meal) {
-        fillSurface(backSurface, keyColour);
+        fillSurface(testDisplay.backSurface, keyColour);
         addFoodAround(*vob, 0, 0, 10);
         tickFirstVob();
     }

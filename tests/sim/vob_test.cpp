@@ -267,7 +267,8 @@ TEST_F(VobTest, DeathLeavesRemainsWhereTheLastStepEnded)
     EXPECT_EQ(remains->frameDelay(), 0);
     EXPECT_EQ(remains->column(), 1);
     EXPECT_EQ(remains->row(), 0);
-    EXPECT_EQ(litPixels(backSurface, boxAt(400, 300, 17, 15)), 0) << "the dead are not drawn";
+    EXPECT_EQ(litPixels(testDisplay.backSurface, boxAt(400, 300, 17, 15)), 0)
+        << "the dead are not drawn";
 }
 
 TEST_F(VobTest, DeathInTheMiddleReturnsTheNextVob)
@@ -288,9 +289,9 @@ TEST_F(VobTest, ALivingVobIsDrawnAfterItsStep)
     tickFirstVob();
     ASSERT_EQ(vob->x(), 403);
     // Column 1 (right), row 0: the first frames of a step hold the resting row.
-    EXPECT_EQ(pixelAt(backSurface, 403 + 5, 300 + 5),
+    EXPECT_EQ(pixelAt(testDisplay.backSurface, 403 + 5, 300 + 5),
               pixelAt(world.vobSheet->surface(), 1 + 5, 1 + 5));
-    EXPECT_NE(pixelAt(backSurface, 403 + 5, 300 + 5), 0u);
+    EXPECT_NE(pixelAt(testDisplay.backSurface, 403 + 5, 300 + 5), 0u);
 }
 
 TEST_F(VobTest, TheSpawnLevelMealBearsChildrenAtTheCentre)
@@ -399,7 +400,7 @@ TEST_F(VobTest, ChildrenAreTickedInTheFrameOfTheirBirth)
         EXPECT_EQ(n->entity->prevX(), 393) << "moved (or tried to) this frame";
         EXPECT_GE(n->entity->speed(), 3) << "speed set by its own rule";
     }
-    EXPECT_NE(pixelAt(backSurface, 393 + 5, 293 + 5), 0u) << "drawn this frame";
+    EXPECT_NE(pixelAt(testDisplay.backSurface, 393 + 5, 293 + 5), 0u) << "drawn this frame";
 }
 
 TEST_F(VobTest, AStarvingVobDiesWhenItsStrengthRunsOut)

@@ -172,7 +172,7 @@ TEST_F(WhirlTest, ShowsTheNextCellEveryFrame)
     tickFrames(1);
     EXPECT_EQ(whirl->column(), 4);
     // Cell 4 of row 0 starts at (136, 1); the whirl sits at (378, 278).
-    EXPECT_EQ(pixelAt(backSurface, 378 + 10, 278 + 10),
+    EXPECT_EQ(pixelAt(testDisplay.backSurface, 378 + 10, 278 + 10),
               pixelAt(world.whirlSheet->surface(), 146, 11));
-    EXPECT_NE(pixelAt(backSurface, 378 + 10, 278 + 10), 0u);
+    EXPECT_NE(pixelAt(testDisplay.backSurface, 378 + 10, 278 + 10), 0u);
 }

@@ -36,7 +36,7 @@ protected:
 
     void frame()
     {
-        fillSurface(backSurface, keyColour);
+        fillSurface(testDisplay.backSurface, keyColour);
         tickAll(world.foodList, tickFood);
         tickAll(world.vobList, tickVob);
         tickAll(world.remainsList, tickRemains);

@@ -8,7 +8,7 @@
 #include "render/display.h"
 #include "render/win32/direct_draw_surface.h"
 #include "tests/render/pixel_probe.h"
-#include "tests/win32/render_test_display.h"
+#include "tests/render/test_display.h"
 
 namespace {
 
@@ -23,7 +23,7 @@ protected:
                             0, 0, 640, 480, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
         ASSERT_NE(window, nullptr);
         ASSERT_EQ(DirectDrawCreate(nullptr, &directDraw, nullptr), DD_OK);
-        useDirectDraw(directDraw);
+        useDirectDraw(directDraw, &testDisplay);
         ASSERT_EQ(directDraw->SetCooperativeLevel(window, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN |
                                                               DDSCL_ALLOWREBOOT),
                   DD_OK);
@@ -35,19 +35,19 @@ protected:
         desc.dwBackBufferCount = 1;
         LPDIRECTDRAWSURFACE primary = nullptr;
         ASSERT_EQ(directDraw->CreateSurface(&desc, &primary, nullptr), DD_OK);
-        primarySurface = wrapDirectDrawSurface(primary);
+        testDisplay.primarySurface = wrapDirectDrawSurface(primary);
         DDSCAPS caps{DDSCAPS_BACKBUFFER};
         LPDIRECTDRAWSURFACE back = nullptr;
         ASSERT_EQ(primary->GetAttachedSurface(&caps, &back), DD_OK);
-        backSurface = wrapDirectDrawSurface(back);
-        ASSERT_NE(backSurface, nullptr);
+        testDisplay.backSurface = wrapDirectDrawSurface(back);
+        ASSERT_NE(testDisplay.backSurface, nullptr);
     }
     void TearDown() override
     {
-        releaseSurface(backSurface);
-        releaseSurface(primarySurface);
-        backSurface = primarySurface = nullptr;
-        useDirectDraw(nullptr);
+        releaseSurface(testDisplay.backSurface);
+        releaseSurface(testDisplay.primarySurface);
+        testDisplay.backSurface = testDisplay.primarySurface = nullptr;
+        useDirectDraw(nullptr, nullptr);
         if (directDraw) {
             directDraw->RestoreDisplayMode();
             directDraw->Release();
@@ -68,7 +68,7 @@ TEST_F(RenderModeInVirtualDesktop, ColoursMatchTheSixteenBitDisplayAndThePixelIs
 {
     pixelprobe::OwnedSurface sheet(createSurface(8, 8));
     ASSERT_NE(sheet.get(), nullptr);
-    for (Surface* s : {backSurface, sheet.get()}) {
+    for (Surface* s : {testDisplay.backSurface, sheet.get()}) {
         pixelprobe::paint(s, 0, 0, 0x00FF00);
         const struct {
             uint32_t colour, stored;
@@ -86,25 +86,26 @@ TEST_F(RenderModeInVirtualDesktop, ColoursMatchTheSixteenBitDisplayAndThePixelIs
 
 TEST_F(RenderModeInVirtualDesktop, SurfacesLostWithTheModeAreRestoredByTheFlipWhichDropsThatFrame)
 {
-    EXPECT_TRUE(flipDisplay());
+    EXPECT_TRUE(flipDisplay(testDisplay));
     // Another mode and back, as when a program takes the display for a while.
     ASSERT_EQ(directDraw->SetDisplayMode(800, 600, 32), DD_OK);
     ASSERT_EQ(directDraw->SetDisplayMode(640, 480, 16), DD_OK);
-    ASSERT_EQ(directDrawSurface(primarySurface)->IsLost(), DDERR_SURFACELOST);
+    ASSERT_EQ(directDrawSurface(testDisplay.primarySurface)->IsLost(), DDERR_SURFACELOST);
 
-    EXPECT_FALSE(flipDisplay()) << "a lost frame is not shown";
-    EXPECT_EQ(directDrawSurface(primarySurface)->IsLost(), DD_OK);
-    EXPECT_EQ(directDrawSurface(backSurface)->IsLost(), DD_OK);
-    EXPECT_TRUE(flipDisplay());
-    fillSurface(backSurface, matchColour(backSurface, 0xFFFFFF));
-    EXPECT_EQ(pixelprobe::peek(backSurface, 639, 479), 0xFFFFFFu) << "the back buffer draws again";
+    EXPECT_FALSE(flipDisplay(testDisplay)) << "a lost frame is not shown";
+    EXPECT_EQ(directDrawSurface(testDisplay.primarySurface)->IsLost(), DD_OK);
+    EXPECT_EQ(directDrawSurface(testDisplay.backSurface)->IsLost(), DD_OK);
+    EXPECT_TRUE(flipDisplay(testDisplay));
+    fillSurface(testDisplay.backSurface, matchColour(testDisplay.backSurface, 0xFFFFFF));
+    EXPECT_EQ(pixelprobe::peek(testDisplay.backSurface, 639, 479), 0xFFFFFFu)
+        << "the back buffer draws again";
 }
 
 TEST(RenderClipper, BackSurfaceClipsToOneRectangleThatIsItsOwnBound)
 {
-    ASSERT_TRUE(openHeadlessDisplay(96, 64, 32));
+    ASSERT_TRUE(openHeadlessDisplay(testDisplay, 96, 64, 32));
     LPDIRECTDRAWCLIPPER clipper = nullptr;
-    ASSERT_EQ(directDrawSurface(backSurface)->GetClipper(&clipper), DD_OK);
+    ASSERT_EQ(directDrawSurface(testDisplay.backSurface)->GetClipper(&clipper), DD_OK);
     DWORD size = 0;
     ASSERT_EQ(clipper->GetClipList(nullptr, nullptr, &size), DD_OK);
     std::vector<unsigned char> bytes(size);
@@ -121,12 +122,12 @@ TEST(RenderClipper, BackSurfaceClipsToOneRectangleThatIsItsOwnBound)
         EXPECT_EQ(r.bottom, 64);
     }
     EXPECT_EQ(attachClipper(nullptr, 1, rect), nullptr);
-    closeHeadlessDisplay();
+    closeHeadlessDisplay(testDisplay);
 }
 
 TEST(RenderInput, LostDevicesAreAcquiredOnceAndUnreadableOnesReportFailure)
 {
-    ASSERT_TRUE(openHeadlessDisplay(16, 16, 32));
+    ASSERT_TRUE(openHeadlessDisplay(testDisplay, 16, 16, 32));
     uint8_t keys[256] = {};
     MouseState mouse{};
     setKeyState(1, true);
@@ -143,6 +144,6 @@ TEST(RenderInput, LostDevicesAreAcquiredOnceAndUnreadableOnesReportFailure)
     EXPECT_FALSE(readKeyboardState(keys));
     EXPECT_FALSE(readMouseState(mouse));
     EXPECT_EQ(inputAcquisitions(), 2);
-    closeHeadlessDisplay();
+    closeHeadlessDisplay(testDisplay);
     EXPECT_FALSE(readKeyboardState(keys)) << "no device outside a run";
 }

@@ -224,7 +224,7 @@ HBITMAP testBitmap(int32_t bitmapId)
                                            IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
 }
 
-bool createFlippingPair(int32_t width, int32_t height, int32_t depth)
+bool createFlippingPair(Display& display, int32_t width, int32_t height, int32_t depth)
 {
     DDSURFACEDESC desc{};
     desc.dwSize = sizeof desc;
@@ -239,8 +239,8 @@ bool createFlippingPair(int32_t width, int32_t height, int32_t depth)
     if (directDraw->CreateSurface(&desc, &made, nullptr) != DD_OK || !made)
         return false;
     front = new FlipCounter(made);
-    primarySurface = wrapDirectDrawSurface(front);
-    if (!primarySurface) {
+    display.primarySurface = wrapDirectDrawSurface(front);
+    if (!display.primarySurface) {
         front->Release();
         front = nullptr;
         return false;
@@ -249,54 +249,50 @@ bool createFlippingPair(int32_t width, int32_t height, int32_t depth)
     LPDIRECTDRAWSURFACE back = nullptr;
     if (made->GetAttachedSurface(&caps, &back) != DD_OK)
         return false;
-    backSurface = wrapDirectDrawSurface(back);
-    if (!backSurface)
+    display.backSurface = wrapDirectDrawSurface(back);
+    if (!display.backSurface)
         back->Release();
-    return backSurface != nullptr;
+    return display.backSurface != nullptr;
 }
 
 }  // namespace
 
-bool openHeadlessDisplay(int32_t width, int32_t height, int32_t depth)
+bool openHeadlessDisplay(Display& display, int32_t width, int32_t height, int32_t depth)
 {
-    closeHeadlessDisplay();
+    closeHeadlessDisplay(display);
     if ((depth != 16 && depth != 32) || width <= 0 || height <= 0)
         return false;
     window = CreateWindowExA(0, "STATIC", "tovrine test display", WS_POPUP, 0, 0, width, height,
                              nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     if (!window || DirectDrawCreate(nullptr, &directDraw, nullptr) != DD_OK ||
         directDraw->SetCooperativeLevel(window, DDSCL_NORMAL) != DD_OK ||
-        !createFlippingPair(width, height, depth)) {
-        closeHeadlessDisplay();
+        !createFlippingPair(display, width, height, depth)) {
+        closeHeadlessDisplay(display);
         return false;
     }
-    useDirectDraw(directDraw);
-    displayWidth = width;
-    displayHeight = height;
-    displayDepth = depth;
-    clearDisplaySurfaces();
+    useDirectDraw(directDraw, &display);
+    display.width = width;
+    display.height = height;
+    display.depth = depth;
+    clearDisplaySurfaces(display);
     setBitmapSource(testBitmap);
     useInputDevices(&keyboard, &mouse);
     return true;
 }
 
-void closeHeadlessDisplay()
+void closeHeadlessDisplay(Display& display)
 {
-    releaseSurface(backSurface);
-    releaseSurface(primarySurface);  // releases the front, and with it the pair
-    backSurface = nullptr;
-    primarySurface = nullptr;
+    releaseSurface(display.backSurface);
+    releaseSurface(display.primarySurface);  // releases the front, and with it the pair
+    display = Display();
     front = nullptr;
-    useDirectDraw(nullptr);
+    useDirectDraw(nullptr, nullptr);
     if (directDraw)
         directDraw->Release();
     directDraw = nullptr;
     if (window)
         DestroyWindow(window);
     window = nullptr;
-    displayWidth = 0;
-    displayHeight = 0;
-    displayDepth = 0;
     setBitmapSource(nullptr);
     useInputDevices(nullptr, nullptr);
     forgetInput();
@@ -385,7 +381,10 @@ void failNextFlips(int32_t count)
         front->toFail = count;
 }
 
-int32_t flipCount() { return front ? front->flips : 0; }
+int32_t flipCount(const Display& display)
+{
+    return front && display.primarySurface ? front->flips : 0;
+}
 
 bool quitRequested()
 {

@@ -15,10 +15,11 @@
 // Opens a W x H display at 16 (5-6-5) or 32 (XRGB) bits, both surfaces
 // black, the clip rectangle (0, 0, W, H) on the back. False for any other
 // depth or size. Opening again closes the previous display first.
-bool openHeadlessDisplay(int32_t width, int32_t height, int32_t depth);
-// Releases the surfaces, the devices and DirectDraw; the globals return to
-// 0 and null. Also clears injected input and the quit request.
-void closeHeadlessDisplay();
+// One display at a time.
+bool openHeadlessDisplay(Display& display, int32_t width, int32_t height, int32_t depth);
+// Releases the surfaces, the devices and DirectDraw and empties the display.
+// Also clears injected input and the quit request.
+void closeHeadlessDisplay(Display& display);
 
 // Where bitmaps are read from while TOVRINE_RESOURCES is set (its
 // bitmaps\<id>_*.bmp files); otherwise they come from the program's
@@ -45,7 +46,7 @@ int32_t inputAcquisitions();
 // The next `count` flips fail (the surfaces stay as they were).
 void failNextFlips(int32_t count);
 // Flips done since the display opened.
-int32_t flipCount();
+int32_t flipCount(const Display& display);
 
 // requestQuit() posts the quit message; these read and remove it.
 bool quitRequested();

@@ -31,7 +31,7 @@ std::vector<RECT> backClipList()
 {
     std::vector<RECT> rects;
     LPDIRECTDRAWCLIPPER clipper = nullptr;
-    LPDIRECTDRAWSURFACE back = directDrawSurface(backSurface);
+    LPDIRECTDRAWSURFACE back = directDrawSurface(saverDisplay.backSurface);
     if (back == nullptr || back->GetClipper(&clipper) != DD_OK)
         return rects;
     DWORD size = 0;
@@ -127,12 +127,12 @@ TEST_F(RunSetUpInVirtualDesktop, TakesTheModeBuildsTheWorldAndGivesEverythingBac
     int cursorBefore = cursorCount();
 
     ASSERT_EQ(setUpRun(window), 0);
-    EXPECT_EQ(displayWidth, 800);
-    EXPECT_EQ(displayHeight, 600);
+    EXPECT_EQ(saverDisplay.width, 800);
+    EXPECT_EQ(saverDisplay.height, 600);
     EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 800);
-    ASSERT_NE(primarySurface, nullptr);
-    ASSERT_NE(backSurface, nullptr);
-    EXPECT_EQ(surfaceWidth(backSurface), 800);
+    ASSERT_NE(saverDisplay.primarySurface, nullptr);
+    ASSERT_NE(saverDisplay.backSurface, nullptr);
+    EXPECT_EQ(surfaceWidth(saverDisplay.backSurface), 800);
     ASSERT_NE(saverWorld.vobList, nullptr);
     EXPECT_EQ(saverWorld.vobList->population(), 20);
     EXPECT_EQ(saverWorld.whirlList->population(), 5);
@@ -146,7 +146,7 @@ TEST_F(RunSetUpInVirtualDesktop, TakesTheModeBuildsTheWorldAndGivesEverythingBac
     EXPECT_EQ(clip[0].bottom, 600);
 
     tearDownRun();
-    EXPECT_EQ(primarySurface, nullptr);
+    EXPECT_EQ(saverDisplay.primarySurface, nullptr);
     EXPECT_EQ(directDraw, nullptr);
     EXPECT_EQ(keyboardDevice, nullptr);
     EXPECT_EQ(saverWorld.vobList, nullptr);
@@ -170,12 +170,12 @@ TEST_F(RunSetUpInVirtualDesktop, ARefusedModeFallsBackToTheDesktopsOwnAfterItsBo
     EXPECT_EQ(boxes[0].text, "Error: Couldn't set video mode.");
     // Nothing of the failed attempt is kept, and the cursor stays balanced.
     EXPECT_EQ(directDraw, nullptr);
-    EXPECT_EQ(primarySurface, nullptr);
+    EXPECT_EQ(saverDisplay.primarySurface, nullptr);
     EXPECT_EQ(cursorCount(), cursorBefore);
     EXPECT_FALSE(closeWasPosted(window));
 
     ASSERT_EQ(setUpRun(window), 0);
-    EXPECT_EQ(displayWidth, desktopWidth);
+    EXPECT_EQ(saverDisplay.width, desktopWidth);
     EXPECT_EQ(answerer.boxes().size(), 1u);
 }
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "render/sdl/headless_display.h"
+#include "tests/render/test_display.h"
 #include "render/surface.h"
 #include "run/frame_driver.h"
 #include "run/world_setup.h"
@@ -72,13 +72,13 @@ std::string worldState(const World& world)
 
 bool backSurfaceHasInk()
 {
-    if (!beginPixelAccess(primarySurface))
+    if (!beginPixelAccess(testDisplay.primarySurface))
         return false;
     bool ink = false;
-    for (int32_t y = 0; y < displayHeight && !ink; y += 3)
-        for (int32_t x = 0; x < displayWidth && !ink; x += 3)
-            ink = readPixel(primarySurface, x, y) != 0;
-    endPixelAccess(primarySurface);
+    for (int32_t y = 0; y < testDisplay.height && !ink; y += 3)
+        for (int32_t x = 0; x < testDisplay.width && !ink; x += 3)
+            ink = readPixel(testDisplay.primarySurface, x, y) != 0;
+    endPixelAccess(testDisplay.primarySurface);
     return ink;
 }
 
@@ -91,12 +91,12 @@ struct Outcome {
 Outcome runWorld(const OptionsRecord& record, uint32_t seed, int32_t frames, bool draw)
 {
     Outcome outcome;
-    EXPECT_TRUE(openHeadlessDisplay(800, 600, 16));
-    setDisplayDrawing(draw);
+    EXPECT_TRUE(openHeadlessDisplay(testDisplay, 800, 600, 16));
+    setDisplayDrawing(testDisplay, draw);
     World world;
     world.liveOptions = record;
     seedRandom(world.random, seed);
-    EXPECT_EQ(worldComplete, setUpWorld(world));
+    EXPECT_EQ(worldComplete, setUpWorld(world, &testDisplay));
     for (int32_t frame = 0; frame < frames; ++frame) {
         const int32_t population = world.vobList->population();
         EXPECT_EQ(frameDone, runFrame(world));
@@ -105,7 +105,7 @@ Outcome runWorld(const OptionsRecord& record, uint32_t seed, int32_t frames, boo
         outcome.drewSomething = outcome.drewSomething || backSurfaceHasInk();
     }
     tearDownWorld(world);
-    closeHeadlessDisplay();
+    closeHeadlessDisplay(testDisplay);
     return outcome;
 }
 

@@ -1,7 +1,7 @@
 // The per-frame figures of tovrine-world.
 #include <gtest/gtest.h>
 
-#include "render/sdl/headless_display.h"
+#include "tests/render/test_display.h"
 #include "render/sprite_sheet.h"
 #include "sim/entity.h"
 #include "sim/entity_list.h"
@@ -18,7 +18,7 @@ TEST(WorldFigures, WithoutListsEverythingIsZero)
 
 TEST(WorldFigures, CountsEachListAndSumsTheVobsBeyond32Bits)
 {
-    ASSERT_TRUE(openHeadlessDisplay(800, 600, 16));
+    ASSERT_TRUE(openHeadlessDisplay(testDisplay, 800, 600, 16));
     SpriteSheet sheet(107);
     World world;
     world.vobList = new EntityList(world.memory);
@@ -42,7 +42,7 @@ TEST(WorldFigures, CountsEachListAndSumsTheVobsBeyond32Bits)
               formatWorldFigures(17, collectWorldFigures(world)));
 
     releaseWorld(world);
-    closeHeadlessDisplay();
+    closeHeadlessDisplay(testDisplay);
 }
 
 }  // namespace

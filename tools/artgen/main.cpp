@@ -1,11 +1,13 @@
 // tovrine-artgen OUT_RESOURCES_DIR [CONTACT_PNG]
 // Draws every bitmap and the icon of the program into OUT_RESOURCES_DIR
 // (bitmaps/<id>_<name>.bmp, tovrine.ico and the web page's icons,
-// web/icon-*.png), and optionally a contact sheet.
+// web/icon-*.png), writes the sheets' cell grids beside them
+// (sheet_cells.h), and optionally a contact sheet.
 #include <cstdio>
 #include <filesystem>
 
 #include "tools/artgen/artwork.h"
+#include "tools/artgen/sheet_grid.h"
 
 int main(int argc, char** argv)
 {
@@ -31,6 +33,8 @@ int main(int argc, char** argv)
     ok = writeFile((out / "tovrine.ico").string(), encodeIco(icon)) && ok;
     for (const NamedIcon& web : drawWebIcons())
         ok = writeFile((out / "web" / web.fileName).string(), encodePngRgba(web.icon)) && ok;
+    const std::string cells = sheetCellsHeader();
+    ok = writeFile((out / "sheet_cells.h").string(), Bytes(cells.begin(), cells.end())) && ok;
     if (argc == 3)
         ok = writeFile(argv[2], encodePng(drawContactSheet(art, icon))) && ok;
     if (!ok) {

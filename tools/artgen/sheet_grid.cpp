@@ -40,3 +40,37 @@ void placeCell(Image& sheet, const SheetLayout& l, int32_t column, int32_t row, 
             setPixel(sheet, left + x, top + y, c);
         }
 }
+
+namespace {
+
+// The rule the artwork is measured by: the grid is found at each cell's
+// edge, and only whole cells after the first grid line count.
+std::string sheetLine(const char* name, int32_t bitmapId, const SheetLayout& l)
+{
+    const int32_t columns = (sheetWidth(l) - 1) / (l.cellWidth + 1);
+    const int32_t rows = (sheetHeight(l) - 1) / (l.cellHeight + 1);
+    return "inline constexpr Sheet " + std::string(name) + "{" + std::to_string(bitmapId) + ", " +
+           std::to_string(l.cellWidth) + ", " + std::to_string(l.cellHeight) + ", " +
+           std::to_string(columns) + ", " + std::to_string(rows) + "};\n";
+}
+
+}  // namespace
+
+std::string sheetCellsHeader()
+{
+    return "// The cell grid of each of the world's sheets as the artwork draws it: the\n"
+           "// rules size and place entities by it, with the bitmaps or without them.\n"
+           "// Written by tovrine-artgen with the bitmaps; run the artwork target\n"
+           "// rather than editing it.\n"
+           "#pragma once\n"
+           "\n"
+           "#include \"sim/sheet.h\"\n"
+           "\n"
+           "// bitmap id, cell width and height, columns, rows\n" +
+           sheetLine("vobSheetCells", 107, kVobLayout) +
+           sheetLine("weakVobSheetCells", 106, kVobLayout) +
+           sheetLine("megaVobSheetCells", 113, kMegaVobLayout) +
+           sheetLine("remainsSheetCells", 112, kRemainsLayout) +
+           sheetLine("foodSheetCells", 110, kFoodLayout) +
+           sheetLine("whirlSheetCells", 111, kWhirlLayout);
+}

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "tools/artgen/image.h"
 
@@ -37,3 +38,8 @@ extern const SheetLayout kMegaVobLayout;  // 113
 extern const SheetLayout kRemainsLayout;  // 112
 extern const SheetLayout kFoodLayout;     // 110
 extern const SheetLayout kWhirlLayout;    // 111
+
+// The C++ header that describes the world's sheets to the rules (their
+// bitmap ids and cell grids, as the world's measuring rule reads them), so
+// that a world needs no bitmap to know its cells: resources/sheet_cells.h.
+std::string sheetCellsHeader();

@@ -138,13 +138,14 @@ int main(int argc, char** argv)
     }
     const char* path = argv[argc - 1];
     // A 32-bit display: every ink pixel reads back as non-zero.
-    if (!openHeadlessDisplay(64, 64, 32)) {
+    Display display;
+    if (!openHeadlessDisplay(display, 64, 64, 32)) {
         std::fprintf(stderr, "tovrine-webfont: no display in memory\n");
         return 1;
     }
     std::string text;
     const bool made = tableSource(text);
-    closeHeadlessDisplay();
+    closeHeadlessDisplay(display);
     if (!made) {
         std::fprintf(stderr, "tovrine-webfont: a face could not be drawn\n");
         return 1;

@@ -188,7 +188,8 @@ private:
     int statsFailure_ = 0;
 };
 
-int runWorld(World& world, const RunnerOptions& options, CsvOutput* csv, int& statsFailure)
+int runWorld(World& world, Display& display, const RunnerOptions& options, CsvOutput* csv,
+             int& statsFailure)
 {
     if (!options.pngDirectory.empty()) {
         std::error_code error;
@@ -197,7 +198,7 @@ int runWorld(World& world, const RunnerOptions& options, CsvOutput* csv, int& st
             return fail("cannot create \"" + options.pngDirectory + "\": " + error.message());
     }
     seedRandom(world.random, options.seed);
-    int32_t setUp = setUpWorld(world);
+    int32_t setUp = setUpWorld(world, &display);
     if (setUp == worldOutOfMemory)
         return fail("out of memory while building the world");
     if (setUp != worldComplete)
@@ -239,7 +240,7 @@ int runWorld(World& world, const RunnerOptions& options, CsvOutput* csv, int& st
             std::string path = framePath(options.pngDirectory, frame, options.frames);
             const std::string partial = path + ".partial";
             errno = 0;
-            if (!saveSurfacePng(primarySurface, partial.c_str()) ||
+            if (!saveSurfacePng(display.primarySurface, partial.c_str()) ||
                 std::rename(partial.c_str(), path.c_str()) != 0) {
                 const int cause = errno;
                 std::remove(partial.c_str());
@@ -289,17 +290,18 @@ int main(int argc, char** argv)
     World world;
     world.liveOptions = record;
     world.food.search = options.walkFood ? FoodSearch::walk : FoodSearch::indexed;
-    if (!openHeadlessDisplay(record.screenWidth, record.screenHeight, record.screenDepth))
+    Display display;
+    if (!openHeadlessDisplay(display, record.screenWidth, record.screenHeight, record.screenDepth))
         return fail("cannot open a " + std::to_string(record.screenWidth) + " x " +
                     std::to_string(record.screenHeight) + " x " +
                     std::to_string(record.screenDepth) + " display");
 #ifndef _WIN32
-    setDisplayDrawing(!options.noDraw);
+    setDisplayDrawing(display, !options.noDraw);
 #endif
     int statsFailure = 0;
-    int result = runWorld(world, options, csv, statsFailure);
+    int result = runWorld(world, display, options, csv, statsFailure);
     tearDownWorld(world);
-    closeHeadlessDisplay();
+    closeHeadlessDisplay(display);
     if (csv != nullptr && !csv->close(result == 0, error) && result == 0)
         result = fail(error);
     // Figures that never reached their reader are a failure, not a run.

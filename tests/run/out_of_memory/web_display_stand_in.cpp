@@ -3,17 +3,17 @@
 #include "render/sdl/headless_display.h"
 #include "render/web/web_display.h"
 
-DisplaySurfaces openWebDisplay(int32_t width, int32_t height, int32_t depth)
+DisplaySurfaces openWebDisplay(Display& display, int32_t width, int32_t height, int32_t depth)
 {
-    closeWebDisplay();
-    return openDisplaySurfaces(width, height, depth);
+    closeWebDisplay(display);
+    return openDisplaySurfaces(display, width, height, depth);
 }
 
-void closeWebDisplay() { closeHeadlessDisplay(); }
+void closeWebDisplay(Display& display) { closeHeadlessDisplay(display); }
 
-const uint8_t* presentRgba() { return nullptr; }
+const uint8_t* presentRgba(const Display&) { return nullptr; }
 
-const uint8_t* presentOnCanvas(int32_t, int32_t, bool) { return nullptr; }
+const uint8_t* presentOnCanvas(const Display&, int32_t, int32_t, bool) { return nullptr; }
 
 int32_t canvasChanges(const ShownRect*& rects)
 {

@@ -17,7 +17,7 @@ namespace {
 struct BenchWorld : World {
     BenchWorld()
     {
-        openHeadlessDisplay(800, 600, 16);
+        openHeadlessDisplay(testDisplay, 800, 600, 16);
         vobSheet = new SpriteSheet(107);
         weakVobSheet = new SpriteSheet(106);
         megaVobSheet = new SpriteSheet(113);
@@ -33,7 +33,7 @@ struct BenchWorld : World {
     ~BenchWorld()
     {
         releaseWorld(*this);
-        closeHeadlessDisplay();
+        closeHeadlessDisplay(testDisplay);
     }
 };
 
