@@ -5,6 +5,7 @@
 
 #include <SDL_image.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -137,10 +138,18 @@ int checkedClose(SDL_RWops* context)
 
 // Null (errno set) when the file cannot be opened. The file is made anew:
 // an older one, or a link, under its name is unlinked, never written through.
+// Anything else there (a device such as /dev/full, a pipe) is written as it
+// is: unlinked by a run as root, a device would be gone for everyone.
 SDL_RWops* openCheckedFile(const char* path)
 {
-    unlink(path);
-    const int fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    struct stat old;
+    const bool exists = lstat(path, &old) == 0;
+    const bool replaced = exists && (S_ISREG(old.st_mode) || S_ISLNK(old.st_mode));
+    if (replaced)
+        unlink(path);
+    const int fd = exists && !replaced
+                       ? open(path, O_WRONLY | O_NOFOLLOW | O_CLOEXEC)
+                       : open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     std::FILE* file = fd < 0 ? nullptr : fdopen(fd, "wb");
     if (!file) {
         const int cause = errno;
