@@ -224,7 +224,7 @@
             const steps = clock.batch(clock.reading(now, speed), speed, msPerFrame);
             if (steps > 0) {
                 const answer = {};
-                step({ steps }, answer, []);
+                step({ steps, playing: true }, answer, []);
                 if (answer.ran)
                     msPerFrame = 0.7 * msPerFrame + 0.3 * (answer.ms / answer.ran);
                 report.ran += answer.ran;
@@ -303,8 +303,14 @@
             Object.assign(answer, { ran, ms, samples });
             if (message.every)
                 answer.lines = lines;
-            answer.figures = figures();
-            tellFollowed(answer);
+            // Played by the worker's own clock, the figures go with the report
+            // instead: reading them walks every Vob.
+            if (!message.playing) {
+                answer.figures = figures();
+                tellFollowed(answer);
+            } else if (following && !followed()) {
+                answer.followGone = true;
+            }
             const showing = performance.now();
             show(answer, transfer);
             answer.showMs = performance.now() - showing;
