@@ -11,6 +11,7 @@ import os
 import shlex
 import shutil
 import signal
+import stat
 import subprocess
 import sys
 import time
@@ -895,6 +896,20 @@ class BadInput(unittest.TestCase):
         self.assertIn("holds a line end", refused.stderr)
         os.rmdir(lined)
         self.assertEqual(["a-file", "foreign.rec", "short.rec"], sorted(os.listdir(out)))
+        # A record made into a pipe (or a device) is written into it, never
+        # renamed over it.
+        pipe = os.path.join(out, "pipe")
+        os.mkfifo(pipe)
+        reader = subprocess.Popen(["cat", pipe], stdout=subprocess.PIPE)
+        made = run([RECORD, "make", "--preset", "1", "--out", pipe], timeout=10)
+        try:
+            got = reader.communicate(timeout=5)[0]
+        except subprocess.TimeoutExpired:
+            reader.kill()
+            got = reader.communicate()[0]
+        self.assertEqual((0, 128), (made.returncode, len(got)), made.stderr)
+        self.assertTrue(stat.S_ISFIFO(os.lstat(pipe).st_mode))
+        os.remove(pipe)
         # Output that cannot be written is a failure, not a result.
         for program, args in ((WORLD, ["--frames", "5", "--stats"]), (WORLD, ["--help"]),
                               (SWEEP, ["--help"]), (RECORD, ["show", "--preset", "1"])):

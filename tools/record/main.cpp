@@ -57,32 +57,12 @@ std::string pathThroughLinks(std::string path)
     return path;
 }
 
-// Written under a temporary name and renamed, so that a failed write never
-// leaves half a record where a whole one was.
+// Written under a temporary name and renamed (writeFileWhole), so that a
+// failed write never leaves half a record where a whole one was.
 bool writeRecord(const std::string& given, const OptionsRecord& record, std::string& error)
 {
-    const std::string path = pathThroughLinks(given);
-    const std::string partial = path + ".partial";
-    std::FILE* file = createFile(partial);
-    if (file == nullptr) {
-        error = "cannot write \"" + path + "\": " + std::strerror(errno);
-        return false;
-    }
-    bool ok = std::fwrite(&record, 1, sizeof record, file) == sizeof record;
-    int reason = ok ? 0 : errno;
-    if (std::fclose(file) != 0 && ok) {
-        ok = false;
-        reason = errno;
-    }
-    if (ok && std::rename(partial.c_str(), path.c_str()) != 0) {
-        ok = false;
-        reason = errno;
-    }
-    if (!ok) {
-        std::remove(partial.c_str());
-        error = "cannot write \"" + path + "\": " + std::strerror(reason);
-    }
-    return ok;
+    const std::string bytes(reinterpret_cast<const char*>(&record), sizeof record);
+    return writeFileWhole(pathThroughLinks(given), bytes, error);
 }
 
 bool takeSettings(const std::vector<std::string>& texts, OptionsRecord& record, std::string& error)

@@ -54,8 +54,32 @@ std::string writeError(const std::string& path, int code)
     return "cannot write \"" + path + "\": " + std::strerror(code);
 }
 
+namespace {
+
+// A device or a pipe under the name: renamed over, it would be gone for
+// everyone (as root, /dev/full would become a plain file), so it is written
+// as it is.
+bool isSpecialFile(const std::string& path)
+{
+    std::error_code code;
+    const std::filesystem::file_status status = std::filesystem::symlink_status(path, code);
+    return !code && std::filesystem::exists(status) &&
+           !std::filesystem::is_regular_file(status) && !std::filesystem::is_symlink(status) &&
+           !std::filesystem::is_directory(status);
+}
+
+}  // namespace
+
 bool writeFileWhole(const std::string& path, const std::string& text, std::string& error)
 {
+    if (isSpecialFile(path)) {
+        std::FILE* file = std::fopen(path.c_str(), "wb");
+        int failure = file == nullptr ? failureCode() : 0;
+        if (file != nullptr && writeAll(file, text, failure))
+            return true;
+        error = writeError(path, failure);
+        return false;
+    }
     const std::string partial = path + ".partial";
     std::FILE* file = createFile(partial);
     int failure = 0;
