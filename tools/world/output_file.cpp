@@ -63,9 +63,8 @@ bool isSpecialFile(const std::string& path)
 {
     std::error_code code;
     const std::filesystem::file_status status = std::filesystem::symlink_status(path, code);
-    return !code && std::filesystem::exists(status) &&
-           !std::filesystem::is_regular_file(status) && !std::filesystem::is_symlink(status) &&
-           !std::filesystem::is_directory(status);
+    return !code && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status) &&
+           !std::filesystem::is_symlink(status) && !std::filesystem::is_directory(status);
 }
 
 }  // namespace
