@@ -13,6 +13,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 constexpr int tileSide = 32;
@@ -23,82 +27,129 @@ std::vector<uint32_t> wideRgba;  // and to the canvas's RGBA, once a canvas need
 
 // The source pixels under each destination pixel along one side, and how
 // much of each the destination pixel covers, in 64ths of the destination
-// pixel (every destination pixel's weights add up to 64: small enough that
-// three channels weighed twice fit one 64-bit sum, 21 bits each).
+// pixel (every destination pixel's weights add up to 64).
 constexpr uint32_t wholeWeight = 64;
 
-// The channels of a pixel spread over a 64-bit word, 21 bits apart, so one
-// multiply weighs all three.
+// Shrunk, a pixel's channels are weighed in 16-bit lanes of a 64-bit word,
+// in the order of XRGB8888's bytes (blue, green, red, 0): one multiply weighs
+// all three, and a channel weighed along a row is at most 64 * 255, so the
+// lanes never carry into each other.
 uint64_t spreadXrgb(uint32_t p)
 {
-    return (static_cast<uint64_t>(p & 0xFF0000) << 26) | (static_cast<uint64_t>(p & 0xFF00) << 13) |
+    return (static_cast<uint64_t>(p & 0xFF0000) << 16) | (static_cast<uint64_t>(p & 0xFF00) << 8) |
            (p & 0xFF);
 }
 // A 16-bit pixel is averaged in the channels every picture shows it with, so
 // a window pixel over one colour has that colour exactly.
-// Spread from a table, made when a picture is first shrunk: shrinking reads
-// every pixel under every screen pixel.
-std::vector<uint64_t> spreadFrom565;
-uint64_t spread565(uint32_t p) { return spreadFrom565[p]; }
+void spreadPixels(const uint16_t* in, int count, uint64_t* out)
+{
+    int i = 0;
+#if defined(__SSE2__)
+    // Eight at a time: each field widened by repeating its top bits, as
+    // xrgbFrom565 does, then the lanes of two pixels to a register.
+    const __m128i five = _mm_set1_epi16(0x1F);
+    const __m128i six = _mm_set1_epi16(0x3F);
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 8 <= count; i += 8) {
+        const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
+        const __m128i b = _mm_and_si128(p, five);
+        const __m128i g = _mm_and_si128(_mm_srli_epi16(p, 5), six);
+        const __m128i r = _mm_srli_epi16(p, 11);
+        const __m128i b8 = _mm_or_si128(_mm_slli_epi16(b, 3), _mm_srli_epi16(b, 2));
+        const __m128i g8 = _mm_or_si128(_mm_slli_epi16(g, 2), _mm_srli_epi16(g, 4));
+        const __m128i r8 = _mm_or_si128(_mm_slli_epi16(r, 3), _mm_srli_epi16(r, 2));
+        const __m128i bgLow = _mm_unpacklo_epi16(b8, g8);
+        const __m128i bgHigh = _mm_unpackhi_epi16(b8, g8);
+        const __m128i rLow = _mm_unpacklo_epi16(r8, zero);
+        const __m128i rHigh = _mm_unpackhi_epi16(r8, zero);
+        __m128i* to = reinterpret_cast<__m128i*>(out + i);
+        _mm_storeu_si128(to, _mm_unpacklo_epi32(bgLow, rLow));
+        _mm_storeu_si128(to + 1, _mm_unpackhi_epi32(bgLow, rLow));
+        _mm_storeu_si128(to + 2, _mm_unpacklo_epi32(bgHigh, rHigh));
+        _mm_storeu_si128(to + 3, _mm_unpackhi_epi32(bgHigh, rHigh));
+    }
+#endif
+    for (; i < count; ++i)
+        out[i] = spreadXrgb(wide[in[i]]);
+}
+
+void spreadPixels(const uint32_t* in, int count, uint64_t* out)
+{
+    int i = 0;
+#if defined(__SSE2__)
+    // Two at a time: each byte to a 16-bit lane, the unused top one cleared.
+    const __m128i channels = _mm_set_epi16(0, -1, -1, -1, 0, -1, -1, -1);
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 2 <= count; i += 2) {
+        const __m128i p = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(in + i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
+                         _mm_and_si128(_mm_unpacklo_epi8(p, zero), channels));
+    }
+#endif
+    for (; i < count; ++i)
+        out[i] = spreadXrgb(in[i]);
+}
 
 // The pixels of one pair of formats: In (the world's) to Out (the screen's).
 uint16_t narrow(uint32_t r, uint32_t g, uint32_t b)
 {
     return static_cast<uint16_t>((r >> 3) << 11 | (g >> 2) << 5 | b >> 3);
 }
-uint32_t xrgb(uint32_t r, uint32_t g, uint32_t b) { return r << 16 | g << 8 | b; }
+uint16_t narrowXrgb(uint32_t p) { return narrow(p >> 16 & 0xFF, p >> 8 & 0xFF, p & 0xFF); }
 // The canvas's bytes R, G, B, A as one little-endian word.
 uint32_t rgba(uint32_t r, uint32_t g, uint32_t b) { return 0xFF000000u | b << 16 | g << 8 | r; }
 uint32_t rgbaFromXrgb(uint32_t p) { return rgba(p >> 16 & 0xFF, p >> 8 & 0xFF, p & 0xFF); }
 
+// convert: one pixel; convertInRow: the same, in a loop over a row;
+// fromXrgb: a shrunk mean, which is an Out already where meanAsIs.
 struct Same16 {
+    static constexpr bool meanAsIs = false;
     using In = uint16_t;
     using Out = uint16_t;
-    static uint64_t spread(In p) { return spread565(p); }
     static Out convert(In p) { return p; }
     static Out convertInRow(In p) { return p; }
-    static Out pack(uint32_t r, uint32_t g, uint32_t b) { return narrow(r, g, b); }
+    static Out fromXrgb(uint32_t p) { return narrowXrgb(p); }
 };
 struct Wide16 {
+    static constexpr bool meanAsIs = true;
     using In = uint16_t;
     using Out = uint32_t;
-    static uint64_t spread(In p) { return spread565(p); }
     static Out convert(In p) { return wide[p]; }
     // Without the table: whole rows of it vectorize.
     static Out convertInRow(In p) { return xrgbFrom565(p); }
-    static Out pack(uint32_t r, uint32_t g, uint32_t b) { return xrgb(r, g, b); }
+    static Out fromXrgb(uint32_t p) { return p; }
 };
 struct Rgba16 {
+    static constexpr bool meanAsIs = false;
     using In = uint16_t;
     using Out = uint32_t;
-    static uint64_t spread(In p) { return spread565(p); }
     static Out convert(In p) { return wideRgba[p]; }
     static Out convertInRow(In p) { return wideRgba[p]; }
-    static Out pack(uint32_t r, uint32_t g, uint32_t b) { return rgba(r, g, b); }
+    static Out fromXrgb(uint32_t p) { return rgbaFromXrgb(p); }
 };
 struct Same32 {
+    static constexpr bool meanAsIs = true;
     using In = uint32_t;
     using Out = uint32_t;
-    static uint64_t spread(In p) { return spreadXrgb(p); }
     static Out convert(In p) { return p & 0xFFFFFF; }
     static Out convertInRow(In p) { return p & 0xFFFFFF; }
-    static Out pack(uint32_t r, uint32_t g, uint32_t b) { return xrgb(r, g, b); }
+    static Out fromXrgb(uint32_t p) { return p; }
 };
 struct Narrow32 {
+    static constexpr bool meanAsIs = false;
     using In = uint32_t;
     using Out = uint16_t;
-    static uint64_t spread(In p) { return spreadXrgb(p); }
-    static Out convert(In p) { return narrow(p >> 16 & 0xFF, p >> 8 & 0xFF, p & 0xFF); }
+    static Out convert(In p) { return narrowXrgb(p); }
     static Out convertInRow(In p) { return convert(p); }
-    static Out pack(uint32_t r, uint32_t g, uint32_t b) { return narrow(r, g, b); }
+    static Out fromXrgb(uint32_t p) { return narrowXrgb(p); }
 };
 struct Rgba32 {
+    static constexpr bool meanAsIs = false;
     using In = uint32_t;
     using Out = uint32_t;
-    static uint64_t spread(In p) { return spreadXrgb(p); }
     static Out convert(In p) { return rgbaFromXrgb(p); }
     static Out convertInRow(In p) { return rgbaFromXrgb(p); }
-    static Out pack(uint32_t r, uint32_t g, uint32_t b) { return rgba(r, g, b); }
+    static Out fromXrgb(uint32_t p) { return rgbaFromXrgb(p); }
 };
 
 // The first destination position whose nearest source position is at or
@@ -112,6 +163,28 @@ int destStart(int source, int sourceSide, int destSide)
 int sourceOf(int dest, int sourceSide, int destSide)
 {
     return static_cast<int>(static_cast<int64_t>(dest) * sourceSide / destSide);
+}
+
+constexpr uint64_t everyLane = 0x0001000100010001;
+
+// Every destination pixel's weights over as many source pixels as the widest
+// covers, so that weighing a row runs one loop of a fixed length. Near the
+// far edge the span starts earlier, with zeros in front.
+void spanTaps(Taps& taps)
+{
+    taps.span = 0;
+    for (int d = 0; d < taps.destSide; ++d)
+        taps.span = std::max(taps.span, taps.offset[d + 1] - taps.offset[d]);
+    taps.start.assign(taps.destSide, 0);
+    taps.spanWeight.assign(static_cast<size_t>(taps.destSide) * taps.span, 0);
+    for (int d = 0; d < taps.destSide; ++d) {
+        const int count = taps.offset[d + 1] - taps.offset[d];
+        const int start = std::min(taps.first[d], taps.sourceSide - taps.span);
+        taps.start[d] = start;
+        for (int i = 0; i < count; ++i)
+            taps.spanWeight[static_cast<size_t>(d) * taps.span + taps.first[d] - start + i] =
+                taps.weight[taps.offset[d] + i] * everyLane;
+    }
 }
 
 void buildTaps(Taps& taps, int sourceSide, int destSide)
@@ -147,6 +220,7 @@ void buildTaps(Taps& taps, int sourceSide, int destSide)
         taps.weight[largest] += wholeWeight - sum;
     }
     taps.offset[destSide] = static_cast<int>(taps.weight.size());
+    spanTaps(taps);
 }
 
 // The destination pixels [first, last) of one side that the source pixels
@@ -159,47 +233,202 @@ void destSpan(const Taps& taps, int from, int to, int& first, int& last)
     last = std::min(last, taps.destSide);
 }
 
-// Shrunk: every destination pixel reached by source columns [x0, x1) of
-// rows [y0, y1), made again from all the source pixels under it.
+// One source row weighed along the destination's columns [dx0, dx1), into
+// `out` (from dx0): each destination pixel's channels in 16-bit lanes, times
+// 64. `spread` holds the row's pixels spread, by source column.
+template <int span>
+void weighRowSpan(const Taps& taps, const uint64_t* spread, int dx0, int dx1, uint64_t* out)
+{
+    const int* start = taps.start.data();
+    const uint64_t* weight = taps.spanWeight.data();
+    int x = dx0;
+#if defined(__SSE2__)
+    // Two destination pixels at a time, two taps to a 16-bit multiply.
+    const auto weighed = [&](int d) {
+        const uint64_t* in = spread + start[d];
+        const uint64_t* w = weight + static_cast<size_t>(d) * span;
+        __m128i sum = _mm_setzero_si128();
+        for (int i = 0; i + 1 < span; i += 2)
+            sum = _mm_add_epi16(
+                sum, _mm_mullo_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i)),
+                                     _mm_loadu_si128(reinterpret_cast<const __m128i*>(w + i))));
+        if (span % 2 != 0)
+            sum = _mm_add_epi16(
+                sum,
+                _mm_mullo_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(in + span - 1)),
+                                _mm_loadl_epi64(reinterpret_cast<const __m128i*>(w + span - 1))));
+        return sum;  // the pixel's sums: its low half plus its high half
+    };
+    for (; x + 2 <= dx1; x += 2) {
+        const __m128i a = weighed(x);
+        const __m128i b = weighed(x + 1);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + (x - dx0)),
+                         _mm_add_epi16(_mm_unpacklo_epi64(a, b), _mm_unpackhi_epi64(a, b)));
+    }
+#endif
+    for (; x < dx1; ++x) {
+        const uint64_t* in = spread + start[x];
+        const uint64_t* w = weight + static_cast<size_t>(x) * span;
+        uint64_t sum = 0;
+        for (int i = 0; i < span; ++i)
+            sum += (w[i] & 0xFFFF) * in[i];
+        out[x - dx0] = sum;
+    }
+}
+
+void weighRow(const Taps& taps, const uint64_t* spread, int dx0, int dx1, uint64_t* out)
+{
+    switch (taps.span) {
+    case 1:
+        return weighRowSpan<1>(taps, spread, dx0, dx1, out);
+    case 2:
+        return weighRowSpan<2>(taps, spread, dx0, dx1, out);
+    case 3:
+        return weighRowSpan<3>(taps, spread, dx0, dx1, out);
+    case 4:
+        return weighRowSpan<4>(taps, spread, dx0, dx1, out);
+    default:
+        break;
+    }
+    const int span = taps.span;
+    for (int x = dx0; x < dx1; ++x) {
+        const uint64_t* in = spread + taps.start[x];
+        const uint64_t* w = taps.spanWeight.data() + static_cast<size_t>(x) * span;
+        uint64_t sum = 0;
+        for (int i = 0; i < span; ++i)
+            sum += (w[i] & 0xFFFF) * in[i];
+        out[x - dx0] = sum;
+    }
+}
+
+// Source row `row` weighed along the columns [dx0, dx1): kept in one of the
+// slots of the last few rows, as the destination rows below need it again.
 template <typename Pixels>
-ShownRect copyAveraged(const ScaledCopy& copy, const PixelImage& source, const ShownImage& dest,
-                       const ShownRect& to, int x0, int x1, int y0, int y1)
+const uint16_t* weighedRow(ScaledCopy& copy, const PixelImage& source, int row, int dx0, int dx1)
 {
     using In = typename Pixels::In;
+    const int slots = static_cast<int>(copy.weighedRowOf.size());
+    const int slot = row % slots;
+    const size_t width = static_cast<size_t>(dx1 - dx0);
+    uint64_t* out = copy.weighedRows.data() + slot * width;
+    if (copy.weighedRowOf[slot] != row) {
+        const Taps& taps = copy.columnTaps;
+        const int sx0 = taps.start[dx0];
+        const int sx1 = taps.start[dx1 - 1] + taps.span;
+        const In* in = reinterpret_cast<const In*>(source.pixels + row * source.pitch);
+        uint64_t* spread = copy.spreadRow.data();
+        spreadPixels(in + sx0, sx1 - sx0, spread + sx0);
+        weighRow(taps, spread, dx0, dx1, out);
+        copy.weighedRowOf[slot] = row;
+    }
+    return reinterpret_cast<const uint16_t*>(out);
+}
+
+// Rows weighed along the columns, summed down them with their weights and
+// rounded to the mean: `lanes` channels, four to a pixel, as XRGB8888's
+// bytes. `row` has room for one more row than `rows`.
+constexpr uint32_t halfOfWhole = (wholeWeight * wholeWeight) / 2;
+constexpr int wholeShift = 12;
+static_assert(wholeWeight * wholeWeight == 1u << wholeShift, "weights of 64ths");
+
+#if defined(__SSE2__)
+// Rows go in pairs: the lanes of two rows interleaved meet their two weights
+// in one multiply-add of 16-bit lanes into 32-bit sums (a lane is at most
+// 64 * 255 and a weight 64, both within a signed 16-bit lane).
+constexpr int mostPairs = 2;
+
+template <int pairs>
+size_t meanOfPairs(const uint16_t* const* row, const __m128i* weight, size_t lanes, uint8_t* mean)
+{
+    const __m128i half = _mm_set1_epi32(halfOfWhole);
+    size_t i = 0;
+    for (; i + 8 <= lanes; i += 8) {
+        __m128i low = half, high = half;
+        for (int p = 0; p < pairs; ++p) {
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row[2 * p] + i));
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row[2 * p + 1] + i));
+            low = _mm_add_epi32(low, _mm_madd_epi16(_mm_unpacklo_epi16(a, b), weight[p]));
+            high = _mm_add_epi32(high, _mm_madd_epi16(_mm_unpackhi_epi16(a, b), weight[p]));
+        }
+        const __m128i words =
+            _mm_packs_epi32(_mm_srli_epi32(low, wholeShift), _mm_srli_epi32(high, wholeShift));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(mean + i), _mm_packus_epi16(words, words));
+    }
+    return i;
+}
+
+// The lanes done at once; the rest are left to the plain loop.
+size_t meanOfRowsAtOnce(const uint16_t** row, const uint32_t* weight, int rows, size_t lanes,
+                        uint8_t* mean)
+{
+    const int pairs = (rows + 1) / 2;
+    if (pairs > mostPairs)
+        return 0;
+    row[rows] = row[rows - 1];
+    __m128i pairWeight[mostPairs];
+    for (int p = 0; p < pairs; ++p) {
+        const uint32_t second = 2 * p + 1 < rows ? weight[2 * p + 1] : 0;
+        pairWeight[p] = _mm_set1_epi32(static_cast<int>(second << 16 | weight[2 * p]));
+    }
+    return pairs == 1 ? meanOfPairs<1>(row, pairWeight, lanes, mean)
+                      : meanOfPairs<2>(row, pairWeight, lanes, mean);
+}
+#else
+size_t meanOfRowsAtOnce(const uint16_t**, const uint32_t*, int, size_t, uint8_t*) { return 0; }
+#endif
+
+void meanOfRows(const uint16_t** row, const uint32_t* weight, int rows, size_t lanes, uint8_t* mean)
+{
+    for (size_t i = meanOfRowsAtOnce(row, weight, rows, lanes, mean); i < lanes; ++i) {
+        uint32_t sum = halfOfWhole;
+        for (int j = 0; j < rows; ++j)
+            sum += weight[j] * row[j][i];
+        mean[i] = static_cast<uint8_t>(sum >> wholeShift);
+    }
+}
+
+// Shrunk: every destination pixel reached by source columns [x0, x1) of
+// rows [y0, y1), made again from all the source pixels under it. Weighing
+// along each source row first, then down the columns, gives the very sums
+// of weighing every pixel under a destination pixel at once, but reads each
+// source pixel once or twice instead of once for every destination pixel
+// over it.
+template <typename Pixels>
+ShownRect copyAveraged(ScaledCopy& copy, const PixelImage& source, const ShownImage& dest,
+                       const ShownRect& to, int x0, int x1, int y0, int y1)
+{
     using Out = typename Pixels::Out;
-    const Taps& columnTaps = copy.columnTaps;
     const Taps& rowTaps = copy.rowTaps;
     int dx0, dx1, dy0, dy1;
-    destSpan(columnTaps, x0, x1, dx0, dx1);
+    destSpan(copy.columnTaps, x0, x1, dx0, dx1);
     destSpan(rowTaps, y0, y1, dy0, dy1);
-    // Each channel's sum is its mean times 64 * 64: rounded back to the mean.
-    constexpr uint64_t field = (1u << 21) - 1;
-    constexpr int wholeShift = 12;
-    constexpr uint64_t half = (wholeWeight * wholeWeight) / 2;
-    static_assert(wholeWeight * wholeWeight == 1u << wholeShift, "weights of 64ths");
+    if (dx1 <= dx0 || dy1 <= dy0)
+        return ShownRect{to.x + dx0, to.y + dy0, 0, 0};
+    const size_t width = static_cast<size_t>(dx1 - dx0);
+    int slots = 1;
+    for (int y = dy0; y < dy1; ++y)
+        slots = std::max(slots, rowTaps.offset[y + 1] - rowTaps.offset[y]);
+    copy.spreadRow.resize(source.w);
+    copy.weighedRows.resize(slots * width);
+    copy.weighedRowOf.assign(slots, -1);
+    copy.shownRow.resize(width);
+    copy.rowsOfMean.resize(slots + 1);
+    const uint16_t** rows = copy.rowsOfMean.data();
     for (int y = dy0; y < dy1; ++y) {
-        Out* out = reinterpret_cast<Out*>(dest.pixels + (to.y + y) * dest.pitch) + to.x;
         const int row0 = rowTaps.first[y];
-        const int rows = rowTaps.offset[y + 1] - rowTaps.offset[y];
-        const uint32_t* rowWeight = rowTaps.weight.data() + rowTaps.offset[y];
-        for (int x = dx0; x < dx1; ++x) {
-            const int column0 = columnTaps.first[x];
-            const int columns = columnTaps.offset[x + 1] - columnTaps.offset[x];
-            const uint32_t* columnWeight = columnTaps.weight.data() + columnTaps.offset[x];
-            uint64_t sum = 0;
-            for (int j = 0; j < rows; ++j) {
-                const In* in =
-                    reinterpret_cast<const In*>(source.pixels + (row0 + j) * source.pitch) +
-                    column0;
-                uint64_t row = 0;
-                for (int i = 0; i < columns; ++i)
-                    row += columnWeight[i] * Pixels::spread(in[i]);
-                sum += rowWeight[j] * row;
-            }
-            out[x] = Pixels::pack(static_cast<uint32_t>(((sum >> 42 & field) + half) >> wholeShift),
-                                  static_cast<uint32_t>(((sum >> 21 & field) + half) >> wholeShift),
-                                  static_cast<uint32_t>(((sum & field) + half) >> wholeShift));
+        const int count = rowTaps.offset[y + 1] - rowTaps.offset[y];
+        for (int j = 0; j < count; ++j)
+            rows[j] = weighedRow<Pixels>(copy, source, row0 + j, dx0, dx1);
+        Out* out = reinterpret_cast<Out*>(dest.pixels + (to.y + y) * dest.pitch) + to.x + dx0;
+        const uint32_t* weight = rowTaps.weight.data() + rowTaps.offset[y];
+        if (Pixels::meanAsIs) {
+            meanOfRows(rows, weight, count, width * 4, reinterpret_cast<uint8_t*>(out));
+            continue;
         }
+        uint32_t* mean = copy.shownRow.data();
+        meanOfRows(rows, weight, count, width * 4, reinterpret_cast<uint8_t*>(mean));
+        for (size_t x = 0; x < width; ++x)
+            out[x] = Pixels::fromXrgb(mean[x]);
     }
     return ShownRect{to.x + dx0, to.y + dy0, dx1 - dx0, dy1 - dy0};
 }
@@ -223,7 +452,7 @@ ShownRect copyUnscaled(const PixelImage& source, const ShownImage& dest, const S
 
 // Copies source columns [x0, x1) of rows [y0, y1), scaled into `to`.
 template <typename Pixels>
-ShownRect copyBlock(const ScaledCopy& copy, const PixelImage& source, const ShownImage& dest,
+ShownRect copyBlock(ScaledCopy& copy, const PixelImage& source, const ShownImage& dest,
                     const ShownRect& to, int x0, int x1, int y0, int y1)
 {
     using In = typename Pixels::In;
@@ -386,8 +615,6 @@ bool copyChangedScaled(ScaledCopy& copy, const PixelImage& source, const ShownIm
     if (!(from16 || from32) || !source.pixels || !dest.pixels || to.w <= 0 || to.h <= 0)
         return false;
     makeTable(wide, [](uint32_t p) { return xrgbFrom565(p); });
-    if (to.w < source.w || to.h < source.h)
-        makeTable(spreadFrom565, [](uint32_t p) { return spreadXrgb(wide[p]); });
     if (dest.format == ShownFormat::rgba8888)
         makeTable(wideRgba, [](uint32_t p) { return rgbaFromXrgb(wide[p]); });
     everything = startFrame(copy, source, dest, to) || everything;

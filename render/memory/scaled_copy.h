@@ -34,6 +34,12 @@ struct ScaledCopy {
         std::vector<uint32_t> weight;
         int sourceSide = 0;
         int destSide = 0;
+        // The same weights, `span` for every destination pixel (zeros where
+        // it covers fewer), starting at source pixel `start`; each weight
+        // in all four 16-bit lanes of a word.
+        int span = 0;
+        std::vector<int> start;
+        std::vector<uint64_t> spanWeight;
     };
     std::vector<uint8_t> pixels;  // the source as last copied, row after row
     int32_t width = 0;
@@ -46,6 +52,13 @@ struct ScaledCopy {
     std::vector<int> columnOf;  // source column of each destination column
     Taps columnTaps, rowTaps;
     std::vector<bool> dirty;
+    // Shrinking's rows in progress: one source row's pixels spread, and the
+    // last few source rows weighed along the screen's columns.
+    std::vector<uint64_t> spreadRow;
+    std::vector<uint64_t> weighedRows;
+    std::vector<int> weighedRowOf;
+    std::vector<const uint16_t*> rowsOfMean;
+    std::vector<uint32_t> shownRow;
 };
 
 // Copies what differs from the last copy (everything when `everything`, or

@@ -116,6 +116,11 @@ TEST(ScaledCopy, ChangedTilesLeaveTheWindowEqualToTheWholePictureScaled)
         {SDL_PIXELFORMAT_RGB888, SDL_PIXELFORMAT_RGB888, 300, 400, {3, 0, 331, 441}},
         {SDL_PIXELFORMAT_RGB888, SDL_PIXELFORMAT_RGB565, 400, 300, {0, 0, 320, 240}},
         {SDL_PIXELFORMAT_RGB565, SDL_PIXELFORMAT_RGB565, 400, 300, {7, 2, 253, 190}},
+        // Shrunk to a thumbnail: more source pixels under each than the
+        // fast paths take.
+        {SDL_PIXELFORMAT_RGB565, SDL_PIXELFORMAT_RGB888, 400, 300, {1, 1, 57, 43}},
+        // Narrower but taller: shrunk one way, enlarged the other.
+        {SDL_PIXELFORMAT_RGB888, SDL_PIXELFORMAT_RGB888, 400, 300, {0, 0, 333, 440}},
         // The page's canvas: bytes R, G, B, A.
         {SDL_PIXELFORMAT_RGB565, SDL_PIXELFORMAT_ABGR8888, 400, 300, {0, 0, 400, 300}},
         {SDL_PIXELFORMAT_RGB565, SDL_PIXELFORMAT_ABGR8888, 400, 300, {0, 0, 470, 352}},
