@@ -22,3 +22,25 @@ void frameDone(FrameClock& clock, int64_t now);
 
 // How long to wait at `now` before the next frame; 0 when it is due.
 int64_t waitBeforeFrame(const FrameClock& clock, int64_t now);
+
+// When the next picture may be shown: no more pictures than the screen
+// shows, however often the world advances. A frame that ends when none is
+// due is not shown; a later one shows the world as it is then.
+struct PresentClock {
+    int64_t period = 16667;  // one refresh of the screen
+    int64_t due = 0;         // when the next picture may be shown
+};
+
+// A clock for a screen of `hz` refreshes a second (60 when unknown, 0 or
+// less), whose first picture is due at once.
+PresentClock startPresentClock(int32_t hz, int64_t now);
+
+// Whether the frame that ended at `now` is shown. An eighth of a refresh
+// early counts: frames end a little before or after their tick, and a
+// picture due on a tick must not wait a whole frame for the next.
+bool presentDue(const PresentClock& clock, int64_t now);
+
+// A picture was shown at `now`: the next is due one refresh after this one
+// was due, so the pictures keep the screen's rate on average; after a stall,
+// half a refresh after `now`, not in a burst.
+void presented(PresentClock& clock, int64_t now);

@@ -313,6 +313,15 @@ bool retakeGivenWindow(std::string& error)
     return true;
 }
 
+int32_t windowRefreshRate()
+{
+    SDL_DisplayMode mode;
+    if (!presenter.window ||
+        SDL_GetCurrentDisplayMode(SDL_GetWindowDisplayIndex(presenter.window), &mode) != 0)
+        return 0;
+    return mode.refresh_rate;
+}
+
 void refreshWindowDisplay() { presenter.refreshAll = true; }
 
 // Through our own scaled copy when the framebuffer is 5-6-5 or XRGB8888;

@@ -59,6 +59,10 @@ void closeWindowDisplay();
 // screen or a rebirth draws straight onto the visible surface.
 void presentWindowDisplay();
 
+// Refreshes a second of the screen that shows the window (XRandR's mode,
+// through SDL); 0 when it is not known.
+int32_t windowRefreshRate();
+
 // Sends the whole picture at the next present, not only what changed:
 // the window was exposed. Called by the frame clock for a given window.
 void refreshWindowDisplay();

@@ -86,4 +86,68 @@ TEST(FrameClock, NoDelayNeverWaits)
         EXPECT_EQ(starts[i] - starts[i - 1], 250);
 }
 
+// The host's loop with pictures: after each frame, one is shown when due.
+// The times of the pictures shown over `frames` frames of `took` us each,
+// the frames `period` apart, on a screen of `hz`.
+std::vector<int64_t> pictureTimes(int64_t period, int32_t hz, const std::vector<int64_t>& frameUs)
+{
+    int64_t now = 1000000;
+    FrameClock clock = startFrameClock(period, now);
+    PresentClock pictures = startPresentClock(hz, now);
+    std::vector<int64_t> shown;
+    for (int64_t took : frameUs) {
+        now += waitBeforeFrame(clock, now);
+        now += took;
+        frameDone(clock, now);
+        if (presentDue(pictures, now)) {
+            shown.push_back(now);
+            presented(pictures, now);
+        }
+    }
+    return shown;
+}
+
+// No more pictures a second than the screen shows (60 where the screen does
+// not say), and every frame shown where the screen is as fast as the world;
+// frames ending early or late on their tick change neither, and frames
+// slower than the tick (15 ms) are nearly all shown.
+TEST(PresentClock, ShowsNoMorePicturesThanTheScreen)
+{
+    struct Case {
+        int64_t period;
+        int32_t hz;
+        std::vector<int64_t> frameUs;  // repeated over the second
+        double least, most;            // pictures a second
+    };
+    const Case cases[] = {
+        {10000, 60, {300}, 59.5, 60.1},   {10000, 60, {100, 2900, 600}, 59.5, 60.1},
+        {10000, 0, {300}, 59.5, 60.1},    {10000, 30, {300}, 29.5, 30.1},
+        {10000, 144, {300}, 99.9, 100.1}, {20000, 60, {300}, 49.9, 50.1},
+        {10000, 75, {300}, 74.5, 75.1},   {10000, 60, {15000}, 58, 60.1},
+    };
+    for (const Case& c : cases) {
+        std::vector<int64_t> frames;
+        while (frames.size() < 400)
+            frames.insert(frames.end(), c.frameUs.begin(), c.frameUs.end());
+        std::vector<int64_t> shown = pictureTimes(c.period, c.hz, frames);
+        // Pictures a second, from the second picture to the last.
+        const double perSecond =
+            (shown.size() - 2) * 1e6 / static_cast<double>(shown.back() - shown.at(1));
+        EXPECT_GE(perSecond, c.least) << c.period << " us frames at " << c.hz << " Hz";
+        EXPECT_LE(perSecond, c.most) << c.period << " us frames at " << c.hz << " Hz";
+    }
+}
+
+// After a stall the pictures start again at once, but not two at a time.
+TEST(PresentClock, NoBurstAfterAStall)
+{
+    std::vector<int64_t> frames = repeated(300, 10);
+    frames.push_back(500000);
+    std::vector<int64_t> after = repeated(300, 30);
+    frames.insert(frames.end(), after.begin(), after.end());
+    std::vector<int64_t> shown = pictureTimes(10000, 60, frames);
+    for (size_t i = 1; i < shown.size(); ++i)
+        EXPECT_GE(shown[i] - shown[i - 1], 1000000 / 60 / 2) << "picture " << i;
+}
+
 }  // namespace
