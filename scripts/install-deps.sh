@@ -31,8 +31,9 @@ SEARCH="python3-optuna python3-sklearn"
 NATIVE="$NATIVE libx11-dev python3-tk"
 # The Linux saver's .deb (dpkg-shlibdeps finds its library dependencies) and
 # the real screen-saver daemon that its end-to-end test runs it under; lintian
-# judges the package.
-LINUX_SAVER="dpkg-dev xscreensaver lintian"
+# judges the package; galaxy from xscreensaver-data is the yardstick of
+# scripts/linux-saver-cpu.sh.
+LINUX_SAVER="dpkg-dev xscreensaver xscreensaver-data lintian"
 # The web page's browser tests: headless Chromium driven from node (npm
 # installs puppeteer-core from tests/web's lockfile; a nodejs that brings its
 # own npm needs no separate package).
