@@ -338,11 +338,15 @@ static_assert(wholeWeight * wholeWeight == 1u << wholeShift, "weights of 64ths")
 constexpr int mostPairs = 2;
 
 template <int pairs>
-size_t meanOfPairs(const uint16_t* const* row, const __m128i* weight, size_t lanes, uint8_t* mean)
+size_t meanOfPairs(const uint16_t* const* rows, const __m128i* weight, size_t lanes, uint8_t* mean)
 {
+    // Locals: the stores to `mean` cannot change them, so they stay in registers.
+    const uint16_t* row[2 * pairs];
+    for (int j = 0; j < 2 * pairs; ++j)
+        row[j] = rows[j];
     const __m128i half = _mm_set1_epi32(halfOfWhole);
-    size_t i = 0;
-    for (; i + 8 <= lanes; i += 8) {
+    // Eight lanes' means as 16-bit words.
+    const auto eight = [&](size_t i) {
         __m128i low = half, high = half;
         for (int p = 0; p < pairs; ++p) {
             const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row[2 * p] + i));
@@ -350,8 +354,14 @@ size_t meanOfPairs(const uint16_t* const* row, const __m128i* weight, size_t lan
             low = _mm_add_epi32(low, _mm_madd_epi16(_mm_unpacklo_epi16(a, b), weight[p]));
             high = _mm_add_epi32(high, _mm_madd_epi16(_mm_unpackhi_epi16(a, b), weight[p]));
         }
-        const __m128i words =
-            _mm_packs_epi32(_mm_srli_epi32(low, wholeShift), _mm_srli_epi32(high, wholeShift));
+        return _mm_packs_epi32(_mm_srli_epi32(low, wholeShift), _mm_srli_epi32(high, wholeShift));
+    };
+    size_t i = 0;
+    for (; i + 16 <= lanes; i += 16)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(mean + i),
+                         _mm_packus_epi16(eight(i), eight(i + 8)));
+    for (; i + 8 <= lanes; i += 8) {
+        const __m128i words = eight(i);
         _mm_storel_epi64(reinterpret_cast<__m128i*>(mean + i), _mm_packus_epi16(words, words));
     }
     return i;
