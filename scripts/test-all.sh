@@ -45,6 +45,7 @@ native_chain() {
 }
 
 linux_chain() {
+    stage any-folder tests/e2e/any_folder_e2e.sh build/native
     stage linux-e2e tests/e2e/linux_saver_e2e.sh build/native
     stage xscreensaver-e2e tests/e2e/xscreensaver_e2e.sh build/native
     # Both Windows savers in the food storm at 1024 x 768 (about 100 s). In
