@@ -33,7 +33,9 @@
 // (Escape, a mouse button, the mouse moved, or input that cannot be read),
 // and a display of the stored mode's own size up to 1280 x 1024, on which
 // the whirls start spread out and moving, with a larger memory budget, so
-// that their food lies over more than the food index's fewest buckets.
+// that their food lies over more than the food index's fewest buckets, and
+// the Vobs are set down on the first deposits, so that a clever Vob's search
+// around its meal, as wide as the deposit gap, comes within the frames.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -250,12 +252,29 @@ bool rebirthDue(const World& world)
     return world.vobList->population() == 0 && world.rebirthCountdown == 1;
 }
 
+// On a wide display, after the first frame's deposits, each Vob is set
+// down on one of them: its meal comes at once, and with it the steering
+// search around the meal, as wide as the deposit gap.
+void setVobsOnFood(World& world)
+{
+    const EntityNode* food = world.foodList->head();
+    for (EntityNode* node = world.vobList->head(); node != nullptr && food != nullptr;
+         node = node->next, food = food->next) {
+        Entity& vob = *node->entity;
+        vob.setPosition(food->entity->centreX() - vob.cellWidth() / 2,
+                        food->entity->centreY() - vob.cellHeight() / 2);
+    }
+}
+
 void runFrames(World& world, uint32_t choice, uint32_t inputChoice)
 {
+    const bool wide = (inputChoice & wideDisplayBit) != 0;
     int64_t ticks = 0;
     bool inputGiven = false;
     for (int32_t frame = 0; frame < mostFrames && (frame < fewFrames || ticks < tickBudget);
          ++frame) {
+        if (wide && frame == 1)
+            setVobsOnFood(world);
         // A strength reset early and one later.
         if (frame == 2 || frame == 30)
             pressFunctionKey(world, FunctionKey::f12);
