@@ -100,23 +100,21 @@ class CsvFigures(unittest.TestCase):
 
 
 class Sweep(unittest.TestCase):
-    def sweep(self, out, jobs):
+    def sweep(self, out, jobs, more):
         result = run([SWEEP, "--preset", "0,The Storm", "--record",
                       os.path.join(RECORDS, "rebirths.rec"), "--seeds", "3-6", "--frames", "400",
-                      "--jobs", str(jobs), "--out", out])
+                      "--jobs", str(jobs), "--out", out] + more)
         self.assertEqual(0, result.returncode, result.stderr)
         self.assertIn("12/12 runs done", result.stderr)
         return result
 
-    def test_summary_is_the_same_with_one_process_and_with_three(self):
+    def test_summary_is_the_same_in_the_sweeps_process_and_with_a_process_per_run(self):
         one = work_dir("sweep-1")
         three = work_dir("sweep-3")
-        self.sweep(one, 1)
-        self.sweep(three, 3)
-        for name in ("runs.csv", "records.csv", "population.csv", "lifetimes.csv"):
-            with open(os.path.join(one, name), "rb") as a, open(os.path.join(three, name),
-                                                                  "rb") as b:
-                self.assertTrue(a.read() == b.read(), name + " differs")
+        self.sweep(one, 1, ["--keep-csv", "--sample", "50"])
+        self.sweep(three, 3, ["--keep-csv", "--sample", "50", "--processes"])
+        # Every file, each run's CSV included, byte for byte.
+        self.assertEqual(folder_bytes(one), folder_bytes(three))
         runs = read_csv(os.path.join(one, "runs.csv"))
         self.assertEqual(13, len(runs))
         self.assertEqual(["The Original VobLife Algorithm", "preset 0", "3"], runs[1][:3])
@@ -627,18 +625,23 @@ class Processes(unittest.TestCase):
     def test_a_signalled_sweep_leaves_no_run_and_a_failed_run_says_how_it_failed(self):
         out = work_dir("signalled")
         # SIGKILL leaves the sweep no say: its runs die with it all the same.
-        for sig in (signal.SIGTERM, signal.SIGHUP, signal.SIGKILL):
-            folder = os.path.join(out, sig.name)
+        for processes, sig in [(p, s) for p in (True, False)
+                               for s in (signal.SIGTERM, signal.SIGHUP, signal.SIGKILL)]:
+            folder = os.path.join(out, sig.name + ("-processes" if processes else ""))
             child = subprocess.Popen([SWEEP, "--preset", "2", "--seeds", "1-4", "--frames",
-                                      "10000000", "--jobs", "2", "--out", folder],
+                                      "10000000", "--jobs", "2", "--out", folder]
+                                     + (["--processes"] if processes else []),
                                      stderr=subprocess.DEVNULL)
             runs_dir = os.path.join(folder, "runs")
-            while not os.path.isdir(runs_dir) or len(os.listdir(runs_dir)) < 2:
+            # A run of its own process has its stderr file from the start.
+            started = 2 if processes else 0
+            while (not os.path.exists(os.path.join(folder, "manifest.txt"))
+                   or len(os.listdir(runs_dir)) < started):
                 time.sleep(0.02)
             time.sleep(0.3)
             children = subprocess.run(["pgrep", "-P", str(child.pid)], capture_output=True,
                                       text=True).stdout.split()
-            self.assertEqual(2, len(children))
+            self.assertEqual(2 if processes else 0, len(children))
             child.send_signal(sig)
             self.assertEqual(-sig, child.wait(timeout=20))
             deadline = time.time() + 5

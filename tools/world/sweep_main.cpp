@@ -1,6 +1,7 @@
-// tovrine-sweep: many runs of tovrine-world, one process each, spread over
-// the cores; the figures of every run and of every design point across its
-// seeds, the same whatever the number of processes, shards or restarts.
+// tovrine-sweep: many runs of the world, as worlds of this process or as
+// tovrine-world processes, spread over the cores; the figures of every run
+// and of every design point across its seeds, the same however they ran and
+// whatever the number of runs at once, shards or restarts.
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,6 +14,7 @@
 
 #include "tools/world/design_file.h"
 #include "tools/world/folder_lock.h"
+#include "tools/world/in_process_run.h"
 #include "tools/world/output_file.h"
 #include "tools/world/process_pool.h"
 #include "tools/world/run_summary.h"
@@ -22,6 +24,7 @@
 #include "tools/world/sweep_merge.h"
 #include "tools/world/sweep_options.h"
 #include "tools/world/sweep_report.h"
+#include "tools/world/thread_pool.h"
 
 namespace fs = std::filesystem;
 
@@ -53,6 +56,13 @@ PoolCommand commandFor(const SweepOptions& options, const DesignPoint& point, co
         command.argv.push_back("--no-draw");
     command.errorPath = csv + ".err";
     return command;
+}
+
+// The runs are worlds of this process unless each should be a process of
+// its own: asked for, or another build's runner.
+bool inProcess(const SweepOptions& options)
+{
+    return !options.processes && options.runnerPath.empty();
 }
 
 // The last few lines a failed run wrote, which say why.
@@ -99,7 +109,7 @@ int sweep(SweepOptions options, const std::string& command)
         return sweepFailed(error);
     const std::string runner =
         options.runnerPath.empty() ? runnerBesideThisProgram() : options.runnerPath;
-    if (access(runner.c_str(), X_OK) != 0)
+    if (!inProcess(options) && access(runner.c_str(), X_OK) != 0)
         return sweepFailed("cannot run \"" + runner + "\" (give --runner PATH)");
     FolderLock lock;
     bool resumed = false;
@@ -129,6 +139,9 @@ int sweep(SweepOptions options, const std::string& command)
             commandFor(options, grid[jobs[j].point], jobs[j], runsDirectory, runner));
         jobOfCommand.push_back(j);
     }
+    // Runs ended with their sweep may have left parts behind.
+    if (resumed)
+        clearLeftovers(runsDirectory);
     ManifestWriter manifest(options.outDirectory, options, provenance);
     if (!manifest.write(jobs, "unfinished", true, error))
         return sweepFailed(error);
@@ -145,20 +158,11 @@ int sweep(SweepOptions options, const std::string& command)
     for (const NamedMeasure& measure : options.measures)
         choice.measures.push_back(measure.text);
     int width = options.jobs > 0 ? options.jobs : static_cast<int>(sysconf(_SC_NPROCESSORS_ONLN));
-    auto finished = [&](size_t index, int status, const std::string& words) {
+    // A run that ended well is summarised; one that failed stops the sweep.
+    auto succeeded = [&](size_t index) {
         Job& job = jobs[jobOfCommand[index]];
         const std::string csv = runsDirectory + "/" + job.stem + ".csv";
         std::error_code ignored;
-        const bool succeeded = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-        if (!succeeded) {
-            const std::string said = lastLines(words, 5);
-            job.state = "failed";
-            error = "the run of " + points[job.point].name + " (" + job.stem + ") " +
-                    describeExit(status) + " and " +
-                    (said.empty() ? "wrote nothing to standard error"
-                                  : "its last words on standard error were:\n" + said);
-            return false;
-        }
         RunSummary& summary = summaries[jobOfCommand[index]];
         if (!summarizeRunCsv(csv, choice, summary, error) ||
             !storeRunSummary(runsDirectory + "/" + job.stem + ".summary", summary, error))
@@ -168,7 +172,38 @@ int sweep(SweepOptions options, const std::string& command)
         job.state = "done";
         return manifest.write(jobs, "unfinished", false, error);
     };
-    const PoolResult result = runProcessPool(commands, width < 1 ? 1 : width, finished);
+    auto failed = [&](size_t index, const std::string& how) {
+        Job& job = jobs[jobOfCommand[index]];
+        job.state = "failed";
+        error = "the run of " + points[job.point].name + " (" + job.stem + ") " + how;
+        return false;
+    };
+    PoolResult result;
+    if (inProcess(options)) {
+        // One at a time while the headless display is one per process.
+        result = runThreadPool(
+            commands.size(), 1,
+            [&](size_t index, const std::atomic<bool>& stop, std::string& said) {
+                const std::vector<std::string>& argv = commands[index].argv;
+                return runInProcess({argv.begin() + 1, argv.end()}, stop, said);
+            },
+            [&](size_t index, bool ok, const std::string& said) {
+                return ok ? succeeded(index) : failed(index, "failed: " + said);
+            });
+    } else {
+        result = runProcessPool(commands, width < 1 ? 1 : width,
+                                [&](size_t index, int status, const std::string& words) {
+                                    if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
+                                        return succeeded(index);
+                                    const std::string said = lastLines(words, 5);
+                                    return failed(
+                                        index, describeExit(status) + " and " +
+                                                   (said.empty() ? "wrote nothing to standard error"
+                                                                 : "its last words on standard "
+                                                                   "error were:\n" +
+                                                                       said));
+                                });
+    }
     if (!result.complete) {
         clearLeftovers(runsDirectory);
         if (result.stopSignal == 0)
@@ -284,6 +319,8 @@ int writeSlurmScript(SweepOptions options)
     job.sweepWords = designArguments(options);
     if (!options.runnerPath.empty())
         job.sweepWords.insert(job.sweepWords.end(), {"--runner", absolute(options.runnerPath)});
+    if (options.processes)
+        job.sweepWords.push_back("--processes");
     if (!slurmScript(job, script, error))
         return sweepFailed(error);
     if (options.slurmPath == "-") {

@@ -367,7 +367,8 @@ std::string sweepUsage()
 {
     return "usage: tovrine-sweep (--preset LIST | --record FILE)... --out DIR\n"
            "                     [--seeds FIRST-LAST] [--frames N] [--jobs N] [--draw]\n"
-           "                     [--keep-csv] [--runner PATH] [--set F=V]... [--vary F=...]...\n"
+           "                     [--keep-csv] [--processes] [--runner PATH] [--set F=V]...\n"
+           "                     [--vary F=...]...\n"
            "                     [--from-frame F] [--sample N] [--shard K/N]\n"
            "                     [--design FILE.csv] [--ci LEVEL] [--until CONDITION]\n"
            "                     [--measure NAME=EXPRESSION]...\n"
@@ -390,12 +391,15 @@ std::string sweepUsage()
            "                 frames FROM to TO: 'mean(vobs, 1000, 5000)', 'first(food > 500)'\n"
            "                 (a time to an event, censored where it never held),\n"
            "                 'max(vobs) - min(vobs)', 'count(births > 0 and deaths > 0)'\n"
-           "  --jobs N       runs at once, each its own process (default: one per core)\n"
+           "  --jobs N       runs at once (default: one per core)\n"
            "  --out DIR      a new or empty folder: manifest.txt, then runs.csv, records.csv,\n"
            "                 design.csv, survival.csv, population.csv and lifetimes.csv\n"
            "  --draw         draw every frame as the saver would (slower; same figures)\n"
            "  --keep-csv     keep every run's per-frame CSV in DIR/runs/\n"
-           "  --runner PATH  the tovrine-world to run (default: the one beside this program)\n"
+           "  --processes    each run a tovrine-world process of its own, so that a run\n"
+           "                 that crashes is named and said to have failed (slower);\n"
+           "                 without it the runs are worlds of this process, same figures\n"
+           "  --runner PATH  runs processes of this tovrine-world (another build, say)\n"
            "  --set F=V      field F of every record becomes V (tovrine-record fields)\n"
            "  --vary F=A:B:S field F from A to B in steps of S; or F=A,B,C; several\n"
            "                 --vary make a full grid, crossed with the algorithms and seeds\n"
@@ -429,9 +433,13 @@ bool parseSweepArguments(int argc, const char* const* argv, SweepOptions& option
 {
     ArgumentRules rules;
     rules.mayRepeat = repeatable;
-    rules.switches = {{"--draw", &options.draw},     {"--keep-csv", &options.keepCsv},
-                      {"--resume", &options.resume}, {"--force", &options.force},
-                      {"--help", &options.help},     {"-h", &options.help}};
+    rules.switches = {{"--draw", &options.draw},
+                      {"--keep-csv", &options.keepCsv},
+                      {"--processes", &options.processes},
+                      {"--resume", &options.resume},
+                      {"--force", &options.force},
+                      {"--help", &options.help},
+                      {"-h", &options.help}};
     rules.hasValue = takesValue;
     rules.readValue = [&options](const std::string& name, const char* value, std::string& fault) {
         return takeValue(name, value, options, fault);

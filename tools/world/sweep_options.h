@@ -45,13 +45,14 @@ struct SweepOptions {
     std::vector<NamedMeasure> measures;  // --measure NAME=EXPRESSION, in the order given
     int64_t fromFrame = 1;               // population figures from this frame on
     int64_t sampleEvery = 0;             // 0: no samples.csv
-    int32_t jobs = 0;                    // processes at once; 0 means one per core
+    int32_t jobs = 0;                    // runs at once; 0 means one per core
     int32_t shard = 1;                   // this process runs share `shard` of `shards`
     int32_t shards = 1;
     std::string outDirectory;
     std::vector<std::string> mergeFrom;     // --merge: shard folders to join
     std::string mergeAll;                   // --merge-all: the folder that holds them
     std::string runnerPath;                 // empty: tovrine-world beside tovrine-sweep
+    bool processes = false;                 // each run a tovrine-world process (--runner too)
     std::string slurmPath;                  // --slurm: the job array's script ("-": print it)
     int32_t slurmShards = 0;                // its tasks; 0: one per run up to 32
     int32_t slurmCpus = 1;                  // processors per task
