@@ -74,11 +74,12 @@ compare: deps
 		     "this sweep's picture is out/compare/preset-comparison.png"; \
 	fi
 
-# The Linux saver as a Debian package: build/native/tovrine_<version>_amd64.deb
+# The Linux saver as a Debian package, with the Python module:
+# build/native/tovrine_<version>_amd64.deb
 .PHONY: deb
 deb: deps
 	@[ -f build/native/CMakeCache.txt ] || cmake --preset native >/dev/null
-	@cmake --build build/native -j $(JOBS) --target tovrine-linux-saver tovrine-man
+	@cmake --build build/native -j $(JOBS) --target tovrine-linux-saver tovrine-man tovrine_python
 	@cd build/native && cpack -G DEB
 
 # The web page: build/web/tovrine.html (one file, opens from disk) and the

@@ -92,7 +92,11 @@ last one has died a new civilization is born after a countdown.
 .
 The Linux build of the Tovrine screen saver for Windows, as a hack for
 xscreensaver, with its options for xscreensaver-settings and its manual
-page. It reads the Windows saver's 128-byte settings record.")
+page. It reads the Windows saver's 128-byte settings record.
+.
+It also holds the Python module tovrine (import tovrine), the same world
+for people who design its algorithms: records, seeded worlds, their
+figures and pictures as NumPy arrays.")
 # <name>_<version>_<architecture>.deb
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION x11)
@@ -100,7 +104,15 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The SDL libraries come from dpkg-shlibdeps; the fonts are opened by path.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, fonts-dejavu-core")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xscreensaver")
+# The Python module is built for one version of python3; Debian's policy
+# has a package holding such a module depend on that version.
+if(TOVRINE_PYTHON_MINOR)
+    math(EXPR next "${TOVRINE_PYTHON_MINOR} + 1")
+    string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS
+        ", python3 (>= 3.${TOVRINE_PYTHON_MINOR}~), python3 (<< 3.${next})")
+endif()
+# The module's figures are NumPy arrays; the saver needs neither.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xscreensaver, python3-numpy")
 # Removing the package tells how to take Tovrine out of ~/.xscreensaver,
 # which tovrine-setup wrote and no package may touch.
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${TOVRINE_LINUX_FILES}/postrm)

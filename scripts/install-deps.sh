@@ -27,6 +27,11 @@ STATISTICS="libboost-math-dev python3-scipy"
 # tovrine-search: its trials (Optuna) and the boxes of
 # scenario discovery (scikit-learn's decision trees).
 SEARCH="python3-optuna python3-sklearn"
+# The Python module (pybind11 for Debian's python3, NumPy arrays) and its
+# checks: the example notebooks run by nbclient in an ipykernel, pictures
+# read with PIL.
+PYTHON_MODULE="pybind11-dev python3-dev python3-numpy python3-pil python3-nbclient \
+python3-ipykernel"
 # The Linux saver (Xlib) and the window its end-to-end check draws into (Tk).
 NATIVE="$NATIVE libx11-dev python3-tk"
 # The Linux saver's .deb (dpkg-shlibdeps finds its library dependencies) and
@@ -44,7 +49,7 @@ command -v npm >/dev/null 2>&1 || WEB_TESTS="$WEB_TESTS npm"
 WEB="emscripten node-acorn"
 
 missing=""
-for p in $NATIVE $STYLE $CACHE $FUZZ $MINGW $WINE $WINE32 $SETUP $PLOTS $SHARDS $STATISTICS $SEARCH $LINUX_SAVER $WEB_TESTS $WEB; do
+for p in $NATIVE $STYLE $CACHE $FUZZ $MINGW $WINE $WINE32 $SETUP $PLOTS $SHARDS $STATISTICS $SEARCH $PYTHON_MODULE $LINUX_SAVER $WEB_TESTS $WEB; do
     if ! dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed$'; then
         missing="$missing $p"
     fi

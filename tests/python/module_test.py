@@ -1,0 +1,126 @@
+#!/usr/bin/python3
+"""import tovrine against tovrine-world and tovrine-record, which it must agree with.
+
+CTest runs it with PYTHONPATH at the built module and the programs' paths in
+TOVRINE_WORLD, TOVRINE_RECORD and TOVRINE_RECORDS.
+"""
+import csv
+import io
+import math
+import os
+import subprocess
+import tempfile
+import unittest
+
+import numpy as np
+from PIL import Image
+
+import tovrine
+
+WORLD = os.environ.get("TOVRINE_WORLD", "")
+RECORD = os.environ.get("TOVRINE_RECORD", "")
+RECORDS = os.environ.get("TOVRINE_RECORDS", "")
+
+
+def runner_csv(args):
+    done = subprocess.run([WORLD] + args + ["--csv", "-"], capture_output=True, text=True)
+    assert done.returncode == 0, done.stderr
+    return list(csv.DictReader(io.StringIO(done.stdout)))
+
+
+class Figures(unittest.TestCase):
+    def test_every_frames_figures_equal_the_runners_csv(self):
+        cases = [
+            (tovrine.Record(0), ["--preset", "0"], 7, False),
+            (tovrine.Record("The Storm", whirlCount=5, vobIQ=1),
+             ["--preset", "2", "--set", "whirlCount=5", "--set", "vobIQ=1"], 4, True),
+            (tovrine.Record.load(os.path.join(RECORDS, "rebirths.rec")),
+             ["--record", os.path.join(RECORDS, "rebirths.rec")], 2, False),
+        ]
+        for record, args, seed, draw in cases:
+            with self.subTest(args=args, seed=seed):
+                rows = runner_csv(args + ["--seed", str(seed), "--frames", "600", "--no-draw"])
+                with tovrine.World(record, seed=seed, draw=draw) as world:
+                    # In two steps, as a notebook would.
+                    self.assertEqual(250, world.advance(250))
+                    self.assertEqual(350, world.advance(350))
+                    figures = world.figures()
+                self.assertEqual(list(rows[0].keys()), list(figures.keys()))
+                for name, values in figures.items():
+                    if name == "mean_strength":
+                        shown = ["" if math.isnan(v) else "%.2f" % v for v in values]
+                    else:
+                        self.assertEqual(np.int64, values.dtype)
+                        shown = [str(v) for v in values]
+                    self.assertEqual([row[name] for row in rows], shown, name)
+
+    def test_until_extinction_stops_at_the_first_frame_without_a_vob(self):
+        rebirths = os.path.join(RECORDS, "rebirths.rec")
+        rows = runner_csv(["--record", rebirths, "--seed", "2", "--frames", "1000", "--no-draw"])
+        first = next(int(r["frame"]) for r in rows if r["vobs"] == "0")
+        with tovrine.World(tovrine.Record.load(rebirths), seed=2) as world:
+            self.assertEqual(first, world.advance(until="extinction"))
+            self.assertEqual(first, world.frame)
+        # A limit that comes first wins; the run goes on from where it stopped.
+        with tovrine.World(tovrine.Record.load(rebirths), seed=2) as world:
+            self.assertEqual(first - 10, world.advance(first - 10, until="extinction"))
+            self.assertEqual(10, world.advance(50, until="extinction"))
+
+    def test_the_picture_is_the_runners_png(self):
+        with tempfile.TemporaryDirectory() as out:
+            done = subprocess.run([WORLD, "--preset", "1", "--seed", "3", "--frames", "40",
+                                   "--png", out, "--every", "40"], capture_output=True, text=True)
+            self.assertEqual(0, done.returncode, done.stderr)
+            png = np.asarray(Image.open(os.path.join(out, "frame-000040.png")).convert("RGB"))
+        with tovrine.World(tovrine.Record(1), seed=3, draw=True) as world:
+            world.advance(40)
+            picture = world.picture()
+        self.assertEqual((600, 800, 3), picture.shape)
+        self.assertTrue(np.array_equal(png, picture))
+        with tovrine.World(tovrine.Record(1), seed=3) as bare:
+            with self.assertRaisesRegex(RuntimeError, "draws nothing"):
+                bare.picture()
+
+
+class Records(unittest.TestCase):
+    def test_fields_by_name_make_the_record_tools_bytes(self):
+        with tempfile.TemporaryDirectory() as out:
+            path = os.path.join(out, "storm.rec")
+            made = subprocess.run([RECORD, "make", "--preset", "The Storm", "--set",
+                                   "whirlCount=7", "--set", "algorithmName=Clever Storm",
+                                   "--out", path], capture_output=True, text=True)
+            self.assertEqual(0, made.returncode, made.stderr)
+            with open(path, "rb") as f:
+                stored = f.read()
+            loaded = tovrine.Record.load(path)
+        record = tovrine.Record(2).set(whirlCount=7, algorithmName="Clever Storm")
+        self.assertEqual(stored, bytes(record))
+        self.assertEqual(loaded, record)
+        self.assertEqual(7, record["whirlCount"])
+        self.assertEqual("Clever Storm", record.fields()["algorithmName"])
+        self.assertEqual(7, len(tovrine.presets()))
+        self.assertIn("whirlCount", [f["name"] for f in tovrine.fields()])
+
+    def test_what_the_pages_would_refuse_is_refused_by_name(self):
+        refused = [
+            ({"whirlCount": 100000}, "whirlCount wants 0 to 99999"),
+            ({"screenDepth": 24}, "screenDepth wants 16 or 32"),
+            ({"whirlCount": "5"}, "wants a whole number"),
+            ({"whirlCount": 2.5}, "wants a whole number"),
+            ({"vobCount": 3}, "no field \"vobCount\""),
+            ({"greenLevel": 9000000}, "would be refused by the algorithm page"),
+        ]
+        for fields, message in refused:
+            with self.subTest(fields=fields):
+                with self.assertRaisesRegex(ValueError, message):
+                    tovrine.Record(0, **fields)
+        with self.assertRaisesRegex(ValueError, "no preset 7"):
+            tovrine.Record(7)
+        with self.assertRaisesRegex(ValueError, "no preset The Sun"):
+            tovrine.Record("The Sun")
+        # A stored record is the user's: its display is checked when a world is made.
+        with self.assertRaisesRegex(ValueError, "width and height must be"):
+            tovrine.World(tovrine.Record.load(os.path.join(RECORDS, "huge-display.rec")))
+
+if __name__ == "__main__":
+    unittest.main()
