@@ -54,17 +54,25 @@ class Figures(unittest.TestCase):
                         shown = [str(v) for v in values]
                     self.assertEqual([row[name] for row in rows], shown, name)
 
-    def test_until_extinction_stops_at_the_first_frame_without_a_vob(self):
+    def test_until_stops_where_the_runners_until_stops(self):
         rebirths = os.path.join(RECORDS, "rebirths.rec")
-        rows = runner_csv(["--record", rebirths, "--seed", "2", "--frames", "1000", "--no-draw"])
-        first = next(int(r["frame"]) for r in rows if r["vobs"] == "0")
-        with tovrine.World(tovrine.Record.load(rebirths), seed=2) as world:
-            self.assertEqual(first, world.advance(until="extinction"))
-            self.assertEqual(first, world.frame)
+        for until in ("extinction", "population>=10", "population<=5", "frame=123"):
+            with self.subTest(until=until):
+                rows = runner_csv(["--record", rebirths, "--seed", "2", "--frames", "1000",
+                                   "--no-draw", "--until", until])
+                last = int(rows[-1]["frame"])
+                self.assertLess(last, 1000)
+                with tovrine.World(tovrine.Record.load(rebirths), seed=2) as world:
+                    self.assertEqual(last, world.advance(1000, until=until))
+                    self.assertEqual(last, world.frame)
         # A limit that comes first wins; the run goes on from where it stopped.
+        with tovrine.World(tovrine.Record.load(rebirths), seed=2) as world:
+            first = world.advance(until="extinction")
         with tovrine.World(tovrine.Record.load(rebirths), seed=2) as world:
             self.assertEqual(first - 10, world.advance(first - 10, until="extinction"))
             self.assertEqual(10, world.advance(50, until="extinction"))
+        with self.assertRaisesRegex(ValueError, "until wants"):
+            tovrine.World(tovrine.Record(0)).advance(10, until="never")
 
     def test_the_picture_is_the_runners_png(self):
         with tempfile.TemporaryDirectory() as out:

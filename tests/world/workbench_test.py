@@ -516,7 +516,8 @@ class FullDisk(unittest.TestCase):
         # there is room again.
         tiny = "%s --preset 2 --seeds 1-2 --frames 20 --out %s/none/sweep" % (SWEEP, out)
         script = ("mount -t tmpfs -o size=96k tovrine-full %s && "
-                  "%s --preset 2 --seeds 1-2 --frames 4000 --keep-csv --jobs 1 --out %s/sweep; "
+                  "%s --preset 2 --seeds 1-2 --frames 4000 --keep-csv --jobs 1 --processes "
+                  "--out %s/sweep; "
                   "echo \"sweep exit $?\"; cat %s/sweep/manifest.txt; "
                   "mkdir %s/small && mount -t tmpfs -o size=4k tovrine-full %s/small && "
                   "%s --frames 100 --png %s/small --every 100; echo \"pictures exit $?\"; "
@@ -531,7 +532,7 @@ class FullDisk(unittest.TestCase):
             self.skipTest("no tmpfs can be mounted here: " + result.stderr.strip())
         self.assertIn("sweep exit 1", result.stdout)
         self.assertIn("No space left on device", result.stderr)
-        # The run's own words, though it wrote them on a full disk.
+        # The run's own words (a process of its own), though it wrote them on a full disk.
         self.assertIn("state failed: ", result.stdout)
         self.assertIn("tovrine-world: writing CSV file", result.stdout.split("state ")[1])
         self.assertIn("No space left on device", result.stdout.split("state ")[1])

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "render/sdl/resource_directory.h"
+#include "run/stop_condition.h"
 #include "settings/options_record.h"
 #include "settings/record_fields.h"
 #include "tools/world/record_edit.h"
@@ -145,16 +146,18 @@ int64_t columnValue(const FrameRow& row, size_t column)
     return values[column];
 }
 
-// Until the runner's conditions can be shared: the first frame without a Vob.
-enum class Until { frames, extinction };
-
-Until untilOf(const py::object& until)
+// The runner's --until: extinction, population>=N, population<=N, frame=N.
+StopCondition untilOf(const py::object& until)
 {
+    StopCondition condition;
     if (until.is_none())
-        return Until::frames;
-    if (py::isinstance<py::str>(until) && until.cast<std::string>() == "extinction")
-        return Until::extinction;
-    refuse("until wants \"extinction\", not " + py::repr(until).cast<std::string>());
+        return condition;
+    std::string error;
+    if (!py::isinstance<py::str>(until) ||
+        !parseStopCondition(until.cast<std::string>(), condition, error))
+        refuse("until wants extinction, population>=N, population<=N or frame=N, not " +
+               py::repr(until).cast<std::string>());
+    return condition;
 }
 
 class PyWorld {
@@ -178,8 +181,8 @@ public:
     int64_t advance(const py::object& frames, const py::object& until)
     {
         const Held held(*this);
-        const Until stop = untilOf(until);
-        if (frames.is_none() && stop == Until::frames)
+        const StopCondition stop = untilOf(until);
+        if (frames.is_none() && stop.kind == StopKind::never)
             refuse("advance wants a number of frames, an until condition, or both");
         const int64_t most = frames.is_none() ? INT64_MAX : frames.cast<int64_t>();
         if (most < 0)
@@ -188,7 +191,7 @@ public:
         std::string error;
         {
             py::gil_scoped_release released;
-            while (ran < most && !(stop == Until::extinction && extinct())) {
+            while (ran < most && !stopConditionMet(stop, run_.frame(), run_.figures())) {
                 if (!run_.advance(error))
                     break;
                 keepRow();
@@ -257,8 +260,6 @@ private:
         std::unique_lock<std::mutex> lock_;
     };
 
-    // The first frame without a Vob; a world built without any is there at once.
-    bool extinct() const { return rows_.back().figures.vobs == 0; }
     void keepRow()
     {
         rows_.push_back(
@@ -343,8 +344,9 @@ PYBIND11_MODULE(tovrine, m)
              py::arg("seed") = 1, py::arg("draw") = false, py::arg("walk_food") = false)
         .def("advance", &PyWorld::advance, py::arg("frames") = py::none(),
              py::arg("until") = py::none(),
-             "Runs `frames` frames, or fewer when `until` (\"extinction\") holds first; returns "
-             "the frames run. Other threads run Python meanwhile.")
+             "Runs `frames` frames, or fewer when `until` holds first (as tovrine-world --until: "
+             "\"extinction\", \"population>=N\", \"population<=N\", \"frame=N\"); returns the "
+             "frames run. Other threads run Python meanwhile.")
         .def_property_readonly("frame", &PyWorld::frame, "The frames run since set-up.")
         .def("figures", &PyWorld::figures,
              "Every frame's figures so far, one NumPy array per column of tovrine-world --csv.")
