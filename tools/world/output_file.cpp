@@ -161,6 +161,17 @@ bool finishStandardOutput(std::string& error)
     return false;
 }
 
+bool printWhole(const std::string& text, std::string& error)
+{
+    errno = 0;
+    const int cause = std::fputs(text.c_str(), stdout) < 0 ? failureCode() : 0;
+    const bool finished = finishStandardOutput(error);
+    if (cause == 0)
+        return finished;
+    error = std::string("cannot write standard output: ") + std::strerror(cause);
+    return false;
+}
+
 PartialFile::PartialFile(const std::string& path)
     : partial_(path + ".partial"), file_(createFile(partial_))
 {

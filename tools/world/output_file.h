@@ -30,6 +30,10 @@ bool readWholeFile(const std::string& path, std::string& bytes, std::string& err
 // full disk, /dev/full): false with `error` set.
 bool finishStandardOutput(std::string& error);
 
+// `text` on standard output, then finished: a text longer than stdio's
+// buffer fails in the write itself, whose cause the flush no longer knows.
+bool printWhole(const std::string& text, std::string& error);
+
 // A file written line by line under NAME.partial and renamed by the caller;
 // the first failure's errno is kept, so that a full disk is said as such.
 class PartialFile {

@@ -353,10 +353,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "tovrine-sweep: %s\n%s", error.c_str(), sweepUsage().c_str());
         return exitUsage;
     }
-    if (options.help) {
-        std::fputs(sweepUsage().c_str(), stdout);
-        return finishStandardOutput(error) ? 0 : sweepFailed(error);
-    }
+    if (options.help)
+        return printWhole(sweepUsage(), error) ? 0 : sweepFailed(error);
     std::vector<std::string> words;
     for (int i = 0; i < argc; ++i)
         words.push_back(shellQuoted(argv[i]));
