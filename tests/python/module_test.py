@@ -4,6 +4,7 @@
 CTest runs it with PYTHONPATH at the built module and the programs' paths in
 TOVRINE_WORLD, TOVRINE_RECORD and TOVRINE_RECORDS.
 """
+import concurrent.futures
 import csv
 import io
 import math
@@ -53,6 +54,22 @@ class Figures(unittest.TestCase):
                         self.assertEqual(np.int64, values.dtype)
                         shown = [str(v) for v in values]
                     self.assertEqual([row[name] for row in rows], shown, name)
+
+    def test_worlds_in_threads_give_the_figures_of_each_alone(self):
+        runs = [(tovrine.Record(2), 1), (tovrine.Record(0, whirlCount=9), 5),
+                (tovrine.Record(6), 3), (tovrine.Record(2), 2)]
+
+        def figures(run):
+            with tovrine.World(run[0], seed=run[1]) as world:
+                world.advance(300)
+                return world.figures()
+
+        alone = [figures(run) for run in runs]
+        with concurrent.futures.ThreadPoolExecutor(max_workers=2) as pool:
+            together = list(pool.map(figures, runs))
+        for a, b in zip(alone, together):
+            for name in a:
+                self.assertTrue(np.array_equal(a[name], b[name], equal_nan=True), name)
 
     def test_until_stops_where_the_runners_until_stops(self):
         rebirths = os.path.join(RECORDS, "rebirths.rec")

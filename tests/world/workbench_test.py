@@ -115,6 +115,16 @@ class Sweep(unittest.TestCase):
         self.sweep(three, 3, ["--keep-csv", "--sample", "50", "--processes"])
         # Every file, each run's CSV included, byte for byte.
         self.assertEqual(folder_bytes(one), folder_bytes(three))
+        # Worlds of 16 and 32 bits, which one process cannot hold at once.
+        depths = {}
+        for way in ([], ["--processes"]):
+            depths[bool(way)] = work_dir("sweep-depths" + "".join(way))
+            mixed = run([SWEEP, "--preset", "0", "--record",
+                         os.path.join(RECORDS, "alg0-800x600x32.rec"), "--seeds", "1-3",
+                         "--frames", "200", "--jobs", "2", "--keep-csv",
+                         "--out", depths[bool(way)]] + way)
+            self.assertEqual(0, mixed.returncode, mixed.stderr)
+        self.assertEqual(folder_bytes(depths[False]), folder_bytes(depths[True]))
         runs = read_csv(os.path.join(one, "runs.csv"))
         self.assertEqual(13, len(runs))
         self.assertEqual(["The Original VobLife Algorithm", "preset 0", "3"], runs[1][:3])

@@ -171,7 +171,12 @@ public:
         settings.seed = seed;
         settings.draw = draw;
         settings.search = walkFood ? FoodSearch::walk : FoodSearch::indexed;
-        if (!run_.start(record.fields, settings, error))
+        bool started = false;
+        {
+            py::gil_scoped_release released;
+            started = run_.start(record.fields, settings, error);
+        }
+        if (!started)
             throw std::runtime_error(error);
         keepRow();
     }

@@ -44,6 +44,7 @@ bool runInProcess(const std::vector<std::string>& arguments, const std::atomic<b
     WorldRunSettings settings;
     settings.seed = options.seed;
     settings.draw = !options.noDraw;
+    settings.waitForDepth = true;
     settings.search = options.walkFood ? FoodSearch::walk : FoodSearch::indexed;
     WorldRun run;
     if (!run.start(record, settings, error))

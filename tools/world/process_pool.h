@@ -1,5 +1,5 @@
 // Runs commands as child processes, a few at a time, and tells the caller
-// as each one ends. One world per process: the world is process-wide state.
+// as each one ends: the sweep's runs when each is a process of its own.
 #pragma once
 
 #include <cstddef>

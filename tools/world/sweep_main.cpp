@@ -180,9 +180,8 @@ int sweep(SweepOptions options, const std::string& command)
     };
     PoolResult result;
     if (inProcess(options)) {
-        // One at a time while the headless display is one per process.
         result = runThreadPool(
-            commands.size(), 1,
+            commands.size(), width,
             [&](size_t index, const std::atomic<bool>& stop, std::string& said) {
                 const std::vector<std::string>& argv = commands[index].argv;
                 return runInProcess({argv.begin() + 1, argv.end()}, stop, said);

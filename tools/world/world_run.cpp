@@ -1,6 +1,7 @@
 #include "tools/world/world_run.h"
 
-#include <atomic>
+#include <condition_variable>
+#include <mutex>
 
 #include "render/memory/memory_surface.h"
 #include "render/sdl/headless_display.h"
@@ -10,9 +11,14 @@
 
 namespace {
 
-// The headless display is still one per process: a second world would draw
-// on the first one's surfaces and load its sheets in the other's format.
-std::atomic<bool> displayTaken{false};
+// Opening and closing displays, and building and ending worlds (their
+// bitmaps and fonts), one thread at a time: the memory displays count the
+// open ones and their common depth in plain variables, and the fonts come
+// from one library. Frames run side by side.
+std::mutex setUpLock;
+std::condition_variable depthFree;
+int32_t openDepth = 0;
+int32_t openCount = 0;
 
 std::string missingPartsText(const World& world)
 {
@@ -33,24 +39,28 @@ bool WorldRun::start(const OptionsRecord& record, const WorldRunSettings& settin
                      std::string& error)
 {
     end();
-    if (displayTaken.exchange(true)) {
-        error = "another world of this process holds the display: end it first";
+    std::unique_lock<std::mutex> held(setUpLock);
+    const int32_t depth = record.screenDepth;
+    if (settings.waitForDepth)
+        depthFree.wait(held, [&] { return openCount == 0 || openDepth == depth; });
+    if (!openHeadlessDisplay(display_, record.screenWidth, record.screenHeight, depth)) {
+        error = "cannot open a " + std::to_string(record.screenWidth) + " x " +
+                std::to_string(record.screenHeight) + " x " + std::to_string(depth) + " display" +
+                (openCount > 0 && openDepth != depth
+                     ? " while worlds of " + std::to_string(openDepth) +
+                           " bits are open: every world of a process has one depth"
+                     : "");
         return false;
     }
     displayOpen_ = true;
-    if (!openHeadlessDisplay(record.screenWidth, record.screenHeight, record.screenDepth)) {
-        error = "cannot open a " + std::to_string(record.screenWidth) + " x " +
-                std::to_string(record.screenHeight) + " x " + std::to_string(record.screenDepth) +
-                " display";
-        end();
-        return false;
-    }
     draw_ = settings.draw;
-    setDisplayDrawing(draw_);
+    openDepth = depth;
+    openCount += 1;
+    setDisplayDrawing(display_, settings.draw);
     world_.liveOptions = record;
     world_.food.search = settings.search;
     seedRandom(world_.random, settings.seed);
-    const int32_t setUp = setUpWorld(world_);
+    const int32_t setUp = setUpWorld(world_, &display_);
     if (setUp == worldOutOfMemory)
         error = "out of memory while building the world";
     else if (setUp != worldComplete)
@@ -58,6 +68,7 @@ bool WorldRun::start(const OptionsRecord& record, const WorldRunSettings& settin
     else if (quitRequested() || !missingWorldParts(world_).empty())
         error = "the world is incomplete: " + missingPartsText(world_);
     if (setUp != worldComplete || !error.empty()) {
+        held.unlock();
         end();
         return false;
     }
@@ -93,18 +104,20 @@ bool WorldRun::advance(std::string& error)
 void WorldRun::end()
 {
     running_ = false;
+    std::lock_guard<std::mutex> held(setUpLock);
     tearDownWorld(world_);
     if (displayOpen_) {
-        closeHeadlessDisplay();
+        closeHeadlessDisplay(display_);
         displayOpen_ = false;
-        displayTaken = false;
+        openCount -= 1;
+        depthFree.notify_all();
     }
 }
 
 std::vector<uint8_t> WorldRun::pictureRgb(int32_t& width, int32_t& height) const
 {
     width = height = 0;
-    const Surface* shown = displayOpen_ && draw_ ? primarySurface : nullptr;
+    const Surface* shown = displayOpen_ && draw_ ? display_.primarySurface : nullptr;
     if (shown == nullptr || shown->image.pixels == nullptr)
         return {};
     const PixelImage& image = shown->image;

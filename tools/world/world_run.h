@@ -1,13 +1,16 @@
 // One world of the workbench: built from a record and a seed on a headless
-// display of the record's mode, advanced a frame at a time, its figures read
-// after each. The sweep's runs in its own process and the Python module run
-// their worlds through it, with the figures tovrine-world prints.
+// display of its own in the record's mode, advanced a frame at a time, its
+// figures read after each. The sweep's runs
+// in its own process and the Python module run their worlds through it, with
+// the figures tovrine-world prints; worlds share nothing, so several may
+// run in threads of one process.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "render/display.h"
 #include "run/world_figures.h"
 #include "settings/options_record.h"
 #include "sim/food_search.h"
@@ -16,6 +19,9 @@
 struct WorldRunSettings {
     uint32_t seed = 1;
     bool draw = true;  // false: the same world without making the frames' pixels
+    // The displays of one process share a depth: a world of another waits
+    // for those open to close (the sweep's threads) rather than failing.
+    bool waitForDepth = false;
     FoodSearch search = FoodSearch::indexed;
 };
 
@@ -28,7 +34,9 @@ public:
 
     // Builds the world of `record` (whose display mode the caller has
     // checked). False with `error` set when memory ran out, set-up was
-    // interrupted or a bitmap is missing; the run is then over.
+    // interrupted, the display could not be opened (a drawn world's depth
+    // must be that of the process's other displays) or a bitmap is missing;
+    // the run is then over.
     bool start(const OptionsRecord& record, const WorldRunSettings& settings, std::string& error);
 
     // Runs one frame and reads its figures. False with `error` set when the
@@ -51,6 +59,7 @@ public:
 
 private:
     World world_;
+    Display display_;
     bool running_ = false;
     bool displayOpen_ = false;
     bool draw_ = true;
