@@ -311,13 +311,17 @@ PYBIND11_MODULE(tovrine, m)
         [] {
             py::list fields;
             for (const RecordField& field : recordFields())
-                fields.append(py::dict(py::arg("name") = field.name, py::arg("low") = field.low,
-                                       py::arg("high") = field.high,
-                                       py::arg("values") = fieldRangeText(field),
-                                       py::arg("meaning") = field.meaning));
+                fields.append(py::dict(
+                    py::arg("name") = field.name, py::arg("low") = field.low,
+                    py::arg("high") = field.high, py::arg("values") = fieldRangeText(field),
+                    py::arg("default") = fieldDefault(field),
+                    py::arg("offset") = fieldOffset(field), py::arg("meaning") = field.meaning,
+                    py::arg("page") = field.page, py::arg("label") = field.label,
+                    py::arg("help") = field.help));
             return fields;
         },
-        "The record's whole-number fields: name, lowest and highest value, meaning.");
+        "The record's whole-number fields as settings/record_fields.cpp describes them: name, "
+        "range, default, byte offset, meaning, and the page, label and help of their control.");
 
     py::class_<Record>(m, "Record",
                        "A settings record: a preset with fields set by name, checked as the "
