@@ -33,7 +33,7 @@ target_include_directories(tovrine_web PUBLIC ${PROJECT_SOURCE_DIR} ${TOVRINE_VE
 target_compile_options(tovrine_web PUBLIC -fexceptions -O2)
 # The copy of each frame onto the canvas: its row loops pay for optimising.
 set_source_files_properties(${PROJECT_SOURCE_DIR}/render/memory/scaled_copy.cpp
-    PROPERTIES COMPILE_OPTIONS -O3)
+    ${PROJECT_SOURCE_DIR}/render/memory/area_mean.cpp PROPERTIES COMPILE_OPTIONS -O3)
 
 # emcc runs node for its optimised links and needs Debian's node modules
 # (acorn); the node on the PATH may not look there.

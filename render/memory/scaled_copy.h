@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "render/memory/area_mean.h"
 #include "render/memory/memory_surface.h"
 
 // What a screen's pixels are: 5-6-5, XRGB8888 words, or the bytes R, G, B, A
@@ -28,19 +29,6 @@ struct ShownRect {
 // What one screen showed last: the world's pixels as last copied and the
 // scaling tables for that size. Each screen keeps its own.
 struct ScaledCopy {
-    struct Taps {
-        std::vector<int> first;   // first source pixel of each destination pixel
-        std::vector<int> offset;  // where its weights start in `weight`
-        std::vector<uint32_t> weight;
-        int sourceSide = 0;
-        int destSide = 0;
-        // The same weights, `span` for every destination pixel (zeros where
-        // it covers fewer), starting at source pixel `start`; each weight
-        // in all four 16-bit lanes of a word.
-        int span = 0;
-        std::vector<int> start;
-        std::vector<uint64_t> spanWeight;
-    };
     std::vector<uint8_t> pixels;  // the source as last copied, row after row
     int32_t width = 0;
     int32_t height = 0;
@@ -50,15 +38,9 @@ struct ScaledCopy {
     ShownFormat destFormat = ShownFormat::xrgb8888;
     ShownRect to = {0, 0, 0, 0};
     std::vector<int> columnOf;  // source column of each destination column
-    Taps columnTaps, rowTaps;
     std::vector<bool> dirty;
-    // Shrinking's rows in progress: one source row's pixels spread, and the
-    // last few source rows weighed along the screen's columns.
-    std::vector<uint64_t> spreadRow;
-    std::vector<uint64_t> weighedRows;
-    std::vector<int> weighedRowOf;
-    std::vector<const uint16_t*> rowsOfMean;
-    std::vector<uint32_t> shownRow;
+    AreaMeans means;  // the tables and rows of a shrunk picture
+    std::vector<uint32_t> meanRow;
 };
 
 // Copies what differs from the last copy (everything when `everything`, or
