@@ -11,6 +11,7 @@ import math
 import os
 import subprocess
 import tempfile
+import threading
 import unittest
 
 import numpy as np
@@ -70,6 +71,19 @@ class Figures(unittest.TestCase):
         for a, b in zip(alone, together):
             for name in a:
                 self.assertTrue(np.array_equal(a[name], b[name], equal_nan=True), name)
+
+    def test_python_runs_on_while_a_world_advances(self):
+        # Were the interpreter's lock held while a world runs, no other
+        # thread could see it between its first frame and its last.
+        world = tovrine.World(tovrine.Record(2), seed=1)
+        thread = threading.Thread(target=world.advance, args=(3000,))
+        thread.start()
+        seen = set()
+        while thread.is_alive():
+            seen.add(world.frame)
+        thread.join()
+        world.close()
+        self.assertTrue(any(0 < frame < 3000 for frame in seen), sorted(seen))
 
     def test_until_stops_where_the_runners_until_stops(self):
         rebirths = os.path.join(RECORDS, "rebirths.rec")

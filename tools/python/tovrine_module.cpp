@@ -7,6 +7,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -208,7 +209,8 @@ public:
         return ran;
     }
 
-    int64_t frame() const { return rows_.back().frame; }
+    // Safe to read from any thread, even while another advances the world.
+    int64_t frame() const { return frame_; }
 
     py::dict figures()
     {
@@ -269,10 +271,12 @@ private:
     {
         rows_.push_back(
             FrameRow{run_.frame(), run_.figures(), run_.changes(), run_.civilizations()});
+        frame_ = run_.frame();
     }
 
     WorldRun run_;
     std::vector<FrameRow> rows_;
+    std::atomic<int64_t> frame_{0};
     std::mutex busy_;
 };
 
@@ -356,7 +360,9 @@ PYBIND11_MODULE(tovrine, m)
              "Runs `frames` frames, or fewer when `until` holds first (as tovrine-world --until: "
              "\"extinction\", \"population>=N\", \"population<=N\", \"frame=N\"); returns the "
              "frames run. Other threads run Python meanwhile.")
-        .def_property_readonly("frame", &PyWorld::frame, "The frames run since set-up.")
+        .def_property_readonly("frame", &PyWorld::frame,
+                               "The frames run since set-up; readable while another thread "
+                               "advances the world.")
         .def("figures", &PyWorld::figures,
              "Every frame's figures so far, one NumPy array per column of tovrine-world --csv.")
         .def("picture", &PyWorld::picture,
