@@ -25,9 +25,9 @@ constexpr uint8_t keyDownBit = 0x80;
 // The loading screen polls after every Vob; showing each poll would cost
 // more than building the world.
 constexpr auto pollPresentGap = std::chrono::milliseconds(20);
-// Frames between two presents of the whole picture (five seconds by
-// default): in case an exposure went unseen.
-constexpr int32_t refreshPeriod = 500;
+// Presents between two of the whole picture (five seconds on a screen of
+// 60 Hz): in case an exposure went unseen.
+constexpr int32_t refreshPeriod = 300;
 
 struct Presenter {
     SDL_Window* window = nullptr;
