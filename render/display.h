@@ -38,6 +38,3 @@ struct MouseState {
 // False when the device could not be read.
 bool readKeyboardState(uint8_t keys[256]);
 bool readMouseState(MouseState& mouse);
-
-// Ends the run at the next turn of the message loop (PostQuitMessage).
-void requestQuit();

@@ -5,6 +5,7 @@
 #include "render/display.h"
 #include "render/glyph_font.h"
 #include "render/sprite_sheet.h"
+#include "run/world_art.h"
 #include "run/world_setup.h"
 #include "settings/options_record.h"
 #include "sim/decay.h"
@@ -38,18 +39,19 @@ void advanceWorld(World& world)
     advanceList(world, world.whirlList, tickWhirl);
 }
 
-void drawCloud(World& world, Surface* back)
+void drawCloud(const World& world, const WorldArt& art, Surface* back)
 {
-    if (world.cloudSheet != nullptr)
-        blitSprite(world.cloudSheet, back, 0, 5, 1);
-    if (world.overlayFont == nullptr || world.vobList == nullptr)
+    if (const SpriteSheet* cloud = art.picture(cloudBitmap))
+        blitSprite(cloud, back, 0, 5, 1);
+    const GlyphFont* font = art.overlayFont;
+    if (font == nullptr || world.vobList == nullptr)
         return;
-    world.overlayFont->drawText(back, "History: ", 15, 15, 1);
-    world.overlayFont->drawNumber(back, world.vobList->history(), 50, 15, 1);
-    world.overlayFont->drawText(back, "Peak:    ", 15, 30, 1);
-    world.overlayFont->drawNumber(back, world.vobList->peak(), 50, 30, 1);
-    world.overlayFont->drawText(back, "Spawns:  ", 15, 45, 1);
-    world.overlayFont->drawNumber(back, world.vobList->population(), 50, 45, 1);
+    font->drawText(back, "History: ", 15, 15, 1);
+    font->drawNumber(back, world.vobList->history(), 50, 15, 1);
+    font->drawText(back, "Peak:    ", 15, 30, 1);
+    font->drawNumber(back, world.vobList->peak(), 50, 30, 1);
+    font->drawText(back, "Spawns:  ", 15, 45, 1);
+    font->drawNumber(back, world.vobList->population(), 50, 45, 1);
 }
 
 // A Vob on megaVobSheet keeps it: its own rule switches it at exact levels.
@@ -96,7 +98,7 @@ bool bearNewCivilization(World& world)
             drawGdiNumber(shown, j, x, y + 15, overlayFontHandle(world), textColour,
                           transparentBackground);
         addFoundingVob(world);
-        if (userInterrupted())
+        if (userStopped(world))
             return false;
     }
     return true;
@@ -139,8 +141,9 @@ int32_t runFrame(World& world)
         fillSurface(display->backSurface, keyColour);
     try {
         advanceWorld(world);
-        if (world.liveOptions.showCloud != 0 && display != nullptr)
-            drawCloud(world, display->backSurface);
+        const WorldArt* art = worldArt(world);
+        if (world.liveOptions.showCloud != 0 && art != nullptr)
+            drawCloud(world, *art, display->backSurface);
         if (world.strengthResetRequested != 0)
             resetStrengths(world);
         if (!runCivilizationCycle(world))

@@ -6,6 +6,7 @@
 #include "render/display.h"
 #include "render/glyph_font.h"
 #include "render/sprite_sheet.h"
+#include "run/world_art.h"
 #include "settings/options_record.h"
 #include "sim/arith.h"
 #include "sim/entity.h"
@@ -21,32 +22,36 @@ constexpr uint8_t keyDownBit = 0x80;
 constexpr int32_t mouseTravelThreshold = 5;
 
 struct SheetSlot {
-    SpriteSheet* World::*sheet;
-    int32_t bitmapId;
+    const Sheet* World::*sheet;  // null for the cloud, which is no entity's
     const char* name;
 };
 
 // Creation order; tear-down releases them in the same order.
 const SheetSlot worldSheets[] = {
-    {&World::cloudSheet, cloudBitmap, "cloud"},
-    {&World::vobSheet, vobBitmap, "vob"},
-    {&World::weakVobSheet, weakVobBitmap, "weak vob"},
-    {&World::megaVobSheet, megaVobBitmap, "mega vob"},
-    {&World::remainsSheet, remainsBitmap, "remains"},
-    {&World::foodSheet, foodBitmap, "food"},
-    {&World::whirlSheet, whirlBitmap, "whirl"},
+    {nullptr, "cloud"},
+    {&World::vobSheet, "vob"},
+    {&World::weakVobSheet, "weak vob"},
+    {&World::megaVobSheet, "mega vob"},
+    {&World::remainsSheet, "remains"},
+    {&World::foodSheet, "food"},
+    {&World::whirlSheet, "whirl"},
 };
 
+int32_t bitmapOf(const World& world, const SheetSlot& slot)
+{
+    return slot.sheet != nullptr ? (world.*slot.sheet)->bitmapId : cloudBitmap;
+}
+
 struct FontSlot {
-    GlyphFont* World::*font;
+    GlyphFont* WorldArt::*font;
     const char* face;
     int32_t height;
     int32_t weight;
 };
 
 const FontSlot worldFonts[] = {
-    {&World::overlayFont, "Westminster", 13, 100},
-    {&World::vitalsFont, "Arial", 11, 600},
+    {&WorldArt::overlayFont, "Westminster", 13, 100},
+    {&WorldArt::vitalsFont, "Arial", 11, 600},
 };
 
 // Progress goes straight to the visible surface: nothing is flipped while
@@ -65,12 +70,15 @@ void showProgressCount(const World& world, int32_t count)
                       textColour, opaqueBackground);
 }
 
-// Each sheet loaded, or taken from `lender` when the world borrows its art.
-void createSheets(World& world, const World* lender)
+// Each sheet's picture loaded in the display's format.
+void createSheets(const World& world, WorldArt& art)
 {
-    for (const SheetSlot& slot : worldSheets)
-        world.*slot.sheet =
-            lender != nullptr ? lender->*slot.sheet : new SpriteSheet(slot.bitmapId);
+    art.pictures.reserve(sizeof worldSheets / sizeof worldSheets[0]);
+    for (const SheetSlot& slot : worldSheets) {
+        const int32_t bitmapId = bitmapOf(world, slot);
+        art.pictures.push_back(WorldArt::Picture{bitmapId, nullptr});
+        art.pictures.back().sheet = new SpriteSheet(bitmapId);
+    }
 }
 
 void createLists(World& world)
@@ -81,11 +89,10 @@ void createLists(World& world)
     world.remainsList = new EntityList(world.memory);
 }
 
-void createFonts(World& world, const World* lender)
+void createFonts(WorldArt& art)
 {
     for (const FontSlot& slot : worldFonts)
-        world.*slot.font = lender != nullptr ? lender->*slot.font
-                                             : new GlyphFont(slot.face, slot.height, slot.weight);
+        art.*slot.font = new GlyphFont(slot.face, slot.height, slot.weight);
 }
 
 // The founding Vobs, bounded by the entity limit.
@@ -96,7 +103,7 @@ bool spawnInitialVobs(World& world)
          ++i) {
         showProgressCount(world, i);
         addFoundingVob(world);
-        if (userInterrupted())
+        if (userStopped(world))
             return false;
     }
     return true;
@@ -120,7 +127,7 @@ bool spawnWhirls(World& world)
     for (int32_t i = 0; i < whirlsToBuild(world); ++i) {
         showProgressCount(world, i);
         addWhirl(world);
-        if (userInterrupted())
+        if (userStopped(world))
             return false;
     }
     return true;
@@ -148,6 +155,7 @@ bool mouseDisturbed()
 void startRunState(World& world, Display* display)
 {
     world.display = display;
+    world.painter = display != nullptr ? &displayPainter : nullptr;
     world.size = display != nullptr
                      ? WorldSize{display->width, display->height}
                      : WorldSize{world.liveOptions.screenWidth, world.liveOptions.screenHeight};
@@ -156,13 +164,22 @@ void startRunState(World& world, Display* display)
     world.frames = 0;
 }
 
+// With a display: its art, loaded (the sheets before the lists, the fonts
+// after them) or taken from `lender` when the world borrows it.
 int32_t buildWorld(World& world, Display* display, const World* lender)
 {
     startRunState(world, display);
-    world.artBorrowed = lender != nullptr;
-    createSheets(world, lender);
+    std::shared_ptr<WorldArt> art;
+    if (display != nullptr && lender == nullptr) {
+        art = std::make_shared<WorldArt>();
+        world.art = art;
+        createSheets(world, *art);
+    } else if (display != nullptr) {
+        world.art = lender->art;
+    }
     createLists(world);
-    createFonts(world, lender);
+    if (art != nullptr)
+        createFonts(*art);
 
     showProgressText(world, "spawning vobs");
     if (!spawnInitialVobs(world))
@@ -181,7 +198,8 @@ int32_t buildWorld(World& world, Display* display, const World* lender)
 
 Font* overlayFontHandle(const World& world)
 {
-    return world.overlayFont != nullptr ? world.overlayFont->font() : nullptr;
+    const WorldArt* art = worldArt(world);
+    return art != nullptr && art->overlayFont != nullptr ? art->overlayFont->font() : nullptr;
 }
 
 int32_t foundingVobCount(const World& world)
@@ -224,8 +242,10 @@ int32_t setUpWorldBorrowingArt(World& world, Display* display, const World& art)
 void loadWorldArt(World& art)
 {
     releaseWorld(art);
-    createSheets(art, nullptr);
-    createFonts(art, nullptr);
+    auto loaded = std::make_shared<WorldArt>();
+    createSheets(art, *loaded);
+    createFonts(*loaded);
+    art.art = std::move(loaded);
 }
 
 void tearDownWorld(World& world) { releaseWorld(world); }
@@ -233,14 +253,18 @@ void tearDownWorld(World& world) { releaseWorld(world); }
 std::vector<std::string> missingWorldParts(const World& world)
 {
     std::vector<std::string> missing;
+    if (world.display == nullptr && world.art == nullptr)
+        return missing;  // it draws nothing, so it needs nothing
+    const WorldArt* art = world.art.get();
     for (const SheetSlot& slot : worldSheets) {
-        const SpriteSheet* sheet = world.*slot.sheet;
+        const int32_t bitmapId = bitmapOf(world, slot);
+        const SpriteSheet* sheet = art != nullptr ? art->picture(bitmapId) : nullptr;
         if (sheet == nullptr || sheet->surface() == nullptr)
-            missing.push_back("bitmap " + std::to_string(slot.bitmapId) + " (" + slot.name +
+            missing.push_back("bitmap " + std::to_string(bitmapId) + " (" + slot.name +
                               " sheet) could not be loaded");
     }
     for (const FontSlot& slot : worldFonts) {
-        const GlyphFont* font = world.*slot.font;
+        const GlyphFont* font = art != nullptr ? art->*slot.font : nullptr;
         if (font == nullptr || font->font() == nullptr || font->cellHeight() <= 0)
             missing.push_back("font \"" + std::string(slot.face) + "\" " +
                               std::to_string(slot.height) + "/" + std::to_string(slot.weight) +
@@ -255,6 +279,8 @@ bool userInterrupted()
     // left for the next read.
     return escapeHeld() || mouseDisturbed();
 }
+
+bool userStopped(const World& world) { return world.display != nullptr && userInterrupted(); }
 
 void addFoundingVob(World& world)
 {

@@ -42,34 +42,40 @@ constexpr int32_t whirlBitmap = 111;
 
 // Builds `world` from its liveOptions and random seed, which the caller has
 // set, to draw on `display` (the host's; it must outlive the world): its
-// size is the display's, its run state starts afresh. Called by the run's
+// size is the display's, its art is loaded for it, its run state starts
+// afresh. With a null display the world only simulates: its size is the
+// record's screen size, and it loads no bitmap and draws nothing. Called by the run's
 // device set-up after clearing both display surfaces. worldInterrupted when
 // the user stopped it; what was built so far stays for tearDownWorld.
 // worldOutOfMemory as above.
 int32_t setUpWorld(World& world, Display* display);
 
 // A host that builds many worlds on one display (the record fuzzer) loads
-// their sheets and fonts once: loadWorldArt loads only those into `art`, in
-// the display's current format (a missing one stays empty, as in set-up);
-// std::bad_alloc when memory runs out. setUpWorldBorrowingArt is setUpWorld
-// with them lent to `world` (artBorrowed) instead of loaded anew; `art` must
-// outlive the world and is never changed by it.
+// their art once: loadWorldArt loads only the art into `art` (its pictures
+// and fonts, in the open display's format; a missing one stays empty, as
+// in set-up); std::bad_alloc when memory runs out. setUpWorldBorrowingArt
+// is setUpWorld with that art shared with `world` instead of loaded anew;
+// a world never changes it.
 void loadWorldArt(World& art);
 int32_t setUpWorldBorrowingArt(World& world, Display* display, const World& art);
 
-// Frees the food index and the lists, then the sheets in creation order,
-// then overlayFont and vitalsFont, and nulls every pointer. Safe to call
-// again or before set-up.
+// Frees the food index and the lists and lets go of the art (the last world
+// holding it frees its pictures in creation order, then its fonts). Safe to
+// call again or before set-up.
 void tearDownWorld(World& world);
 
 // What set-up could not load: one line per sheet without a bitmap or font
-// that could not be built; empty when the world is whole.
+// that could not be built; empty when the world is whole, and for a world
+// without a display, which needs neither.
 std::vector<std::string> missingWorldParts(const World& world);
 
 // The direct poll of long loops: Escape held, a mouse button (of the first
 // three) down, or the mouse moved right or down by more than 5 since the last
 // read. A device that cannot be read counts as no input.
 bool userInterrupted();
+// userInterrupted for a world with a display; a world without one has
+// nobody watching it, and its set-up and rebirths poll nothing.
+bool userStopped(const World& world);
 
 // One Vob of a new civilization at the screen centre: strength greenLevel
 // plus a draw up to birthStrength, and the sheet that strength calls for.

@@ -1,7 +1,6 @@
 // Food deposits and remains: count down, play through the sheet, leave.
 #include "sim/decay.h"
 
-#include "render/display.h"
 #include "sim/arith.h"
 #include "sim/entity.h"
 #include "sim/entity_list.h"
@@ -32,9 +31,9 @@ EntityNode* tickFood(World& world, EntityNode* node)
 
     if (food.alive() == 1) {
         if (remainderOf(food.strength(), step) == 0)
-            food.drawAdvance(worldBackSurface(world), fullCellSize, fullCellSize);
+            drawAdvance(world, food);
         else
-            food.draw(worldBackSurface(world), fullCellSize, fullCellSize);
+            drawEntity(world, food);
         return node->next;
     }
     return world.foodList->remove(node);
@@ -49,7 +48,7 @@ EntityNode* tickRemains(World& world, EntityNode* node)
         const int32_t step = quotient(remains.strengthCap(), cellCount(remains) - 3);
         if (step != 0 && remainderOf(remains.strength(), step) == 0)
             remains.advanceFrame();
-        remains.draw(worldBackSurface(world), fullCellSize, fullCellSize);
+        drawEntity(world, remains);
         return node->next;
     }
     return world.remainsList->remove(node);

@@ -1,66 +1,24 @@
 #include "sim/entity.h"
 
-#include "render/display.h"
-#include "render/sprite_sheet.h"
-#include "render/surface.h"
 #include "sim/arith.h"
 
-namespace {
-
-// Grid pixels compare on red, green and blue only, so any pixel format works.
-bool matchesGrid(uint32_t pixel, uint32_t grid) { return (pixel & 0xFFFFFF) == (grid & 0xFFFFFF); }
-
-// Scans from 1 along a row (horizontal) or column until a grid pixel or a
-// failed read; the cell size is where it stopped, minus the line itself.
-int32_t scanCellSize(Surface* surface, bool horizontal, bool canRead)
-{
-    if (!canRead)
-        return 0;  // every read fails: the scan stops at once, at 1
-    const uint32_t grid = horizontal ? readPixel(surface, 0, 2) : readPixel(surface, 1, 0);
-    const int32_t limit = horizontal ? surfaceWidth(surface) : surfaceHeight(surface);
-    int32_t at = 1;
-    for (; at < limit; ++at) {
-        const uint32_t pixel = horizontal ? readPixel(surface, at, 2) : readPixel(surface, 1, at);
-        if (pixel == invalidColour || matchesGrid(pixel, grid))
-            break;
-    }
-    return at - 1;
-}
-
-}  // namespace
-
-Entity::Entity(SpriteSheet* sheet, int32_t animMode, WorldSize world)
+Entity::Entity(const Sheet* sheet, int32_t animMode, WorldSize world)
 {
     adoptSheet(sheet);
     animMode_ = animMode;
     reset(world);
 }
 
-Entity* Entity::withOwnSheet(int32_t bitmapId, int32_t animMode, WorldSize world)
+// Without a sheet an entity has cells of no size, as a sheet whose grid
+// cannot be read would give.
+void Entity::adoptSheet(const Sheet* sheet)
 {
-    Entity* entity = new Entity(new SpriteSheet(bitmapId), animMode, world);
-    entity->sheetShared_ = 0;
-    return entity;
-}
-
-Entity::~Entity() { releaseOwnedSheet(); }
-
-void Entity::releaseOwnedSheet()
-{
-    if (sheet_ != nullptr && sheetShared_ != 1)
-        delete sheet_;  // the sheet gives its surface back as it goes
-    sheet_ = nullptr;
-}
-
-void Entity::adoptSheet(SpriteSheet* sheet)
-{
-    // Adopting the sheet it already owns must not free it under itself.
-    if (sheet_ != sheet) {
-        releaseOwnedSheet();
-        sheet_ = sheet;
-        sheetShared_ = 1;
-    }
-    measureCells();
+    sheet_ = sheet;
+    sheetShared_ = 1;
+    cellWidth_ = sheet != nullptr ? sheet->cellWidth : 0;
+    cellHeight_ = sheet != nullptr ? sheet->cellHeight : 0;
+    columns_ = sheet != nullptr ? sheet->columns : quotient(-1, 1);
+    rows_ = sheet != nullptr ? sheet->rows : quotient(-1, 1);
 }
 
 void Entity::reset(WorldSize world)
@@ -82,24 +40,6 @@ void Entity::reset(WorldSize world)
         column_ = 1;
         row_ = 0;
     }
-}
-
-void Entity::measureCells()
-{
-    Surface* surface = sheet_ != nullptr ? sheet_->surface() : nullptr;
-    const bool canRead = surface != nullptr && beginPixelAccess(surface);
-    if (!canRead)
-        requestQuit();  // a sheet we cannot read ends the run; finish the sums anyway
-
-    cellWidth_ = scanCellSize(surface, true, canRead);
-    cellHeight_ = scanCellSize(surface, false, canRead);
-    const int32_t width = sheet_ != nullptr ? sheet_->width() : 0;
-    const int32_t height = sheet_ != nullptr ? sheet_->height() : 0;
-    columns_ = quotient(width - 1, cellWidth_ + 1);
-    rows_ = quotient(height - 1, cellHeight_ + 1);
-
-    if (canRead)
-        endPixelAccess(surface);
 }
 
 void Entity::setPosition(int32_t x, int32_t y)

@@ -5,8 +5,7 @@
 
 #include <cstdint>
 
-class SpriteSheet;
-struct Surface;
+#include "sim/sheet.h"
 
 // Animation modes: cyclic plays the cells in reading order; directional shows
 // the direction as the column and animates movement down the rows.
@@ -36,23 +35,18 @@ struct WorldSize {
 
 class Entity {
 public:
-    // The world's way: borrows one of its shared sheets. Starts at the
+    // On one of the world's sheets, whose cells it takes. Starts at the
     // centre of the world. A world's entities are made in its memory
     // (makeInWorld, sim/world_memory.h).
-    Entity(SpriteSheet* sheet, int32_t animMode, WorldSize world);
-    // Loads its own sheet from a bitmap resource and releases it when done.
-    static Entity* withOwnSheet(int32_t bitmapId, int32_t animMode, WorldSize world);
-    ~Entity();
+    Entity(const Sheet* sheet, int32_t animMode, WorldSize world);
     Entity(const Entity&) = delete;
     Entity& operator=(const Entity&) = delete;
 
-    // Takes `sheet` (borrowed) and measures its cells; position, direction,
-    // column and row stay as they were.
-    void adoptSheet(SpriteSheet* sheet);
+    // Takes `sheet` and its cells; position, direction, column and row stay
+    // as they were.
+    void adoptSheet(const Sheet* sheet);
     // Back to the creation values, centred in the world.
     void reset(WorldSize world);
-    // Reads the cell grid that the artwork draws around every cell.
-    void measureCells();
 
     void setPosition(int32_t x, int32_t y);
     void setDirection(int32_t direction);  // 1..8, anything else is still
@@ -77,11 +71,12 @@ public:
     void move(WorldSize world, int32_t wrapEdges);
     // One animation step.
     void advanceFrame();
-    // The current cell at (x, y); fullCellSize keeps the cell's own size.
-    void draw(Surface* dest, int32_t width, int32_t height) const;
-    void drawAdvance(Surface* dest, int32_t width, int32_t height);
+    // Where the current cell lies in the sheet (inside the grid lines), and
+    // where it goes: at (x, y), fullCellSize keeping the cell's own size.
+    CellRect cellSource() const;
+    CellRect cellTarget(int32_t width, int32_t height) const;
 
-    SpriteSheet* sheet() const { return sheet_; }
+    const Sheet* sheet() const { return sheet_; }
     int32_t sheetShared() const { return sheetShared_; }
     int32_t animMode() const { return animMode_; }
     int32_t columns() const { return columns_; }
@@ -111,9 +106,7 @@ public:
     int32_t centreY() const { return y_ + cellHeight_ / 2; }
 
 private:
-    void releaseOwnedSheet();
-
-    SpriteSheet* sheet_ = nullptr;
+    const Sheet* sheet_ = nullptr;
     int32_t sheetShared_ = 1;
     int32_t animMode_ = 0;
     int32_t columns_ = 0;

@@ -1,6 +1,4 @@
 // Moving, animating and drawing an entity: shared by every kind.
-#include "render/sprite_sheet.h"
-#include "render/surface.h"
 #include "sim/entity.h"
 
 namespace {
@@ -136,28 +134,23 @@ void Entity::advanceFrame()
     }
 }
 
-void Entity::draw(Surface* dest, int32_t width, int32_t height) const
+CellRect Entity::cellSource() const
 {
     // The grid lines between cells are one pixel wide and are skipped.
-    PixelRect source;
+    CellRect source;
     source.left = (cellWidth_ + 1) * (column_ - 1) + 1;
     source.top = (cellHeight_ + 1) * row_ + 1;
     source.right = source.left + cellWidth_;
     source.bottom = source.top + cellHeight_;
+    return source;
+}
 
-    PixelRect target;
+CellRect Entity::cellTarget(int32_t width, int32_t height) const
+{
+    CellRect target;
     target.left = x_;
     target.top = y_;
     target.right = x_ + (width == fullCellSize ? cellWidth_ : width);
     target.bottom = y_ + (height == fullCellSize ? cellHeight_ : height);
-
-    if (sheet_ == nullptr || sheet_->surface() == nullptr || dest == nullptr)
-        return;
-    blitSurface(dest, target, sheet_->surface(), &source, true);  // a refused blit draws nothing
-}
-
-void Entity::drawAdvance(Surface* dest, int32_t width, int32_t height)
-{
-    advanceFrame();
-    draw(dest, width, height);
+    return target;
 }

@@ -1,8 +1,6 @@
 // The rule of life of a Vob, in the order its steps are taken each frame.
 #include "sim/vob.h"
 
-#include "render/display.h"
-#include "render/glyph_font.h"
 #include "settings/options_record.h"
 #include "sim/arith.h"
 #include "sim/entity.h"
@@ -166,15 +164,13 @@ void drawVitals(World& world, const Entity& vob)
 {
     const OptionsRecord& o = world.liveOptions;
     const bool show = o.statsMode == 1 || (o.statsMode == 2 && vob.strength() <= o.greenLevel);
-    if (!show || world.vitalsFont == nullptr)
+    if (!show || world.painter == nullptr)
         return;
     if (o.includeLife != 0) {
-        world.vitalsFont->drawNumber(worldBackSurface(world), vob.strength(), vob.x(), vob.y() - 30,
-                                     1);
-        world.vitalsFont->drawNumber(worldBackSurface(world), vob.life(), vob.x(), vob.y() - 15, 1);
+        world.painter->drawVitals(world, vob.strength(), vob.x(), vob.y() - 30);
+        world.painter->drawVitals(world, vob.life(), vob.x(), vob.y() - 15);
     } else {
-        world.vitalsFont->drawNumber(worldBackSurface(world), vob.strength(), vob.x(), vob.y() - 15,
-                                     1);
+        world.painter->drawVitals(world, vob.strength(), vob.x(), vob.y() - 15);
     }
 }
 
@@ -214,7 +210,7 @@ EntityNode* tickVob(World& world, EntityNode* node)
         world.liveOptions.wrapEdges);  // the dead move too: their remains lie where the step ends
 
     if (vob.alive() == 1) {
-        vob.drawAdvance(worldBackSurface(world), fullCellSize, fullCellSize);
+        drawAdvance(world, vob);
         drawVitals(world, vob);
         return node->next;
     }

@@ -1,7 +1,6 @@
 // Whirls: sit still while they warm up, then drift, and drop food as they go.
 #include "sim/whirl.h"
 
-#include "render/display.h"
 #include "settings/options_record.h"
 #include "sim/arith.h"
 #include "sim/entity.h"
@@ -67,7 +66,7 @@ EntityNode* tickWhirl(World& world, EntityNode* node)
         whirl.move(world.size, world.liveOptions.wrapEdges);
     else
         whirl.addLife(1);
-    whirl.drawAdvance(worldBackSurface(world), fullCellSize, fullCellSize);
+    drawAdvance(world, whirl);
     depositIfFarEnough(world, whirl);
     return node->next;
 }

@@ -1,8 +1,5 @@
 #include "sim/world.h"
 
-#include "render/display.h"
-#include "render/glyph_font.h"
-#include "render/sprite_sheet.h"
 #include "sim/entity_list.h"
 
 namespace {
@@ -14,29 +11,27 @@ void deleteAndNull(T*& object)
     object = nullptr;
 }
 
-// Lent art goes back to its owner untouched.
-template <typename T>
-void releaseArt(T*& object, bool borrowed)
-{
-    if (borrowed)
-        object = nullptr;
-    else
-        deleteAndNull(object);
-}
-
 }  // namespace
 
 World::~World() { releaseWorld(*this); }
 
-Entity* addEntity(World& world, EntityList& list, SpriteSheet* sheet, int32_t animMode)
+Entity* addEntity(World& world, EntityList& list, const Sheet* sheet, int32_t animMode)
 {
     list.append(makeInWorld<Entity>(world.memory, sheet, animMode, world.size));
     return list.last();
 }
 
-Surface* worldBackSurface(const World& world)
+void drawEntity(const World& world, const Entity& entity)
 {
-    return world.display != nullptr ? world.display->backSurface : nullptr;
+    if (world.painter != nullptr && entity.sheet() != nullptr)
+        world.painter->drawCell(world, *entity.sheet(), entity.cellSource(),
+                                entity.cellTarget(fullCellSize, fullCellSize));
+}
+
+void drawAdvance(const World& world, Entity& entity)
+{
+    entity.advanceFrame();
+    drawEntity(world, entity);
 }
 
 void releaseWorld(World& world)
@@ -47,11 +42,5 @@ void releaseWorld(World& world)
     deleteAndNull(world.whirlList);
     deleteAndNull(world.foodList);
     deleteAndNull(world.remainsList);
-    for (SpriteSheet** sheet :
-         {&world.cloudSheet, &world.vobSheet, &world.weakVobSheet, &world.megaVobSheet,
-          &world.remainsSheet, &world.foodSheet, &world.whirlSheet})
-        releaseArt(*sheet, world.artBorrowed);
-    releaseArt(world.overlayFont, world.artBorrowed);
-    releaseArt(world.vitalsFont, world.artBorrowed);
-    world.artBorrowed = false;
+    world.art.reset();
 }

@@ -1,26 +1,40 @@
 // The world as one value: what a running world is, from its live record to
-// the sheets it draws with. Set-up builds one (run/world_setup.h), the frame
+// the display it draws on. Set-up builds one (run/world_setup.h), the frame
 // driver advances one (run/frame_driver.h), tear-down ends one. Two worlds
-// share nothing, so they can be advanced side by side in one process; only
-// their sheets and fonts, which a world never changes, may be lent to many
-// (artBorrowed).
+// share nothing, so they can be advanced side by side in one process, in
+// one thread or two, each on its own display; only their art, which a world
+// never changes, may be lent to many.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
+#include "resources/sheet_cells.h"
 #include "settings/options_record.h"
 #include "sim/entity.h"
 #include "sim/food_search.h"
 #include "sim/random.h"
+#include "sim/sheet.h"
 #include "sim/world_memory.h"
 
 class EntityList;
-class GlyphFont;
-class SpriteSheet;
 struct Display;
+struct World;
+struct WorldArt;
 
 // Frames to wait after the last Vob has died before a new civilization.
 constexpr int32_t rebirthFrames = 200;
+
+// How the rules draw while they tick, in the order they draw: the calls of
+// the display the world was set up with (run/world_art.cpp makes them).
+// The rules never look at the display themselves.
+struct WorldPainter {
+    // Cell `source` of `sheet` onto `target` of the back surface, keyed.
+    void (*drawCell)(const World& world, const Sheet& sheet, const CellRect& source,
+                     const CellRect& target);
+    // A Vob's figure in the vitals font at (x, y) of the back surface.
+    void (*drawVitals)(const World& world, int32_t value, int32_t x, int32_t y);
+};
 
 struct World {
     World() = default;
@@ -33,9 +47,6 @@ struct World {
     // changes it and the next frame follows.
     OptionsRecord liveOptions = presetAlgorithms[0];
     WorldSize size;
-    // The host's display the world draws on while it ticks, given at set-up;
-    // null for a world that draws nothing.
-    Display* display = nullptr;
 
     // The four lists, in the order a frame visits them after food; they own
     // their entities. Null until set-up has made them.
@@ -44,20 +55,21 @@ struct World {
     EntityList* remainsList = nullptr;
     EntityList* whirlList = nullptr;
 
-    // Borrowed by the entities, owned here unless artBorrowed.
-    SpriteSheet* cloudSheet = nullptr;
-    SpriteSheet* vobSheet = nullptr;
-    SpriteSheet* weakVobSheet = nullptr;
-    SpriteSheet* megaVobSheet = nullptr;
-    SpriteSheet* remainsSheet = nullptr;
-    SpriteSheet* foodSheet = nullptr;
-    SpriteSheet* whirlSheet = nullptr;
-    GlyphFont* overlayFont = nullptr;  // the cloud's figures and the messages
-    GlyphFont* vitalsFont = nullptr;   // the numbers above the Vobs
-    // The sheets and fonts above are another's, lent for this world's life
-    // (a host building thousands of worlds loads them once): releaseWorld
-    // only forgets them.
-    bool artBorrowed = false;
+    // The sheets the entities are drawn from and sized by.
+    const Sheet* vobSheet = &vobSheetCells;
+    const Sheet* weakVobSheet = &weakVobSheetCells;
+    const Sheet* megaVobSheet = &megaVobSheetCells;
+    const Sheet* remainsSheet = &remainsSheetCells;
+    const Sheet* foodSheet = &foodSheetCells;
+    const Sheet* whirlSheet = &whirlSheetCells;
+
+    // What the world draws on, given at set-up: the host's display, the
+    // pictures and fonts loaded for it (shared by the worlds that borrow
+    // them) and the calls that draw. All null for a world without a
+    // display, which draws nothing and needs no bitmap.
+    Display* display = nullptr;
+    std::shared_ptr<const WorldArt> art;
+    const WorldPainter* painter = nullptr;
 
     // Counts down while the world is extinct; armed again after every
     // rebirth, finished or interrupted.
@@ -75,12 +87,14 @@ struct World {
 // A new entity of the world on `sheet`, appended to `list` (one of the
 // world's) and configured through what comes back. Throws std::bad_alloc
 // past the world's memory budget, leaving the list as it was.
-Entity* addEntity(World& world, EntityList& list, SpriteSheet* sheet, int32_t animMode);
+Entity* addEntity(World& world, EntityList& list, const Sheet* sheet, int32_t animMode);
 
-// The back surface of the world's display; null without one.
-Surface* worldBackSurface(const World& world);
+// The entity's current cell at its place, through the world's painter;
+// nothing without one. drawAdvance takes its animation step first.
+void drawEntity(const World& world, const Entity& entity);
+void drawAdvance(const World& world, Entity& entity);
 
-// Frees the food index and the lists, then the sheets in creation order,
-// then the fonts (or, when borrowed, lets them be), and nulls every pointer;
-// the counters stay. Safe to call again or on a world never built.
+// Frees the food index and the lists and lets go of the art (freed with the
+// last world that holds it); the display stays the host's, and the counters
+// stay. Safe to call again or on a world never built.
 void releaseWorld(World& world);

@@ -1,4 +1,5 @@
-# Fails when a file of the portable core includes a platform header.
+# Fails when a file of the portable core includes a platform header, the
+# simulation a render header, or a tool a test.
 # Only the backend folders (render/, settings/ and run/ with win32/, sdl/ or
 # web/, host/ with win32/, sdl/, x11/ or web/) may; they are judged by their place inside the project, so a
 # checkout below a folder that happens to be called "sdl" is still checked.
@@ -41,4 +42,35 @@ endforeach()
 if(upward)
     string(REPLACE ";" "\n" upward "${upward}")
     message(FATAL_ERROR "the host includes the run:\n${upward}")
+endif()
+
+# The simulation only simulates: it draws through the display it is handed
+# (the world's painter), never through a render header.
+file(GLOB_RECURSE sim_files ${SOURCE_DIR}/sim/*.h ${SOURCE_DIR}/sim/*.cpp)
+set(drawing "")
+foreach(f ${sim_files})
+    file(STRINGS ${f} lines REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]render/")
+    if(lines)
+        file(RELATIVE_PATH relative ${SOURCE_DIR} ${f})
+        list(APPEND drawing "${relative}: ${lines}")
+    endif()
+endforeach()
+if(drawing)
+    string(REPLACE ";" "\n" drawing "${drawing}")
+    message(FATAL_ERROR "the simulation includes the drawing:\n${drawing}")
+endif()
+
+# Tools are built from the product's layers, never from a test.
+file(GLOB_RECURSE tool_files ${SOURCE_DIR}/tools/*.h ${SOURCE_DIR}/tools/*.cpp)
+set(tested "")
+foreach(f ${tool_files})
+    file(STRINGS ${f} lines REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]tests/")
+    if(lines)
+        file(RELATIVE_PATH relative ${SOURCE_DIR} ${f})
+        list(APPEND tested "${relative}: ${lines}")
+    endif()
+endforeach()
+if(tested)
+    string(REPLACE ";" "\n" tested "${tested}")
+    message(FATAL_ERROR "a tool includes a test:\n${tested}")
 endif()

@@ -47,8 +47,13 @@ probe(host-win32 host/win32/entry.cpp "<windows.h>" TRUE)
 probe(host-sdl-folder host/sdl/window.cpp "<SDL.h>" TRUE)
 probe(host-x11-folder host/x11/window.cpp "<X11/Xlib.h>" TRUE)
 probe(render-web render/web/web_display.cpp "<emscripten.h>" TRUE)
-# The core's own headers are fine.
-probe(portable sim/world.cpp "\"render/surface.h\"" TRUE)
+# The simulation draws through its display, never through render/.
+probe(sim-render sim/world.cpp "\"render/surface.h\"" FALSE)
+probe(sim-render-header sim/entity.h "<render/sprite_sheet.h>" FALSE)
+probe(run-render run/frame_driver.cpp "\"render/surface.h\"" TRUE)
+# A tool never includes a test.
+probe(tool-test tools/world/main.cpp "\"tests/render/test_display.h\"" FALSE)
+probe(tool-render tools/world/main.cpp "\"render/sdl/headless_display.h\"" TRUE)
 
 if(failures)
     message(FATAL_ERROR "the layering check judged wrongly:${failures}")

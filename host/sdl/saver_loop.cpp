@@ -151,9 +151,6 @@ bool followGivenWindow(Loop& loop)
 // What happened since the last look; false when the run is to end.
 bool lookAround(Loop& loop)
 {
-    // A sheet that could not be read ends the run as a stop does.
-    if (windowQuitRequested())
-        requestStop();
     if (stopRequested())
         return false;
     bool goOn =

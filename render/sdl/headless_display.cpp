@@ -24,13 +24,11 @@ struct InjectedInput {
 };
 
 InjectedInput input;
-bool quitFlag = false;
 int32_t flipsToFail = 0;
 
 void forgetState()
 {
     input = InjectedInput();
-    quitFlag = false;
     flipsToFail = 0;
 }
 
@@ -227,8 +225,6 @@ bool readMouseState(MouseState& mouse)
     return true;
 }
 
-void requestQuit() { quitFlag = true; }
-
 void setKeyState(int32_t scanCode, bool pressed)
 {
     if (scanCode >= 0 && scanCode < 256)
@@ -253,7 +249,3 @@ void setInputReadable(bool readable) { input.readable = readable; }
 void failNextFlips(int32_t count) { flipsToFail = count; }
 
 int32_t flipCount(const Display& display) { return display.flips; }
-
-bool quitRequested() { return quitFlag; }
-
-void clearQuitRequest() { quitFlag = false; }

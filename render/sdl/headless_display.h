@@ -42,7 +42,3 @@ void setInputReadable(bool readable);
 void failNextFlips(int32_t count);
 // Flips done since the display opened.
 int32_t flipCount(const Display& display);
-
-// requestQuit() sets this; a test or the runner reads and clears it.
-bool quitRequested();
-void clearQuitRequest();

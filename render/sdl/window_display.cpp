@@ -55,7 +55,6 @@ Presenter presenter;
 // The host's display while the window shows it.
 Display* shown = nullptr;
 const volatile std::sig_atomic_t* openerStopFlag = nullptr;
-bool quitRequested = false;
 bool videoStarted = false;
 
 // The largest rectangle of the world's aspect ratio, centred.
@@ -225,7 +224,7 @@ void takeEvent(const SDL_Event& event, WindowInput& input)
 // saver's own window what would end it at the next frame.
 bool stopPending()
 {
-    if (quitRequested || (openerStopFlag != nullptr && *openerStopFlag != 0))
+    if (openerStopFlag != nullptr && *openerStopFlag != 0)
         return true;
     if (!isOwnWindow())
         return false;
@@ -268,7 +267,6 @@ bool openWindowDisplay(Display& display, const WindowRequest& request, std::stri
     if (!videoStarted && !startWindowVideo(error))
         return false;
     openerStopFlag = request.stopFlag;
-    quitRequested = false;
     presenter.kind = request.kind;
     presenter.windowId = request.windowId;
     presenter.window = makeWindow(request, error);
@@ -413,9 +411,5 @@ bool readMouseState(MouseState& mouse)
     mouse = MouseState{0, 0, 0, {0, 0, 0, 0}};
     return true;
 }
-
-void requestQuit() { quitRequested = true; }
-
-bool windowQuitRequested() { return quitRequested; }
 
 SDL_Window* ownSdlWindow() { return isOwnWindow() ? presenter.window : nullptr; }

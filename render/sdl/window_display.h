@@ -35,11 +35,6 @@ struct WindowRequest {
     const volatile std::sig_atomic_t* stopFlag = nullptr;
 };
 
-// True once requestQuit asked for the end (a sheet that could not be read);
-// the polls then report Escape held. The opener reads it after each frame
-// and ends the run.
-bool windowQuitRequested();
-
 // Starts SDL's video alone, on X11 only (never an off-screen driver, where
 // nobody would see the saver), so that the caller can put its own X error
 // handler over SDL's before any window is touched. False with `error` set.

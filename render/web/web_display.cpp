@@ -12,8 +12,6 @@
 
 namespace {
 
-bool quitFlag = false;
-
 // What the page shows: the picture at the world's size (taken whole), and
 // the canvas, at the size the page shows the world, with what changed on
 // it at the last present.
@@ -63,7 +61,6 @@ void closeWebDisplay(Display& display)
     canvasCopy = ScaledCopy();
     canvas = std::vector<uint8_t>();
     canvasChanged.clear();
-    quitFlag = false;
 }
 
 const uint8_t* presentRgba(const Display& display)
@@ -93,13 +90,6 @@ int32_t canvasChanges(const ShownRect*& rects)
     return static_cast<int32_t>(canvasChanged.size());
 }
 
-bool takeQuitRequest()
-{
-    const bool was = quitFlag;
-    quitFlag = false;
-    return was;
-}
-
 // Like a hardware flip, the two buffers trade places.
 bool flipDisplay(Display& display) { return swapDisplaySurfaces(display); }
 
@@ -114,5 +104,3 @@ bool readMouseState(MouseState& mouse)
     mouse = MouseState{0, 0, 0, {0, 0, 0, 0}};
     return true;
 }
-
-void requestQuit() { quitFlag = true; }

@@ -27,7 +27,3 @@ const uint8_t* presentOnCanvas(const Display& display, int32_t width, int32_t he
 // The parts of the canvas the last presentOnCanvas changed (none when it
 // showed what it showed before), and `rects` pointed at them.
 int32_t canvasChanges(const ShownRect*& rects);
-
-// requestQuit() sets this (a sheet that could not be measured); the run reads
-// and clears it.
-bool takeQuitRequest();

@@ -66,10 +66,6 @@ bool flipDisplay(Display& display)
     return result == DD_OK;
 }
 
-// The frame's way of ending the run: the host's message loop sees the quit
-// message at its next turn.
-void requestQuit() { PostQuitMessage(0); }
-
 bool readKeyboardState(uint8_t keys[256]) { return readDevice(keyboardDevice, 256, keys); }
 
 bool readMouseState(MouseState& mouse)

@@ -204,7 +204,7 @@ int32_t buildWorld(const OptionsRecord& record, uint32_t seed)
             return TOVRINE_OUT_OF_MEMORY;
         }
         const std::vector<std::string> missing = missingWorldParts(*world);
-        if (result != worldComplete || !missing.empty() || takeQuitRequest()) {
+        if (result != worldComplete || !missing.empty()) {
             endWorld();
             std::string text = "Error: Couldn't load sprites.";
             for (const std::string& part : missing)
@@ -300,7 +300,7 @@ int32_t tovrine_tick(void)
     if (civilizations)
         civilizations->observe(collectWorldFigures(*world));
     followedLives();  // at once, before another Vob may be made where it was
-    if (result == frameOutOfMemory || takeQuitRequest()) {
+    if (result == frameOutOfMemory) {
         worldEnded = true;
         setMessage(notEnoughMemory);
         return TOVRINE_OUT_OF_MEMORY;

@@ -206,7 +206,6 @@ bool openDisplayFor(const OptionsRecord& record)
         height = 1 + (record.screenHeight - 1) % (wide ? tallestWideDisplay : tallestDisplay);
         depth = record.screenDepth;
     }
-    clearQuitRequest();
     if (fuzzDisplay.primarySurface != nullptr && width == fuzzDisplay.width &&
         height == fuzzDisplay.height && depth == fuzzDisplay.depth)
         return true;
@@ -223,7 +222,7 @@ const World& artForDisplay()
     static World& art16 = *new World;
     static World& art32 = *new World;
     World& art = fuzzDisplay.depth == 16 ? art16 : art32;
-    if (art.vobSheet == nullptr)
+    if (art.art == nullptr)
         loadWorldArt(art);
     return art;
 }

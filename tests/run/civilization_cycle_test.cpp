@@ -24,8 +24,8 @@ Surface* expectedCountdownFrame(const World& world, int32_t countdown)
 {
     Surface* expected = runtest::blankScreen();
     drawGdiText(expected, "your civlization died, T-1 to birth of new civilization", 320, 300,
-                world.overlayFont->font(), textColour, transparentBackground);
-    drawGdiNumber(expected, countdown, 320, 315, world.overlayFont->font(), textColour,
+                world.art->overlayFont->font(), textColour, transparentBackground);
+    drawGdiNumber(expected, countdown, 320, 315, world.art->overlayFont->font(), textColour,
                   transparentBackground);
     return expected;
 }

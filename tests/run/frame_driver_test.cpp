@@ -24,13 +24,13 @@ const PixelRect cloudCorner = {0, 0, 140, 90};
 Surface* expectedCloud(const World& world, int32_t history, int32_t peak, int32_t population)
 {
     Surface* expected = runtest::blankScreen();
-    blitSprite(world.cloudSheet, expected, 0, 5, 1);
-    world.overlayFont->drawText(expected, "History: ", 15, 15, 1);
-    world.overlayFont->drawNumber(expected, history, 50, 15, 1);
-    world.overlayFont->drawText(expected, "Peak:    ", 15, 30, 1);
-    world.overlayFont->drawNumber(expected, peak, 50, 30, 1);
-    world.overlayFont->drawText(expected, "Spawns:  ", 15, 45, 1);
-    world.overlayFont->drawNumber(expected, population, 50, 45, 1);
+    blitSprite(world.art->picture(cloudBitmap), expected, 0, 5, 1);
+    world.art->overlayFont->drawText(expected, "History: ", 15, 15, 1);
+    world.art->overlayFont->drawNumber(expected, history, 50, 15, 1);
+    world.art->overlayFont->drawText(expected, "Peak:    ", 15, 30, 1);
+    world.art->overlayFont->drawNumber(expected, peak, 50, 30, 1);
+    world.art->overlayFont->drawText(expected, "Spawns:  ", 15, 45, 1);
+    world.art->overlayFont->drawNumber(expected, population, 50, 45, 1);
     return expected;
 }
 

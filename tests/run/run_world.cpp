@@ -46,7 +46,7 @@ void RunWorldTest::runFrames(int32_t count)
         ASSERT_EQ(frameDone, runFrame(world)) << "frame " << i;
 }
 
-void RunWorldTest::expectEveryVob(int32_t strength, const SpriteSheet* sheet)
+void RunWorldTest::expectEveryVob(int32_t strength, const Sheet* sheet)
 {
     ASSERT_NE(nullptr, world.vobList->head());
     int32_t index = 0;

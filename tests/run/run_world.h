@@ -29,7 +29,7 @@ protected:
     // `count` frames, each expected to end normally.
     void runFrames(int32_t count);
     // Every Vob has `strength` and shows `sheet`; there is at least one.
-    void expectEveryVob(int32_t strength, const SpriteSheet* sheet);
+    void expectEveryVob(int32_t strength, const Sheet* sheet);
 
     World world;
 };

@@ -51,7 +51,7 @@ TEST_F(DecayTest, FourUnitsShowCellsTwoThreeFourThenGo)
         EXPECT_EQ(food->column(), cell);
         // Cell c starts at (8c - 7, 1) on the sheet.
         EXPECT_EQ(pixelAt(testDisplay.backSurface, 103, 103),
-                  pixelAt(world.foodSheet->surface(), 8 * cell - 7 + 3, 4));
+                  pixelAt(sheetPicture(world, world.foodSheet), 8 * cell - 7 + 3, 4));
     }
     clearScreen();
     EXPECT_EQ(tickFood(world, world.foodList->head()), nullptr);
@@ -150,26 +150,23 @@ TEST_F(DecayTest, RemainsOfAVobAreTickedInTheFrameOfDeath)
     EXPECT_EQ(remains->strength(), 81);
     EXPECT_EQ(remains->column(), 1) << "81 is odd: no step yet";
     EXPECT_EQ(pixelAt(testDisplay.backSurface, 402 + 5, 300 + 5),
-              pixelAt(world.remainsSheet->surface(), 6, 6));
+              pixelAt(sheetPicture(world, world.remainsSheet), 6, 6));
     EXPECT_NE(pixelAt(testDisplay.backSurface, 402 + 5, 300 + 5), 0u);
 }
 
 TEST_F(DecayTest, SheetsTooSmallForTheStepsDoNotStopTheProgram)
 {
     // One cell: a deposit's step divides by 0 cells; it vanishes at once.
-    SpriteSheet oneCell(120);
-    ASSERT_NE(oneCell.surface(), nullptr);
     world.foodList->append(
-        makeInWorld<Entity>(world.memory, &oneCell, cyclicAnimation, world.size));
+        makeInWorld<Entity>(world.memory, &oneCellSheet, cyclicAnimation, world.size));
     world.foodList->last()->setStrength(50);
     world.foodList->last()->setStrengthCap(50);
     tickAll(world.foodList, tickFood);
     EXPECT_EQ(world.foodList->population(), 0);
 
     // Three cells: the remains' step divides by 0; they stay and never animate.
-    SpriteSheet threeCells(121);
     world.remainsList->append(
-        makeInWorld<Entity>(world.memory, &threeCells, cyclicAnimation, world.size));
+        makeInWorld<Entity>(world.memory, &threeCellSheet, cyclicAnimation, world.size));
     Entity* remains = world.remainsList->last();
     remains->setStrength(4);
     remains->setStrengthCap(4);

@@ -8,40 +8,6 @@
 
 using EntityTest = SimWorld;
 
-namespace {
-
-// The cell grids of the world's sheets; the test's own drawings copy them.
-const struct {
-    int32_t bitmapId, cellWidth, cellHeight, columns, rows;
-} worldGrids[] = {
-    {107, 15, 15, 8, 3}, {106, 15, 15, 8, 3}, {113, 23, 24, 8, 3},
-    {111, 44, 44, 5, 4}, {112, 23, 22, 7, 6}, {110, 7, 7, 5, 1},
-};
-
-// Measures every world sheet as the resources at hand draw it.
-void expectWorldGridsMeasured()
-{
-    for (const auto& g : worldGrids) {
-        SCOPED_TRACE(g.bitmapId);
-        SpriteSheet sheet(g.bitmapId);
-        ASSERT_NE(sheet.surface(), nullptr);
-        Entity e(&sheet, cyclicAnimation, WorldSize{800, 600});
-        EXPECT_EQ(e.cellWidth(), g.cellWidth);
-        EXPECT_EQ(e.cellHeight(), g.cellHeight);
-        EXPECT_EQ(e.columns(), g.columns);
-        EXPECT_EQ(e.rows(), g.rows);
-    }
-    EXPECT_FALSE(quitRequested());
-}
-
-}  // namespace
-
-TEST_F(EntityTest, MeasuresTheCellGridOfEveryWorldSheet)
-{
-    expectWorldGridsMeasured();
-    EXPECT_EQ(SpriteSheet(113).width(), 194);  // the spare column does not add a cell
-}
-
 TEST_F(EntityTest, NewEntityStartsCentredWithCreationValues)
 {
     Entity vob(world.vobSheet, directionalAnimation, world.size);
@@ -136,42 +102,17 @@ TEST_F(EntityTest, SteerHoldCountsDownAsItIsTaken)
     EXPECT_EQ(vob.takeSteerHold(), 0);
 }
 
-TEST_F(EntityTest, UnreadableSheetEndsTheRunWithoutCrashing)
+// A sheet whose bitmap could not be loaded (set-up reports it) or no sheet
+// at all: the world goes on and draws nothing for it.
+TEST_F(EntityTest, ASheetWithoutAPictureOrNoSheetDrawsNothing)
 {
-    SpriteSheet missing(4242);  // no such bitmap: no surface
-    ASSERT_EQ(missing.surface(), nullptr);
+    const Sheet missing{4242, 15, 15, 8, 3};  // no such bitmap in the art
     Entity e(&missing, cyclicAnimation, world.size);
-    EXPECT_TRUE(quitRequested());
-    EXPECT_EQ(e.cellWidth(), 0);
-    e.draw(testDisplay.backSurface, fullCellSize, fullCellSize);  // nothing to draw, nothing breaks
-    clearQuitRequest();
+    EXPECT_EQ(e.cellWidth(), 15);
+    drawEntity(world, e);
 
     Entity none(nullptr, directionalAnimation, world.size);
-    EXPECT_TRUE(quitRequested());
-    none.draw(testDisplay.backSurface, fullCellSize, fullCellSize);
-}
-
-TEST_F(EntityTest, OwnedSheetIsMeasuredAndSurvivesBeingAdoptedAgain)
-{
-    Entity* own = Entity::withOwnSheet(107, directionalAnimation, world.size);
-    EXPECT_EQ(own->sheetShared(), 0);
-    EXPECT_EQ(own->cellWidth(), 15);
-    SpriteSheet* sheet = own->sheet();
-    own->adoptSheet(sheet);  // must not free the sheet it is about to use
-    EXPECT_EQ(own->sheetShared(), 0);
-    ASSERT_NE(own->sheet()->surface(), nullptr);
-    EXPECT_EQ(own->columns(), 8);
-
-    own->adoptSheet(world.vobSheet);  // releases its own, borrows the world's
-    EXPECT_EQ(own->sheetShared(), 1);
-    delete own;
-    EXPECT_NE(world.vobSheet->surface(), nullptr) << "a borrowed sheet outlives its entity";
-}
-
-TEST(ProgramSheets, MeasureAsTheirGridsSay)
-{
-    // The artwork of the program itself, as the backend finds it.
-    ASSERT_TRUE(openHeadlessDisplay(testDisplay, 800, 600, 16));
-    expectWorldGridsMeasured();
-    closeHeadlessDisplay(testDisplay);
+    EXPECT_EQ(none.cellWidth(), 0);
+    drawEntity(world, none);
+    EXPECT_EQ(0, litPixels(testDisplay.backSurface, PixelRect{0, 0, 800, 600}));
 }

@@ -210,10 +210,10 @@ struct FoodActivity {
     int64_t indexedSearches = 0;
 };
 
-int32_t sheetNumber(const World& world, const SpriteSheet* sheet)
+int32_t sheetNumber(const World& world, const Sheet* sheet)
 {
-    const SpriteSheet* sheets[] = {world.vobSheet,     world.weakVobSheet, world.megaVobSheet,
-                                   world.remainsSheet, world.foodSheet,    world.whirlSheet};
+    const Sheet* sheets[] = {world.vobSheet,     world.weakVobSheet, world.megaVobSheet,
+                             world.remainsSheet, world.foodSheet,    world.whirlSheet};
     for (int32_t i = 0; i < 6; ++i)
         if (sheet == sheets[i])
             return i;

@@ -141,10 +141,10 @@ TEST_F(MotionTest, DrawCopiesExactlyTheCurrentCell)
     ASSERT_EQ(vob.column(), 3);
     ASSERT_EQ(vob.row(), 1);
     vob.setPosition(100, 200);
-    vob.draw(testDisplay.backSurface, fullCellSize, fullCellSize);
+    drawEntity(world, vob);
 
     // Source (33, 17)-(48, 32); its top-left pixel is transparent.
-    Surface* sheet = world.vobSheet->surface();
+    Surface* sheet = sheetPicture(world, world.vobSheet);
     EXPECT_EQ(pixelAt(testDisplay.backSurface, 100, 200), 0u);
     for (int32_t j = 0; j < 15; ++j) {
         for (int32_t i = 0; i < 15; ++i) {
@@ -168,8 +168,8 @@ TEST_F(MotionTest, DrawAtTheEdgeIsCutOffNotLost)
 {
     Entity vob(world.vobSheet, directionalAnimation, world.size);
     vob.setPosition(-5, 590);
-    vob.draw(testDisplay.backSurface, fullCellSize, fullCellSize);
-    Surface* sheet = world.vobSheet->surface();
+    drawEntity(world, vob);
+    Surface* sheet = sheetPicture(world, world.vobSheet);
     // Cell (1, 0) starts at (1, 1); screen (0, 590) shows its pixel (6, 1).
     EXPECT_EQ(pixelAt(testDisplay.backSurface, 0, 590), pixelAt(sheet, 6, 1));
     EXPECT_EQ(pixelAt(testDisplay.backSurface, 9, 599), pixelAt(sheet, 15, 10));
@@ -180,7 +180,7 @@ TEST_F(MotionTest, ColumnOutsideTheSheetDrawsNothing)
     Entity vob(world.vobSheet, directionalAnimation, world.size);
     vob.setPosition(300, 300);
     vob.setFrame(9);
-    vob.draw(testDisplay.backSurface, fullCellSize, fullCellSize);
+    drawEntity(world, vob);
     EXPECT_EQ(litPixels(testDisplay.backSurface, boxAt(300, 300, 15, 15)), 0);
 }
 
@@ -189,9 +189,10 @@ TEST_F(MotionTest, DrawAdvanceShowsTheNextCell)
     Entity food(world.foodSheet, cyclicAnimation, world.size);
     food.setFrameDelay(0);
     food.setPosition(50, 60);
-    food.drawAdvance(testDisplay.backSurface, fullCellSize, fullCellSize);
+    drawAdvance(world, food);
     EXPECT_EQ(food.column(), 2);
     // Cell 2 starts at (9, 1) on the sheet.
-    EXPECT_EQ(pixelAt(testDisplay.backSurface, 53, 63), pixelAt(world.foodSheet->surface(), 12, 4));
+    EXPECT_EQ(pixelAt(testDisplay.backSurface, 53, 63),
+              pixelAt(sheetPicture(world, world.foodSheet), 12, 4));
     EXPECT_NE(pixelAt(testDisplay.backSurface, 53, 63), 0u);
 }

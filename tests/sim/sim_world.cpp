@@ -4,6 +4,7 @@
 
 #include "tests/render/test_display.h"
 #include "render/sprite_sheet.h"
+#include "run/world_art.h"
 #include "settings/options_record.h"
 #include "sim/entity.h"
 #include "sim/entity_list.h"
@@ -100,15 +101,16 @@ void SimWorld::SetUp()
 {
     ASSERT_TRUE(openHeadlessDisplay(testDisplay, 800, 600, 16));
     world.size = WorldSize{testDisplay.width, testDisplay.height};
+    // The world's sheets (the description's cells), drawn from the suite's
+    // bitmaps, as set-up draws it on a display.
     world.display = &testDisplay;
-    world.vobSheet = new SpriteSheet(107);
-    world.weakVobSheet = new SpriteSheet(106);
-    world.megaVobSheet = new SpriteSheet(113);
-    world.remainsSheet = new SpriteSheet(112);
-    world.foodSheet = new SpriteSheet(110);
-    world.whirlSheet = new SpriteSheet(111);
-    ASSERT_NE(world.vobSheet->surface(), nullptr);
-    ASSERT_NE(world.whirlSheet->surface(), nullptr);
+    world.painter = &displayPainter;
+    art = std::make_shared<WorldArt>();
+    for (const SheetShape& shape : shapes)
+        art->pictures.push_back(WorldArt::Picture{shape.bitmapId, new SpriteSheet(shape.bitmapId)});
+    world.art = art;
+    ASSERT_NE(sheetPicture(world, world.vobSheet), nullptr);
+    ASSERT_NE(sheetPicture(world, world.whirlSheet), nullptr);
 
     world.vobList = new EntityList(world.memory);
     world.whirlList = new EntityList(world.memory);
@@ -121,6 +123,7 @@ void SimWorld::SetUp()
 void SimWorld::TearDown()
 {
     releaseWorld(world);
+    art.reset();
     closeHeadlessDisplay(testDisplay);
 }
 

@@ -7,7 +7,10 @@
 
 #include <cstdint>
 
+#include <memory>
+
 #include "render/surface.h"
+#include "run/world_art.h"
 #include "tests/render/test_display.h"
 #include "sim/world.h"
 #include "tests/sim/surface_probe.h"
@@ -15,6 +18,11 @@
 class Entity;
 struct EntityNode;
 class EntityList;
+
+// Sheets of the suite's own bitmaps that no world uses, for the rules'
+// divisions: a deposit's step over one cell and remains' over three.
+constexpr Sheet oneCellSheet{120, 7, 7, 1, 1};
+constexpr Sheet threeCellSheet{121, 7, 7, 3, 1};
 
 class SimWorld : public ::testing::Test {
 protected:
@@ -45,4 +53,6 @@ protected:
     void clearLists();
 
     World world;
+    // The world's art, which a test may add a font to.
+    std::shared_ptr<WorldArt> art;
 };

@@ -3,7 +3,19 @@
 
 #include <cstdint>
 
+#include "render/sprite_sheet.h"
 #include "render/surface.h"
+#include "run/world_art.h"
+#include "run/world_setup.h"
+#include "sim/world.h"
+
+// The picture `sheet` is drawn from in the world's art; null without one.
+inline Surface* sheetPicture(const World& world, const Sheet* sheet)
+{
+    const SpriteSheet* picture =
+        world.art != nullptr && sheet != nullptr ? world.art->picture(sheet->bitmapId) : nullptr;
+    return picture != nullptr ? picture->surface() : nullptr;
+}
 
 // The GDI colour at (x, y) of a surface, read through a pixel-access section.
 inline uint32_t pixelAt(Surface* surface, int32_t x, int32_t y)

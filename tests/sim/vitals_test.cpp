@@ -20,8 +20,8 @@ protected:
     void SetUp() override
     {
         SimWorld::SetUp();
-        world.vitalsFont = new GlyphFont("Arial", 11, 600);
-        ASSERT_GT(world.vitalsFont->cellHeight(), 0);
+        art->vitalsFont = new GlyphFont("Arial", 11, 600);
+        ASSERT_GT(art->vitalsFont->cellHeight(), 0);
         expected = createSurface(800, 600);
         ASSERT_NE(expected, nullptr);
     }
@@ -29,8 +29,8 @@ protected:
     void TearDown() override
     {
         releaseSurface(expected);
-        delete world.vitalsFont;
-        world.vitalsFont = nullptr;
+        delete art->vitalsFont;
+        art->vitalsFont = nullptr;
         SimWorld::TearDown();
     }
 
@@ -49,9 +49,9 @@ protected:
     {
         fillSurface(expected, keyColour);
         if (withUpper)
-            world.vitalsFont->drawNumber(expected, upper, vob.x(), vob.y() - 30, 1);
+            art->vitalsFont->drawNumber(expected, upper, vob.x(), vob.y() - 30, 1);
         if (withLower)
-            world.vitalsFont->drawNumber(expected, lower, vob.x(), vob.y() - 15, 1);
+            art->vitalsFont->drawNumber(expected, lower, vob.x(), vob.y() - 15, 1);
         const PixelRect band = {vob.x() - 2, vob.y() - 30, vob.x() + 60, vob.y()};
         return differingPixels(testDisplay.backSurface, expected, band) == 0 &&
                (litPixels(testDisplay.backSurface, band) > 0) == (withUpper || withLower);

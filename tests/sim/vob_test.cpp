@@ -15,7 +15,7 @@ namespace {
 class VobTest : public SimWorld {
 protected:
     // Whether a still Vob on `sheet` eats food placed (dx, dy) from its centre.
-    bool eatsAt(SpriteSheet* sheet, int32_t strength, int32_t dx, int32_t dy)
+    bool eatsAt(const Sheet* sheet, int32_t strength, int32_t dx, int32_t dy)
     {
         world.vobList->clear();
         world.foodList->clear();
@@ -110,9 +110,9 @@ TEST_F(VobTest, MealsChangeTheSheetAtTheLevels)
 {
     const struct {
         const char* name;
-        SpriteSheet* before;
+        const Sheet* before;
         int32_t strength, units;
-        SpriteSheet* after;
+        const Sheet* after;
         int32_t cellWidth;
     } cases[] = {
         {"1600 reaches the mega level", world.vobSheet, 1500, 100, world.megaVobSheet, 23},
@@ -290,7 +290,7 @@ TEST_F(VobTest, ALivingVobIsDrawnAfterItsStep)
     ASSERT_EQ(vob->x(), 403);
     // Column 1 (right), row 0: the first frames of a step hold the resting row.
     EXPECT_EQ(pixelAt(testDisplay.backSurface, 403 + 5, 300 + 5),
-              pixelAt(world.vobSheet->surface(), 1 + 5, 1 + 5));
+              pixelAt(sheetPicture(world, world.vobSheet), 1 + 5, 1 + 5));
     EXPECT_NE(pixelAt(testDisplay.backSurface, 403 + 5, 300 + 5), 0u);
 }
 

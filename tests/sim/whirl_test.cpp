@@ -173,6 +173,6 @@ TEST_F(WhirlTest, ShowsTheNextCellEveryFrame)
     EXPECT_EQ(whirl->column(), 4);
     // Cell 4 of row 0 starts at (136, 1); the whirl sits at (378, 278).
     EXPECT_EQ(pixelAt(testDisplay.backSurface, 378 + 10, 278 + 10),
-              pixelAt(world.whirlSheet->surface(), 146, 11));
+              pixelAt(sheetPicture(world, world.whirlSheet), 146, 11));
     EXPECT_NE(pixelAt(testDisplay.backSurface, 378 + 10, 278 + 10), 0u);
 }

@@ -1,15 +1,14 @@
-// The display of the Windows tests and of tovrine-world on Windows: the same
-// calls as the SDL backend's headless display, over real DirectDraw. A hidden
-// window at the normal cooperative level, so the desktop's mode is never
-// touched; primary and back are an off-screen flipping pair in the chosen
-// format, the back with its clipper; input comes from stand-in DirectInput
-// devices that the test feeds.
+// The display of the Windows tests: the same calls as the SDL backend's
+// headless display, over the hidden DirectDraw display of tovrine-world
+// (render/win32/hidden_display.h), with its flips counted and input from
+// stand-in DirectInput devices that the test feeds.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 #include "render/display.h"
+#include "render/win32/hidden_display.h"
 #include "render/surface.h"
 
 // Opens a W x H display at 16 (5-6-5) or 32 (XRGB) bits, both surfaces
@@ -21,15 +20,8 @@ bool openHeadlessDisplay(Display& display, int32_t width, int32_t height, int32_
 // Also clears injected input and the quit request.
 void closeHeadlessDisplay(Display& display);
 
-// Where bitmaps are read from while TOVRINE_RESOURCES is set (its
-// bitmaps\<id>_*.bmp files); otherwise they come from the program's
-// resources, named here as such.
-std::string resourceDirectory();
-
 // The surface as a 24-bit BMP file, to look at; false when it cannot.
 bool saveSurfaceBmp(Surface* surface, const char* path);
-// PNG output is the native runner's; on Windows it always fails.
-bool saveSurfacePng(Surface* surface, const char* path);
 
 // What the stand-in keyboard and mouse report. Motion is consumed by a
 // read, buttons stay until changed.

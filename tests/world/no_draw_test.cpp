@@ -1,5 +1,6 @@
-// Switching the display's drawing off must leave the world exactly as it is
-// with drawing on: animation steps, sheets and every counter included.
+// Switching the display's drawing off, or setting the world up without a
+// display, must leave the world exactly as it is drawn: animation steps,
+// sheets and every counter included.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -19,10 +20,10 @@
 namespace {
 
 // Which of the world's sheets: the addresses differ from run to run.
-int64_t sheetNumber(const World& world, const SpriteSheet* sheet)
+int64_t sheetNumber(const World& world, const Sheet* sheet)
 {
-    const SpriteSheet* sheets[] = {world.vobSheet,     world.weakVobSheet, world.megaVobSheet,
-                                   world.remainsSheet, world.foodSheet,    world.whirlSheet};
+    const Sheet* sheets[] = {world.vobSheet,     world.weakVobSheet, world.megaVobSheet,
+                             world.remainsSheet, world.foodSheet,    world.whirlSheet};
     for (int64_t i = 0; i < 6; ++i)
         if (sheet == sheets[i])
             return i;
@@ -88,15 +89,21 @@ struct Outcome {
     bool reborn = false;  // an empty world was populated again
 };
 
-Outcome runWorld(const OptionsRecord& record, uint32_t seed, int32_t frames, bool draw)
+// Drawn, on a display with its drawing off, or without a display at all
+// (the runner's --no-draw), which loads no bitmap.
+enum class Drawing { on, off, noDisplay };
+
+Outcome runWorld(const OptionsRecord& record, uint32_t seed, int32_t frames, Drawing drawing)
 {
     Outcome outcome;
     EXPECT_TRUE(openHeadlessDisplay(testDisplay, 800, 600, 16));
-    setDisplayDrawing(testDisplay, draw);
+    setDisplayDrawing(testDisplay, drawing == Drawing::on);
     World world;
     world.liveOptions = record;
     seedRandom(world.random, seed);
-    EXPECT_EQ(worldComplete, setUpWorld(world, &testDisplay));
+    Display* display = drawing == Drawing::noDisplay ? nullptr : &testDisplay;
+    EXPECT_EQ(worldComplete, setUpWorld(world, display));
+    EXPECT_EQ(display == nullptr, world.art == nullptr);
     for (int32_t frame = 0; frame < frames; ++frame) {
         const int32_t population = world.vobList->population();
         EXPECT_EQ(frameDone, runFrame(world));
@@ -111,7 +118,7 @@ Outcome runWorld(const OptionsRecord& record, uint32_t seed, int32_t frames, boo
 
 // Numbers over the Vobs, the cloud, and a world short-lived enough to show
 // the countdown's text and a rebirth within the run.
-TEST(NoDraw, EveryFrameLeavesTheSameWorldWithAndWithoutDrawing)
+TEST(NoDraw, EveryFrameLeavesTheSameWorldWithAndWithoutDrawingOrADisplay)
 {
     OptionsRecord dying = presetAlgorithms[0];
     dying.whirlCount = 0;
@@ -129,14 +136,18 @@ TEST(NoDraw, EveryFrameLeavesTheSameWorldWithAndWithoutDrawing)
           Case{"green sign", presetAlgorithms[4], 3, 400},
           Case{"dies and is reborn", dying, 5, 700}}) {
         SCOPED_TRACE(c.what);
-        Outcome drawn = runWorld(c.record, c.seed, c.frames, true);
-        Outcome skipped = runWorld(c.record, c.seed, c.frames, false);
+        Outcome drawn = runWorld(c.record, c.seed, c.frames, Drawing::on);
         EXPECT_TRUE(drawn.drewSomething);
-        EXPECT_FALSE(skipped.drewSomething);
-        EXPECT_EQ(c.record.initialVobs == 3, skipped.reborn);
-        ASSERT_EQ(drawn.states.size(), skipped.states.size());
-        for (size_t frame = 0; frame < drawn.states.size(); ++frame)
-            ASSERT_EQ(drawn.states[frame], skipped.states[frame]) << "frame " << frame + 1;
+        for (Drawing other : {Drawing::off, Drawing::noDisplay}) {
+            Outcome skipped = runWorld(c.record, c.seed, c.frames, other);
+            EXPECT_FALSE(skipped.drewSomething);
+            EXPECT_EQ(c.record.initialVobs == 3, skipped.reborn);
+            ASSERT_EQ(drawn.states.size(), skipped.states.size());
+            for (size_t frame = 0; frame < drawn.states.size(); ++frame)
+                ASSERT_EQ(drawn.states[frame], skipped.states[frame])
+                    << "frame " << frame + 1
+                    << (other == Drawing::off ? ", drawing off" : ", no display");
+        }
     }
 }
 

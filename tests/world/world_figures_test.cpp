@@ -18,8 +18,7 @@ TEST(WorldFigures, WithoutListsEverythingIsZero)
 
 TEST(WorldFigures, CountsEachListAndSumsTheVobsBeyond32Bits)
 {
-    ASSERT_TRUE(openHeadlessDisplay(testDisplay, 800, 600, 16));
-    SpriteSheet sheet(107);
+    const Sheet* sheet = &vobSheetCells;
     World world;
     world.vobList = new EntityList(world.memory);
     world.foodList = new EntityList(world.memory);
@@ -27,22 +26,21 @@ TEST(WorldFigures, CountsEachListAndSumsTheVobsBeyond32Bits)
     world.whirlList = new EntityList(world.memory);
     for (int32_t i = 0; i < 3; ++i) {
         world.vobList->append(
-            makeInWorld<Entity>(world.memory, &sheet, directionalAnimation, world.size));
+            makeInWorld<Entity>(world.memory, sheet, directionalAnimation, world.size));
         world.vobList->last()->setStrength(2000000000);
         world.vobList->last()->setPosition(-10 * i, 100 + i);
     }
     world.vobList->remove(world.vobList->head());  // history 3, peak 3, population 2
     for (int32_t i = 0; i < 4; ++i)
         world.foodList->append(
-            makeInWorld<Entity>(world.memory, &sheet, cyclicAnimation, world.size));
+            makeInWorld<Entity>(world.memory, sheet, cyclicAnimation, world.size));
     world.remainsList->append(
-        makeInWorld<Entity>(world.memory, &sheet, cyclicAnimation, world.size));
+        makeInWorld<Entity>(world.memory, sheet, cyclicAnimation, world.size));
 
     EXPECT_EQ("17 2 3 3 4 1 0 4000000000 -30 203",
               formatWorldFigures(17, collectWorldFigures(world)));
 
     releaseWorld(world);
-    closeHeadlessDisplay(testDisplay);
 }
 
 }  // namespace

@@ -7,7 +7,11 @@
 #include <optional>
 #include <string>
 
-#include "tests/render/test_display.h"
+#ifdef _WIN32
+#include "render/win32/hidden_display.h"
+#else
+#include "render/sdl/headless_display.h"
+#endif
 #include "run/frame_driver.h"
 #include "run/stop_condition.h"
 #include "run/world_setup.h"
@@ -40,6 +44,26 @@ std::string framePath(const std::string& directory, int64_t frame, int64_t lastF
     char name[64];
     std::snprintf(name, sizeof name, "frame-%0*lld.png", width, static_cast<long long>(frame));
     return (std::filesystem::path(directory) / name).string();
+}
+
+// In memory natively; on Windows a hidden DirectDraw display.
+bool openRunnerDisplay(Display& display, const OptionsRecord& record)
+{
+#ifdef _WIN32
+    return openHiddenDisplay(display, record.screenWidth, record.screenHeight, record.screenDepth);
+#else
+    return openHeadlessDisplay(display, record.screenWidth, record.screenHeight,
+                               record.screenDepth);
+#endif
+}
+
+void closeRunnerDisplay(Display& display)
+{
+#ifdef _WIN32
+    closeHiddenDisplay(display);
+#else
+    closeHeadlessDisplay(display);
+#endif
 }
 
 bool reportMissingParts(const World& world)
@@ -188,7 +212,8 @@ private:
     int statsFailure_ = 0;
 };
 
-int runWorld(World& world, Display& display, const RunnerOptions& options, CsvOutput* csv,
+// On `display`, or without one for --no-draw.
+int runWorld(World& world, Display* display, const RunnerOptions& options, CsvOutput* csv,
              int& statsFailure)
 {
     if (!options.pngDirectory.empty()) {
@@ -198,12 +223,12 @@ int runWorld(World& world, Display& display, const RunnerOptions& options, CsvOu
             return fail("cannot create \"" + options.pngDirectory + "\": " + error.message());
     }
     seedRandom(world.random, options.seed);
-    int32_t setUp = setUpWorld(world, &display);
+    int32_t setUp = setUpWorld(world, display);
     if (setUp == worldOutOfMemory)
         return fail("out of memory while building the world");
     if (setUp != worldComplete)
         return fail("world set-up was interrupted");
-    if (reportMissingParts(world) || quitRequested())
+    if (reportMissingParts(world))
         return fail("the world is incomplete");
     FigureOutput figures(world, options.stats, csv, options.until);
     int64_t stoppedAt = figures.start() ? 0 : -1;
@@ -230,9 +255,6 @@ int runWorld(World& world, Display& display, const RunnerOptions& options, CsvOu
             return fail("out of memory at frame " + std::to_string(frame));
         if (bench)
             bench->endFrame(world, frame, options.frames);
-        if (quitRequested())
-            return fail("the run was ended at frame " + std::to_string(frame) +
-                        " (a sheet could not be measured)");
         if (figures.frame(frame))
             stoppedAt = frame;
         if (!options.pngDirectory.empty() && frame % options.every == 0) {
@@ -240,7 +262,7 @@ int runWorld(World& world, Display& display, const RunnerOptions& options, CsvOu
             std::string path = framePath(options.pngDirectory, frame, options.frames);
             const std::string partial = path + ".partial";
             errno = 0;
-            if (!saveSurfacePng(display.primarySurface, partial.c_str()) ||
+            if (!saveSurfacePng(display->primarySurface, partial.c_str()) ||
                 std::rename(partial.c_str(), path.c_str()) != 0) {
                 const int cause = errno;
                 std::remove(partial.c_str());
@@ -273,10 +295,6 @@ int main(int argc, char** argv)
         std::fputs(runnerUsage().c_str(), stdout);
         return finishStandardOutput(error) ? 0 : fail(error);
     }
-#ifdef _WIN32
-    if (options.noDraw)
-        return fail("--no-draw is a switch of the native build's display");
-#endif
     OptionsRecord record;
     if (!loadRunnerRecord(options, record, error) || !checkDisplayMode(record, error))
         return fail(error);
@@ -290,18 +308,16 @@ int main(int argc, char** argv)
     World world;
     world.liveOptions = record;
     world.food.search = options.walkFood ? FoodSearch::walk : FoodSearch::indexed;
+    // --no-draw: a world without a display, which needs no bitmap.
     Display display;
-    if (!openHeadlessDisplay(display, record.screenWidth, record.screenHeight, record.screenDepth))
+    if (!options.noDraw && !openRunnerDisplay(display, record))
         return fail("cannot open a " + std::to_string(record.screenWidth) + " x " +
                     std::to_string(record.screenHeight) + " x " +
                     std::to_string(record.screenDepth) + " display");
-#ifndef _WIN32
-    setDisplayDrawing(display, !options.noDraw);
-#endif
     int statsFailure = 0;
-    int result = runWorld(world, display, options, csv, statsFailure);
+    int result = runWorld(world, options.noDraw ? nullptr : &display, options, csv, statsFailure);
     tearDownWorld(world);
-    closeHeadlessDisplay(display);
+    closeRunnerDisplay(display);
     if (csv != nullptr && !csv->close(result == 0, error) && result == 0)
         result = fail(error);
     // Figures that never reached their reader are a failure, not a run.

@@ -22,7 +22,7 @@ struct RunnerOptions {
     bool bench = false;
     bool walkFood = false;  // the reference food search instead of the index
     std::string csvPath;    // empty: no CSV; "-": standard output
-    bool noDraw = false;    // the same world without making the frames' pixels
+    bool noDraw = false;    // the same world without a display, pixels or bitmaps
     bool help = false;
     std::vector<FieldSetting> sets;  // --set, applied over the preset or record
     StopCondition until;             // --until: the run ends there, or at --frames

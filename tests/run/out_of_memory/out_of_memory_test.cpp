@@ -23,8 +23,7 @@ void expectWorldFreed(const World& world)
     EXPECT_EQ(nullptr, world.whirlList);
     EXPECT_EQ(nullptr, world.foodList);
     EXPECT_EQ(nullptr, world.remainsList);
-    EXPECT_EQ(nullptr, world.vobSheet);
-    EXPECT_EQ(nullptr, world.overlayFont);
+    EXPECT_EQ(nullptr, world.art);
 }
 
 TEST_F(OutOfMemory, SetUpReportsItAndFreesWhatItBuiltWhereverItRunsOut)

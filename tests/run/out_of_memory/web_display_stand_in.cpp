@@ -20,10 +20,3 @@ int32_t canvasChanges(const ShownRect*& rects)
     rects = nullptr;
     return 0;
 }
-
-bool takeQuitRequest()
-{
-    const bool was = quitRequested();
-    clearQuitRequest();
-    return was;
-}

@@ -18,11 +18,6 @@ struct BenchWorld : World {
     BenchWorld()
     {
         openHeadlessDisplay(testDisplay, 800, 600, 16);
-        vobSheet = new SpriteSheet(107);
-        weakVobSheet = new SpriteSheet(106);
-        megaVobSheet = new SpriteSheet(113);
-        remainsSheet = new SpriteSheet(112);
-        foodSheet = new SpriteSheet(110);
         vobList = new EntityList(memory);
         foodList = new EntityList(memory);
         remainsList = new EntityList(memory);
