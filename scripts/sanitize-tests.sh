@@ -10,6 +10,9 @@
 # tests run in JOBS shards side by side. Whole worlds run for thousands of
 # frames are left to `make soak`: under the sanitizers one of them alone
 # (FoodSearchWorlds, ten worlds twice each) would double the stage's time.
+# Then two worlds in two threads under ThreadSanitizer (preset `tsan`, the
+# one test program tovrine_thread_tests), which reports any memory the two
+# touch without an order between them.
 set -u
 cd "$(dirname "$0")/.."
 jobs=${1:-2}
@@ -42,13 +45,27 @@ done
 wait
 run out-of-memory ./tovrine_oom_tests
 
+threads=build/tsan
+if [ ! -f "$threads/CMakeCache.txt" ]; then
+    cmake --preset tsan >/dev/null || exit 1
+fi
+if cmake --build "$threads" -j "$jobs" --target tovrine_thread_tests >"$threads/build.log" 2>&1; then
+    (cd "$threads/tests" && TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1" \
+        timeout 600 ./tovrine_thread_tests) >"$build/threads.log" 2>&1
+    echo $? >"$build/threads.status"
+else
+    echo "sanitize: the ThreadSanitizer build failed"
+    tail -30 "$threads/build.log"
+    exit 1
+fi
+
 failed=""
 for status in "$build"/*.status; do
     name=$(basename "$status" .status)
     if [ "$(cat "$status")" != 0 ]; then
         failed="$failed $name"
         echo "sanitize: $name failed (exit $(cat "$status")); $build/$name.log:"
-        grep -E 'runtime error|ERROR: (Address|Leak)Sanitizer|^SUMMARY|\[  FAILED  \]' "$build/$name.log" |
+        grep -E 'runtime error|ERROR: (Address|Leak)Sanitizer|WARNING: ThreadSanitizer|^SUMMARY|\[  FAILED  \]' "$build/$name.log" |
             head -10
     fi
 done
@@ -57,4 +74,4 @@ if [ -n "$failed" ]; then
     echo "sanitize: FAILED:$failed"
     exit 1
 fi
-echo "sanitize: the unit tests passed under ASan and UBSan, nothing reported"
+echo "sanitize: the unit tests passed under ASan and UBSan, two worlds in two threads under TSan, nothing reported"

@@ -5,12 +5,6 @@
 
 EntityList::~EntityList() { clear(); }
 
-uint64_t EntityList::nextChangeStamp()
-{
-    static uint64_t lastStamp = 0;
-    return ++lastStamp;
-}
-
 void EntityList::append(Entity* entity)
 {
     // The node first: when memory has run out the entity is freed and the

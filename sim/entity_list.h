@@ -42,7 +42,8 @@ public:
     // Destroys every node; the counters stay as they were.
     void clear();
     // Changes with every append, remove and clear, and differs between any two
-    // lists: what was read from the nodes is still good while it stays the same.
+    // lists of one world: what was read from the nodes is still good while it
+    // stays the same.
     uint64_t changeStamp() const { return changeStamp_; }
 
 private:
@@ -56,5 +57,5 @@ private:
     EntityNode* tail_ = nullptr;  // saves walking from the head on every append
     uint64_t changeStamp_ = nextChangeStamp();
 
-    static uint64_t nextChangeStamp();
+    uint64_t nextChangeStamp() { return ++memory_->lastChangeStamp; }
 };

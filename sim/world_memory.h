@@ -22,6 +22,10 @@ uint64_t worldMemoryBudgetFor(const MachineMemory& machine);
 struct WorldMemory {
     uint64_t budget = 0;  // 0: chosen on first use (worldMemoryBudget)
     uint64_t inUse = 0;   // what the world holds now, counted as the heap takes it
+    // The last change stamp given to one of the world's lists
+    // (EntityList::changeStamp): the world's own, so that two worlds in two
+    // threads share no counter.
+    uint64_t lastChangeStamp = 0;
 };
 
 // The budget in force: chosen from the machine on first use, lowered (never

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -75,6 +76,8 @@ struct DecodedBitmap {
 
 // Never destroyed: sheets may still be loaded while the process ends.
 std::vector<DecodedBitmap>& decoded = *new std::vector<DecodedBitmap>;
+// Worlds on displays of their own may load their sheets from two threads.
+std::mutex decodedLock;
 
 bool sameFile(const DecodedBitmap& d, const struct stat& file)
 {
@@ -138,6 +141,7 @@ void remember(const std::string& path, const struct stat& file, const Surface* s
 
 Surface* loadBitmapSurface(int32_t bitmapId)
 {
+    std::lock_guard<std::mutex> hold(decodedLock);
     std::string path = bitmapPath(bitmapId);
     struct stat file;
     if (path.empty() || stat(path.c_str(), &file) != 0)

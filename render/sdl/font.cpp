@@ -87,6 +87,7 @@ int32_t descenderLift(TTF_Font* ttf, int32_t cellHeight)
 // glyph of the grid, ink included.
 int32_t maxCharWidth(Font* font)
 {
+    std::lock_guard<std::mutex> hold(faceLock);
     int32_t widest = 0;
     for (uint32_t ch = 32; ch < 127; ++ch) {
         int minx, maxx, miny, maxy, advance;
@@ -97,6 +98,12 @@ int32_t maxCharWidth(Font* font)
     }
     return widest;
 }
+
+}  // namespace
+
+std::mutex faceLock;
+
+namespace {
 
 bool ensureTtf() { return TTF_WasInit() > 0 || TTF_Init() == 0; }
 
@@ -161,6 +168,7 @@ bool findFace(const FaceFiles& files, bool bold, int32_t height, Font& font)
 
 Font* createFont(const char* face, int32_t height, int32_t weight)
 {
+    std::lock_guard<std::mutex> hold(faceLock);
     if (!ensureTtf())
         return nullptr;
     // The weight is a 16-bit value, as in a LOGFONT.

@@ -132,10 +132,15 @@ void inkCharacter(Surface* surface, Font* font, uint32_t character, int32_t penX
 void drawCharacter(Surface* surface, Font* font, uint8_t ch, int32_t penX, int32_t y,
                    uint32_t stored)
 {
+    std::lock_guard<std::mutex> hold(faceLock);
     inkCharacter(surface, font, codePoint(ch), penX, y, stored);
 }
 
-int32_t characterAdvance(Font* font, uint8_t ch) { return advanceOf(font, codePoint(ch)); }
+int32_t characterAdvance(Font* font, uint8_t ch)
+{
+    std::lock_guard<std::mutex> hold(faceLock);
+    return advanceOf(font, codePoint(ch));
+}
 
 void drawTextRun(Surface* surface, Font* font, const char* text, int32_t x, int32_t y,
                  uint32_t colour, bool opaque)
@@ -153,6 +158,7 @@ int drawUtf8Text(Surface* surface, const char* text, int32_t x, int32_t y, Font*
     if (!surface || skipsDrawingOnto(surface) || !surface->image.pixels || !text || !font)
         return 0;
     const std::vector<uint32_t> characters = utf8Characters(text);
+    std::lock_guard<std::mutex> hold(faceLock);
     if (backgroundMode != transparentBackground) {
         int32_t width = 0;
         for (uint32_t character : characters)

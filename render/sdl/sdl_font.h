@@ -5,6 +5,7 @@
 #include <SDL_ttf.h>
 
 #include <cstdint>
+#include <mutex>
 
 #include "render/glyph_font.h"
 
@@ -16,6 +17,11 @@ struct Font {
     // kept with the face.
     SDL_Surface** glyphs = nullptr;
 };
+
+// SDL_ttf's faces and the glyphs kept with them are the process's, while
+// worlds on displays of their own may draw text from two threads at once:
+// every use of them holds this lock.
+extern std::mutex faceLock;
 
 // Text as GDI's TextOutA draws it at (x, y), top-left aligned, no kerning:
 // each byte is one character of the ANSI code page. Opaque paints the
