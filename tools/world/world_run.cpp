@@ -41,9 +41,12 @@ bool WorldRun::start(const OptionsRecord& record, const WorldRunSettings& settin
     end();
     std::unique_lock<std::mutex> held(setUpLock);
     const int32_t depth = record.screenDepth;
-    if (settings.waitForDepth)
+    draw_ = settings.draw;
+    // A world that draws nothing has no display, and needs no bitmap.
+    if (settings.draw && settings.waitForDepth)
         depthFree.wait(held, [&] { return openCount == 0 || openDepth == depth; });
-    if (!openHeadlessDisplay(display_, record.screenWidth, record.screenHeight, depth)) {
+    if (settings.draw &&
+        !openHeadlessDisplay(display_, record.screenWidth, record.screenHeight, depth)) {
         error = "cannot open a " + std::to_string(record.screenWidth) + " x " +
                 std::to_string(record.screenHeight) + " x " + std::to_string(depth) + " display" +
                 (openCount > 0 && openDepth != depth
@@ -52,20 +55,20 @@ bool WorldRun::start(const OptionsRecord& record, const WorldRunSettings& settin
                      : "");
         return false;
     }
-    displayOpen_ = true;
-    draw_ = settings.draw;
-    openDepth = depth;
-    openCount += 1;
-    setDisplayDrawing(display_, settings.draw);
+    if (settings.draw) {
+        displayOpen_ = true;
+        openDepth = depth;
+        openCount += 1;
+    }
     world_.liveOptions = record;
     world_.food.search = settings.search;
     seedRandom(world_.random, settings.seed);
-    const int32_t setUp = setUpWorld(world_, &display_);
+    const int32_t setUp = setUpWorld(world_, settings.draw ? &display_ : nullptr);
     if (setUp == worldOutOfMemory)
         error = "out of memory while building the world";
     else if (setUp != worldComplete)
         error = "world set-up was interrupted";
-    else if (quitRequested() || !missingWorldParts(world_).empty())
+    else if (!missingWorldParts(world_).empty())
         error = "the world is incomplete: " + missingPartsText(world_);
     if (setUp != worldComplete || !error.empty()) {
         held.unlock();
@@ -87,12 +90,6 @@ bool WorldRun::advance(std::string& error)
     }
     if (runFrame(world_) == frameOutOfMemory) {
         error = "out of memory at frame " + std::to_string(world_.frames);
-        end();
-        return false;
-    }
-    if (quitRequested()) {
-        error = "the run was ended at frame " + std::to_string(world_.frames) +
-                " (a sheet could not be measured)";
         end();
         return false;
     }

@@ -1,8 +1,7 @@
 // One world of the workbench: built from a record and a seed on a headless
-// display of its own in the record's mode, advanced a frame at a time, its
-// figures read after each. The sweep's runs
-// in its own process and the Python module run their worlds through it, with
-// the figures tovrine-world prints; worlds share nothing, so several may
+// display of its own in the record's mode (none when it draws nothing), advanced a frame at a time,
+// its figures read after each. The sweep's runs in its own process and the Python module run their
+// worlds through it, with the figures tovrine-world prints; worlds share nothing, so several may
 // run in threads of one process.
 #pragma once
 
@@ -18,7 +17,7 @@
 
 struct WorldRunSettings {
     uint32_t seed = 1;
-    bool draw = true;  // false: the same world without making the frames' pixels
+    bool draw = true;  // false: the same world without a display, pixels or bitmaps
     // The displays of one process share a depth: a world of another waits
     // for those open to close (the sweep's threads) rather than failing.
     bool waitForDepth = false;
@@ -40,7 +39,7 @@ public:
     bool start(const OptionsRecord& record, const WorldRunSettings& settings, std::string& error);
 
     // Runs one frame and reads its figures. False with `error` set when the
-    // world ran out of memory or could not measure a sheet: it is over.
+    // world ran out of memory: it is over.
     bool advance(std::string& error);
 
     // Tears the world down and closes its display; safe to call again.
