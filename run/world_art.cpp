@@ -39,14 +39,6 @@ WorldArt::~WorldArt()
     delete vitalsFont;
 }
 
-SpriteSheet* WorldArt::picture(int32_t bitmapId) const
-{
-    for (const Picture& p : pictures)
-        if (p.bitmapId == bitmapId)
-            return p.sheet;
-    return nullptr;
-}
-
 const WorldArt* worldArt(const World& world)
 {
     return world.display != nullptr ? world.art.get() : nullptr;

@@ -27,8 +27,15 @@ struct WorldArt {
     GlyphFont* overlayFont = nullptr;  // the cloud's figures and the messages
     GlyphFont* vitalsFont = nullptr;   // the numbers above the Vobs
 
-    // The picture of bitmap `bitmapId`; null when it was not loaded.
-    SpriteSheet* picture(int32_t bitmapId) const;
+    // The picture of bitmap `bitmapId`; null when it was not loaded. Asked
+    // for every entity drawn: kept inline.
+    SpriteSheet* picture(int32_t bitmapId) const
+    {
+        for (const Picture& p : pictures)
+            if (p.bitmapId == bitmapId)
+                return p.sheet;
+        return nullptr;
+    }
 };
 
 // The painter of worlds drawn on a display with WorldArt.

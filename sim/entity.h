@@ -71,10 +71,21 @@ public:
     void move(WorldSize world, int32_t wrapEdges);
     // One animation step.
     void advanceFrame();
-    // Where the current cell lies in the sheet (inside the grid lines), and
-    // where it goes: at (x, y), fullCellSize keeping the cell's own size.
-    CellRect cellSource() const;
-    CellRect cellTarget(int32_t width, int32_t height) const;
+    // Where the current cell lies in the sheet (inside the grid lines, one
+    // pixel wide, which are skipped), and where it goes: at (x, y),
+    // fullCellSize keeping the cell's own size. Every drawn frame of every
+    // entity asks: kept inline.
+    CellRect cellSource() const
+    {
+        const int32_t left = (cellWidth_ + 1) * (column_ - 1) + 1;
+        const int32_t top = (cellHeight_ + 1) * row_ + 1;
+        return CellRect{left, top, left + cellWidth_, top + cellHeight_};
+    }
+    CellRect cellTarget(int32_t width, int32_t height) const
+    {
+        return CellRect{x_, y_, x_ + (width == fullCellSize ? cellWidth_ : width),
+                        y_ + (height == fullCellSize ? cellHeight_ : height)};
+    }
 
     const Sheet* sheet() const { return sheet_; }
     int32_t sheetShared() const { return sheetShared_; }

@@ -133,24 +133,3 @@ void Entity::advanceFrame()
         }
     }
 }
-
-CellRect Entity::cellSource() const
-{
-    // The grid lines between cells are one pixel wide and are skipped.
-    CellRect source;
-    source.left = (cellWidth_ + 1) * (column_ - 1) + 1;
-    source.top = (cellHeight_ + 1) * row_ + 1;
-    source.right = source.left + cellWidth_;
-    source.bottom = source.top + cellHeight_;
-    return source;
-}
-
-CellRect Entity::cellTarget(int32_t width, int32_t height) const
-{
-    CellRect target;
-    target.left = x_;
-    target.top = y_;
-    target.right = x_ + (width == fullCellSize ? cellWidth_ : width);
-    target.bottom = y_ + (height == fullCellSize ? cellHeight_ : height);
-    return target;
-}

@@ -21,19 +21,6 @@ Entity* addEntity(World& world, EntityList& list, const Sheet* sheet, int32_t an
     return list.last();
 }
 
-void drawEntity(const World& world, const Entity& entity)
-{
-    if (world.painter != nullptr && entity.sheet() != nullptr)
-        world.painter->drawCell(world, *entity.sheet(), entity.cellSource(),
-                                entity.cellTarget(fullCellSize, fullCellSize));
-}
-
-void drawAdvance(const World& world, Entity& entity)
-{
-    entity.advanceFrame();
-    drawEntity(world, entity);
-}
-
 void releaseWorld(World& world)
 {
     // The food index is built over foodList and is as large as it.

@@ -91,8 +91,18 @@ Entity* addEntity(World& world, EntityList& list, const Sheet* sheet, int32_t an
 
 // The entity's current cell at its place, through the world's painter;
 // nothing without one. drawAdvance takes its animation step first.
-void drawEntity(const World& world, const Entity& entity);
-void drawAdvance(const World& world, Entity& entity);
+inline void drawEntity(const World& world, const Entity& entity)
+{
+    if (world.painter != nullptr && entity.sheet() != nullptr)
+        world.painter->drawCell(world, *entity.sheet(), entity.cellSource(),
+                                entity.cellTarget(fullCellSize, fullCellSize));
+}
+
+inline void drawAdvance(const World& world, Entity& entity)
+{
+    entity.advanceFrame();
+    drawEntity(world, entity);
+}
 
 // Frees the food index and the lists and lets go of the art (freed with the
 // last world that holds it); the display stays the host's, and the counters
