@@ -5,6 +5,7 @@
 #include "render/display.h"
 #include "render/glyph_font.h"
 #include "render/sprite_sheet.h"
+#include "run/long_loop.h"
 #include "run/world_art.h"
 #include "run/world_setup.h"
 #include "settings/options_record.h"
@@ -91,17 +92,21 @@ bool bearNewCivilization(World& world)
         drawGdiText(shown, "spawning vobs", x, y, overlayFontHandle(world), textColour,
                     opaqueBackground);
     world.vobList->resetCounts();
+    ProgressCounter counter(shown, x, y + 15, overlayFontHandle(world), transparentBackground);
+    InterruptionPoll poll;
+    bool whole = true;
     for (int32_t j = 0;
          j < foundingVobCount(world) && world.vobList->population() < world.liveOptions.maxEntities;
          ++j) {
-        if (shown != nullptr)
-            drawGdiNumber(shown, j, x, y + 15, overlayFontHandle(world), textColour,
-                          transparentBackground);
+        counter.offer(j);
         addFoundingVob(world);
-        if (userStopped(world))
-            return false;
+        if (poll.userStopped(world)) {
+            whole = false;
+            break;
+        }
     }
-    return true;
+    counter.finish();
+    return whole;
 }
 
 // Judged afresh every frame: an empty world counts down and, at 0, is

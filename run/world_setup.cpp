@@ -6,6 +6,7 @@
 #include "render/display.h"
 #include "render/glyph_font.h"
 #include "render/sprite_sheet.h"
+#include "run/long_loop.h"
 #include "run/world_art.h"
 #include "settings/options_record.h"
 #include "sim/arith.h"
@@ -63,11 +64,10 @@ void showProgressText(const World& world, const char* text)
                     textColour, opaqueBackground);
 }
 
-void showProgressCount(const World& world, int32_t count)
+ProgressCounter progressCounter(const World& world)
 {
-    if (world.display != nullptr)
-        drawGdiNumber(world.display->primarySurface, count, 10, 25, overlayFontHandle(world),
-                      textColour, opaqueBackground);
+    Surface* shown = world.display != nullptr ? world.display->primarySurface : nullptr;
+    return ProgressCounter(shown, 10, 25, overlayFontHandle(world), opaqueBackground);
 }
 
 // Each sheet's picture loaded in the display's format.
@@ -98,15 +98,21 @@ void createFonts(WorldArt& art)
 // The founding Vobs, bounded by the entity limit.
 bool spawnInitialVobs(World& world)
 {
+    ProgressCounter counter = progressCounter(world);
+    InterruptionPoll poll;
+    bool whole = true;
     for (int32_t i = 0;
          i < foundingVobCount(world) && world.vobList->population() < world.liveOptions.maxEntities;
          ++i) {
-        showProgressCount(world, i);
+        counter.offer(i);
         addFoundingVob(world);
-        if (userStopped(world))
-            return false;
+        if (poll.userStopped(world)) {
+            whole = false;
+            break;
+        }
     }
-    return true;
+    counter.finish();
+    return whole;
 }
 
 void addWhirl(World& world)
@@ -124,13 +130,19 @@ void addWhirl(World& world)
 // Whirls are not bounded by the entity limit: it counts Vobs only.
 bool spawnWhirls(World& world)
 {
+    ProgressCounter counter = progressCounter(world);
+    InterruptionPoll poll;
+    bool whole = true;
     for (int32_t i = 0; i < whirlsToBuild(world); ++i) {
-        showProgressCount(world, i);
+        counter.offer(i);
         addWhirl(world);
-        if (userStopped(world))
-            return false;
+        if (poll.userStopped(world)) {
+            whole = false;
+            break;
+        }
     }
-    return true;
+    counter.finish();
+    return whole;
 }
 
 bool escapeHeld()

@@ -25,6 +25,21 @@ bool readDevice(LPDIRECTINPUTDEVICE device, DWORD size, void* state)
     return SUCCEEDED(result);
 }
 
+// Presses since the last read, from the device's buffer, where set-up gave
+// it one. A key or button tapped between two reads is up again by the
+// second, and the state alone would miss it.
+template <typename Mark>
+void addBufferedPresses(LPDIRECTINPUTDEVICE device, Mark mark)
+{
+    DIDEVICEOBJECTDATA events[inputBufferSize];
+    DWORD count = inputBufferSize;
+    if (FAILED(device->GetDeviceData(sizeof events[0], events, &count, 0)))
+        return;
+    for (DWORD i = 0; i < count && i < inputBufferSize; ++i)
+        if ((events[i].dwData & 0x80) != 0)
+            mark(events[i].dwOfs);
+}
+
 }  // namespace
 
 void useInputDevices(LPDIRECTINPUTDEVICE keyboard, LPDIRECTINPUTDEVICE mouse)
@@ -66,7 +81,16 @@ bool flipDisplay(Display& display)
     return result == DD_OK;
 }
 
-bool readKeyboardState(uint8_t keys[256]) { return readDevice(keyboardDevice, 256, keys); }
+bool readKeyboardState(uint8_t keys[256])
+{
+    if (!readDevice(keyboardDevice, 256, keys))
+        return false;
+    addBufferedPresses(keyboardDevice, [&](DWORD key) {
+        if (key < 256)
+            keys[key] |= 0x80;
+    });
+    return true;
+}
 
 bool readMouseState(MouseState& mouse)
 {
@@ -78,5 +102,9 @@ bool readMouseState(MouseState& mouse)
     mouse.z = state.lZ;
     for (int i = 0; i < 4; ++i)
         mouse.buttons[i] = state.rgbButtons[i];
+    addBufferedPresses(mouseDevice, [&](DWORD offset) {
+        if (offset >= DIMOFS_BUTTON0 && offset <= DIMOFS_BUTTON3)
+            mouse.buttons[offset - DIMOFS_BUTTON0] |= 0x80;
+    });
     return true;
 }

@@ -93,6 +93,18 @@ bool createFlippingSurfaces()
     return saverDisplay.backSurface != nullptr;
 }
 
+// Without the buffer the polls see only what is held at the moment they
+// read; a device that refuses one is still usable that way.
+void keepRecentEvents(LPDIRECTINPUTDEVICE device)
+{
+    DIPROPDWORD size{};
+    size.diph.dwSize = sizeof size;
+    size.diph.dwHeaderSize = sizeof size.diph;
+    size.diph.dwHow = DIPH_DEVICE;
+    size.dwData = inputBufferSize;
+    device->SetProperty(DIPROP_BUFFERSIZE, &size.diph);
+}
+
 bool openDevice(REFGUID guid, const DIDATAFORMAT* format, HWND window, LPDIRECTINPUTDEVICE& device,
                 const char* const messages[4], const char*& failure)
 {
@@ -108,6 +120,7 @@ bool openDevice(REFGUID guid, const DIDATAFORMAT* format, HWND window, LPDIRECTI
         failure = messages[2];
         return false;
     }
+    keepRecentEvents(device);
     if (FAILED(device->Acquire())) {
         failure = messages[3];
         return false;

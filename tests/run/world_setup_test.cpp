@@ -181,6 +181,42 @@ TEST_F(WorldSetUp, ShowsItsProgressOnTheVisibleSurface)
     EXPECT_EQ(0, litPixels(testDisplay.backSurface, runtest::wholeScreen()));
 }
 
+// The counter is drawn only as often as a screen shows it, but it always
+// ends on the last count offered: the last whirl built, or the entity in
+// progress when the user stopped it.
+TEST_F(WorldSetUp, TheCounterEndsOnTheLastEntityBuilt)
+{
+    struct Case {
+        int32_t whirls;
+        bool escape;
+        int32_t shown;
+    };
+    const Case cases[] = {{5000, false, 4999}, {1, false, 0}, {5000, true, 0}};
+    for (const Case& c : cases) {
+        setKeyState(1, c.escape);
+        int32_t result = buildWorld([&](OptionsRecord& o) {
+            o.initialVobs = 0;
+            o.whirlCount = c.whirls;
+        });
+        EXPECT_EQ(c.escape ? worldInterrupted : worldComplete, result);
+        Surface* expected = runtest::blankScreen();
+        Font* font = world.art->overlayFont->font();
+        drawGdiText(expected, "generating whirls", 10, 10, font, textColour, opaqueBackground);
+        drawGdiText(expected, "                 ", 10, 25, font, textColour, opaqueBackground);
+        drawGdiNumber(expected, c.shown, 10, 25, font, textColour, opaqueBackground);
+        // Only the number's own width: a wider number drawn before it may
+        // leave a column to its right, as it always has.
+        PixelRect counter{10, 25, 10, 40};
+        for (int32_t x = 10; x < 200; ++x)
+            if (litPixels(expected, PixelRect{x, 25, x + 1, 40}) > 0)
+                counter.right = x + 1;
+        EXPECT_GT(litPixels(expected, counter), 5);
+        EXPECT_EQ(0, differingPixels(expected, testDisplay.primarySurface, counter))
+            << c.whirls << " whirls, escape " << c.escape;
+        releaseSurface(expected);
+    }
+}
+
 TEST_F(WorldSetUp, EscapeStopsItRightAfterTheEntityInProgress)
 {
     setKeyState(1, true);

@@ -147,3 +147,25 @@ TEST(RenderInput, LostDevicesAreAcquiredOnceAndUnreadableOnesReportFailure)
     closeHeadlessDisplay(testDisplay);
     EXPECT_FALSE(readKeyboardState(keys)) << "no device outside a run";
 }
+
+// A tap that is over before the next poll still counts once, for keys and
+// the first buttons alike; the state alone would show nothing.
+TEST(RenderInput, ATapBetweenTwoReadsIsSeenByTheNextRead)
+{
+    ASSERT_TRUE(openHeadlessDisplay(testDisplay, 16, 16, 32));
+    uint8_t keys[256] = {};
+    MouseState mouse{};
+    tapKey(1);
+    tapMouseButton(1);
+    ASSERT_TRUE(readKeyboardState(keys));
+    ASSERT_TRUE(readMouseState(mouse));
+    EXPECT_EQ(keys[1], 0x80);
+    EXPECT_EQ(keys[2], 0);
+    EXPECT_EQ(mouse.buttons[1], 0x80);
+    EXPECT_EQ(mouse.buttons[0], 0);
+    ASSERT_TRUE(readKeyboardState(keys));
+    ASSERT_TRUE(readMouseState(mouse));
+    EXPECT_EQ(keys[1], 0) << "seen once";
+    EXPECT_EQ(mouse.buttons[1], 0);
+    closeHeadlessDisplay(testDisplay);
+}

@@ -144,10 +144,27 @@ public:
     }
     STDMETHOD(GetProperty)(REFGUID, LPDIPROPHEADER) override { return E_NOTIMPL; }
     STDMETHOD(SetProperty)(REFGUID, LPCDIPROPHEADER) override { return E_NOTIMPL; }
-    STDMETHOD(GetDeviceData)(DWORD, LPDIDEVICEOBJECTDATA, LPDWORD, DWORD) override
+    // Taps as the buffer holds them: a press and its release.
+    STDMETHOD(GetDeviceData)(DWORD, LPDIDEVICEOBJECTDATA data, LPDWORD count, DWORD) override
     {
-        return E_NOTIMPL;
+        if (!readable || lost)
+            return DIERR_INPUTLOST;
+        DWORD given = 0;
+        for (DWORD offset : taps) {
+            for (DWORD press : {0x80u, 0u}) {
+                if (given == *count)
+                    break;
+                data[given] = DIDEVICEOBJECTDATA{};
+                data[given].dwOfs = offset;
+                data[given].dwData = press;
+                given += 1;
+            }
+        }
+        taps.clear();
+        *count = given;
+        return DI_OK;
     }
+    std::vector<DWORD> taps;
     STDMETHOD(SetDataFormat)(LPCDIDATAFORMAT) override { return DI_OK; }
     STDMETHOD(SetEventNotification)(HANDLE) override { return E_NOTIMPL; }
     STDMETHOD(SetCooperativeLevel)(HWND, DWORD) override { return DI_OK; }
@@ -170,6 +187,7 @@ void forgetInput()
         device->readable = true;
         device->lost = false;
         device->acquisitions = 0;
+        device->taps.clear();
     }
     mouse.consumesMotion = true;
 }
@@ -255,6 +273,13 @@ void setMouseButton(int32_t button, bool pressed)
 {
     if (button >= 0 && button < 4)
         mouseState().rgbButtons[button] = pressed ? 0x80 : 0;
+}
+
+void tapKey(int32_t scanCode) { keyboard.taps.push_back(static_cast<DWORD>(scanCode)); }
+
+void tapMouseButton(int32_t button)
+{
+    mouse.taps.push_back(static_cast<DWORD>(DIMOFS_BUTTON0 + button));
 }
 
 void setInputReadable(bool readable)

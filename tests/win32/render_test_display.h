@@ -28,6 +28,9 @@ bool saveSurfaceBmp(Surface* surface, const char* path);
 void setKeyState(int32_t scanCode, bool pressed);
 void setMouseMotion(int32_t x, int32_t y, int32_t z);
 void setMouseButton(int32_t button, bool pressed);
+// A press and release between two reads, as the devices' buffers hold them.
+void tapKey(int32_t scanCode);
+void tapMouseButton(int32_t button);
 // While false, both devices are lost and cannot be acquired again.
 void setInputReadable(bool readable);
 // The next read of each device finds it lost once; acquiring it brings it
