@@ -219,7 +219,7 @@ void reportFailure(HWND window, SetUpFailure failure, const char* message)
     tearDownRun();
     SetUpPhase next = setUpAttempts.failed(failure);
     if (next != SetUpPhase::closing)
-        MessageBoxA(nullptr, message, "Error", MB_OK | MB_TOPMOST | MB_SETFOREGROUND);
+        MessageBoxA(window, message, "Error", MB_OK | MB_TOPMOST | MB_SETFOREGROUND);
     if (next == SetUpPhase::closing || next == SetUpPhase::givenUp)
         PostMessageA(window, WM_CLOSE, 0, 0);
     setUpAttempts.reported();

@@ -44,11 +44,11 @@ bool validate(HWND page)
     readFieldControls(page, algorithmPageTitle, typed);
     const std::string errors = strengthLevelErrors(strengthLevelsOf(typed));
     if (!errors.empty()) {
-        pageMessageBox(errors, algorithmErrorCaption, MB_OK | MB_ICONERROR);
+        pageMessageBox(page, errors, algorithmErrorCaption, MB_OK | MB_ICONERROR);
         return false;
     }
     if (exceedsEntityLimit(static_cast<uint32_t>(typed.initialVobs), liveOptions.maxEntities))
-        return pageMessageBox(entityNoticeText, entityNoticeCaption,
+        return pageMessageBox(page, entityNoticeText, entityNoticeCaption,
                               MB_OKCANCEL | MB_ICONINFORMATION) == IDOK;
     return true;
 }

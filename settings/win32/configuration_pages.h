@@ -53,8 +53,9 @@ INT_PTR finishNotification(HWND page, const NMHDR& note);
 // own topic.
 INT_PTR openHelp(HWND page);
 
-// The pages' message boxes have no owner window.
-int pageMessageBox(const std::string& text, const char* caption, UINT type);
+// A message box of a page, owned by its sheet: the sheet cannot be clicked
+// behind it, and it stands over the sheet.
+int pageMessageBox(HWND page, const std::string& text, const char* caption, UINT type);
 
 // The whole text of a control; empty when there is no such control.
 std::string controlText(HWND control);

@@ -136,9 +136,10 @@ INT_PTR openHelp(HWND page)
     return TRUE;
 }
 
-int pageMessageBox(const std::string& text, const char* caption, UINT type)
+int pageMessageBox(HWND page, const std::string& text, const char* caption, UINT type)
 {
-    return MessageBoxA(nullptr, text.c_str(), caption, type);
+    HWND sheet = page != nullptr ? GetAncestor(page, GA_ROOT) : nullptr;
+    return MessageBoxA(sheet, text.c_str(), caption, type);
 }
 
 std::string controlText(HWND control)

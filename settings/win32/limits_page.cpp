@@ -29,13 +29,13 @@ void listDisplayModes(HWND page)
 {
     LPDIRECTDRAW directDraw = nullptr;
     if (DirectDrawCreate(nullptr, &directDraw, nullptr) != DD_OK || !directDraw) {
-        pageMessageBox("Error: Couldn't create DirectDraw object.", "Error", MB_OK);
+        pageMessageBox(page, "Error: Couldn't create DirectDraw object.", "Error", MB_OK);
         return;
     }
     HWND list = GetDlgItem(page, idDisplayMode);
     SendMessageA(list, CB_RESETCONTENT, 0, 0);
     if (directDraw->EnumDisplayModes(0, nullptr, list, addModeEntry) != DD_OK)
-        pageMessageBox("Error: Failed enumerating display modes.", "Error", MB_OK);
+        pageMessageBox(page, "Error: Failed enumerating display modes.", "Error", MB_OK);
     directDraw->Release();
 }
 

@@ -44,9 +44,9 @@ std::vector<std::string> listedNames(HWND combo)
     return names;
 }
 
-void warn(const char* caption, const char* text)
+void warn(HWND page, const char* caption, const char* text)
 {
-    pageMessageBox(text, caption, MB_OK | MB_ICONWARNING);
+    pageMessageBox(page, text, caption, MB_OK | MB_ICONWARNING);
 }
 
 void save(HWND page)
@@ -58,7 +58,7 @@ void save(HWND page)
 
     const int target = saveTargetSlot(names, selection, typed);
     if (target >= 0) {
-        if (pageMessageBox("A save slot already exists with that name,\nOverwrite?",
+        if (pageMessageBox(page, "A save slot already exists with that name,\nOverwrite?",
                            " Saving Algorithm...", MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
             return;
         // The slot takes the active algorithm under its own name.
@@ -67,13 +67,13 @@ void save(HWND page)
     }
     const int newSlot = nextFreeSlot(static_cast<int>(names.size()));
     if (newSlot < 0) {
-        warn(" Save Error",
+        warn(page, " Save Error",
              "Sorry, the data couldn't be saved.\r\nNo new save slots can be created,\r\n"
              "all save slots are in use.");
         return;
     }
     if (typed.empty()) {
-        warn(" Save Error",
+        warn(page, " Save Error",
              "Sorry, the data couldn't be saved.\r\nNo name provided for save slot.\r\n"
              "Enter a name and try again!");
         return;
@@ -87,7 +87,7 @@ void load(HWND page)
 {
     const LRESULT selection = SendDlgItemMessageA(page, idLoadBox, CB_GETCURSEL, 0, 0);
     if (selection == CB_ERR) {
-        warn(" Load Error", "Load Failed. No item selected.");
+        warn(page, " Load Error", "Load Failed. No item selected.");
         return;
     }
     const std::string slot = slotValueName(static_cast<int>(selection));
@@ -98,7 +98,7 @@ void load(HWND page)
     // "Options" with no version, which the next configuration would answer
     // by resetting the store.
     if (inspectSettingsValue(slot.c_str()) != StoredValueShape::wholeRecord) {
-        warn(" Load Error", "Load Failed. The selected save slot is damaged.");
+        warn(page, " Load Error", "Load Failed. The selected save slot is damaged.");
         return;
     }
     // Loading changes the algorithm, never the machine's settings.
@@ -116,7 +116,7 @@ void rename(HWND page)
 {
     const std::string typed = controlText(GetDlgItem(page, idNameField));
     if (typed.empty()) {
-        pageMessageBox("Name field blank.", " Rename Error", MB_OK);
+        pageMessageBox(page, "Name field blank.", " Rename Error", MB_OK);
         return;
     }
     // The whole active name picks the slot: a name that is only the start
@@ -141,8 +141,8 @@ void rename(HWND page)
 
 void restoreDefaults(HWND page)
 {
-    if (pageMessageBox("This will clear out all active settings,\nContinue?", " Reset Settings",
-                       MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
+    if (pageMessageBox(page, "This will clear out all active settings,\nContinue?",
+                       " Reset Settings", MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
         return;
     const LRESULT listed = SendDlgItemMessageA(page, idLoadBox, CB_GETCOUNT, 0, 0);
     for (int slot = 0; slot < listed; ++slot)

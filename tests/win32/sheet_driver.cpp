@@ -84,6 +84,8 @@ LRESULT CALLBACK catchMessageBox(int code, WPARAM wParam, LPARAM lParam)
         box.caption = windowText(window);
         box.text = windowText(GetDlgItem(window, 0xFFFF));
         box.icon = "none";
+        box.owner = GetWindow(window, GW_OWNER);
+        box.ownerEnabled = box.owner != nullptr && IsWindowEnabled(box.owner);
         EnumChildWindows(window, readBoxChild, reinterpret_cast<LPARAM>(&box));
         std::sort(box.buttons.begin(), box.buttons.end());
         int answer = box.buttons.empty() ? IDOK : box.buttons.back();

@@ -20,6 +20,8 @@ struct CaughtBox {
     std::string text;
     std::string icon;          // "error", "question", "warning", "information" or "none"
     std::vector<int> buttons;  // IDOK, IDCANCEL, ... in id order
+    HWND owner = nullptr;
+    bool ownerEnabled = false;  // whether the owner took input while the box stood
 };
 
 class SheetDriver {

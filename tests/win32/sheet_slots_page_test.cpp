@@ -238,6 +238,38 @@ TEST_F(SlotsPage, RenameMatchesTheWholeActiveNameIgnoringCase)
     }
 }
 
+// Every box of the sheet stands over it and keeps it from being clicked
+// until answered: one of each page's kinds, from its own page.
+TEST_F(SlotsPage, EveryBoxIsOwnedByTheSheetWhichWaitsForIt)
+{
+    storePresetsWithOptions(named(presetAlgorithms[2], "The Storm"));
+    HWND sheetWindow = nullptr;
+    sheet.answer(IDOK);
+    sheet.answer(IDOK);
+    sheet.answer(IDOK);
+    sheet.answer(IDCANCEL);
+    sheet.run([&](HWND s) {
+        sheetWindow = s;
+        HWND first = showPage(s, 0);
+        typeText(first, 1016, "0");
+        typeText(first, 1017, "0");
+        clickButton(first, 1035);  // Preview: the levels' errors
+        typeText(first, 1016, "1600");
+        typeText(first, 1017, "100");
+        HWND page = showPage(s, 2);
+        clickButton(page, loadButton);  // nothing picked
+        typeText(page, nameField, "");
+        clickButton(page, renameButton);
+        clickButton(page, restoreButton);
+        pressSheetButton(s, IDCANCEL);
+    });
+    ASSERT_EQ(sheet.boxes().size(), 4u);
+    for (const CaughtBox& box : sheet.boxes()) {
+        EXPECT_EQ(box.owner, sheetWindow) << box.caption;
+        EXPECT_FALSE(box.ownerEnabled) << box.caption;
+    }
+}
+
 TEST_F(SlotsPage, RenameWithABlankNameIsRefused)
 {
     storePresetsWithOptions(named(presetAlgorithms[2], "The Storm"));
