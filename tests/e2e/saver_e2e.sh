@@ -88,7 +88,8 @@ expect_exit 0 "/p makes a child of its parent's size and ends with it"
 # The greedy record (99 999 Vobs and 99 999 whirls) takes tens of seconds to
 # set up here; a tap of Escape on its loading screen (press and release
 # between two polls) ends it at once. Missed, the tap's key message would
-# still close the saver, but only after the rest of the set-up and a frame.
+# still close the saver, but only after the rest of the set-up and a frame
+# (20 s and more); a busy machine may take a few seconds to end it at once.
 key='HKCU\Control Panel\Desktop\ScreenSavers\Tovrine (Doreroder v.1.1)'
 wine reg add "$key" /v Options /t REG_BINARY \
     /d "$(xxd -p tests/world/records/greedy.rec | tr -d '\n')" /f >/dev/null 2>&1 9>&-
@@ -100,7 +101,7 @@ rig_key Escape
 rig_wait_launched 60
 ended=$((SECONDS - tapped))
 echo "e2e $name: the greedy set-up ended $ended s after a tapped Escape (exit code $RIG_EXIT_CODE)"
-if [ "$RIG_EXIT_CODE" = 0 ] && [ "$ended" -le 10 ]; then
+if [ "$RIG_EXIT_CODE" = 0 ] && [ "$ended" -le 15 ]; then
     pass "a tapped Escape ends the greedy set-up"
 else
     fail "a tapped Escape did not end the greedy set-up at once ($ended s, exit code $RIG_EXIT_CODE)"
